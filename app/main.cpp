@@ -1,0 +1,30 @@
+// Wendrel: a desktop task scheduler. Wires the desktop services, the shared
+// state and the main window together. The program's folder (where the task
+// list, the options and the scripts live) is the folder of the executable.
+#include <QApplication>
+#include <QDir>
+
+#include "model/General.h"
+#include "platform/Desktop.h"
+#include "ui/main/Form1.h"
+#include "ui/tray/Tray.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Wendrel");
+    // The editor may still be loaded (hidden) when the main window closes;
+    // the program ends with the main window, not with the last window.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const std::string folder = QCoreApplication::applicationDirPath().toStdString();
+
+    wendrel::General general;
+    wendrel::Desktop desktop;
+    wendrel::Form1 form(general, folder, desktop.services());
+    desktop.setMainWindow(&form);
+    QObject::connect(&form, &wendrel::Form1::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    form.Form_Load();
+    if (form.windowState() & Qt::WindowMinimized) form.showMinimized();
+    else if (!form.tray()->inStandby()) form.show();
+    return app.exec();
+}

@@ -1,0 +1,71 @@
+#pragma once
+// The program's shared state: the task table and its count, the caption
+// tables, the option flags, the new-task flags and the drag state. One
+// General object lives for the whole run; tests create fresh ones.
+#include <array>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+#include "model/TaskRecord.h"
+
+namespace wendrel {
+
+class General {
+public:
+    static constexpr int MaxTasks = 200;
+    static constexpr int BlankSlot = 201;   // stays in its initial state
+    static constexpr int MoveSlot = 202;    // temporary of a record move
+    static constexpr int SlotCount = 202;
+
+    // Slots 1..202. Any other number is a programming fault.
+    TaskRecord& slot(int n) { check(n); return table_[static_cast<std::size_t>(n)]; }
+    const TaskRecord& slot(int n) const { check(n); return table_[static_cast<std::size_t>(n)]; }
+
+    std::int16_t TaskCount = 0;
+
+    std::array<std::string, 6> IntervalNames{};
+    std::array<std::string, 2> YesNoNames{};
+    // Fills the caption tables (done once at start-up, before the store is read).
+    void fillCaptionTables();
+    // Caption lookups that never fault on a bad index: an out-of-range value
+    // (only possible from a hand-edited store) shows as its number.
+    std::string intervalName(int interval) const;
+    std::string yesNoName(int active) const;
+
+    std::int16_t MinimizeOnStartup = 0;
+    std::int16_t MinimizeToTray = 0;
+
+    std::int16_t NewTaskPending = 0;
+    std::int16_t TaskBeforeNew = 0;
+
+    std::int16_t Dragging = 0;
+    std::int16_t DragStartRow = 0;
+    std::int16_t DropOffset = 0;
+
+    // Whole-record copy, all fields including run-time state.
+    void copyRecord(int from, int to) { slot(to) = slot(from); }
+    // Clears slot n by copying the blank record over it.
+    void clearSlot(int n) { copyRecord(BlankSlot, n); }
+
+    // Raises TaskCount by one; the new last slot holds the blank record.
+    // Returns the new slot number, or 0 when the table is full.
+    int append();
+    // Removes the task in slot k (1..TaskCount): later records move down one
+    // slot, the old last slot is cleared, TaskCount falls by one.
+    void remove(int k);
+    // Moves the record at position s to position t (both 1..TaskCount) through
+    // the move slot; the records in between shift one place towards s.
+    void move(int s, int t);
+
+    // Sum of Active over the tasks in use.
+    int activeCount() const;
+
+private:
+    static void check(int n) {
+        if (n < 1 || n > SlotCount) throw std::out_of_range("task slot " + std::to_string(n));
+    }
+    std::array<TaskRecord, SlotCount + 1> table_{};  // index 0 unused
+};
+
+} // namespace wendrel

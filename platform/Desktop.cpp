@@ -1,0 +1,48 @@
+#include "platform/Desktop.h"
+
+#include "platform/QtServices.h"
+
+namespace wendrel {
+
+namespace {
+// Placeholders until the X11 services exist.
+class NoLauncher : public ProgramLauncher {
+public:
+    std::optional<double> start(const std::string&) override { return std::nullopt; }
+};
+class NoActivator : public WindowActivator {
+public:
+    ActivateResult activate(double, std::string&) override { return ActivateResult::NoSuchWindow; }
+};
+class NoKeys : public KeySender {
+public:
+    void send(const std::string&) override {}
+};
+} // namespace
+
+struct Desktop::Impl {
+    SystemClock clock;
+    QtEventPump pump;
+    QtMessageBoxes messages;
+    NoLauncher launcher;
+    NoActivator activator;
+    NoKeys keys;
+};
+
+Desktop::Desktop() : d_(std::make_unique<Impl>()) {}
+Desktop::~Desktop() = default;
+
+Services Desktop::services() {
+    Services s;
+    s.messages = &d_->messages;
+    s.launcher = &d_->launcher;
+    s.activator = &d_->activator;
+    s.keys = &d_->keys;
+    s.pump = &d_->pump;
+    s.clock = &d_->clock;
+    return s;
+}
+
+void Desktop::setMainWindow(QWidget* window) { d_->messages.setParent(window); }
+
+} // namespace wendrel

@@ -1,0 +1,7 @@
+#include "scheduler/Scheduler.h"
+
+namespace wendrel {
+
+void Scheduler::Tick() {}
+
+} // namespace wendrel

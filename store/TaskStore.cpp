@@ -1,0 +1,120 @@
+#include "store/TaskStore.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <unistd.h>
+
+#include "store/Fields.h"
+#include "store/TaskLine.h"
+#include "store/TextFile.h"
+
+namespace wendrel {
+
+namespace {
+// No legitimate task line comes near this; longer ones are cut on reading.
+constexpr std::size_t kMaxTaskLine = 64 * 1024;
+
+std::string describe(const std::string& what, const std::string& path, const std::string& why) {
+    return what + " \"" + path + "\": " + why;
+}
+
+// Creates a missing file with the given contents (owner-only permissions).
+void createIfMissing(const std::string& path, const std::string& contents, std::vector<std::string>& errors) {
+    if (FileExists(path)) return;
+    if (::access(path.c_str(), F_OK) == 0) {
+        errors.push_back(describe("Cannot use", path, "it is not a regular file"));
+        return;
+    }
+    std::string why = WriteFileAtomically(path, contents);
+    if (!why.empty()) errors.push_back(describe("Cannot create", path, why));
+}
+
+bool copyFile(const std::string& from, const std::string& to) {
+    std::ifstream in(from, std::ios::binary);
+    std::ofstream out(to, std::ios::binary | std::ios::trunc);
+    if (!in || !out) return false;
+    out << in.rdbuf();
+    return static_cast<bool>(out);
+}
+} // namespace
+
+std::string TaskStore::taskPath() const { return JoinPath(folder_, TaskFileName); }
+std::string TaskStore::optionsPath() const { return JoinPath(folder_, OptionsFileName); }
+
+std::string TaskStore::formatTaskFile(const General& g) {
+    std::string out;
+    out.reserve(static_cast<std::size_t>(g.TaskCount) * 122);
+    for (int i = 1; i <= g.TaskCount; ++i) {
+        out += FormatTaskLine(g.slot(i));
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::string TaskStore::formatOptionsFile(const General& g) {
+    return FormatOptionValue(g.MinimizeOnStartup) + "\r\n" + FormatOptionValue(g.MinimizeToTray) + "\r\n";
+}
+
+void TaskStore::readOptions(General& g) {
+    createIfMissing(taskPath(), "", errors_);
+    const std::string ini = optionsPath();
+    createIfMissing(ini, FormatOptionValue(0) + "\r\n" + FormatOptionValue(0) + "\r\n", errors_);
+    g.MinimizeOnStartup = 0;
+    g.MinimizeToTray = 0;
+    LineReader in(ini, 4096);
+    if (!in.isOpen()) {
+        if (FileExists(ini)) errors_.push_back(describe("Cannot read", ini, std::strerror(errno)));
+        return;
+    }
+    std::string line;
+    if (in.next(line)) g.MinimizeOnStartup = LeadingInt16(line);
+    if (in.next(line)) g.MinimizeToTray = LeadingInt16(line);
+}
+
+void TaskStore::readTasks(General& g) {
+    g.TaskCount = 0;
+    const std::string path = taskPath();
+    LineReader in(path, kMaxTaskLine);
+    if (!in.isOpen()) {
+        if (FileExists(path)) errors_.push_back(describe("Cannot read", path, std::strerror(errno)));
+        return;
+    }
+    std::string line;
+    while (in.next(line)) {
+        if (g.TaskCount >= General::MaxTasks) {
+            lostOnLoad_ = true;
+            break;
+        }
+        ++g.TaskCount;
+        ParseTaskLine(line, g.slot(g.TaskCount));
+    }
+    if (in.wasCut()) lostOnLoad_ = true;
+    if (in.hadError()) errors_.push_back(describe("Error while reading", path, "the file could not be read to its end"));
+}
+
+std::vector<std::string> TaskStore::write(const General& g) {
+    std::vector<std::string> problems;
+    const std::string path = taskPath();
+    if (lostOnLoad_ && !backupDone_ && FileExists(path)) {
+        // Keep what could not be loaded. A hard link keeps the old contents
+        // even after the atomic replace below; fall back to a copy.
+        std::string bak = path + BackupSuffix;
+        ::unlink(bak.c_str());
+        if (::link(path.c_str(), bak.c_str()) == 0 || copyFile(path, bak)) {
+            backupDone_ = true;
+        } else {
+            problems.push_back(describe("Cannot keep a backup of", path, std::strerror(errno)) +
+                               "; the file was not replaced, so the tasks beyond the first 200 stay in it");
+        }
+    }
+    if (!lostOnLoad_ || backupDone_) {
+        std::string why = WriteFileAtomically(path, formatTaskFile(g));
+        if (!why.empty()) problems.push_back(describe("Cannot save the task list to", path, why));
+    }
+    std::string why = WriteFileAtomically(optionsPath(), formatOptionsFile(g));
+    if (!why.empty()) problems.push_back(describe("Cannot save the options to", optionsPath(), why));
+    return problems;
+}
+
+} // namespace wendrel

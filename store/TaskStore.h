@@ -1,0 +1,50 @@
+#pragma once
+// Scripts.dat (the task list) and Scripts.ini (the two start-up options) in
+// the program's folder: read at start-up, written back in full at unload.
+#include <string>
+#include <vector>
+
+#include "model/General.h"
+
+namespace wendrel {
+
+class TaskStore {
+public:
+    static constexpr const char* TaskFileName = "Scripts.dat";
+    static constexpr const char* OptionsFileName = "Scripts.ini";
+    static constexpr const char* BackupSuffix = ".bak";
+
+    explicit TaskStore(std::string folder) : folder_(std::move(folder)) {}
+
+    std::string taskPath() const;
+    std::string optionsPath() const;
+
+    // Start-up reading in two steps, as the main window needs them: first
+    // both files are created when missing and the option flags read, then the
+    // task lines are read into the table. Problems are collected in errors().
+    void readOptions(General& g);
+    void readTasks(General& g);
+    void read(General& g) { readOptions(g); readTasks(g); }
+
+    // Writes both files. Returns the problems met (empty when all was saved).
+    // When the task list read at start-up held more than could be loaded (over
+    // 200 lines, or overlong lines), the original is kept as Scripts.dat.bak
+    // before it is first replaced.
+    std::vector<std::string> write(const General& g);
+
+    // Problems met while reading, one readable sentence each.
+    const std::vector<std::string>& errors() const { return errors_; }
+    // True when the task list held more than was loaded.
+    bool lostOnLoad() const { return lostOnLoad_; }
+
+    static std::string formatTaskFile(const General& g);
+    static std::string formatOptionsFile(const General& g);
+
+private:
+    std::string folder_;
+    std::vector<std::string> errors_;
+    bool lostOnLoad_ = false;
+    bool backupDone_ = false;
+};
+
+} // namespace wendrel

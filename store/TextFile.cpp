@@ -1,0 +1,113 @@
+#include "store/TextFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace wendrel {
+
+LineReader::LineReader(const std::string& path, std::size_t maxLine) : maxLine_(maxLine) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        error_ = true;
+        return;
+    }
+    file_ = std::fopen(path.c_str(), "rb");
+    if (!file_) error_ = true;
+}
+
+LineReader::~LineReader() {
+    if (file_) std::fclose(file_);
+}
+
+int LineReader::get() {
+    if (pending_ != -2) {
+        int c = pending_;
+        pending_ = -2;
+        return c;
+    }
+    int c = std::getc(file_);
+    if (c == EOF && std::ferror(file_)) error_ = true;
+    return c;
+}
+
+bool LineReader::next(std::string& line) {
+    line.clear();
+    if (!file_) return false;
+    int c = get();
+    if (c == EOF) return false;
+    while (c != EOF) {
+        if (c == '\r') {
+            int d = get();
+            if (d != '\n' && d != EOF) pending_ = d;
+            return true;
+        }
+        if (line.size() < maxLine_) line += static_cast<char>(c);
+        else cut_ = true;
+        c = get();
+    }
+    return true;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string JoinPath(const std::string& folder, const std::string& leaf) {
+    if (folder.empty()) return leaf;
+    if (folder.back() == '/') return folder + leaf;
+    return folder + "/" + leaf;
+}
+
+std::string WriteFileAtomically(const std::string& path, const std::string& contents) {
+    std::string folder = ".";
+    std::string leaf = path;
+    if (auto slash = path.rfind('/'); slash != std::string::npos) {
+        folder = slash == 0 ? "/" : path.substr(0, slash);
+        leaf = path.substr(slash + 1);
+    }
+    mode_t mode = S_IRUSR | S_IWUSR;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
+
+    std::string tmp = JoinPath(folder, "." + leaf + ".XXXXXX");
+    int fd = ::mkstemp(tmp.data());
+    if (fd < 0) return std::strerror(errno);
+    auto fail = [&](int err) {
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        return std::string(std::strerror(err));
+    };
+    if (::fchmod(fd, mode) != 0) return fail(errno);
+    std::size_t done = 0;
+    while (done < contents.size()) {
+        ssize_t n = ::write(fd, contents.data() + done, contents.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return fail(errno);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0) return fail(errno);
+    if (::close(fd) != 0) {
+        int err = errno;
+        ::unlink(tmp.c_str());
+        return std::strerror(err);
+    }
+    if (::rename(tmp.c_str(), path.c_str()) != 0) {
+        int err = errno;
+        ::unlink(tmp.c_str());
+        return std::strerror(err);
+    }
+    int dfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+    return {};
+}
+
+} // namespace wendrel

@@ -1,0 +1,45 @@
+#pragma once
+// Reading 8-bit text line by line, and replacing a file atomically.
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+namespace wendrel {
+
+// Reads lines from a file. A line ends at a carriage return; a line feed right
+// after it belongs to that line end. A line feed alone does not end a line.
+// The last line needs no line end. Lines longer than maxLine bytes are cut
+// (the rest up to the line end is skipped) and reported through wasCut().
+class LineReader {
+public:
+    explicit LineReader(const std::string& path, std::size_t maxLine = std::size_t(1) << 20);
+    ~LineReader();
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    bool isOpen() const { return file_ != nullptr; }
+    // Reads the next line; false at the end of the file (or on a read error).
+    bool next(std::string& line);
+    bool wasCut() const { return cut_; }
+    bool hadError() const { return error_; }
+
+private:
+    int get();
+    std::FILE* file_ = nullptr;
+    std::size_t maxLine_;
+    bool cut_ = false;
+    bool error_ = false;
+    int pending_ = -2;  // one byte read ahead, -2 when none
+};
+
+// Writes contents to path so that the file is either wholly old or wholly new
+// even if the process dies meanwhile: a temporary in the same folder is
+// written, flushed to disk and renamed over the target. An existing file keeps
+// its permission bits; a new one is readable and writable by its owner only.
+// Returns an empty string on success, otherwise the reason of the failure.
+std::string WriteFileAtomically(const std::string& path, const std::string& contents);
+
+bool FileExists(const std::string& path);       // a regular file (or link to one)
+std::string JoinPath(const std::string& folder, const std::string& leaf);
+
+} // namespace wendrel

@@ -1,0 +1,344 @@
+// Task table operations, GetField, the number rules and the store files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sys/stat.h>
+
+#include "model/Cp1252.h"
+#include "model/General.h"
+#include "store/Fields.h"
+#include "store/TaskLine.h"
+#include "store/TaskStore.h"
+#include "store/TextFile.h"
+#include "tests/core/TempFolder.h"
+
+using namespace wendrel;
+
+namespace {
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeAll(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+TaskRecord named(const std::string& name) {
+    TaskRecord r;
+    r.Name = name;
+    return r;
+}
+
+} // namespace
+
+TEST(TaskTable, FixedWidthFieldsPadCutAndStartAsCodeZero) {
+    General g;
+    TaskRecord& r = g.slot(1);
+    EXPECT_EQ(r.Name.str(), std::string(20, '\0'));
+    EXPECT_TRUE(r.Name.neverWritten());
+    r.Name = "abc";
+    EXPECT_EQ(r.Name.str(), "abc" + std::string(17, ' '));
+    r.Name = "abcdefghijklmnopqrstuvwxy";  // 25 characters
+    EXPECT_EQ(r.Name.str(), "abcdefghijklmnopqrst");
+    r.Comment = std::string(60, 'c');
+    r.ScriptFile = std::string(30, 's');
+    EXPECT_EQ(r.Comment.str().size(), 50u);
+    EXPECT_EQ(r.ScriptFile.str().size(), 25u);
+    EXPECT_THROW(g.slot(0), std::out_of_range);
+    EXPECT_THROW(g.slot(203), std::out_of_range);
+}
+
+TEST(TaskTable, AppendRemoveAndMoveKeepTheInvariants) {
+    General g;
+    for (int i = 1; i <= 5; ++i) {
+        ASSERT_EQ(g.append(), i);
+        g.slot(i) = named(std::to_string(i));
+    }
+    g.slot(4).Running = 1;
+    g.slot(4).ProcessId = 42;
+    g.slot(4).LastRun = DateTime{2026, 1, 2, 3, 4, 5};
+
+    g.remove(2);  // 1 3 4 5
+    EXPECT_EQ(g.TaskCount, 4);
+    EXPECT_EQ(g.slot(5), g.slot(General::BlankSlot));
+    EXPECT_EQ(g.slot(3).Name.trimmed(), "4");
+    EXPECT_EQ(g.slot(3).Running, 1);  // run-time state moves with its record
+    EXPECT_EQ(g.slot(3).ProcessId, 42);
+    ASSERT_TRUE(g.slot(3).LastRun.has_value());
+
+    g.move(3, 1);  // 4 1 3 5
+    g.move(2, 4);  // 4 3 5 1
+    std::string order;
+    for (int i = 1; i <= g.TaskCount; ++i) order += g.slot(i).Name.trimmed();
+    EXPECT_EQ(order, "4351");
+    EXPECT_EQ(g.slot(1).ProcessId, 42);
+    EXPECT_EQ(g.slot(General::BlankSlot), TaskRecord());
+
+    for (int i = g.TaskCount; i < General::MaxTasks; ++i) g.append();
+    EXPECT_EQ(g.TaskCount, 200);
+    EXPECT_EQ(g.append(), 0);
+    EXPECT_EQ(g.TaskCount, 200);
+}
+
+TEST(GetField, SplitsLikeTheStoreAndTheInterpreterExpect) {
+    EXPECT_EQ(GetField("a~b~c", '~', 1), "a");
+    EXPECT_EQ(GetField("a~b~c", '~', 2), "b");
+    EXPECT_EQ(GetField("a~b~c", '~', 3), "c");
+    EXPECT_EQ(GetField("a~b~c", '~', 4), std::nullopt);
+    EXPECT_EQ(GetField("a~b~c", '~', 5), std::nullopt);
+    EXPECT_EQ(GetField("", '~', 1), "");
+    EXPECT_EQ(GetField("", '~', 2), std::nullopt);
+    EXPECT_EQ(GetField("a~", '~', 1), "a");      // a closing separator adds no field
+    EXPECT_EQ(GetField("a~", '~', 2), std::nullopt);
+    EXPECT_EQ(GetField("~~x", '~', 2), "");
+    EXPECT_EQ(GetField(" lead", ' ', 1), "");
+    EXPECT_EQ(GetField("EXEC  prog", ' ', 2), "");
+    EXPECT_EQ(GetField("a\tb c", ' ', 1), "a\tb");  // only the separator separates
+    EXPECT_EQ(GetField("AxBxc", 'x', 2), "B");      // case-sensitive
+}
+
+TEST(Numbers, LeadingNumberRule) {
+    EXPECT_EQ(LeadingNumber(" 1 "), 1);
+    EXPECT_EQ(LeadingNumber("-1"), -1);
+    EXPECT_EQ(LeadingNumber("1 2 3"), 123);       // blanks ignored anywhere
+    EXPECT_EQ(LeadingNumber("\t4\n5x7"), 45);
+    EXPECT_EQ(LeadingNumber("2.5e1abc"), 25);
+    EXPECT_EQ(LeadingNumber("&HFF"), 255);
+    EXPECT_EQ(LeadingNumber("&hffff"), -1);       // 16-bit radix literal
+    EXPECT_EQ(LeadingNumber("&O17"), 15);
+    EXPECT_EQ(LeadingNumber("text"), 0);
+    EXPECT_EQ(LeadingNumber(""), 0);
+    EXPECT_EQ(LeadingNumber("."), 0);
+    EXPECT_EQ(LeadingNumber(".5"), 0.5);
+    EXPECT_EQ(LeadingInt16("2.5"), 2);            // half to even
+    EXPECT_EQ(LeadingInt16("3.5"), 4);
+    EXPECT_EQ(LeadingInt16("-2.5"), -2);
+    EXPECT_EQ(LeadingInt16("40000"), 0);          // outside 16 bits
+    EXPECT_EQ(LeadingInt16("1e999"), 0);
+    EXPECT_EQ(LeadingInt16("32767"), 32767);
+    EXPECT_EQ(LeadingInt16("-32768"), -32768);
+}
+
+TEST(Numbers, WholeTextRule) {
+    EXPECT_EQ(WholeInt16(" 3 "), 3);
+    EXPECT_EQ(WholeInt16("0.5"), 0);
+    EXPECT_EQ(WholeInt16("1.5"), 2);
+    EXPECT_EQ(WholeInt16("3x"), 0);               // not numeric as a whole
+    EXPECT_EQ(WholeInt16(""), 0);
+    EXPECT_EQ(WholeInt16("- 1"), 0);
+    EXPECT_EQ(WholeInt16("&H10"), 16);
+    EXPECT_EQ(WholeInt16("99999"), 0);
+}
+
+TEST(TaskLine, WorkedExampleIsByteExact) {
+    TaskRecord r;
+    r.Name = "Backup";
+    r.Comment = "Nightly copy";
+    r.Interval = Daily;
+    r.TimeHour = 2;
+    r.TimeMinute = 30;
+    r.Active = 1;
+    r.ScriptFile = "backup.wdx";
+    const std::string expected = "Backup" + std::string(14, ' ') + "~Nightly copy" + std::string(38, ' ') +
+                                 "~1~0~0~2~30~0~0~0~0~0~1~backup.wdx" + std::string(15, ' ');
+    EXPECT_EQ(FormatTaskLine(r), expected);
+    EXPECT_EQ(expected.size(), 120u);
+    EXPECT_EQ(FormatOptionValue(0), " 0 ");
+    EXPECT_EQ(FormatOptionValue(1), " 1 ");
+    EXPECT_EQ(FormatOptionValue(-1), "-1 ");
+}
+
+TEST(TaskLine, ShortLongAndShiftedLines) {
+    TaskRecord r;
+    ParseTaskLine("", r);  // an inactive Hourly task with blank texts
+    EXPECT_EQ(r.Name.str(), std::string(20, ' '));
+    EXPECT_EQ(r.Interval, 0);
+    EXPECT_EQ(r.Active, 0);
+
+    ParseTaskLine("Only~two", r);
+    EXPECT_EQ(r.Comment.trimmed(), "two");
+    EXPECT_EQ(r.ScriptFile.str(), std::string(25, ' '));
+
+    ParseTaskLine("n~c~1~0~0~2~30~0~0~0~0~0~1~s.wdx~extra~more", r);
+    EXPECT_EQ(r.ScriptFile.trimmed(), "s.wdx");
+    EXPECT_EQ(r.TimeMinute, 30);
+
+    // A "~" typed into a name shifts every later field.
+    ParseTaskLine("Ba~ckup~Nightly~1~0~0~2~30~0~0~0~0~0~1~b.wdx", r);
+    EXPECT_EQ(r.Name.trimmed(), "Ba");
+    EXPECT_EQ(r.Comment.trimmed(), "ckup");
+    EXPECT_EQ(r.Interval, 0);  // "Nightly" is no number
+    EXPECT_EQ(r.DateDay, 1);
+
+    ParseTaskLine("  lead~x~abc~1~1~1~1~7 ~1~1~1~1~1~x", r);
+    EXPECT_EQ(r.Name.str().substr(0, 6), "  lead");  // leading blanks stay
+    EXPECT_EQ(r.Interval, 0);
+    EXPECT_EQ(r.DayofMonth, 7);
+}
+
+TEST(Cp1252, EveryByteRoundTripsThroughUtf8) {
+    std::string all;
+    for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
+    EXPECT_EQ(utf8ToCp1252(cp1252ToUtf8(all)), all);
+    EXPECT_EQ(cp1252ToUtf8("\x80"), "\xE2\x82\xAC");  // euro sign
+    EXPECT_EQ(utf8ToCp1252("\xE2\x82\xAC"), "\x80");
+    EXPECT_EQ(utf8ToCp1252("\xE4\xB8\xAD"), "?");      // not in the code page
+}
+
+class StoreFiles : public ::testing::Test {
+protected:
+    TempFolder dir;
+    TaskStore store{dir.path()};
+    std::string dat() const { return dir.file("Scripts.dat"); }
+    std::string ini() const { return dir.file("Scripts.ini"); }
+};
+
+TEST_F(StoreFiles, MissingFilesAreCreatedAndANewInstallationIsEmpty) {
+    General g;
+    g.MinimizeOnStartup = 1;
+    store.read(g);
+    EXPECT_EQ(g.TaskCount, 0);
+    EXPECT_EQ(g.MinimizeOnStartup, 0);
+    EXPECT_EQ(readAll(dat()), "");
+    EXPECT_EQ(readAll(ini()), " 0 \r\n 0 \r\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(dat().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_TRUE(store.errors().empty());
+}
+
+TEST_F(StoreFiles, OptionLines) {
+    General g;
+    for (auto [text, first, second] : {std::tuple{"-1\r\n1\r\n", -1, 1}, {" 1 \r\n 0 \r\n", 1, 0},
+                                       {"text\r\n", 0, 0}, {"", 0, 0}, {"70000\r\n1", 0, 1}}) {
+        writeAll(ini(), text);
+        TaskStore s(dir.path());
+        s.readOptions(g);
+        EXPECT_EQ(g.MinimizeOnStartup, first) << text;
+        EXPECT_EQ(g.MinimizeToTray, second) << text;
+    }
+}
+
+TEST_F(StoreFiles, LineEndsEmptyLinesAndTheLastLine) {
+    writeAll(dat(), "a~1\r\n\r\nb\rc\nd~x");  // CR alone ends a line, LF alone does not
+    General g;
+    store.read(g);
+    ASSERT_EQ(g.TaskCount, 4);
+    EXPECT_EQ(g.slot(1).Name.trimmed(), "a");
+    EXPECT_EQ(g.slot(2).Name.str(), std::string(20, ' '));
+    EXPECT_EQ(g.slot(3).Name.trimmed(), "b");
+    EXPECT_EQ(g.slot(4).Name.trimmed(), "c\nd");
+    EXPECT_EQ(g.slot(4).Comment.trimmed(), "x");
+}
+
+TEST_F(StoreFiles, ManyGeneratedTasksRoundTrip) {
+    std::mt19937 rng(7);
+    General g;
+    auto text = [&](std::size_t max) {
+        std::string s;
+        for (std::size_t n = rng() % (max + 1); n > 0; --n) {
+            char c = static_cast<char>(32 + rng() % 224);
+            if (c == '~' || c == 127) c = 'x';
+            s += c;
+        }
+        return s;
+    };
+    for (int i = 1; i <= 200; ++i) {
+        g.append();
+        TaskRecord& r = g.slot(i);
+        r.Name = text(25);
+        r.Comment = text(60);
+        r.ScriptFile = text(30);
+        for (std::int16_t* f : {&r.Interval, &r.DateDay, &r.DateMonth, &r.TimeHour, &r.TimeMinute, &r.DayofMonth,
+                                &r.DayofWeek, &r.MinsPastHour, &r.Other, &r.MSOption, &r.Active})
+            *f = static_cast<std::int16_t>(static_cast<int>(rng() % 65536) - 32768);
+    }
+    g.MinimizeOnStartup = 1;
+    g.MinimizeToTray = -1;
+    ASSERT_TRUE(store.write(g).empty());
+    General back;
+    TaskStore(dir.path()).read(back);
+    ASSERT_EQ(back.TaskCount, 200);
+    for (int i = 1; i <= 200; ++i) {
+        TaskRecord expected = g.slot(i);
+        EXPECT_EQ(back.slot(i), expected) << "slot " << i;
+    }
+    EXPECT_EQ(back.MinimizeOnStartup, 1);
+    EXPECT_EQ(back.MinimizeToTray, -1);
+    EXPECT_EQ(readAll(ini()), " 1 \r\n-1 \r\n");
+}
+
+TEST_F(StoreFiles, NonAsciiNamesAreByteExactOneCharacterPerByte) {
+    General g;
+    g.append();
+    g.slot(1).Name = utf8ToCp1252("Sauvegarde \xC3\xA9t\xC3\xA9 \xE2\x82\xAC");  // "Sauvegarde été €"
+    EXPECT_EQ(g.slot(1).Name.trimmed().size(), 16u);
+    ASSERT_TRUE(store.write(g).empty());
+    EXPECT_EQ(readAll(dat()).substr(0, 20), "Sauvegarde \xE9t\xE9 \x80    ");
+    General back;
+    TaskStore(dir.path()).read(back);
+    EXPECT_EQ(back.slot(1).Name, g.slot(1).Name);
+}
+
+TEST_F(StoreFiles, MoreThan200LinesLoadsTheFirstAndKeepsTheOriginal) {
+    std::string original;
+    for (int i = 1; i <= 250; ++i) original += "task" + std::to_string(i) + "\r\n";
+    writeAll(dat(), original);
+    General g;
+    store.read(g);
+    EXPECT_EQ(g.TaskCount, 200);
+    EXPECT_TRUE(store.lostOnLoad());
+    EXPECT_EQ(g.slot(200).Name.trimmed(), "task200");
+    EXPECT_EQ(g.slot(General::BlankSlot), TaskRecord());
+    ASSERT_TRUE(store.write(g).empty());
+    EXPECT_EQ(readAll(dat() + ".bak"), original);
+    const std::string rewritten = readAll(dat());
+    EXPECT_EQ(std::count(rewritten.begin(), rewritten.end(), '\n'), 200);
+    writeAll(dat() + ".bak", "kept");  // only the first write of a run makes the backup
+    ASSERT_TRUE(store.write(g).empty());
+    EXPECT_EQ(readAll(dat() + ".bak"), "kept");
+}
+
+TEST_F(StoreFiles, ExistingFilesKeepTheirModeAndWritesLeaveNoTemporaries) {
+    writeAll(dat(), "");
+    ::chmod(dat().c_str(), 0644);
+    General g;
+    store.read(g);
+    g.append();
+    ASSERT_TRUE(store.write(g).empty());
+    struct stat st {};
+    ::stat(dat().c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
+    int entries = 0;
+    for (auto& e : std::filesystem::directory_iterator(dir.path())) entries += e.is_regular_file();
+    EXPECT_EQ(entries, 2);
+}
+
+TEST_F(StoreFiles, AnUnusableFolderStartsEmptyAndReportsTheFileAtSave) {
+    // A folder that cannot be written (a missing one fails the same way for
+    // every user, root included).
+    TaskStore gone(dir.file("missing"));
+    General g;
+    gone.read(g);
+    EXPECT_EQ(g.TaskCount, 0);
+    EXPECT_FALSE(gone.errors().empty());
+    g.append();
+    auto problems = gone.write(g);
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_NE(problems[0].find("Scripts.dat"), std::string::npos);
+    EXPECT_NE(problems[1].find("Scripts.ini"), std::string::npos);
+}
+
+TEST_F(StoreFiles, AFolderInPlaceOfTheTaskListIsReportedNotFatal) {
+    std::filesystem::create_directory(dat());
+    General g;
+    store.read(g);
+    EXPECT_EQ(g.TaskCount, 0);
+    EXPECT_FALSE(store.errors().empty());
+    EXPECT_FALSE(store.write(g).empty());
+}

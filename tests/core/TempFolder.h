@@ -1,0 +1,29 @@
+#pragma once
+// A fresh folder under the system's temporary folder, removed afterwards.
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+namespace wendrel {
+
+class TempFolder {
+public:
+    TempFolder() {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "wendrel-test-XXXXXX").string();
+        path_ = ::mkdtemp(tmpl.data()) ? tmpl : std::string();
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& leaf) const { return path_ + "/" + leaf; }
+
+private:
+    std::string path_;
+};
+
+} // namespace wendrel

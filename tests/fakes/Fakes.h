@@ -1,0 +1,113 @@
+#pragma once
+// Fakes of the desktop services for tests: a clock the test sets, message
+// boxes answered by the test, and launchers and key senders that record.
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/DateTime.h"
+#include "script/Platform.h"
+
+namespace wendrel {
+
+class FakeClock : public Clock {
+public:
+    DateTime wall{2026, 12, 6, 9, 30, 0};
+    double mono = 1000.0;
+    DateTime now() const override { return wall; }
+    double monotonicSeconds() const override { return mono; }
+    // Moves both clocks forward.
+    void advance(double seconds) {
+        mono += seconds;
+        wallFraction_ += seconds;
+        const auto whole = static_cast<std::int64_t>(wallFraction_);
+        wallFraction_ -= static_cast<double>(whole);
+        wall = DateTime::fromSerialSeconds(wall.serialSeconds() + whole);
+    }
+
+private:
+    double wallFraction_ = 0;
+};
+
+struct ShownMessage {
+    std::string text, caption;
+    MsgButtons buttons;
+    MsgIcon icon;
+};
+
+class FakeMessageBoxes : public MessageBoxes {
+public:
+    std::vector<ShownMessage> shown;
+    std::deque<MsgAnswer> answers;           // answers for Yes/No questions, in order
+    MsgAnswer defaultAnswer = MsgAnswer::Yes;
+    std::function<void()> whileShown;        // runs inside the modal box
+    MsgAnswer show(const std::string& text, const std::string& caption, MsgButtons buttons, MsgIcon icon) override {
+        shown.push_back({text, caption, buttons, icon});
+        if (whileShown) whileShown();
+        if (buttons == MsgButtons::Ok) return MsgAnswer::Ok;
+        if (answers.empty()) return defaultAnswer;
+        MsgAnswer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+};
+
+class FakeLauncher : public ProgramLauncher {
+public:
+    std::vector<std::string> started;
+    double nextId = 100;
+    bool fail = false;
+    std::optional<double> start(const std::string& commandLine) override {
+        started.push_back(commandLine);
+        if (fail) return std::nullopt;
+        return nextId++;
+    }
+};
+
+class FakeActivator : public WindowActivator {
+public:
+    std::vector<double> activated;
+    // Activations of an id succeed this many times, then report no window.
+    std::map<double, int> windowsLeft;
+    std::string failWith;  // when set, every activation fails with it
+    ActivateResult activate(double taskId, std::string& failure) override {
+        activated.push_back(taskId);
+        if (!failWith.empty()) {
+            failure = failWith;
+            return ActivateResult::Failed;
+        }
+        auto it = windowsLeft.find(taskId);
+        if (it == windowsLeft.end() || it->second <= 0) return ActivateResult::NoSuchWindow;
+        --it->second;
+        return ActivateResult::Ok;
+    }
+};
+
+class FakeKeys : public KeySender {
+public:
+    std::vector<std::string> sent;
+    void send(const std::string& keys) override { sent.push_back(keys); }
+};
+
+// Event processing that advances the fake clock by the time it may wait, and
+// runs a hook (a nested tick, a user action) on each pass.
+class FakePump : public EventPump {
+public:
+    explicit FakePump(FakeClock& clock) : clock_(clock) {}
+    int passes = 0;
+    double step = -1;  // seconds each pass takes; below 0: the full wait
+    std::function<void()> onPass;
+    void processEvents(double maxWaitSeconds) override {
+        ++passes;
+        clock_.advance(step >= 0 ? step : (maxWaitSeconds > 0 ? maxWaitSeconds : 0.001));
+        if (onPass) onPass();
+    }
+
+private:
+    FakeClock& clock_;
+};
+
+} // namespace wendrel
