@@ -28,7 +28,7 @@ int LineReader::get() {
         pending_ = -2;
         return c;
     }
-    int c = std::getc(file_);
+    int c = getc_unlocked(file_);
     if (c == EOF && std::ferror(file_)) error_ = true;
     return c;
 }
