@@ -77,7 +77,11 @@ void TaskStore::readTasks(General& g) {
     const std::string path = taskPath();
     LineReader in(path, kMaxTaskLine);
     if (!in.isOpen()) {
-        if (FileExists(path)) errors_.push_back(describe("Cannot read", path, std::strerror(errno)));
+        if (FileExists(path)) {
+            // Whatever it holds was not loaded: keep it before it is replaced.
+            errors_.push_back(describe("Cannot read", path, std::strerror(errno)));
+            lostOnLoad_ = true;
+        }
         return;
     }
     std::string line;
@@ -90,7 +94,10 @@ void TaskStore::readTasks(General& g) {
         ParseTaskLine(line, g.slot(g.TaskCount));
     }
     if (in.wasCut()) lostOnLoad_ = true;
-    if (in.hadError()) errors_.push_back(describe("Error while reading", path, "the file could not be read to its end"));
+    if (in.hadError()) {
+        errors_.push_back(describe("Error while reading", path, "the file could not be read to its end"));
+        lostOnLoad_ = true;
+    }
 }
 
 std::vector<std::string> TaskStore::write(const General& g) {

@@ -28,8 +28,8 @@ public:
 
     // Writes both files. Returns the problems met (empty when all was saved).
     // When the task list read at start-up held more than could be loaded (over
-    // 200 lines, or overlong lines), the original is kept as Scripts.dat.bak
-    // before it is first replaced.
+    // 200 lines, overlong lines, or it could not be read at all), the original
+    // is kept as Scripts.dat.bak before it is first replaced.
     std::vector<std::string> write(const General& g);
 
     // Problems met while reading, one readable sentence each.
