@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -216,10 +217,19 @@ void Form1::Form_Load() {
     for (int c = 0; c < 6; ++c) Grid1->setColumnWidth(c, std::max(1, TwipsX(kColumnWidths[c])));
     selectRow(0);
 
-    // Panel widths: a third of the window plus 60 twips, and the rest.
+    // Panel widths: a third of the window plus 60 twips, and the rest; the
+    // clock panel grows if the longest date of the system's language would
+    // not fit in it.
     const double w = kClientWidth;
-    Panel1->setFixedWidth(TwipsX(w / 3 + 60));
-    Panel2->setMinimumWidth(TwipsX(w / 3 * 2 - 60) - 4);
+    const QLocale locale = QLocale::system();
+    QString widestDay, widestMonth;
+    const QFontMetrics fm(Panel1->font());
+    for (int d = 1; d <= 7; ++d)
+        if (fm.horizontalAdvance(locale.dayName(d)) > fm.horizontalAdvance(widestDay)) widestDay = locale.dayName(d);
+    for (int m = 1; m <= 12; ++m)
+        if (fm.horizontalAdvance(locale.monthName(m)) > fm.horizontalAdvance(widestMonth)) widestMonth = locale.monthName(m);
+    const int clockWidth = fm.horizontalAdvance(widestDay + " 00 " + widestMonth + " 0000 00:00:00") + 16;
+    Panel1->setFixedWidth(std::max(TwipsX(w / 3 + 60), clockWidth));
     setPanelText(1, QLocale::system().toString(QDateTime::currentDateTime(), "dddd dd MMMM yyyy HH:mm:ss"));
     setPanelText(2, "Wendrel.");
 
