@@ -7,6 +7,8 @@
 
 #include "model/General.h"
 #include "platform/Desktop.h"
+#include "platform/Signals.h"
+#include "platform/SingleInstance.h"
 #include "ui/main/Form1.h"
 #include "ui/tray/Tray.h"
 
@@ -23,13 +25,25 @@ int main(int argc, char** argv) {
 
     const std::string folder = QCoreApplication::applicationDirPath().toStdString();
 
+    // One instance per folder: a second start shows the running one and ends
+    // before anything of the folder is read or written.
+    wendrel::SingleInstance instance(folder);
+    if (!instance.acquire()) {
+        if (instance.notifyRunning()) return 0;
+        qWarning("Wendrel is already running for this folder but does not answer.");
+        return 1;
+    }
+
     wendrel::General general;
     wendrel::Desktop desktop;
     wendrel::Form1 form(general, folder, desktop.services());
     desktop.setMainWindow(&form);
+    wendrel::ExitGuard exitGuard(app, form);
     QObject::connect(&form, &wendrel::Form1::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     form.Form_Load();
     if (form.windowState() & Qt::WindowMinimized) form.showMinimized();
     else if (!form.tray()->inStandby()) form.show();
+    instance.setShowHandler([&form] { wendrel::bringToFront(form); });
+    exitGuard.setReady();
     return app.exec();
 }
