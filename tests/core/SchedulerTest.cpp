@@ -422,21 +422,28 @@ TEST(SchedulerNesting, AnOtherTaskIsStartedAgainWhileItsOwnRunWaits) {
 
 TEST(SchedulerNesting, TheWalkKeepsTheCountItStartedWith) {
     Rig r;
-    r.add(other(0, 1));
-    r.add(other(0, 1));
-    r.add(other(0, 1));
+    for (int k = 0; k < 3; ++k) r.add(other(0, 1));
     r.at(2026, 12, 6, 9, 0, 0);
-    bool changed = false;
+    // The user adds a task while slot 1 runs: this walk does not reach it.
     r.script = [&](int i) {
-        if (i != 1 || changed) return;
-        changed = true;
-        // The user adds a task and deletes slot 3 while slot 1 runs.
-        r.g.slot(r.g.append()) = other(0, 1);
-        r.g.remove(3);
-        r.g.remove(2);
+        if (i == 1 && r.g.TaskCount == 3) r.g.slot(r.g.append()) = other(0, 1);
     };
     r.tickFor(1);
-    // Slot 2 now holds the added task; slot 3 is blank and so inactive.
+    EXPECT_EQ(r.started, (std::vector<int>{1, 2, 3}));
+    r.started.clear();
+    r.tickFor(1);
+    EXPECT_EQ(r.started, (std::vector<int>{1, 2, 3, 4}));
+
+    // The user deletes two tasks while slot 1 runs: the walk still examines
+    // four slots, and the emptied ones are blank and so inactive.
+    r.started.clear();
+    r.script = [&](int i) {
+        if (i == 1 && r.g.TaskCount == 4) {
+            r.g.remove(4);
+            r.g.remove(2);
+        }
+    };
+    r.tickFor(1);
     EXPECT_EQ(r.started, (std::vector<int>{1, 2}));
     EXPECT_EQ(r.g.TaskCount, 2);
 }
