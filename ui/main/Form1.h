@@ -114,6 +114,7 @@ public:
     const std::string& folder() const { return folder_; }
     Services& services() { return services_; }
     ScriptEngine& engine() { return engine_; }
+    Scheduler& scheduler() { return scheduler_; }
     TaskStore& store() { return store_; }
     // Problems met when the store was last written (shown to the user too).
     const std::vector<std::string>& saveProblems() const { return saveProblems_; }
