@@ -1,7 +1,9 @@
 #include "store/TaskStore.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <unistd.h>
 
@@ -28,6 +30,25 @@ void createIfMissing(const std::string& path, const std::string& contents, std::
     }
     std::string why = WriteFileAtomically(path, contents);
     if (!why.empty()) errors.push_back(describe("Cannot create", path, why));
+}
+
+// A save that was killed half-way leaves its temporary (".Scripts.dat.XXXXXX",
+// see WriteFileAtomically) behind. Those older than a few seconds belong to no
+// save in progress and are removed, so crashes do not pile up files.
+void removeStaleTemporaries(const std::string& folder, const std::string& leaf) {
+    namespace fs = std::filesystem;
+    const std::string prefix = "." + leaf + ".";
+    std::error_code ec;
+    const auto now = fs::file_time_type::clock::now();
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+        std::error_code e2;
+        if (!it->is_regular_file(e2) || e2) continue;
+        const auto written = fs::last_write_time(it->path(), e2);
+        if (e2 || now - written < std::chrono::seconds(10)) continue;
+        fs::remove(it->path(), e2);
+    }
 }
 
 bool copyFile(const std::string& from, const std::string& to) {
@@ -57,6 +78,8 @@ std::string TaskStore::formatOptionsFile(const General& g) {
 }
 
 void TaskStore::readOptions(General& g) {
+    removeStaleTemporaries(folder_.empty() ? "." : folder_, TaskFileName);
+    removeStaleTemporaries(folder_.empty() ? "." : folder_, OptionsFileName);
     createIfMissing(taskPath(), "", errors_);
     const std::string ini = optionsPath();
     createIfMissing(ini, FormatOptionValue(0) + "\r\n" + FormatOptionValue(0) + "\r\n", errors_);

@@ -1,0 +1,108 @@
+// A process killed at any moment of a save leaves the task list and the
+// options as a whole old or a whole new file, never a truncated or empty one.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "store/TaskStore.h"
+#include "tests/core/TempFolder.h"
+
+using namespace wendrel;
+
+namespace {
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void fill(General& g, const std::string& prefix, std::int16_t option) {
+    for (int i = 1; i <= General::MaxTasks; ++i) {
+        int n = g.append();
+        TaskRecord& r = g.slot(n);
+        r.Name.assign(prefix + std::to_string(i));
+        r.Comment.assign(prefix + " comment of task " + std::to_string(i));
+        r.Interval = static_cast<std::int16_t>(i % 6);
+        r.TimeMinute = static_cast<std::int16_t>(i % 60);
+        r.Active = 1;
+        r.ScriptFile.assign(prefix + std::to_string(i) + ".wdx");
+    }
+    g.MinimizeOnStartup = option;
+    g.MinimizeToTray = option;
+}
+} // namespace
+
+TEST(HostileKillDuringSave, EveryKillLeavesAWholeOldOrNewFile) {
+    TempFolder dir;
+    General oldList, newList;
+    fill(oldList, "Old", 0);
+    fill(newList, "New task ", 1);  // longer lines: a torn write would show
+    const std::string oldTasks = TaskStore::formatTaskFile(oldList);
+    const std::string newTasks = TaskStore::formatTaskFile(newList);
+    const std::string oldOptions = TaskStore::formatOptionsFile(oldList);
+    const std::string newOptions = TaskStore::formatOptionsFile(newList);
+    ASSERT_TRUE(TaskStore(dir.path()).write(oldList).empty());
+
+    std::mt19937 random(20261206);
+    std::uniform_int_distribution<int> delayMicros(0, 20000);
+    const int trials = 120;
+    int sawOld = 0, sawNew = 0;
+    const auto started = std::chrono::steady_clock::now();
+    for (int trial = 0; trial < trials; ++trial) {
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            TaskStore store(dir.path());
+            for (;;) {
+                store.write(newList);
+                store.write(oldList);
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(delayMicros(random)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+
+        const std::string tasks = readAll(dir.file("Scripts.dat"));
+        const std::string options = readAll(dir.file("Scripts.ini"));
+        ASSERT_TRUE(tasks == oldTasks || tasks == newTasks)
+            << "trial " << trial << ": Scripts.dat has " << tasks.size() << " bytes";
+        ASSERT_TRUE(options == oldOptions || options == newOptions) << "trial " << trial;
+        (tasks == oldTasks ? sawOld : sawNew)++;
+    }
+    // Both versions turned up, so kills did land while saves were going on.
+    EXPECT_GT(sawOld, 0);
+    EXPECT_GT(sawNew, 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(40));
+
+    // The file keeps its owner-only mode through all the replacing.
+    namespace fs = std::filesystem;
+    EXPECT_EQ(fs::status(dir.file("Scripts.dat")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+
+    // The temporaries of killed saves are removed at the next start-up once
+    // they are old enough to belong to no save in progress.
+    auto leftovers = [&] {
+        std::vector<fs::path> found;
+        for (const auto& e : fs::directory_iterator(dir.path()))
+            if (e.path().filename().string().rfind(".Scripts.", 0) == 0) found.push_back(e.path());
+        return found;
+    };
+    const auto killedMidSave = leftovers();
+    RecordProperty("killed_mid_save", static_cast<int>(killedMidSave.size()));
+    std::ofstream(dir.file(".Scripts.dat.old")) << "not a temporary of ours";
+    General fresh;
+    TaskStore(dir.path()).read(fresh);
+    EXPECT_EQ(leftovers().size(), killedMidSave.size() + 1) << "fresh temporaries must stay";
+    for (const auto& p : leftovers()) fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::minutes(1));
+    TaskStore(dir.path()).read(fresh);
+    ASSERT_EQ(leftovers().size(), 1u);
+    EXPECT_EQ(leftovers()[0].filename(), ".Scripts.dat.old");
+    EXPECT_EQ(fresh.TaskCount, General::MaxTasks);
+}
