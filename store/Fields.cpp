@@ -95,6 +95,23 @@ std::size_t parseNumber(std::string_view s, double& value) {
     return i;
 }
 
+// Where the digits of a number text begin: after a sign or a radix prefix.
+std::size_t numberStart(std::string_view s) {
+    if (!s.empty() && (s[0] == '+' || s[0] == '-')) return 1;
+    if (s.size() >= 2 && s[0] == '&' && (s[1] == 'H' || s[1] == 'h' || s[1] == 'O' || s[1] == 'o')) return 2;
+    return 0;
+}
+
+// The text with all but one of the leading zeros of its number removed.
+std::string dropLeadingZeros(std::string_view s) {
+    const std::size_t p = numberStart(s);
+    std::size_t z = p;
+    while (z + 1 < s.size() && s[z] == '0' && s[z + 1] == '0') ++z;
+    std::string out(s.substr(0, p));
+    out += s.substr(z);
+    return out;
+}
+
 } // namespace
 
 double LeadingNumber(std::string_view text) {
@@ -103,6 +120,12 @@ double LeadingNumber(std::string_view text) {
     // never continue a number has been seen.
     for (char c : text) {
         if (isIgnorable(c)) continue;
+        // Leading zeros change nothing but could fill the bounded buffer
+        // before the digits that matter: keep only one.
+        if (c == '0') {
+            const std::size_t p = numberStart(compact);
+            if (compact.size() == p + 1 && compact[p] == '0') continue;
+        }
         compact += c;
         bool numeric = (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-' || c == '&' ||
                        c == 'e' || c == 'E' || c == 'd' || c == 'D' || (c >= 'a' && c <= 'f') ||
@@ -117,7 +140,7 @@ std::optional<double> WholeNumber(std::string_view text) {
     std::size_t b = 0, e = text.size();
     while (b < e && (text[b] == ' ' || text[b] == '\t')) ++b;
     while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t')) --e;
-    std::string_view core = text.substr(b, e - b);
+    const std::string core = dropLeadingZeros(text.substr(b, e - b));
     if (core.empty() || core.size() > 4096) return std::nullopt;
     double v;
     std::size_t used = parseNumber(core, v);

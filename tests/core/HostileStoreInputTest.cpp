@@ -1,0 +1,199 @@
+// Damaged and hostile store files load in bounded time and memory, never
+// crash, and what is written back is well-formed and stable.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include "store/Fields.h"
+#include "store/TaskLine.h"
+#include "store/TaskStore.h"
+#include "store/TextFile.h"
+#include "tests/core/TempFolder.h"
+
+using namespace wendrel;
+namespace fs = std::filesystem;
+
+namespace {
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+void writeAll(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+long peakKilobytes() {
+    rusage u {};
+    ::getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+using Steady = std::chrono::steady_clock;
+
+// Loads the folder, saves it, loads the saved files again and saves again:
+// after the first save the files must not change any more.
+void expectStableRoundTrip(const TempFolder& dir) {
+    General first;
+    TaskStore store(dir.path());
+    store.read(first);
+    ASSERT_LE(first.TaskCount, General::MaxTasks);
+    ASSERT_TRUE(store.write(first).empty());
+    const std::string saved = readAll(dir.file("Scripts.dat"));
+    const std::string options = readAll(dir.file("Scripts.ini"));
+
+    General second;
+    TaskStore(dir.path()).read(second);
+    EXPECT_EQ(second.TaskCount, first.TaskCount);
+    ASSERT_TRUE(TaskStore(dir.path()).write(second).empty());
+    EXPECT_EQ(readAll(dir.file("Scripts.dat")), saved);
+    EXPECT_EQ(readAll(dir.file("Scripts.ini")), options);
+}
+} // namespace
+
+TEST(HostileStoreInput, BinaryGarbageLoadsAndSavesStably) {
+    TempFolder dir;
+    std::mt19937 random(8);
+    std::string garbage(1 << 20, '\0');
+    for (char& c : garbage) c = static_cast<char>(random());
+    writeAll(dir.file("Scripts.dat"), garbage);
+    writeAll(dir.file("Scripts.ini"), garbage.substr(0, 5000));
+    const auto t0 = Steady::now();
+    expectStableRoundTrip(dir);
+    EXPECT_LT(Steady::now() - t0, std::chrono::seconds(5));
+    // More than 200 lines of it: the original is kept beside the new file.
+    EXPECT_EQ(readAll(dir.file("Scripts.dat.bak")), garbage);
+}
+
+TEST(HostileStoreInput, HundredMegabyteLineOfNulBytesLoadsInBoundedTimeAndMemory) {
+    TempFolder dir;
+    const std::string path = dir.file("Scripts.dat");
+    // A sparse file: 100 MB of code-0 bytes without a single line end.
+    { std::ofstream(path, std::ios::binary); }
+    fs::resize_file(path, 100u << 20);
+    const long before = peakKilobytes();
+    const auto t0 = Steady::now();
+    General g;
+    TaskStore store(dir.path());
+    store.read(g);
+    EXPECT_LT(Steady::now() - t0, std::chrono::seconds(10));
+    EXPECT_LT(peakKilobytes() - before, 20 * 1024) << "kilobytes";
+    ASSERT_EQ(g.TaskCount, 1);
+    EXPECT_EQ(g.slot(1).Name.str(), std::string(20, '\0'));
+    EXPECT_TRUE(store.lostOnLoad());
+    ASSERT_TRUE(store.write(g).empty());
+    EXPECT_EQ(fs::file_size(dir.file("Scripts.dat.bak")), 100u << 20);
+    EXPECT_EQ(fs::file_size(path), 121u);
+}
+
+TEST(HostileStoreInput, HundredMegabyteLineOfTextAndSeparators) {
+    TempFolder dir;
+    const std::string path = dir.file("Scripts.dat");
+    {
+        std::ofstream out(path, std::ios::binary);
+        std::string chunk(1 << 20, 'x');
+        for (std::size_t i = 0; i < chunk.size(); i += 997) chunk[i] = '~';
+        for (int i = 0; i < 100; ++i) out << chunk;
+        out << "\r\nSecond~~1\r\n";
+    }
+    const auto t0 = Steady::now();
+    General g;
+    TaskStore store(dir.path());
+    store.read(g);
+    EXPECT_LT(Steady::now() - t0, std::chrono::seconds(10));
+    ASSERT_EQ(g.TaskCount, 2);
+    EXPECT_EQ(g.slot(2).Name.trimmed(), "Second");
+    EXPECT_EQ(g.slot(2).Interval, 1);
+}
+
+TEST(HostileStoreInput, LineOfTenThousandSeparators) {
+    TempFolder dir;
+    writeAll(dir.file("Scripts.dat"), std::string(10000, '~') + "\r\n" + std::string(10000, '~'));
+    const auto t0 = Steady::now();
+    General g;
+    TaskStore(dir.path()).read(g);
+    EXPECT_LT(Steady::now() - t0, std::chrono::seconds(1));
+    ASSERT_EQ(g.TaskCount, 2);
+    const TaskRecord& r = g.slot(1);
+    EXPECT_EQ(r.Name.str(), std::string(20, ' '));
+    EXPECT_EQ(r.ScriptFile.str(), std::string(25, ' '));
+    EXPECT_EQ(r.Interval, 0);
+    EXPECT_EQ(r.Active, 0);
+    expectStableRoundTrip(dir);
+}
+
+TEST(HostileStoreInput, NulBytesInsideFieldsSurviveTheRoundTrip) {
+    TempFolder dir;
+    std::string line = "Ta";
+    line += '\0';
+    line += "sk~com";
+    line += '\0';
+    line += "ment~1~0~0~2~30~0~0~0~0~0~1~a";
+    line += '\0';
+    line += ".wdx";
+    writeAll(dir.file("Scripts.dat"), line + "\r\n");
+    General g;
+    TaskStore(dir.path()).read(g);
+    ASSERT_EQ(g.TaskCount, 1);
+    EXPECT_EQ(g.slot(1).Name.str().substr(0, 5), std::string("Ta\0sk", 5));
+    EXPECT_EQ(g.slot(1).TimeMinute, 30);
+    expectStableRoundTrip(dir);
+    const std::string saved = readAll(dir.file("Scripts.dat"));
+    EXPECT_NE(saved.find(std::string("a\0.wdx", 6)), std::string::npos);
+}
+
+TEST(HostileStoreInput, StrangeNumbersReadAsZeroOrTheirValue) {
+    // Numbers far outside 16 bits, absurd exponents, endless digits and
+    // radix prefixes with nothing after them.
+    EXPECT_EQ(LeadingInt16(std::string(100000, '9')), 0);
+    EXPECT_EQ(LeadingInt16("1e999999999999"), 0);
+    EXPECT_EQ(LeadingInt16("-1e-999999999"), 0);
+    EXPECT_EQ(LeadingInt16("&H"), 0);
+    EXPECT_EQ(LeadingInt16("&HFFFFFFFFFFFFFFFFFFFFFFFF"), 0);
+    EXPECT_EQ(LeadingInt16("&HFFFF"), -1);
+    EXPECT_EQ(WholeInt16(std::string(5000, ' ') + "7" + std::string(5000, ' ')), 7);
+    EXPECT_EQ(WholeInt16("nan"), 0);
+    EXPECT_EQ(WholeInt16("inf"), 0);
+    // Leading zeros beyond any buffer limit still lead to the digits.
+    EXPECT_EQ(LeadingInt16(std::string(20000, '0') + "12"), 12);
+    EXPECT_EQ(LeadingInt16("-" + std::string(20000, '0') + "1.5"), -2);
+    EXPECT_EQ(LeadingInt16("&H" + std::string(20000, '0') + "FF"), 255);
+    EXPECT_EQ(LeadingInt16("10" + std::string(5000, '0')), 0);  // too big for 16 bits
+    EXPECT_EQ(WholeInt16(std::string(20000, '0') + "12"), 12);
+    EXPECT_EQ(WholeInt16(" " + std::string(20000, '0') + " "), 0);
+    EXPECT_EQ(WholeInt16("0" + std::string(20000, '0') + "7x"), 0);
+    const auto t0 = Steady::now();
+    EXPECT_EQ(LeadingInt16(std::string(1 << 20, ' ') + "3"), 3);
+    EXPECT_LT(Steady::now() - t0, std::chrono::seconds(1));
+}
+
+TEST(HostileStoreInput, FilesThatAreFoldersGiveErrorsNotCrashes) {
+    TempFolder dir;
+    fs::create_directory(dir.file("Scripts.dat"));
+    fs::create_directory(dir.file("Scripts.ini"));
+    General g;
+    TaskStore store(dir.path());
+    store.read(g);
+    EXPECT_EQ(g.TaskCount, 0);
+    EXPECT_FALSE(store.errors().empty());
+    EXPECT_FALSE(store.write(g).empty());
+    EXPECT_TRUE(fs::is_directory(dir.file("Scripts.dat")));
+}
+
+TEST(HostileStoreInput, NewFilesAreOwnerOnlyAndExistingOnesKeepTheirMode) {
+    TempFolder dir;
+    writeAll(dir.file("Scripts.ini"), " 1 \r\n 1 \r\n");
+    fs::permissions(dir.file("Scripts.ini"), fs::perms::owner_read | fs::perms::owner_write |
+                                                 fs::perms::group_read | fs::perms::others_read);
+    General g;
+    TaskStore store(dir.path());
+    store.read(g);
+    ASSERT_TRUE(store.write(g).empty());
+    const auto ownerOnly = fs::perms::owner_read | fs::perms::owner_write;
+    EXPECT_EQ(fs::status(dir.file("Scripts.dat")).permissions() & fs::perms::all, ownerOnly);
+    EXPECT_EQ(fs::status(dir.file("Scripts.ini")).permissions() & fs::perms::all,
+              ownerOnly | fs::perms::group_read | fs::perms::others_read);
+}
