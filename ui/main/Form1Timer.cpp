@@ -11,35 +11,45 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "ui/main/Form1.h"
 
 namespace wendrel {
 
 namespace {
-// A tick that finds the wall clock this close before a second boundary was
-// delivered early (or the clock was slewed): it waits for the boundary
-// instead of showing, and ticking in, the second it has already had.
+// Qt's precise timers are delivered up to about two milliseconds after their
+// time, so the timer aims this much before the second boundary, and the tick
+// sleeps the rest of the way on the wall clock itself.
+constexpr qint64 kLeadMs = 3;
+// A delivery this close before a boundary belongs to the coming second.
 constexpr qint64 kEarlyMs = 990;
 
 QDateTime toQDateTime(const DateTime& t) {
     return QDateTime(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
 }
+
+// If the wall clock is just before a second boundary, sleeps until it. The
+// sleep is measured once, so a clock set back meanwhile cannot stretch it.
+void sleepToBoundaryIfEarly() {
+    using namespace std::chrono;
+    const auto intoSecond = system_clock::now().time_since_epoch() % seconds(1);
+    if (intoSecond < milliseconds(kEarlyMs)) return;
+    std::this_thread::sleep_for(seconds(1) - intoSecond);
+}
 } // namespace
 
 void Form1::scheduleNextTick() {
-    // Milliseconds into the current second, truncated, so the timer aims at
-    // or just after the boundary, never before it.
+    // Aim a little before the next boundary; the tick waits out the rest.
     const qint64 ms = QDateTime::currentMSecsSinceEpoch() % 1000;
-    Timer1->start(static_cast<int>(1000 - ms));
+    Timer1->start(static_cast<int>(std::max<qint64>(0, 1000 - ms - kLeadMs)));
 }
 
 void Form1::Timer1_Timer() {
     const bool fromTimer = sender() == Timer1;
-    if (fromTimer && QDateTime::currentMSecsSinceEpoch() % 1000 >= kEarlyMs) {
-        scheduleNextTick();
-        return;
-    }
+    if (fromTimer) sleepToBoundaryIfEarly();
     // Re-arm first: the tick may run scripts that wait, and later ticks must
     // go on meanwhile (nested). A window whose ticks are driven by hand
     // leaves the timer alone.
