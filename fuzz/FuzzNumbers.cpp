@@ -1,0 +1,27 @@
+// The number rules of the store on any text: they never fail, a whole-number
+// reading agrees with the leading-number reading of the same text, and the
+// 16-bit conversions stay in range.
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "store/Fields.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const double leading = wendrel::LeadingNumber(text);
+    const auto whole = wendrel::WholeNumber(text);
+    if (whole && text.find('\n') == std::string::npos) {
+        // Both rules read the same characters; only NaN may differ from itself.
+        if (!(*whole == leading || (std::isnan(*whole) && std::isnan(leading)))) std::abort();
+    }
+    if (auto r = wendrel::RoundToInt16(leading)) {
+        if (std::fabs(static_cast<double>(*r) - leading) > 0.5) std::abort();
+    }
+    volatile std::int16_t a = wendrel::LeadingInt16(text);
+    volatile std::int16_t b = wendrel::WholeInt16(text);
+    (void)a;
+    (void)b;
+    return 0;
+}
