@@ -9,12 +9,14 @@
 #include "platform/Desktop.h"
 #include "platform/Signals.h"
 #include "platform/SingleInstance.h"
+#include "ui/about/Artwork.h"
 #include "ui/main/Form1.h"
 #include "ui/tray/Tray.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Wendrel");
+    QApplication::setWindowIcon(wendrel::programIcon());
     // The editor may still be loaded (hidden) when the main window closes;
     // the program ends with the main window, not with the last window.
     QApplication::setQuitOnLastWindowClosed(false);

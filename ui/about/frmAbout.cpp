@@ -1,7 +1,58 @@
 #include "ui/about/frmAbout.h"
 
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+#include "ui/Twips.h"
+#include "ui/about/Artwork.h"
+
 namespace wendrel {
 
-frmAbout::frmAbout(QWidget* parent) : QDialog(parent) { setObjectName("frmAbout"); }
+frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
+    setObjectName("frmAbout");
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    // OK unloads the window: it is destroyed, the next About makes a new one.
+    setAttribute(Qt::WA_DeleteOnClose);
+    setModal(false);
+    setFixedSize(TwipsX(5400), TwipsY(2400));
+    setWindowIcon(programIcon());
+
+    picIcon = new QLabel(this);
+    picIcon->setObjectName("picIcon");
+    picIcon->setGeometry(TwipsRect(240, 240, 720, 720));
+    picIcon->setPixmap(programIcon().pixmap(picIcon->size()));
+
+    lblTitle = new QLabel("Wendrel Version 1.00", this);
+    lblTitle->setObjectName("lblTitle");
+    QFont f = lblTitle->font();
+    f.setPointSizeF(12);
+    f.setBold(true);
+    lblTitle->setFont(f);
+    lblTitle->setGeometry(TwipsRect(1200, 360, 4000, 480));
+
+    // The two drawn lines: a dark one with a light one under it, an etched rule.
+    const QString colours[2] = {"#808080", "#ffffff"};
+    for (int i = 0; i < 2; ++i) {
+        Line1[i] = new QFrame(this);
+        Line1[i]->setObjectName("Line1");
+        Line1[i]->setProperty("Index", i);
+        Line1[i]->setFrameShape(QFrame::NoFrame);
+        Line1[i]->setStyleSheet("background: " + colours[i] + ";");
+        Line1[i]->setGeometry(TwipsX(240), TwipsY(1200) + i, TwipsX(4920), 1);
+    }
+
+    cmdOK = new QPushButton("OK", this);
+    cmdOK->setObjectName("cmdOK");
+    cmdOK->setDefault(true);
+    cmdOK->setGeometry(TwipsRect(3960, 1680, 1200, 375));
+    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+
+    Form_Load();
+}
+
+void frmAbout::Form_Load() { setWindowTitle("About Wendrel 1.00"); }
+
+void frmAbout::cmdOK_Click() { close(); }
 
 } // namespace wendrel

@@ -1,9 +1,72 @@
 #include "ui/about/frmSplash.h"
 
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPainter>
+#include <QTimer>
+
+#include "ui/Twips.h"
+#include "ui/about/Artwork.h"
+
 namespace wendrel {
 
-frmSplash::frmSplash(QWidget* parent) : QDialog(parent) { setObjectName("frmSplash"); }
+namespace {
+QLabel* splashLabel(QWidget* parent, const char* name, const QString& text, QRect rect, double points, bool bold) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    l->setGeometry(rect);
+    QFont f = l->font();
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    l->setFont(f);
+    l->setStyleSheet("color: white; background: transparent;");
+    return l;
+}
+} // namespace
 
-void frmSplash::showModal(QWidget*) {}
+frmSplash::frmSplash(QWidget* parent) : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
+    setObjectName("frmSplash");
+    setWindowTitle("Wendrel");
+    setWindowIcon(programIcon());
+    setFixedSize(TwipsX(6000), TwipsY(3600));
+    lblProductName = splashLabel(this, "lblProductName", "Wendrel", TwipsRect(360, 300, 4200, 900), 26, true);
+    Label1 = splashLabel(this, "Label1", "Version 1.00", TwipsRect(420, 1200, 3000, 360), 11, false);
+    lblPlatform = splashLabel(this, "lblPlatform", "For Windows 95, 98, NT", TwipsRect(420, 1560, 3600, 360), 10, false);
+    // The frameless window gets no frame from a window manager: draw one.
+    setStyleSheet("frmSplash { border: 1px solid #0e2a57; }");
+}
+
+void frmSplash::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawPixmap(0, 0, splashPicture(size()));
+    p.setPen(QColor(14, 42, 87));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+    // Once the picture has been drawn it is on screen: close after a moment
+    // so that it can be seen.
+    if (!closing_) {
+        closing_ = true;
+        QTimer::singleShot(kHoldMs, this, &QDialog::accept);
+    }
+}
+
+void frmSplash::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Without a display nothing may ever be drawn; start-up must not wait.
+    QTimer::singleShot(kLatestCloseMs, this, &QDialog::accept);
+}
+
+qint64 frmSplash::showModal(QWidget* parent) {
+    QElapsedTimer timer;
+    timer.start();
+    frmSplash splash(parent && parent->isVisible() ? parent : nullptr);
+    splash.setModal(true);
+    // Centre on the screen (the main window is not shown yet).
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        splash.move(area.center() - QPoint(splash.width() / 2, splash.height() / 2));
+    }
+    splash.exec();
+    return timer.elapsed();
+}
 
 } // namespace wendrel

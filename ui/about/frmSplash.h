@@ -1,14 +1,35 @@
 #pragma once
 #include <QDialog>
 
+class QLabel;
+
 namespace wendrel {
 
+// The start-up window: the product name, version and platform over the
+// program's own background picture. It closes itself once it is on screen.
 class frmSplash : public QDialog {
     Q_OBJECT
 public:
     explicit frmSplash(QWidget* parent = nullptr);
     // Shows the splash window modally; it closes itself once it is on screen.
-    static void showModal(QWidget* parent);
+    // Returns how long it was open, in milliseconds.
+    static qint64 showModal(QWidget* parent);
+
+    // How long the picture stays up once drawn, and the latest moment it
+    // closes even if it was never drawn (no display, no window manager).
+    static constexpr int kHoldMs = 700;
+    static constexpr int kLatestCloseMs = 2500;
+
+    QLabel* lblProductName = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* lblPlatform = nullptr;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    bool closing_ = false;
 };
 
 } // namespace wendrel

@@ -1,19 +1,82 @@
 // Hints of the buttons and the free area, the option toggles, help, About
 // and the ways out of the program.
+#include <QAction>
+
+#include "ui/Text.h"
+#include "ui/about/frmAbout.h"
+#include "ui/about/frmHelp.h"
 #include "ui/main/Form1.h"
 
 namespace wendrel {
 
-void Form1::cmdNewTask_MouseMove() {}
-void Form1::cmdEditTask_MouseMove() {}
-void Form1::cmdDelete_MouseMove() {}
-void Form1::cmdSendtoTray_MouseMove() {}
-void Form1::Form_MouseMove() {}
-QString Form1::taskSummary() const { return {}; }
-void Form1::MenuMinimize_Click() {}
-void Form1::MenuTray_Click() {}
-void Form1::MenuContents_Click() {}
-void Form1::AboutOption_Click() {}
+namespace {
+// The current task's name as the hints show it: without its trailing blanks
+// (and without the code-0 filler of a never-written field). An empty table
+// has no current task, so the name is empty.
+QString currentTaskName(const Form1& form, const General& g) {
+    const int n = form.gridRow() + 1;
+    if (n < 1 || n > g.TaskCount) return {};
+    QString name = fromRecordText(g.slot(n).Name.str());
+    name.remove(QChar(0));
+    int end = name.size();
+    while (end > 0 && name[end - 1] == QLatin1Char(' ')) --end;
+    name.truncate(end);
+    return name;
+}
+
+std::int16_t toggled(std::int16_t flag) { return static_cast<std::int16_t>(flag == 0 ? 1 : 0); }
+} // namespace
+
+void Form1::cmdNewTask_MouseMove() { setPanelText(2, "Add a new task to the end of the task list."); }
+
+void Form1::cmdEditTask_MouseMove() {
+    setPanelText(2, "Review task " + currentTaskName(*this, g_) + "'s properties, eg. Interval, start time etc.");
+}
+
+void Form1::cmdDelete_MouseMove() {
+    setPanelText(2, "Delete task " + currentTaskName(*this, g_) + " from the task list permanently.");
+}
+
+void Form1::cmdSendtoTray_MouseMove() {
+    setPanelText(2, "Send Wendrel to the system tray where it will continue to process tasks.");
+}
+
+void Form1::Form_MouseMove() { setPanelText(2, taskSummary()); }
+
+QString Form1::taskSummary() const {
+    int active = 0;
+    for (int n = 1; n <= g_.TaskCount; ++n) active += g_.slot(n).Active;
+    return QString::number(g_.TaskCount) + " Tasks listed, " + QString::number(active) + " of which " +
+           (active == 1 ? "is" : "are") + " currently active.";
+}
+
+// The flags act at the next start; here only the flag and its mark change.
+void Form1::MenuMinimize_Click() {
+    g_.MinimizeOnStartup = toggled(g_.MinimizeOnStartup);
+    MenuMinimize->setChecked(g_.MinimizeOnStartup != 0);
+}
+
+void Form1::MenuTray_Click() {
+    g_.MinimizeToTray = toggled(g_.MinimizeToTray);
+    MenuTray->setChecked(g_.MinimizeToTray != 0);
+}
+
+void Form1::MenuContents_Click() {
+    if (services_.help) services_.help->showHelp();
+    else frmHelp::showFor(this);
+}
+
+void Form1::AboutOption_Click() {
+    if (!about_) {
+        about_ = new frmAbout(this);
+        about_->setWindowFlag(Qt::Window, true);
+    }
+    about_->show();
+    about_->raise();
+    about_->activateWindow();
+}
+
+// Closing runs the unload (which writes the store) and ends the program.
 void Form1::Exit() { close(); }
 
 } // namespace wendrel

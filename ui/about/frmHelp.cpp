@@ -1,0 +1,51 @@
+#include "ui/about/frmHelp.h"
+
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+#include "ui/Twips.h"
+#include "ui/about/Artwork.h"
+
+namespace wendrel {
+
+QUrl frmHelp::documentUrl() { return QUrl("qrc:/help/wendrel-help.html"); }
+
+frmHelp::frmHelp(QWidget* parent) : QDialog(parent) {
+    initResources();
+    setObjectName("frmHelp");
+    setWindowTitle("Wendrel Help");
+    setWindowIcon(programIcon());
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    setModal(false);
+    resize(TwipsX(9000), TwipsY(8400));
+
+    txtHelp = new QTextBrowser(this);
+    txtHelp->setObjectName("txtHelp");
+    // Links inside the document move within it; nothing goes outside.
+    txtHelp->setOpenExternalLinks(false);
+    txtHelp->setOpenLinks(true);
+    txtHelp->setSource(documentUrl());
+    if (txtHelp->document()->isEmpty())
+        txtHelp->setPlainText("The help document could not be loaded.");
+
+    cmdClose = new QPushButton("Close", this);
+    cmdClose->setObjectName("cmdClose");
+    connect(cmdClose, &QPushButton::clicked, this, &QDialog::close);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(txtHelp);
+    layout->addWidget(cmdClose, 0, Qt::AlignRight);
+}
+
+frmHelp* frmHelp::showFor(QWidget* parent) {
+    auto* help = parent ? parent->findChild<frmHelp*>("frmHelp", Qt::FindDirectChildrenOnly) : nullptr;
+    if (!help) help = new frmHelp(parent);
+    help->show();
+    help->raise();
+    help->activateWindow();
+    return help;
+}
+
+} // namespace wendrel
