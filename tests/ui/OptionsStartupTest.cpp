@@ -1,0 +1,90 @@
+// The two start-up options: their toggles and marks, their saving, how the
+// next start honours them, and the splash window that opens the start-up.
+#include <QAction>
+#include <QLabel>
+#include <QtTest>
+
+#include "tests/ui/TrayTestRig.h"
+#include "ui/about/frmSplash.h"
+
+using namespace wendrel;
+using namespace wendrel::testing;
+
+class OptionsStartupTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void twoTogglesLeaveAnOptionAsItWas() {
+        Rig rig;
+        Form1& form = rig.start("", " 0 \r\n 1 \r\n");
+        QVERIFY(!form.MenuMinimize->isChecked());
+        QVERIFY(form.MenuTray->isChecked());
+        form.MenuMinimize->trigger();
+        QCOMPARE(rig.g.MinimizeOnStartup, std::int16_t(1));
+        QVERIFY(form.MenuMinimize->isChecked());
+        form.MenuMinimize->trigger();
+        QCOMPARE(rig.g.MinimizeOnStartup, std::int16_t(0));
+        QVERIFY(!form.MenuMinimize->isChecked());
+        form.MenuTray->trigger();
+        QCOMPARE(rig.g.MinimizeToTray, std::int16_t(0));
+        QVERIFY(!form.MenuTray->isChecked());
+        // Nothing acts at once.
+        QVERIFY(!form.tray()->inStandby());
+        QVERIFY(!(form.windowState() & Qt::WindowMinimized));
+        form.close();
+        QCOMPARE(readAll(rig.dir.file("Scripts.ini")), std::string(" 0 \r\n 0 \r\n"));
+    }
+
+    void aToggledOptionActsAtTheNextStart() {
+        Rig first;
+        Form1& form = first.start("");
+        form.MenuMinimize->trigger();
+        form.MenuTray->trigger();
+        form.close();
+        const std::string ini = readAll(first.dir.file("Scripts.ini"));
+        QCOMPARE(ini, std::string(" 1 \r\n 1 \r\n"));
+
+        Rig next;
+        Form1& again = next.start("", ini);
+        QVERIFY(again.tray()->inStandby());
+        QVERIFY(again.MenuMinimize->isChecked() && again.MenuTray->isChecked());
+    }
+
+    void startUpHonoursTheOptions() {
+        struct Case {
+            const char* ini;
+            bool hasTray, minimized, standby;
+        } cases[] = {
+            {" 1 \r\n 0 \r\n", true, true, false},    // minimized only
+            {" 1 \r\n 1 \r\n", true, false, true},    // hidden in the tray
+            {" 0 \r\n 1 \r\n", true, false, false},   // the tray option alone does nothing
+            {" 1 \r\n 1 \r\n", false, true, false},   // no tray host: minimized, never lost
+        };
+        for (const Case& c : cases) {
+            Rig rig;
+            Form1& form = rig.start(taskLine("A", 1), c.ini, c.hasTray);
+            QCOMPARE(bool(form.windowState() & Qt::WindowMinimized), c.minimized);
+            QCOMPARE(form.tray()->inStandby(), c.standby);
+            QCOMPARE(form.tray()->Hooked(), c.standby);
+            QCOMPARE(form.tray()->iconShown(), c.standby);
+            QVERIFY(!form.isVisible());   // showing it is left to the program's main
+        }
+    }
+
+    void theSplashClosesItselfAndNeverBlocksStartUp() {
+        QElapsedTimer t;
+        t.start();
+        const qint64 open = frmSplash::showModal(nullptr);
+        QVERIFY(open <= frmSplash::kLatestCloseMs + 1000);
+        QVERIFY(t.elapsed() < frmSplash::kLatestCloseMs + 2000);
+        QVERIFY(!QApplication::activeModalWidget());
+
+        frmSplash splash;
+        QCOMPARE(splash.lblProductName->text(), QString("Wendrel"));
+        QCOMPARE(splash.Label1->text(), QString("Version 1.00"));
+        QCOMPARE(splash.lblPlatform->text(), QString("For Windows 95, 98, NT"));
+    }
+};
+
+QTEST_MAIN(OptionsStartupTest)
+#include "OptionsStartupTest.moc"
