@@ -20,10 +20,10 @@
 namespace wendrel {
 
 namespace {
-// Qt's precise timers are delivered up to about two milliseconds after their
+// Qt's precise timers are delivered one to a few milliseconds after their
 // time, so the timer aims this much before the second boundary, and the tick
 // sleeps the rest of the way on the wall clock itself.
-constexpr qint64 kLeadMs = 3;
+constexpr qint64 kLeadMs = 5;
 // A delivery this close before a boundary belongs to the coming second.
 constexpr qint64 kEarlyMs = 990;
 
