@@ -36,6 +36,9 @@ public:
     void cmdEditScript_Click();
     // Copies every control into slot n.
     void StoreTaskFromEditor(int n);
+    // Refills cmbScriptFiles with the *.wdx files of the program folder;
+    // foundIndex is written only when a listed name equals selectName exactly.
+    void FillScriptList(const QString& selectName, int& foundIndex);
 
     frmAskFileName* askFileName();  // loaded when first needed
     Form1& mainWindow() { return main_; }
