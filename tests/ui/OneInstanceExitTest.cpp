@@ -10,6 +10,7 @@
 #include "tests/core/TempFolder.h"
 #include "tests/fakes/Fakes.h"
 #include "ui/main/Form1.h"
+#include "ui/tray/Tray.h"
 
 using namespace wendrel;
 
@@ -124,6 +125,14 @@ private slots:
         form.showMinimized();
         bringToFront(form);
         QVERIFY(!form.isMinimized());
+        // Out of the tray: the window comes back and standby ends.
+        form.tray()->setTrayAvailable([] { return true; });
+        form.SendToTray();
+        QVERIFY(form.tray()->inStandby());
+        QVERIFY(!form.isVisible());
+        bringToFront(form);
+        QVERIFY(!form.tray()->inStandby());
+        QVERIFY(form.isVisible());
         form.close();
     }
 
