@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# On a real X display with a window manager: the running Wendrel is minimized,
-# a second start brings its window back, viewable and active, and ends.
+# On a real X display with a window manager and a tray: the running Wendrel is
+# minimized, or in standby in the tray, and a second start brings its window
+# back, viewable and active, and ends.
 # Uses a display of its own so that it cannot disturb other desktop tests.
 set -euo pipefail
 build="${1:?build folder}"
@@ -36,7 +37,7 @@ pids+=("$first")
 # The main window, once it is shown and active.
 wid=""
 for _ in $(seq 100); do
-    wid=$(xdotool search --onlyvisible --pid "$first" --name '^Wendrel' 2>/dev/null | head -1 || true)
+    wid=$(xdotool search --all --onlyvisible --pid "$first" --name '^Wendrel V' 2>/dev/null | head -1 || true)
     [ -n "$wid" ] && break
     sleep 0.1
 done
@@ -55,6 +56,20 @@ for _ in $(seq 50); do [ "$(map_state)" = IsViewable ] && break; sleep 0.1; done
 for _ in $(seq 50); do [ "$(xdotool getactivewindow 2>/dev/null)" = "$wid" ] && break; sleep 0.1; done
 [ "$(xdotool getactivewindow)" = "$wid" ] || fail "the window is not the active one"
 echo "ok: a second start brings the minimized window back to the front"
+
+# Standby (the button's Alt+S) hides the window behind the tray icon.
+trayer --edge bottom --align right --widthtype pixel --width 100 >/dev/null 2>&1 &
+pids+=($!)
+sleep 1
+xdotool windowactivate --sync "$wid" key --window "$wid" alt+s
+for _ in $(seq 50); do [ "$(map_state)" = IsUnMapped ] && break; sleep 0.1; done
+[ "$(map_state)" = IsUnMapped ] || fail "standby did not hide the window"
+rc=0
+timeout 15 "$work/Wendrel" >"$work/third.log" 2>&1 || rc=$?
+[ "$rc" = 0 ] || fail "start during standby: exit status $rc"
+for _ in $(seq 50); do [ "$(map_state)" = IsViewable ] && break; sleep 0.1; done
+[ "$(map_state)" = IsViewable ] || fail "the window did not come back out of the tray"
+echo "ok: a second start brings the window back out of the tray"
 
 kill -s TERM "$first"
 for _ in $(seq 100); do kill -0 "$first" 2>/dev/null || break; sleep 0.1; done
