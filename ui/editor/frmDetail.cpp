@@ -1,23 +1,315 @@
 #include "ui/editor/frmDetail.h"
 
+#include <QComboBox>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTableWidget>
+#include <vector>
+
+#include "ui/Text.h"
+#include "ui/Twips.h"
 #include "ui/editor/frmAskFileName.h"
 #include "ui/main/Form1.h"
 
 namespace wendrel {
 
+namespace {
+
+constexpr int kClientWidth = 5340;
+constexpr int kClientHeight = 2700;
+
+QString twoDigits(int k) { return QString("%1").arg(k, 2, 10, QChar('0')); }
+
+QString ordinal(int d) {
+    const char* suffix = "th";
+    if (d == 1 || d == 21 || d == 31) suffix = "st";
+    else if (d == 2 || d == 22) suffix = "nd";
+    else if (d == 3 || d == 23) suffix = "rd";
+    return QString::number(d) + suffix;
+}
+
+// A record field shown in a text box: never-written characters (code 0) show
+// as nothing; trailing blanks stay.
+QString fieldText(const std::string& bytes) {
+    QString text = fromRecordText(bytes);
+    text.remove(QChar(0));
+    return text;
+}
+
+// The list position stored for a field. A list always holds a selection once a
+// task is loaded; should one ever have none, the first entry is stored, so the
+// record never holds a position that no list can show.
+std::int16_t positionOf(const QComboBox* list) {
+    const int pos = list->currentIndex();
+    return static_cast<std::int16_t>(pos < 0 ? 0 : pos);
+}
+
+// Selects position value; a value outside the list (only possible from a
+// store edited by hand) selects the first entry, which is what Save stores.
+void selectPosition(QComboBox* list, int value) {
+    list->setCurrentIndex(value >= 0 && value < list->count() ? value : 0);
+}
+
+} // namespace
+
 frmDetail::frmDetail(Form1& main) : QDialog(&main), main_(main) {
     setObjectName("frmDetail");
     setWindowTitle("Task Details");
+    setModal(true);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setFixedSize(TwipsX(kClientWidth), TwipsY(kClientHeight));
+
+    auto label = [this](QLabel*& field, const char* name, const char* caption, QRect r) {
+        field = new QLabel(QString::fromLatin1(caption), this);
+        field->setObjectName(name);
+        field->setGeometry(r);
+    };
+    auto list = [this](QComboBox*& field, const char* name, QRect r) {
+        field = new QComboBox(this);
+        field->setObjectName(name);
+        field->setEditable(false);   // a choice only: every field keeps a valid position
+        field->setGeometry(r);
+        field->setMaxVisibleItems(12);
+    };
+
+    label(Label10, "Label10", "Process Name", TwipsRect(120, 160, 1100, 255));
+    txtInput[0] = new QLineEdit(this);
+    txtInput[0]->setObjectName("txtInput0");
+    txtInput[0]->setGeometry(TwipsRect(1320, 120, 2055, 285));
+    label(Label9, "Label9", "Comment", TwipsRect(120, 540, 1100, 255));
+    txtInput[1] = new QLineEdit(this);
+    txtInput[1]->setObjectName("txtInput1");
+    txtInput[1]->setGeometry(TwipsRect(1320, 480, 3855, 300));
+    for (QLineEdit* t : txtInput) t->setMaxLength(32767);   // the record's widths apply on Save
+
+    label(Label2, "Label2", "Active", TwipsRect(120, 900, 1100, 255));
+    list(cmbActive, "cmbActive", TwipsRect(1320, 840, 615, 315));
+    label(Label1, "Label1", "Script Name", TwipsRect(120, 1260, 1100, 255));
+    cmbScriptFiles = new QComboBox(this);
+    cmbScriptFiles->setObjectName("cmbScriptFiles");
+    cmbScriptFiles->setEditable(true);
+    cmbScriptFiles->setInsertPolicy(QComboBox::NoInsert);   // typing never adds entries
+    cmbScriptFiles->setGeometry(TwipsRect(1320, 1200, 1935, 315));
+    cmdEditScript = new QPushButton("&Edit Script", this);
+    cmdEditScript->setObjectName("cmdEditScript");
+    cmdEditScript->setGeometry(TwipsRect(3480, 1200, 1815, 300));
+    cmdEditScript->setAutoDefault(false);
+
+    label(Label8, "Label8", "Interval", TwipsRect(120, 1620, 1100, 255));
+    list(cmbInterval, "cmbInterval", TwipsRect(1320, 1560, 1095, 315));
+    list(cmbMinsPastHour, "cmbMinsPastHour", TwipsRect(2520, 1560, 735, 315));
+    label(lblMinsPastHour, "lblMinsPastHour", "Minutes past the hour", TwipsRect(3360, 1620, 1695, 255));
+    list(cmbDayofMonth, "cmbDayofMonth", TwipsRect(2520, 1560, 735, 315));
+    label(lblDayofMonth, "lblDayofMonth", "Day of the month", TwipsRect(3360, 1620, 1695, 255));
+    label(lblOther, "lblOther", "Every", TwipsRect(2520, 1620, 495, 255));
+    list(cmbDayofWeek, "cmbDayofWeek", TwipsRect(3000, 1560, 1455, 315));
+    list(cmbOther, "cmbOther", TwipsRect(3000, 1560, 615, 315));
+    list(cmbMSOption, "cmbMSOption", TwipsRect(3720, 1560, 735, 315));
+    label(lblTime, "lblTime", "Time", TwipsRect(120, 1980, 1100, 255));
+    list(cmbTimeHour, "cmbTimeHour", TwipsRect(1320, 1920, 615, 315));
+    list(cmbTimeMinute, "cmbTimeMinute", TwipsRect(2040, 1920, 615, 315));
+    label(lblTime1, "lblTime1", "Hours", TwipsRect(2690, 1980, 1095, 255));
+    label(lblDate, "lblDate", "Date", TwipsRect(120, 2340, 1100, 255));
+    list(cmbDateMonth, "cmbDateMonth", TwipsRect(1320, 2280, 1215, 315));
+    list(cmbDateDay, "cmbDateDay", TwipsRect(2640, 2280, 735, 315));
+
+    cmdSave = new QPushButton("&Save", this);
+    cmdSave->setObjectName("cmdSave");
+    cmdSave->setGeometry(TwipsRect(3480, 2230, 855, 375));
+    cmdCancel = new QPushButton("&Cancel", this);
+    cmdCancel->setObjectName("cmdCancel");
+    cmdCancel->setGeometry(TwipsRect(4440, 2230, 855, 375));
+    // Enter in a field does not press a button by itself.
+    cmdSave->setAutoDefault(false);
+    cmdCancel->setAutoDefault(false);
+
+    // Keyboard order.
+    QWidget* order[] = {txtInput[0],   txtInput[1],   cmbActive,      cmbScriptFiles, cmbInterval,  cmbDayofMonth,
+                        cmbOther,      cmbMSOption,   cmbTimeHour,    cmbTimeMinute,  cmbDateMonth, cmbDateDay,
+                        cmbMinsPastHour, cmbDayofWeek, cmdSave,       cmdCancel,      cmdEditScript};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+    for (QWidget* w : order) w->setFocusPolicy(Qt::StrongFocus);
+
+    connect(cmbInterval, &QComboBox::currentIndexChanged, this, [this] { cmbInterval_Click(); });
+    connect(cmbScriptFiles, &QComboBox::activated, this, [this] { cmbScriptFiles_Click(); });
+    connect(cmbScriptFiles, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0) cmbScriptFiles_Click();
+    });
+    connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+    connect(cmdEditScript, &QPushButton::clicked, this, [this] { cmdEditScript_Click(); });
+
+    Form_Load();
+    cmbInterval_Click();
 }
 
 frmDetail::~frmDetail() = default;
 
-void frmDetail::Form_Load() {}
-void frmDetail::Form_Activate() {}
-void frmDetail::cmbInterval_Click() {}
-void frmDetail::cmdSave_Click() { hide(); }
-void frmDetail::cmdCancel_Click() { hide(); }
-void frmDetail::cmbScriptFiles_Click() {}
-void frmDetail::StoreTaskFromEditor(int) {}
+void frmDetail::Form_Load() {
+    QComboBox* lists[] = {cmbInterval, cmbDayofWeek, cmbOther, cmbMinsPastHour, cmbTimeMinute, cmbTimeHour,
+                          cmbDateMonth, cmbDayofMonth, cmbDateDay, cmbMSOption, cmbActive};
+    for (QComboBox* l : lists) {
+        l->blockSignals(true);
+        l->clear();
+    }
+    for (const char* s : {"Hourly", "Daily", "Weekly", "Monthly", "Yearly", "Other"}) cmbInterval->addItem(s);
+    for (const char* s : {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"})
+        cmbDayofWeek->addItem(s);
+    for (int k = 0; k <= 59; ++k) {
+        cmbOther->addItem(QString::number(k));
+        cmbMinsPastHour->addItem(QString::number(k));
+        cmbTimeMinute->addItem(twoDigits(k));
+    }
+    for (int k = 0; k <= 23; ++k) cmbTimeHour->addItem(twoDigits(k));
+    for (const char* s : {"January", "February", "March", "April", "May", "June", "July", "August", "September",
+                          "October", "November", "December"})
+        cmbDateMonth->addItem(s);
+    for (int d = 1; d <= 31; ++d) {
+        cmbDayofMonth->addItem(ordinal(d));
+        cmbDateDay->addItem(ordinal(d));
+    }
+    cmbMSOption->addItem("Mins");
+    cmbMSOption->addItem("Secs");
+    cmbActive->addItem("No");
+    cmbActive->addItem("Yes");
+    // A list that is filled selects its first entry by itself; the lists start
+    // with nothing selected until a task is loaded.
+    for (QComboBox* l : lists) {
+        l->setCurrentIndex(-1);
+        l->blockSignals(false);
+    }
+}
+
+void frmDetail::cmbInterval_Click() {
+    QWidget* fields[] = {cmbMinsPastHour, cmbDayofWeek, cmbDayofMonth, lblTime,    lblDate,
+                         lblMinsPastHour, lblDayofMonth, cmbOther,     cmbMSOption, lblOther,
+                         lblTime1,        cmbTimeHour,  cmbTimeMinute, cmbDateMonth, cmbDateDay};
+    for (QWidget* w : fields) w->hide();
+    std::vector<QWidget*> shown;
+    switch (cmbInterval->currentIndex()) {
+    case 0: shown = {lblMinsPastHour, cmbMinsPastHour}; break;
+    case 1: shown = {lblTime, cmbTimeHour, cmbTimeMinute, lblTime1}; break;
+    case 2: shown = {lblOther, cmbDayofWeek, lblTime, cmbTimeHour, cmbTimeMinute, lblTime1}; break;
+    case 3: shown = {lblDayofMonth, cmbDayofMonth, lblTime, cmbTimeHour, cmbTimeMinute, lblTime1}; break;
+    case 4: shown = {lblTime, lblDate, cmbDateMonth, cmbDateDay, cmbTimeHour, cmbTimeMinute, lblTime1}; break;
+    default: shown = {lblOther, cmbOther, cmbMSOption}; break;
+    }
+    for (QWidget* w : shown) w->show();
+}
+
+void frmDetail::Form_Activate() {
+    loaded_ = true;
+    const int n = main_.gridRow() + 1;
+    General& g = main_.general();
+    if (n < 1 || n > General::SlotCount) return;
+    const TaskRecord& r = g.slot(n);
+
+    txtInput[0]->setText(fieldText(r.Name.str()));
+    txtInput[1]->setText(fieldText(r.Comment.str()));
+    cmbScriptFiles->blockSignals(true);
+    cmbScriptFiles->setCurrentIndex(-1);
+    cmbScriptFiles->setEditText(fieldText(r.ScriptFile.str()));
+    cmbScriptFiles->blockSignals(false);
+
+    selectPosition(cmbInterval, r.Interval);
+    cmbInterval_Click();   // also when the position was already selected
+    selectPosition(cmbDayofMonth, r.DayofMonth);
+    selectPosition(cmbDayofWeek, r.DayofWeek);
+    selectPosition(cmbOther, r.Other);
+    selectPosition(cmbMinsPastHour, r.MinsPastHour);
+    selectPosition(cmbMSOption, r.MSOption);
+    selectPosition(cmbTimeHour, r.TimeHour);
+    selectPosition(cmbTimeMinute, r.TimeMinute);
+    selectPosition(cmbDateMonth, r.DateMonth);
+    selectPosition(cmbDateDay, r.DateDay);
+    selectPosition(cmbActive, r.Active);
+
+    int unused = 0;
+    FillScriptList(QString(), unused);
+
+    cmdEditScript->setText(r.ScriptFile.empty() ? "&Create Script" : "&Edit Script");
+    txtInput[0]->setFocus();
+}
+
+void frmDetail::StoreTaskFromEditor(int n) {
+    if (n < 1 || n > General::SlotCount) return;
+    TaskRecord& r = main_.general().slot(n);
+    r.Name = toRecordText(txtInput[0]->text());
+    r.Comment = toRecordText(txtInput[1]->text());
+    r.Interval = positionOf(cmbInterval);
+    r.ScriptFile = toRecordText(cmbScriptFiles->currentText());
+    r.DayofMonth = positionOf(cmbDayofMonth);
+    r.DayofWeek = positionOf(cmbDayofWeek);
+    r.Other = positionOf(cmbOther);
+    r.MinsPastHour = positionOf(cmbMinsPastHour);
+    r.MSOption = positionOf(cmbMSOption);
+    r.TimeHour = positionOf(cmbTimeHour);
+    r.TimeMinute = positionOf(cmbTimeMinute);
+    r.DateMonth = positionOf(cmbDateMonth);
+    r.DateDay = positionOf(cmbDateDay);
+    r.Active = positionOf(cmbActive);
+}
+
+void frmDetail::cmdSave_Click() {
+    StoreTaskFromEditor(main_.gridRow() + 1);
+    main_.FillGridRow(main_.gridRow() + 1);
+    main_.selectRow(main_.gridRow());
+    main_.general().NewTaskPending = 0;
+    done(QDialog::Accepted);
+}
+
+void frmDetail::cmdCancel_Click() {
+    General& g = main_.general();
+    if (g.NewTaskPending != 0 && g.TaskCount > 0) {
+        g.clearSlot(g.TaskCount);
+        g.TaskCount = static_cast<std::int16_t>(g.TaskCount - 1);
+        if (g.TaskCount > 0) {
+            main_.setGridRows(g.TaskCount);
+            main_.selectRow(g.TaskBeforeNew - 1);
+        } else {
+            // Back to the start-up look of an empty list: one row without a task.
+            main_.setGridRows(1);
+            for (int c = 0; c < 5; ++c)
+                if (QTableWidgetItem* item = main_.Grid1->item(0, c)) item->setText(QString());
+            main_.selectRow(0);
+        }
+    }
+    g.NewTaskPending = 0;
+    done(QDialog::Rejected);
+}
+
+void frmDetail::reject() {
+    // Escape and the window frame's close box end the editing like Cancel, so a
+    // task added by New never stays behind as a blank task.
+    if (isVisible()) cmdCancel_Click();
+    else QDialog::reject();
+}
+
+void frmDetail::cmbScriptFiles_Click() {
+    cmdEditScript->setText(cmbScriptFiles->currentText().trimmed().isEmpty() ? "&Create Script" : "&Edit Script");
+}
+
+void frmDetail::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) Form_Activate();
+}
+
+void frmDetail::hideEvent(QHideEvent* event) {
+    loaded_ = false;
+    QDialog::hideEvent(event);
+}
+
+void frmDetail::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange) return;
+    // Load again when the editor becomes active after another window (the
+    // new-script dialog) had the activation; the activation that follows a
+    // show does not load twice.
+    if (!isActiveWindow()) loaded_ = false;
+    else if (!loaded_ && isVisible()) Form_Activate();
+}
 
 } // namespace wendrel

@@ -71,7 +71,16 @@ public:
     QPushButton* cmdSave = nullptr;
     QPushButton* cmdCancel = nullptr;
 
+    // Escape and the window frame's close box act as Cancel.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
 private:
+    bool loaded_ = false;   // loaded since the last show or loss of activation
     Form1& main_;
     QPointer<frmAskFileName> askFileName_;
 };

@@ -1,0 +1,20 @@
+#pragma once
+// The script files of a folder: the regular files whose name ends in ".wdx".
+#include <string>
+#include <vector>
+
+namespace wendrel {
+
+// Leaf names of the script files in folder, in the order the folder listing
+// delivers them (not sorted). The extension matches in any letter case;
+// hidden files (names beginning with a dot), folders and anything that is not
+// a regular file are left out. An unreadable or missing folder gives an empty
+// list, as does a listing that fails part-way (the names read so far are
+// kept). Never throws for file-system reasons.
+std::vector<std::string> listScriptFiles(const std::string& folder);
+
+// True when leaf has the script extension ".wdx" (any letter case) and is not
+// a hidden name; the extension alone (".wdx") is hidden, so it does not count.
+bool isScriptFileName(const std::string& leaf);
+
+} // namespace wendrel
