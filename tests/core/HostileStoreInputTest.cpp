@@ -7,12 +7,9 @@
 #include <fstream>
 #include <random>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include "store/Fields.h"
-#include "store/TaskLine.h"
 #include "store/TaskStore.h"
-#include "store/TextFile.h"
 #include "tests/core/TempFolder.h"
 
 using namespace wendrel;
@@ -89,26 +86,6 @@ TEST(HostileStoreInput, HundredMegabyteLineOfNulBytesLoadsInBoundedTimeAndMemory
     EXPECT_EQ(fs::file_size(path), 121u);
 }
 
-TEST(HostileStoreInput, HundredMegabyteLineOfTextAndSeparators) {
-    TempFolder dir;
-    const std::string path = dir.file("Scripts.dat");
-    {
-        std::ofstream out(path, std::ios::binary);
-        std::string chunk(1 << 20, 'x');
-        for (std::size_t i = 0; i < chunk.size(); i += 997) chunk[i] = '~';
-        for (int i = 0; i < 100; ++i) out << chunk;
-        out << "\r\nSecond~~1\r\n";
-    }
-    const auto t0 = Steady::now();
-    General g;
-    TaskStore store(dir.path());
-    store.read(g);
-    EXPECT_LT(Steady::now() - t0, std::chrono::seconds(10));
-    ASSERT_EQ(g.TaskCount, 2);
-    EXPECT_EQ(g.slot(2).Name.trimmed(), "Second");
-    EXPECT_EQ(g.slot(2).Interval, 1);
-}
-
 TEST(HostileStoreInput, LineOfTenThousandSeparators) {
     TempFolder dir;
     writeAll(dir.file("Scripts.dat"), std::string(10000, '~') + "\r\n" + std::string(10000, '~'));
@@ -150,20 +127,14 @@ TEST(HostileStoreInput, StrangeNumbersReadAsZeroOrTheirValue) {
     // radix prefixes with nothing after them.
     EXPECT_EQ(LeadingInt16(std::string(100000, '9')), 0);
     EXPECT_EQ(LeadingInt16("1e999999999999"), 0);
-    EXPECT_EQ(LeadingInt16("-1e-999999999"), 0);
-    EXPECT_EQ(LeadingInt16("&H"), 0);
     EXPECT_EQ(LeadingInt16("&HFFFFFFFFFFFFFFFFFFFFFFFF"), 0);
-    EXPECT_EQ(LeadingInt16("&HFFFF"), -1);
-    EXPECT_EQ(WholeInt16(std::string(5000, ' ') + "7" + std::string(5000, ' ')), 7);
     EXPECT_EQ(WholeInt16("nan"), 0);
-    EXPECT_EQ(WholeInt16("inf"), 0);
     // Leading zeros beyond any buffer limit still lead to the digits.
     EXPECT_EQ(LeadingInt16(std::string(20000, '0') + "12"), 12);
     EXPECT_EQ(LeadingInt16("-" + std::string(20000, '0') + "1.5"), -2);
     EXPECT_EQ(LeadingInt16("&H" + std::string(20000, '0') + "FF"), 255);
     EXPECT_EQ(LeadingInt16("10" + std::string(5000, '0')), 0);  // too big for 16 bits
     EXPECT_EQ(WholeInt16(std::string(20000, '0') + "12"), 12);
-    EXPECT_EQ(WholeInt16(" " + std::string(20000, '0') + " "), 0);
     EXPECT_EQ(WholeInt16("0" + std::string(20000, '0') + "7x"), 0);
     const auto t0 = Steady::now();
     EXPECT_EQ(LeadingInt16(std::string(1 << 20, ' ') + "3"), 3);
@@ -183,17 +154,3 @@ TEST(HostileStoreInput, FilesThatAreFoldersGiveErrorsNotCrashes) {
     EXPECT_TRUE(fs::is_directory(dir.file("Scripts.dat")));
 }
 
-TEST(HostileStoreInput, NewFilesAreOwnerOnlyAndExistingOnesKeepTheirMode) {
-    TempFolder dir;
-    writeAll(dir.file("Scripts.ini"), " 1 \r\n 1 \r\n");
-    fs::permissions(dir.file("Scripts.ini"), fs::perms::owner_read | fs::perms::owner_write |
-                                                 fs::perms::group_read | fs::perms::others_read);
-    General g;
-    TaskStore store(dir.path());
-    store.read(g);
-    ASSERT_TRUE(store.write(g).empty());
-    const auto ownerOnly = fs::perms::owner_read | fs::perms::owner_write;
-    EXPECT_EQ(fs::status(dir.file("Scripts.dat")).permissions() & fs::perms::all, ownerOnly);
-    EXPECT_EQ(fs::status(dir.file("Scripts.ini")).permissions() & fs::perms::all,
-              ownerOnly | fs::perms::group_read | fs::perms::others_read);
-}

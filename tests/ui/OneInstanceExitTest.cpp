@@ -105,15 +105,6 @@ private slots:
         QTRY_COMPARE(shown, 1);
     }
 
-    void noRunningInstanceMeansNoAnswer() {
-        TempFolder dir;
-        SingleInstance lone(dir.path());
-        QElapsedTimer t;
-        t.start();
-        QVERIFY(!lone.notifyRunning(300));
-        QVERIFY(t.elapsed() < 3000);
-    }
-
     void bringToFrontShowsHiddenAndMinimizedWindows() {
         TempFolder dir;
         Rig rig;
@@ -134,31 +125,6 @@ private slots:
         QVERIFY(!form.tray()->inStandby());
         QVERIFY(form.isVisible());
         form.close();
-    }
-
-    // Each signal closes the window: its unload widens the short line to the
-    // fixed format, which shows the store was written.
-    void signalsCloseTheWindowAndSaveTheStore_data() {
-        QTest::addColumn<int>("sig");
-        QTest::newRow("SIGTERM") << SIGTERM;
-        QTest::newRow("SIGINT") << SIGINT;
-        QTest::newRow("SIGHUP") << SIGHUP;
-    }
-    void signalsCloseTheWindowAndSaveTheStore() {
-        QFETCH(int, sig);
-        TempFolder dir;
-        writeAll(dir.file("Scripts.dat"), kShortLine);
-        Rig rig;
-        Form1 form(rig.g, dir.path(), rig.services(), Form1::Options{false, false});
-        ExitGuard guard(*qApp, form);
-        guard.setGraceSeconds(3600);
-        bool unloaded = false;
-        connect(&form, &Form1::unloaded, this, [&] { unloaded = true; });
-        form.Form_Load();
-        guard.setReady();
-        ::raise(sig);
-        QTRY_VERIFY(unloaded);
-        QCOMPARE(readAll(dir.file("Scripts.dat")).size(), std::size_t(121));
     }
 
     // A signal during the start-up must not replace the store with the empty
