@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTableWidget>
+#include <algorithm>
 #include <vector>
 
 #include "ui/Text.h"
@@ -60,68 +61,68 @@ frmDetail::frmDetail(Form1& main) : QDialog(&main), main_(main) {
     setWindowTitle("Task Details");
     setModal(true);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setFixedSize(TwipsX(kClientWidth), TwipsY(kClientHeight));
 
-    auto label = [this](QLabel*& field, const char* name, const char* caption, QRect r) {
+    auto place = [this](QWidget* w, QRect twips) { design_.push_back({w, twips}); };
+    auto label = [this, &place](QLabel*& field, const char* name, const char* caption, QRect r) {
         field = new QLabel(QString::fromLatin1(caption), this);
         field->setObjectName(name);
-        field->setGeometry(r);
+        place(field, r);
     };
-    auto list = [this](QComboBox*& field, const char* name, QRect r) {
+    auto list = [this, &place](QComboBox*& field, const char* name, QRect r) {
         field = new QComboBox(this);
         field->setObjectName(name);
         field->setEditable(false);   // a choice only: every field keeps a valid position
-        field->setGeometry(r);
+        place(field, r);
         field->setMaxVisibleItems(12);
     };
 
-    label(Label10, "Label10", "Process Name", TwipsRect(120, 160, 1100, 255));
+    label(Label10, "Label10", "Process Name", QRect(120, 160, 1100, 255));
     txtInput[0] = new QLineEdit(this);
     txtInput[0]->setObjectName("txtInput0");
-    txtInput[0]->setGeometry(TwipsRect(1320, 120, 2055, 285));
-    label(Label9, "Label9", "Comment", TwipsRect(120, 540, 1100, 255));
+    place(txtInput[0], QRect(1320, 120, 2055, 285));
+    label(Label9, "Label9", "Comment", QRect(120, 540, 1100, 255));
     txtInput[1] = new QLineEdit(this);
     txtInput[1]->setObjectName("txtInput1");
-    txtInput[1]->setGeometry(TwipsRect(1320, 480, 3855, 300));
+    place(txtInput[1], QRect(1320, 480, 3855, 300));
     for (QLineEdit* t : txtInput) t->setMaxLength(32767);   // the record's widths apply on Save
 
-    label(Label2, "Label2", "Active", TwipsRect(120, 900, 1100, 255));
-    list(cmbActive, "cmbActive", TwipsRect(1320, 840, 615, 315));
-    label(Label1, "Label1", "Script Name", TwipsRect(120, 1260, 1100, 255));
+    label(Label2, "Label2", "Active", QRect(120, 900, 1100, 255));
+    list(cmbActive, "cmbActive", QRect(1320, 840, 615, 315));
+    label(Label1, "Label1", "Script Name", QRect(120, 1260, 1100, 255));
     cmbScriptFiles = new QComboBox(this);
     cmbScriptFiles->setObjectName("cmbScriptFiles");
     cmbScriptFiles->setEditable(true);
     cmbScriptFiles->setInsertPolicy(QComboBox::NoInsert);   // typing never adds entries
-    cmbScriptFiles->setGeometry(TwipsRect(1320, 1200, 1935, 315));
+    place(cmbScriptFiles, QRect(1320, 1200, 1935, 315));
     cmdEditScript = new QPushButton("&Edit Script", this);
     cmdEditScript->setObjectName("cmdEditScript");
-    cmdEditScript->setGeometry(TwipsRect(3480, 1200, 1815, 300));
+    place(cmdEditScript, QRect(3480, 1200, 1815, 300));
     cmdEditScript->setAutoDefault(false);
 
-    label(Label8, "Label8", "Interval", TwipsRect(120, 1620, 1100, 255));
-    list(cmbInterval, "cmbInterval", TwipsRect(1320, 1560, 1095, 315));
-    list(cmbMinsPastHour, "cmbMinsPastHour", TwipsRect(2520, 1560, 735, 315));
-    label(lblMinsPastHour, "lblMinsPastHour", "Minutes past the hour", TwipsRect(3360, 1620, 1695, 255));
-    list(cmbDayofMonth, "cmbDayofMonth", TwipsRect(2520, 1560, 735, 315));
-    label(lblDayofMonth, "lblDayofMonth", "Day of the month", TwipsRect(3360, 1620, 1695, 255));
-    label(lblOther, "lblOther", "Every", TwipsRect(2520, 1620, 495, 255));
-    list(cmbDayofWeek, "cmbDayofWeek", TwipsRect(3000, 1560, 1455, 315));
-    list(cmbOther, "cmbOther", TwipsRect(3000, 1560, 615, 315));
-    list(cmbMSOption, "cmbMSOption", TwipsRect(3720, 1560, 735, 315));
-    label(lblTime, "lblTime", "Time", TwipsRect(120, 1980, 1100, 255));
-    list(cmbTimeHour, "cmbTimeHour", TwipsRect(1320, 1920, 615, 315));
-    list(cmbTimeMinute, "cmbTimeMinute", TwipsRect(2040, 1920, 615, 315));
-    label(lblTime1, "lblTime1", "Hours", TwipsRect(2690, 1980, 1095, 255));
-    label(lblDate, "lblDate", "Date", TwipsRect(120, 2340, 1100, 255));
-    list(cmbDateMonth, "cmbDateMonth", TwipsRect(1320, 2280, 1215, 315));
-    list(cmbDateDay, "cmbDateDay", TwipsRect(2640, 2280, 735, 315));
+    label(Label8, "Label8", "Interval", QRect(120, 1620, 1100, 255));
+    list(cmbInterval, "cmbInterval", QRect(1320, 1560, 1095, 315));
+    list(cmbMinsPastHour, "cmbMinsPastHour", QRect(2520, 1560, 735, 315));
+    label(lblMinsPastHour, "lblMinsPastHour", "Minutes past the hour", QRect(3360, 1620, 1695, 255));
+    list(cmbDayofMonth, "cmbDayofMonth", QRect(2520, 1560, 735, 315));
+    label(lblDayofMonth, "lblDayofMonth", "Day of the month", QRect(3360, 1620, 1695, 255));
+    label(lblOther, "lblOther", "Every", QRect(2520, 1620, 495, 255));
+    list(cmbDayofWeek, "cmbDayofWeek", QRect(3000, 1560, 1455, 315));
+    list(cmbOther, "cmbOther", QRect(3000, 1560, 615, 315));
+    list(cmbMSOption, "cmbMSOption", QRect(3720, 1560, 735, 315));
+    label(lblTime, "lblTime", "Time", QRect(120, 1980, 1100, 255));
+    list(cmbTimeHour, "cmbTimeHour", QRect(1320, 1920, 615, 315));
+    list(cmbTimeMinute, "cmbTimeMinute", QRect(2040, 1920, 615, 315));
+    label(lblTime1, "lblTime1", "Hours", QRect(2690, 1980, 1095, 255));
+    label(lblDate, "lblDate", "Date", QRect(120, 2340, 1100, 255));
+    list(cmbDateMonth, "cmbDateMonth", QRect(1320, 2280, 1215, 315));
+    list(cmbDateDay, "cmbDateDay", QRect(2640, 2280, 735, 315));
 
     cmdSave = new QPushButton("&Save", this);
     cmdSave->setObjectName("cmdSave");
-    cmdSave->setGeometry(TwipsRect(3480, 2230, 855, 375));
+    place(cmdSave, QRect(3480, 2230, 855, 375));
     cmdCancel = new QPushButton("&Cancel", this);
     cmdCancel->setObjectName("cmdCancel");
-    cmdCancel->setGeometry(TwipsRect(4440, 2230, 855, 375));
+    place(cmdCancel, QRect(4440, 2230, 855, 375));
     // Enter in a field does not press a button by itself.
     cmdSave->setAutoDefault(false);
     cmdCancel->setAutoDefault(false);
@@ -143,7 +144,25 @@ frmDetail::frmDetail(Form1& main) : QDialog(&main), main_(main) {
     connect(cmdEditScript, &QPushButton::clicked, this, [this] { cmdEditScript_Click(); });
 
     Form_Load();
+    applyLayout();
     cmbInterval_Click();
+}
+
+void frmDetail::applyLayout() {
+    // The layout is drawn for a narrow 8-point face; a wider face of this
+    // desktop would clip the captions and list entries. Every left edge and
+    // width is widened by the same factor, so the arrangement stays as drawn.
+    double scale = 1.0;
+    for (const auto& [w, r] : design_) {
+        int needed = 0;
+        if (auto* l = qobject_cast<QLabel*>(w)) needed = l->fontMetrics().horizontalAdvance(l->text()) + 2;
+        else if (auto* c = qobject_cast<QComboBox*>(w); c && !c->isEditable()) needed = c->sizeHint().width();
+        if (needed > 0) scale = std::max(scale, needed / double(TwipsX(r.width())));
+    }
+    scale = std::min(scale, 1.6);
+    for (const auto& [w, r] : design_)
+        w->setGeometry(TwipsX(r.x() * scale), TwipsY(r.y()), TwipsX(r.width() * scale), TwipsY(r.height()));
+    setFixedSize(TwipsX(kClientWidth * scale), TwipsY(kClientHeight));
 }
 
 frmDetail::~frmDetail() = default;

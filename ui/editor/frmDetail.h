@@ -6,7 +6,10 @@
 //   EditScript.cpp   the Create/Edit Script button and its new-script dialog
 #include <QDialog>
 #include <QPointer>
+#include <QRect>
 #include <string>
+#include <utility>
+#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -80,6 +83,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void applyLayout();
+    std::vector<std::pair<QWidget*, QRect>> design_;   // control and its place in twips
     bool loaded_ = false;   // loaded since the last show or loss of activation
     Form1& main_;
     QPointer<frmAskFileName> askFileName_;
