@@ -11,7 +11,8 @@ namespace wendrel {
 
 frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     setObjectName("frmAbout");
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    // A fixed little window: a title and a close box, nothing to enlarge.
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     // OK unloads the window: it is destroyed, the next About makes a new one.
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);

@@ -67,10 +67,7 @@ void Form1::MenuContents_Click() {
 }
 
 void Form1::AboutOption_Click() {
-    if (!about_) {
-        about_ = new frmAbout(this);
-        about_->setWindowFlag(Qt::Window, true);
-    }
+    if (!about_) about_ = new frmAbout(this);
     about_->show();
     about_->raise();
     about_->activateWindow();

@@ -1,0 +1,175 @@
+#!/usr/bin/env bash
+# The real program on a desktop with a window manager (openbox) and a tray
+# host (trayer): the main window appears after the splash, Standby hides it
+# behind a tray icon, a right click on the icon does nothing, a left click
+# opens the tray menu and Restore brings the window back; Help > About and
+# the task editor open; File > Exit ends the program and writes both files.
+# Screenshots go to $WENDREL_SHOTS (default: a temporary folder) so that the
+# windows can be looked at.
+set -euo pipefail
+build="${1:?build folder}"
+for tool in Xvfb openbox trayer xdotool import; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 0; }
+done
+work=$(mktemp -d)
+shots="${WENDREL_SHOTS:-$work/shots}"
+mkdir -p "$shots"
+pids=()
+cleanup() {
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[$i]}" 2>/dev/null || true; done
+    sleep 0.3
+    for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; [ -f "$work/app/out.log" ] && cat "$work/app/out.log" >&2; exit 1; }
+shot() { import -window root "$shots/$1.png" && echo "screenshot: $shots/$1.png"; }
+
+# Waits (up to 10 s) until a visible window's name matches; its id goes to $found.
+wait_window() {
+    for _ in $(seq 100); do
+        found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
+        [ -n "$found" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+wait_gone() {
+    for _ in $(seq 100); do
+        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
+        sleep 0.1
+    done
+    return 1
+}
+visible_windows() { xdotool search --onlyvisible --classname . 2>/dev/null | sort || true; }
+# New visible windows since $1 that are at least 40 pixels high (a menu or a
+# window, not the tip of the tray icon).
+new_windows() {
+    for w in $(comm -13 <(echo "$1") <(visible_windows)); do
+        eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null || echo HEIGHT=0)"
+        [ "$HEIGHT" -ge 40 ] && echo "$w"
+    done
+    return 0
+}
+
+# --- The desktop ------------------------------------------------------------
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+exec 3>&-
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -1 "$work/display")"
+[ "$DISPLAY" != ":" ] || fail "Xvfb did not start"
+unset QT_QPA_PLATFORM
+openbox >"$work/openbox.log" 2>&1 &
+pids+=($!)
+trayer --edge top --align right --widthtype pixel --width 120 --heighttype pixel --height 28 \
+    --SetDockType true >"$work/trayer.log" 2>&1 &
+pids+=($!)
+wait_window '^panel$' || fail "the tray host did not start"
+sleep 1   # the tray host takes its selection after its window appears
+
+# --- The program on a copy of its folder ----------------------------------
+mkdir -p "$work/app"
+cp "$build/Wendrel" "$work/app/"
+printf 'Backup~Nightly copy~1~0~9~30~0~0~0~0~0~0~1~backup.wdx\r\nPoll~~5~0~0~0~0~0~0~0~5~1~0~poll.wdx\r\n' \
+    >"$work/app/Scripts.dat"
+printf ' 0 \r\n 0 \r\n' >"$work/app/Scripts.ini"
+"$work/app/Wendrel" >"$work/app/out.log" 2>&1 &
+app=$!
+pids+=($app)
+
+wait_window '^Wendrel V1.00$' || fail "the main window did not appear"
+main=$found
+wait_gone '^Wendrel$' || fail "the splash window did not close"   # its caption is the bare name
+sleep 0.5
+shot main
+echo "ok: the main window appears after the splash"
+
+# --- Standby and restore through the tray ----------------------------------
+# Offsets are from the client area's top-left corner (96 dpi layouts).
+xdotool mousemove --window "$main" 507 214 click 1
+wait_gone '^Wendrel V1.00$' || fail "Standby did not hide the window"
+icon=""
+for _ in $(seq 50); do
+    # The icon is a window of the program embedded in the tray host's panel.
+    for w in $(xdotool search --pid "$app" --classname . 2>/dev/null || true); do
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        if [ "$Y" -lt 28 ] && [ "$X" -ge 1160 ] && [ "$WIDTH" -lt 60 ]; then icon=$w; break 2; fi
+    done
+    sleep 0.1
+done
+[ -n "$icon" ] || fail "no tray icon appeared in the tray host"
+eval "$(xdotool getwindowgeometry --shell "$icon")"
+ix=$((X + WIDTH / 2)); iy=$((Y + HEIGHT / 2))
+shot standby
+echo "ok: Standby hides the window behind a tray icon"
+
+sleep 1
+before=$(visible_windows)
+xdotool mousemove "$ix" "$iy" click 3
+sleep 0.7
+[ -z "$(new_windows "$before")" ] || fail "a right click on the tray icon opened something"
+xdotool mousemove "$ix" "$iy" click 1
+menu=""
+for _ in $(seq 30); do
+    menu=$(new_windows "$before" | head -1)
+    [ -n "$menu" ] && break
+    sleep 0.1
+done
+[ -n "$menu" ] || fail "a left click on the tray icon opened no menu"
+shot traymenu
+echo "ok: right click does nothing, left click opens the tray menu"
+# The first item is Restore Wendrel.
+xdotool mousemove --window "$menu" 40 12 click 1
+wait_window '^Wendrel V1.00$' || fail "Restore did not show the window"
+main=$found
+sleep 0.5
+xdotool search --onlyvisible --classname . 2>/dev/null | grep -qx "$icon" && fail "the tray icon stayed after Restore"
+echo "ok: Restore shows the window and removes the icon"
+
+# --- Help > About ------------------------------------------------------------
+xdotool mousemove --window "$main" 113 8 click 1
+sleep 0.6
+xdotool mousemove --window "$main" 139 51 click 1
+wait_window '^About Wendrel 1.00$' || fail "Help > About opened no About window"
+about=$found
+sleep 0.5
+shot about
+xdotool mousemove --window "$about" 304 124 click 1
+wait_gone '^About Wendrel 1.00$' || fail "OK did not close the About window"
+echo "ok: About opens and OK closes it"
+
+# --- The task editor (Enter on the current row) ------------------------------
+before=$(visible_windows)
+xdotool mousemove --window "$main" 40 40 click 1
+sleep 0.3
+xdotool key Return
+editor=""
+for _ in $(seq 20); do
+    editor=$(new_windows "$before" | head -1)
+    [ -n "$editor" ] && break
+    sleep 0.1
+done
+if [ -n "$editor" ]; then
+    sleep 0.5
+    shot editor
+    echo "ok: the task editor opens ($(xdotool getwindowname "$editor"))"
+    xdotool key --window "$editor" Escape || true
+    sleep 0.5
+else
+    echo "note: Enter opened no task editor"
+fi
+
+# --- File > Exit ---------------------------------------------------------------
+main=$(xdotool search --onlyvisible --name '^Wendrel V1.00$' | head -1)
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+xdotool mousemove --window "$main" 19 8 click 1
+sleep 0.6
+xdotool key Up Return   # Up from the menu's top wraps to its last item, Exit
+for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app" 2>/dev/null && fail "File > Exit did not end the program"
+wait "$app" || fail "the program ended with status $?"
+grep -q '^Backup              ~Nightly copy ' "$work/app/Scripts.dat" || fail "Exit did not write Scripts.dat"
+[ "$(cat "$work/app/Scripts.ini")" = $' 0 \r\n 0 \r' ] || fail "Exit did not write Scripts.ini"
+echo "ok: File > Exit ends the program and writes both files"
