@@ -79,9 +79,11 @@ printf ' 0 \r\n 0 \r\n' >"$work/app/Scripts.ini"
 app=$!
 pids+=($app)
 
+# The splash comes first (its caption is the bare name) and closes itself.
+if wait_window '^Wendrel$'; then shot splash; fi
 wait_window '^Wendrel V1.00$' || fail "the main window did not appear"
 main=$found
-wait_gone '^Wendrel$' || fail "the splash window did not close"   # its caption is the bare name
+wait_gone '^Wendrel$' || fail "the splash window did not close"
 sleep 0.5
 shot main
 echo "ok: the main window appears after the splash"
@@ -142,7 +144,7 @@ echo "ok: About opens and OK closes it"
 
 # --- The task editor (Enter on the current row) ------------------------------
 before=$(visible_windows)
-xdotool mousemove --window "$main" 40 40 click 1
+xdotool mousemove --window "$main" 40 52 click 1
 sleep 0.3
 xdotool key Return
 editor=""
@@ -155,7 +157,8 @@ if [ -n "$editor" ]; then
     sleep 0.5
     shot editor
     echo "ok: the task editor opens ($(xdotool getwindowname "$editor"))"
-    xdotool key --window "$editor" Escape || true
+    # Cancel (bottom right) hides it again.
+    xdotool mousemove --window "$editor" 395 162 click 1
     sleep 0.5
 else
     echo "note: Enter opened no task editor"
