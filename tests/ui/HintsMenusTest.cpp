@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QFrame>
 #include <QLabel>
-#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -22,11 +21,6 @@ void moveOver(QWidget* w) {
     QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), w->mapToGlobal(QPointF(3, 3)), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
     QCoreApplication::sendEvent(w, &move);
-}
-QStringList captions(QMenu* menu) {
-    QStringList list;
-    for (QAction* a : menu->actions()) list << (a->isSeparator() ? QString("-") : a->text());
-    return list;
 }
 } // namespace
 
@@ -74,16 +68,6 @@ private slots:
         Form1& blank = empty.start("");
         moveOver(blank.cmdDelete);
         QCOMPARE(blank.hintText(), QString("Delete task  from the task list permanently."));
-    }
-
-    void theMenuBarHasItsCaptionsInOrder() {
-        Rig rig;
-        Form1& form = rig.start("");
-        QCOMPARE(captions(form.FileMenu), QStringList({"New", "Edit", "Delete", "-", "Exit"}));
-        QCOMPARE(captions(form.OptionMenu), QStringList({"Minimize on Startup", "Minimize to system tray"}));
-        QCOMPARE(captions(form.HelpMenu), QStringList({"Wendrel Help", "-", "About"}));
-        QCOMPARE(captions(form.RCpopup), QStringList({"Restore Wendrel", "-", "Exit"}));
-        QVERIFY(!form.menuBar()->actions().contains(form.RCpopup->menuAction()));
     }
 
     void aboutIsNotModalShowsItsTextsAndOkUnloadsIt() {

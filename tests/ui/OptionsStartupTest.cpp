@@ -35,21 +35,6 @@ private slots:
         QCOMPARE(readAll(rig.dir.file("Scripts.ini")), std::string(" 0 \r\n 0 \r\n"));
     }
 
-    void aToggledOptionActsAtTheNextStart() {
-        Rig first;
-        Form1& form = first.start("");
-        form.MenuMinimize->trigger();
-        form.MenuTray->trigger();
-        form.close();
-        const std::string ini = readAll(first.dir.file("Scripts.ini"));
-        QCOMPARE(ini, std::string(" 1 \r\n 1 \r\n"));
-
-        Rig next;
-        Form1& again = next.start("", ini);
-        QVERIFY(again.tray()->inStandby());
-        QVERIFY(again.MenuMinimize->isChecked() && again.MenuTray->isChecked());
-    }
-
     void startUpHonoursTheOptions() {
         struct Case {
             const char* ini;
