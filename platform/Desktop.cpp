@@ -1,6 +1,7 @@
 #include "platform/Desktop.h"
 
 #include "platform/QtServices.h"
+#include "platform/TextEditor.h"
 
 namespace wendrel {
 
@@ -27,6 +28,7 @@ struct Desktop::Impl {
     NoLauncher launcher;
     NoActivator activator;
     NoKeys keys;
+    DesktopTextEditor textEditor;
 };
 
 Desktop::Desktop() : d_(std::make_unique<Impl>()) {}
@@ -40,6 +42,7 @@ Services Desktop::services() {
     s.keys = &d_->keys;
     s.pump = &d_->pump;
     s.clock = &d_->clock;
+    s.textEditor = &d_->textEditor;
     return s;
 }
 

@@ -1,10 +1,47 @@
 // The editor's Create/Edit Script button.
+#include <QComboBox>
+
+#include "store/TextFile.h"
 #include "ui/editor/frmAskFileName.h"
 #include "ui/editor/frmDetail.h"
+#include "ui/main/Form1.h"
 
 namespace wendrel {
 
-void frmDetail::cmdEditScript_Click() {}
+namespace {
+QString withoutTrailingBlanks(QString s) {
+    while (!s.isEmpty() && s.back() == QChar(' ')) s.chop(1);
+    return s;
+}
+} // namespace
+
+void frmDetail::cmdEditScript_Click() {
+    QString name = withoutTrailingBlanks(cmbScriptFiles->currentText());
+    if (name.isEmpty()) {
+        // Everything typed so far goes into the slot first: the editor loads
+        // its controls from the slot again once the dialog has closed.
+        StoreTaskFromEditor(main_.gridRow() + 1);
+        frmAskFileName* ask = askFileName();
+        ask->exec();
+        Form_Activate();
+        name = withoutTrailingBlanks(cmbScriptFiles->currentText());
+    }
+    if (name.isEmpty()) return;
+
+    Services& s = main_.services();
+    const std::string path = JoinPath(main_.folder(), name.toStdString());
+    std::string failure = "No text editor is available to open " + path + ".";
+    std::optional<double> id;
+    if (s.textEditor) id = s.textEditor->open(path, failure);
+    if (!id) {
+        if (s.messages) s.messages->show(failure, "Wendrel 1.00", MsgButtons::Ok, MsgIcon::Critical);
+        return;
+    }
+    if (s.activator) {
+        std::string ignored;   // the editor may not have a window yet; it raises itself then
+        s.activator->activate(*id, ignored);
+    }
+}
 
 frmAskFileName* frmDetail::askFileName() {
     if (!askFileName_) askFileName_ = new frmAskFileName(*this);

@@ -1,12 +1,98 @@
 #include "ui/editor/frmAskFileName.h"
 
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QTime>
+
+#include "store/TextFile.h"
+#include "ui/Text.h"
+#include "ui/Twips.h"
 #include "ui/editor/frmDetail.h"
+#include "ui/main/Form1.h"
 
 namespace wendrel {
 
 frmAskFileName::frmAskFileName(frmDetail& editor) : QDialog(&editor), editor_(editor) {
     setObjectName("frmAskFileName");
     setWindowTitle("Create new script");
+    setModal(true);
+    setFixedSize(TwipsX(4245), TwipsY(1815));
+
+    Label1 = new QLabel("Please enter the filename of the new script.", this);
+    Label1->setObjectName("Label1");
+    Label1->setGeometry(TwipsRect(240, 120, 3855, 375));
+    txtNewScriptName = new QLineEdit(this);
+    txtNewScriptName->setObjectName("txtNewScriptName");
+    txtNewScriptName->setMaxLength(32767);
+    txtNewScriptName->setGeometry(TwipsRect(1080, 600, 2055, 320));
+    cmdCreate = new QPushButton("Create &File", this);
+    cmdCreate->setObjectName("cmdCreate");
+    cmdCreate->setGeometry(TwipsRect(720, 1200, 1335, 375));
+    cmdCancel = new QPushButton("&Cancel", this);
+    cmdCancel->setObjectName("cmdCancel");
+    cmdCancel->setGeometry(TwipsRect(2160, 1200, 1335, 375));
+    setTabOrder(txtNewScriptName, cmdCreate);
+    setTabOrder(cmdCreate, cmdCancel);
+
+    connect(cmdCreate, &QPushButton::clicked, this, [this] { cmdCreate_Click(); });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+}
+
+void frmAskFileName::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    Form_Activate();
+}
+
+void frmAskFileName::Form_Activate() {
+    txtNewScriptName->clear();
+    txtNewScriptName->setFocus();
+}
+
+void frmAskFileName::cmdCancel_Click() { hide(); }
+
+void frmAskFileName::cmdCreate_Click() {
+    Form1& main = editor_.mainWindow();
+    QString name = txtNewScriptName->text();   // as typed, not trimmed
+    if (name.isEmpty()) {
+        hide();
+        return;
+    }
+    if (name.right(4).toUpper() != QString(".WDX")) name += ".wdx";
+
+    const std::string leaf = name.toStdString();
+    const std::string path = JoinPath(main.folder(), leaf);
+    MessageBoxes* messages = main.services().messages;
+    if (FileExists(path) && messages) {
+        const MsgAnswer a = messages->show(leaf + " already exists. OK to overwrite ?", "File already exists",
+                                           MsgButtons::YesNo, MsgIcon::None);
+        if (a != MsgAnswer::Yes) return;
+    }
+
+    const QLocale locale = QLocale::system();
+    const DateTime now = main.services().clock->now();
+    const QDate date(now.year, now.month, now.day);
+    const QTime time(now.hour, now.minute, now.second);
+    const QString header = "' " + name + " created on " + locale.toString(date, QLocale::ShortFormat) + " at " +
+                           locale.toString(time, QLocale::LongFormat) + "\r\n";
+    const std::string failure = WriteFileAtomically(path, toRecordText(header));
+    if (!failure.empty()) {
+        // The dialog stays open so another name can be tried.
+        if (messages)
+            messages->show("The script file " + path + " could not be created: " + failure, "Create new script",
+                           MsgButtons::Ok, MsgIcon::Critical);
+        return;
+    }
+
+    int k = 0;
+    editor_.FillScriptList(name, k);
+    editor_.cmbScriptFiles->setCurrentIndex(k);
+    editor_.cmbScriptFiles_Click();
+    const int n = main.gridRow() + 1;
+    if (n >= 1 && n <= General::SlotCount) main.general().slot(n).ScriptFile = toRecordText(name);
+    hide();
 }
 
 } // namespace wendrel

@@ -1,6 +1,11 @@
 #pragma once
-// The modal "Create new script" dialog of the task editor.
+// The modal "Create new script" dialog of the task editor: names a new
+// script file and writes its header line.
 #include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
 
 namespace wendrel {
 
@@ -10,6 +15,19 @@ class frmAskFileName : public QDialog {
     Q_OBJECT
 public:
     explicit frmAskFileName(frmDetail& editor);
+
+    // Clears the name box and puts the focus into it (every activation).
+    void Form_Activate();
+    void cmdCreate_Click();
+    void cmdCancel_Click();
+
+    QLabel* Label1 = nullptr;
+    QLineEdit* txtNewScriptName = nullptr;
+    QPushButton* cmdCreate = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     frmDetail& editor_;

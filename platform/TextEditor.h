@@ -1,0 +1,22 @@
+#pragma once
+// The desktop's text editor for script files: the first common graphical
+// editor found on PATH, or xdg-open when none is installed.
+#include <string>
+#include <vector>
+
+#include "ui/Services.h"
+
+namespace wendrel {
+
+class DesktopTextEditor : public TextEditorLauncher {
+public:
+    DesktopTextEditor();
+    // Editors tried in order; tests may hand in their own list.
+    explicit DesktopTextEditor(std::vector<std::string> candidates);
+    std::optional<double> open(const std::string& path, std::string& failure) override;
+
+private:
+    std::vector<std::string> candidates_;
+};
+
+} // namespace wendrel

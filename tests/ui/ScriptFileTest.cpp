@@ -1,0 +1,168 @@
+// Creating a script file from the task editor and opening it in the text
+// editor; the create dialog is answered by the test while it is modal.
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <fstream>
+
+#include "tests/core/TempFolder.h"
+#include "tests/fakes/Fakes.h"
+#include "ui/editor/frmAskFileName.h"
+#include "ui/editor/frmDetail.h"
+#include "ui/main/Form1.h"
+
+using namespace wendrel;
+
+namespace {
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class FakeTextEditor : public TextEditorLauncher {
+public:
+    std::vector<std::string> opened;
+    bool fail = false;
+    std::optional<double> open(const std::string& path, std::string& failure) override {
+        opened.push_back(path);
+        if (fail) {
+            failure = "no editor for " + path;
+            return std::nullopt;
+        }
+        return 77.0;
+    }
+};
+
+struct Rig {
+    FakeClock clock;
+    FakePump pump{clock};
+    FakeMessageBoxes messages;
+    FakeLauncher launcher;
+    FakeActivator activator;
+    FakeKeys keys;
+    FakeTextEditor textEditor;
+    General g;
+    TempFolder dir;
+    std::unique_ptr<Form1> form;
+    frmDetail* editor = nullptr;
+
+    Rig() {
+        std::ofstream(dir.file("Scripts.dat"), std::ios::binary) << "Backup~Nightly~1~0~0~2~30~0~0~0~0~0~1~\r\n";
+        Services s;
+        s.messages = &messages;
+        s.launcher = &launcher;
+        s.activator = &activator;
+        s.keys = &keys;
+        s.pump = &pump;
+        s.clock = &clock;
+        s.textEditor = &textEditor;
+        form = std::make_unique<Form1>(g, dir.path(), s, Form1::Options{false, false});
+        form->Form_Load();
+        editor = form->editor();
+        editor->show();
+    }
+
+    // Presses the script button with an empty box; the dialog gets typed
+    // names in turn (each followed by Create File) until it has closed.
+    void create(QStringList typed) {
+        editor->cmbScriptFiles->setEditText(QString());
+        auto names = std::make_shared<QStringList>(typed);
+        auto step = std::make_shared<std::function<void()>>();
+        *step = [this, names, step] {
+            frmAskFileName* ask = editor->askFileName();
+            if (!ask->isVisible()) return;
+            if (names->isEmpty()) {
+                ask->cmdCancel->click();
+                return;
+            }
+            ask->txtNewScriptName->setText(names->takeFirst());
+            ask->cmdCreate->click();
+            if (ask->isVisible()) QTimer::singleShot(0, ask, *step);
+        };
+        QTimer::singleShot(0, editor, *step);
+        editor->cmdEditScript_Click();
+    }
+    std::string header(const std::string& name) {
+        QLocale l = QLocale::system();
+        return "' " + name + " created on " + l.toString(QDate(2026, 12, 6), QLocale::ShortFormat).toStdString() +
+               " at " + l.toString(QTime(9, 30, 0), QLocale::LongFormat).toStdString() + "\r\n";
+    }
+};
+
+} // namespace
+
+class ScriptFileTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void createWritesTheHeaderStoresTheNameAndOpensTheFile() {
+        Rig rig;
+        rig.editor->txtInput[1]->setText("Typed before the create");
+        rig.create({"backup"});
+        QCOMPARE(readAll(rig.dir.file("backup.wdx")), rig.header("backup.wdx"));
+        QCOMPARE(rig.g.slot(1).ScriptFile.trimmed(), std::string("backup.wdx"));
+        QCOMPARE(rig.editor->cmbScriptFiles->currentText().trimmed(), QString("backup.wdx"));
+        QCOMPARE(rig.editor->cmdEditScript->text(), QString("&Edit Script"));
+        QCOMPARE(rig.textEditor.opened, std::vector<std::string>{rig.dir.file("backup.wdx")});
+        QCOMPARE(rig.activator.activated, std::vector<double>{77.0});
+        // The editor reloaded from the slot, which holds what was typed.
+        QCOMPARE(rig.editor->txtInput[1]->text().trimmed(), QString("Typed before the create"));
+        // Cancel keeps what the create stored.
+        rig.editor->cmdCancel_Click();
+        QCOMPARE(rig.g.slot(1).ScriptFile.trimmed(), std::string("backup.wdx"));
+        QCOMPARE(rig.g.slot(1).Comment.trimmed(), std::string("Typed before the create"));
+    }
+
+    void extensionRuleAndLongNames() {
+        Rig rig;
+        rig.create({"Backup.WDX"});
+        QVERIFY(QFile::exists(QString::fromStdString(rig.dir.file("Backup.WDX"))));
+        QVERIFY(!QFile::exists(QString::fromStdString(rig.dir.file("Backup.WDX.wdx"))));
+        rig.create({"notes.txt"});
+        QVERIFY(QFile::exists(QString::fromStdString(rig.dir.file("notes.txt.wdx"))));
+        rig.create({"a-very-long-script-name-for-nightly"});
+        QCOMPARE(readAll(rig.dir.file("a-very-long-script-name-for-nightly.wdx")),
+                 rig.header("a-very-long-script-name-for-nightly.wdx"));
+        QCOMPARE(rig.g.slot(1).ScriptFile.str(), std::string("a-very-long-script-name-f"));
+        QCOMPARE(rig.editor->cmbScriptFiles->currentText(), QString("a-very-long-script-name-f"));
+    }
+
+    void anExistingFileIsReplacedOnlyOnYes() {
+        Rig rig;
+        std::ofstream(rig.dir.file("old.wdx"), std::ios::binary) << "EXEC keep\r\n";
+        rig.messages.answers = {MsgAnswer::No, MsgAnswer::Yes};
+        // No keeps the dialog open with the old file; then Cancel.
+        rig.create({"old.wdx"});
+        QCOMPARE(rig.messages.shown.size(), size_t(1));
+        QCOMPARE(rig.messages.shown[0].text, std::string("old.wdx already exists. OK to overwrite ?"));
+        QCOMPARE(rig.messages.shown[0].caption, std::string("File already exists"));
+        QVERIFY(rig.messages.shown[0].buttons == MsgButtons::YesNo && rig.messages.shown[0].icon == MsgIcon::None);
+        QCOMPARE(readAll(rig.dir.file("old.wdx")), std::string("EXEC keep\r\n"));
+        QVERIFY(rig.textEditor.opened.empty());
+        rig.create({"old"});
+        QCOMPARE(readAll(rig.dir.file("old.wdx")), rig.header("old.wdx"));
+    }
+
+    void failuresAreReportedAndNothingIsHalfWritten() {
+        Rig rig;
+        // A name the file system refuses (a folder that does not exist).
+        rig.create({"no/such"});
+        QCOMPARE(rig.messages.shown.size(), size_t(1));
+        QVERIFY(QString::fromStdString(rig.messages.shown[0].text).contains("no/such.wdx"));
+        QCOMPARE(rig.g.slot(1).ScriptFile.trimmed(), std::string());
+
+        // No editor can start: a clear message instead.
+        rig.textEditor.fail = true;
+        rig.editor->cmbScriptFiles->setEditText("typed.wdx  ");
+        rig.editor->cmdEditScript_Click();
+        QCOMPARE(rig.textEditor.opened.back(), rig.dir.file("typed.wdx"));
+        QVERIFY(QString::fromStdString(rig.messages.shown.back().text).contains("no editor"));
+        QVERIFY(rig.activator.activated.empty());
+    }
+};
+
+QTEST_MAIN(ScriptFileTest)
+#include "ScriptFileTest.moc"
