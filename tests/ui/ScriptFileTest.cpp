@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "tests/core/TempFolder.h"
+#include "platform/TextEditor.h"
 #include "tests/fakes/Fakes.h"
 #include "ui/editor/frmAskFileName.h"
 #include "ui/editor/frmDetail.h"
@@ -161,6 +162,23 @@ private slots:
         QCOMPARE(rig.textEditor.opened.back(), rig.dir.file("typed.wdx"));
         QVERIFY(QString::fromStdString(rig.messages.shown.back().text).contains("no editor"));
         QVERIFY(rig.activator.activated.empty());
+    }
+
+    void theDesktopEditorGetsThePathAsOneArgument() {
+        TempFolder dir;
+        const std::string editor = dir.file("fake-editor");
+        std::ofstream(editor) << "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > \"$(dirname \"$0\")/args\"\n";
+        QFile::setPermissions(QString::fromStdString(editor), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        DesktopTextEditor launcher({"no-such-editor-here", editor});
+        std::string failure;
+        const std::string script = dir.file("my script; $(x).wdx");
+        QVERIFY(launcher.open(script, failure).has_value());
+        QTRY_VERIFY(QFile::exists(QString::fromStdString(dir.file("args"))));
+        QTRY_COMPARE(readAll(dir.file("args")), "1|" + script);
+
+        DesktopTextEditor none({"no-such-editor-here"});
+        QVERIFY(!none.open(script, failure).has_value());
+        QVERIFY(QString::fromStdString(failure).contains("No text editor"));
     }
 };
 
