@@ -1,5 +1,6 @@
 #include "platform/Desktop.h"
 
+#include "platform/Launcher.h"
 #include "platform/QtServices.h"
 #include "platform/TextEditor.h"
 
@@ -7,10 +8,6 @@ namespace wendrel {
 
 namespace {
 // Placeholders until the X11 services exist.
-class NoLauncher : public ProgramLauncher {
-public:
-    std::optional<double> start(const std::string&) override { return std::nullopt; }
-};
 class NoActivator : public WindowActivator {
 public:
     ActivateResult activate(double, std::string&) override { return ActivateResult::NoSuchWindow; }
@@ -25,7 +22,7 @@ struct Desktop::Impl {
     SystemClock clock;
     QtEventPump pump;
     QtMessageBoxes messages;
-    NoLauncher launcher;
+    DetachedLauncher launcher;
     NoActivator activator;
     NoKeys keys;
     DesktopTextEditor textEditor;

@@ -33,6 +33,8 @@ public:
     void WaitForCompletion(double taskId);
 
 private:
+    void runLine(int index, const std::string& line);
+
     General& g_;
     std::string folder_;
     ScriptEnvironment env_;
