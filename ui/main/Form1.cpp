@@ -148,6 +148,8 @@ void Form1::buildWidgets() {
     Panel1->setObjectName("Panel1");
     Panel2 = new QLabel(StatusBar);
     Panel2->setObjectName("Panel2");
+    // A long hint is cut at the window's edge; it never widens the window.
+    Panel2->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     for (QLabel* p : {Panel1, Panel2}) {
         p->setFrameShape(QFrame::StyledPanel);
         p->setFrameShadow(QFrame::Sunken);
