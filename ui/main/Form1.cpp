@@ -12,6 +12,7 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -55,6 +56,16 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, 
     b->setAttribute(Qt::WA_NoMousePropagation);
     return b;
 }
+
+// The grid's cells are narrow (a script name gets 1000 twips), so their text
+// keeps a margin of one pixel instead of the desktop's wider focus margin.
+class NarrowCellStyle : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+        if (metric == PM_FocusFrameHMargin) return 0;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
 } // namespace
 
 Form1::Form1(General& g, std::string folder, Services services, Options options, QWidget* parent)
@@ -119,6 +130,9 @@ void Form1::buildWidgets() {
     Grid1->viewport()->setAttribute(Qt::WA_NoMousePropagation);
     Grid1->viewport()->installEventFilter(this);
     Grid1->installEventFilter(this);
+    auto* cellStyle = new NarrowCellStyle;
+    cellStyle->setParent(Grid1);
+    Grid1->setStyle(cellStyle);
     Grid1->setStyleSheet("QTableWidget::item:selected { background: palette(highlight); color: palette(highlighted-text); }");
 
     cmdEditTask = makeButton(central, "cmdEditTask", "&Edit Task", TwipsRect(120, 2760, 1215, 375));
