@@ -3,28 +3,18 @@
 #include "platform/Launcher.h"
 #include "platform/QtServices.h"
 #include "platform/TextEditor.h"
+#include "platform/X11Keys.h"
+#include "platform/X11Windows.h"
 
 namespace wendrel {
-
-namespace {
-// Placeholders until the X11 services exist.
-class NoActivator : public WindowActivator {
-public:
-    ActivateResult activate(double, std::string&) override { return ActivateResult::NoSuchWindow; }
-};
-class NoKeys : public KeySender {
-public:
-    void send(const std::string&) override {}
-};
-} // namespace
 
 struct Desktop::Impl {
     SystemClock clock;
     QtEventPump pump;
     QtMessageBoxes messages;
     DetachedLauncher launcher;
-    NoActivator activator;
-    NoKeys keys;
+    X11WindowActivator activator;
+    X11KeySender keys;
     DesktopTextEditor textEditor;
 };
 

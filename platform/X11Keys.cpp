@@ -1,0 +1,248 @@
+#include "platform/X11Keys.h"
+
+#include <X11/extensions/XTest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <locale.h>
+#include <map>
+#include <thread>
+
+extern "C" {
+#include <xdo.h>
+}
+
+#include "platform/X11Support.h"
+#include "script/SendKeys.h"
+
+namespace wendrel {
+
+namespace {
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// Latin-1 characters are their own keysyms; every other character has the
+// keysym 0x01000000 plus its code point.
+KeySym keysymOf(const KeyStroke& k) {
+    if (!k.character) return XStringToKeysym(k.keysym.c_str());
+    return k.character < 0x100 ? k.character : 0x01000000 + k.character;
+}
+
+// The keysym name of a character for a libxdo key sequence, empty when X has
+// none. The "U" names are written here rather than by XKeysymToString, which
+// allocates them on every call.
+std::string keysymName(char32_t cp) {
+    if (cp >= 0x100) {
+        char name[16];
+        std::snprintf(name, sizeof name, "U%04X", static_cast<unsigned>(cp));
+        return name;
+    }
+    const char* name = XKeysymToString(static_cast<KeySym>(cp));
+    return name ? name : "";
+}
+
+// The keyboard mapping as the server has it now.
+class KeyMap {
+public:
+    explicit KeyMap(Display* d) {
+        XDisplayKeycodes(d, &min_, &max_);
+        syms_ = XGetKeyboardMapping(d, static_cast<KeyCode>(min_), max_ - min_ + 1, &per_);
+        if (!syms_) max_ = min_ - 1;
+    }
+    ~KeyMap() {
+        if (syms_) XFree(syms_);
+    }
+    KeyMap(const KeyMap&) = delete;
+    KeyMap& operator=(const KeyMap&) = delete;
+
+    // The first keycode that has this keysym on any level, 0 for none.
+    KeyCode find(KeySym ks) const {
+        for (int kc = min_; kc <= max_; ++kc)
+            for (int i = 0; i < per_; ++i)
+                if (at(kc, i) == ks) return static_cast<KeyCode>(kc);
+        return 0;
+    }
+    KeySym first(int kc) const { return kc >= min_ && kc <= max_ ? at(kc, 0) : NoSymbol; }
+    // The highest keycode that no key of the layout uses, 0 for none.
+    KeyCode spare() const {
+        for (int kc = max_; kc >= min_; --kc)
+            if (std::all_of(&syms_[(kc - min_) * per_], &syms_[(kc - min_ + 1) * per_],
+                            [](KeySym s) { return s == NoSymbol; }))
+                return static_cast<KeyCode>(kc);
+        return 0;
+    }
+    // Binds a keycode to one keysym on every level, here and on the server.
+    void bind(Display* d, KeyCode kc, KeySym ks) {
+        KeySym both[2] = {ks, ks};
+        XChangeKeyboardMapping(d, kc, 2, both, 1);
+        std::fill(&syms_[(kc - min_) * per_], &syms_[(kc - min_ + 1) * per_], NoSymbol);
+        syms_[(kc - min_) * per_] = ks;
+    }
+
+private:
+    KeySym at(int kc, int i) const { return syms_[(kc - min_) * per_ + i]; }
+    int min_ = 0, max_ = -1, per_ = 0;
+    KeySym* syms_ = nullptr;
+};
+
+// libxdo decodes typed text by the C library's current locale; this makes it
+// read UTF-8 for as long as the object lives, whatever locale the program
+// runs in.
+class Utf8Locale {
+public:
+    Utf8Locale() : utf8_(newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0))) {
+        if (utf8_) previous_ = uselocale(utf8_);
+    }
+    ~Utf8Locale() {
+        if (!utf8_) return;
+        uselocale(previous_);
+        freelocale(utf8_);
+    }
+    Utf8Locale(const Utf8Locale&) = delete;
+    Utf8Locale& operator=(const Utf8Locale&) = delete;
+
+private:
+    locale_t utf8_;
+    locale_t previous_ = static_cast<locale_t>(0);
+};
+
+void pause() { std::this_thread::sleep_for(std::chrono::microseconds(X11KeySender::KeyDelayMicroseconds / 2)); }
+
+} // namespace
+
+X11KeySender::~X11KeySender() {
+    if (bound_.empty()) return;
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) return;
+    {
+        x11::ErrorTrap trap(d);
+        KeyMap map(d);
+        for (const auto& [kc, ks] : bound_)
+            if (map.first(kc) == ks) map.bind(d, kc, NoSymbol);  // unless the layout has changed it since
+    }
+    XCloseDisplay(d);
+}
+
+void X11KeySender::send(const std::string& keys) {
+    const std::optional<std::vector<KeyStroke>> strokes = ParseSendKeys(keys);
+    if (!strokes || strokes->empty() || noDisplay_) return;
+    // A connection of its own for each line: what Xlib and libxdo know of the
+    // keyboard mapping is then the mapping of now, even after a layout switch.
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) {
+        noDisplay_ = true;
+        return;
+    }
+    {
+        x11::ErrorTrap trap(d);
+        Utf8Locale utf8;
+
+        // A keysym that no key of the layout has is bound to a spare keycode
+        // before anything is typed, and stays bound: a program reads its keys
+        // by the mapping at the moment it gets to them, so a mapping changed
+        // back right after the key (as libxdo does) loses keys.
+        KeyMap map(d);
+        std::map<KeySym, KeyCode> own;
+        for (const KeyStroke& k : *strokes) {
+            const KeySym ks = keysymOf(k);
+            if (ks == NoSymbol || own.count(ks)) continue;
+            auto mine = std::find_if(bound_.begin(), bound_.end(), [&](const auto& b) {
+                return b.second == ks && map.first(b.first) == ks;
+            });
+            if (mine != bound_.end()) {
+                own[ks] = mine->first;
+                continue;
+            }
+            if (map.find(ks)) continue;
+            KeyCode kc = map.spare();
+            if (!kc) {
+                // All spares taken: take back the longest-bound one that this
+                // line does not use.
+                auto old = std::find_if(bound_.begin(), bound_.end(), [&](const auto& b) {
+                    return std::none_of(own.begin(), own.end(), [&](const auto& o) { return o.second == b.first; });
+                });
+                if (old == bound_.end()) continue;
+                kc = old->first;
+            }
+            std::erase_if(bound_, [&](const auto& b) { return b.first == kc; });
+            map.bind(d, kc, ks);
+            bound_.emplace_back(kc, ks);
+            own[ks] = kc;
+        }
+        XSync(d, False);
+
+        xdo_t* xdo = xdo_new_with_opened_display(d, DisplayString(d), False);
+        if (xdo) {
+            xdo->quiet = 1;
+            // Modifier keys the user happens to hold would change every key.
+            charcodemap_t* held = nullptr;
+            int heldCount = 0;
+            if (xdo_get_active_modifiers(xdo, &held, &heldCount) == XDO_SUCCESS && heldCount > 0)
+                xdo_clear_active_modifiers(xdo, CURRENTWINDOW, held, heldCount);
+            std::free(held);
+
+            std::string text;
+            auto typeText = [&] {
+                if (!text.empty()) xdo_enter_text_window(xdo, CURRENTWINDOW, text.c_str(), KeyDelayMicroseconds);
+                text.clear();
+            };
+            auto tap = [&](KeyCode kc, bool down) {
+                if (!kc) return;
+                XTestFakeKeyEvent(d, kc, down, CurrentTime);
+                XFlush(d);
+                pause();
+            };
+            for (const KeyStroke& k : *strokes) {
+                if (auto it = own.find(keysymOf(k)); it != own.end()) {
+                    typeText();
+                    const KeyCode mods[] = {k.ctrl ? map.find(XK_Control_L) : KeyCode(0),
+                                            k.alt ? map.find(XK_Alt_L) : KeyCode(0),
+                                            k.shift ? map.find(XK_Shift_L) : KeyCode(0)};
+                    for (KeyCode m : mods) tap(m, true);
+                    tap(it->second, true);
+                    tap(it->second, false);
+                    for (KeyCode m : mods) tap(m, false);
+                    continue;
+                }
+                // Runs of plain characters go out as text; so does a character
+                // with modifiers that has no keysym name.
+                const std::string name = k.character ? keysymName(k.character) : k.keysym;
+                if (k.character && (!k.hasModifiers() || name.empty())) {
+                    appendUtf8(text, k.character);
+                    continue;
+                }
+                typeText();
+                std::string sequence;
+                if (k.ctrl) sequence += "ctrl+";
+                if (k.alt) sequence += "alt+";
+                if (k.shift) sequence += "shift+";
+                sequence += name;
+                xdo_send_keysequence_window(xdo, CURRENTWINDOW, sequence.c_str(), KeyDelayMicroseconds);
+            }
+            typeText();
+            XSync(d, False);
+            xdo_free(xdo);
+        }
+    }
+    XCloseDisplay(d);
+}
+
+} // namespace wendrel

@@ -1,0 +1,39 @@
+#pragma once
+// Keystrokes of TYPE lines, sent to the active window of the X display as if
+// typed on the keyboard (XTest, mostly through libxdo).
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "script/Platform.h"
+
+typedef struct _XDisplay Display;
+
+namespace wendrel {
+
+struct KeyStroke;
+
+class X11KeySender : public KeySender {
+public:
+    X11KeySender() = default;
+    // Gives the spare keys it bound back to the keyboard mapping.
+    ~X11KeySender() override;
+    X11KeySender(const X11KeySender&) = delete;
+    X11KeySender& operator=(const X11KeySender&) = delete;
+
+    // Malformed notation sends nothing; so does a desktop without an X
+    // display.
+    void send(const std::string& keys) override;
+
+    // The pause between keystrokes, in microseconds: enough for the receiving
+    // program to keep up, while 1,000 keys still go out in a few seconds.
+    static constexpr unsigned KeyDelayMicroseconds = 3000;
+
+private:
+    // Keycodes that send() has bound to keysyms missing from the layout, the
+    // longest-bound first: (keycode, keysym).
+    std::vector<std::pair<unsigned char, unsigned long>> bound_;
+    bool noDisplay_ = false;
+};
+
+} // namespace wendrel
