@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# The real program runs a task whose script starts a program and types into
+# it: plain and shifted characters, named keys with repeat counts, literal
+# special characters, a character no key of the layout produces, and Ctrl+Q.
+# The program records exactly what arrived. Then RUN ...,1 waits until the
+# started program's window is gone before the script goes on.
+# Uses a display of its own, with openbox as the window manager.
+set -euo pipefail
+build="${1:?build folder}"
+for tool in xvfb-run openbox xdotool xprop xwininfo; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 0; }
+done
+if [ -z "${WENDREL_OWN_DISPLAY:-}" ]; then
+    export WENDREL_OWN_DISPLAY=1
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+fi
+unset QT_QPA_PLATFORM
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    # The typing targets are started detached; they are known by the path of
+    # their copy in this test's folder.
+    for p in /proc/[0-9]*; do
+        [ "$(readlink "$p/exe" 2>/dev/null)" = "$work/TypingTarget" ] && kill -9 "${p#/proc/}" 2>/dev/null
+    done
+    for p in "${pids[@]}"; do
+        kill -9 "$p" 2>/dev/null || true
+        wait "$p" 2>/dev/null || true
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; cat "$work/out.log" >&2 2>/dev/null || true; exit 1; }
+
+openbox >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+done
+
+cp "$build/Wendrel" "$build/TypingTarget" "$work/"
+target=$work/TypingTarget
+# An Other task every 5 minutes that has never run: due on the first tick.
+printf 'Typing~~5~0~0~0~0~0~0~0~5~0~1~type.wdx\r\n' >"$work/Scripts.dat"
+printf ' 0 \r\n 0 \r\n' >"$work/Scripts.ini"
+# Windows-1252 with CR LF: \351 is e acute, \200 the euro sign.
+printf '%s\r\n' \
+    "EXEC $target $work/typed.txt" \
+    'WAIT 2' \
+    'TYPE Hello +world 42 !@#$&*_:"<>?|{ENTER}next~line{TAB}tab Typx{BS}o{LEFT 2}-' \
+    $'TYPE {END} {+}{%}{~}{(}{)}{{}{}} +(ab)c x{BS 3}\351\200' \
+    'TYPE ^q' \
+    "RUN $target $work/waited.txt,1" \
+    "EXEC touch $work/after-run" >"$work/type.wdx"
+
+"$work/Wendrel" >"$work/out.log" 2>&1 &
+pids+=($!)
+
+# Waits (up to $2 tenths of a second) until a command succeeds.
+wait_for() {
+    for _ in $(seq "$2"); do
+        eval "$1" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+wait_for '[ -e "$work/waited.txt" ]' 300 || fail "the script did not reach its RUN line"
+expected=$'Hello World 42 !@#$&*_:"<>?|\nnext\nline\ttab Ty-po +%~(){} ABé€'
+actual=$(cat "$work/typed.txt"; echo .)
+actual=${actual%.}
+if [ "$actual" != "$expected" ]; then
+    diff <(printf '%s' "$expected" | od -c) <(printf '%s' "$actual" | od -c) >&2 || true
+    fail "the typed text differs"
+fi
+echo "ok: every keystroke of the TYPE lines arrived, and Ctrl+Q ended the program"
+
+wait_for 'w=$(xdotool search --onlyvisible --name "^Wendrel typing target$" 2>/dev/null | head -1)' 100 ||
+    fail "the program of the RUN line shows no window"
+sleep 2.5   # two of the wait's once-a-second looks at the window
+[ ! -e "$work/after-run" ] || fail "the script went on while the RUN program's window was open"
+# A minimized window still counts: the wait brings it back.
+map_state() { xwininfo -id "$w" | sed -n 's/.*Map State: //p'; }
+xdotool windowminimize "$w"
+wait_for '[ "$(map_state)" = IsUnMapped ]' 50 || fail "the window could not be minimized"
+wait_for '[ "$(map_state)" = IsViewable ]' 30 || fail "the wait did not bring the minimized window back"
+[ ! -e "$work/after-run" ] || fail "the script went on when the RUN program's window was minimized"
+xdotool windowactivate --sync "$w" key --clearmodifiers ctrl+q
+wait_for '[ -e "$work/after-run" ]' 50 || fail "the script did not go on after the RUN program ended"
+[ ! -s "$work/waited.txt" ] || fail "keys reached the RUN program: $(cat "$work/waited.txt")"
+echo "ok: RUN ...,1 waits until the program's window is gone"
