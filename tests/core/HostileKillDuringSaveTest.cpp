@@ -17,10 +17,6 @@
 using namespace wendrel;
 
 namespace {
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 void fill(General& g, const std::string& prefix, std::int16_t option) {
     for (int i = 1; i <= General::MaxTasks; ++i) {

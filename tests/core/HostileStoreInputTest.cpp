@@ -16,14 +16,6 @@ using namespace wendrel;
 namespace fs = std::filesystem;
 
 namespace {
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-void writeAll(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
 long peakKilobytes() {
     rusage u {};
     ::getrusage(RUSAGE_SELF, &u);

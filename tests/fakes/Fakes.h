@@ -1,6 +1,7 @@
 #pragma once
 // Fakes of the desktop services for tests: a clock the test sets, message
-// boxes answered by the test, and launchers and key senders that record.
+// boxes answered by the test, and launchers and key senders that record;
+// FakeDesktop bundles one of each.
 #include <deque>
 #include <functional>
 #include <map>
@@ -10,6 +11,8 @@
 
 #include "model/DateTime.h"
 #include "script/Platform.h"
+#include "script/ScriptEngine.h"
+#include "ui/Services.h"
 
 namespace wendrel {
 
@@ -86,6 +89,17 @@ public:
     }
 };
 
+class FakeTextEditor : public TextEditorLauncher {
+public:
+    std::vector<std::string> opened;
+    bool fail = false;
+    std::optional<double> open(const std::string& path, std::string& failure) override {
+        opened.push_back(path);
+        if (fail) failure = "no editor for " + path;
+        return fail ? std::nullopt : std::optional<double>(77.0);
+    }
+};
+
 class FakeKeys : public KeySender {
 public:
     std::vector<std::string> sent;
@@ -108,6 +122,20 @@ public:
 
 private:
     FakeClock& clock_;
+};
+
+// One fake of every service, for a window (services()) or for the script
+// engine (environment()).
+struct FakeDesktop {
+    FakeClock clock;
+    FakePump pump{clock};
+    FakeMessageBoxes messages;
+    FakeLauncher launcher;
+    FakeActivator activator;
+    FakeKeys keys;
+    FakeTextEditor textEditor;
+    Services services() { return {&messages, &launcher, &activator, &keys, &pump, &clock, &textEditor, nullptr}; }
+    ScriptEnvironment environment() { return {launcher, activator, keys, messages, pump, clock}; }
 };
 
 } // namespace wendrel

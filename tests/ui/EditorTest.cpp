@@ -6,27 +6,18 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QtTest>
-#include <fstream>
 
-#include "tests/core/TempFolder.h"
-#include "tests/fakes/Fakes.h"
+#include "tests/ui/MainWindowRig.h"
 #include "ui/editor/frmDetail.h"
-#include "ui/main/Form1.h"
 
 using namespace wendrel;
+using namespace wendrel::testing;
 
 namespace {
-struct Rig {
-    TempFolder dir; FakeClock clock; FakePump pump{clock}; FakeMessageBoxes messages; General g;
-    std::unique_ptr<Form1> form;
+struct EditorRig : Rig {
     frmDetail* e = nullptr;
-
-    explicit Rig(int tasks) {   // an empty folder, then tasks named T1, T2, ...
-        Services s; s.messages = &messages; s.pump = &pump; s.clock = &clock;
-        form = std::make_unique<Form1>(g, dir.path(), s, Form1::Options{false, false});
-        form->Form_Load();
-        for (int i = 1; i <= tasks; ++i) g.slot(g.append()).Name = "T" + std::to_string(i);
-        if (tasks > 0) { form->setGridRows(tasks); form->FillGridRow(0); }
+    explicit EditorRig(int tasks) {   // tasks named T1, T2, ...
+        start(numberedTasks(tasks));
         form->selectRow(0);
         e = form->editor();
     }
@@ -61,7 +52,7 @@ class EditorTest : public QObject {
     Q_OBJECT
 private slots:
     void theIntervalShowsExactlyItsFields() {
-        Rig rig(1);
+        EditorRig rig(1);
         frmDetail& e = *rig.e;
         QCOMPARE(entries(e.cmbDateDay).section(',', 9, 13), QString("10th,11th,12th,13th,14th"));
         for (QComboBox* c : e.findChildren<QComboBox*>()) QCOMPARE(c->isEditable(), c == e.cmbScriptFiles);
@@ -82,7 +73,7 @@ private slots:
     }
 
     void savedTextsAreCutAndHiddenListsKept() {
-        Rig rig(2);
+        EditorRig rig(2);
         rig.form->selectRow(1);
         QVERIFY(rig.inEditor([&] {
             QCOMPARE(rig.e->cmdEditScript->text(), QString("&Create Script"));
@@ -116,7 +107,7 @@ private slots:
     }
 
     void newThenCancelOrCloseTakesTheTaskAway() {
-        Rig rig(6);
+        EditorRig rig(6);
         rig.form->selectRow(4);
         QVERIFY(rig.inEditor([&] {
             QCOMPARE(rig.g.TaskCount * 10 + rig.form->gridRow(), 76);
@@ -127,14 +118,14 @@ private slots:
         QVERIFY(rig.inEditor([&] { rig.e->close(); }, [&] { rig.form->MenuNew->trigger(); }));   // frame close box
         QCOMPARE(rig.g.TaskCount * 10 + rig.g.NewTaskPending, 60);
 
-        Rig only(0);
+        EditorRig only(0);
         QVERIFY(only.inEditor(only.cancel(), [&] { only.form->NewTask(); }));
         QCOMPARE(only.g.TaskCount * 10 + only.form->gridRows(), 1);
         for (int c = 0; c < 5; ++c) QCOMPARE(only.cell(0, c), QString());
     }
 
     void newThenSaveAndTheTwoHundredTaskLimit() {
-        Rig rig(199);
+        EditorRig rig(199);
         QVERIFY(rig.inEditor(rig.save(), [&] { rig.form->NewTask(); }));
         const TaskRecord& r = rig.g.slot(200);
         QCOMPARE(r.Name.str(), std::string(20, ' '));
@@ -148,7 +139,7 @@ private slots:
     }
 
     void deleteAsksAndKeepsASensibleRowCurrent() {
-        Rig rig(5);
+        EditorRig rig(5);
         rig.form->selectRow(2);
         rig.messages.answers = {MsgAnswer::No};
         rig.form->cmdDelete->click();
@@ -176,14 +167,14 @@ private slots:
     }
 
     void doubleClickAndEnterInTheGrid() {
-        Rig rig(3);
+        EditorRig rig(3);
         rig.form->show();
         rig.form->selectRow(1);
         rig.form->setPanelText(2, "Double click to change the Active state.");
         QVERIFY(!rig.inEditor(rig.cancel(), [&] { rig.form->Grid1_dblclick(); }));
-        QCOMPARE(rig.cell(1, 4), QString("Yes"));
+        QCOMPARE(rig.cell(1, 4), QString("No"));
         rig.form->Grid1_dblclick();
-        QCOMPARE(int(rig.g.slot(2).Active), 0);
+        QCOMPARE(int(rig.g.slot(2).Active), 1);
         rig.form->setPanelText(2, "double");   // case-sensitive
         QVERIFY(rig.inEditor(rig.cancel(), [&] { rig.form->Grid1_dblclick(); }));
         QString name;
@@ -195,8 +186,8 @@ private slots:
     }
 
     void scriptListShowsTheFolderScriptsOnly() {
-        Rig rig(1);
-        for (const char* leaf : {"a.wdx", "b.wdx", "notes.txt", ".hidden.wdx"}) std::ofstream(rig.dir.file(leaf)) << "x";
+        EditorRig rig(1);
+        for (const char* leaf : {"a.wdx", "b.wdx", "notes.txt", ".hidden.wdx"}) writeAll(rig.dir.file(leaf), "x");
         rig.e->cmbScriptFiles->setEditText("typed");   // box text and position survive a refill
         int found = -7;
         rig.e->FillScriptList("b.wdx", found);

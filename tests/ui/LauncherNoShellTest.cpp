@@ -24,14 +24,9 @@ private slots:
         QString command = "touch";
         for (const QString& n : names) command += " " + d + "/" + n;
         auto id = launcher->start(command.toStdString());
-        if (!id) QSKIP("the desktop has no program launcher yet");
-        QVERIFY(*id > 0);
+        QVERIFY(id && *id > 0);
         for (const QString& n : names) QTRY_VERIFY2(QFile::exists(d + "/" + n), qPrintable(n));
-        QStringList all = QDir(d).entryList(QDir::Files | QDir::NoDotAndDotDot);
-        all.sort();
-        QStringList expected = names;
-        expected.sort();
-        QCOMPARE(all, expected);
+        QCOMPARE(QDir(d).entryList(QDir::Files | QDir::NoDotAndDotDot).size(), names.size());
     }
 
     void missingProgramGivesNoTaskId() {

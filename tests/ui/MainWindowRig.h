@@ -1,9 +1,6 @@
 #pragma once
-// A main window on a temporary program folder with fake services, shared by
-// the tray, hint and option tests.
-#include <QAction>
-#include <fstream>
-#include <iterator>
+// A main window on a temporary program folder with the fake desktop, shared
+// by the widget tests.
 #include <memory>
 #include <string>
 
@@ -14,50 +11,36 @@
 
 namespace wendrel::testing {
 
-inline std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-inline void writeAll(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
 // One task line of Scripts.dat: a Daily task at 09:30.
-inline std::string taskLine(const std::string& name, int active) {
-    return name + "~c~1~0~9~30~0~0~0~0~0~0~" + std::to_string(active) + "~t.wdx";
+inline std::string taskLine(const std::string& name, int active = 1) {
+    return name + "~c~1~0~9~30~0~0~0~0~0~0~" + std::to_string(active) + "~t.wdx\r\n";
+}
+// Active Hourly tasks T1..Tcount without a script file.
+inline std::string numberedTasks(int count) {
+    std::string lines;
+    for (int i = 1; i <= count; ++i) lines += "T" + std::to_string(i) + "~~0~0~0~0~0~0~0~0~0~0~1~\r\n";
+    return lines;
 }
 
-struct Rig {
+struct Rig : FakeDesktop {
     TempFolder dir;
-    FakeClock clock;
-    FakePump pump{clock};
-    FakeMessageBoxes messages;
-    FakeLauncher launcher;
-    FakeActivator activator;
-    FakeKeys keys;
     General g;
     std::unique_ptr<Form1> form;
 
-    Services services() {
-        Services s;
-        s.messages = &messages;
-        s.launcher = &launcher;
-        s.activator = &activator;
-        s.keys = &keys;
-        s.pump = &pump;
-        s.clock = &clock;
-        return s;
-    }
-    // Writes the two files, then creates and loads the window. hasTray
-    // stands for a desktop with (or without) a tray host.
-    Form1& start(const std::string& tasks, const std::string& ini = " 0 \r\n 0 \r\n", bool hasTray = true) {
-        writeAll(dir.file("Scripts.dat"), tasks);
-        writeAll(dir.file("Scripts.ini"), ini);
-        form = std::make_unique<Form1>(g, dir.path(), services(), Form1::Options{false, false});
+    // Creates and loads the window on a folder as it is. hasTray stands for a
+    // desktop with (or without) a tray host.
+    Form1& open(const std::string& folder, bool hasTray = true) {
+        form = std::make_unique<Form1>(g, folder, services(), Form1::Options{false, false});
         form->tray()->setTrayAvailable([hasTray] { return hasTray; });
         form->tray()->setMenuOpener([] {});
         form->Form_Load();
         return *form;
+    }
+    // Writes the two files first.
+    Form1& start(const std::string& tasks, const std::string& ini = " 0 \r\n 0 \r\n", bool hasTray = true) {
+        writeAll(dir.file("Scripts.dat"), tasks);
+        writeAll(dir.file("Scripts.ini"), ini);
+        return open(dir.path(), hasTray);
     }
 };
 

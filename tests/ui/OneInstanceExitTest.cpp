@@ -3,49 +3,13 @@
 #include <QLocalSocket>
 #include <QtTest>
 #include <csignal>
-#include <fstream>
 
 #include "platform/Signals.h"
 #include "platform/SingleInstance.h"
-#include "tests/core/TempFolder.h"
-#include "tests/fakes/Fakes.h"
-#include "ui/main/Form1.h"
-#include "ui/tray/Tray.h"
+#include "tests/ui/MainWindowRig.h"
 
 using namespace wendrel;
-
-namespace {
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-void writeAll(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-const std::string kShortLine = "Poll~~5~0~0~0~0~0~0~0~5~1~0~poll.wdx\r\n";
-
-struct Rig {
-    FakeClock clock;
-    FakePump pump{clock};
-    FakeMessageBoxes messages;
-    FakeLauncher launcher;
-    FakeActivator activator;
-    FakeKeys keys;
-    General g;
-    Services services() {
-        Services s;
-        s.messages = &messages;
-        s.launcher = &launcher;
-        s.activator = &activator;
-        s.keys = &keys;
-        s.pump = &pump;
-        s.clock = &clock;
-        return s;
-    }
-};
-} // namespace
+using namespace wendrel::testing;
 
 class OneInstanceExitTest : public QObject {
     Q_OBJECT
@@ -53,42 +17,28 @@ private slots:
     void oneLockPerFolderReleasedWithItsHolder() {
         TempFolder dir, other;
         auto first = std::make_unique<SingleInstance>(dir.path());
-        QVERIFY(first->acquire());
-        QVERIFY(first->holdsLock());
-        SingleInstance second(dir.path());
+        QVERIFY(first->acquire() && first->holdsLock());
+        SingleInstance second(dir.path()), viaDots(dir.path() + "/./"), elsewhere(other.path());
         QVERIFY(!second.acquire());
-        // The same folder named another way is the same folder.
-        SingleInstance viaDots(dir.path() + "/./");
-        QVERIFY(!viaDots.acquire());
-        SingleInstance elsewhere(other.path());
+        QVERIFY(!viaDots.acquire());   // the same folder named another way
         QVERIFY(elsewhere.acquire());
         first.reset();
         QVERIFY(second.acquire());
     }
 
-    void laterStartReachesTheRunningOne() {
+    // A request before the window is ready waits for the handler; garbage on
+    // the socket shows nothing and leaves the running one answering.
+    void laterStartsReachTheRunningOne() {
         TempFolder dir;
-        SingleInstance running(dir.path());
+        SingleInstance running(dir.path()), later(dir.path());
         QVERIFY(running.acquire());
-        int shown = 0;
-        // A request before the window is ready waits for the handler.
-        SingleInstance later(dir.path());
         QVERIFY(!later.acquire());
         QVERIFY(later.notifyRunning(3000));
         QTest::qWait(100);
-        QCOMPARE(shown, 0);
-        running.setShowHandler([&] { ++shown; });
-        QTRY_COMPARE(shown, 1);
-        QVERIFY(later.notifyRunning(3000));
-        QTRY_COMPARE(shown, 2);
-    }
-
-    void garbageOnTheSocketIsIgnored() {
-        TempFolder dir;
-        SingleInstance running(dir.path());
-        QVERIFY(running.acquire());
         int shown = 0;
         running.setShowHandler([&] { ++shown; });
+        QTRY_COMPARE(shown, 1);
+
         QLocalSocket junk;
         junk.connectToServer(running.serverName());
         QVERIFY(junk.waitForConnected(2000));
@@ -98,42 +48,33 @@ private slots:
         QTest::qWait(200);
         junk.abort();
         QTest::qWait(100);
-        QCOMPARE(shown, 0);
-        // The running one still answers afterwards.
-        SingleInstance later(dir.path());
+        QCOMPARE(shown, 1);
         QVERIFY(later.notifyRunning(3000));
-        QTRY_COMPARE(shown, 1);
+        QTRY_COMPARE(shown, 2);
     }
 
     void bringToFrontShowsHiddenAndMinimizedWindows() {
-        TempFolder dir;
         Rig rig;
-        Form1 form(rig.g, dir.path(), rig.services(), Form1::Options{false, false});
-        form.Form_Load();
-        QVERIFY(!form.isVisible());
+        Form1& form = rig.start("");
         bringToFront(form);
         QVERIFY(form.isVisible());
         form.showMinimized();
         bringToFront(form);
         QVERIFY(!form.isMinimized());
         // Out of the tray: the window comes back and standby ends.
-        form.tray()->setTrayAvailable([] { return true; });
         form.SendToTray();
-        QVERIFY(form.tray()->inStandby());
-        QVERIFY(!form.isVisible());
+        QVERIFY(form.tray()->inStandby() && !form.isVisible());
         bringToFront(form);
-        QVERIFY(!form.tray()->inStandby());
-        QVERIFY(form.isVisible());
-        form.close();
+        QVERIFY(!form.tray()->inStandby() && form.isVisible());
     }
 
     // A signal during the start-up must not replace the store with the empty
     // table that exists before the store is read.
     void earlySignalWaitsForTheLoadedStore() {
-        TempFolder dir;
-        writeAll(dir.file("Scripts.dat"), kShortLine);
+        const std::string shortLine = "Poll~~5~0~0~0~0~0~0~0~5~1~0~poll.wdx\r\n";
         Rig rig;
-        Form1 form(rig.g, dir.path(), rig.services(), Form1::Options{false, false});
+        writeAll(rig.dir.file("Scripts.dat"), shortLine);
+        Form1 form(rig.g, rig.dir.path(), rig.services(), Form1::Options{false, false});
         ExitGuard guard(*qApp, form);
         guard.setGraceSeconds(3600);
         bool unloaded = false;
@@ -141,12 +82,12 @@ private slots:
         ::raise(SIGTERM);
         QTest::qWait(200);
         QVERIFY(!unloaded);
-        QCOMPARE(readAll(dir.file("Scripts.dat")), kShortLine);
+        QCOMPARE(readAll(rig.dir.file("Scripts.dat")), shortLine);
         form.Form_Load();
         guard.setReady();
         QVERIFY(unloaded);
         QCOMPARE(rig.g.TaskCount, std::int16_t(1));
-        QCOMPARE(readAll(dir.file("Scripts.dat")).size(), std::size_t(121));
+        QCOMPARE(readAll(rig.dir.file("Scripts.dat")).size(), std::size_t(121));
     }
 };
 

@@ -1,10 +1,8 @@
 // The two start-up options: their toggles and marks, their saving, how the
 // next start honours them, and the splash window that opens the start-up.
-#include <QAction>
-#include <QLabel>
 #include <QtTest>
 
-#include "tests/ui/TrayTestRig.h"
+#include "tests/ui/MainWindowRig.h"
 #include "ui/about/frmSplash.h"
 
 using namespace wendrel;
@@ -14,21 +12,16 @@ class OptionsStartupTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void twoTogglesLeaveAnOptionAsItWas() {
+    void twoTogglesLeaveAnOptionAsItWasAndNothingActsAtOnce() {
         Rig rig;
         Form1& form = rig.start("", " 0 \r\n 1 \r\n");
-        QVERIFY(!form.MenuMinimize->isChecked());
-        QVERIFY(form.MenuTray->isChecked());
+        QVERIFY(!form.MenuMinimize->isChecked() && form.MenuTray->isChecked());
         form.MenuMinimize->trigger();
-        QCOMPARE(rig.g.MinimizeOnStartup, std::int16_t(1));
-        QVERIFY(form.MenuMinimize->isChecked());
+        QVERIFY(rig.g.MinimizeOnStartup == 1 && form.MenuMinimize->isChecked());
         form.MenuMinimize->trigger();
-        QCOMPARE(rig.g.MinimizeOnStartup, std::int16_t(0));
-        QVERIFY(!form.MenuMinimize->isChecked());
+        QVERIFY(rig.g.MinimizeOnStartup == 0 && !form.MenuMinimize->isChecked());
         form.MenuTray->trigger();
-        QCOMPARE(rig.g.MinimizeToTray, std::int16_t(0));
-        QVERIFY(!form.MenuTray->isChecked());
-        // Nothing acts at once.
+        QVERIFY(rig.g.MinimizeToTray == 0 && !form.MenuTray->isChecked());
         QVERIFY(!form.tray()->inStandby());
         QVERIFY(!(form.windowState() & Qt::WindowMinimized));
         form.close();
@@ -47,7 +40,7 @@ private slots:
         };
         for (const Case& c : cases) {
             Rig rig;
-            Form1& form = rig.start(taskLine("A", 1), c.ini, c.hasTray);
+            Form1& form = rig.start(taskLine("A"), c.ini, c.hasTray);
             QCOMPARE(bool(form.windowState() & Qt::WindowMinimized), c.minimized);
             QCOMPARE(form.tray()->inStandby(), c.standby);
             QCOMPARE(form.tray()->Hooked(), c.standby);
@@ -63,11 +56,6 @@ private slots:
         QVERIFY(open <= frmSplash::kLatestCloseMs + 1000);
         QVERIFY(t.elapsed() < frmSplash::kLatestCloseMs + 2000);
         QVERIFY(!QApplication::activeModalWidget());
-
-        frmSplash splash;
-        QCOMPARE(splash.lblProductName->text(), QString("Wendrel"));
-        QCOMPARE(splash.Label1->text(), QString("Version 1.00"));
-        QCOMPARE(splash.lblPlatform->text(), QString("For Windows 95, 98, NT"));
     }
 };
 

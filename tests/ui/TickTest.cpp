@@ -17,12 +17,9 @@ using namespace wendrel;
 class TickTest : public QObject {
     Q_OBJECT
 
+    FakeDesktop fakes;
     SystemClock clock;
     QtEventPump pump;
-    FakeMessageBoxes messages;
-    FakeLauncher launcher;
-    FakeActivator activator;
-    FakeKeys keys;
     General g;
     TempFolder dir;
     struct Start { int depth; qint64 ms; };
@@ -32,8 +29,10 @@ class TickTest : public QObject {
     std::unique_ptr<Form1> window(const Clock* c, bool timer) {
         g = General();
         starts.clear();
-        auto form = std::make_unique<Form1>(g, dir.path(), Services{&messages, &launcher, &activator, &keys, &pump, c},
-                                            Form1::Options{false, timer});
+        Services real = fakes.services();
+        real.pump = &pump;
+        real.clock = c;
+        auto form = std::make_unique<Form1>(g, dir.path(), real, Form1::Options{false, timer});
         form->Form_Load();
         TaskRecord& t = g.slot(g.append());
         t.Interval = OtherInterval;
