@@ -20,17 +20,12 @@ namespace {
 
 void fill(General& g, const std::string& prefix, std::int16_t option) {
     for (int i = 1; i <= General::MaxTasks; ++i) {
-        int n = g.append();
-        TaskRecord& r = g.slot(n);
+        TaskRecord& r = g.slot(g.append());
         r.Name.assign(prefix + std::to_string(i));
         r.Comment.assign(prefix + " comment of task " + std::to_string(i));
-        r.Interval = static_cast<std::int16_t>(i % 6);
-        r.TimeMinute = static_cast<std::int16_t>(i % 60);
-        r.Active = 1;
         r.ScriptFile.assign(prefix + std::to_string(i) + ".wdx");
     }
-    g.MinimizeOnStartup = option;
-    g.MinimizeToTray = option;
+    g.MinimizeOnStartup = g.MinimizeToTray = option;
 }
 } // namespace
 
@@ -38,7 +33,7 @@ TEST(HostileKillDuringSave, EveryKillLeavesAWholeOldOrNewFile) {
     TempFolder dir;
     General oldList, newList;
     fill(oldList, "Old", 0);
-    fill(newList, "New task ", 1);  // longer lines: a torn write would show
+    fill(newList, "New task ", 1);  // other bytes throughout: a torn write would show
     const std::string oldTasks = TaskStore::formatTaskFile(oldList);
     const std::string newTasks = TaskStore::formatTaskFile(newList);
     const std::string oldOptions = TaskStore::formatOptionsFile(oldList);

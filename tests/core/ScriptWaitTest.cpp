@@ -7,15 +7,9 @@
 using namespace wendrel;
 
 namespace {
-struct Rig {
+struct Rig : FakeDesktop {
     General g;
-    FakeClock clock;
-    FakePump pump{clock};
-    FakeMessageBoxes messages;
-    FakeLauncher launcher;
-    FakeActivator activator;
-    FakeKeys keys;
-    ScriptEngine engine{g, "/tmp", ScriptEnvironment{launcher, activator, keys, messages, pump, clock}};
+    ScriptEngine engine{g, "/tmp", environment()};
 };
 }  // namespace
 

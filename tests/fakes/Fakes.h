@@ -44,14 +44,11 @@ struct ShownMessage {
 class FakeMessageBoxes : public MessageBoxes {
 public:
     std::vector<ShownMessage> shown;
-    std::deque<MsgAnswer> answers;           // answers for Yes/No questions, in order
-    MsgAnswer defaultAnswer = MsgAnswer::Yes;
-    std::function<void()> whileShown;        // runs inside the modal box
+    std::deque<MsgAnswer> answers;   // answers for Yes/No questions, in order; then Yes
     MsgAnswer show(const std::string& text, const std::string& caption, MsgButtons buttons, MsgIcon icon) override {
         shown.push_back({text, caption, buttons, icon});
-        if (whileShown) whileShown();
         if (buttons == MsgButtons::Ok) return MsgAnswer::Ok;
-        if (answers.empty()) return defaultAnswer;
+        if (answers.empty()) return MsgAnswer::Yes;
         MsgAnswer a = answers.front();
         answers.pop_front();
         return a;
@@ -65,8 +62,7 @@ public:
     bool fail = false;
     std::optional<double> start(const std::string& commandLine) override {
         started.push_back(commandLine);
-        if (fail) return std::nullopt;
-        return nextId++;
+        return fail ? std::nullopt : std::optional<double>(nextId++);
     }
 };
 
@@ -78,14 +74,9 @@ public:
     std::string failWith;  // when set, every activation fails with it
     ActivateResult activate(double taskId, std::string& failure) override {
         activated.push_back(taskId);
-        if (!failWith.empty()) {
-            failure = failWith;
-            return ActivateResult::Failed;
-        }
-        auto it = windowsLeft.find(taskId);
-        if (it == windowsLeft.end() || it->second <= 0) return ActivateResult::NoSuchWindow;
-        --it->second;
-        return ActivateResult::Ok;
+        failure = failWith;
+        if (!failWith.empty()) return ActivateResult::Failed;
+        return windowsLeft[taskId]-- > 0 ? ActivateResult::Ok : ActivateResult::NoSuchWindow;
     }
 };
 
