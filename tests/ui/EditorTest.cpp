@@ -1,6 +1,7 @@
 // The task editor and the task list commands, with the modal editor driven
 // from inside its show.
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -70,6 +71,23 @@ private slots:
             expected.sort();
             QCOMPARE(rig.visible(), expected);
         }
+    }
+
+    // A face wider than the drawn one widens every column by one factor: no
+    // caption or list entry is clipped and the columns keep their order.
+    void aWideFaceWidensTheLayoutEvenly() {
+        struct FontBack { QFont normal = QApplication::font(); ~FontBack() { QApplication::setFont(normal); } } back;
+        QFont wide = back.normal;
+        wide.setPointSizeF(back.normal.pointSizeF() * 1.3);
+        QApplication::setFont(wide);
+        EditorRig rig(1);
+        frmDetail& e = *rig.e;
+        for (QLabel* l : e.findChildren<QLabel*>())
+            QVERIFY2(l->fontMetrics().horizontalAdvance(l->text()) <= l->width(), qPrintable(l->objectName()));
+        for (QComboBox* c : e.findChildren<QComboBox*>())
+            QVERIFY2(c->isEditable() || c->sizeHint().width() <= c->width() + 1, qPrintable(c->objectName()));
+        QVERIFY(e.cmbDateMonth->geometry().right() < e.cmbDateDay->x());
+        QVERIFY(e.cmdCancel->geometry().right() < e.width());
     }
 
     void savedTextsAreCutAndHiddenListsKept() {
