@@ -56,8 +56,8 @@ TEST(ScriptRun, RestArgumentAndTheCommaRule) {
 }
 
 TEST(ScriptRun, WaitReadsTheNumberTheSecondWordBeginsWith) {
-    for (auto [line, seconds] : {std::pair{"WAIT", 0.0}, {"WAIT soon", 0.0}, {"WAIT 0", 0.0}, {"WAIT 2.5", 2.5},
-                                 {"PAUSE 3 more", 3.0}, {"SLEEP 1x", 1.0}, {"WAIT -4", 0.0}}) {
+    for (auto [line, seconds] : {std::pair{"WAIT", 0.0}, {"WAIT soon", 0.0}, {"WAIT 2.5", 2.5},
+                                 {"PAUSE 3 4", 3.0} /* not "34" */, {"SLEEP 1x", 1.0}, {"WAIT -4", 0.0}}) {
         Rig r;
         const double start = r.clock.mono;
         r.run(line);

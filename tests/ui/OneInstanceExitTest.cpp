@@ -53,21 +53,6 @@ private slots:
         QTRY_COMPARE(shown, 2);
     }
 
-    void bringToFrontShowsHiddenAndMinimizedWindows() {
-        Rig rig;
-        Form1& form = rig.start("");
-        bringToFront(form);
-        QVERIFY(form.isVisible());
-        form.showMinimized();
-        bringToFront(form);
-        QVERIFY(!form.isMinimized());
-        // Out of the tray: the window comes back and standby ends.
-        form.SendToTray();
-        QVERIFY(form.tray()->inStandby() && !form.isVisible());
-        bringToFront(form);
-        QVERIFY(!form.tray()->inStandby() && form.isVisible());
-    }
-
     // A signal during the start-up must not replace the store with the empty
     // table that exists before the store is read.
     void earlySignalWaitsForTheLoadedStore() {

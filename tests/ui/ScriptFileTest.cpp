@@ -28,20 +28,18 @@ struct EditorRig : Rig {
     // names in turn (each followed by Create File) until it has closed.
     void create(QStringList typed) {
         editor->cmbScriptFiles->setEditText(QString());
-        auto names = std::make_shared<QStringList>(typed);
-        auto step = std::make_shared<std::function<void()>>();
-        *step = [this, names, step] {
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, editor, [&] {
             frmAskFileName* ask = editor->askFileName();
             if (!ask->isVisible()) return;
-            if (names->isEmpty()) {
+            if (typed.isEmpty()) {
                 ask->cmdCancel->click();
-                return;
+            } else {
+                ask->txtNewScriptName->setText(typed.takeFirst());
+                ask->cmdCreate->click();
             }
-            ask->txtNewScriptName->setText(names->takeFirst());
-            ask->cmdCreate->click();
-            if (ask->isVisible()) QTimer::singleShot(0, ask, *step);
-        };
-        QTimer::singleShot(0, editor, *step);
+        });
+        answer.start(0);
         editor->cmdEditScript_Click();
     }
     std::string header(const std::string& name) {
