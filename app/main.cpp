@@ -3,7 +3,6 @@
 // list, the options and the scripts live) is the folder of the executable.
 #include <QApplication>
 #include <QDir>
-#include <QFont>
 
 #include "model/General.h"
 #include "platform/Desktop.h"
@@ -20,10 +19,7 @@ int main(int argc, char** argv) {
     // The editor may still be loaded (hidden) when the main window closes;
     // the program ends with the main window, not with the last window.
     QApplication::setQuitOnLastWindowClosed(false);
-    // The window layouts are fixed sizes made for a small 8-point face.
-    QFont font = QApplication::font();
-    font.setPointSizeF(8);
-    QApplication::setFont(font);
+    // The desktop's own face is used; the window layouts scale with it.
 
     const std::string folder = QCoreApplication::applicationDirPath().toStdString();
 

@@ -3,6 +3,7 @@
 // answered by the test.
 #include <QFrame>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -23,8 +24,13 @@ struct DragRig : Rig {
 
     QWidget* viewport() { return form->Grid1->viewport(); }
     int rowHeight() { return form->Grid1->rowHeight(0); }
-    // The middle of a visible row, in viewport pixels.
-    int yOfRow(int row) { return (row - form->gridTopRow()) * rowHeight() + rowHeight() / 2; }
+    // The middle of a row, in viewport pixels.
+    int yOfRow(int row) { return form->Grid1->rowViewportPosition(row) + rowHeight() / 2; }
+    // The current row is in view, in full.
+    bool currentRowShown() {
+        const QRect r = form->Grid1->visualRect(form->Grid1->model()->index(form->gridRow(), 0));
+        return r.top() >= 0 && r.bottom() < viewport()->height();
+    }
     int x() { return form->Grid1->columnViewportPosition(1) + 5; }
 
     void send(QEvent::Type type, int y, Qt::MouseButton button, Qt::MouseButtons held, int atX = -1) {
@@ -160,6 +166,45 @@ private slots:
         rig.hover(rig.yOfRow(12));
         QCOMPARE(rig.lastQuestion(), std::string("Are you sure you wish to move row 13 to row 30?"));
         QCOMPARE(QString::fromStdString(rig.g.slot(30).Name.trimmed()), QString("T14"));
+    }
+
+    // In a scrolled grid the drop counts rows from the first row shown in
+    // full, whether the grid scrolls by whole rows or (as some desktops make
+    // it) by pixels with a sliver of the row above showing; the list does not
+    // jump, and the current row is in view after Yes and after No.
+    void aScrolledGridDropsOnTheRowUnderTheMarker_data() {
+        QTest::addColumn<bool>("sliver");
+        QTest::newRow("whole rows") << false;
+        QTest::newRow("1 px of the row above") << true;
+    }
+    void aScrolledGridDropsOnTheRowUnderTheMarker() {
+        QFETCH(bool, sliver);
+        DragRig rig(40);
+        QTableWidget* grid = rig.form->Grid1;
+        if (sliver) {
+            grid->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+            grid->verticalScrollBar()->setValue(10 * rig.rowHeight() - 1);
+        } else {
+            rig.form->setGridTopRow(10);
+        }
+        QCOMPARE(rig.form->gridTopRow(), 10);
+        rig.dragRow(12, rig.yOfRow(15));
+        QCOMPARE(rig.lastQuestion(), std::string("Are you sure you wish to move row 13 to row 15?"));
+        QCOMPARE(QString::fromStdString(rig.g.slot(15).Name.trimmed()), QString("T13"));
+        QCOMPARE(rig.form->gridTopRow(), 10);
+        QVERIFY(rig.currentRowShown());
+
+        rig.messages.answers = {MsgAnswer::No};
+        rig.dragRow(15, rig.yOfRow(11));
+        QCOMPARE(rig.lastQuestion(), std::string("Are you sure you wish to move row 16 to row 12?"));
+        QCOMPARE(rig.form->gridTopRow(), 10);
+        QCOMPARE(rig.form->gridRow(), 11);
+
+        // Dropped below the grid, No makes the last row current: it is brought into view.
+        rig.messages.answers = {MsgAnswer::No};
+        rig.dragRow(12, grid->height() + 50);
+        QCOMPARE(rig.form->gridRow(), 39);
+        QVERIFY(rig.currentRowShown());
     }
 
     // The hint follows the column under the pointer (the double click reads it).

@@ -73,28 +73,11 @@ private slots:
         }
     }
 
-    // A face wider than the drawn one widens every column by one factor: no
-    // caption or list entry is clipped and the columns keep their order.
-    void aWideFaceWidensTheLayoutEvenly() {
-        struct FontBack { QFont normal = QApplication::font(); ~FontBack() { QApplication::setFont(normal); } } back;
-        QFont wide = back.normal;
-        wide.setPointSizeF(back.normal.pointSizeF() * 1.3);
-        QApplication::setFont(wide);
-        EditorRig rig(1);
-        frmDetail& e = *rig.e;
-        for (QLabel* l : e.findChildren<QLabel*>())
-            QVERIFY2(l->fontMetrics().horizontalAdvance(l->text()) <= l->width(), qPrintable(l->objectName()));
-        for (QComboBox* c : e.findChildren<QComboBox*>())
-            QVERIFY2(c->isEditable() || c->sizeHint().width() <= c->width() + 1, qPrintable(c->objectName()));
-        QVERIFY(e.cmbDateMonth->geometry().right() < e.cmbDateDay->x());
-        QVERIFY(e.cmdCancel->geometry().right() < e.width());
-    }
-
     void savedTextsAreCutAndHiddenListsKept() {
         EditorRig rig(2);
         rig.form->selectRow(1);
         QVERIFY(rig.inEditor([&] {
-            QCOMPARE(rig.e->cmdEditScript->text(), QString("&Create Script"));
+            QCOMPARE(rig.e->cmdEditScript->text(), QString("C&reate Script"));
             rig.e->txtInput[0]->setText(QString(25, 'n'));
             rig.e->txtInput[1]->setText(QString(60, 'c'));
             rig.e->cmbScriptFiles->setEditText(QString(30, 's'));
@@ -121,6 +104,39 @@ private slots:
         QCOMPARE(shown, QString(20, 'n') + QString(50, 'c') + QString(25, 's') + "&Edit Script");
     }
 
+    // The boxes show the texts without their blank fill, so text typed at
+    // the end is kept (the record is still filled to its width).
+    void textTypedAtTheEndOfANameIsKept() {
+        EditorRig rig(1);
+        QString shown;
+        QVERIFY(rig.inEditor([&] {
+            shown = rig.e->txtInput[0]->text();
+            rig.e->txtInput[0]->end(false);
+            QTest::keyClicks(rig.e->txtInput[0], " daily");
+            rig.e->cmdSave_Click();
+        }, [&] { rig.form->EditTask(); }));
+        QCOMPARE(shown, QString("T1"));
+        QCOMPARE(rig.g.slot(1).Name.str(), std::string("T1 daily            "));
+    }
+
+    // Typing survives a visit to another window; only the main window's
+    // showing (and the new-script dialog's closing) loads the task.
+    void typedTextSurvivesAnotherWindowsActivation() {
+        EditorRig rig(1);
+        rig.form->show();
+        rig.e->setModal(false);   // a modal editor would keep the other window from activating
+        rig.e->show();
+        QVERIFY(QTest::qWaitForWindowActive(rig.e));
+        rig.e->txtInput[0]->setText("Typed, not saved");
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        rig.e->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(rig.e));
+        QCOMPARE(rig.e->txtInput[0]->text(), QString("Typed, not saved"));
+    }
+
     void newThenCancelOrCloseTakesTheTaskAway() {
         EditorRig rig(6);
         rig.form->selectRow(4);
@@ -132,6 +148,15 @@ private slots:
         QCOMPARE(rig.g.TaskCount * 100 + rig.form->gridRows() * 10 + rig.form->gridRow(), 664);
         QVERIFY(rig.inEditor([&] { rig.e->close(); }, [&] { rig.form->MenuNew->trigger(); }));   // frame close box
         QCOMPARE(rig.g.TaskCount * 10 + rig.g.NewTaskPending, 60);
+
+        // In a scrolled list the rows shown stay as they were.
+        EditorRig many(40);
+        many.form->show();
+        many.form->setGridTopRow(20);
+        many.form->selectRow(24);
+        QVERIFY(many.inEditor(many.cancel(), [&] { many.form->NewTask(); }));
+        QCOMPARE(many.form->gridTopRow(), 20);
+        QCOMPARE(many.form->gridRow(), 24);
 
         EditorRig only(0);
         QVERIFY(only.inEditor(only.cancel(), [&] { only.form->NewTask(); }));
@@ -214,7 +239,7 @@ private slots:
         rig.e->FillScriptList("B.WDX", found);
         rig.e->FillScriptList("c.wdx", found);
         QCOMPARE(found, -7);
-        rig.e->cmdEditScript->setText("&Create Script");
+        rig.e->cmdEditScript->setText("C&reate Script");
         rig.e->cmbScriptFiles->setCurrentIndex(0);   // picking an entry
         QCOMPARE(rig.e->cmdEditScript->text(), QString("&Edit Script"));
         rig.e->cmbScriptFiles->setEditText("");       // clearing alone changes nothing

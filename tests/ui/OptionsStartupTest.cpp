@@ -1,5 +1,6 @@
 // The two start-up options: their toggles and marks, their saving, how the
 // next start honours them, and the splash window that opens the start-up.
+#include <QLabel>
 #include <QtTest>
 
 #include "tests/ui/MainWindowRig.h"
@@ -49,13 +50,17 @@ private slots:
         }
     }
 
-    void theSplashClosesItselfAndNeverBlocksStartUp() {
-        QElapsedTimer t;
-        t.start();
+    // The splash closes once it has been drawn, well before its latest
+    // moment (which only a splash that is never drawn reaches).
+    void theSplashClosesOnceDrawn() {
         const qint64 open = frmSplash::showModal(nullptr);
-        QVERIFY(open <= frmSplash::kLatestCloseMs + 1000);
-        QVERIFY(t.elapsed() < frmSplash::kLatestCloseMs + 2000);
+        QVERIFY2(open < frmSplash::kLatestCloseMs, qPrintable(QString("open %1 ms").arg(open)));
         QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    void theSplashNamesThePlatformItRunsOn() {
+        frmSplash splash;
+        QCOMPARE(splash.lblPlatform->text(), QString("For Linux"));
     }
 };
 

@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 #include "ui/Twips.h"
 #include "ui/about/Artwork.h"
@@ -12,25 +13,33 @@ namespace wendrel {
 frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     setObjectName("frmAbout");
     // A fixed little window: a title and a close box, nothing to enlarge.
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     // OK unloads the window: it is destroyed, the next About makes a new one.
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
-    setFixedSize(TwipsX(5400), TwipsY(2400));
     setWindowIcon(programIcon());
 
     picIcon = new QLabel(this);
     picIcon->setObjectName("picIcon");
-    picIcon->setGeometry(TwipsRect(240, 240, 720, 720));
-    picIcon->setPixmap(programIcon().pixmap(picIcon->size()));
 
     lblTitle = new QLabel("Wendrel Version 1.00", this);
     lblTitle->setObjectName("lblTitle");
     QFont f = lblTitle->font();
-    f.setPointSizeF(12);
+    f.setPointSizeF(std::max(12.0, f.pointSizeF() * 1.5));
     f.setBold(true);
     lblTitle->setFont(f);
-    lblTitle->setGeometry(TwipsRect(1200, 360, 4000, 480));
+
+    cmdOK = new QPushButton("OK", this);
+    cmdOK->setObjectName("cmdOK");
+    cmdOK->setDefault(true);
+
+    TwipsLayout layout;
+    layout.add(picIcon, QRect(240, 240, 720, 720));
+    layout.add(lblTitle, QRect(1200, 360, 4000, 480));
+    layout.add(cmdOK, QRect(3960, 1680, 1200, 375));
+    layout.apply();
+    setFixedSize(layout.x(5400), layout.y(2400));
+    picIcon->setPixmap(programIcon().pixmap(picIcon->size()));
 
     // The two drawn lines: a dark one with a light one under it, an etched rule.
     const QString colours[2] = {"#808080", "#ffffff"};
@@ -40,13 +49,9 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
         Line1[i]->setProperty("Index", i);
         Line1[i]->setFrameShape(QFrame::NoFrame);
         Line1[i]->setStyleSheet("background: " + colours[i] + ";");
-        Line1[i]->setGeometry(TwipsX(240), TwipsY(1200) + i, TwipsX(4920), 1);
+        Line1[i]->setGeometry(layout.x(240), layout.y(1200) + i, layout.x(240 + 4920) - layout.x(240), 1);
     }
 
-    cmdOK = new QPushButton("OK", this);
-    cmdOK->setObjectName("cmdOK");
-    cmdOK->setDefault(true);
-    cmdOK->setGeometry(TwipsRect(3960, 1680, 1200, 375));
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
 
     Form_Load();

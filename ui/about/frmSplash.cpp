@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPainter>
+#include <QSysInfo>
 #include <QTimer>
 
 #include "ui/Twips.h"
@@ -11,6 +12,16 @@
 namespace wendrel {
 
 namespace {
+// "For Linux": the kernel the program runs on, as its users name it.
+QString platformLine() {
+    QString kernel = QSysInfo::kernelType();
+    if (kernel == "linux") kernel = "Linux";
+    else if (kernel == "freebsd") kernel = "FreeBSD";
+    else if (!kernel.isEmpty()) kernel[0] = kernel[0].toUpper();
+    else kernel = QSysInfo::productType();
+    return "For " + kernel;
+}
+
 QLabel* splashLabel(QWidget* parent, const char* name, const QString& text, QRect rect, double points, bool bold) {
     auto* l = new QLabel(text, parent);
     l->setObjectName(name);
@@ -31,7 +42,7 @@ frmSplash::frmSplash(QWidget* parent) : QDialog(parent, Qt::SplashScreen | Qt::F
     setFixedSize(TwipsX(6000), TwipsY(3600));
     lblProductName = splashLabel(this, "lblProductName", "Wendrel", TwipsRect(360, 300, 4200, 900), 26, true);
     Label1 = splashLabel(this, "Label1", "Version 1.00", TwipsRect(420, 1200, 3000, 360), 11, false);
-    lblPlatform = splashLabel(this, "lblPlatform", "For Windows 95, 98, NT", TwipsRect(420, 1560, 3600, 360), 10, false);
+    lblPlatform = splashLabel(this, "lblPlatform", platformLine(), TwipsRect(420, 1560, 3600, 360), 10, false);
     // The frameless window gets no frame from a window manager: draw one.
     setStyleSheet("frmSplash { border: 1px solid #0e2a57; }");
 }
@@ -41,11 +52,11 @@ void frmSplash::paintEvent(QPaintEvent*) {
     p.drawPixmap(0, 0, splashPicture(size()));
     p.setPen(QColor(14, 42, 87));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
-    // Once the picture has been drawn it is on screen: close after a moment
-    // so that it can be seen.
+    // Once the picture has been drawn it is on screen: close as soon as
+    // this paint has reached the display, without holding up the start-up.
     if (!closing_) {
         closing_ = true;
-        QTimer::singleShot(kHoldMs, this, &QDialog::accept);
+        QTimer::singleShot(0, this, &QDialog::accept);
     }
 }
 

@@ -15,9 +15,8 @@ public:
     // Returns how long it was open, in milliseconds.
     static qint64 showModal(QWidget* parent);
 
-    // How long the picture stays up once drawn, and the latest moment it
-    // closes even if it was never drawn (no display, no window manager).
-    static constexpr int kHoldMs = 700;
+    // The latest moment it closes even if it was never drawn (no display,
+    // no window manager).
     static constexpr int kLatestCloseMs = 2500;
 
     QLabel* lblProductName = nullptr;

@@ -19,21 +19,25 @@ frmAskFileName::frmAskFileName(frmDetail& editor) : QDialog(&editor), editor_(ed
     setObjectName("frmAskFileName");
     setWindowTitle("Create new script");
     setModal(true);
-    setFixedSize(TwipsX(4245), TwipsY(1815));
+    // A fixed window: a title and a close box, nothing to resize or enlarge.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
     Label1 = new QLabel("Please enter the filename of the new script.", this);
     Label1->setObjectName("Label1");
-    Label1->setGeometry(TwipsRect(240, 120, 3855, 375));
     txtNewScriptName = new QLineEdit(this);
     txtNewScriptName->setObjectName("txtNewScriptName");
     txtNewScriptName->setMaxLength(32767);
-    txtNewScriptName->setGeometry(TwipsRect(1080, 600, 2055, 320));
     cmdCreate = new QPushButton("Create &File", this);
     cmdCreate->setObjectName("cmdCreate");
-    cmdCreate->setGeometry(TwipsRect(720, 1200, 1335, 375));
     cmdCancel = new QPushButton("&Cancel", this);
     cmdCancel->setObjectName("cmdCancel");
-    cmdCancel->setGeometry(TwipsRect(2160, 1200, 1335, 375));
+    TwipsLayout layout;
+    layout.add(Label1, QRect(240, 120, 3855, 375));
+    layout.add(txtNewScriptName, QRect(1080, 600, 2055, 320));
+    layout.add(cmdCreate, QRect(720, 1200, 1335, 375));
+    layout.add(cmdCancel, QRect(2160, 1200, 1335, 375));
+    layout.apply();
+    setFixedSize(layout.x(4245), layout.y(1815));
     setTabOrder(txtNewScriptName, cmdCreate);
     setTabOrder(cmdCreate, cmdCancel);
 

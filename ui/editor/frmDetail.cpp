@@ -32,13 +32,10 @@ QString ordinal(int d) {
     return QString::number(d) + suffix;
 }
 
-// A record field shown in a text box: never-written characters (code 0) show
-// as nothing; trailing blanks stay.
-QString fieldText(const std::string& bytes) {
-    QString text = fromRecordText(bytes);
-    text.remove(QChar(0));
-    return text;
-}
+// The button's two captions. Alt+C belongs to Cancel, so creating a script
+// takes Alt+R.
+const char* const kEditScript = "&Edit Script";
+const char* const kCreateScript = "C&reate Script";
 
 // The list position stored for a field. A list always holds a selection once a
 // task is loaded; should one ever have none, the first entry is stored, so the
@@ -60,9 +57,11 @@ frmDetail::frmDetail(Form1& main) : QDialog(&main), main_(main) {
     setObjectName("frmDetail");
     setWindowTitle("Task Details");
     setModal(true);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    // A fixed window: a title and a close box, nothing to resize or enlarge.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
-    auto place = [this](QWidget* w, QRect twips) { design_.push_back({w, twips}); };
+    TwipsLayout layout;
+    auto place = [&layout](QWidget* w, QRect twips) { layout.add(w, twips); };
     auto label = [this, &place](QLabel*& field, const char* name, const char* caption, QRect r) {
         field = new QLabel(QString::fromLatin1(caption), this);
         field->setObjectName(name);
@@ -94,7 +93,7 @@ frmDetail::frmDetail(Form1& main) : QDialog(&main), main_(main) {
     cmbScriptFiles->setEditable(true);
     cmbScriptFiles->setInsertPolicy(QComboBox::NoInsert);   // typing never adds entries
     place(cmbScriptFiles, QRect(1320, 1200, 1935, 315));
-    cmdEditScript = new QPushButton("&Edit Script", this);
+    cmdEditScript = new QPushButton(kCreateScript, this);   // the wider of its two captions
     cmdEditScript->setObjectName("cmdEditScript");
     place(cmdEditScript, QRect(3480, 1200, 1815, 300));
     cmdEditScript->setAutoDefault(false);
@@ -143,26 +142,11 @@ frmDetail::frmDetail(Form1& main) : QDialog(&main), main_(main) {
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
     connect(cmdEditScript, &QPushButton::clicked, this, [this] { cmdEditScript_Click(); });
 
-    Form_Load();
-    applyLayout();
+    Form_Load();   // the lists' entries count for the widths
+    layout.apply();
+    setFixedSize(layout.x(kClientWidth), layout.y(kClientHeight));
+    cmdEditScript->setText(kEditScript);
     cmbInterval_Click();
-}
-
-void frmDetail::applyLayout() {
-    // The layout is drawn for a narrow 8-point face; a wider face of this
-    // desktop would clip the captions and list entries. Every left edge and
-    // width is widened by the same factor, so the arrangement stays as drawn.
-    double scale = 1.0;
-    for (const auto& [w, r] : design_) {
-        int needed = 0;
-        if (auto* l = qobject_cast<QLabel*>(w)) needed = l->fontMetrics().horizontalAdvance(l->text()) + 2;
-        else if (auto* c = qobject_cast<QComboBox*>(w); c && !c->isEditable()) needed = c->sizeHint().width();
-        if (needed > 0) scale = std::max(scale, needed / double(TwipsX(r.width())));
-    }
-    scale = std::min(scale, 1.6);
-    for (const auto& [w, r] : design_)
-        w->setGeometry(TwipsX(r.x() * scale), TwipsY(r.y()), TwipsX(r.width() * scale), TwipsY(r.height()));
-    setFixedSize(TwipsX(kClientWidth * scale), TwipsY(kClientHeight));
 }
 
 frmDetail::~frmDetail() = default;
@@ -220,17 +204,18 @@ void frmDetail::cmbInterval_Click() {
 }
 
 void frmDetail::Form_Activate() {
-    loaded_ = true;
     const int n = main_.gridRow() + 1;
     General& g = main_.general();
     if (n < 1 || n > General::SlotCount) return;
     const TaskRecord& r = g.slot(n);
 
-    txtInput[0]->setText(fieldText(r.Name.str()));
-    txtInput[1]->setText(fieldText(r.Comment.str()));
+    // The texts show without their blank fill, so whatever is typed at the
+    // end is kept up to the field's width when saved.
+    txtInput[0]->setText(shownField(r.Name.str()));
+    txtInput[1]->setText(shownField(r.Comment.str()));
     cmbScriptFiles->blockSignals(true);
     cmbScriptFiles->setCurrentIndex(-1);
-    cmbScriptFiles->setEditText(fieldText(r.ScriptFile.str()));
+    cmbScriptFiles->setEditText(shownField(r.ScriptFile.str()));
     cmbScriptFiles->blockSignals(false);
 
     selectPosition(cmbInterval, r.Interval);
@@ -249,7 +234,7 @@ void frmDetail::Form_Activate() {
     int unused = 0;
     FillScriptList(QString(), unused);
 
-    cmdEditScript->setText(r.ScriptFile.empty() ? "&Create Script" : "&Edit Script");
+    cmdEditScript->setText(r.ScriptFile.empty() ? kCreateScript : kEditScript);
     txtInput[0]->setFocus();
 }
 
@@ -308,27 +293,15 @@ void frmDetail::reject() {
 }
 
 void frmDetail::cmbScriptFiles_Click() {
-    cmdEditScript->setText(cmbScriptFiles->currentText().trimmed().isEmpty() ? "&Create Script" : "&Edit Script");
+    cmdEditScript->setText(cmbScriptFiles->currentText().trimmed().isEmpty() ? kCreateScript : kEditScript);
 }
 
+// The task is loaded when the main window shows the editor, and again when
+// the new-script dialog closes (cmdEditScript_Click); never on a mere change
+// of activation, so a visit to another program keeps what was typed.
 void frmDetail::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!event->spontaneous()) Form_Activate();
-}
-
-void frmDetail::hideEvent(QHideEvent* event) {
-    loaded_ = false;
-    QDialog::hideEvent(event);
-}
-
-void frmDetail::changeEvent(QEvent* event) {
-    QDialog::changeEvent(event);
-    if (event->type() != QEvent::ActivationChange) return;
-    // Load again when the editor becomes active after another window (the
-    // new-script dialog) had the activation; the activation that follows a
-    // show does not load twice.
-    if (!isActiveWindow()) loaded_ = false;
-    else if (!loaded_ && isVisible()) Form_Activate();
 }
 
 } // namespace wendrel

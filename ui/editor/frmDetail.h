@@ -79,13 +79,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
-    void applyLayout();
-    std::vector<std::pair<QWidget*, QRect>> design_;   // control and its place in twips
-    bool loaded_ = false;   // loaded since the last show or loss of activation
     Form1& main_;
     QPointer<frmAskFileName> askFileName_;
 };

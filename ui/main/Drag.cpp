@@ -19,9 +19,6 @@ namespace wendrel {
 
 namespace {
 
-const char* const kDragHint = "Drag tasks up or down to change the order in which they execute.";
-const char* const kToggleHint = "Double click this column to quickly toggle the active status of a task.";
-
 // Height of one grid row in pixels (all rows share it).
 int rowHeightPixels(const QTableWidget* grid) {
     const int h = grid->rowCount() > 0 ? grid->rowHeight(0) : 0;
@@ -33,10 +30,12 @@ int rowHeightPixels(const QTableWidget* grid) {
 void Form1::Grid1_MouseMove(int button, double x, double y) {
     // 1. The hint depends on the column under the pointer only.
     const double activeLeft = PixelsToTwipsX(Grid1->columnViewportPosition(4));
-    setPanelText(2, x <= activeLeft ? kDragHint : kToggleHint);
+    setPanelText(2, gridHint(x > activeLeft));
 
     const int rowPixels = rowHeightPixels(Grid1);
+    // Rows are counted from the first row whose top edge is in view.
     const int topRow = gridTopRow();
+    const int topRowY = Grid1->rowViewportPosition(topRow);
 
     if (button != 0) {
         if (g_.Dragging == 0) {
@@ -50,15 +49,14 @@ void Form1::Grid1_MouseMove(int button, double x, double y) {
         const int n = gridRows() - topRow;
         // A tiny allowance keeps a pointer exactly on a row boundary from
         // falling into the row above through the pixel/twip round trip.
-        const double rowTwips = PixelsToTwipsY(rowPixels);
-        const double q = std::floor(y / rowTwips + 1e-9);
+        const double q = std::floor((twipsToPixelsY(y) - topRowY) / rowPixels + 1e-9);
         int offset = q < n ? static_cast<int>(std::max(q, -1.0e6)) : n;
 
         // Indicator position in the client area. The rows start inside the
-        // grid's frame, so boundary k lies at the viewport's top + k rows.
+        // grid's frame, so boundary k lies k rows below the first row's top.
         const int gridTop = Grid1->y();
         const int gridBottom = Grid1->y() + Grid1->height();
-        const int rowsTop = gridTop + Grid1->viewport()->y();
+        const int rowsTop = gridTop + Grid1->viewport()->y() + topRowY;
         int lineY = rowsTop + rowPixels * offset;
         if (lineY > gridBottom) {
             // Below the grid (a list longer than the grid shows): the end of
@@ -105,6 +103,9 @@ void Form1::Grid1_MouseMove(int button, double x, double y) {
     }
     FillGridRow(0);
     selectRow(to - 1);
+    // The list stays where it was; it scrolls only as far as needed to show
+    // the new current row (after a No, the row at the target position).
+    keepTopRow(topRow);
     g_.Dragging = 0;
     Line1->hide();
 }

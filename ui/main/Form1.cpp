@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QFontMetrics>
+#include <QHelpEvent>
+#include <QLayout>
 #include <QFrame>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -16,8 +18,10 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTimer>
+#include <QToolTip>
 
 #include "ui/Text.h"
 #include "ui/Twips.h"
@@ -30,28 +34,28 @@ namespace wendrel {
 
 namespace {
 constexpr int kClientWidth = 8355;
-constexpr int kClientHeight = 3570;
 constexpr int kStatusTop = 3195;
 constexpr int kStatusHeight = 375;
+constexpr int kGridLeft = 120;
+constexpr int kGridTop = 360;
+constexpr int kRowHeight = 225;
 const int kColumnWidths[6] = {1600, 4000, 700, 1000, 770, 1};
 
 ScriptEnvironment environmentOf(const Services& s) {
     return ScriptEnvironment{*s.launcher, *s.activator, *s.keys, *s.messages, *s.pump, *s.clock};
 }
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, QRect rect) {
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text) {
     auto* l = new QLabel(text, parent);
     l->setObjectName(name);
-    l->setGeometry(rect);
     // Labels write no hint, and moves over them are not the window's free area.
     l->setAttribute(Qt::WA_NoMousePropagation);
     return l;
 }
 
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, QRect rect) {
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& text) {
     auto* b = new QPushButton(text, parent);
     b->setObjectName(name);
-    b->setGeometry(rect);
     b->setMouseTracking(true);
     b->setAttribute(Qt::WA_NoMousePropagation);
     return b;
@@ -64,6 +68,37 @@ public:
     int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
         if (metric == PM_FocusFrameHMargin) return 0;
         return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
+// Cells hold the record's fixed-width texts. Their blank fill is not drawn
+// (it would only push a text that fits into an ellipsis); a text that does
+// not fit its column ends in an ellipsis and shows whole as a tooltip.
+class CellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->text = shown(option->text);
+    }
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        if (event->type() != QEvent::ToolTip) return QStyledItemDelegate::helpEvent(event, view, option, index);
+        const QString text = shown(index.data().toString());
+        // The text's room: the cell less its grid line and the text margins.
+        const int margin = view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, &option, view) + 1;
+        const int room = option.rect.width() - 1 - 2 * margin;
+        if (option.fontMetrics.horizontalAdvance(text) > room) QToolTip::showText(event->globalPos(), text, view);
+        else QToolTip::hideText();
+        return true;
+    }
+
+private:
+    static QString shown(QString text) {
+        while (text.endsWith(QLatin1Char(' '))) text.chop(1);
+        return text;
     }
 };
 } // namespace
@@ -94,28 +129,41 @@ Form1::Form1(General& g, std::string folder, Services services, Options options,
 Form1::~Form1() = default;
 
 void Form1::buildWidgets() {
+    // A fixed window: it can be minimized but neither resized nor maximized.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     auto* central = new QWidget(this);
     central->setObjectName("ClientArea");
     central->setMouseTracking(true);
-    central->setFixedSize(TwipsX(kClientWidth), TwipsY(kStatusTop));
     setCentralWidget(central);
     setMouseTracking(true);
 
-    Label1 = makeLabel(central, "Label1", "Task Name", TwipsRect(120, 120, 1575, 255));
-    Label2 = makeLabel(central, "Label2", "Comment", TwipsRect(1750, 120, 1215, 255));
-    Label3 = makeLabel(central, "Label3", "Interval", TwipsRect(5760, 120, 735, 255));
-    Label4 = makeLabel(central, "Label4", "Script", TwipsRect(6480, 120, 615, 255));
-    Label5 = makeLabel(central, "Label5", "Active", TwipsRect(7440, 120, 495, 255));
+    TwipsLayout layout;
+    Label1 = makeLabel(central, "Label1", "Task Name");
+    Label2 = makeLabel(central, "Label2", "Comment");
+    Label3 = makeLabel(central, "Label3", "Interval");
+    Label4 = makeLabel(central, "Label4", "Script");
+    Label5 = makeLabel(central, "Label5", "Active");
+    layout.add(Label1, QRect(120, 120, 1575, 255));
+    layout.add(Label2, QRect(1750, 120, 1215, 255));
+    layout.add(Label3, QRect(5760, 120, 735, 255));
+    layout.add(Label4, QRect(6480, 120, 615, 255));
+    layout.add(Label5, QRect(7440, 120, 495, 255));
 
     Grid1 = new QTableWidget(1, 6, central);
     Grid1->setObjectName("Grid1");
-    Grid1->setGeometry(TwipsRect(120, 360, 8115, 2295));
+    layout.add(Grid1, QRect(kGridLeft, kGridTop, 8115, 2295));
     Grid1->horizontalHeader()->hide();
     Grid1->verticalHeader()->hide();
     Grid1->horizontalHeader()->setMinimumSectionSize(1);
     Grid1->verticalHeader()->setMinimumSectionSize(1);
-    Grid1->verticalHeader()->setDefaultSectionSize(TwipsY(225));
+    Grid1->verticalHeader()->setDefaultSectionSize(TwipsY(kRowHeight));
     Grid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // Whole rows scroll, so the first row in view is always shown in full and
+    // the drop arithmetic can count rows from the grid's top edge.
+    Grid1->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    // The columns always fit the grid (fitGridColumns): there is nothing to
+    // scroll sideways.
     Grid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Grid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // The selection is set by the program only (whole-row look), never by
@@ -123,7 +171,8 @@ void Form1::buildWidgets() {
     Grid1->setSelectionMode(QAbstractItemView::NoSelection);
     Grid1->setTabKeyNavigation(false);
     Grid1->setWordWrap(false);
-    Grid1->setTextElideMode(Qt::ElideNone);
+    Grid1->setTextElideMode(Qt::ElideRight);
+    Grid1->setItemDelegate(new CellDelegate(Grid1));
     Grid1->setMouseTracking(true);
     Grid1->viewport()->setMouseTracking(true);
     Grid1->setAttribute(Qt::WA_NoMousePropagation);
@@ -135,23 +184,19 @@ void Form1::buildWidgets() {
     Grid1->setStyle(cellStyle);
     Grid1->setStyleSheet("QTableWidget::item:selected { background: palette(highlight); color: palette(highlighted-text); }");
 
-    cmdEditTask = makeButton(central, "cmdEditTask", "&Edit Task", TwipsRect(120, 2760, 1215, 375));
-    cmdNewTask = makeButton(central, "cmdNewTask", "&New Task", TwipsRect(1440, 2760, 1215, 375));
-    cmdDelete = makeButton(central, "cmdDelete", "&Delete Task", TwipsRect(2760, 2760, 1215, 375));
-    cmdSendtoTray = makeButton(central, "cmdSendtoTray", "&Standby", TwipsRect(7000, 2760, 1215, 375));
+    cmdEditTask = makeButton(central, "cmdEditTask", "&Edit Task");
+    cmdNewTask = makeButton(central, "cmdNewTask", "&New Task");
+    cmdDelete = makeButton(central, "cmdDelete", "&Delete Task");
+    cmdSendtoTray = makeButton(central, "cmdSendtoTray", "&Standby");
+    layout.add(cmdEditTask, QRect(120, 2760, 1215, 375));
+    layout.add(cmdNewTask, QRect(1440, 2760, 1215, 375));
+    layout.add(cmdDelete, QRect(2760, 2760, 1215, 375));
+    layout.add(cmdSendtoTray, QRect(7000, 2760, 1215, 375));
     for (QPushButton* b : {cmdEditTask, cmdNewTask, cmdDelete, cmdSendtoTray}) b->installEventFilter(this);
     connect(cmdNewTask, &QPushButton::clicked, this, [this] { NewTask(); });
     connect(cmdEditTask, &QPushButton::clicked, this, [this] { EditTask(); });
     connect(cmdDelete, &QPushButton::clicked, this, [this] { DeleteTask(); });
     connect(cmdSendtoTray, &QPushButton::clicked, this, [this] { SendToTray(); });
-
-    Line1 = new QFrame(central);
-    Line1->setObjectName("Line1");
-    Line1->setFrameShape(QFrame::NoFrame);
-    Line1->setAutoFillBackground(true);
-    Line1->setStyleSheet("background: palette(window-text);");
-    Line1->setGeometry(0, TwipsY(360), TwipsX(kClientWidth), 2);
-    Line1->hide();
 
     StatusBar = new QStatusBar(this);
     StatusBar->setObjectName("StatusBar");
@@ -160,18 +205,88 @@ void Form1::buildWidgets() {
     StatusBar->setFixedHeight(TwipsY(kStatusHeight));
     Panel1 = new QLabel(StatusBar);
     Panel1->setObjectName("Panel1");
-    Panel2 = new QLabel(StatusBar);
+    Panel2 = new ElidingLabel(StatusBar);
     Panel2->setObjectName("Panel2");
-    // A long hint is cut at the window's edge; it never widens the window.
+    // A long hint ends in an ellipsis (whole in its tooltip); it never widens
+    // the window.
     Panel2->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    for (QLabel* p : {Panel1, Panel2}) {
+    for (QLabel* p : {static_cast<QLabel*>(Panel1), static_cast<QLabel*>(Panel2)}) {
         p->setFrameShape(QFrame::StyledPanel);
         p->setFrameShadow(QFrame::Sunken);
         p->setTextFormat(Qt::PlainText);
     }
+
+    // The status bar is as wide as the window: the clock and the longest
+    // fixed hint must fit side by side.
+    const int clockWidth = captionWidth(Panel1, widestClockText());
+    int hintWidth = 0;
+    for (const QString& hint : hintSamples()) hintWidth = std::max(hintWidth, captionWidth(Panel2, hint));
+    constexpr int kStatusBarSpacing = 12;   // the status bar's own gaps around its panels
+    layout.require(clockWidth + hintWidth + kStatusBarSpacing, kClientWidth);
+    layout.apply();
+
+    central->setFixedSize(layout.x(kClientWidth), layout.y(kStatusTop));
+    const int thirdPlus60 = layout.x(kClientWidth / 3.0 + 60);
+    Panel1->setFixedWidth(std::max(thirdPlus60, clockWidth));
     StatusBar->addWidget(Panel1);
     StatusBar->addWidget(Panel2, 1);
     setStatusBar(StatusBar);
+    // The window is exactly as large as its menu bar, client area and status bar.
+    QMainWindow::layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    Line1 = new QFrame(central);
+    Line1->setObjectName("Line1");
+    Line1->setFrameShape(QFrame::NoFrame);
+    Line1->setAutoFillBackground(true);
+    Line1->setStyleSheet("background: palette(window-text);");
+    Line1->setGeometry(0, Grid1->y(), central->width(), 2);
+    Line1->hide();
+
+    fitGridColumns();
+}
+
+// The columns share the grid's inner width in the drawn proportions; the
+// comment column takes the rounding, so they fill the width exactly and the
+// grid never scrolls sideways. The headings stand over their columns.
+void Form1::fitGridColumns() {
+    // Until the grid is shown its viewport is not laid out: predict its width.
+    int room = Grid1->viewport()->width();
+    if (!Grid1->isVisible()) {
+        room = Grid1->contentsRect().width();
+        if (Grid1->rowCount() * Grid1->verticalHeader()->defaultSectionSize() > Grid1->contentsRect().height())
+            room -= Grid1->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, Grid1->verticalScrollBar());
+    }
+    double total = 0;
+    for (int w : kColumnWidths) total += w;
+    int used = 0;
+    for (int c = 0; c < 6; ++c) {
+        if (c == 1) continue;
+        const int w = std::max(1, static_cast<int>(std::lround(kColumnWidths[c] * room / total)));
+        if (Grid1->columnWidth(c) != w) Grid1->setColumnWidth(c, w);
+        used += w;
+    }
+    Grid1->setColumnWidth(1, std::max(1, room - used));
+    Grid1->horizontalScrollBar()->setValue(0);
+
+    const int left = Grid1->x() + Grid1->viewport()->x();
+    QLabel* headings[5] = {Label1, Label2, Label3, Label4, Label5};
+    for (int c = 0; c < 5; ++c) {
+        QLabel* h = headings[c];
+        const int x = left + Grid1->columnViewportPosition(c);
+        h->setGeometry(x, h->y(), std::max(h->width(), Grid1->columnWidth(c)), h->height());
+    }
+}
+
+QString Form1::widestClockText() const {
+    const QLocale locale = QLocale::system();
+    const QFontMetrics fm(Panel1->font());
+    QString widestDay, widestMonth;
+    for (int d = 1; d <= 7; ++d)
+        if (fm.horizontalAdvance(locale.dayName(d)) > fm.horizontalAdvance(widestDay)) widestDay = locale.dayName(d);
+    for (int m = 1; m <= 12; ++m)
+        if (fm.horizontalAdvance(locale.monthName(m)) > fm.horizontalAdvance(widestMonth))
+            widestMonth = locale.monthName(m);
+    return widestDay + " 00 " + widestMonth + " 0000 00:00:00";
 }
 
 void Form1::buildMenus() {
@@ -230,22 +345,7 @@ void Form1::buildMenus() {
 void Form1::Form_Load() {
     if (options_.showSplash) frmSplash::showModal(this);
 
-    for (int c = 0; c < 6; ++c) Grid1->setColumnWidth(c, std::max(1, TwipsX(kColumnWidths[c])));
     selectRow(0);
-
-    // Panel widths: a third of the window plus 60 twips, and the rest; the
-    // clock panel grows if the longest date of the system's language would
-    // not fit in it.
-    const double w = kClientWidth;
-    const QLocale locale = QLocale::system();
-    QString widestDay, widestMonth;
-    const QFontMetrics fm(Panel1->font());
-    for (int d = 1; d <= 7; ++d)
-        if (fm.horizontalAdvance(locale.dayName(d)) > fm.horizontalAdvance(widestDay)) widestDay = locale.dayName(d);
-    for (int m = 1; m <= 12; ++m)
-        if (fm.horizontalAdvance(locale.monthName(m)) > fm.horizontalAdvance(widestMonth)) widestMonth = locale.monthName(m);
-    const int clockWidth = fm.horizontalAdvance(widestDay + " 00 " + widestMonth + " 0000 00:00:00") + 16;
-    Panel1->setFixedWidth(std::max(TwipsX(w / 3 + 60), clockWidth));
     setPanelText(1, QLocale::system().toString(QDateTime::currentDateTime(), "dddd dd MMMM yyyy HH:mm:ss"));
     setPanelText(2, "Wendrel.");
 
@@ -261,6 +361,7 @@ void Form1::Form_Load() {
     } else {
         setGridRows(1);
     }
+    fitGridColumns();
     selectRow(0);
 
     if (g_.MinimizeOnStartup != 0) {
@@ -317,7 +418,11 @@ void Form1::FillGridRow(int index) {
     if (index >= 1) {
         fillOne(index);
     } else {
+        // Writing every row moves the current row through the whole list; the
+        // list must not scroll along with it.
+        Grid1->setAutoScroll(false);
         for (int n = 1; n <= g_.TaskCount; ++n) fillOne(n);
+        Grid1->setAutoScroll(true);
     }
 }
 
@@ -348,12 +453,23 @@ int Form1::gridCol() const {
 void Form1::setGridCol(int col) { Grid1->setCurrentCell(gridRow(), col, QItemSelectionModel::NoUpdate); }
 
 int Form1::gridTopRow() const {
+    // The first row whose top edge is in view; a row cut at the top does not count.
     int r = Grid1->rowAt(0);
-    return r < 0 ? 0 : r;
+    if (r < 0) return 0;
+    if (Grid1->rowViewportPosition(r) < 0 && r + 1 < Grid1->rowCount()) ++r;
+    return r;
 }
 
 void Form1::setGridTopRow(int row) {
-    if (row >= 0 && row < Grid1->rowCount()) Grid1->verticalScrollBar()->setValue(row);
+    if (row < 0 || row >= Grid1->rowCount()) return;
+    const bool byRows = Grid1->verticalScrollMode() == QAbstractItemView::ScrollPerItem;
+    Grid1->verticalScrollBar()->setValue(byRows ? row : Grid1->verticalHeader()->sectionPosition(row));
+}
+
+void Form1::keepTopRow(int top) {
+    setGridTopRow(std::clamp(top, 0, std::max(0, gridRows() - 1)));
+    Grid1->scrollTo(Grid1->model()->index(gridRow(), 0), QAbstractItemView::EnsureVisible);
+    Grid1->horizontalScrollBar()->setValue(0);
 }
 
 void Form1::setGridSelection(int rowStart, int rowEnd, int colStart, int colEnd) {
@@ -370,9 +486,12 @@ void Form1::selectRow(int row) {
     setGridSelection(row, row, 0, 4);
 }
 
-QString Form1::panelText(int panel) const { return (panel == 1 ? Panel1 : Panel2)->text(); }
+QString Form1::panelText(int panel) const { return panel == 1 ? Panel1->text() : Panel2->fullText(); }
 
-void Form1::setPanelText(int panel, const QString& text) { (panel == 1 ? Panel1 : Panel2)->setText(text); }
+void Form1::setPanelText(int panel, const QString& text) {
+    if (panel == 1) Panel1->setText(text);
+    else Panel2->setFullText(text);
+}
 
 frmDetail* Form1::editor() {
     if (!editor_) editor_ = new frmDetail(*this);
@@ -399,6 +518,9 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonDblClick:
             Grid1_dblclick();
             return true;
+        case QEvent::Resize:   // the vertical scroll bar came or went
+            fitGridColumns();
+            return false;
         case QEvent::MouseMove: {
             auto* me = static_cast<QMouseEvent*>(event);
             const int button = me->buttons() != Qt::NoButton ? 1 : 0;

@@ -10,6 +10,7 @@
 //   HintsMenus.cpp   hints of the buttons and the free area, options, help, About, exit
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +32,7 @@ class QTimer;
 
 namespace wendrel {
 
+class ElidingLabel;
 class frmDetail;
 class frmAbout;
 class TrayController;
@@ -69,6 +71,9 @@ public:
     void setGridSelection(int rowStart, int rowEnd, int colStart, int colEnd);
     // The whole-row look: row current, columns 0-4 selected, current column 5.
     void selectRow(int row);
+    // Shows row top first (as far as the list allows) and scrolls no further
+    // than needed to keep the current row in view.
+    void keepTopRow(int top);
 
     QString panelText(int panel) const;     // 1 clock, 2 hints
     void setPanelText(int panel, const QString& text);
@@ -132,7 +137,7 @@ public:
     QPushButton* cmdSendtoTray = nullptr;
     QStatusBar* StatusBar = nullptr;
     QLabel* Panel1 = nullptr;
-    QLabel* Panel2 = nullptr;
+    ElidingLabel* Panel2 = nullptr;   // shows a long hint cut with an ellipsis, whole as tooltip
     QTimer* Timer1 = nullptr;
     QFrame* Line1 = nullptr;
 
@@ -166,6 +171,12 @@ protected:
 private:
     void buildWidgets();
     void buildMenus();
+    void fitGridColumns();
+    QString widestClockText() const;
+    // The hints of the window's controls, for sizing the hint panel.
+    static QStringList hintSamples();
+    // The grid's hint for a pointer over the Active column or left of it.
+    static QString gridHint(bool overActiveColumn);
     void scheduleNextTick();
     void showSaveProblems();
 

@@ -16,30 +16,36 @@ namespace {
 QString currentTaskName(const Form1& form, const General& g) {
     const int n = form.gridRow() + 1;
     if (n < 1 || n > g.TaskCount) return {};
-    QString name = fromRecordText(g.slot(n).Name.str());
-    name.remove(QChar(0));
-    int end = name.size();
-    while (end > 0 && name[end - 1] == QLatin1Char(' ')) --end;
-    name.truncate(end);
-    return name;
+    return shownField(g.slot(n).Name.str());
 }
+
+QString editHint(const QString& name) { return "Review task " + name + "'s properties, eg. Interval, start time etc."; }
+QString deleteHint(const QString& name) { return "Delete task " + name + " from the task list permanently."; }
+const char* const kNewHint = "Add a new task to the end of the task list.";
+const char* const kTrayHint = "Send Wendrel to the system tray where it will continue to process tasks.";
+const char* const kDragHint = "Drag tasks up or down to change the order in which they execute.";
+const char* const kToggleHint = "Double click this column to quickly toggle the active status of a task.";
 
 std::int16_t toggled(std::int16_t flag) { return static_cast<std::int16_t>(flag == 0 ? 1 : 0); }
 } // namespace
 
-void Form1::cmdNewTask_MouseMove() { setPanelText(2, "Add a new task to the end of the task list."); }
+QString Form1::gridHint(bool overActiveColumn) { return overActiveColumn ? kToggleHint : kDragHint; }
 
-void Form1::cmdEditTask_MouseMove() {
-    setPanelText(2, "Review task " + currentTaskName(*this, g_) + "'s properties, eg. Interval, start time etc.");
+QStringList Form1::hintSamples() {
+    // The hints with a name are sized for a name of ordinary length; a longer
+    // one ends in an ellipsis and shows whole in the panel's tooltip.
+    const QString name = "Nightly backup";
+    return {kNewHint,       kTrayHint,        kDragHint, kToggleHint, editHint(name), deleteHint(name),
+            "200 Tasks listed, 200 of which are currently active."};
 }
 
-void Form1::cmdDelete_MouseMove() {
-    setPanelText(2, "Delete task " + currentTaskName(*this, g_) + " from the task list permanently.");
-}
+void Form1::cmdNewTask_MouseMove() { setPanelText(2, kNewHint); }
 
-void Form1::cmdSendtoTray_MouseMove() {
-    setPanelText(2, "Send Wendrel to the system tray where it will continue to process tasks.");
-}
+void Form1::cmdEditTask_MouseMove() { setPanelText(2, editHint(currentTaskName(*this, g_))); }
+
+void Form1::cmdDelete_MouseMove() { setPanelText(2, deleteHint(currentTaskName(*this, g_))); }
+
+void Form1::cmdSendtoTray_MouseMove() { setPanelText(2, kTrayHint); }
 
 void Form1::Form_MouseMove() { setPanelText(2, taskSummary()); }
 

@@ -1,0 +1,231 @@
+// The windows as the desktop's face draws them, at 8, 10 and 12 points (ctest
+// runs this program once more at a 2x scale factor): every caption fits its
+// control, the fixed hints fit their panel, the grid never scrolls sideways,
+// a cut cell names its whole text, no two controls share an access key, and
+// the fixed windows cannot be resized or maximized.
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QStyleOptionComboBox>
+#include <QTableWidget>
+#include <QToolTip>
+#include <QtTest>
+
+#include "tests/ui/MainWindowRig.h"
+#include "ui/Text.h"
+#include "ui/Twips.h"
+#include "ui/about/frmAbout.h"
+#include "ui/editor/frmAskFileName.h"
+#include "ui/editor/frmDetail.h"
+
+using namespace wendrel;
+using namespace wendrel::testing;
+
+namespace {
+
+// The desktop face at a point size, for one test; back to the default after.
+struct DesktopFace {
+    QFont normal = QApplication::font();
+    explicit DesktopFace(double points) {
+        QFont f = normal;
+        f.setPointSizeF(points);
+        QApplication::setFont(f);
+    }
+    ~DesktopFace() { QApplication::setFont(normal); }
+};
+
+// Forty tasks (the grid scrolls), one with a script name too long for its column.
+std::string manyTasks() {
+    std::string lines = "Hourly ping~~0~0~0~0~0~0~0~0~0~0~1~heartbeat.wdx\r\n";
+    for (int i = 2; i <= 40; ++i) lines += "T" + std::to_string(i) + "~~3~0~0~0~0~0~0~0~0~0~0~a.wdx\r\n";
+    return lines;
+}
+
+// A caption that does not fit its control, described for the failure message;
+// empty when it fits.
+QString clipped(QWidget* w) {
+    const QFontMetrics fm(w->font());
+    int needed = 0, room = 0;
+    if (auto* l = qobject_cast<QLabel*>(w)) {
+        needed = fm.horizontalAdvance(l->text());
+        room = l->contentsRect().width();
+        if (fm.height() > l->contentsRect().height()) return l->objectName() + " is too low";
+    } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+        needed = fm.horizontalAdvance(b->text().remove('&'));
+        room = b->width() - 8;   // the button's frame and margins
+        if (fm.height() > b->height() - 4) return b->objectName() + " is too low";
+    } else if (auto* c = qobject_cast<QComboBox*>(w); c && !c->isEditable()) {
+        QStyleOptionComboBox option;
+        option.initFrom(c);
+        room = c->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, c).width();
+        for (int i = 0; i < c->count(); ++i) needed = std::max(needed, fm.horizontalAdvance(c->itemText(i)));
+    }
+    return needed > room ? QString("%1 needs %2 px, has %3").arg(w->objectName()).arg(needed).arg(room) : QString();
+}
+
+QStringList clippedIn(QWidget* window) {
+    QStringList found;
+    for (QWidget* w : window->findChildren<QWidget*>())
+        if (!w->isHidden() && !dynamic_cast<ElidingLabel*>(w) && !clipped(w).isEmpty()) found << clipped(w);
+    return found;
+}
+
+// Access keys of a window's buttons and labels, with the ones used twice.
+QStringList sharedAccessKeys(QWidget* window) {
+    QStringList keys, shared;
+    static const QRegularExpression mnemonic("&([^&])");
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        QString text;
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) text = b->text();
+        else if (auto* l = qobject_cast<QLabel*>(w)) text = l->text();
+        const auto m = mnemonic.match(text);
+        if (!m.hasMatch()) continue;
+        const QString key = m.captured(1).toUpper();
+        if (keys.contains(key)) shared << key;
+        keys << key;
+    }
+    return shared;
+}
+
+void fontRows() {
+    QTest::addColumn<double>("points");
+    for (double p : {8.0, 10.0, 12.0}) QTest::newRow(qPrintable(QString("%1 pt").arg(p))) << p;
+}
+
+} // namespace
+
+class LayoutTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void captionsFitTheirControls_data() { fontRows(); }
+    void captionsFitTheirControls() {
+        QFETCH(double, points);
+        DesktopFace face(points);
+        Rig rig;
+        Form1& form = rig.start(manyTasks());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(clippedIn(&form), QStringList());
+
+        frmDetail* editor = form.editor();
+        for (int interval = 0; interval < 6; ++interval) {
+            editor->cmbInterval->setCurrentIndex(interval);
+            QCOMPARE(clippedIn(editor), QStringList());
+        }
+        QCOMPARE(clippedIn(editor->askFileName()), QStringList());
+        frmAbout about;
+        QCOMPARE(clippedIn(&about), QStringList());
+
+        // Grid rows are at least a line of text high.
+        QVERIFY(form.Grid1->rowHeight(0) >= form.Grid1->fontMetrics().height());
+    }
+
+    void fixedHintsAreReadableWhole_data() { fontRows(); }
+    void fixedHintsAreReadableWhole() {
+        QFETCH(double, points);
+        DesktopFace face(points);
+        Rig rig;
+        Form1& form = rig.start(manyTasks());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const int activeLeft = form.Grid1->columnViewportPosition(4);
+        for (double x : {activeLeft - 5.0, activeLeft + 5.0}) {
+            form.Grid1_MouseMove(0, PixelsToTwipsX(x), 10);
+            QCOMPARE(form.Panel2->text(), form.hintText());
+        }
+        form.cmdSendtoTray_MouseMove();
+        QCOMPARE(form.Panel2->text(), form.hintText());
+        form.cmdDelete_MouseMove();
+        QCOMPARE(form.Panel2->text(), form.hintText());
+
+        // A hint too long for the panel ends in an ellipsis and is whole in the tooltip.
+        form.setPanelText(2, QString("Delete task %1 from the task list permanently.").arg(QString(200, 'W')));
+        QVERIFY(form.Panel2->text().endsWith(QChar(0x2026)));
+        QCOMPARE(form.Panel2->toolTip(), form.hintText());
+    }
+
+    void theGridNeverScrollsSideways_data() { fontRows(); }
+    void theGridNeverScrollsSideways() {
+        QFETCH(double, points);
+        DesktopFace face(points);
+        for (const std::string& tasks : {manyTasks(), numberedTasks(3)}) {
+            Rig rig;
+            Form1& form = rig.start(tasks);
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            QWidget* cells = form.Grid1->viewport();
+            for (int c = 0; c < 5; ++c) {
+                const QPoint at(form.Grid1->columnViewportPosition(c) + form.Grid1->columnWidth(c) - 2, 5);
+                QTest::mouseClick(cells, Qt::LeftButton, {}, at);
+                QCOMPARE(form.Grid1->horizontalScrollBar()->value(), 0);
+            }
+            for (Qt::Key key : {Qt::Key_Down, Qt::Key_Right, Qt::Key_End, Qt::Key_PageDown, Qt::Key_Left}) {
+                QTest::keyClick(form.Grid1, key);
+                QCOMPARE(form.Grid1->horizontalScrollBar()->value(), 0);
+            }
+            QCOMPARE(form.Grid1->horizontalScrollBar()->maximum(), 0);
+            // The headings stand over their columns.
+            const int left = form.Grid1->x() + cells->x();
+            QCOMPARE(form.Label3->x(), left + form.Grid1->columnViewportPosition(2));
+            QCOMPARE(form.Label5->x(), left + form.Grid1->columnViewportPosition(4));
+        }
+    }
+
+    // A cell whose text does not fit shows an ellipsis and its whole text as a
+    // tooltip; a cell that fits has none.
+    void aCutCellNamesItsWholeText_data() { fontRows(); }
+    void aCutCellNamesItsWholeText() {
+        QFETCH(double, points);
+        DesktopFace face(points);
+        Rig rig;
+        Form1& form = rig.start(manyTasks());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTableWidget* grid = form.Grid1;
+        QCOMPARE(grid->textElideMode(), Qt::ElideRight);
+        for (int column : {0, 3}) {
+            const QString text = grid->item(0, column)->text().trimmed();
+            const QRect cell = grid->visualRect(grid->model()->index(0, column));
+            QToolTip::hideText();
+            QHelpEvent help(QEvent::ToolTip, cell.center(), grid->viewport()->mapToGlobal(cell.center()));
+            QApplication::sendEvent(grid->viewport(), &help);
+            const bool fits = grid->fontMetrics().horizontalAdvance(text) <= cell.width() - 3;
+            QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), fits ? QString() : text);
+        }
+    }
+
+    void noTwoControlsShareAnAccessKey() {
+        Rig rig;
+        Form1& form = rig.start(numberedTasks(1));
+        QCOMPARE(sharedAccessKeys(&form), QStringList());
+        frmDetail* editor = form.editor();
+        for (const char* script : {"", "a.wdx"}) {
+            editor->cmbScriptFiles->setEditText(script);
+            editor->cmbScriptFiles_Click();
+            QCOMPARE(sharedAccessKeys(editor), QStringList());
+        }
+        QCOMPARE(sharedAccessKeys(editor->askFileName()), QStringList());
+    }
+
+    void fixedWindowsCannotBeResizedOrMaximized() {
+        Rig rig;
+        Form1& form = rig.start(numberedTasks(1));
+        frmAbout about;
+        for (QWidget* w : std::initializer_list<QWidget*>{&form, form.editor(), form.editor()->askFileName(), &about}) {
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w));
+            QCOMPARE(w->minimumSize(), w->maximumSize());
+            QVERIFY2(!(w->windowFlags() & Qt::WindowMaximizeButtonHint), qPrintable(w->objectName()));
+            w->hide();
+        }
+        QVERIFY(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+    }
+};
+
+QTEST_MAIN(LayoutTest)
+#include "LayoutTest.moc"
