@@ -89,8 +89,9 @@ shot main
 echo "ok: the main window appears after the splash"
 
 # --- Standby and restore through the tray ----------------------------------
-# Offsets are from the client area's top-left corner (96 dpi layouts).
-xdotool mousemove --window "$main" 507 214 click 1
+# The windows scale with the desktop's face: buttons are pressed by their
+# access keys, menus opened from their first title.
+xdotool windowactivate --sync "$main" key --window "$main" alt+s
 wait_gone '^Wendrel V1.00$' || fail "Standby did not hide the window"
 icon=""
 for _ in $(seq 50); do
@@ -131,20 +132,20 @@ xdotool search --onlyvisible --classname . 2>/dev/null | grep -qx "$icon" && fai
 echo "ok: Restore shows the window and removes the icon"
 
 # --- Help > About ------------------------------------------------------------
-xdotool mousemove --window "$main" 113 8 click 1
+xdotool mousemove --window "$main" 19 8 click 1
 sleep 0.6
-xdotool mousemove --window "$main" 139 51 click 1
+xdotool key Right Right Up Return   # File, Options, Help; About is its last item
 wait_window '^About Wendrel 1.00$' || fail "Help > About opened no About window"
 about=$found
 sleep 0.5
 shot about
-xdotool mousemove --window "$about" 304 124 click 1
+xdotool key Return   # OK is the default button
 wait_gone '^About Wendrel 1.00$' || fail "OK did not close the About window"
 echo "ok: About opens and OK closes it"
 
 # --- The task editor (Enter on the current row) ------------------------------
 before=$(visible_windows)
-xdotool mousemove --window "$main" 40 52 click 1
+xdotool mousemove --window "$main" 40 75 click 1   # a row near the top
 sleep 0.3
 xdotool key Return
 editor=""
@@ -157,8 +158,8 @@ if [ -n "$editor" ]; then
     sleep 0.5
     shot editor
     echo "ok: the task editor opens ($(xdotool getwindowname "$editor"))"
-    # Cancel (bottom right) hides it again.
-    xdotool mousemove --window "$editor" 395 162 click 1
+    # Cancel hides it again.
+    xdotool key alt+c
     sleep 0.5
 else
     echo "note: Enter opened no task editor"

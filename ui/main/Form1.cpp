@@ -366,8 +366,22 @@ void Form1::Form_Load() {
 
     if (g_.MinimizeOnStartup != 0) {
         if (g_.MinimizeToTray != 0) SendToTray();
-        else setWindowState(windowState() | Qt::WindowMinimized);
+        else setWindowState(windowState() | Qt::WindowMinimized);   // shown so by setVisible
     }
+}
+
+void Form1::setVisible(bool visible) {
+    // A window that is minimized before it is first shown would be mapped
+    // normal by some window managers (the state travels as a hint they may
+    // ignore). Asked to minimize right after the request to map it, they
+    // handle both before mapping, and the window never appears normal.
+    if (visible && !isVisible() && (windowState() & Qt::WindowMinimized)) {
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+        QMainWindow::setVisible(true);
+        setWindowState(windowState() | Qt::WindowMinimized);
+        return;
+    }
+    QMainWindow::setVisible(visible);
 }
 
 void Form1::Form_Unload() {

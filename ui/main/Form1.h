@@ -52,6 +52,8 @@ public:
 
     // Start-up: splash, layout, caption tables, store, grid, start-up options.
     void Form_Load();
+    // Shows a window that is to start minimized without drawing it normal first.
+    void setVisible(bool visible) override;
     // Writes the store back (called once, when the window closes).
     void Form_Unload();
 
