@@ -96,22 +96,29 @@ void fontRows() {
     for (double p : {8.0, 10.0, 12.0}) QTest::newRow(qPrintable(QString("%1 pt").arg(p))) << p;
 }
 
+// The main window shown on a folder of tasks, with the desktop face at a size.
+struct ShownRig {
+    DesktopFace face;
+    Rig rig;
+    Form1& form;
+    ShownRig(double points, const std::string& tasks) : face(points), form(rig.start(tasks)) {
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+    }
+};
+
 } // namespace
 
 class LayoutTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void captionsFitTheirControls_data() { fontRows(); }
-    void captionsFitTheirControls() {
+    void captionsAndFixedHintsFit_data() { fontRows(); }
+    void captionsAndFixedHintsFit() {
         QFETCH(double, points);
-        DesktopFace face(points);
-        Rig rig;
-        Form1& form = rig.start(manyTasks());
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        ShownRig shown(points, manyTasks());
+        Form1& form = shown.form;
         QCOMPARE(clippedIn(&form), QStringList());
-
         frmDetail* editor = form.editor();
         for (int interval = 0; interval < 6; ++interval) {
             editor->cmbInterval->setCurrentIndex(interval);
@@ -120,19 +127,9 @@ private slots:
         QCOMPARE(clippedIn(editor->askFileName()), QStringList());
         frmAbout about;
         QCOMPARE(clippedIn(&about), QStringList());
-
-        // Grid rows are at least a line of text high.
         QVERIFY(form.Grid1->rowHeight(0) >= form.Grid1->fontMetrics().height());
-    }
 
-    void fixedHintsAreReadableWhole_data() { fontRows(); }
-    void fixedHintsAreReadableWhole() {
-        QFETCH(double, points);
-        DesktopFace face(points);
-        Rig rig;
-        Form1& form = rig.start(manyTasks());
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        // The hint panel shows the longest fixed hints whole.
         const int activeLeft = form.Grid1->columnViewportPosition(4);
         for (double x : {activeLeft - 5.0, activeLeft + 5.0}) {
             form.Grid1_MouseMove(0, PixelsToTwipsX(x), 10);
@@ -140,62 +137,44 @@ private slots:
         }
         form.cmdSendtoTray_MouseMove();
         QCOMPARE(form.Panel2->text(), form.hintText());
-        form.cmdDelete_MouseMove();
-        QCOMPARE(form.Panel2->text(), form.hintText());
-
-        // A hint too long for the panel ends in an ellipsis and is whole in the tooltip.
+        // A longer one ends in an ellipsis and is whole in the tooltip.
         form.setPanelText(2, QString("Delete task %1 from the task list permanently.").arg(QString(200, 'W')));
         QVERIFY(form.Panel2->text().endsWith(QChar(0x2026)));
         QCOMPARE(form.Panel2->toolTip(), form.hintText());
     }
 
+    // With and without a vertical scroll bar, whatever is clicked or pressed.
+    // A cell whose text does not fit names it whole in a tooltip.
     void theGridNeverScrollsSideways_data() { fontRows(); }
     void theGridNeverScrollsSideways() {
         QFETCH(double, points);
-        DesktopFace face(points);
         for (const std::string& tasks : {manyTasks(), numberedTasks(3)}) {
-            Rig rig;
-            Form1& form = rig.start(tasks);
-            form.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&form));
-            QWidget* cells = form.Grid1->viewport();
+            ShownRig shown(points, tasks);
+            Form1& form = shown.form;
+            QTableWidget* grid = form.Grid1;
             for (int c = 0; c < 5; ++c) {
-                const QPoint at(form.Grid1->columnViewportPosition(c) + form.Grid1->columnWidth(c) - 2, 5);
-                QTest::mouseClick(cells, Qt::LeftButton, {}, at);
-                QCOMPARE(form.Grid1->horizontalScrollBar()->value(), 0);
+                const QPoint at(grid->columnViewportPosition(c) + grid->columnWidth(c) - 2, 5);
+                QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+                QCOMPARE(grid->horizontalScrollBar()->value(), 0);
             }
             for (Qt::Key key : {Qt::Key_Down, Qt::Key_Right, Qt::Key_End, Qt::Key_PageDown, Qt::Key_Left}) {
-                QTest::keyClick(form.Grid1, key);
-                QCOMPARE(form.Grid1->horizontalScrollBar()->value(), 0);
+                QTest::keyClick(grid, key);
+                QCOMPARE(grid->horizontalScrollBar()->value(), 0);
             }
-            QCOMPARE(form.Grid1->horizontalScrollBar()->maximum(), 0);
-            // The headings stand over their columns.
-            const int left = form.Grid1->x() + cells->x();
-            QCOMPARE(form.Label3->x(), left + form.Grid1->columnViewportPosition(2));
-            QCOMPARE(form.Label5->x(), left + form.Grid1->columnViewportPosition(4));
-        }
-    }
+            QCOMPARE(grid->horizontalScrollBar()->maximum(), 0);
+            const int left = grid->x() + grid->viewport()->x();   // the headings stand over their columns
+            QCOMPARE(form.Label3->x(), left + grid->columnViewportPosition(2));
+            QCOMPARE(form.Label5->x(), left + grid->columnViewportPosition(4));
 
-    // A cell whose text does not fit shows an ellipsis and its whole text as a
-    // tooltip; a cell that fits has none.
-    void aCutCellNamesItsWholeText_data() { fontRows(); }
-    void aCutCellNamesItsWholeText() {
-        QFETCH(double, points);
-        DesktopFace face(points);
-        Rig rig;
-        Form1& form = rig.start(manyTasks());
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTableWidget* grid = form.Grid1;
-        QCOMPARE(grid->textElideMode(), Qt::ElideRight);
-        for (int column : {0, 3}) {
-            const QString text = grid->item(0, column)->text().trimmed();
-            const QRect cell = grid->visualRect(grid->model()->index(0, column));
-            QToolTip::hideText();
-            QHelpEvent help(QEvent::ToolTip, cell.center(), grid->viewport()->mapToGlobal(cell.center()));
-            QApplication::sendEvent(grid->viewport(), &help);
-            const bool fits = grid->fontMetrics().horizontalAdvance(text) <= cell.width() - 3;
-            QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), fits ? QString() : text);
+            for (int column : {0, 3}) {
+                const QString text = grid->item(0, column)->text().trimmed();
+                const QRect cell = grid->visualRect(grid->model()->index(0, column));
+                QToolTip::hideText();
+                QHelpEvent help(QEvent::ToolTip, cell.center(), grid->viewport()->mapToGlobal(cell.center()));
+                QApplication::sendEvent(grid->viewport(), &help);
+                const bool fits = grid->fontMetrics().horizontalAdvance(text) <= cell.width() - 3;
+                QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), fits ? QString() : text);
+            }
         }
     }
 
