@@ -6,10 +6,6 @@
 //   EditScript.cpp   the Create/Edit Script button and its new-script dialog
 #include <QDialog>
 #include <QPointer>
-#include <QRect>
-#include <string>
-#include <utility>
-#include <vector>
 
 class QComboBox;
 class QLabel;
