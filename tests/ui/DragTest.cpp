@@ -66,85 +66,84 @@ class DragTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void dragDownAsksAndMovesTheTaskBelowTheRowsItPassed() {
+    // The gesture itself: the first move with the button held starts it, the
+    // indicator marks the top edge of the row under the pointer across the
+    // window, and the release alone does not drop.
+    void theIndicatorMarksTheRowUnderThePointer() {
         DragRig rig(5);
         rig.press(1);
         rig.dragTo(rig.yOfRow(4));
+        QCOMPARE(rig.g.Dragging, std::int16_t(1));
         QCOMPARE(rig.g.DragStartRow, std::int16_t(1));
         QCOMPARE(rig.g.DropOffset, std::int16_t(4));
-        // The indicator marks the top edge of row 4 and spans the window.
         QVERIFY(rig.form->Line1->isVisible());
         const int boundary = rig.form->Grid1->y() + rig.viewport()->y() + 4 * rig.rowHeight();
         QVERIFY(std::abs(rig.form->Line1->geometry().center().y() - boundary) <= 1);
         QCOMPARE(rig.form->Line1->width(), rig.form->centralWidget()->width());
         rig.release(rig.yOfRow(4));
-        QVERIFY(rig.messages.shown.empty());   // the release alone does not drop
-
+        QVERIFY(rig.messages.shown.empty());
         rig.hover(rig.yOfRow(4));
-        QCOMPARE(rig.messages.shown.size(), size_t(1));
-        QCOMPARE(rig.lastQuestion(), std::string("Are you sure you wish to move row 2 to row 4?"));
-        QVERIFY(rig.messages.shown[0].buttons == MsgButtons::YesNo);
-        QCOMPARE(rig.order(), QString("T1 T3 T4 T2 T5"));
+        QVERIFY(rig.messages.shown.at(0).buttons == MsgButtons::YesNo);
         QCOMPARE(rig.form->Grid1->item(3, 0)->text().trimmed(), QString("T2"));   // the grid shows the new order
-        QCOMPARE(rig.form->gridRow(), 3);
         QCOMPARE(rig.form->gridCol(), 5);
         QCOMPARE(rig.g.Dragging, std::int16_t(0));
         QVERIFY(!rig.form->Line1->isVisible());
-    }
-
-    void dragUpOntoARowOrAboveTheTopEdge() {
-        DragRig rig(5);
-        rig.dragRow(3, rig.yOfRow(0));
-        QCOMPARE(rig.lastQuestion(), std::string("Are you sure you wish to move row 4 to row 1?"));
-        QCOMPARE(rig.order(), QString("T4 T1 T2 T3 T5"));
-        QCOMPARE(rig.form->gridRow(), 0);
 
         // Above the grid the indicator sticks to the grid's top edge.
         rig.press(3);
         rig.dragTo(-300);
         QCOMPARE(rig.g.DropOffset, std::int16_t(0));
         QCOMPARE(rig.form->Line1->y(), rig.form->Grid1->y());
-        rig.release(-300);
-        rig.hover(rig.yOfRow(2));
-        QCOMPARE(rig.lastQuestion(), std::string("Are you sure you wish to move row 4 to row 1?"));
-        QCOMPARE(rig.order(), QString("T3 T4 T1 T2 T5"));
     }
 
-    // A drop on itself or just below asks nothing, a click without a move
-    // starts no drag, and No keeps the order but moves the current row.
-    void nothingMovesWithoutAYes() {
+    // Five tasks, the grid not scrolled: where a row is dropped, what is asked,
+    // the order after the answer and the current row. y is a row, or
+    // -1 above the grid, or 9 below its bottom edge.
+    void dropsInAListThatFitsTheGrid_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<QString>("order");
+        QTest::addColumn<int>("current");
+        const QString same = "T1 T2 T3 T4 T5";
+        QTest::newRow("down") << 1 << 4 << true << "move row 2 to row 4" << "T1 T3 T4 T2 T5" << 3;
+        QTest::newRow("up") << 3 << 0 << true << "move row 4 to row 1" << "T4 T1 T2 T3 T5" << 0;
+        QTest::newRow("above the grid") << 3 << -1 << true << "move row 4 to row 1" << "T4 T1 T2 T3 T5" << 0;
+        QTest::newRow("below the last row") << 1 << 9 << true << "move row 2 to row 5" << "T1 T3 T4 T5 T2" << 4;
+        QTest::newRow("answered No") << 0 << 3 << false << "move row 1 to row 3" << same << 2;
+        QTest::newRow("onto itself") << 2 << 2 << true << "" << same << 2;
+        QTest::newRow("just below itself") << 2 << 3 << true << "" << same << 2;
+    }
+    void dropsInAListThatFitsTheGrid() {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(bool, yes);
+        QFETCH(QString, question);
         DragRig rig(5);
-        rig.dragRow(2, rig.yOfRow(2));
-        QCOMPARE(rig.form->gridRow(), 2);
-        rig.dragRow(2, rig.yOfRow(3));
-        QCOMPARE(rig.form->gridRow(), 2);
-        QVERIFY(rig.messages.shown.empty());
-        QCOMPARE(rig.order(), QString("T1 T2 T3 T4 T5"));
+        if (!yes) rig.messages.answers = {MsgAnswer::No};
+        rig.dragRow(from, to < 0 ? -300 : to > 5 ? rig.form->Grid1->height() + 200 : rig.yOfRow(to));
+        const QString asked = question.isEmpty() ? "" : "Are you sure you wish to " + question + "?";
+        QCOMPARE(QString::fromStdString(rig.lastQuestion()), asked);
+        QTEST(rig.order(), "order");
+        QTEST(rig.form->gridRow(), "current");
+        QVERIFY(!rig.form->Line1->isVisible());
+    }
 
-        // A click without a move starts no drag at all.
+    // A click, or a press and release without a move, starts no drag.
+    void aClickStartsNoDrag() {
+        DragRig rig(5);
         rig.press(1);
         rig.release(rig.yOfRow(1));
         rig.hover(rig.yOfRow(4));
         QVERIFY(rig.messages.shown.empty());
         QCOMPARE(rig.g.Dragging, std::int16_t(0));
         QVERIFY(!rig.form->Line1->isVisible());
-
-        rig.messages.answers = {MsgAnswer::No};
-        rig.dragRow(0, rig.yOfRow(3));
-        QCOMPARE(rig.lastQuestion(), std::string("Are you sure you wish to move row 1 to row 3?"));
-        QCOMPARE(rig.order(), QString("T1 T2 T3 T4 T5"));
-        QCOMPARE(rig.form->gridRow(), 2);
-        QVERIFY(!rig.form->Line1->isVisible());
     }
 
-    void belowTheLastRowMeansTheEndOfTheList() {
-        DragRig few(5);   // five rows do not fill the grid
-        few.dragRow(1, few.form->Grid1->height() + 200);
-        QCOMPARE(few.lastQuestion(), std::string("Are you sure you wish to move row 2 to row 5?"));
-        QCOMPARE(few.order(), QString("T1 T3 T4 T5 T2"));
-        QCOMPARE(few.form->gridRow(), 4);
-
-        DragRig rig(30);   // below the grid of a long list
+    // Below the grid of a list longer than the grid: the end of the list.
+    void belowTheGridMeansTheEndOfTheList() {
+        DragRig rig(30);
         const int below = rig.form->Grid1->height() + 100;
         rig.press(1);
         rig.dragTo(below);
