@@ -121,6 +121,9 @@ private slots:
         }, [&] { rig.form->EditTask(); }));
         QCOMPARE(shown, QString("T1"));
         QCOMPARE(rig.g.slot(1).Name.str(), std::string("T1 daily            "));
+        QCOMPARE(rig.e->txtInput[0]->toolTip(), QString());   // it fits its box
+        rig.e->txtInput[1]->setText(QString(50, 'W'));          // one that does not names itself whole
+        QCOMPARE(rig.e->txtInput[1]->toolTip(), QString(50, 'W'));
     }
 
     // Typing survives a visit to another window; only the main window's

@@ -133,6 +133,14 @@ frmDetail::frmDetail(Form1& main) : QDialog(&main), main_(main) {
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
     for (QWidget* w : order) w->setFocusPolicy(Qt::StrongFocus);
 
+    // A text longer than its box scrolls inside it; the whole text shows as
+    // the box's tooltip.
+    for (QLineEdit* box : {txtInput[0], txtInput[1], cmbScriptFiles->lineEdit()}) {
+        connect(box, &QLineEdit::textChanged, box, [box](const QString& text) {
+            const int room = box->width() - 8;   // the box's frame and text margins
+            box->setToolTip(box->fontMetrics().horizontalAdvance(text) > room ? text : QString());
+        });
+    }
     connect(cmbInterval, &QComboBox::currentIndexChanged, this, [this] { cmbInterval_Click(); });
     connect(cmbScriptFiles, &QComboBox::activated, this, [this] { cmbScriptFiles_Click(); });
     connect(cmbScriptFiles, &QComboBox::currentIndexChanged, this, [this](int index) {
