@@ -49,7 +49,8 @@ int main(int argc, char** argv) {
     {
         std::ofstream out(folder + "/" + lines, std::ios::binary);
         std::string block;
-        while (block.size() < (1 << 20)) block += "junk line that is no command at all, " + std::to_string(block.size()) + "\n";
+        while (block.size() < (1 << 20))
+            block += "junk line that is no command at all, " + std::to_string(block.size()) + "\n";
         block.resize(1 << 20);
         for (long i = 0; i < megabytes; ++i) out << block;
         std::ofstream one(folder + "/" + single, std::ios::binary);

@@ -124,20 +124,19 @@ TEST(TaskLine, ShortLongAndShiftedLines) {
     EXPECT_EQ(r.DayofMonth, 7);
 }
 
-TEST(Cp1252, EveryByteRoundTripsThroughUtf8) {
+TEST(Encodings, EveryCp1252ByteRoundTripsAndUtf8IsStrict) {
     std::string all;
     for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
     EXPECT_EQ(utf8ToCp1252(cp1252ToUtf8(all)), all);
     EXPECT_EQ(cp1252ToUtf8("\x80"), "\xE2\x82\xAC");  // euro sign
     EXPECT_EQ(utf8ToCp1252("\xE2\x82\xAC"), "\x80");
     EXPECT_EQ(utf8ToCp1252("\xE4\xB8\xAD"), "?");      // not in the code page
-}
-
-TEST(Utf8, OnlyWellFormedSequencesAreValid) {
+    // Only well-formed UTF-8 counts as such.
     for (auto [text, valid] : std::initializer_list<std::pair<const char*, bool>>{
              {"plain", true}, {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", true}, {"caf\xE9", false},
-             {"\xC3", false} /* cut short */, {"\xC0\xAF", false} /* overlong */, {"\xED\xA0\x80", false} /* surrogate */,
-             {"\xF4\x90\x80\x80", false} /* beyond U+10FFFF */, {"\x80", false}})
+             {"\xC3", false} /* cut short */, {"\xC0\xAF", false} /* overlong */,
+             {"\xED\xA0\x80", false} /* surrogate */, {"\xF4\x90\x80\x80", false} /* beyond U+10FFFF */,
+             {"\x80", false}})
         EXPECT_EQ(isValidUtf8(text), valid) << text;
 }
 
