@@ -1,9 +1,9 @@
 #include "platform/QtServices.h"
 
 #include <QAbstractEventDispatcher>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QApplication>
 #include <QEventLoop>
 #include <QFontMetrics>
 #include <QGridLayout>

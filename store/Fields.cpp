@@ -1,6 +1,5 @@
 #include "store/Fields.h"
 
-#include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <locale.h>
