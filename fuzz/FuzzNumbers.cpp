@@ -1,6 +1,7 @@
-// The number rules of the store on any text: they never fail, a whole-number
-// reading agrees with the leading-number reading of the same text, and the
-// 16-bit conversions stay in range.
+// The number rules of the store and of script waits on any text: they never
+// fail, a whole-number reading agrees with the leading-number reading of the
+// same text, the 16-bit conversions stay in range, and a wait is a number,
+// negative only after a minus sign.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -19,6 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (auto r = wendrel::RoundToInt16(leading)) {
         if (std::fabs(static_cast<double>(*r) - leading) > 0.5) std::abort();
     }
+    const double wait = wendrel::WaitNumber(text);
+    if (std::isnan(wait) || (wait < 0 && text[0] != '-')) std::abort();
     volatile std::int16_t a = wendrel::LeadingInt16(text);
     volatile std::int16_t b = wendrel::WholeInt16(text);
     (void)a;

@@ -13,6 +13,14 @@ const char32_t kHigh[32] = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+char toByte(char32_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
+    for (int i = 0; i < 32; ++i)
+        if (kHigh[i] == c) return static_cast<char>(0x80 + i);
+    return '?';
+}
+} // namespace
+
 void appendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
@@ -31,13 +39,43 @@ void appendUtf8(std::string& out, char32_t c) {
     }
 }
 
-char toByte(char32_t c) {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
-    for (int i = 0; i < 32; ++i)
-        if (kHigh[i] == c) return static_cast<char>(0x80 + i);
-    return '?';
+bool decodeUtf8(std::string_view s, std::size_t& pos, char32_t& codePoint) {
+    if (pos >= s.size()) return false;
+    const auto lead = static_cast<unsigned char>(s[pos]);
+    char32_t c;
+    std::size_t length;
+    if (lead < 0x80) { c = lead; length = 1; }
+    else if ((lead & 0xE0) == 0xC0) { c = lead & 0x1F; length = 2; }
+    else if ((lead & 0xF0) == 0xE0) { c = lead & 0x0F; length = 3; }
+    else if ((lead & 0xF8) == 0xF0) { c = lead & 0x07; length = 4; }
+    else return false;
+    if (length > s.size() - pos) return false;
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(s[pos + k]);
+        if ((next & 0xC0) != 0x80) return false;
+        c = (c << 6) | (next & 0x3F);
+    }
+    static constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (c < smallest[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+    codePoint = c;
+    pos += length;
+    return true;
 }
-} // namespace
+
+bool isValidUtf8(std::string_view s) {
+    std::size_t pos = 0;
+    char32_t c;
+    while (pos < s.size()) {
+        // Runs of ASCII are the common case; skip them byte by byte.
+        if (static_cast<unsigned char>(s[pos]) < 0x80) { ++pos; continue; }
+        if (!decodeUtf8(s, pos, c)) return false;
+    }
+    return true;
+}
+
+std::string scriptLineToUtf8(std::string_view line) {
+    return isValidUtf8(line) ? std::string(line) : cp1252ToUtf8(line);
+}
 
 std::string cp1252ToUtf8(std::string_view bytes) {
     std::string out;
@@ -54,26 +92,15 @@ std::string cp1252ToUtf8(std::string_view bytes) {
 std::string utf8ToCp1252(std::string_view s) {
     std::string out;
     out.reserve(s.size());
-    std::size_t i = 0;
-    while (i < s.size()) {
-        auto b = static_cast<unsigned char>(s[i]);
+    std::size_t pos = 0;
+    while (pos < s.size()) {
         char32_t c;
-        std::size_t len;
-        if (b < 0x80) { c = b; len = 1; }
-        else if ((b & 0xE0) == 0xC0) { c = b & 0x1F; len = 2; }
-        else if ((b & 0xF0) == 0xE0) { c = b & 0x0F; len = 3; }
-        else if ((b & 0xF8) == 0xF0) { c = b & 0x07; len = 4; }
-        else { out += '?'; ++i; continue; }
-        if (i + len > s.size()) { out += '?'; break; }
-        bool ok = true;
-        for (std::size_t k = 1; k < len; ++k) {
-            auto cb = static_cast<unsigned char>(s[i + k]);
-            if ((cb & 0xC0) != 0x80) { ok = false; break; }
-            c = (c << 6) | (cb & 0x3F);
+        if (decodeUtf8(s, pos, c)) {
+            out += toByte(c);
+        } else {
+            out += '?';
+            ++pos;
         }
-        if (!ok) { out += '?'; ++i; continue; }
-        out += toByte(c);
-        i += len;
     }
     return out;
 }

@@ -1,14 +1,30 @@
 #pragma once
-// Windows-1252 <-> UTF-8. The files keep 8-bit Windows-1252 text; the user
-// interface works in Unicode. Every byte maps to one code point and back, so a
-// text read from a file and written again is byte-exact.
+// Text encodings of the files. The task list and the options keep 8-bit
+// Windows-1252 text; script files are UTF-8 or Windows-1252; the user
+// interface and the desktop services work in UTF-8.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace wendrel {
 
+// Windows-1252 <-> UTF-8. Every byte maps to one code point and back, so a
+// text read from a file and written again is byte-exact.
 std::string cp1252ToUtf8(std::string_view bytes);
-// Characters that Windows-1252 cannot hold become '?'.
+// Characters that Windows-1252 cannot hold, and broken UTF-8, become '?'.
 std::string utf8ToCp1252(std::string_view utf8);
+
+// Decodes the one UTF-8 character at pos and moves pos past it. Strict: a
+// truncated or overlong sequence, a surrogate or a code point beyond U+10FFFF
+// is refused (false, pos unchanged).
+bool decodeUtf8(std::string_view text, std::size_t& pos, char32_t& codePoint);
+void appendUtf8(std::string& out, char32_t codePoint);
+bool isValidUtf8(std::string_view text);
+
+// A line of a script file as UTF-8: the line itself when it is valid UTF-8
+// (plain ASCII is), otherwise its bytes read as Windows-1252. Deciding per
+// line keeps reading streaming, and a file that is UTF-8 but for one line
+// still reads right everywhere else.
+std::string scriptLineToUtf8(std::string_view line);
 
 } // namespace wendrel

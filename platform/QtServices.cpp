@@ -1,10 +1,14 @@
 #include "platform/QtServices.h"
 
 #include <QAbstractEventDispatcher>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QEventLoop>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 #include <QTimer>
 
 namespace wendrel {
@@ -46,6 +50,16 @@ MsgAnswer QtMessageBoxes::show(const std::string& text, const std::string& capti
         box.setEscapeButton(QMessageBox::No);
     } else {
         box.setStandardButtons(QMessageBox::Ok);
+    }
+    // A box sized to a short text is narrower than its caption, and window
+    // managers then elide the title ("We...00"). Reserve room for the caption
+    // in the title bar's (often bold, larger) font plus the frame's buttons.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        QFont titleFont = QApplication::font();
+        titleFont.setBold(true);
+        const int width = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) * 5 / 4 + 200;
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
     }
     const int r = box.exec();
     if (buttons == MsgButtons::YesNo) return r == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;

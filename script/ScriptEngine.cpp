@@ -13,6 +13,9 @@ namespace wendrel {
 namespace {
 // Longer lines are cut; no useful command comes near this.
 constexpr std::size_t kMaxScriptLine = 1 << 20;
+// While a script file is being read, events are processed after every so many
+// bytes: a few milliseconds of reading and running lines.
+constexpr std::size_t kReadingPumpBytes = 256 * 1024;
 
 std::string upper(std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -34,8 +37,18 @@ void ScriptEngine::RunScript(int index) {
     while (!leaf.empty() && leaf.back() == ' ') leaf.pop_back();
     // A never-written name holds code-0 characters: it names no file.
     leaf.erase(std::find(leaf.begin(), leaf.end(), '\0'), leaf.end());
-    const std::string path = JoinPath(folder_, cp1252ToUtf8(leaf));
+    const std::string name = cp1252ToUtf8(leaf);
 
+    // Scripts live in the program's folder and nowhere else: a name that
+    // would lead out of it (a hand-edited task list) is refused like a
+    // missing file, saying why.
+    if (name.find('/') != std::string::npos || name == "." || name == "..") {
+        env_.messages.show("The script file name \"" + name +
+                               "\" is not a plain file name in Wendrel's folder. Task Aborted",
+                           "Script File Missing.", MsgButtons::Ok, MsgIcon::Critical);
+        return;  // Running stays 1, as for a missing file
+    }
+    const std::string path = JoinPath(folder_, name);
     if (!pathExists(path)) {
         env_.messages.show("Script File does not exist. Task Aborted", "Script File Missing.", MsgButtons::Ok,
                            MsgIcon::Critical);
@@ -45,14 +58,23 @@ void ScriptEngine::RunScript(int index) {
     {
         // Each run reads through a reader of its own, so nested runs never
         // disturb each other. A path that is no readable file (the folder
-        // itself, for an empty name) ends the run at once.
+        // itself, for an empty name) ends the run at once. The file is read a
+        // line at a time, and events are processed now and then while reading
+        // (also inside one long line), so a huge file never blocks the program.
         LineReader in(path, kMaxScriptLine);
+        in.onProgress(kReadingPumpBytes, [this] { env_.pump.processEvents(0); });
         std::string line;
-        while (in.isOpen() && in.next(line)) runLine(index, line);
+        while (in.isOpen() && in.next(line)) {
+            // A code-0 byte ends the line: what follows it up to the line end
+            // is no part of the command.
+            line.erase(std::find(line.begin(), line.end(), '\0'), line.end());
+            runLine(index, scriptLineToUtf8(line));
+        }
     }
     g_.slot(index).Running = 0;
 }
 
+// The line is UTF-8 here, whatever the encoding of the file.
 void ScriptEngine::runLine(int index, const std::string& line) {
     const std::string keyword = upper(GetField(line, ' ', 1).value_or(std::string()));
     const std::string argument = GetField(line, ' ', 2).value_or(std::string());
@@ -72,18 +94,18 @@ void ScriptEngine::runLine(int index, const std::string& line) {
             commandLine = rest;
         }
         if (!commandLine || commandLine->empty()) return;
-        const std::optional<double> id = env_.launcher.start(cp1252ToUtf8(*commandLine));
+        const std::optional<double> id = env_.launcher.start(*commandLine);
         if (!id) return;  // the program could not start: ProcessId keeps its value
         g_.slot(index).ProcessId = *id;
         if (waitFlag == "1") WaitForCompletion(g_.slot(index).ProcessId);
     } else if (isOneOf(keyword, {"SEND", "TYPE", "KEY"})) {
         std::string ignored;
         env_.activator.activate(g_.slot(index).ProcessId, ignored);  // on failure the keys go to the active window
-        if (rest && !rest->empty()) env_.keys.send(cp1252ToUtf8(*rest));
+        if (rest && !rest->empty()) env_.keys.send(*rest);
     } else if (isOneOf(keyword, {"WAIT", "PAUSE", "SLEEP"})) {
-        Pause(static_cast<float>(LeadingNumber(argument)));
+        Pause(static_cast<float>(WaitNumber(argument)));
     } else if (isOneOf(keyword, {"MESSAGE", "MSG", "MSGBOX"})) {
-        if (rest) env_.messages.show(cp1252ToUtf8(*rest), "Wendrel 1.00", MsgButtons::Ok, MsgIcon::None);
+        if (rest) env_.messages.show(*rest, "Wendrel 1.00", MsgButtons::Ok, MsgIcon::None);
     }
 }
 

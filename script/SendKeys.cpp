@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "model/Cp1252.h"
+
 namespace wendrel {
 
 namespace {
@@ -153,35 +155,7 @@ private:
     }
 
     // One UTF-8 character at pos_; false for a broken or overlong sequence.
-    bool decodeCharacter(char32_t& cp) {
-        const auto lead = static_cast<unsigned char>(text_[pos_]);
-        int length = 0;
-        if (lead < 0x80) {
-            cp = lead;
-            length = 1;
-        } else if ((lead & 0xE0) == 0xC0) {
-            cp = lead & 0x1F;
-            length = 2;
-        } else if ((lead & 0xF0) == 0xE0) {
-            cp = lead & 0x0F;
-            length = 3;
-        } else if ((lead & 0xF8) == 0xF0) {
-            cp = lead & 0x07;
-            length = 4;
-        } else {
-            return false;
-        }
-        if (pos_ + length > text_.size()) return false;
-        for (int i = 1; i < length; ++i) {
-            const auto next = static_cast<unsigned char>(text_[pos_ + i]);
-            if ((next & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (next & 0x3F);
-        }
-        static constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (cp < smallest[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-        pos_ += length;
-        return true;
-    }
+    bool decodeCharacter(char32_t& cp) { return decodeUtf8(text_, pos_, cp); }
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <locale.h>
 #include <string>
 
 namespace wendrel {
@@ -28,6 +29,13 @@ std::optional<std::string> GetField(std::string_view text, char separator, int n
 }
 
 namespace {
+
+// strtod in the C locale: the desktop's locale (set up by the toolkit) may use
+// a decimal comma, but the files always write a point.
+double decimalToDouble(const std::string& text) {
+    static const locale_t c = ::newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
+    return c ? ::strtod_l(text.c_str(), nullptr, c) : std::strtod(text.c_str(), nullptr);
+}
 
 bool isIgnorable(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 
@@ -91,7 +99,7 @@ std::size_t parseNumber(std::string_view s, double& value) {
         if (ed > 0) { buf += ex; i = j; }
     }
     // Keep the mantissa bounded: strtod on megabytes of digits is slow.
-    value = std::strtod(buf.c_str(), nullptr);
+    value = decimalToDouble(buf);
     return i;
 }
 
@@ -134,6 +142,30 @@ double LeadingNumber(std::string_view text) {
     }
     double v;
     return parseNumber(compact, v) ? v : 0.0;
+}
+
+double WaitNumber(std::string_view s) {
+    std::size_t i = 0;
+    std::string buf;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) buf += s[i++];
+    while (i + 1 < s.size() && s[i] == '0' && s[i + 1] >= '0' && s[i + 1] <= '9') ++i;  // leading zeros
+    bool any = false;
+    std::size_t whole = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i, ++whole) {
+        any = true;
+        // Far more digits than any wait needs: the number is "forever".
+        if (whole == 60) return buf == "-" ? -HUGE_VAL : HUGE_VAL;
+        buf += s[i];
+    }
+    if (i < s.size() && s[i] == '.') {
+        buf += s[i++];
+        // Digits past the precision of the number change nothing.
+        for (std::size_t n = 0; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i, ++n) {
+            any = true;
+            if (n < 30) buf += s[i];
+        }
+    }
+    return any ? decimalToDouble(buf) : 0.0;
 }
 
 std::optional<double> WholeNumber(std::string_view text) {

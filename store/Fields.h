@@ -18,6 +18,12 @@ std::optional<std::string> GetField(std::string_view text, char separator, int n
 // begins with no number gives 0.
 double LeadingNumber(std::string_view text);
 
+// The number of seconds of a script's wait: the number the text begins with,
+// made of an optional sign, digits and an optional decimal point with more
+// digits. Anything else ends the number ("2e1" is 2, "&H3" is 0); a text that
+// begins with no number gives 0.
+double WaitNumber(std::string_view text);
+
 // The text as a whole read as a number (blanks around it allowed); no value
 // when the text is not entirely numeric.
 std::optional<double> WholeNumber(std::string_view text);

@@ -128,10 +128,11 @@ std::vector<std::string> TaskStore::write(const General& g) {
     const std::string path = taskPath();
     if (lostOnLoad_ && !backupDone_ && FileExists(path)) {
         // Keep what could not be loaded. A hard link keeps the old contents
-        // even after the atomic replace below; fall back to a copy.
+        // even after the atomic replace below; fall back to a copy. For a
+        // Scripts.dat that is a symbolic link, the file it leads to is kept.
         std::string bak = path + BackupSuffix;
         ::unlink(bak.c_str());
-        if (::link(path.c_str(), bak.c_str()) == 0 || copyFile(path, bak)) {
+        if (::link(FollowLinks(path).c_str(), bak.c_str()) == 0 || copyFile(path, bak)) {
             backupDone_ = true;
         } else {
             problems.push_back(describe("Cannot keep a backup of", path, std::strerror(errno)) +

@@ -1,6 +1,7 @@
 #include "store/TextFile.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,11 +23,21 @@ LineReader::~LineReader() {
     if (file_) std::fclose(file_);
 }
 
+void LineReader::onProgress(std::size_t everyBytes, std::function<void()> progress) {
+    progressEvery_ = everyBytes;
+    untilProgress_ = everyBytes;
+    progress_ = std::move(progress);
+}
+
 int LineReader::get() {
     if (pending_ != -2) {
         int c = pending_;
         pending_ = -2;
         return c;
+    }
+    if (progress_ && --untilProgress_ == 0) {
+        untilProgress_ = progressEvery_;
+        progress_();
     }
     int c = getc_unlocked(file_);
     if (c == EOF && std::ferror(file_)) error_ = true;
@@ -39,6 +50,7 @@ bool LineReader::next(std::string& line) {
     int c = get();
     if (c == EOF) return false;
     while (c != EOF) {
+        if (c == '\n') return true;
         if (c == '\r') {
             int d = get();
             if (d != '\n' && d != EOF) pending_ = d;
@@ -62,7 +74,28 @@ std::string JoinPath(const std::string& folder, const std::string& leaf) {
     return folder + "/" + leaf;
 }
 
-std::string WriteFileAtomically(const std::string& path, const std::string& contents) {
+std::string FollowLinks(const std::string& start) {
+    std::string path = start;
+    // As many links as the kernel follows before it gives up (ELOOP).
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) return path;
+        target.resize(static_cast<std::size_t>(n));
+        if (target[0] != '/') {
+            // Relative to the folder that holds the link.
+            const auto slash = path.rfind('/');
+            if (slash != std::string::npos) target = path.substr(0, slash + 1) + target;
+        }
+        path = target;
+    }
+    return start;
+}
+
+std::string WriteFileAtomically(const std::string& linkOrFile, const std::string& contents) {
+    const std::string path = FollowLinks(linkOrFile);
     std::string folder = ".";
     std::string leaf = path;
     if (auto slash = path.rfind('/'); slash != std::string::npos) {

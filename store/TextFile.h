@@ -2,14 +2,15 @@
 // Reading 8-bit text line by line, and replacing a file atomically.
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace wendrel {
 
-// Reads lines from a file. A line ends at a carriage return; a line feed right
-// after it belongs to that line end. A line feed alone does not end a line.
-// The last line needs no line end. Lines longer than maxLine bytes are cut
-// (the rest up to the line end is skipped) and reported through wasCut().
+// Reads lines from a file. A line ends at CR LF, at a CR alone or at an LF
+// alone, so files from any editor read alike. The last line needs no line
+// end. Lines longer than maxLine bytes are cut (the rest up to the line end is
+// skipped) and reported through wasCut().
 class LineReader {
 public:
     explicit LineReader(const std::string& path, std::size_t maxLine = std::size_t(1) << 20);
@@ -22,6 +23,10 @@ public:
     bool next(std::string& line);
     bool wasCut() const { return cut_; }
     bool hadError() const { return error_; }
+    // Calls progress after every `everyBytes` bytes read, also in the middle
+    // of a line, so that a caller reading a huge file can keep its user
+    // interface alive.
+    void onProgress(std::size_t everyBytes, std::function<void()> progress);
 
 private:
     int get();
@@ -30,14 +35,23 @@ private:
     bool cut_ = false;
     bool error_ = false;
     int pending_ = -2;  // one byte read ahead, -2 when none
+    std::size_t progressEvery_ = 0;
+    std::size_t untilProgress_ = 0;
+    std::function<void()> progress_;
 };
 
 // Writes contents to path so that the file is either wholly old or wholly new
 // even if the process dies meanwhile: a temporary in the same folder is
-// written, flushed to disk and renamed over the target. An existing file keeps
-// its permission bits; a new one is readable and writable by its owner only.
-// Returns an empty string on success, otherwise the reason of the failure.
+// written, flushed to disk and renamed over the target. When path is a
+// symbolic link, the file it leads to is replaced that way, in its own folder,
+// and the link stays. An existing file keeps its permission bits; a new one is
+// readable and writable by its owner only. Returns an empty string on success,
+// otherwise the reason of the failure.
 std::string WriteFileAtomically(const std::string& path, const std::string& contents);
+
+// The path that path leads to after following symbolic links (also a link to
+// a missing file); path itself when it is no link, or after too many links.
+std::string FollowLinks(const std::string& path);
 
 bool FileExists(const std::string& path);       // a regular file (or link to one)
 std::string JoinPath(const std::string& folder, const std::string& leaf);

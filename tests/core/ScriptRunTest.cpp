@@ -1,6 +1,9 @@
 // RunScript against fakes: the four command groups, the cuts of a line, the
-// program start's comma rule and wait flag, and files that are not scripts.
+// program start's comma rule and wait flag, encodings and line ends, and
+// files that are not scripts.
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "script/ScriptEngine.h"
 #include "tests/core/TempFolder.h"
@@ -57,7 +60,9 @@ TEST(ScriptRun, RestArgumentAndTheCommaRule) {
 
 TEST(ScriptRun, WaitReadsTheNumberTheSecondWordBeginsWith) {
     for (auto [line, seconds] : {std::pair{"WAIT", 0.0}, {"WAIT soon", 0.0}, {"WAIT 2.5", 2.5},
-                                 {"PAUSE 3 4", 3.0} /* not "34" */, {"SLEEP 1x", 1.0}, {"WAIT -4", 0.0}}) {
+                                 {"PAUSE 3 4", 3.0} /* not "34" */, {"SLEEP 1x", 1.0}, {"WAIT -4", 0.0},
+                                 {"WAIT +1.5", 1.5}, {"WAIT .5", 0.5}, {"WAIT 007", 7.0}, {"WAIT 1,5", 1.0},
+                                 {"WAIT 2e1", 2.0} /* no exponent */, {"WAIT &H3", 0.0} /* no radix prefix */}) {
         Rig r;
         const double start = r.clock.mono;
         r.run(line);
@@ -77,7 +82,7 @@ TEST(ScriptRun, AFailedStartIsSilentKeepsTheOldTaskIdAndDoesNotWait) {
     EXPECT_TRUE(r.messages.shown.empty());
 }
 
-TEST(ScriptRun, MissingFileAndFilesThatAreNoScripts) {
+TEST(ScriptRun, MissingFilesNamesOutsideTheFolderAndFilesThatAreNoScripts) {
     Rig r;
     r.g.append();
     r.g.slot(1).ScriptFile = "gone.wdx   ";
@@ -89,15 +94,44 @@ TEST(ScriptRun, MissingFileAndFilesThatAreNoScripts) {
     EXPECT_EQ(r.messages.shown[0].icon, MsgIcon::Critical);
     EXPECT_EQ(r.g.slot(1).Running, 1);
 
+    // Names that lead out of the folder are refused in the same way, saying
+    // why, although the files exist: the engine's folder is "in".
+    std::filesystem::create_directories(r.dir.file("in/sub"));
+    for (const char* file : {"x.wdx", "in/sub/b.wdx"}) writeAll(r.dir.file(file), "EXEC escaped\r\n");
+    ScriptEngine inner(r.g, r.dir.file("in"), r.environment());
+    for (const char* name : {"../x.wdx", "sub/b.wdx", ".."}) {
+        r.g.slot(1).ScriptFile = name;
+        inner.RunScript(1);
+        EXPECT_NE(r.messages.shown.back().text.find(name), std::string::npos) << r.messages.shown.back().text;
+    }
+    EXPECT_EQ(r.g.slot(1).Running, 1);
+    EXPECT_TRUE(r.launcher.started.empty());
+
     // An empty name leaves the program's folder as the path: the run ends.
     r.g.slot(1).ScriptFile = "";
     r.engine.RunScript(1);
     EXPECT_EQ(r.g.slot(1).Running, 0);
-    EXPECT_EQ(r.messages.shown.size(), 1u);
+    EXPECT_EQ(r.messages.shown.size(), 4u);
+}
 
-    // Windows-1252 text reaches the message box as UTF-8.
-    r.run("MSG caf\xE9 \x80");
-    EXPECT_EQ(r.messages.shown.back().text, "caf\xC3\xA9 \xE2\x82\xAC");
+// Scripts from any editor: UTF-8 or Windows-1252 (decided line by line), and
+// lines ended by CR LF, CR or LF alone; a code-0 byte ends its line.
+TEST(ScriptRun, EncodingsAndLineEndsOfEveryEditor) {
+    using namespace std::string_literals;
+    Rig r;
+    r.run("EXEC caf\xC3\xA9 \xE2\x82\xAC\n"  // UTF-8, LF
+          "EXEC caf\xE9 \x80\r"              // Windows-1252, CR
+          "TYPE na\xC3\xAFve\r\n"           // UTF-8, CR LF
+          "TYPE na\xEFve\n"                   // Windows-1252
+          "MSG \xC3\xA9t\xC3\xA9 \xE9\n"     // not valid UTF-8 as a whole: Windows-1252
+          "MSG end\0EXEC hidden\n"
+          "MSG last"s);
+    const std::string cafe = "caf\xC3\xA9 \xE2\x82\xAC";
+    EXPECT_EQ(r.launcher.started, (std::vector<std::string>{cafe, cafe}));
+    EXPECT_EQ(r.keys.sent, (std::vector<std::string>{"na\xC3\xAFve", "na\xC3\xAFve"}));
+    std::vector<std::string> texts;
+    for (auto& m : r.messages.shown) texts.push_back(m.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"\xC3\x83\xC2\xA9t\xC3\x83\xC2\xA9 \xC3\xA9", "end", "last"}));
 }
 
 TEST(ScriptRun, NestedRunsReadTheirOwnFiles) {

@@ -124,13 +124,20 @@ TEST(TaskLine, ShortLongAndShiftedLines) {
     EXPECT_EQ(r.DayofMonth, 7);
 }
 
-TEST(Cp1252, EveryByteRoundTripsThroughUtf8) {
+TEST(Encodings, EveryCp1252ByteRoundTripsAndUtf8IsStrict) {
     std::string all;
     for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
     EXPECT_EQ(utf8ToCp1252(cp1252ToUtf8(all)), all);
     EXPECT_EQ(cp1252ToUtf8("\x80"), "\xE2\x82\xAC");  // euro sign
     EXPECT_EQ(utf8ToCp1252("\xE2\x82\xAC"), "\x80");
     EXPECT_EQ(utf8ToCp1252("\xE4\xB8\xAD"), "?");      // not in the code page
+    // Only well-formed UTF-8 counts as such.
+    for (auto [text, valid] : std::initializer_list<std::pair<const char*, bool>>{
+             {"plain", true}, {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", true}, {"caf\xE9", false},
+             {"\xC3", false} /* cut short */, {"\xC0\xAF", false} /* overlong */,
+             {"\xED\xA0\x80", false} /* surrogate */, {"\xF4\x90\x80\x80", false} /* beyond U+10FFFF */,
+             {"\x80", false}})
+        EXPECT_EQ(isValidUtf8(text), valid) << text;
 }
 
 class StoreFiles : public ::testing::Test {
@@ -165,15 +172,34 @@ TEST_F(StoreFiles, OptionLines) {
 }
 
 TEST_F(StoreFiles, LineEndsEmptyLinesAndTheLastLine) {
-    writeAll(dat(), "a~1\r\n\r\nb\rc\nd~x");  // CR alone ends a line, LF alone does not
+    writeAll(dat(), "a~1\r\n\r\nb\rc\nd~x");  // CR LF, CR alone and LF alone each end a line
     General g;
     store.read(g);
-    ASSERT_EQ(g.TaskCount, 4);
+    ASSERT_EQ(g.TaskCount, 5);
     EXPECT_EQ(g.slot(1).Name.trimmed(), "a");
     EXPECT_EQ(g.slot(2).Name.str(), std::string(20, ' '));
     EXPECT_EQ(g.slot(3).Name.trimmed(), "b");
-    EXPECT_EQ(g.slot(4).Name.trimmed(), "c\nd");
-    EXPECT_EQ(g.slot(4).Comment.trimmed(), "x");
+    EXPECT_EQ(g.slot(4).Name.trimmed(), "c");
+    EXPECT_EQ(g.slot(5).Comment.trimmed(), "x");
+    // Written back with CR LF, every task kept.
+    ASSERT_TRUE(store.write(g).empty());
+    const std::string saved = readAll(dat());
+    EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 5);
+    EXPECT_EQ(std::count(saved.begin(), saved.end(), '\r'), 5);
+}
+
+TEST_F(StoreFiles, ALinkedTaskListStaysALinkAndItsTargetIsReplaced) {
+    std::filesystem::create_directory(dir.file("real"));
+    writeAll(dir.file("real/Scripts.dat"), "old\r\n");
+    std::filesystem::create_symlink("real/Scripts.dat", dat());
+    General g;
+    store.read(g);
+    g.slot(g.append()).Name = "new";
+    ASSERT_TRUE(store.write(g).empty());
+    EXPECT_TRUE(std::filesystem::is_symlink(dat()));
+    const std::string target = readAll(dir.file("real/Scripts.dat"));
+    EXPECT_EQ(target.substr(0, 3), "old");
+    EXPECT_NE(target.find("\r\nnew "), std::string::npos) << target;
 }
 
 TEST_F(StoreFiles, ManyGeneratedTasksRoundTrip) {

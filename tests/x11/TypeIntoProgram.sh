@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real program runs a task whose script starts a program and types into
 # it: plain and shifted characters, named keys with repeat counts, literal
-# special characters, a character no key of the layout produces, and Ctrl+Q.
+# special characters, characters no key of the layout produces (from
+# Windows-1252 and UTF-8 lines), and Ctrl+Q.
 # The program records exactly what arrived. Then RUN ...,1 waits until the
 # started program's window is gone before the script goes on.
 # Uses a display of its own, with openbox as the window manager.
@@ -44,12 +45,14 @@ target=$work/TypingTarget
 # An Other task every 5 minutes that has never run: due on the first tick.
 printf 'Typing~~5~0~0~0~0~0~0~0~5~0~1~type.wdx\r\n' >"$work/Scripts.dat"
 printf ' 0 \r\n 0 \r\n' >"$work/Scripts.ini"
-# Windows-1252 with CR LF: \351 is e acute, \200 the euro sign.
+# CR LF lines, each read in its own encoding: the second TYPE line is
+# Windows-1252 (\351 is e acute, \200 the euro sign), the third UTF-8.
 printf '%s\r\n' \
     "EXEC $target $work/typed.txt" \
     'WAIT 3' \
     'TYPE Hello +world 42 !@#$&*_:"<>?|{ENTER}next~line{TAB}tab Typx{BS}o{LEFT 2}-' \
     $'TYPE {END} {+}{%}{~}{(}{)}{{}{}} +(ab)c x{BS 3}\351\200' \
+    $'TYPE  caf\303\251' \
     'TYPE ^q' \
     "RUN $target $work/waited.txt,1" \
     "EXEC touch $work/after-run" >"$work/type.wdx"
@@ -69,7 +72,7 @@ wait_for() {
 wait_for '[ -e "$work/waited.txt" ]' 300 || fail "the script did not reach its RUN line"
 # The keys were sent without waiting for the program to read them; on a busy
 # machine it may still be at it.
-expected=$'Hello World 42 !@#$&*_:"<>?|\nnext\nline\ttab Ty-po +%~(){} ABé€'
+expected=$'Hello World 42 !@#$&*_:"<>?|\nnext\nline\ttab Ty-po +%~(){} ABé€ café'
 typed_in_full() {
     actual=$(cat "$work/typed.txt"; echo .)
     actual=${actual%.}
