@@ -1,17 +1,301 @@
 #include "platform/Launcher.h"
 
-#include <QProcess>
-#include <QStringList>
+#include <QSocketNotifier>
+
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <fstream>
+#include <spawn.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "script/CommandLine.h"
+
+extern char** environ;
 
 namespace wendrel {
 
-std::optional<double> DetachedLauncher::start(const std::string& commandLine) {
-    QStringList words = QProcess::splitCommand(QString::fromStdString(commandLine));
-    if (words.isEmpty()) return std::nullopt;
-    const QString program = words.takeFirst();
-    qint64 pid = 0;
-    if (!QProcess::startDetached(program, words, QString(), &pid) || pid <= 0) return std::nullopt;
+namespace {
+
+// One line of /proc/<pid>/stat, the fields we need.
+struct ProcessInfo {
+    int pid = 0, ppid = 0, sid = 0;
+    char state = '?';
+    unsigned long long startTicks = 0;
+    bool alive() const { return state != 'Z' && state != 'X' && state != 'x'; }
+};
+
+std::optional<ProcessInfo> readProcess(const std::string& statPath) {
+    std::ifstream in(statPath);
+    std::string line;
+    if (!std::getline(in, line)) return std::nullopt;
+    // The command name in parentheses may itself hold blanks and parentheses.
+    const std::size_t close = line.rfind(')');
+    if (close == std::string::npos) return std::nullopt;
+    ProcessInfo p;
+    p.pid = std::atoi(line.c_str());
+    // After the name: state ppid pgrp session tty tpgid flags minflt cminflt
+    // majflt cmajflt utime stime cutime cstime priority nice threads
+    // itrealvalue starttime.
+    char state = 0;
+    int pgrp = 0;
+    unsigned long long skip = 0;
+    long long skipSigned = 0;
+    if (std::sscanf(line.c_str() + close + 1,
+                    " %c %d %d %d %lld %lld %llu %llu %llu %llu %llu %llu %llu %lld %lld %lld %lld %lld %lld %llu",
+                    &state, &p.ppid, &pgrp, &p.sid, &skipSigned, &skipSigned, &skip, &skip, &skip, &skip, &skip,
+                    &skip, &skip, &skipSigned, &skipSigned, &skipSigned, &skipSigned, &skipSigned, &skipSigned,
+                    &p.startTicks) != 20)
+        return std::nullopt;
+    p.state = state;
+    return p;
+}
+
+std::optional<ProcessInfo> readProcess(int pid) { return readProcess("/proc/" + std::to_string(pid) + "/stat"); }
+
+// Every process of the system. A process that ends while the table is read
+// is simply missing from it.
+std::vector<ProcessInfo> processTable() {
+    std::vector<ProcessInfo> table;
+    DIR* dir = ::opendir("/proc");
+    if (!dir) return table;
+    while (const dirent* e = ::readdir(dir)) {
+        if (e->d_name[0] < '1' || e->d_name[0] > '9') continue;
+        if (auto p = readProcess(std::string("/proc/") + e->d_name + "/stat")) table.push_back(*p);
+    }
+    ::closedir(dir);
+    return table;
+}
+
+// Our own children, from the kernel's per-thread child lists when it has
+// them, otherwise from the whole table.
+std::vector<int> ownChildren() {
+    std::vector<int> children;
+    bool listed = false;
+    if (DIR* dir = ::opendir("/proc/self/task")) {
+        while (const dirent* e = ::readdir(dir)) {
+            if (e->d_name[0] == '.') continue;
+            std::ifstream in(std::string("/proc/self/task/") + e->d_name + "/children");
+            if (!in) continue;
+            listed = true;
+            for (int pid; in >> pid;) children.push_back(pid);
+        }
+        ::closedir(dir);
+    }
+    if (!listed)
+        for (const ProcessInfo& p : processTable())
+            if (p.ppid == ::getpid()) children.push_back(p.pid);
+    return children;
+}
+
+double monotonicNow() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+ProgramExit exitOf(int status) {
+    if (WIFSIGNALED(status)) return {0, WTERMSIG(status)};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 0, 0};
+}
+
+// The SIGCHLD handler only wakes the event loop through this pipe. A handler
+// that was installed before ours (QProcess may have one) is still called.
+int childPipe[2] = {-1, -1};
+struct sigaction previousChildAction {};
+
+extern "C" void onChildSignal(int signal, siginfo_t* info, void* context) {
+    const int saved = errno;
+    const char byte = 0;
+    [[maybe_unused]] const ssize_t n = ::write(childPipe[1], &byte, 1);  // a full pipe already says it
+    errno = saved;
+    if (previousChildAction.sa_flags & SA_SIGINFO) {
+        if (previousChildAction.sa_sigaction) previousChildAction.sa_sigaction(signal, info, context);
+    } else if (previousChildAction.sa_handler != SIG_DFL && previousChildAction.sa_handler != SIG_IGN) {
+        previousChildAction.sa_handler(signal);
+    }
+}
+
+} // namespace
+
+SpawnLauncher::SpawnLauncher() {
+    // Orphans of the programs we start become our children instead of
+    // init's, so a launcher script's program stays findable and is reaped.
+    ::prctl(PR_SET_CHILD_SUBREAPER, 1);
+    if (childPipe[0] < 0 && ::pipe2(childPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
+        struct sigaction sa {};
+        sa.sa_sigaction = onChildSignal;
+        sa.sa_flags = SA_SIGINFO | SA_RESTART | SA_NOCLDSTOP;
+        sigemptyset(&sa.sa_mask);
+        ::sigaction(SIGCHLD, &sa, &previousChildAction);
+    }
+    if (childPipe[0] >= 0) {
+        notifier_ = new QSocketNotifier(childPipe[0], QSocketNotifier::Read);
+        QObject::connect(notifier_, &QSocketNotifier::activated, [this] {
+            char buf[64];
+            while (::read(childPipe[0], buf, sizeof buf) > 0) {
+            }
+            reap();
+        });
+    }
+}
+
+SpawnLauncher::~SpawnLauncher() {
+    // The handler and its pipe stay for the next launcher of this process.
+    delete notifier_;
+}
+
+std::optional<double> SpawnLauncher::start(const std::string& commandLine) {
+    const std::optional<std::vector<std::string>> words = splitCommandLine(commandLine);
+    if (!words || words->empty() || words->front().empty()) return std::nullopt;
+    std::vector<char*> argv;
+    for (const std::string& w : *words) argv.push_back(const_cast<char*>(w.c_str()));
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attr;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_init(&attr);
+    // Input from nothing: the program must not read the terminal we may have
+    // been started from. No descriptor of ours leaks into it.
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    // A session of its own (so ours ending does not end it, and its
+    // descendants are known by it), with every signal as a new program
+    // expects it: none blocked, none caught or ignored.
+    sigset_t none, all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &all);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+    pid_t pid = 0;
+    const int error = ::posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    if (error != 0 || pid <= 0) return std::nullopt;
+
+    Program p;
+    p.pid = pid;
+    p.startedAt = monotonicNow();
+    const std::string& first = words->front();
+    p.name = first.substr(first.rfind('/') == std::string::npos ? 0 : first.rfind('/') + 1);
+    if (auto info = readProcess(pid)) p.startTicks = info->startTicks;
+    programs_[pid] = std::move(p);
+    forgetOldest();
+    if (observer_) observer_(static_cast<double>(pid));
     return static_cast<double>(pid);
+}
+
+SpawnLauncher::Program* SpawnLauncher::find(double taskId) {
+    if (!(taskId >= 1 && taskId <= 0x7fffffff)) return nullptr;
+    auto it = programs_.find(static_cast<int>(taskId));
+    return it == programs_.end() ? nullptr : &it->second;
+}
+
+const SpawnLauncher::Program* SpawnLauncher::find(double taskId) const {
+    return const_cast<SpawnLauncher*>(this)->find(taskId);
+}
+
+void SpawnLauncher::reap() {
+    for (auto& [pid, p] : programs_) {
+        int status = 0;
+        if (!p.exit && ::waitpid(pid, &status, WNOHANG) == pid) p.exit = exitOf(status);
+    }
+    // Orphans adopted from the programs' sessions. Children in our own
+    // session are not ours to reap (QProcess keeps its own).
+    const pid_t ourSession = ::getsid(0);
+    for (int child : ownChildren()) {
+        if (programs_.count(child)) continue;
+        const std::optional<ProcessInfo> info = readProcess(child);
+        if (info && !info->alive() && info->sid != ourSession) ::waitpid(child, nullptr, WNOHANG);
+    }
+}
+
+// The started process, every process it started (also after their parent
+// ended: they keep the program's session unless they left it), and the
+// descendants of all of these.
+std::vector<int> SpawnLauncher::liveFamily(Program& p) {
+    const std::vector<ProcessInfo> table = processTable();
+    std::vector<int> members;
+    auto isMember = [&](int pid) { return std::find(members.begin(), members.end(), pid) != members.end(); };
+    bool pidReused = false;
+    for (const ProcessInfo& info : table) {
+        if (info.pid == p.pid && info.startTicks != p.startTicks) pidReused = true;
+    }
+    for (const ProcessInfo& info : table) {
+        const bool seen = std::find(p.family.begin(), p.family.end(), std::pair(info.pid, info.startTicks)) !=
+                          p.family.end();
+        const bool started = info.pid == p.pid && info.startTicks == p.startTicks;
+        const bool inSession = !pidReused && info.sid == p.pid && info.startTicks >= p.startTicks;
+        if (seen || started || inSession) members.push_back(info.pid);
+    }
+    for (bool grown = true; grown;) {
+        grown = false;
+        for (const ProcessInfo& info : table)
+            if (!isMember(info.pid) && isMember(info.ppid)) {
+                members.push_back(info.pid);
+                grown = true;
+            }
+    }
+    p.family.clear();
+    std::vector<int> live;
+    for (const ProcessInfo& info : table) {
+        if (!isMember(info.pid)) continue;
+        p.family.emplace_back(info.pid, info.startTicks);
+        if (info.alive()) live.push_back(info.pid);
+    }
+    return live;
+}
+
+bool SpawnLauncher::isRunning(double taskId) {
+    Program* p = find(taskId);
+    if (!p) return false;
+    reap();
+    return !liveFamily(*p).empty();
+}
+
+std::optional<ProgramExit> SpawnLauncher::exitStatus(double taskId) {
+    reap();
+    const Program* p = find(taskId);
+    return p ? p->exit : std::nullopt;
+}
+
+std::vector<int> SpawnLauncher::processesOf(double taskId) {
+    Program* p = find(taskId);
+    if (!p) {
+        if (taskId >= 1 && taskId <= 0x7fffffff) return {static_cast<int>(taskId)};
+        return {};
+    }
+    return liveFamily(*p);
+}
+
+std::string SpawnLauncher::nameOf(double taskId) const {
+    const Program* p = find(taskId);
+    return p ? p->name : std::string();
+}
+
+std::optional<double> SpawnLauncher::secondsSinceStart(double taskId) const {
+    const Program* p = find(taskId);
+    if (!p) return std::nullopt;
+    return monotonicNow() - p->startedAt;
+}
+
+// Ended programs are remembered up to a number; running ones always.
+void SpawnLauncher::forgetOldest() {
+    std::size_t ended = 0;
+    for (const auto& [pid, p] : programs_) ended += p.exit.has_value();
+    while (ended > RememberedEnded) {
+        auto oldest = programs_.end();
+        for (auto it = programs_.begin(); it != programs_.end(); ++it)
+            if (it->second.exit && (oldest == programs_.end() || it->second.startedAt < oldest->second.startedAt))
+                oldest = it;
+        programs_.erase(oldest);
+        --ended;
+    }
 }
 
 } // namespace wendrel
