@@ -7,40 +7,9 @@
 # Uses a display of its own, with openbox as the window manager.
 set -euo pipefail
 build="${1:?build folder}"
-for tool in xvfb-run openbox xdotool xprop xwininfo; do
-    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 0; }
-done
-if [ -z "${WENDREL_OWN_DISPLAY:-}" ]; then
-    export WENDREL_OWN_DISPLAY=1
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
-fi
-unset QT_QPA_PLATFORM
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    # The typing targets are started detached; they are known by the path of
-    # their copy in this test's folder.
-    for p in /proc/[0-9]*; do
-        [ "$(readlink "$p/exe" 2>/dev/null)" = "$work/TypingTarget" ] && kill -9 "${p#/proc/}" 2>/dev/null
-    done
-    for p in "${pids[@]}"; do
-        kill -9 "$p" 2>/dev/null || true
-        wait "$p" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; cat "$work/out.log" >&2 2>/dev/null || true; exit 1; }
+tools="xdotool xwininfo"
+source "$(dirname "$0")/lib.sh"
 
-openbox >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-done
-
-cp "$build/Wendrel" "$build/TypingTarget" "$work/"
-target=$work/TypingTarget
 # An Other task every 5 minutes that has never run: due on the first tick.
 printf 'Typing~~5~0~0~0~0~0~0~0~5~0~1~type.wdx\r\n' >"$work/Scripts.dat"
 printf ' 0 \r\n 0 \r\n' >"$work/Scripts.ini"
@@ -54,17 +23,7 @@ printf '%s\r\n' \
     "RUN $target $work/waited.txt,1" \
     "EXEC touch $work/after-run" >"$work/type.wdx"
 
-"$work/Wendrel" >"$work/out.log" 2>&1 &
-pids+=($!)
-
-# Waits (up to $2 tenths of a second) until a command succeeds.
-wait_for() {
-    for _ in $(seq "$2"); do
-        eval "$1" && return 0
-        sleep 0.1
-    done
-    return 1
-}
+start_wendrel
 
 wait_for '[ -e "$work/waited.txt" ]' 300 || fail "the script did not reach its RUN line"
 # The keys were sent without waiting for the program to read them; on a busy
