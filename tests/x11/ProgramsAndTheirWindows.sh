@@ -16,7 +16,8 @@ source "$(dirname "$0")/lib.sh"
 "$build/WindowChurn" 22 >"$work/churn.log" &
 pids+=($!)
 "$build/WindowLookupLoop" "${pids[-1]}" 20 >"$work/loop.log" 2>&1 || fail "the lookup loop crashed: $(cat "$work/loop.log")"
-echo "ok: $(cat "$work/loop.log") among $(wait "${pids[-1]}"; cat "$work/churn.log") coming and going"
+wait "${pids[-1]}"
+echo "ok: $(cat "$work/loop.log") among $(cat "$work/churn.log") coming and going"
 
 # The launcher starts the program it is given after a delay, and ends.
 printf 'sleep 1.5\n"$1" "$2" &\n' >"$work/launcher.sh"
