@@ -8,7 +8,9 @@
 
 #include <fstream>
 
+#include "model/General.h"
 #include "platform/Desktop.h"
+#include "script/ScriptEngine.h"
 #include "tests/core/TempFolder.h"
 
 using namespace wendrel;
@@ -63,6 +65,27 @@ private slots:
 
         // Neither the program nor the orphan it left is kept as a zombie.
         QTRY_VERIFY_WITH_TIMEOUT(zombieChildren() == 0, 3000);
+    }
+
+    // Without any window system (Wayland, a console) a wait still follows the
+    // program's processes.
+    void aRunLineWaitsForItsProgramWithoutADisplay() {
+        const QByteArray display = qgetenv("DISPLAY");
+        qunsetenv("DISPLAY");
+        TempFolder dir;
+        writeAll(dir.file("w.wdx"), "RUN sh -c 'sleep 1.5 & exit 0',1\r\nEXEC touch " + dir.file("after") + "\r\n");
+        General g;
+        g.append();
+        g.slot(1).ScriptFile = "w.wdx";
+        Desktop desktop;
+        Services s = desktop.services();
+        ScriptEngine engine(g, dir.path(), {*s.launcher, *s.activator, *s.keys, *s.messages, *s.pump, *s.clock});
+        QElapsedTimer took;
+        took.start();
+        engine.RunScript(1);
+        QVERIFY2(took.elapsed() >= 1500, qPrintable(QString::number(took.elapsed())));
+        QVERIFY(took.elapsed() < 4000);
+        if (!display.isEmpty()) qputenv("DISPLAY", display);
     }
 
 private:
