@@ -2,13 +2,14 @@
 # What a task's program is, on a desktop with openbox: keys of a TYPE line
 # whose program has no window never reach Wendrel's own window; RUN ...,1
 # waits for a program without any window; a launcher script that starts the
-# real program in the background and ends is waited for and typed into, even
-# though its window maps well after the TYPE line began, and the keys reach
-# no other window. Lookup and activation survive a desktop where windows come
+# real program in the background and ends is waited for (also while its
+# window is minimized: the wait brings it back) and typed into, even though
+# its window maps well after the TYPE line began, and the keys reach no other
+# window. Lookup and activation survive a desktop where windows come
 # and go by the thousand.
 set -euo pipefail
 build="${1:?build folder}"
-tools="xdotool"
+tools="xdotool xwininfo"
 source "$(dirname "$0")/lib.sh"
 
 # The lookup of a program's windows while another client maps and destroys
@@ -61,8 +62,12 @@ waited_window() {
     return 1
 }
 wait_for waited_window 100 || fail "the RUN line's program shows no window"
-sleep 2.5
+sleep 2.5   # two of the wait's once-a-second looks at the window
 [ ! -e "$work/after-wait" ] || fail "RUN ...,1 went on while the launched program's window was open"
+xdotool windowminimize "$w"
+sleep 2.5
+[ ! -e "$work/after-wait" ] || fail "RUN ...,1 went on while the launched program's window was minimized"
+wait_for 'xwininfo -id "$w" | grep -q "Map State: IsViewable"' 30 || fail "the wait did not bring the window back"
 xdotool windowactivate --sync "$w" key --clearmodifiers ctrl+q
 wait_for '[ -e "$work/after-wait" ]' 50 || fail "the script did not go on after the launched program ended"
 wait_for '! ps --ppid "$wendrel" -o stat= | grep -q Z' 20 || fail "ended programs are left as zombies"
