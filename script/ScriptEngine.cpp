@@ -125,12 +125,12 @@ void ScriptEngine::WaitForCompletion(double taskId) {
 
 // Keys never go to one of our own windows: there they would edit the task
 // list. When the program's window cannot be activated they go to whatever
-// other window is active.
+// other window is active; when one of ours comes forward while a long text is
+// typed, the rest of it is dropped.
 void ScriptEngine::typeKeys(double taskId, const std::string& keys) {
-    const bool activated = activateForTyping(taskId);
-    if (keys.empty()) return;
-    if (!activated && env_.activator.activeWindowIsOurs()) return;
-    env_.keys.send(keys, [this] { return yieldToEvents(0); });
+    activateForTyping(taskId);
+    if (keys.empty() || env_.activator.activeWindowIsOurs()) return;
+    env_.keys.send(keys, [this] { return yieldToEvents(0) && !env_.activator.activeWindowIsOurs(); });
 }
 
 // A program started a moment ago may not show its window yet: wait for it

@@ -102,16 +102,18 @@ TEST(ScriptRun, KeysAfterAStartWaitForTheProgramsWindow) {
     }
 }
 
-TEST(ScriptRun, KeysNeverGoToOurOwnWindowAndLetEventsRunWhileTyped) {
+TEST(ScriptRun, KeysLetEventsRunWhileTypedAndNeverGoToOurOwnWindow) {
     Rig r;
     r.activator.ourWindowActive = true;
     r.run("TYPE {ENTER}\r\n");
     EXPECT_TRUE(r.keys.sent.empty());
 
+    // One of our windows comes forward during the second pass of events.
     r.activator.ourWindowActive = false;
     r.keys.yields = 5;
+    r.pump.onPass = [&] { r.activator.ourWindowActive = r.pump.passes >= 2; };
     r.run("TYPE long text\r\n");
-    EXPECT_EQ(r.pump.passes, 5);
+    EXPECT_EQ(r.pump.passes, 2);
 }
 
 TEST(ScriptRun, MissingFileAndFilesThatAreNoScripts) {
