@@ -2,7 +2,11 @@
 
 #include <QSocketNotifier>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <csignal>
 #include <cstring>
 #include <dirent.h>
@@ -29,43 +33,60 @@ struct ProcessInfo {
     bool alive() const { return state != 'Z' && state != 'X' && state != 'x'; }
 };
 
-std::optional<ProcessInfo> readProcess(const std::string& statPath) {
-    std::ifstream in(statPath);
-    std::string line;
-    if (!std::getline(in, line)) return std::nullopt;
+// Read with plain system calls: the whole table is read on every question
+// about a program, so each file must cost little.
+std::optional<ProcessInfo> readProcess(const char* statPath) {
+    char line[1024];
+    const int fd = ::open(statPath, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    const ssize_t n = ::read(fd, line, sizeof line - 1);
+    ::close(fd);
+    if (n <= 0) return std::nullopt;
+    line[n] = '\0';
     // The command name in parentheses may itself hold blanks and parentheses.
-    const std::size_t close = line.rfind(')');
-    if (close == std::string::npos) return std::nullopt;
+    const char* close = std::strrchr(line, ')');
+    if (!close) return std::nullopt;
     ProcessInfo p;
-    p.pid = std::atoi(line.c_str());
-    // After the name: state ppid pgrp session tty tpgid flags minflt cminflt
-    // majflt cmajflt utime stime cutime cstime priority nice threads
-    // itrealvalue starttime.
-    char state = 0;
-    int pgrp = 0;
-    unsigned long long skip = 0;
-    long long skipSigned = 0;
-    if (std::sscanf(line.c_str() + close + 1,
-                    " %c %d %d %d %lld %lld %llu %llu %llu %llu %llu %llu %llu %lld %lld %lld %lld %lld %lld %llu",
-                    &state, &p.ppid, &pgrp, &p.sid, &skipSigned, &skipSigned, &skip, &skip, &skip, &skip, &skip,
-                    &skip, &skip, &skipSigned, &skipSigned, &skipSigned, &skipSigned, &skipSigned, &skipSigned,
-                    &p.startTicks) != 20)
-        return std::nullopt;
-    p.state = state;
+    p.pid = std::atoi(line);
+    // After the name: state ppid pgrp session, then 15 fields up to starttime.
+    char* next = nullptr;
+    p.state = close[2];
+    p.ppid = static_cast<int>(std::strtol(close + 3, &next, 10));
+    std::strtol(next, &next, 10);  // process group
+    p.sid = static_cast<int>(std::strtol(next, &next, 10));
+    for (int i = 0; i < 15; ++i) std::strtoll(next, &next, 10);
+    p.startTicks = std::strtoull(next, &next, 10);
+    if (close[1] != ' ' || p.startTicks == 0) return std::nullopt;
     return p;
 }
 
-std::optional<ProcessInfo> readProcess(int pid) { return readProcess("/proc/" + std::to_string(pid) + "/stat"); }
+std::optional<ProcessInfo> readProcess(int pid) {
+    char path[32];
+    std::snprintf(path, sizeof path, "/proc/%d/stat", pid);
+    return readProcess(path);
+}
+
+double monotonicNow() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 
 // Every process of the system. A process that ends while the table is read
-// is simply missing from it.
-std::vector<ProcessInfo> processTable() {
-    std::vector<ProcessInfo> table;
+// is simply missing from it. One look serves the questions of the next few
+// milliseconds (a wait asks for the windows and then for the processes).
+const std::vector<ProcessInfo>& processTable() {
+    static std::vector<ProcessInfo> table;
+    static double readAt = -1;
+    constexpr double kFreshSeconds = 0.05;
+    if (readAt >= 0 && monotonicNow() - readAt < kFreshSeconds) return table;
+    readAt = monotonicNow();
+    table.clear();
     DIR* dir = ::opendir("/proc");
     if (!dir) return table;
     while (const dirent* e = ::readdir(dir)) {
         if (e->d_name[0] < '1' || e->d_name[0] > '9') continue;
-        if (auto p = readProcess(std::string("/proc/") + e->d_name + "/stat")) table.push_back(*p);
+        char path[300];
+        std::snprintf(path, sizeof path, "/proc/%s/stat", e->d_name);
+        if (auto p = readProcess(path)) table.push_back(*p);
     }
     ::closedir(dir);
     return table;
@@ -90,10 +111,6 @@ std::vector<int> ownChildren() {
         for (const ProcessInfo& p : processTable())
             if (p.ppid == ::getpid()) children.push_back(p.pid);
     return children;
-}
-
-double monotonicNow() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 ProgramExit exitOf(int status) {
@@ -219,7 +236,7 @@ void SpawnLauncher::reap() {
 // ended: they keep the program's session unless they left it), and the
 // descendants of all of these.
 std::vector<int> SpawnLauncher::liveFamily(Program& p) {
-    const std::vector<ProcessInfo> table = processTable();
+    const std::vector<ProcessInfo>& table = processTable();
     std::vector<int> members;
     auto isMember = [&](int pid) { return std::find(members.begin(), members.end(), pid) != members.end(); };
     bool pidReused = false;

@@ -143,7 +143,7 @@ bool ScriptEngine::activateForTyping(double taskId) {
         const std::optional<double> since = secondsSinceStart(taskId);
         if (!since || *since >= WindowWaitSeconds) return false;
         if (*since >= HandOverSeconds && !env_.launcher.isRunning(taskId)) return false;
-        const double until = env_.clock.monotonicSeconds() + 0.1;
+        const double until = env_.clock.monotonicSeconds() + 0.2;
         while (env_.clock.monotonicSeconds() < until)
             if (!yieldToEvents(0.02)) return false;
     }
