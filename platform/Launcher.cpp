@@ -27,7 +27,7 @@ namespace {
 
 // One line of /proc/<pid>/stat, the fields we need.
 struct ProcessInfo {
-    int pid = 0, ppid = 0, sid = 0;
+    int pid = 0, ppid = 0, group = 0;
     char state = '?';
     unsigned long long startTicks = 0;
     bool alive() const { return state != 'Z' && state != 'X' && state != 'x'; }
@@ -48,13 +48,12 @@ std::optional<ProcessInfo> readProcess(const char* statPath) {
     if (!close) return std::nullopt;
     ProcessInfo p;
     p.pid = std::atoi(line);
-    // After the name: state ppid pgrp session, then 15 fields up to starttime.
+    // After the name: state ppid pgrp, then 16 fields up to starttime.
     char* next = nullptr;
     p.state = close[2];
     p.ppid = static_cast<int>(std::strtol(close + 3, &next, 10));
-    std::strtol(next, &next, 10);  // process group
-    p.sid = static_cast<int>(std::strtol(next, &next, 10));
-    for (int i = 0; i < 15; ++i) std::strtoll(next, &next, 10);
+    p.group = static_cast<int>(std::strtol(next, &next, 10));
+    for (int i = 0; i < 16; ++i) std::strtoll(next, &next, 10);
     p.startTicks = std::strtoull(next, &next, 10);
     if (close[1] != ' ' || p.startTicks == 0) return std::nullopt;
     return p;
@@ -179,15 +178,16 @@ std::optional<double> SpawnLauncher::start(const std::string& commandLine) {
     // been started from. No descriptor of ours leaks into it.
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-    // A session of its own (so ours ending does not end it, and its
-    // descendants are known by it), with every signal as a new program
-    // expects it: none blocked, none caught or ignored.
+    // A process group of its own (its descendants are known by it, and a
+    // Ctrl+C in the terminal we were started from does not reach it), with
+    // every signal as a new program expects it: none blocked, none caught or
+    // ignored.
     sigset_t none, all;
     sigemptyset(&none);
     sigfillset(&all);
     posix_spawnattr_setsigmask(&attr, &none);
     posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
     pid_t pid = 0;
     const int error = ::posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), environ);
@@ -222,18 +222,18 @@ void SpawnLauncher::reap() {
         int status = 0;
         if (!p.exit && ::waitpid(pid, &status, WNOHANG) == pid) p.exit = exitOf(status);
     }
-    // Orphans adopted from the programs' sessions. Children in our own
-    // session are not ours to reap (QProcess keeps its own).
-    const pid_t ourSession = ::getsid(0);
+    // Orphans adopted from the programs' process groups. Children in our own
+    // group are not ours to reap (QProcess keeps its own).
+    const pid_t ourGroup = ::getpgrp();
     for (int child : ownChildren()) {
         if (programs_.count(child)) continue;
         const std::optional<ProcessInfo> info = readProcess(child);
-        if (info && !info->alive() && info->sid != ourSession) ::waitpid(child, nullptr, WNOHANG);
+        if (info && !info->alive() && info->group != ourGroup) ::waitpid(child, nullptr, WNOHANG);
     }
 }
 
 // The started process, every process it started (also after their parent
-// ended: they keep the program's session unless they left it), and the
+// ended: they keep the program's process group unless they left it), and the
 // descendants of all of these.
 std::vector<int> SpawnLauncher::liveFamily(Program& p) {
     const std::vector<ProcessInfo>& table = processTable();
@@ -247,8 +247,8 @@ std::vector<int> SpawnLauncher::liveFamily(Program& p) {
         const bool seen = std::find(p.family.begin(), p.family.end(), std::pair(info.pid, info.startTicks)) !=
                           p.family.end();
         const bool started = info.pid == p.pid && info.startTicks == p.startTicks;
-        const bool inSession = !pidReused && info.sid == p.pid && info.startTicks >= p.startTicks;
-        if (seen || started || inSession) members.push_back(info.pid);
+        const bool inGroup = !pidReused && info.group == p.pid && info.startTicks >= p.startTicks;
+        if (seen || started || inGroup) members.push_back(info.pid);
     }
     for (bool grown = true; grown;) {
         grown = false;

@@ -8,13 +8,14 @@
 // A task's program is the started process and every process it starts: a
 // launcher script that starts the real program and ends still leaves its
 // program known. To keep such orphans ours, this process is made a child
-// subreaper, and every program runs in a session of its own, by which its
-// descendants are recognised even after their parent has gone.
+// subreaper, and every program runs in a process group of its own, by which
+// its descendants are recognised even after their parent has gone (unless
+// they leave the group, as daemons do).
 //
 // Ended processes are reaped from the event loop: the SIGCHLD handler only
 // writes to a pipe. Only processes of our own starts are reaped (and orphans
-// adopted from them, which run in another session than ours); children that
-// QProcess owns are left to it.
+// adopted from them, which run in another process group than ours); children
+// that QProcess owns are left to it.
 #include <functional>
 #include <map>
 #include <optional>
