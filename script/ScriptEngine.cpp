@@ -125,12 +125,18 @@ void ScriptEngine::WaitForCompletion(double taskId) {
 
 // Keys never go to one of our own windows: there they would edit the task
 // list. When the program's window cannot be activated they go to whatever
-// other window is active; when one of ours comes forward while a long text is
-// typed, the rest of it is dropped.
+// other window is active. A long text is typed in chunks with events
+// processed between them; a nested script may meanwhile bring another window
+// forward, so the program's window is brought back before each chunk, and
+// the rest of the text is dropped when it has gone or one of ours is active.
 void ScriptEngine::typeKeys(double taskId, const std::string& keys) {
-    activateForTyping(taskId);
+    const bool toProgram = activateForTyping(taskId);
     if (keys.empty() || env_.activator.activeWindowIsOurs()) return;
-    env_.keys.send(keys, [this] { return yieldToEvents(0) && !env_.activator.activeWindowIsOurs(); });
+    env_.keys.send(keys, [&] {
+        std::string failure;
+        return yieldToEvents(0) && (!toProgram || env_.activator.activate(taskId, failure) == ActivateResult::Ok) &&
+               !env_.activator.activeWindowIsOurs();
+    });
 }
 
 // A program started a moment ago may not show its window yet: wait for it

@@ -114,6 +114,12 @@ TEST(ScriptRun, KeysLetEventsRunWhileTypedAndNeverGoToOurOwnWindow) {
     r.pump.onPass = [&] { r.activator.ourWindowActive = r.pump.passes >= 2; };
     r.run("TYPE long text\r\n");
     EXPECT_EQ(r.pump.passes, 2);
+
+    Rig gone;  // the program's window is there for the first chunk and the next one only
+    gone.activator.windowsLeft[100] = 2;
+    gone.keys.yields = 5;
+    gone.run("EXEC prog\r\nTYPE long text\r\n");
+    EXPECT_EQ(gone.pump.passes, 2);
 }
 
 TEST(ScriptRun, MissingFileAndFilesThatAreNoScripts) {
