@@ -71,12 +71,13 @@ double monotonicNow() {
 
 // Every process of the system. A process that ends while the table is read
 // is simply missing from it. One look serves the questions of the next few
-// milliseconds (a wait asks for the windows and then for the processes).
-const std::vector<ProcessInfo>& processTable() {
+// milliseconds (a wait asks for the windows and then for the processes),
+// unless a fresh one is asked for.
+const std::vector<ProcessInfo>& processTable(bool fresh = false) {
     static std::vector<ProcessInfo> table;
     static double readAt = -1;
     constexpr double kFreshSeconds = 0.05;
-    if (readAt >= 0 && monotonicNow() - readAt < kFreshSeconds) return table;
+    if (!fresh && readAt >= 0 && monotonicNow() - readAt < kFreshSeconds) return table;
     readAt = monotonicNow();
     table.clear();
     DIR* dir = ::opendir("/proc");
@@ -107,7 +108,7 @@ std::vector<int> ownChildren() {
         ::closedir(dir);
     }
     if (!listed)
-        for (const ProcessInfo& p : processTable())
+        for (const ProcessInfo& p : processTable(true))
             if (p.ppid == ::getpid()) children.push_back(p.pid);
     return children;
 }
