@@ -60,7 +60,7 @@ public:
     std::vector<std::string> started;
     double nextId = 100;
     bool fail = false;
-    // A program started runs for this many questions whether it does.
+    // isRunning answers yes this many times for an id, then no.
     std::map<double, int> runsFor;
     std::optional<double> start(const std::string& commandLine) override {
         started.push_back(commandLine);
