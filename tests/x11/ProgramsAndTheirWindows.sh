@@ -6,7 +6,7 @@
 # window is minimized: the wait brings it back) and typed into, even though
 # its window maps well after the TYPE line began, and the keys reach no other
 # window. Lookup and activation survive a desktop where windows come
-# and go by the thousand.
+# and go by the thousand, and the end of the X server.
 set -euo pipefail
 build="${1:?build folder}"
 tools="xdotool xwininfo"
@@ -72,3 +72,16 @@ xdotool windowactivate --sync "$w" key --clearmodifiers ctrl+q
 wait_for '[ -e "$work/after-wait" ]' 50 || fail "the script did not go on after the launched program ended"
 wait_for '! ps --ppid "$wendrel" -o stat= | grep -q Z' 20 || fail "ended programs are left as zombies"
 echo "ok: RUN ...,1 waited for the program its launcher started, which was reaped"
+
+# The X server ends: the lookup ends through its handler, Wendrel without a crash.
+"$build/WindowLookupLoop" "$wendrel" 60 >"$work/lost.log" 2>&1 &
+lookup=$!
+sleep 1
+kill -9 "$(cat "/tmp/.X${DISPLAY#:}-lock")"
+status=0
+wait "$lookup" || status=$?
+[ "$status" = 3 ] || fail "the lookup ended with status $status on the loss of the X server: $(cat "$work/lost.log")"
+status=0
+wait "$wendrel" || status=$?
+[ "$status" -lt 128 ] || fail "Wendrel crashed (status $status) when the X server ended"
+echo "ok: the end of the X server ends the lookup and Wendrel cleanly (Wendrel: status $status)"

@@ -10,13 +10,20 @@ for tool in xvfb-run openbox xprop $tools; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 0; }
 done
 if [ -z "${WENDREL_OWN_DISPLAY:-}" ]; then
-    export WENDREL_OWN_DISPLAY=1
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+    # The test's own status, not xvfb-run's, which fails when a test has ended
+    # the X server on purpose.
+    WENDREL_OWN_DISPLAY=$(mktemp)
+    export WENDREL_OWN_DISPLAY
+    xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@" || true
+    status=$(cat "$WENDREL_OWN_DISPLAY")
+    rm -f "$WENDREL_OWN_DISPLAY"
+    exit "${status:-1}"
 fi
 unset QT_QPA_PLATFORM
 work=$(mktemp -d)
 pids=()
 cleanup() {
+    echo $? >"$WENDREL_OWN_DISPLAY"
     # Programs started by Wendrel are known by their copies in this folder.
     for p in /proc/[0-9]*; do
         case "$(readlink "$p/exe" 2>/dev/null)" in "$work"/*) kill -9 "${p#/proc/}" 2>/dev/null ;; esac
