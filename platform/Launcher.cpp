@@ -227,7 +227,7 @@ void SpawnLauncher::reap() {
     // group are not ours to reap (QProcess keeps its own).
     const pid_t ourGroup = ::getpgrp();
     for (int child : ownChildren()) {
-        if (programs_.count(child)) continue;
+        if (auto it = programs_.find(child); it != programs_.end() && !it->second.exit) continue;  // reaped above
         const std::optional<ProcessInfo> info = readProcess(child);
         if (info && !info->alive() && info->group != ourGroup) ::waitpid(child, nullptr, WNOHANG);
     }
