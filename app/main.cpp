@@ -2,12 +2,14 @@
 // state and the main window together. The program's folder (where the task
 // list, the options and the scripts live) is the folder of the executable.
 #include <QApplication>
+#include <cstdlib>
 #include <QDir>
 
 #include "model/General.h"
 #include "platform/Desktop.h"
 #include "platform/Signals.h"
 #include "platform/SingleInstance.h"
+#include "platform/X11Windows.h"
 #include "ui/about/Artwork.h"
 #include "ui/main/Form1.h"
 #include "ui/tray/Tray.h"
@@ -36,6 +38,12 @@ int main(int argc, char** argv) {
     wendrel::Desktop desktop;
     wendrel::Form1 form(general, folder, desktop.services());
     desktop.setMainWindow(&form);
+    // Our own X connections (window lookup, typing) break when the X server
+    // or the session ends: keep the list and end without a crash.
+    wendrel::setX11ConnectionLostHandler([&form] {
+        form.store().write(form.general());
+        std::_Exit(0);
+    });
     wendrel::ExitGuard exitGuard(app, form);
     QObject::connect(&form, &wendrel::Form1::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     form.Form_Load();

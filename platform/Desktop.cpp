@@ -12,13 +12,16 @@ struct Desktop::Impl {
     SystemClock clock;
     QtEventPump pump;
     QtMessageBoxes messages;
-    DetachedLauncher launcher;
-    X11WindowActivator activator;
+    SpawnLauncher launcher;
+    X11WindowActivator activator{&launcher};
     X11KeySender keys;
     DesktopTextEditor textEditor;
 };
 
-Desktop::Desktop() : d_(std::make_unique<Impl>()) {}
+Desktop::Desktop() : d_(std::make_unique<Impl>()) {
+    // The windows there are at a program's start tell its new window apart.
+    d_->launcher.setStartObserver([this](double taskId) { d_->activator.programStarted(taskId); });
+}
 Desktop::~Desktop() = default;
 
 Services Desktop::services() {

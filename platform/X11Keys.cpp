@@ -126,6 +126,100 @@ private:
 
 void pause() { std::this_thread::sleep_for(std::chrono::microseconds(X11KeySender::KeyDelayMicroseconds / 2)); }
 
+// Types one chunk of keystrokes on an open connection. The spare keys are
+// bound anew for each chunk: between two chunks other scripts may have typed
+// and bound keys of their own.
+void typeStrokes(Display* d, const KeyStroke* first, const KeyStroke* last, X11KeySender::BoundKeys& bound) {
+    x11::ErrorTrap trap(d);
+    Utf8Locale utf8;
+
+    // A keysym that no key of the layout has is bound to a spare keycode
+    // before anything is typed, and stays bound: a program reads its keys
+    // by the mapping at the moment it gets to them, so a mapping changed
+    // back right after the key (as libxdo does) loses keys.
+    KeyMap map(d);
+    std::map<KeySym, KeyCode> own;
+    for (const KeyStroke* k = first; k != last; ++k) {
+        const KeySym ks = keysymOf(*k);
+        if (ks == NoSymbol || own.count(ks)) continue;
+        auto mine = std::find_if(bound.begin(), bound.end(), [&](const auto& b) {
+            return b.second == ks && map.first(b.first) == ks;
+        });
+        if (mine != bound.end()) {
+            own[ks] = mine->first;
+            continue;
+        }
+        if (map.find(ks)) continue;
+        KeyCode kc = map.spare();
+        if (!kc) {
+            // All spares taken: take back the longest-bound one that this
+            // chunk does not use.
+            auto old = std::find_if(bound.begin(), bound.end(), [&](const auto& b) {
+                return std::none_of(own.begin(), own.end(), [&](const auto& o) { return o.second == b.first; });
+            });
+            if (old == bound.end()) continue;
+            kc = old->first;
+        }
+        std::erase_if(bound, [&](const auto& b) { return b.first == kc; });
+        map.bind(d, kc, ks);
+        bound.emplace_back(kc, ks);
+        own[ks] = kc;
+    }
+    XSync(d, False);
+
+    xdo_t* xdo = xdo_new_with_opened_display(d, DisplayString(d), False);
+    if (!xdo) return;
+    xdo->quiet = 1;
+    // Modifier keys the user happens to hold would change every key.
+    charcodemap_t* held = nullptr;
+    int heldCount = 0;
+    if (xdo_get_active_modifiers(xdo, &held, &heldCount) == XDO_SUCCESS && heldCount > 0)
+        xdo_clear_active_modifiers(xdo, CURRENTWINDOW, held, heldCount);
+    std::free(held);
+
+    std::string text;
+    auto typeText = [&] {
+        if (!text.empty()) xdo_enter_text_window(xdo, CURRENTWINDOW, text.c_str(), X11KeySender::KeyDelayMicroseconds);
+        text.clear();
+    };
+    auto tap = [&](KeyCode kc, bool down) {
+        if (!kc) return;
+        XTestFakeKeyEvent(d, kc, down, CurrentTime);
+        XFlush(d);
+        pause();
+    };
+    for (const KeyStroke* k = first; k != last; ++k) {
+        if (auto it = own.find(keysymOf(*k)); it != own.end()) {
+            typeText();
+            const KeyCode mods[] = {k->ctrl ? map.find(XK_Control_L) : KeyCode(0),
+                                    k->alt ? map.find(XK_Alt_L) : KeyCode(0),
+                                    k->shift ? map.find(XK_Shift_L) : KeyCode(0)};
+            for (KeyCode m : mods) tap(m, true);
+            tap(it->second, true);
+            tap(it->second, false);
+            for (KeyCode m : mods) tap(m, false);
+            continue;
+        }
+        // Runs of plain characters go out as text; so does a character
+        // with modifiers that has no keysym name.
+        const std::string name = k->character ? keysymName(k->character) : k->keysym;
+        if (k->character && (!k->hasModifiers() || name.empty())) {
+            appendUtf8(text, k->character);
+            continue;
+        }
+        typeText();
+        std::string sequence;
+        if (k->ctrl) sequence += "ctrl+";
+        if (k->alt) sequence += "alt+";
+        if (k->shift) sequence += "shift+";
+        sequence += name;
+        xdo_send_keysequence_window(xdo, CURRENTWINDOW, sequence.c_str(), X11KeySender::KeyDelayMicroseconds);
+    }
+    typeText();
+    XSync(d, False);
+    xdo_free(xdo);
+}
+
 } // namespace
 
 X11KeySender::~X11KeySender() {
@@ -141,7 +235,7 @@ X11KeySender::~X11KeySender() {
     XCloseDisplay(d);
 }
 
-void X11KeySender::send(const std::string& keys) {
+void X11KeySender::send(const std::string& keys, const Yield& yield) {
     const std::optional<std::vector<KeyStroke>> strokes = ParseSendKeys(keys);
     if (!strokes || strokes->empty() || noDisplay_) return;
     // A connection of its own for each line: what Xlib and libxdo know of the
@@ -151,96 +245,14 @@ void X11KeySender::send(const std::string& keys) {
         noDisplay_ = true;
         return;
     }
-    {
-        x11::ErrorTrap trap(d);
-        Utf8Locale utf8;
-
-        // A keysym that no key of the layout has is bound to a spare keycode
-        // before anything is typed, and stays bound: a program reads its keys
-        // by the mapping at the moment it gets to them, so a mapping changed
-        // back right after the key (as libxdo does) loses keys.
-        KeyMap map(d);
-        std::map<KeySym, KeyCode> own;
-        for (const KeyStroke& k : *strokes) {
-            const KeySym ks = keysymOf(k);
-            if (ks == NoSymbol || own.count(ks)) continue;
-            auto mine = std::find_if(bound_.begin(), bound_.end(), [&](const auto& b) {
-                return b.second == ks && map.first(b.first) == ks;
-            });
-            if (mine != bound_.end()) {
-                own[ks] = mine->first;
-                continue;
-            }
-            if (map.find(ks)) continue;
-            KeyCode kc = map.spare();
-            if (!kc) {
-                // All spares taken: take back the longest-bound one that this
-                // line does not use.
-                auto old = std::find_if(bound_.begin(), bound_.end(), [&](const auto& b) {
-                    return std::none_of(own.begin(), own.end(), [&](const auto& o) { return o.second == b.first; });
-                });
-                if (old == bound_.end()) continue;
-                kc = old->first;
-            }
-            std::erase_if(bound_, [&](const auto& b) { return b.first == kc; });
-            map.bind(d, kc, ks);
-            bound_.emplace_back(kc, ks);
-            own[ks] = kc;
-        }
-        XSync(d, False);
-
-        xdo_t* xdo = xdo_new_with_opened_display(d, DisplayString(d), False);
-        if (xdo) {
-            xdo->quiet = 1;
-            // Modifier keys the user happens to hold would change every key.
-            charcodemap_t* held = nullptr;
-            int heldCount = 0;
-            if (xdo_get_active_modifiers(xdo, &held, &heldCount) == XDO_SUCCESS && heldCount > 0)
-                xdo_clear_active_modifiers(xdo, CURRENTWINDOW, held, heldCount);
-            std::free(held);
-
-            std::string text;
-            auto typeText = [&] {
-                if (!text.empty()) xdo_enter_text_window(xdo, CURRENTWINDOW, text.c_str(), KeyDelayMicroseconds);
-                text.clear();
-            };
-            auto tap = [&](KeyCode kc, bool down) {
-                if (!kc) return;
-                XTestFakeKeyEvent(d, kc, down, CurrentTime);
-                XFlush(d);
-                pause();
-            };
-            for (const KeyStroke& k : *strokes) {
-                if (auto it = own.find(keysymOf(k)); it != own.end()) {
-                    typeText();
-                    const KeyCode mods[] = {k.ctrl ? map.find(XK_Control_L) : KeyCode(0),
-                                            k.alt ? map.find(XK_Alt_L) : KeyCode(0),
-                                            k.shift ? map.find(XK_Shift_L) : KeyCode(0)};
-                    for (KeyCode m : mods) tap(m, true);
-                    tap(it->second, true);
-                    tap(it->second, false);
-                    for (KeyCode m : mods) tap(m, false);
-                    continue;
-                }
-                // Runs of plain characters go out as text; so does a character
-                // with modifiers that has no keysym name.
-                const std::string name = k.character ? keysymName(k.character) : k.keysym;
-                if (k.character && (!k.hasModifiers() || name.empty())) {
-                    appendUtf8(text, k.character);
-                    continue;
-                }
-                typeText();
-                std::string sequence;
-                if (k.ctrl) sequence += "ctrl+";
-                if (k.alt) sequence += "alt+";
-                if (k.shift) sequence += "shift+";
-                sequence += name;
-                xdo_send_keysequence_window(xdo, CURRENTWINDOW, sequence.c_str(), KeyDelayMicroseconds);
-            }
-            typeText();
-            XSync(d, False);
-            xdo_free(xdo);
-        }
+    // A long text goes out in chunks, and between two of them the caller
+    // lets the rest of the program run (ticks, signals, an exit).
+    const KeyStroke* const end = strokes->data() + strokes->size();
+    for (const KeyStroke* first = strokes->data(); first != end;) {
+        const KeyStroke* last = first + std::min<std::ptrdiff_t>(ChunkKeys, end - first);
+        typeStrokes(d, first, last, bound_);
+        first = last;
+        if (first != end && yield && !yield()) break;
     }
     XCloseDisplay(d);
 }

@@ -22,17 +22,21 @@ public:
     X11KeySender& operator=(const X11KeySender&) = delete;
 
     // Malformed notation sends nothing; so does a desktop without an X
-    // display.
-    void send(const std::string& keys) override;
+    // display. Between chunks of ChunkKeys keystrokes yield is called.
+    void send(const std::string& keys, const Yield& yield = {}) override;
 
     // The pause between keystrokes, in microseconds: enough for the receiving
     // program to keep up, while 1,000 keys still go out in a few seconds.
     static constexpr unsigned KeyDelayMicroseconds = 3000;
+    // Keystrokes typed between two yields: about a tenth of a second.
+    static constexpr int ChunkKeys = 32;
+
+    // Keycodes bound to keysyms missing from the layout, the longest-bound
+    // first: (keycode, keysym).
+    using BoundKeys = std::vector<std::pair<unsigned char, unsigned long>>;
 
 private:
-    // Keycodes that send() has bound to keysyms missing from the layout, the
-    // longest-bound first: (keycode, keysym).
-    std::vector<std::pair<unsigned char, unsigned long>> bound_;
+    BoundKeys bound_;
     bool noDisplay_ = false;
 };
 

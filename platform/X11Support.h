@@ -6,6 +6,7 @@
 #include <X11/Xutil.h>
 
 #include <optional>
+#include <vector>
 
 namespace wendrel::x11 {
 
@@ -16,12 +17,14 @@ class ErrorTrap {
 public:
     explicit ErrorTrap(Display* display) : display_(display) {
         XSync(display_, False);
+        outerCode_ = code_;  // a trap set inside another keeps the outer one's record
         code_ = 0;
         previous_ = XSetErrorHandler(&ErrorTrap::record);
     }
     ~ErrorTrap() {
         XSync(display_, False);
         XSetErrorHandler(previous_);
+        if (outerCode_) code_ = outerCode_;
     }
     ErrorTrap(const ErrorTrap&) = delete;
     ErrorTrap& operator=(const ErrorTrap&) = delete;
@@ -29,6 +32,11 @@ public:
     bool failed() {
         XSync(display_, False);
         return code_ != 0;
+    }
+    // Forgets the errors so far: failed() then tells about later requests.
+    void reset() {
+        XSync(display_, False);
+        code_ = 0;
     }
 
 private:
@@ -38,6 +46,7 @@ private:
     }
     static inline int code_ = 0;
     Display* display_;
+    int outerCode_ = 0;
     int (*previous_)(Display*, XErrorEvent*) = nullptr;
 };
 
@@ -51,10 +60,28 @@ inline std::optional<unsigned long> cardinalProperty(Display* d, Window w, const
     std::optional<unsigned long> value;
     if (XGetWindowProperty(d, w, XInternAtom(d, name, False), 0, 1, False, type, &actualType, &format, &count,
                            &after, &data) == Success &&
-        data && format == 32 && count >= 1)
+        actualType == type && data && format == 32 && count >= 1)
         value = reinterpret_cast<unsigned long*>(data)[0];  // 32-bit items arrive as longs
     if (data) XFree(data);
     return value;
+}
+
+// All 32-bit items of a window property (a list of windows or atoms), or no
+// value when the window has no such property of that type (or is gone).
+inline std::optional<std::vector<unsigned long>> listProperty(Display* d, Window w, const char* name, Atom type) {
+    Atom actualType = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::optional<std::vector<unsigned long>> items;
+    if (XGetWindowProperty(d, w, XInternAtom(d, name, False), 0, 1L << 16, False, type, &actualType, &format,
+                           &count, &after, &data) == Success &&
+        actualType == type && format == 32) {
+        const auto* first = reinterpret_cast<const unsigned long*>(data);
+        items.emplace(first, first + (data ? count : 0));
+    }
+    if (data) XFree(data);
+    return items;
 }
 
 } // namespace wendrel::x11

@@ -2,10 +2,18 @@
 // The services of the desktop that the core needs, as small interfaces: the
 // real ones live in platform/, tests use fakes. Every text crossing these
 // interfaces is UTF-8.
+#include <functional>
 #include <optional>
 #include <string>
 
 namespace wendrel {
+
+// How a started program ended: its exit code, or the signal that ended it.
+struct ProgramExit {
+    int code = 0;
+    int signal = 0;  // not 0: ended by this signal (code is then 0)
+    bool operator==(const ProgramExit&) const = default;
+};
 
 class ProgramLauncher {
 public:
@@ -14,6 +22,13 @@ public:
     // shell) in a normal window with the focus. Returns its task id (the
     // process id), or no value when it could not be started.
     virtual std::optional<double> start(const std::string& commandLine) = 0;
+    // Whether the program started with this task id still runs: the started
+    // process or any process it started. False for ids this launcher never
+    // returned.
+    virtual bool isRunning(double taskId) = 0;
+    // How the started process itself ended; no value while it runs, and for
+    // ids this launcher does not know (it remembers the most recent ones).
+    virtual std::optional<ProgramExit> exitStatus(double taskId) = 0;
 };
 
 enum class ActivateResult { Ok, NoSuchWindow, Failed };
@@ -25,14 +40,20 @@ public:
     // front. NoSuchWindow when none belongs to it (the program has ended, or
     // shows no window); Failed with a description for anything else.
     virtual ActivateResult activate(double taskId, std::string& failure) = 0;
+    // Whether the active window is one of this program's own windows.
+    virtual bool activeWindowIsOurs() = 0;
 };
 
 class KeySender {
 public:
+    // Called between the chunks of a long text; typing stops when it returns
+    // false.
+    using Yield = std::function<bool()>;
     virtual ~KeySender() = default;
     // Sends keystrokes in the SendKeys notation to the active window, without
-    // waiting for them to be processed.
-    virtual void send(const std::string& keys) = 0;
+    // waiting for them to be processed. A long text goes out in chunks with a
+    // call of yield (when given) between two chunks.
+    virtual void send(const std::string& keys, const Yield& yield = {}) = 0;
 };
 
 enum class MsgButtons { Ok, YesNo };

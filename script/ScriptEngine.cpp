@@ -95,13 +95,17 @@ void ScriptEngine::runLine(int index, const std::string& line) {
         }
         if (!commandLine || commandLine->empty()) return;
         const std::optional<double> id = env_.launcher.start(*commandLine);
-        if (!id) return;  // the program could not start: ProcessId keeps its value
+        if (!id) {
+            // The program could not start: ProcessId keeps its value, and a
+            // wait for it lasts the one second of a wait for no program.
+            if (waitFlag == "1") WaitForCompletion(0);
+            return;
+        }
         g_.slot(index).ProcessId = *id;
+        rememberStart(*id);
         if (waitFlag == "1") WaitForCompletion(g_.slot(index).ProcessId);
     } else if (isOneOf(keyword, {"SEND", "TYPE", "KEY"})) {
-        std::string ignored;
-        env_.activator.activate(g_.slot(index).ProcessId, ignored);  // on failure the keys go to the active window
-        if (rest && !rest->empty()) env_.keys.send(*rest);
+        typeKeys(g_.slot(index).ProcessId, rest.value_or(std::string()));
     } else if (isOneOf(keyword, {"WAIT", "PAUSE", "SLEEP"})) {
         Pause(static_cast<float>(WaitNumber(argument)));
     } else if (isOneOf(keyword, {"MESSAGE", "MSG", "MSGBOX"})) {
@@ -122,18 +126,75 @@ void ScriptEngine::Pause(float seconds) {
     }
 }
 
-// Brings the program's window to the front once a second until it is gone.
+// Brings the program's window to the front once a second until the program
+// has ended: no process of it runs and no window of it is left. A program that
+// ended at once may have handed over to a running instance, so its window is
+// looked for a little longer. This asks the processes first, so it works
+// without any window system.
 void ScriptEngine::WaitForCompletion(double taskId) {
     for (;;) {
         Pause(1.0f);
         std::string failure;
         const ActivateResult r = env_.activator.activate(taskId, failure);
-        if (r == ActivateResult::NoSuchWindow) return;
         if (r == ActivateResult::Failed) {
             env_.messages.show(failure, "Sub WaitForCompletion", MsgButtons::Ok, MsgIcon::None);
             return;
         }
+        if (r == ActivateResult::Ok || env_.launcher.isRunning(taskId)) continue;
+        if (secondsSinceStart(taskId).value_or(HandOverSeconds) >= HandOverSeconds) return;
     }
+}
+
+// Keys never go to one of our own windows: there they would edit the task
+// list. When the program's window cannot be activated they go to whatever
+// other window is active. A long text is typed in chunks with events
+// processed between them; a nested script may meanwhile bring another window
+// forward, so the program's window is brought back before each chunk, and
+// the rest of the text is dropped when it has gone or one of ours is active.
+void ScriptEngine::typeKeys(double taskId, const std::string& keys) {
+    const bool toProgram = activateForTyping(taskId);
+    if (keys.empty() || env_.activator.activeWindowIsOurs()) return;
+    env_.keys.send(keys, [&] {
+        std::string failure;
+        return yieldToEvents(0) && (!toProgram || env_.activator.activate(taskId, failure) == ActivateResult::Ok) &&
+               !env_.activator.activeWindowIsOurs();
+    });
+}
+
+// A program started a moment ago may not show its window yet: wait for it
+// (processing events) for up to WindowWaitSeconds after its start, unless the
+// program has ended without one.
+bool ScriptEngine::activateForTyping(double taskId) {
+    std::string failure;
+    for (;;) {
+        if (env_.activator.activate(taskId, failure) == ActivateResult::Ok) return true;
+        const std::optional<double> since = secondsSinceStart(taskId);
+        if (!since || *since >= WindowWaitSeconds) return false;
+        if (*since >= HandOverSeconds && !env_.launcher.isRunning(taskId)) return false;
+        const double until = env_.clock.monotonicSeconds() + 0.2;
+        while (env_.clock.monotonicSeconds() < until)
+            if (!yieldToEvents(0.02)) return false;
+    }
+}
+
+// One pass of event processing while keys are typed or a window is waited
+// for, so that ticks and signals still run. This is the one place that
+// decides whether the script may go on afterwards.
+bool ScriptEngine::yieldToEvents(double maxWaitSeconds) {
+    env_.pump.processEvents(maxWaitSeconds);
+    return true;
+}
+
+void ScriptEngine::rememberStart(double taskId) {
+    const double now = env_.clock.monotonicSeconds();
+    std::erase_if(recentStarts_, [&](const auto& s) { return s.first == taskId || now - s.second >= WindowWaitSeconds; });
+    recentStarts_.emplace_back(taskId, now);
+}
+
+std::optional<double> ScriptEngine::secondsSinceStart(double taskId) const {
+    for (const auto& [id, at] : recentStarts_)
+        if (id == taskId) return env_.clock.monotonicSeconds() - at;
+    return std::nullopt;
 }
 
 } // namespace wendrel

@@ -1,7 +1,10 @@
 #pragma once
 // Carries out a task's script file line by line, and the waits that keep the
 // user interface alive meanwhile.
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "model/DateTime.h"
 #include "model/General.h"
@@ -28,16 +31,31 @@ public:
     void RunScript(int index);
     // Waits the given number of seconds while processing events.
     void Pause(float seconds);
-    // Waits until the program with this task id has no window any more,
-    // bringing its window to the front once a second.
+    // Waits until the program with this task id has ended (no process of it
+    // runs and it has no window), bringing its window to the front once a
+    // second.
     void WaitForCompletion(double taskId);
+
+    // How long keystrokes right after a program start wait for its window.
+    static constexpr double WindowWaitSeconds = 10;
+    // A program that ends this soon after its start may have handed its work
+    // to a running instance whose new window is still to come.
+    static constexpr double HandOverSeconds = 2;
 
 private:
     void runLine(int index, const std::string& line);
+    void typeKeys(double taskId, const std::string& keys);
+    bool activateForTyping(double taskId);
+    bool yieldToEvents(double maxWaitSeconds);
+    void rememberStart(double taskId);
+    // Seconds since this engine started the program; no value when it did
+    // not start it in the last WindowWaitSeconds.
+    std::optional<double> secondsSinceStart(double taskId) const;
 
     General& g_;
     std::string folder_;
     ScriptEnvironment env_;
+    std::vector<std::pair<double, double>> recentStarts_;  // (task id, monotonic time of the start)
 };
 
 } // namespace wendrel

@@ -31,6 +31,7 @@ struct Rig : FakeDesktop {
 
 TEST(ScriptRun, KeywordsOfEachGroupInAnyCase) {
     Rig r;
+    r.activator.windowsLeft[103] = 3;
     EXPECT_EQ(r.run("exec prog1\r\nRun prog2\r\nEX prog3\r\neXeCuTe prog4\r\n"
                     "send a\r\nType b{ENTER}\r\nKEY c\r\n"
                     "msg hello world\r\nMESSAGE m2\r\nMsgBox m3\r\n"
@@ -70,16 +71,60 @@ TEST(ScriptRun, WaitReadsTheNumberTheSecondWordBeginsWith) {
     }
 }
 
-TEST(ScriptRun, AFailedStartIsSilentKeepsTheOldTaskIdAndDoesNotWait) {
+TEST(ScriptRun, AFailedStartIsSilentKeepsTheOldTaskIdAndItsWaitLastsOneSecond) {
     Rig r;
     r.g.append();
     r.g.slot(1).ProcessId = 7;
     r.launcher.fail = true;
+    const double start = r.clock.mono;
     EXPECT_EQ(r.run("EXEC /no/such/program --flag\r\nRUN /no/such/other,1\r\nTYPE x\r\n"), 0);
+    EXPECT_NEAR(r.clock.mono - start, 1.0, 0.1);
     EXPECT_EQ(r.g.slot(1).ProcessId, 7);
-    EXPECT_EQ(r.activator.activated, (std::vector<double>{7}));
+    EXPECT_EQ(r.activator.activated.back(), 7);
     EXPECT_EQ(r.keys.sent, (std::vector<std::string>{"x"}));
     EXPECT_TRUE(r.messages.shown.empty());
+}
+
+// Keys right after a start wait for the program's window: until it shows, or
+// the program has ended without one, or the wait's limit.
+TEST(ScriptRun, KeysAfterAStartWaitForTheProgramsWindow) {
+    struct Case {
+        int runs;            // questions for which the program still runs
+        double windowAfter;  // seconds after the start its window shows; < 0: never
+        double minWait, maxWait;
+    };
+    for (const Case c : {Case{1000, 1.5, 1.5, 1.7}, Case{0, -1, 1.0, 3.0}, Case{1000, -1, 9.9, 10.3}}) {
+        Rig r;
+        r.launcher.runsFor[100] = c.runs;
+        const double start = r.clock.mono;
+        r.pump.onPass = [&] {
+            if (c.windowAfter >= 0 && r.clock.mono - start >= c.windowAfter) r.activator.windowsLeft[100] = 1;
+        };
+        r.run("EXEC prog\r\nTYPE abc\r\n");
+        EXPECT_GE(r.clock.mono - start, c.minWait) << c.windowAfter;
+        EXPECT_LE(r.clock.mono - start, c.maxWait) << c.windowAfter;
+        EXPECT_EQ(r.keys.sent, (std::vector<std::string>{"abc"})) << "the keys go out even without a window";
+    }
+}
+
+TEST(ScriptRun, KeysLetEventsRunWhileTypedAndNeverGoToOurOwnWindow) {
+    Rig r;
+    r.activator.ourWindowActive = true;
+    r.run("TYPE {ENTER}\r\n");
+    EXPECT_TRUE(r.keys.sent.empty());
+
+    // One of our windows comes forward during the second pass of events.
+    r.activator.ourWindowActive = false;
+    r.keys.yields = 5;
+    r.pump.onPass = [&] { r.activator.ourWindowActive = r.pump.passes >= 2; };
+    r.run("TYPE long text\r\n");
+    EXPECT_EQ(r.pump.passes, 2);
+
+    Rig gone;  // the program's window is there for the first chunk and the next one only
+    gone.activator.windowsLeft[100] = 2;
+    gone.keys.yields = 5;
+    gone.run("EXEC prog\r\nTYPE long text\r\n");
+    EXPECT_EQ(gone.pump.passes, 2);
 }
 
 TEST(ScriptRun, MissingFilesNamesOutsideTheFolderAndFilesThatAreNoScripts) {

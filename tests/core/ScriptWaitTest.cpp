@@ -25,12 +25,18 @@ TEST(ScriptWait, PauseEndsAfterTheTimeAndPollsInShortSteps) {
     EXPECT_GE(full.pump.passes, 20);
 }
 
-TEST(ScriptWait, WaitForCompletionEndsWhenTheWindowIsGoneOrOnFailure) {
+TEST(ScriptWait, WaitForCompletionEndsWhenTheWindowAndTheProcessesAreGoneOrOnFailure) {
     Rig r;
     r.activator.windowsLeft[42] = 3;
     r.engine.WaitForCompletion(42);
     EXPECT_EQ(r.activator.activated.size(), 4u);
     EXPECT_TRUE(r.messages.shown.empty());
+
+    Rig windowless;  // runs on for five looks, without any window
+    windowless.launcher.runsFor[42] = 5;
+    const double start = windowless.clock.mono;
+    windowless.engine.WaitForCompletion(42);
+    EXPECT_NEAR(windowless.clock.mono - start, 6.0, 0.1);
 
     Rig f;
     f.activator.failWith = "Access denied";

@@ -60,10 +60,14 @@ public:
     std::vector<std::string> started;
     double nextId = 100;
     bool fail = false;
+    // isRunning answers yes this many times for an id, then no.
+    std::map<double, int> runsFor;
     std::optional<double> start(const std::string& commandLine) override {
         started.push_back(commandLine);
         return fail ? std::nullopt : std::optional<double>(nextId++);
     }
+    bool isRunning(double taskId) override { return runsFor[taskId]-- > 0; }
+    std::optional<ProgramExit> exitStatus(double) override { return std::nullopt; }
 };
 
 class FakeActivator : public WindowActivator {
@@ -72,6 +76,8 @@ public:
     // Activations of an id succeed this many times, then report no window.
     std::map<double, int> windowsLeft;
     std::string failWith;  // when set, every activation fails with it
+    bool ourWindowActive = false;
+    bool activeWindowIsOurs() override { return ourWindowActive; }
     ActivateResult activate(double taskId, std::string& failure) override {
         activated.push_back(taskId);
         failure = failWith;
@@ -94,7 +100,12 @@ public:
 class FakeKeys : public KeySender {
 public:
     std::vector<std::string> sent;
-    void send(const std::string& keys) override { sent.push_back(keys); }
+    int yields = 0;  // yields asked for each text
+    void send(const std::string& keys, const Yield& yield = {}) override {
+        sent.push_back(keys);
+        for (int i = 0; i < yields && yield; ++i)
+            if (!yield()) break;
+    }
 };
 
 // Event processing that advances the fake clock by the time it may wait, and

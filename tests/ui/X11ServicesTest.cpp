@@ -1,7 +1,7 @@
 // The X11 window and keystroke services on the display the tests run on,
 // which has no window manager: activation falls back to raising the window
-// and giving it the input focus. Without any display both services fail
-// softly.
+// and giving it the input focus. Without any display both services do
+// nothing, softly.
 #include <QFile>
 #include <QProcess>
 #include <QtTest>
@@ -48,15 +48,15 @@ private slots:
         QCOMPARE(activator.activate(0, failure), ActivateResult::NoSuchWindow);
     }
 
-    void withoutADisplayNothingIsSentAndActivationFails() {
+    void withoutADisplayNothingIsSentAndNoProgramHasAWindow() {
         const QByteArray display = qgetenv("DISPLAY");
         qunsetenv("DISPLAY");
         X11KeySender keys;
         keys.send("abc");
         X11WindowActivator activator;
         std::string failure;
-        QCOMPARE(activator.activate(1234, failure), ActivateResult::Failed);
-        QCOMPARE(failure, std::string("Cannot open the X display"));
+        QCOMPARE(activator.activate(1234, failure), ActivateResult::NoSuchWindow);
+        QVERIFY(!activator.activeWindowIsOurs());
         if (!display.isEmpty()) qputenv("DISPLAY", display);
     }
 };

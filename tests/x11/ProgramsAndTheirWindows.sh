@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# What a task's program is, on a desktop with openbox: keys of a TYPE line
+# whose program has no window never reach Wendrel's own window; RUN ...,1
+# waits for a program without any window; a launcher script that starts the
+# real program in the background and ends is waited for (also while its
+# window is minimized: the wait brings it back) and typed into, even though
+# its window maps well after the TYPE line began, and the keys reach no other
+# window. Lookup and activation survive a desktop where windows come
+# and go by the thousand, and the end of the X server.
+set -euo pipefail
+build="${1:?build folder}"
+tools="xdotool xwininfo"
+source "$(dirname "$0")/lib.sh"
+
+# The lookup of a program's windows while another client maps and destroys
+# windows as fast as it can.
+"$build/WindowChurn" 22 >"$work/churn.log" &
+pids+=($!)
+"$build/WindowLookupLoop" "${pids[-1]}" 20 >"$work/loop.log" 2>&1 || fail "the lookup loop crashed: $(cat "$work/loop.log")"
+wait "${pids[-1]}"
+echo "ok: $(cat "$work/loop.log") among $(cat "$work/churn.log") coming and going"
+
+# The launcher starts the program it is given after a delay, and ends.
+printf 'sleep 1.5\n"$1" "$2" &\n' >"$work/launcher.sh"
+printf 'Windows~~5~0~0~0~0~0~0~0~5~0~1~windows.wdx\r\n' >"$work/Scripts.dat"
+printf ' 0 \r\n 0 \r\n' >"$work/Scripts.ini"
+printf '%s\r\n' \
+    'WAIT 4' \
+    'TYPE {ENTER}' \
+    "EXEC sh -c 'date +%s.%N >$work/before-sleep'" \
+    'RUN sleep 3,1' \
+    "EXEC sh -c 'date +%s.%N >$work/after-sleep'" \
+    "EXEC $target $work/decoy.txt" \
+    'WAIT 2' \
+    "EXEC sh $work/launcher.sh $target $work/typed.txt" \
+    'TYPE hello{ENTER}' \
+    "RUN sh $work/launcher.sh $target $work/waited.txt,1" \
+    "EXEC touch $work/after-wait" >"$work/windows.wdx"
+start_wendrel
+
+# Wendrel's own window is the active one when the first TYPE line comes.
+wait_for 'main=$(xdotool search --onlyvisible --pid "$wendrel" 2>/dev/null | head -1) && [ -n "$main" ]' 100 ||
+    fail "no window of Wendrel"
+xdotool windowactivate --sync "$main"
+wait_for '[ -s "$work/after-sleep" ]' 150 || fail "the script did not get past RUN sleep 3,1"
+[ "$(xdotool search --onlyvisible --pid "$wendrel" | wc -l)" = 1 ] || fail "keys reached Wendrel's window"
+echo "ok: no keys reached Wendrel's own window"
+waited=$(awk '{ t[NR] = $1 } END { printf "%.2f", t[2] - t[1] }' "$work/before-sleep" "$work/after-sleep")
+awk -v w="$waited" 'BEGIN { exit !(w >= 2.9 && w < 6) }' || fail "RUN sleep 3,1 waited $waited s"
+echo "ok: RUN sleep 3,1 waited $waited s"
+
+wait_for '[ "$(cat "$work/typed.txt" 2>/dev/null)" = hello ]' 200 || fail "typed: '$(cat "$work/typed.txt" 2>/dev/null)'"
+[ ! -s "$work/decoy.txt" ] || fail "keys reached the active window: $(cat "$work/decoy.txt")"
+echo "ok: the keys waited for the launched program's window and reached it alone"
+
+waited_window() {
+    local p
+    for p in /proc/[0-9]*; do
+        [ "$(readlink "$p/exe" 2>/dev/null)" = "$target" ] && grep -q waited.txt "$p/cmdline" 2>/dev/null &&
+            w=$(xdotool search --onlyvisible --pid "${p#/proc/}" 2>/dev/null | head -1) && [ -n "$w" ] && return 0
+    done
+    return 1
+}
+wait_for waited_window 100 || fail "the RUN line's program shows no window"
+sleep 2.5   # two of the wait's once-a-second looks at the window
+[ ! -e "$work/after-wait" ] || fail "RUN ...,1 went on while the launched program's window was open"
+xdotool windowminimize "$w"
+sleep 2.5
+[ ! -e "$work/after-wait" ] || fail "RUN ...,1 went on while the launched program's window was minimized"
+wait_for 'xwininfo -id "$w" | grep -q "Map State: IsViewable"' 30 || fail "the wait did not bring the window back"
+xdotool windowactivate --sync "$w" key --clearmodifiers ctrl+q
+wait_for '[ -e "$work/after-wait" ]' 50 || fail "the script did not go on after the launched program ended"
+wait_for '! ps --ppid "$wendrel" -o stat= | grep -q Z' 20 || fail "ended programs are left as zombies"
+echo "ok: RUN ...,1 waited for the program its launcher started, which was reaped"
+
+# The X server ends: the lookup ends through its handler, Wendrel without a crash.
+"$build/WindowLookupLoop" "$wendrel" 60 >"$work/lost.log" 2>&1 &
+lookup=$!
+sleep 1
+kill -9 "$(cat "/tmp/.X${DISPLAY#:}-lock")"
+status=0
+wait "$lookup" || status=$?
+[ "$status" = 3 ] || fail "the lookup ended with status $status on the loss of the X server: $(cat "$work/lost.log")"
+status=0
+wait "$wendrel" || status=$?
+[ "$status" -lt 128 ] || fail "Wendrel crashed (status $status) when the X server ended"
+echo "ok: the end of the X server ends the lookup and Wendrel cleanly (Wendrel: status $status)"
