@@ -36,7 +36,9 @@ void ScriptEngine::RunScript(int index) {
     leaf.erase(std::find(leaf.begin(), leaf.end(), '\0'), leaf.end());
     const std::string path = JoinPath(folder_, cp1252ToUtf8(leaf));
 
+    logRun(index, RunEventKind::Started);
     if (!pathExists(path)) {
+        logRun(index, RunEventKind::ScriptMissing);
         env_.messages.show("Script File does not exist. Task Aborted", "Script File Missing.", MsgButtons::Ok,
                            MsgIcon::Critical);
         return;  // Running stays 1 until the program is restarted
@@ -47,10 +49,12 @@ void ScriptEngine::RunScript(int index) {
         // disturb each other. A path that is no readable file (the folder
         // itself, for an empty name) ends the run at once.
         LineReader in(path, kMaxScriptLine);
+        if (!in.isOpen()) logRun(index, RunEventKind::ScriptUnreadable);
         std::string line;
         while (in.isOpen() && in.next(line)) runLine(index, line);
     }
     g_.slot(index).Running = 0;
+    logRun(index, RunEventKind::Finished);
 }
 
 void ScriptEngine::runLine(int index, const std::string& line) {
@@ -73,9 +77,20 @@ void ScriptEngine::runLine(int index, const std::string& line) {
         }
         if (!commandLine || commandLine->empty()) return;
         const std::optional<double> id = env_.launcher.start(cp1252ToUtf8(*commandLine));
-        if (!id) return;  // the program could not start: ProcessId keeps its value
+        if (!id) {
+            logRun(index, RunEventKind::ProgramNotFound, cp1252ToUtf8(*commandLine));
+            return;  // the program could not start: ProcessId keeps its value
+        }
+        logRun(index, RunEventKind::ProgramStarted, cp1252ToUtf8(*commandLine), *id);
         g_.slot(index).ProcessId = *id;
-        if (waitFlag == "1") WaitForCompletion(g_.slot(index).ProcessId);
+        if (waitFlag == "1") {
+            logRun(index, RunEventKind::WaitBegun, {}, *id);
+            WaitForCompletion(g_.slot(index).ProcessId);
+            // The launcher does not report how its programs end yet: this is
+            // where the waited program's exit status goes once it does.
+            const std::optional<int> exitStatus;
+            logRun(index, RunEventKind::WaitEnded, {}, *id, exitStatus);
+        }
     } else if (isOneOf(keyword, {"SEND", "TYPE", "KEY"})) {
         std::string ignored;
         env_.activator.activate(g_.slot(index).ProcessId, ignored);  // on failure the keys go to the active window
@@ -85,6 +100,20 @@ void ScriptEngine::runLine(int index, const std::string& line) {
     } else if (isOneOf(keyword, {"MESSAGE", "MSG", "MSGBOX"})) {
         if (rest) env_.messages.show(cp1252ToUtf8(*rest), "Wendrel 1.00", MsgButtons::Ok, MsgIcon::None);
     }
+}
+
+void ScriptEngine::logRun(int index, RunEventKind kind, const std::string& command, std::optional<double> pid,
+                          std::optional<int> exitStatus) {
+    if (!log_) return;
+    // The record's fixed-width texts, without their blank (or code-0) filler.
+    auto text = [](std::string s) {
+        s.erase(std::find(s.begin(), s.end(), '\0'), s.end());
+        while (!s.empty() && s.back() == ' ') s.pop_back();
+        return cp1252ToUtf8(s);
+    };
+    const TaskRecord& task = g_.slot(index);
+    log_->add(RunEvent{env_.clock.now(), kind, text(task.Name.str()), text(task.ScriptFile.str()), command, pid,
+                       exitStatus});
 }
 
 // Waits on the monotonic clock, so a wait across midnight still ends on time,

@@ -6,6 +6,7 @@
 #include "model/DateTime.h"
 #include "model/General.h"
 #include "script/Platform.h"
+#include "script/RunLog.h"
 
 namespace wendrel {
 
@@ -32,12 +33,19 @@ public:
     // bringing its window to the front once a second.
     void WaitForCompletion(double taskId);
 
+    // Where every start of a script and its outcome are recorded; none unless set.
+    void setRunLog(RunLog* log) { log_ = log; }
+
 private:
     void runLine(int index, const std::string& line);
+    // Records an event of the run of the task in slot index.
+    void logRun(int index, RunEventKind kind, const std::string& command = {}, std::optional<double> pid = {},
+                std::optional<int> exitStatus = {});
 
     General& g_;
     std::string folder_;
     ScriptEnvironment env_;
+    RunLog* log_ = nullptr;
 };
 
 } // namespace wendrel

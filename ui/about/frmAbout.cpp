@@ -43,6 +43,11 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
         Line1[i]->setGeometry(TwipsX(240), TwipsY(1200) + i, TwipsX(4920), 1);
     }
 
+    lblFolder = new QLabel(this);
+    lblFolder->setObjectName("lblFolder");
+    lblFolder->setGeometry(TwipsRect(240, 1320, 4920, 300));
+    lblFolder->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
     cmdOK = new QPushButton("OK", this);
     cmdOK->setObjectName("cmdOK");
     cmdOK->setDefault(true);
@@ -55,5 +60,12 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
 void frmAbout::Form_Load() { setWindowTitle("About Wendrel 1.00"); }
 
 void frmAbout::cmdOK_Click() { close(); }
+
+void frmAbout::setDataFolder(const QString& folder) {
+    // A long path loses its middle; the tip shows all of it.
+    const QString text = "Folder: " + folder;
+    lblFolder->setText(lblFolder->fontMetrics().elidedText(text, Qt::ElideMiddle, lblFolder->width()));
+    lblFolder->setToolTip("The task list, options, scripts and run history are kept in " + folder);
+}
 
 } // namespace wendrel
