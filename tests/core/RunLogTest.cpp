@@ -92,18 +92,6 @@ TEST(RunLog, RotationKeepsOneOldFile) {
     EXPECT_EQ(all.back().task, "T24");
 }
 
-TEST(RunLog, NewestEventsComeFirstAndCanBeOneTasks) {
-    std::vector<RunLogEntry> all;
-    for (int i = 0; i < 5; ++i) all.push_back({std::to_string(i), i % 2 ? "odd" : "even", "s", "started"});
-    const auto newest = newestEvents(all, 2);
-    ASSERT_EQ(newest.size(), 2u);
-    EXPECT_EQ(newest[0].time, "4");
-    EXPECT_EQ(newest[1].time, "3");
-    const auto odd = newestEvents(all, 10, std::string("odd"));
-    ASSERT_EQ(odd.size(), 2u);
-    EXPECT_EQ(odd[0].time, "3");
-}
-
 TEST(RunNow, StartsOnceAndNotAgainWhileItsScriptRuns) {
     Rig r("EXEC prog\r\nWAIT 3\r\n");
     int refused = 0;
