@@ -49,6 +49,10 @@ private slots:
         form.MenuRunNow->trigger();
         QTRY_COMPARE(rig.launcher.started.size(), size_t(2));
         QCOMPARE(rig.launcher.started.back(), std::string("progA"));
+        rig.g.slot(1).Running = 1;
+        form.RunTaskNow();
+        QCOMPARE(rig.launcher.started.size(), size_t(2));
+        QCOMPARE(form.hintText(), QString("Task A has not finished its last run: not started again."));
 
         form.TaskHistory->trigger();
         auto* history = form.findChild<frmHistory*>("frmHistory");

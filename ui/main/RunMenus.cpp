@@ -65,7 +65,11 @@ void Form1::buildRunMenus() {
 
 void Form1::RunTaskNow() {
     if (g_.TaskCount < 1) return;
-    scheduler_.RunNow(gridRow() + 1);
+    // The refusal gets a word in the hint panel, not a message box. A task
+    // whose script file was missing also stays marked until the next start.
+    const QString name = historyTaskName(*this, g_);
+    if (!scheduler_.RunNow(gridRow() + 1))
+        setPanelText(2, "Task " + name + " has not finished its last run: not started again.");
 }
 
 void Form1::MenuHistory_Click(bool currentTaskOnly) {
