@@ -45,14 +45,16 @@ fi
 
 # Starts the installed program for a fresh user with these extra variables,
 # waits until it has taken the lock of the folder given and written its task
-# files there (its signal handlers are in place by then), and ends it.
+# files there (its signal handlers are in place by then) and, when $until is
+# set, a line matching it in its run history; then ends it.
 run_installed() {
     local data=$1
     shift
     env -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME="$work/home" "$@" "$stage/usr/bin/Wendrel" >"$work/out.log" 2>&1 &
     pid=$!
     for _ in $(seq 100); do
-        if [ -e "$data/Scripts.ini" ] && ! flock -n "$data/.Wendrel.lock" true; then break; fi
+        if [ -e "$data/Scripts.ini" ] && ! flock -n "$data/.Wendrel.lock" true &&
+           { [ -z "${until:-}" ] || grep -q "$until" "$data/Wendrel.log" 2>/dev/null; }; then break; fi
         kill -0 "$pid" 2>/dev/null || { cat "$work/out.log"; fail "the installed program ended"; }
         sleep 0.1
     done
@@ -68,5 +70,15 @@ run_installed "$work/home/.local/share/wendrel"
 [ "$(ls "$stage/usr/bin")" = Wendrel ] || fail "files were written beside the installed program"
 echo "ok: the installed program keeps its files in ~/.local/share/wendrel"
 
-run_installed "$work/xdg/wendrel" XDG_DATA_HOME="$work/xdg"
+# A folder that already holds a task due at every tick: its runs are recorded
+# in the folder's run history.
+data="$work/xdg/wendrel"
+mkdir -p -m 700 "$work/xdg" "$data"
+printf 'Tick~~5~0~0~0~0~0~0~0~0~1~1~t.wdx\r\n' >"$data/Scripts.dat"
+printf 'EXEC /bin/true\r\nEXEC no-such-program-here\r\n' >"$data/t.wdx"
+until='program not found' run_installed "$data" XDG_DATA_HOME="$work/xdg"
 echo "ok: XDG_DATA_HOME is honoured"
+grep -qP '^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\tTick\tt.wdx\tprogram started: /bin/true \(pid [1-9]\d*\)$' "$data/Wendrel.log" ||
+    fail "no start of /bin/true with its pid in the history"
+grep -qP '\tprogram not found: no-such-program-here$' "$data/Wendrel.log" || fail "no missing program in the history"
+echo "ok: the runs are recorded in the per-user folder"
