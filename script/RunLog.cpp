@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "model/Cp1252.h"
 #include "store/TextFile.h"
 
 namespace wendrel {
@@ -70,6 +71,12 @@ void appendLinesOf(const std::string& path, std::vector<RunLogEntry>& out) {
     }
 }
 } // namespace
+
+std::string historyText(std::string text) {
+    if (auto nul = text.find('\0'); nul != std::string::npos) text.erase(nul);
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return cp1252ToUtf8(text);
+}
 
 std::string formatRunEvent(const RunEvent& e) {
     char time[32];

@@ -51,6 +51,10 @@ struct RunLogEntry {
     bool operator==(const RunLogEntry&) const = default;
 };
 
+// A task's fixed-width text (Windows-1252, filled with blanks or code-0
+// characters) as the history names it: UTF-8, without the filler.
+std::string historyText(std::string recordText);
+
 // The text line of an event, without a line end: time, task, script and what
 // happened, separated by tabs. Tabs and line breaks inside the texts become
 // blanks, and a long command line is cut, so each event stays one line.

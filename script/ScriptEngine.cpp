@@ -105,15 +105,9 @@ void ScriptEngine::runLine(int index, const std::string& line) {
 void ScriptEngine::logRun(int index, RunEventKind kind, const std::string& command, std::optional<double> pid,
                           std::optional<int> exitStatus) {
     if (!log_) return;
-    // The record's fixed-width texts, without their blank (or code-0) filler.
-    auto text = [](std::string s) {
-        s.erase(std::find(s.begin(), s.end(), '\0'), s.end());
-        while (!s.empty() && s.back() == ' ') s.pop_back();
-        return cp1252ToUtf8(s);
-    };
     const TaskRecord& task = g_.slot(index);
-    log_->add(RunEvent{env_.clock.now(), kind, text(task.Name.str()), text(task.ScriptFile.str()), command, pid,
-                       exitStatus});
+    log_->add(RunEvent{env_.clock.now(), kind, historyText(task.Name.str()), historyText(task.ScriptFile.str()),
+                       command, pid, exitStatus});
 }
 
 // Waits on the monotonic clock, so a wait across midnight still ends on time,

@@ -4,22 +4,17 @@
 #include <QMenu>
 #include <QTableWidget>
 
-#include "ui/Text.h"
 #include "ui/history/frmHistory.h"
 #include "ui/main/Form1.h"
 
 namespace wendrel {
 
 namespace {
-// The current task's name as the history records it: without the blank (or
-// code-0) filler of its fixed-width field.
+// The current task's name as the history records it.
 QString historyTaskName(const Form1& form, const General& g) {
     const int n = form.gridRow() + 1;
     if (n < 1 || n > g.TaskCount) return {};
-    std::string name = g.slot(n).Name.str();
-    name.erase(std::find(name.begin(), name.end(), '\0'), name.end());
-    while (!name.empty() && name.back() == ' ') name.pop_back();
-    return fromRecordText(name);
+    return QString::fromStdString(historyText(g.slot(n).Name.str()));
 }
 } // namespace
 
