@@ -101,20 +101,24 @@ void frmHistory::reload() {
     cmbTask->clear();
     cmbTask->addItem(kAllTasks);
     for (const std::string& n : names) cmbTask->addItem(QString::fromStdString(n), QString::fromStdString(n));
-    const int keep = chosen.isEmpty() ? 0 : cmbTask->findData(chosen);
-    cmbTask->setCurrentIndex(keep < 0 ? 0 : keep);
+    chooseTask(chosen);
     fillTable();
 }
 
 void frmHistory::setTaskFilter(const QString& task) {
+    chooseTask(task);
+    fillTable();
+}
+
+void frmHistory::chooseTask(const QString& task) {
     int index = task.isEmpty() ? 0 : cmbTask->findData(task);
     if (index < 0) {
         // A task without events yet still gets its (empty) view.
         cmbTask->addItem(task, task);
         index = cmbTask->count() - 1;
     }
+    const QSignalBlocker block(cmbTask);
     cmbTask->setCurrentIndex(index);
-    fillTable();
 }
 
 QString frmHistory::taskFilter() const { return cmbTask->currentData().toString(); }

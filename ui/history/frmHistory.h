@@ -43,6 +43,8 @@ protected:
 
 private:
     void fillTable();
+    // Makes task the list's choice (added when it has no events), without refilling.
+    void chooseTask(const QString& task);
     void reloadIfChanged();
 
     QString folder_;
