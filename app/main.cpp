@@ -1,11 +1,15 @@
 // Wendrel: a desktop task scheduler. Wires the desktop services, the shared
 // state and the main window together. The program's folder (where the task
-// list, the options and the scripts live) is the folder of the executable.
+// list, the options, the scripts and the run history live) is chosen here
+// once: the executable's folder for a portable copy, the per-user data folder
+// for an installed program (see platform/DataFolder.h).
 #include <QApplication>
 #include <cstdlib>
 #include <QDir>
+#include <QMessageBox>
 
 #include "model/General.h"
+#include "platform/DataFolder.h"
 #include "platform/Desktop.h"
 #include "platform/Signals.h"
 #include "platform/SingleInstance.h"
@@ -23,7 +27,15 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     // The desktop's own face is used; the window layouts scale with it.
 
-    const std::string folder = QCoreApplication::applicationDirPath().toStdString();
+    std::string failure;
+    const std::string exeFolder = QCoreApplication::applicationDirPath().toStdString();
+    const std::string folder = wendrel::resolveDataFolder(exeFolder, failure);
+    if (folder.empty()) {
+        qCritical("Wendrel has no folder for its task list: %s", failure.c_str());
+        QMessageBox::critical(nullptr, "Wendrel 1.00",
+                              QString::fromStdString("Wendrel has no folder to keep its task list in:\n" + failure));
+        return 1;
+    }
 
     // One instance per folder: a second start shows the running one and ends
     // before anything of the folder is read or written.

@@ -1,5 +1,8 @@
 #include "platform/Desktop.h"
 
+#include <QCoreApplication>
+
+#include "platform/Autostart.h"
 #include "platform/Launcher.h"
 #include "platform/QtServices.h"
 #include "platform/TextEditor.h"
@@ -16,6 +19,7 @@ struct Desktop::Impl {
     X11WindowActivator activator{&launcher};
     X11KeySender keys;
     DesktopTextEditor textEditor;
+    XdgAutostart autostart{XdgAutostart::defaultEntryPath(), QCoreApplication::applicationFilePath().toStdString()};
 };
 
 Desktop::Desktop() : d_(std::make_unique<Impl>()) {
@@ -33,6 +37,7 @@ Services Desktop::services() {
     s.pump = &d_->pump;
     s.clock = &d_->clock;
     s.textEditor = &d_->textEditor;
+    s.loginStart = &d_->autostart;
     return s;
 }
 

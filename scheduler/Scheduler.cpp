@@ -86,4 +86,14 @@ void Scheduler::Tick() {
     }
 }
 
+bool Scheduler::RunNow(int index) {
+    if (index < 1 || index > std::min<int>(g_.TaskCount, General::MaxTasks)) return false;
+    TaskRecord& task = g_.slot(index);
+    if (task.Running != 0) return false;
+    if (task.Interval == OtherInterval) task.LastRun = clock_.now();
+    task.Running = 1;
+    if (run_) run_(index);
+    return true;
+}
+
 } // namespace wendrel

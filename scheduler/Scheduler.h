@@ -22,6 +22,13 @@ public:
     // One walk of the task table; runs every due task, in table order.
     void Tick();
 
+    // Starts the task in slot index at once, the way the tick starts a due
+    // task (Running set, the script run to its end), whatever its interval and
+    // Active say. An Other task's interval counts again from this start.
+    // Starts nothing, and returns false, when the slot holds no task or the
+    // task is marked as running.
+    bool RunNow(int index);
+
     // Replaces the script runner (the window's tests run fake scripts).
     void setRunner(Runner runScript) { run_ = std::move(runScript); }
 

@@ -39,6 +39,7 @@ void ScriptEngine::RunScript(int index) {
     leaf.erase(std::find(leaf.begin(), leaf.end(), '\0'), leaf.end());
     const std::string name = cp1252ToUtf8(leaf);
 
+    logRun(index, RunEventKind::Started);
     // Scripts live in the program's folder and nowhere else: a name that
     // would lead out of it (a hand-edited task list) is refused like a
     // missing file, saying why.
@@ -46,10 +47,12 @@ void ScriptEngine::RunScript(int index) {
         env_.messages.show("The script file name \"" + name +
                                "\" is not a plain file name in Wendrel's folder. Task Aborted",
                            "Script File Missing.", MsgButtons::Ok, MsgIcon::Critical);
+        logRun(index, RunEventKind::ScriptMissing);
         return;  // Running stays 1, as for a missing file
     }
     const std::string path = JoinPath(folder_, name);
     if (!pathExists(path)) {
+        logRun(index, RunEventKind::ScriptMissing);
         env_.messages.show("Script File does not exist. Task Aborted", "Script File Missing.", MsgButtons::Ok,
                            MsgIcon::Critical);
         return;  // Running stays 1 until the program is restarted
@@ -63,6 +66,7 @@ void ScriptEngine::RunScript(int index) {
         // (also inside one long line), so a huge file never blocks the program.
         LineReader in(path, kMaxScriptLine);
         in.onProgress(kReadingPumpBytes, [this] { env_.pump.processEvents(0); });
+        if (!in.isOpen()) logRun(index, RunEventKind::ScriptUnreadable);
         std::string line;
         while (in.isOpen() && in.next(line)) {
             // A code-0 byte ends the line: what follows it up to the line end
@@ -72,6 +76,7 @@ void ScriptEngine::RunScript(int index) {
         }
     }
     g_.slot(index).Running = 0;
+    logRun(index, RunEventKind::Finished);
 }
 
 // The line is UTF-8 here, whatever the encoding of the file.
@@ -96,14 +101,20 @@ void ScriptEngine::runLine(int index, const std::string& line) {
         if (!commandLine || commandLine->empty()) return;
         const std::optional<double> id = env_.launcher.start(*commandLine);
         if (!id) {
+            logRun(index, RunEventKind::ProgramNotFound, *commandLine);
             // The program could not start: ProcessId keeps its value, and a
             // wait for it lasts the one second of a wait for no program.
             if (waitFlag == "1") WaitForCompletion(0);
             return;
         }
+        logRun(index, RunEventKind::ProgramStarted, *commandLine, *id);
         g_.slot(index).ProcessId = *id;
         rememberStart(*id);
-        if (waitFlag == "1") WaitForCompletion(g_.slot(index).ProcessId);
+        if (waitFlag == "1") {
+            logRun(index, RunEventKind::WaitBegun, {}, *id);
+            WaitForCompletion(*id);
+            logRun(index, RunEventKind::WaitEnded, {}, *id, env_.launcher.exitStatus(*id));
+        }
     } else if (isOneOf(keyword, {"SEND", "TYPE", "KEY"})) {
         typeKeys(g_.slot(index).ProcessId, rest.value_or(std::string()));
     } else if (isOneOf(keyword, {"WAIT", "PAUSE", "SLEEP"})) {
@@ -111,6 +122,14 @@ void ScriptEngine::runLine(int index, const std::string& line) {
     } else if (isOneOf(keyword, {"MESSAGE", "MSG", "MSGBOX"})) {
         if (rest) env_.messages.show(*rest, "Wendrel 1.00", MsgButtons::Ok, MsgIcon::None);
     }
+}
+
+void ScriptEngine::logRun(int index, RunEventKind kind, const std::string& command, std::optional<double> pid,
+                          std::optional<ProgramExit> exitStatus) {
+    if (!log_) return;
+    const TaskRecord& task = g_.slot(index);
+    log_->add(RunEvent{env_.clock.now(), kind, historyText(task.Name.str()), historyText(task.ScriptFile.str()),
+                       command, pid, exitStatus});
 }
 
 // Waits on the monotonic clock, so a wait across midnight still ends on time,

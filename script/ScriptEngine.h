@@ -9,6 +9,7 @@
 #include "model/DateTime.h"
 #include "model/General.h"
 #include "script/Platform.h"
+#include "script/RunLog.h"
 
 namespace wendrel {
 
@@ -42,8 +43,14 @@ public:
     // to a running instance whose new window is still to come.
     static constexpr double HandOverSeconds = 2;
 
+    // Where every start of a script and its outcome are recorded; none unless set.
+    void setRunLog(RunLog* log) { log_ = log; }
+
 private:
     void runLine(int index, const std::string& line);
+    // Records an event of the run of the task in slot index.
+    void logRun(int index, RunEventKind kind, const std::string& command = {}, std::optional<double> pid = {},
+                std::optional<ProgramExit> exitStatus = {});
     void typeKeys(double taskId, const std::string& keys);
     bool activateForTyping(double taskId);
     bool yieldToEvents(double maxWaitSeconds);
@@ -56,6 +63,7 @@ private:
     std::string folder_;
     ScriptEnvironment env_;
     std::vector<std::pair<double, double>> recentStarts_;  // (task id, monotonic time of the start)
+    RunLog* log_ = nullptr;
 };
 
 } // namespace wendrel

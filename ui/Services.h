@@ -20,6 +20,15 @@ public:
     virtual void showHelp() = 0;
 };
 
+class LoginStart {
+public:
+    virtual ~LoginStart() = default;
+    // Whether the program starts when the user logs in to the desktop.
+    virtual bool isEnabled() const = 0;
+    // Switches that on or off; false, with the reason, when it could not be done.
+    virtual bool setEnabled(bool on, std::string& failure) = 0;
+};
+
 struct Services {
     MessageBoxes* messages = nullptr;
     ProgramLauncher* launcher = nullptr;
@@ -29,6 +38,7 @@ struct Services {
     const Clock* clock = nullptr;
     TextEditorLauncher* textEditor = nullptr;
     HelpViewer* help = nullptr;
+    LoginStart* loginStart = nullptr;  // none: the Start at Login item is disabled
 };
 
 } // namespace wendrel

@@ -33,9 +33,14 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     cmdOK->setObjectName("cmdOK");
     cmdOK->setDefault(true);
 
+    lblFolder = new QLabel(this);
+    lblFolder->setObjectName("lblFolder");
+    lblFolder->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
     TwipsLayout layout;
     layout.add(picIcon, QRect(240, 240, 720, 720));
     layout.add(lblTitle, QRect(1200, 360, 4000, 480));
+    layout.add(lblFolder, QRect(240, 1320, 4920, 300));
     layout.add(cmdOK, QRect(3960, 1680, 1200, 375));
     layout.apply();
     setFixedSize(layout.x(5400), layout.y(2400));
@@ -60,5 +65,12 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
 void frmAbout::Form_Load() { setWindowTitle("About Wendrel 1.00"); }
 
 void frmAbout::cmdOK_Click() { close(); }
+
+void frmAbout::setDataFolder(const QString& folder) {
+    // A long path loses its middle; the tip shows all of it.
+    const QString text = "Folder: " + folder;
+    lblFolder->setText(lblFolder->fontMetrics().elidedText(text, Qt::ElideMiddle, lblFolder->width()));
+    lblFolder->setToolTip("The task list, options, scripts and run history are kept in " + folder);
+}
 
 } // namespace wendrel

@@ -17,11 +17,14 @@ public:
     // Sets the caption; run when the window loads.
     void Form_Load();
     void cmdOK_Click();
+    // Shows the folder that holds the task list, options, scripts and history.
+    void setDataFolder(const QString& folder);
 
     QLabel* picIcon = nullptr;
     QLabel* lblTitle = nullptr;
     QFrame* Line1[2] = {nullptr, nullptr};
     QPushButton* cmdOK = nullptr;
+    QLabel* lblFolder = nullptr;
 };
 
 } // namespace wendrel

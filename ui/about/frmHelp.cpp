@@ -1,5 +1,6 @@
 #include "ui/about/frmHelp.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -34,9 +35,20 @@ frmHelp::frmHelp(QWidget* parent) : QDialog(parent) {
     cmdClose->setObjectName("cmdClose");
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::close);
 
+    lblFolder = new QLabel(this);
+    lblFolder->setObjectName("lblFolder");
+    lblFolder->setTextFormat(Qt::PlainText);
+    lblFolder->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblFolder->setWordWrap(true);
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(txtHelp);
+    layout->addWidget(lblFolder);
     layout->addWidget(cmdClose, 0, Qt::AlignRight);
+}
+
+void frmHelp::setDataFolder(const QString& folder) {
+    lblFolder->setText("Your task list, options, scripts and run history are kept in " + folder);
 }
 
 frmHelp* frmHelp::showFor(QWidget* parent) {

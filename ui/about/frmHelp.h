@@ -1,6 +1,7 @@
 #pragma once
 #include <QDialog>
 
+class QLabel;
 class QTextBrowser;
 class QPushButton;
 
@@ -16,9 +17,12 @@ public:
     static frmHelp* showFor(QWidget* parent);
     // The document's address inside the program.
     static QUrl documentUrl();
+    // Shows the folder that holds the task list, options, scripts and history.
+    void setDataFolder(const QString& folder);
 
     QTextBrowser* txtHelp = nullptr;
     QPushButton* cmdClose = nullptr;
+    QLabel* lblFolder = nullptr;
 };
 
 } // namespace wendrel

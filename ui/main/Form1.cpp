@@ -111,11 +111,14 @@ Form1::Form1(General& g, std::string folder, Services services, Options options,
       options_(options),
       engine_(g, folder_, environmentOf(services)),
       scheduler_(g, *services.clock, [this](int index) { engine_.RunScript(index); }),
-      store_(folder_) {
+      store_(folder_),
+      runLog_(folder_) {
     setObjectName("Form1");
     setWindowTitle("Wendrel V1.00");
     buildWidgets();
     buildMenus();
+    buildRunMenus();
+    engine_.setRunLog(&runLog_);
     tray_ = std::make_unique<TrayController>(*this);
 
     Timer1 = new QTimer(this);

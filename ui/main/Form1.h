@@ -8,6 +8,7 @@
 //   Commands.cpp     New, Edit, Delete, toggle Active, grid key and click upkeep
 //   Drag.cpp         drag reordering and the grid's column hints
 //   HintsMenus.cpp   hints of the buttons and the free area, options, help, About, exit
+//   RunMenus.cpp     Run Task Now, the run history, Start at Login, the grid's context menu
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
@@ -111,6 +112,14 @@ public:
     void AboutOption_Click();
     void Exit();
 
+    // Runs the current task's script at once, as the tick runs a due task;
+    // nothing when the list is empty or the task's script is running.
+    void RunTaskNow();
+    // Opens the run history, of every task or (from the grid) of the current one.
+    void MenuHistory_Click(bool currentTaskOnly = false);
+    // Creates or removes the desktop's autostart entry.
+    void MenuStartAtLogin_Click();
+
     // Tray.
     void SendToTray();
     void rest1_Click();
@@ -149,6 +158,11 @@ public:
     QAction* MenuDelete = nullptr;
     QAction* Spacer = nullptr;
     QAction* MenuExit = nullptr;
+    QAction* MenuRunNow = nullptr;
+    QAction* MenuHistory = nullptr;
+    QAction* MenuStartAtLogin = nullptr;
+    QMenu* GridPopup = nullptr;
+    QAction* TaskHistory = nullptr;
     QMenu* OptionMenu = nullptr;
     QAction* MenuMinimize = nullptr;
     QAction* MenuTray = nullptr;
@@ -179,6 +193,7 @@ private:
     static QStringList hintSamples();
     // The grid's hint for a pointer over the Active column or left of it.
     static QString gridHint(bool overActiveColumn);
+    void buildRunMenus();
     void scheduleNextTick();
     void showSaveProblems();
 
@@ -189,6 +204,7 @@ private:
     ScriptEngine engine_;
     Scheduler scheduler_;
     TaskStore store_;
+    RunLogFile runLog_;
     std::vector<std::string> saveProblems_;
     bool unloaded_ = false;
     QPointer<frmDetail> editor_;

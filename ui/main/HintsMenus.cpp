@@ -69,11 +69,12 @@ void Form1::MenuTray_Click() {
 
 void Form1::MenuContents_Click() {
     if (services_.help) services_.help->showHelp();
-    else frmHelp::showFor(this);
+    else frmHelp::showFor(this)->setDataFolder(QString::fromStdString(folder_));
 }
 
 void Form1::AboutOption_Click() {
     if (!about_) about_ = new frmAbout(this);
+    about_->setDataFolder(QString::fromStdString(folder_));
     about_->show();
     about_->raise();
     about_->activateWindow();

@@ -1,0 +1,48 @@
+// The run history at its largest: appends events until the file has rotated
+// (a full Wendrel.log.1 and Wendrel.log), then reads both back and picks the
+// newest 1,000, all of them and one task's. Prints microseconds per append
+// and milliseconds per read.
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+#include "script/RunLog.h"
+
+using namespace wendrel;
+using Steady = std::chrono::steady_clock;
+
+int main() {
+    std::string folder = (std::filesystem::temp_directory_path() / "wendrel-bench-XXXXXX").string();
+    if (!::mkdtemp(folder.data())) return 1;
+    RunLogFile log(folder);
+
+    RunEvent e{{2026, 12, 7, 9, 30, 0}, RunEventKind::ProgramStarted, "", "backup.wdx",
+               "rsync -a /home/me/documents /media/backup/documents", 12345, {}};
+    const int appends = 30000;
+    auto t0 = Steady::now();
+    for (int i = 0; i < appends; ++i) {
+        e.task = "Task " + std::to_string(i % 40);
+        log.add(e);
+    }
+    auto t1 = Steady::now();
+
+    const int reads = 20;
+    std::size_t events = 0, shown = 0;
+    for (int i = 0; i < reads; ++i) {
+        const auto all = RunLogFile::readAll(folder);
+        events = all.size();
+        shown = newestEvents(all, 1000).size() + newestEvents(all, 1000, std::string("Task 7")).size();
+    }
+    auto t2 = Steady::now();
+
+    const double appendUs = std::chrono::duration<double, std::micro>(t1 - t0).count() / appends;
+    const double readMs = std::chrono::duration<double, std::milli>(t2 - t1).count() / reads;
+    std::printf("append: %.1f us per event (%d events, rotated at 1 MB)\n", appendUs, appends);
+    std::printf("read both files (%zu events, %.0f KB) and pick the newest: %.2f ms (%zu rows)\n", events,
+                (std::filesystem::file_size(folder + "/Wendrel.log") +
+                 std::filesystem::file_size(folder + "/Wendrel.log.1")) / 1024.0,
+                readMs, shown);
+    std::filesystem::remove_all(folder);
+}

@@ -1,0 +1,135 @@
+#include "script/RunLog.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "model/Cp1252.h"
+#include "store/TextFile.h"
+
+namespace wendrel {
+
+namespace {
+// A command line is cut here in the history; the script holds the whole of it.
+constexpr std::size_t kMaxCommandBytes = 500;
+
+// Control characters (tabs and line breaks above all) would split the line or
+// its fields: they become blanks.
+std::string oneLine(std::string text) {
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
+    return text;
+}
+
+// Cuts UTF-8 text to at most max bytes, never inside a character.
+std::string cutUtf8(const std::string& text, std::size_t max) {
+    if (text.size() <= max) return text;
+    std::size_t end = max;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    return text.substr(0, end) + "...";
+}
+
+std::string pidText(std::optional<double> pid) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.0f", pid.value_or(0));
+    return buf;
+}
+
+std::string describe(const RunEvent& e) {
+    const std::string command = cutUtf8(e.command, kMaxCommandBytes);
+    switch (e.kind) {
+    case RunEventKind::Started: return "started";
+    case RunEventKind::ScriptMissing: return "script missing";
+    case RunEventKind::ScriptUnreadable: return "script unreadable";
+    case RunEventKind::Finished: return "finished";
+    case RunEventKind::ProgramStarted: return "program started: " + command + " (pid " + pidText(e.pid) + ")";
+    case RunEventKind::ProgramNotFound: return "program not found: " + command;
+    case RunEventKind::WaitBegun: return "waiting for pid " + pidText(e.pid) + " to end";
+    case RunEventKind::WaitEnded:
+        if (!e.exitStatus) return "pid " + pidText(e.pid) + " ended, exit status unknown";
+        if (e.exitStatus->signal) return "pid " + pidText(e.pid) + " ended by signal " + std::to_string(e.exitStatus->signal);
+        return "pid " + pidText(e.pid) + " ended, exit status " + std::to_string(e.exitStatus->code);
+    }
+    return "unknown event";
+}
+
+void appendLinesOf(const std::string& path, std::vector<RunLogEntry>& out) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return;
+    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find('\n', start);
+        if (end == std::string::npos) end = bytes.size();
+        std::string line = bytes.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (auto entry = parseRunLogLine(line)) out.push_back(std::move(*entry));
+        start = end + 1;
+    }
+}
+} // namespace
+
+std::string historyText(std::string text) {
+    if (auto nul = text.find('\0'); nul != std::string::npos) text.erase(nul);
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return cp1252ToUtf8(text);
+}
+
+std::string formatRunEvent(const RunEvent& e) {
+    char time[32];
+    std::snprintf(time, sizeof time, "%04d-%02d-%02d %02d:%02d:%02d", e.time.year, e.time.month, e.time.day,
+                  e.time.hour, e.time.minute, e.time.second);
+    return std::string(time) + '\t' + oneLine(e.task) + '\t' + oneLine(e.script) + '\t' + oneLine(describe(e));
+}
+
+std::optional<RunLogEntry> parseRunLogLine(const std::string& line) {
+    const std::size_t t1 = line.find('\t');
+    if (t1 != 19 || line[4] != '-' || line[13] != ':') return std::nullopt;
+    const std::size_t t2 = line.find('\t', t1 + 1);
+    if (t2 == std::string::npos) return std::nullopt;
+    const std::size_t t3 = line.find('\t', t2 + 1);
+    if (t3 == std::string::npos) return std::nullopt;
+    return RunLogEntry{line.substr(0, t1), line.substr(t1 + 1, t2 - t1 - 1), line.substr(t2 + 1, t3 - t2 - 1),
+                       line.substr(t3 + 1)};
+}
+
+void RunLogFile::add(const RunEvent& event) {
+    const std::string line = formatRunEvent(event) + '\n';
+    const std::string path = JoinPath(folder_, FileName);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && st.st_size > 0 &&
+        static_cast<std::size_t>(st.st_size) + line.size() > rotateBytes_)
+        ::rename(path.c_str(), JoinPath(folder_, OldFileName).c_str());
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return;
+    // One write for the line, so a crash leaves at most the last line torn.
+    std::size_t done = 0;
+    while (done < line.size()) {
+        const ssize_t n = ::write(fd, line.data() + done, line.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+}
+
+std::vector<RunLogEntry> RunLogFile::readAll(const std::string& folder) {
+    std::vector<RunLogEntry> all;
+    appendLinesOf(JoinPath(folder, OldFileName), all);
+    appendLinesOf(JoinPath(folder, FileName), all);
+    return all;
+}
+
+std::vector<RunLogEntry> newestEvents(const std::vector<RunLogEntry>& all, std::size_t max,
+                                      const std::optional<std::string>& task) {
+    std::vector<RunLogEntry> out;
+    for (auto it = all.rbegin(); it != all.rend() && out.size() < max; ++it)
+        if (!task || it->task == *task) out.push_back(*it);
+    return out;
+}
+
+} // namespace wendrel

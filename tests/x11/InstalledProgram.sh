@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# The installed program: `cmake --install` into a staging folder lays out the
+# program, its desktop entry, metainfo, icons and help; the entry and the
+# metainfo pass their validators (skipped where they are not installed); and
+# the installed program keeps each user's files in the per-user data folder,
+# created 0700, never beside itself. Runs offscreen: no display is needed.
+set -euo pipefail
+build="${1:?build folder}"
+export QT_QPA_PLATFORM=offscreen
+work=$(mktemp -d)
+pid=
+cleanup() {
+    [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+stage="$work/stage"
+app=io.github.wendrel.Wendrel
+DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
+for f in bin/Wendrel "share/applications/$app.desktop" "share/metainfo/$app.metainfo.xml" \
+         share/doc/wendrel/wendrel-help.html; do
+    [ -f "$stage/usr/$f" ] || fail "$f is not installed"
+done
+for size in 16 24 32 48 64 128; do
+    icon="$stage/usr/share/icons/hicolor/${size}x${size}/apps/$app.png"
+    [ -f "$icon" ] || fail "no ${size}px icon"
+done
+echo "ok: program, entry, metainfo, icons and help installed"
+
+if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$stage/usr/share/applications/$app.desktop" || fail "desktop entry not valid"
+    echo "ok: desktop entry valid"
+else
+    echo "skip: desktop-file-validate is not installed"
+fi
+if command -v appstreamcli >/dev/null; then
+    appstreamcli validate --no-net "$stage/usr/share/metainfo/$app.metainfo.xml" >"$work/as.log" 2>&1 ||
+        { cat "$work/as.log"; fail "metainfo not valid"; }
+    echo "ok: metainfo valid"
+else
+    echo "skip: appstreamcli is not installed"
+fi
+
+# Starts the installed program for a fresh user with these extra variables,
+# waits until it has taken the lock of the folder given and written its task
+# files there (its signal handlers are in place by then) and, when $until is
+# set, a line matching it in its run history; then ends it.
+run_installed() {
+    local data=$1
+    shift
+    env -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME="$work/home" "$@" "$stage/usr/bin/Wendrel" >"$work/out.log" 2>&1 &
+    pid=$!
+    for _ in $(seq 100); do
+        if [ -e "$data/Scripts.ini" ] && ! flock -n "$data/.Wendrel.lock" true &&
+           { [ -z "${until:-}" ] || grep -q "$until" "$data/Wendrel.log" 2>/dev/null; }; then break; fi
+        kill -0 "$pid" 2>/dev/null || { cat "$work/out.log"; fail "the installed program ended"; }
+        sleep 0.1
+    done
+    kill -TERM "$pid"
+    wait "$pid" || fail "exit status $? (folder $data)"
+    pid=
+    [ -f "$data/Scripts.dat" ] || fail "no task list in $data"
+    [ "$(stat -c %a "$data")" = 700 ] || fail "$data is not private"
+}
+
+mkdir -p "$work/home"
+run_installed "$work/home/.local/share/wendrel"
+[ "$(ls "$stage/usr/bin")" = Wendrel ] || fail "files were written beside the installed program"
+echo "ok: the installed program keeps its files in ~/.local/share/wendrel"
+
+# A folder that already holds a task due at every tick: its runs are recorded
+# in the folder's run history.
+data="$work/xdg/wendrel"
+mkdir -p -m 700 "$work/xdg" "$data"
+printf 'Tick~~5~0~0~0~0~0~0~0~0~1~1~t.wdx\r\n' >"$data/Scripts.dat"
+printf 'EXEC /bin/true\r\nEXEC no-such-program-here\r\n' >"$data/t.wdx"
+until='program not found' run_installed "$data" XDG_DATA_HOME="$work/xdg"
+echo "ok: XDG_DATA_HOME is honoured"
+grep -qP '^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\tTick\tt.wdx\tprogram started: /bin/true \(pid [1-9]\d*\)$' "$data/Wendrel.log" ||
+    fail "no start of /bin/true with its pid in the history"
+grep -qP '\tprogram not found: no-such-program-here$' "$data/Wendrel.log" || fail "no missing program in the history"
+echo "ok: the runs are recorded in the per-user folder"
