@@ -5,6 +5,7 @@
 #include "platform/TextEditor.h"
 #include "platform/X11Keys.h"
 #include "platform/X11Windows.h"
+#include "platform/wayland/WaylandSession.h"
 
 namespace wendrel {
 
@@ -13,20 +14,34 @@ struct Desktop::Impl {
     QtEventPump pump;
     QtMessageBoxes messages;
     DetachedLauncher launcher;
-    X11WindowActivator activator;
-    X11KeySender keys;
+    std::unique_ptr<WindowActivator> activator;
+    std::unique_ptr<KeySender> keys;
     DesktopTextEditor textEditor;
+    std::function<void(const std::string&)> notice;
 };
 
-Desktop::Desktop() : d_(std::make_unique<Impl>()) {}
+Desktop::Desktop() : d_(std::make_unique<Impl>()) {
+    // A Wayland session has keystroke and window services of its own; X11
+    // programs running there as guests cannot reach its native windows.
+    auto notice = [d = d_.get()](const std::string& text) {
+        if (d->notice) d->notice(text);
+    };
+    if (auto wayland = wayland::waylandSessionServices(notice)) {
+        d_->activator = std::move(wayland->activator);
+        d_->keys = std::move(wayland->keys);
+    } else {
+        d_->activator = std::make_unique<X11WindowActivator>();
+        d_->keys = std::make_unique<X11KeySender>();
+    }
+}
 Desktop::~Desktop() = default;
 
 Services Desktop::services() {
     Services s;
     s.messages = &d_->messages;
     s.launcher = &d_->launcher;
-    s.activator = &d_->activator;
-    s.keys = &d_->keys;
+    s.activator = d_->activator.get();
+    s.keys = d_->keys.get();
     s.pump = &d_->pump;
     s.clock = &d_->clock;
     s.textEditor = &d_->textEditor;
@@ -34,5 +49,7 @@ Services Desktop::services() {
 }
 
 void Desktop::setMainWindow(QWidget* window) { d_->messages.setParent(window); }
+
+void Desktop::setNoticeHandler(std::function<void(const std::string&)> notice) { d_->notice = std::move(notice); }
 
 } // namespace wendrel
