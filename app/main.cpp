@@ -40,7 +40,10 @@ int main(int argc, char** argv) {
     wendrel::Desktop desktop;
     wendrel::Form1 form(general, folder, desktop.services());
     desktop.setMainWindow(&form);
-    desktop.setNoticeHandler([&form](const std::string& text) { form.setPanelText(2, QString::fromStdString(text)); });
+    desktop.setNoticeHandler([&form](const std::string& text) {
+        qInfo("%s", text.c_str());
+        form.setPanelText(2, QString::fromStdString(text));
+    });
     wendrel::ExitGuard exitGuard(app, form);
     QObject::connect(&form, &wendrel::Form1::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     form.Form_Load();
