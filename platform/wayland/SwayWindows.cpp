@@ -126,9 +126,10 @@ ActivateResult SwayWindowActivator::activate(double taskId, std::string& failure
         collectWindows(QJsonDocument::fromJson(QByteArray::fromStdString(*tree)).object(), family, found);
         return found;
     };
+    // A living program without a window (one still starting, or sway out of
+    // reach) counts as shown: RUN ...,1 goes on waiting for it.
     const std::optional<std::vector<SwayWindow>> found = windows();
-    if (!found) return ActivateResult::Ok;  // sway out of reach: the living program counts as shown
-    if (found->empty()) return ActivateResult::NoSuchWindow;
+    if (!found || found->empty()) return ActivateResult::Ok;
     for (const SwayWindow& w : *found)
         if (w.focused) return ActivateResult::Ok;
 
@@ -144,7 +145,7 @@ ActivateResult SwayWindowActivator::activate(double taskId, std::string& failure
     if (results.isEmpty() || !results.first().toObject().value("success").toBool()) {
         // The window may have closed in between.
         const auto now = windows();
-        if (now && now->empty()) return ActivateResult::NoSuchWindow;
+        if (now && now->empty()) return ActivateResult::Ok;
         failure = "Cannot bring the window of program " + std::to_string(pid) + " to the front";
         return ActivateResult::Failed;
     }

@@ -40,8 +40,10 @@ public:
     // that has the focus keeps it; otherwise a visible one (else any, such as
     // one on another workspace or in the scratchpad) is focused, and the call
     // returns once sway reports it focused, or after FocusWaitMilliseconds.
-    // When sway cannot be reached the program counts as shown while it runs,
-    // so that RUN ...,1 still waits for it.
+    // NoSuchWindow once the program and its descendants have ended. While
+    // they run without a window (a program slow to start shows none for a
+    // few seconds), or sway cannot be reached, the program counts as shown,
+    // so that RUN ...,1 waits for it to end.
     ActivateResult activate(double taskId, std::string& failure) override;
 
     static constexpr int FocusWaitMilliseconds = 500;

@@ -196,24 +196,21 @@ void VirtualKeyboardSender::send(const std::string& keys) {
     for (const KeyStroke& k : *strokes)
         if (const xkb_keysym_t ks = keysymOf(k); ks != XKB_KEY_NoSymbol) presses.push_back({ks, k.shift, k.ctrl, k.alt});
 
+    // The events of one stroke (modifiers, press, release) go out together:
+    // a press whose release came later would start the window's key repeat
+    // if this program were held up in between.
     std::uint32_t mods = 0;
-    auto event = [&](std::uint32_t code, bool down) {
+    auto key = [&](std::uint32_t code, bool down) {
         zwp_virtual_keyboard_v1_key(keyboard_, now(), code,
                                     down ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
-        const bool ok = connection_->flush();
-        pause();
-        return ok;
     };
-    auto modifier = [&](std::uint32_t code, std::uint32_t mask, bool down) {
+    auto modifier = [&](bool wanted, std::uint32_t code, std::uint32_t mask, bool down) {
+        if (!wanted) return;
         // A virtual keyboard's modifiers are what the client says they are,
         // not what its keys imply.
         mods = down ? mods | mask : mods & ~mask;
-        zwp_virtual_keyboard_v1_key(keyboard_, now(), code,
-                                    down ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
+        key(code, down);
         zwp_virtual_keyboard_v1_modifiers(keyboard_, mods, 0, 0, 0);
-        const bool ok = connection_->flush();
-        pause();
-        return ok;
     };
 
     std::size_t i = 0;
@@ -228,11 +225,11 @@ void VirtualKeyboardSender::send(const std::string& keys) {
             std::vector<std::vector<xkb_keysym_t>> wanted;
             std::set<xkb_keysym_t> seen;
             for (end = i; end < presses.size(); ++end) {
-                const std::vector<xkb_keysym_t> key = keyOf(presses[end].keysym);
-                if (seen.count(key[0])) continue;
+                const std::vector<xkb_keysym_t> syms = keyOf(presses[end].keysym);
+                if (seen.count(syms[0])) continue;
                 if (wanted.size() == KeyCapacity) break;
-                seen.insert(key[0]);
-                wanted.push_back(key);
+                seen.insert(syms[0]);
+                wanted.push_back(syms);
             }
             layout_ = makeLayout(wanted);
             if (!layout_ || !useLayout(*layout_)) break;
@@ -243,16 +240,20 @@ void VirtualKeyboardSender::send(const std::string& keys) {
             const Press& p = presses[i];
             const KeyPlace place = layout.places.at(p.keysym);
             const bool shift = p.shift || place.shift;
-            ok = (!p.ctrl || modifier(KeyLayout::ControlCode, layout.controlMask, true)) &&
-                 (!p.alt || modifier(KeyLayout::AltCode, layout.altMask, true)) &&
-                 (!shift || modifier(KeyLayout::ShiftCode, layout.shiftMask, true)) && event(place.code, true) &&
-                 event(place.code, false) && (!shift || modifier(KeyLayout::ShiftCode, layout.shiftMask, false)) &&
-                 (!p.alt || modifier(KeyLayout::AltCode, layout.altMask, false)) &&
-                 (!p.ctrl || modifier(KeyLayout::ControlCode, layout.controlMask, false));
+            modifier(p.ctrl, KeyLayout::ControlCode, layout.controlMask, true);
+            modifier(p.alt, KeyLayout::AltCode, layout.altMask, true);
+            modifier(shift, KeyLayout::ShiftCode, layout.shiftMask, true);
+            key(place.code, true);
+            key(place.code, false);
+            modifier(shift, KeyLayout::ShiftCode, layout.shiftMask, false);
+            modifier(p.alt, KeyLayout::AltCode, layout.altMask, false);
+            modifier(p.ctrl, KeyLayout::ControlCode, layout.controlMask, false);
+            ok = connection_->flush();
+            pause();
         }
     }
-    // Whatever stopped the line, nothing stays held.
-    if (layout_ && mods) zwp_virtual_keyboard_v1_modifiers(keyboard_, 0, 0, 0, 0);
+    // Each stroke has released its modifiers; a compositor gone in between
+    // is met anew at the next line.
     if (!connection_->roundtrip()) drop();
 }
 

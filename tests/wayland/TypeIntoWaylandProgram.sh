@@ -5,7 +5,8 @@
 # letters outside Latin-1, with the target's window focused by process id
 # after the user has moved the focus away. The program records exactly what
 # arrived, the first key included. Then RUN ...,1, through a launcher script
-# whose child shows the window, waits until that window is gone.
+# whose child shows the window, brings that window forward while it waits and
+# goes on once the window is gone.
 set -euo pipefail
 build="${1:?build folder}"
 for tool in sway swaymsg setpriv; do
@@ -67,7 +68,7 @@ printf ' 0 \r\n 0 \r\n' >"$work/Scripts.ini"
 # Windows-1252 with CR LF: e acute, euro, OE, s caron, Y diaeresis, sharp s.
 printf '%s\r\n' \
     "EXEC $target $work/typed.txt" \
-    'WAIT 4' \
+    'WAIT 6' \
     'TYPE Hello +world 42 !@#$&*_:"<>?|{ENTER}next~line{TAB}tab Typx{BS}o{LEFT 2}-' \
     $'TYPE {END} {+}{%}{~}{(}{)}{{}{}} +(ab)c x{BS 3}\351\200\214\232\237\337' \
     'TYPE ^q' \
@@ -78,7 +79,7 @@ printf '%s\r\n' \
 pids+=($!)
 
 # The user moves the focus to the scheduler's own window before the keys go.
-wait_for 'swaymsg -t get_tree | grep -q "\"app_id\": \"TypingTarget\""' 100 || fail "the typing target shows no window"
+wait_for 'swaymsg -t get_tree | grep -q "\"app_id\": \"TypingTarget\""' 300 || fail "the typing target shows no window"
 swaymsg '[app_id="Wendrel"] focus' >/dev/null || fail "the scheduler's window could not be focused"
 
 wait_for '[ -e "$work/waited.txt" ]' 300 || fail "the script did not reach its RUN line"
@@ -94,10 +95,13 @@ if ! wait_for typed_in_full 150; then
 fi
 echo "ok: every keystroke of the TYPE lines arrived, the first one included, and Ctrl+Q ended the program"
 
-wait_for 'swaymsg -t get_tree | grep -q "\"app_id\": \"TypingTarget\""' 100 || fail "the RUN program shows no window"
-sleep 2.5   # two of the wait's once-a-second looks at the window
+wait_for 'swaymsg -t get_tree | grep -q "\"app_id\": \"TypingTarget\""' 300 || fail "the RUN program shows no window"
+focused() { swaymsg "[app_id=\"$1\" con_id=__focused__] nop" >/dev/null 2>&1; }
+swaymsg '[app_id="Wendrel"] focus' >/dev/null
+wait_for 'focused TypingTarget' 30 || fail "the wait did not bring the window of the launcher's child forward"
+sleep 1.5
 [ ! -e "$work/after-run" ] || fail "the script went on while the RUN program's window was open"
 swaymsg '[app_id="TypingTarget"] kill' >/dev/null
 wait_for '[ -e "$work/after-run" ]' 50 || fail "the script did not go on after the RUN program ended"
 [ ! -s "$work/waited.txt" ] || fail "keys reached the RUN program: $(cat "$work/waited.txt")"
-echo "ok: RUN ...,1 waits until the window of the launcher's child is gone"
+echo "ok: RUN ...,1 brings the window of the launcher's child forward and waits until it is gone"
