@@ -38,8 +38,6 @@ void Connection::global(void* data, wl_registry* registry, std::uint32_t name, c
     } else if (std::strcmp(interface, zwp_virtual_keyboard_manager_v1_interface.name) == 0 && !c->keyboards_) {
         c->keyboards_ = static_cast<zwp_virtual_keyboard_manager_v1*>(
             wl_registry_bind(registry, name, &zwp_virtual_keyboard_manager_v1_interface, 1));
-    } else if (std::strcmp(interface, "org_kde_kwin_fake_input") == 0) {
-        c->kdeFakeInput_ = true;
     }
     (void)version;
 }

@@ -24,8 +24,6 @@ public:
     wl_seat* seat() const { return seat_; }
     // The virtual keyboard manager of wlroots compositors, or null.
     zwp_virtual_keyboard_manager_v1* keyboardManager() const { return keyboards_; }
-    // Whether KWin offers its fake-input protocol.
-    bool offersKdeFakeInput() const { return kdeFakeInput_; }
 
     // Waits until the compositor has handled every request sent so far.
     // False when the connection has failed (the compositor ended, or it
@@ -45,7 +43,6 @@ private:
     wl_registry* registry_ = nullptr;
     wl_seat* seat_ = nullptr;
     zwp_virtual_keyboard_manager_v1* keyboards_ = nullptr;
-    bool kdeFakeInput_ = false;
 };
 
 } // namespace wendrel::wayland

@@ -20,6 +20,13 @@ std::optional<SessionServices> waylandSessionServices(std::function<void(const s
     const std::unique_ptr<Connection> probe = Connection::open();
     if (!probe) return std::nullopt;
 
+    // Only wlroots compositors offer a virtual keyboard to any client. KWin
+    // (KDE Plasma) has a fake-input protocol of its own, but shows it only to
+    // programs that an installed desktop entry names (X-KDE-Wayland-Interfaces),
+    // and it presses keys of the user's layout only, so a character the layout
+    // lacks cannot be typed; GNOME needs libei, which Debian 12 lacks. There
+    // the user is told that keystrokes cannot be sent, and RUN ...,1 follows
+    // the program's process.
     SessionServices s;
     const char* swaySocket = std::getenv("SWAYSOCK");
     if (swaySocket && *swaySocket) s.activator = std::make_unique<SwayWindowActivator>(swaySocket);
