@@ -37,7 +37,8 @@ bool writeAll(int fd, const char* data, std::size_t size) {
 
 bool readAll(int fd, char* data, std::size_t size, std::chrono::steady_clock::time_point until) {
     while (size > 0) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+        using namespace std::chrono;
+        const auto left = duration_cast<milliseconds>(until - steady_clock::now());
         pollfd p{fd, POLLIN, 0};
         if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0) return false;
         const ssize_t n = ::read(fd, data, size);
@@ -141,7 +142,8 @@ ActivateResult SwayWindowActivator::activate(double taskId, std::string& failure
         }
     const std::optional<std::string> reply =
         ipc_.request(SwayIpc::RunCommand, "[con_id=" + std::to_string(target.id) + "] focus");
-    const QJsonArray results = reply ? QJsonDocument::fromJson(QByteArray::fromStdString(*reply)).array() : QJsonArray();
+    const QJsonArray results =
+        reply ? QJsonDocument::fromJson(QByteArray::fromStdString(*reply)).array() : QJsonArray();
     if (results.isEmpty() || !results.first().toObject().value("success").toBool()) {
         // The window may have closed in between.
         const auto now = windows();

@@ -107,11 +107,11 @@ std::unique_ptr<KeyLayout> makeLayout(const std::vector<std::vector<xkb_keysym_t
 
     // Read it back as the compositor will, for the masks of the modifiers
     // (and so that a keymap XKB rejects is never sent).
-    xkb_context* context =
-        xkb_context_new(static_cast<xkb_context_flags>(XKB_CONTEXT_NO_DEFAULT_INCLUDES | XKB_CONTEXT_NO_ENVIRONMENT_NAMES));
+    xkb_context* context = xkb_context_new(
+        static_cast<xkb_context_flags>(XKB_CONTEXT_NO_DEFAULT_INCLUDES | XKB_CONTEXT_NO_ENVIRONMENT_NAMES));
     if (!context) return nullptr;
-    xkb_keymap* keymap =
-        xkb_keymap_new_from_string(context, layout->text.c_str(), XKB_KEYMAP_FORMAT_TEXT_V1, XKB_KEYMAP_COMPILE_NO_FLAGS);
+    xkb_keymap* keymap = xkb_keymap_new_from_string(context, layout->text.c_str(), XKB_KEYMAP_FORMAT_TEXT_V1,
+                                                    XKB_KEYMAP_COMPILE_NO_FLAGS);
     if (keymap) {
         layout->shiftMask = 1u << xkb_keymap_mod_get_index(keymap, XKB_MOD_NAME_SHIFT);
         layout->controlMask = 1u << xkb_keymap_mod_get_index(keymap, XKB_MOD_NAME_CTRL);
@@ -166,7 +166,9 @@ bool VirtualKeyboardSender::connect() {
 // Hands the compositor a new keymap and makes sure it has taken it before the
 // first key: the compositor passes a keyboard's keymap on to the focused
 // window when that keyboard first reports to it, so a key sent together with
-// the keymap may reach a program still busy reading the old one.
+// the keymap may reach a program still busy reading the old one (terminals
+// lost the first few keys that way). Here an empty modifier state reports
+// first, and the keys wait until the compositor has handled it.
 bool VirtualKeyboardSender::useLayout(const KeyLayout& layout) {
     const std::size_t size = layout.text.size() + 1;  // with its closing NUL, which XKB reads up to
     const int fd = memfd_create("wendrel-keymap", MFD_CLOEXEC);
@@ -194,7 +196,8 @@ void VirtualKeyboardSender::send(const std::string& keys) {
     std::vector<Press> presses;
     presses.reserve(strokes->size());
     for (const KeyStroke& k : *strokes)
-        if (const xkb_keysym_t ks = keysymOf(k); ks != XKB_KEY_NoSymbol) presses.push_back({ks, k.shift, k.ctrl, k.alt});
+        if (const xkb_keysym_t ks = keysymOf(k); ks != XKB_KEY_NoSymbol)
+            presses.push_back({ks, k.shift, k.ctrl, k.alt});
 
     // The events of one stroke (modifiers, press, release) go out together:
     // a press whose release came later would start the window's key repeat
