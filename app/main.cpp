@@ -9,11 +9,13 @@
 #include "platform/Desktop.h"
 #include "platform/Signals.h"
 #include "platform/SingleInstance.h"
+#include "platform/wayland/WaylandSession.h"
 #include "ui/about/Artwork.h"
 #include "ui/main/Form1.h"
 #include "ui/tray/Tray.h"
 
 int main(int argc, char** argv) {
+    wendrel::wayland::prepareKdeSession();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Wendrel");
     QApplication::setWindowIcon(wendrel::programIcon());

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "fake-input-client-protocol.h"
 #include "virtual-keyboard-unstable-v1-client-protocol.h"
 
 namespace wendrel::wayland {
@@ -24,6 +25,7 @@ std::unique_ptr<Connection> Connection::open() {
 
 Connection::~Connection() {
     if (keyboards_) zwp_virtual_keyboard_manager_v1_destroy(keyboards_);
+    if (fakeInput_) org_kde_kwin_fake_input_destroy(fakeInput_);
     if (seat_) wl_seat_destroy(seat_);
     if (registry_) wl_registry_destroy(registry_);
     if (display_) wl_display_disconnect(display_);
@@ -38,8 +40,11 @@ void Connection::global(void* data, wl_registry* registry, std::uint32_t name, c
     } else if (std::strcmp(interface, zwp_virtual_keyboard_manager_v1_interface.name) == 0 && !c->keyboards_) {
         c->keyboards_ = static_cast<zwp_virtual_keyboard_manager_v1*>(
             wl_registry_bind(registry, name, &zwp_virtual_keyboard_manager_v1_interface, 1));
+    } else if (std::strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0 && !c->fakeInput_ &&
+               version >= ORG_KDE_KWIN_FAKE_INPUT_KEYBOARD_KEY_SINCE_VERSION) {
+        c->fakeInput_ = static_cast<org_kde_kwin_fake_input*>(wl_registry_bind(
+            registry, name, &org_kde_kwin_fake_input_interface, ORG_KDE_KWIN_FAKE_INPUT_KEYBOARD_KEY_SINCE_VERSION));
     }
-    (void)version;
 }
 
 bool Connection::roundtrip() { return wl_display_roundtrip(display_) >= 0 && !failed(); }

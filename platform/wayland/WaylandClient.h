@@ -9,6 +9,7 @@ struct wl_display;
 struct wl_registry;
 struct wl_seat;
 struct zwp_virtual_keyboard_manager_v1;
+struct org_kde_kwin_fake_input;
 
 namespace wendrel::wayland {
 
@@ -24,6 +25,9 @@ public:
     wl_seat* seat() const { return seat_; }
     // The virtual keyboard manager of wlroots compositors, or null.
     zwp_virtual_keyboard_manager_v1* keyboardManager() const { return keyboards_; }
+    // KWin's fake input (in a version that has keys), or null. KWin offers it
+    // only to programs it trusts.
+    org_kde_kwin_fake_input* kdeFakeInput() const { return fakeInput_; }
 
     // Waits until the compositor has handled every request sent so far.
     // False when the connection has failed (the compositor ended, or it
@@ -43,6 +47,7 @@ private:
     wl_registry* registry_ = nullptr;
     wl_seat* seat_ = nullptr;
     zwp_virtual_keyboard_manager_v1* keyboards_ = nullptr;
+    org_kde_kwin_fake_input* fakeInput_ = nullptr;
 };
 
 } // namespace wendrel::wayland

@@ -15,9 +15,17 @@ namespace wendrel::wayland {
 struct SessionServices {
     std::unique_ptr<KeySender> keys;
     std::unique_ptr<WindowActivator> activator;
-    // What was chosen, for the log: "sway", "wlroots" or "none".
+    // What was chosen: "sway", "wlroots", "kde" or "none".
     std::string kind;
 };
+
+// KWin offers its fake input only to a program that a desktop entry of the
+// user's applications names by its executable, in the entry's
+// X-KDE-Wayland-Interfaces key, and it decides once for each process, when
+// the process first connects. So in a KDE Plasma session the entry is written
+// (when missing) before the program's first connection to KWin: call this
+// before the toolkit starts.
+void prepareKdeSession();
 
 // No value when the session is not a Wayland one (no compositor answers at
 // $WAYLAND_DISPLAY). notice: told, once, a sentence for the user when
