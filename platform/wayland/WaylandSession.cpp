@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "platform/wayland/KdeFakeInput.h"
+#include "platform/wayland/KwinWindows.h"
 #include "platform/wayland/SwayWindows.h"
 #include "platform/wayland/VirtualKeyboard.h"
 #include "platform/wayland/WaylandClient.h"
@@ -76,8 +77,8 @@ std::optional<SessionServices> waylandSessionServices(std::function<void(const s
 
     // wlroots compositors offer a virtual keyboard to any client. KWin (KDE
     // Plasma) offers its fake input to programs that a desktop entry names
-    // (see prepareKdeSession); it types with the user's layout, and windows
-    // are not brought forward there. GNOME needs libei, which Debian 12 lacks. Where no way is
+    // (see prepareKdeSession); it types with the user's layout, and KWin's
+    // scripting brings windows forward. GNOME needs libei, which Debian 12 lacks. Where no way is
     // offered the user is told that keystrokes cannot be sent, and RUN ...,1
     // follows the program's process.
     SessionServices s;
@@ -89,6 +90,7 @@ std::optional<SessionServices> waylandSessionServices(std::function<void(const s
         s.kind = swaySocket && *swaySocket ? "sway" : "wlroots";
     } else if (probe->kdeFakeInput()) {
         s.keys = std::make_unique<KdeFakeInputSender>(std::move(notice));
+        s.activator = std::make_unique<KwinWindowActivator>();
         s.kind = "kde";
     } else {
         s.keys = std::make_unique<NoKeySender>(std::move(notice));

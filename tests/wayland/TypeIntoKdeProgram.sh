@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # In a KDE Plasma session (a virtual KWin of its own, with a session bus), the
-# program makes itself known to KWin through a desktop entry and types with
-# the keyboard layout into the native program its task started; a character
-# the layout lacks is left out, and the user is told so. RUN ...,1 waits for
-# the program's process.
+# program makes itself known to KWin through a desktop entry, brings the
+# native program its task started forward after the user has moved the focus
+# away, and types into it with the keyboard layout; a character the layout
+# lacks is left out, and the user is told so. RUN ...,1 waits for the
+# program's process.
 set -euo pipefail
 build="${1:?build folder}"
-for tool in kwin_wayland dbus-run-session; do
+for tool in kwin_wayland dbus-run-session dbus-send; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (Debian package kwin-wayland)"; exit 0; }
 done
 if [ -z "${WENDREL_OWN_BUS:-}" ]; then
@@ -53,7 +54,7 @@ printf ' 0 \r\n 0 \r\n' >"$work/Scripts.ini"
 # Windows-1252: \351 is e acute, which KWin's default layout lacks.
 printf '%s\r\n' \
     "EXEC $target $work/typed.txt" \
-    'WAIT 6' \
+    'WAIT 8' \
     'TYPE Hello +world 42 !@#$&*_:"<>?|{ENTER}next~line{TAB}tab Typx{BS}o{LEFT 2}-' \
     $'TYPE {END} {+}{%}{~}{(}{)}{{}{}} +(ab)c x{BS 3}\351!' \
     'TYPE ^q' \
@@ -61,6 +62,22 @@ printf '%s\r\n' \
     "EXEC touch $work/after-run" >"$work/type.wdx"
 "$work/Wendrel" >"$work/out.log" 2>&1 &
 pids+=($!)
+
+# Runs a script in KWin; what it prints goes to KWin's log.
+kwin_script() {
+    printf '%s\n' "$1" >"$work/kwin-script.js"
+    local id
+    id=$(dbus-send --session --print-reply --dest=org.kde.KWin /Scripting org.kde.kwin.Scripting.loadScript \
+        string:"$work/kwin-script.js" string:"test-$RANDOM" | awk '/int32/ {print $2}')
+    dbus-send --session --print-reply --dest=org.kde.KWin "/$id" org.kde.kwin.Script.run >/dev/null
+}
+# The user moves the focus to the scheduler's own window before the keys go.
+shown() { kwin_script 'for (const c of workspace.clientList()) print("window: " + c.caption);'
+          grep -q "window: Wendrel typing target" "$work/kwin.log"; }
+wait_for shown 50 || fail "the typing target shows no window"
+kwin_script 'for (const c of workspace.clientList()) if (c.caption.startsWith("Wendrel V")) workspace.activeClient = c;
+             print("focus on: " + workspace.activeClient.caption);'
+wait_for 'grep -q "focus on: Wendrel V" "$work/kwin.log"' 50 || fail "the focus did not move to the scheduler"
 
 wait_for '[ -e "$work/waited.txt" ]' 400 || fail "the script did not reach its RUN line"
 expected=$'Hello World 42 !@#$&*_:"<>?|\nnext\nline\ttab Ty-po +%~(){} AB!'
@@ -76,7 +93,7 @@ fi
 grep -q "keyboard layout lacks" "$work/out.log" || fail "no notice of the character the layout lacks"
 grep -lq "X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input" "$work"/home/.local/share/applications/wendrel-*.desktop ||
     fail "no desktop entry names the program for KWin"
-echo "ok: the keys of the layout arrived, the missing character was left out and the user told"
+echo "ok: the program came forward, the keys of the layout arrived, and the user was told of the one left out"
 
 run_pid() {
     local p
