@@ -78,23 +78,20 @@ std::optional<SessionServices> waylandSessionServices(std::function<void(const s
     // wlroots compositors offer a virtual keyboard to any client. KWin (KDE
     // Plasma) offers its fake input to programs that a desktop entry names
     // (see prepareKdeSession); it types with the user's layout, and KWin's
-    // scripting brings windows forward. GNOME needs libei, which Debian 12 lacks. Where no way is
-    // offered the user is told that keystrokes cannot be sent, and RUN ...,1
-    // follows the program's process.
+    // scripting brings windows forward. GNOME needs libei, which Debian 12
+    // lacks. Where no way is offered the user is told that keystrokes cannot
+    // be sent, and RUN ...,1 follows the program's process.
     SessionServices s;
     const char* swaySocket = std::getenv("SWAYSOCK");
     if (swaySocket && *swaySocket) s.activator = std::make_unique<SwayWindowActivator>(swaySocket);
     else s.activator = std::make_unique<ProcessWindowActivator>();
     if (probe->keyboardManager()) {
         s.keys = std::make_unique<VirtualKeyboardSender>(std::move(notice));
-        s.kind = swaySocket && *swaySocket ? "sway" : "wlroots";
     } else if (probe->kdeFakeInput()) {
         s.keys = std::make_unique<KdeFakeInputSender>(std::move(notice));
         s.activator = std::make_unique<KwinWindowActivator>();
-        s.kind = "kde";
     } else {
         s.keys = std::make_unique<NoKeySender>(std::move(notice));
-        s.kind = "none";
     }
     return s;
 }

@@ -15,8 +15,6 @@ namespace wendrel::wayland {
 struct SessionServices {
     std::unique_ptr<KeySender> keys;
     std::unique_ptr<WindowActivator> activator;
-    // What was chosen: "sway", "wlroots", "kde" or "none".
-    std::string kind;
 };
 
 // KWin offers its fake input only to a program that a desktop entry of the
