@@ -14,11 +14,13 @@
 #include "platform/Signals.h"
 #include "platform/SingleInstance.h"
 #include "platform/X11Windows.h"
+#include "platform/wayland/WaylandSession.h"
 #include "ui/about/Artwork.h"
 #include "ui/main/Form1.h"
 #include "ui/tray/Tray.h"
 
 int main(int argc, char** argv) {
+    wendrel::wayland::prepareKdeSession();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Wendrel");
     QApplication::setWindowIcon(wendrel::programIcon());
@@ -55,6 +57,10 @@ int main(int argc, char** argv) {
     wendrel::setX11ConnectionLostHandler([&form] {
         form.store().write(form.general());
         std::_Exit(0);
+    });
+    desktop.setNoticeHandler([&form](const std::string& text) {
+        qInfo("%s", text.c_str());
+        form.setPanelText(2, QString::fromStdString(text));
     });
     wendrel::ExitGuard exitGuard(app, form);
     QObject::connect(&form, &wendrel::Form1::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -8,6 +8,7 @@
 #include "platform/TextEditor.h"
 #include "platform/X11Keys.h"
 #include "platform/X11Windows.h"
+#include "platform/wayland/WaylandSession.h"
 
 namespace wendrel {
 
@@ -16,15 +17,29 @@ struct Desktop::Impl {
     QtEventPump pump;
     QtMessageBoxes messages;
     SpawnLauncher launcher;
-    X11WindowActivator activator{&launcher};
-    X11KeySender keys;
+    std::unique_ptr<WindowActivator> activator;
+    std::unique_ptr<KeySender> keys;
     DesktopTextEditor textEditor;
     XdgAutostart autostart{XdgAutostart::defaultEntryPath(), QCoreApplication::applicationFilePath().toStdString()};
+    std::function<void(const std::string&)> notice;
 };
 
 Desktop::Desktop() : d_(std::make_unique<Impl>()) {
+    // A Wayland session has keystroke and window services of its own; X11
+    // programs running there as guests cannot reach its native windows.
+    auto notice = [d = d_.get()](const std::string& text) {
+        if (d->notice) d->notice(text);
+    };
+    if (auto wayland = wayland::waylandSessionServices(notice)) {
+        d_->activator = std::move(wayland->activator);
+        d_->keys = std::move(wayland->keys);
+        return;
+    }
+    auto x11 = std::make_unique<X11WindowActivator>(&d_->launcher);
     // The windows there are at a program's start tell its new window apart.
-    d_->launcher.setStartObserver([this](double taskId) { d_->activator.programStarted(taskId); });
+    d_->launcher.setStartObserver([activator = x11.get()](double taskId) { activator->programStarted(taskId); });
+    d_->activator = std::move(x11);
+    d_->keys = std::make_unique<X11KeySender>();
 }
 Desktop::~Desktop() = default;
 
@@ -32,8 +47,8 @@ Services Desktop::services() {
     Services s;
     s.messages = &d_->messages;
     s.launcher = &d_->launcher;
-    s.activator = &d_->activator;
-    s.keys = &d_->keys;
+    s.activator = d_->activator.get();
+    s.keys = d_->keys.get();
     s.pump = &d_->pump;
     s.clock = &d_->clock;
     s.textEditor = &d_->textEditor;
@@ -42,5 +57,7 @@ Services Desktop::services() {
 }
 
 void Desktop::setMainWindow(QWidget* window) { d_->messages.setParent(window); }
+
+void Desktop::setNoticeHandler(std::function<void(const std::string&)> notice) { d_->notice = std::move(notice); }
 
 } // namespace wendrel

@@ -1,7 +1,9 @@
 #pragma once
 // The real desktop services of the program, owned in one place and handed to
 // the windows as a Services bundle.
+#include <functional>
 #include <memory>
+#include <string>
 
 class QWidget;
 
@@ -16,6 +18,9 @@ public:
     Services services();
     // The window that message boxes belong to.
     void setMainWindow(QWidget* window);
+    // Where the services tell the user, once, of something the desktop
+    // cannot do (such as sending keystrokes in this session).
+    void setNoticeHandler(std::function<void(const std::string&)> notice);
 
 private:
     struct Impl;

@@ -1,0 +1,272 @@
+#include "platform/wayland/VirtualKeyboard.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+#include <wayland-client.h>
+#include <xkbcommon/xkbcommon.h>
+
+#include <chrono>
+#include <map>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "platform/wayland/WaylandClient.h"
+#include "script/SendKeys.h"
+#include "virtual-keyboard-unstable-v1-client-protocol.h"
+
+namespace wendrel::wayland {
+
+// Where a keysym sits in a generated keymap: its key (an evdev code, the
+// keymap's keycode less 8) and whether Shift picks it (the upper case of a
+// letter shares the key of the lower case, as on a real keyboard, so that
+// Shift with a letter gives the capital).
+struct KeyPlace {
+    std::uint32_t code = 0;
+    bool shift = false;
+};
+
+struct KeyLayout {
+    // The modifier keys sit where a PC keyboard has them.
+    static constexpr std::uint32_t ShiftCode = 42, ControlCode = 29, AltCode = 56;
+    // The highest evdev code that X programs (through Xwayland) can still
+    // receive: X keycodes end at 255.
+    static constexpr std::uint32_t LastCode = 247;
+
+    std::map<xkb_keysym_t, KeyPlace> places;
+    std::string text;  // the keymap in XKB's text format
+    std::uint32_t shiftMask = 0, controlMask = 0, altMask = 0;
+
+    bool covers(xkb_keysym_t ks) const { return places.count(ks) != 0; }
+};
+
+namespace {
+
+// The two keysyms of a letter's key, lower case first; one keysym for
+// anything without a case pair (or with an irregular one).
+std::vector<xkb_keysym_t> keyOf(xkb_keysym_t ks) {
+    const xkb_keysym_t upper = xkb_keysym_to_upper(ks), lower = xkb_keysym_to_lower(ks);
+    if (upper != ks && xkb_keysym_to_lower(upper) == ks) return {ks, upper};
+    if (lower != ks && xkb_keysym_to_upper(lower) == ks) return {lower, ks};
+    return {ks};
+}
+
+xkb_keysym_t keysymOf(const KeyStroke& k) {
+    if (!k.character) return xkb_keysym_from_name(k.keysym.c_str(), XKB_KEYSYM_NO_FLAGS);
+    return xkb_utf32_to_keysym(k.character);
+}
+
+std::string keysymName(xkb_keysym_t ks) {
+    char name[64];
+    if (xkb_keysym_get_name(ks, name, sizeof name) <= 0) return {};
+    return name;
+}
+
+// The number of keys a keymap can hold for the characters and named keys of
+// a line, besides the three modifiers.
+constexpr std::size_t KeyCapacity = KeyLayout::LastCode - 3;
+
+// A keymap with a key for each of these keys (each one or two keysyms) and
+// the three modifiers, or no value if XKB cannot read it back.
+std::unique_ptr<KeyLayout> makeLayout(const std::vector<std::vector<xkb_keysym_t>>& keys) {
+    auto layout = std::make_unique<KeyLayout>();
+    std::string codes, symbols;
+    auto addKey = [&](std::uint32_t code, const std::vector<xkb_keysym_t>& syms) {
+        const std::string id = "<K" + std::to_string(code) + ">";
+        codes += "    " + id + " = " + std::to_string(code + 8) + ";\n";
+        symbols += "    key " + id + " { type = \"" + (syms.size() == 2 ? "TWO_LEVEL" : "ONE_LEVEL") + "\", [ ";
+        for (std::size_t i = 0; i < syms.size(); ++i) {
+            symbols += (i ? ", " : "") + keysymName(syms[i]);
+            layout->places[syms[i]] = {code, i == 1};
+        }
+        symbols += " ] };\n";
+    };
+    addKey(KeyLayout::ShiftCode, {XKB_KEY_Shift_L});
+    addKey(KeyLayout::ControlCode, {XKB_KEY_Control_L});
+    addKey(KeyLayout::AltCode, {XKB_KEY_Alt_L});
+    std::uint32_t code = 1;
+    for (const auto& key : keys) {
+        while (code == KeyLayout::ShiftCode || code == KeyLayout::ControlCode || code == KeyLayout::AltCode) ++code;
+        if (code > KeyLayout::LastCode) return nullptr;
+        addKey(code++, key);
+    }
+    symbols += "    modifier_map Shift { <K42> };\n    modifier_map Control { <K29> };\n"
+               "    modifier_map Mod1 { <K56> };\n";
+    layout->text = "xkb_keymap {\n"
+                   "xkb_keycodes \"wendrel\" {\n    minimum = 8;\n    maximum = 255;\n" + codes + "};\n"
+                   "xkb_types \"wendrel\" {\n"
+                   "    type \"ONE_LEVEL\" { modifiers = none; level_name[Level1] = \"Any\"; };\n"
+                   "    type \"TWO_LEVEL\" { modifiers = Shift; map[Shift] = Level2;\n"
+                   "        level_name[Level1] = \"Base\"; level_name[Level2] = \"Shift\"; };\n"
+                   "};\n"
+                   "xkb_compatibility \"wendrel\" {\n"
+                   "    interpret Any + AnyOf(all) { action = SetMods(modifiers = modMapMods, clearLocks); };\n"
+                   "};\n"
+                   "xkb_symbols \"wendrel\" {\n" + symbols + "};\n"
+                   "};\n";
+
+    // Read it back as the compositor will, for the masks of the modifiers
+    // (and so that a keymap XKB rejects is never sent).
+    xkb_context* context = xkb_context_new(
+        static_cast<xkb_context_flags>(XKB_CONTEXT_NO_DEFAULT_INCLUDES | XKB_CONTEXT_NO_ENVIRONMENT_NAMES));
+    if (!context) return nullptr;
+    xkb_keymap* keymap = xkb_keymap_new_from_string(context, layout->text.c_str(), XKB_KEYMAP_FORMAT_TEXT_V1,
+                                                    XKB_KEYMAP_COMPILE_NO_FLAGS);
+    if (keymap) {
+        layout->shiftMask = 1u << xkb_keymap_mod_get_index(keymap, XKB_MOD_NAME_SHIFT);
+        layout->controlMask = 1u << xkb_keymap_mod_get_index(keymap, XKB_MOD_NAME_CTRL);
+        layout->altMask = 1u << xkb_keymap_mod_get_index(keymap, XKB_MOD_NAME_ALT);
+        xkb_keymap_unref(keymap);
+    }
+    xkb_context_unref(context);
+    return keymap ? std::move(layout) : nullptr;
+}
+
+std::uint32_t now() {
+    using namespace std::chrono;
+    return static_cast<std::uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void pause() { std::this_thread::sleep_for(std::chrono::microseconds(VirtualKeyboardSender::KeyDelayMicroseconds)); }
+
+} // namespace
+
+VirtualKeyboardSender::VirtualKeyboardSender(std::function<void(const std::string&)> notice)
+    : notice_(std::move(notice)) {}
+
+VirtualKeyboardSender::~VirtualKeyboardSender() { drop(); }
+
+void VirtualKeyboardSender::drop() {
+    if (keyboard_) zwp_virtual_keyboard_v1_destroy(keyboard_);
+    keyboard_ = nullptr;
+    if (connection_) connection_->flush();
+    connection_.reset();
+    layout_.reset();
+}
+
+bool VirtualKeyboardSender::connect() {
+    if (connection_ && !connection_->failed()) return true;
+    drop();
+    connection_ = Connection::open();
+    if (connection_ && connection_->keyboardManager() && connection_->seat()) {
+        keyboard_ = zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(connection_->keyboardManager(),
+                                                                            connection_->seat());
+        // A compositor that does not let this program type ends the
+        // connection here.
+        if (connection_->roundtrip()) return true;
+    }
+    drop();
+    if (!noticed_ && notice_) {
+        noticed_ = true;
+        notice_("The desktop does not let Wendrel type into other programs: TYPE lines send nothing.");
+    }
+    return false;
+}
+
+// Hands the compositor a new keymap and makes sure it has taken it before the
+// first key: the compositor passes a keyboard's keymap on to the focused
+// window when that keyboard first reports to it, so a key sent together with
+// the keymap may reach a program still busy reading the old one (terminals
+// lost the first few keys that way). Here an empty modifier state reports
+// first, and the keys wait until the compositor has handled it.
+bool VirtualKeyboardSender::useLayout(const KeyLayout& layout) {
+    const std::size_t size = layout.text.size() + 1;  // with its closing NUL, which XKB reads up to
+    const int fd = memfd_create("wendrel-keymap", MFD_CLOEXEC);
+    if (fd < 0) return false;
+    const bool written = write(fd, layout.text.c_str(), size) == static_cast<ssize_t>(size);
+    if (written) zwp_virtual_keyboard_v1_keymap(keyboard_, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, fd, size);
+    close(fd);  // the request has sent a copy of the descriptor
+    if (!written) return false;
+    zwp_virtual_keyboard_v1_modifiers(keyboard_, 0, 0, 0, 0);
+    if (!connection_->roundtrip()) return false;
+    // The compositor has sent the keymap on by now; give the window a moment
+    // to read it before its first key.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return true;
+}
+
+void VirtualKeyboardSender::send(const std::string& keys, const Yield& yield) {
+    const std::optional<std::vector<KeyStroke>> strokes = ParseSendKeys(keys);
+    if (!strokes || strokes->empty() || !connect()) return;
+
+    struct Press {
+        xkb_keysym_t keysym;
+        bool shift, ctrl, alt;
+    };
+    std::vector<Press> presses;
+    presses.reserve(strokes->size());
+    for (const KeyStroke& k : *strokes)
+        if (const xkb_keysym_t ks = keysymOf(k); ks != XKB_KEY_NoSymbol)
+            presses.push_back({ks, k.shift, k.ctrl, k.alt});
+
+    // The events of one stroke (modifiers, press, release) go out together:
+    // a press whose release came later would start the window's key repeat
+    // if this program were held up in between.
+    std::uint32_t mods = 0;
+    auto key = [&](std::uint32_t code, bool down) {
+        zwp_virtual_keyboard_v1_key(keyboard_, now(), code,
+                                    down ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
+    };
+    auto modifier = [&](bool wanted, std::uint32_t code, std::uint32_t mask, bool down) {
+        if (!wanted) return;
+        // A virtual keyboard's modifiers are what the client says they are,
+        // not what its keys imply.
+        mods = down ? mods | mask : mods & ~mask;
+        key(code, down);
+        zwp_virtual_keyboard_v1_modifiers(keyboard_, mods, 0, 0, 0);
+    };
+
+    std::size_t i = 0;
+    std::size_t sent = 0;
+    bool ok = true;
+    while (ok && i < presses.size()) {
+        // The keymap of now serves as long as it has the keys; a line with
+        // more different keys than one keymap holds goes out in parts.
+        std::size_t end = i;
+        if (layout_)
+            while (end < presses.size() && layout_->covers(presses[end].keysym)) ++end;
+        if (end == i) {
+            std::vector<std::vector<xkb_keysym_t>> wanted;
+            std::set<xkb_keysym_t> seen;
+            for (end = i; end < presses.size(); ++end) {
+                const std::vector<xkb_keysym_t> syms = keyOf(presses[end].keysym);
+                if (seen.count(syms[0])) continue;
+                if (wanted.size() == KeyCapacity) break;
+                seen.insert(syms[0]);
+                wanted.push_back(syms);
+            }
+            layout_ = makeLayout(wanted);
+            if (!layout_ || !useLayout(*layout_)) break;
+            continue;
+        }
+        const KeyLayout& layout = *layout_;
+        for (; ok && i < end; ++i) {
+            const Press& p = presses[i];
+            const KeyPlace place = layout.places.at(p.keysym);
+            const bool shift = p.shift || place.shift;
+            modifier(p.ctrl, KeyLayout::ControlCode, layout.controlMask, true);
+            modifier(p.alt, KeyLayout::AltCode, layout.altMask, true);
+            modifier(shift, KeyLayout::ShiftCode, layout.shiftMask, true);
+            key(place.code, true);
+            key(place.code, false);
+            modifier(shift, KeyLayout::ShiftCode, layout.shiftMask, false);
+            modifier(p.alt, KeyLayout::AltCode, layout.altMask, false);
+            modifier(p.ctrl, KeyLayout::ControlCode, layout.controlMask, false);
+            ok = connection_->flush();
+            pause();
+            // Between chunks the program answers its events; a script that
+            // runs meanwhile may type too and bring a keymap of its own, so
+            // the coverage is looked at anew after each chunk.
+            if (ok && ++sent % ChunkStrokes == 0 && i + 1 < presses.size() && yield) {
+                ++i;
+                if (!yield()) return;
+                break;
+            }
+        }
+    }
+    // Each stroke has released its modifiers; a compositor gone in between
+    // is met anew at the next line.
+    if (!connection_->roundtrip()) drop();
+}
+
+} // namespace wendrel::wayland

@@ -1,0 +1,119 @@
+#include "platform/wayland/WaylandSession.h"
+
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+
+#include "platform/wayland/KdeFakeInput.h"
+#include "platform/wayland/KwinWindows.h"
+#include "platform/wayland/SwayWindows.h"
+#include "platform/wayland/VirtualKeyboard.h"
+#include "platform/wayland/WaylandClient.h"
+
+namespace wendrel::wayland {
+
+namespace {
+const char* const NoKeysNotice =
+    "Keystrokes cannot be sent to other programs in this desktop session: TYPE lines send nothing.";
+
+} // namespace
+
+// The entry is also the program's item in the desktop's menu; one per program
+// folder, since each folder has its own copy of the program.
+void prepareKdeSession() {
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
+    if (!display || !*display || !desktop || !std::strstr(desktop, "KDE")) return;
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path program = fs::canonical("/proc/self/exe", error);
+    if (error) return;
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    fs::path folder;
+    if (dataHome && *dataHome) folder = dataHome;
+    else if (home && *home) folder = fs::path(home) / ".local" / "share";
+    else return;
+    folder /= "applications";
+
+    // A name that stays the same for the same folder (FNV-1a of the path).
+    std::uint64_t hash = 14695981039346656037ull;
+    for (unsigned char c : program.string()) hash = (hash ^ c) * 1099511628211ull;
+    std::ostringstream name;
+    name << "wendrel-" << std::hex << hash << ".desktop";
+
+    // Exec is quoted, with the characters that quoting leaves special escaped
+    // (and a per cent sign doubled: alone it starts a field code).
+    std::string exec = "\"";
+    for (char c : program.string()) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\') exec += '\\';
+        if (c == '%') exec += '%';
+        exec += c;
+    }
+    exec += '"';
+    const std::string entry = "[Desktop Entry]\nType=Application\nName=Wendrel\n"
+                              "Comment=Runs the scripts of scheduled tasks\nExec=" + exec +
+                              "\nCategories=Utility;\nX-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n";
+    const fs::path file = folder / name.str();
+    std::ifstream existing(file);
+    if (existing) {
+        std::stringstream text;
+        text << existing.rdbuf();
+        if (text.str() == entry) return;
+    }
+    fs::create_directories(folder, error);
+    std::ofstream(file, std::ios::trunc) << entry;
+}
+
+std::optional<SessionServices> waylandSessionServices(std::function<void(const std::string&)> notice) {
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    if (!display || !*display) return std::nullopt;
+    const std::unique_ptr<Connection> probe = Connection::open();
+    if (!probe) return std::nullopt;
+
+    // wlroots compositors offer a virtual keyboard to any client. KWin (KDE
+    // Plasma) offers its fake input to programs that a desktop entry names
+    // (see prepareKdeSession); it types with the user's layout, and KWin's
+    // scripting brings windows forward. GNOME needs libei, which Debian 12
+    // lacks. Where no way is offered the user is told that keystrokes cannot
+    // be sent, and RUN ...,1 follows the program's process.
+    SessionServices s;
+    const char* swaySocket = std::getenv("SWAYSOCK");
+    if (swaySocket && *swaySocket) s.activator = std::make_unique<SwayWindowActivator>(swaySocket);
+    else s.activator = std::make_unique<ProcessWindowActivator>();
+    if (probe->keyboardManager()) {
+        s.keys = std::make_unique<VirtualKeyboardSender>(std::move(notice));
+    } else if (probe->kdeFakeInput()) {
+        s.keys = std::make_unique<KdeFakeInputSender>(std::move(notice));
+        s.activator = std::make_unique<KwinWindowActivator>();
+    } else {
+        s.keys = std::make_unique<NoKeySender>(std::move(notice));
+    }
+    return s;
+}
+
+ActivateResult ProcessWindowActivator::activate(double taskId, std::string&) {
+    if (!(taskId >= 1 && taskId <= INT_MAX)) return ActivateResult::NoSuchWindow;
+    const int pid = static_cast<int>(taskId);
+    if (!families_.try_emplace(pid, pid).first->second.living().empty()) return ActivateResult::Ok;
+    families_.erase(pid);
+    return ActivateResult::NoSuchWindow;
+}
+
+bool ownWindowActive() {
+    // Not known yet in a Wayland session.
+    return false;
+}
+
+void NoKeySender::send(const std::string&, const Yield&) {
+    if (noticed_) return;
+    noticed_ = true;
+    if (notice_) notice_(NoKeysNotice);
+}
+
+} // namespace wendrel::wayland

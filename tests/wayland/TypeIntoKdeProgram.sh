@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# In a KDE Plasma session (a virtual KWin of its own, with a session bus), the
+# program makes itself known to KWin through a desktop entry, brings the
+# native program its task started forward after the user has moved the focus
+# away, and types into it with the keyboard layout; a character the layout
+# lacks is left out, and the user is told so. RUN ...,1 waits for the
+# program's process.
+set -euo pipefail
+build="${1:?build folder}"
+for tool in kwin_wayland dbus-run-session dbus-send; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (Debian package kwin-wayland)"; exit 0; }
+done
+if [ -z "${WENDREL_OWN_BUS:-}" ]; then
+    export WENDREL_OWN_BUS=1
+    exec dbus-run-session -- bash "$0" "$@"
+fi
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for p in /proc/[0-9]*; do
+        [ "$(readlink "$p/exe" 2>/dev/null)" = "$work/TypingTarget" ] && kill -9 "${p#/proc/}" 2>/dev/null
+    done
+    for p in "${pids[@]}"; do
+        kill -9 "$p" 2>/dev/null || true
+        wait "$p" 2>/dev/null || true
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; cat "$work/out.log" >&2 2>/dev/null || true; exit 1; }
+wait_for() {
+    for _ in $(seq "$2"); do
+        eval "$1" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# A copy of KWin, without the file capability that a container may refuse to
+# grant; KWin's own platform plugin wants the name kwin_wayland.
+mkdir -p "$work/bin" "$work/home" && mkdir -m 700 "$work/run"
+cp /usr/bin/kwin_wayland "$work/bin/kwin_wayland"
+export HOME="$work/home" XDG_RUNTIME_DIR="$work/run" WAYLAND_DISPLAY=wendrel-kwin QT_QPA_PLATFORM=wayland \
+    XDG_CURRENT_DESKTOP=KDE
+unset DISPLAY XDG_DATA_HOME SWAYSOCK
+"$work/bin/kwin_wayland" --virtual --no-lockscreen --socket "$WAYLAND_DISPLAY" >"$work/kwin.log" 2>&1 &
+pids+=($!)
+wait_for '[ -S "$work/run/$WAYLAND_DISPLAY" ]' 200 || { cat "$work/kwin.log" >&2; fail "KWin did not start"; }
+
+cp "$build/Wendrel" "$build/TypingTarget" "$work/"
+target=$work/TypingTarget
+printf 'Typing~~5~0~0~0~0~0~0~0~5~0~1~type.wdx\r\n' >"$work/Scripts.dat"
+printf ' 0 \r\n 0 \r\n' >"$work/Scripts.ini"
+# Windows-1252: \351 is e acute, which KWin's default layout lacks.
+printf '%s\r\n' \
+    "EXEC $target $work/typed.txt" \
+    'WAIT 8' \
+    'TYPE Hello +world 42 !@#$&*_:"<>?|{ENTER}next~line{TAB}tab Typx{BS}o{LEFT 2}-' \
+    $'TYPE {END} {+}{%}{~}{(}{)}{{}{}} +(ab)c x{BS 3}\351!' \
+    'TYPE ^q' \
+    "RUN $target $work/waited.txt,1" \
+    "EXEC touch $work/after-run" >"$work/type.wdx"
+"$work/Wendrel" >"$work/out.log" 2>&1 &
+pids+=($!)
+
+# Runs a script in KWin; what it prints goes to KWin's log.
+kwin_script() {
+    printf '%s\n' "$1" >"$work/kwin-script.js"
+    local id
+    id=$(dbus-send --session --print-reply --dest=org.kde.KWin /Scripting org.kde.kwin.Scripting.loadScript \
+        string:"$work/kwin-script.js" string:"test-$RANDOM" | awk '/int32/ {print $2}')
+    dbus-send --session --print-reply --dest=org.kde.KWin "/$id" org.kde.kwin.Script.run >/dev/null
+}
+# The user moves the focus to the scheduler's own window before the keys go.
+shown() { kwin_script 'for (const c of workspace.clientList()) print("window: " + c.caption);'
+          grep -q "window: Wendrel typing target" "$work/kwin.log"; }
+wait_for shown 50 || fail "the typing target shows no window"
+kwin_script 'for (const c of workspace.clientList()) if (c.caption.startsWith("Wendrel V")) workspace.activeClient = c;
+             print("focus on: " + workspace.activeClient.caption);'
+wait_for 'grep -q "focus on: Wendrel V" "$work/kwin.log"' 50 || fail "the focus did not move to the scheduler"
+
+wait_for '[ -e "$work/waited.txt" ]' 400 || fail "the script did not reach its RUN line"
+expected=$'Hello World 42 !@#$&*_:"<>?|\nnext\nline\ttab Ty-po +%~(){} AB!'
+typed_in_full() {
+    actual=$(cat "$work/typed.txt"; echo .)
+    actual=${actual%.}
+    [ "$actual" = "$expected" ]
+}
+if ! wait_for typed_in_full 150; then
+    diff <(printf '%s' "$expected" | od -c) <(printf '%s' "$actual" | od -c) >&2 || true
+    fail "the typed text differs"
+fi
+grep -q "keyboard layout lacks" "$work/out.log" || fail "no notice of the character the layout lacks"
+grep -lq "X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input" "$work"/home/.local/share/applications/wendrel-*.desktop ||
+    fail "no desktop entry names the program for KWin"
+echo "ok: the program came forward, the keys of the layout arrived, and the user was told of the one left out"
+
+run_pid() {
+    local p
+    for p in /proc/[0-9]*; do
+        [ "$(readlink "$p/exe" 2>/dev/null)" = "$target" ] && grep -q waited.txt "$p/cmdline" 2>/dev/null &&
+            echo "${p#/proc/}" && return 0
+    done
+    return 1
+}
+wait_for run_pid 100 || fail "the program of the RUN line did not start"
+sleep 2.5
+[ ! -e "$work/after-run" ] || fail "the script went on while the RUN program ran"
+kill "$(run_pid)"
+wait_for '[ -e "$work/after-run" ]' 50 || fail "the script did not go on after the RUN program ended"
+echo "ok: RUN ...,1 waits for the program's process"

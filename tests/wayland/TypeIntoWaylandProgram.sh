@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# In a Wayland session (a headless sway of its own, without Xwayland), the
+# real program runs natively and its task types into a native program it
+# started: capitals, digits, named keys, literal special characters and
+# letters outside Latin-1, with the target's window focused by process id
+# after the user has moved the focus away. The program records exactly what
+# arrived, the first key included. Then RUN ...,1, through a launcher script
+# whose child shows the window, brings that window forward while it waits and
+# goes on once the window is gone.
+set -euo pipefail
+build="${1:?build folder}"
+for tool in sway swaymsg setpriv; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (Debian package sway)"; exit 0; }
+done
+[ -e /usr/lib/x86_64-linux-gnu/qt6/plugins/platforms/libqwayland-generic.so ] ||
+    ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1 ||
+    { echo "skipped: Qt's Wayland platform is not installed (Debian package qt6-wayland)"; exit 0; }
+
+work=$(mktemp -d)
+chmod 755 "$work"
+pids=()
+cleanup() {
+    for p in /proc/[0-9]*; do
+        [ "$(readlink "$p/exe" 2>/dev/null)" = "$work/TypingTarget" ] && kill -9 "${p#/proc/}" 2>/dev/null
+    done
+    for p in "${pids[@]}"; do
+        kill -9 "$p" 2>/dev/null || true
+        wait "$p" 2>/dev/null || true
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; cat "$work/out.log" >&2 2>/dev/null || true; exit 1; }
+wait_for() {
+    for _ in $(seq "$2"); do
+        eval "$1" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# sway will not run as root; there it runs as nobody, and root reaches its
+# sockets all the same.
+mkdir -m 700 "$work/sway-run" "$work/run"
+as_user=()
+if [ "$(id -u)" = 0 ]; then
+    chown nobody "$work/sway-run"
+    as_user=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups)
+fi
+printf 'xwayland disable\noutput HEADLESS-1 resolution 1280x1024\n' >"$work/sway.conf"
+env -u DISPLAY -u WAYLAND_DISPLAY -u SWAYSOCK HOME="$work" XDG_RUNTIME_DIR="$work/sway-run" \
+    WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
+    "${as_user[@]}" sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
+pids+=($!)
+wait_for 'ls "$work"/sway-run/sway-ipc.*.sock >/dev/null 2>&1 && ls "$work"/sway-run/wayland-? >/dev/null 2>&1' 100 ||
+    { cat "$work/sway.log" >&2; fail "sway did not start"; }
+export SWAYSOCK WAYLAND_DISPLAY XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=wayland
+SWAYSOCK=$(ls "$work"/sway-run/sway-ipc.*.sock)
+WAYLAND_DISPLAY=$(ls "$work"/sway-run/wayland-? | head -1)
+unset DISPLAY
+
+cp "$build/Wendrel" "$build/TypingTarget" "$work/"
+target=$work/TypingTarget
+# The launcher stays while its child runs; the window is the child's.
+printf '"%s" "$1"\ntrue\n' "$target" >"$work/launch.sh"
+printf 'Typing~~5~0~0~0~0~0~0~0~5~0~1~type.wdx\r\n' >"$work/Scripts.dat"
+printf ' 0 \r\n 0 \r\n' >"$work/Scripts.ini"
+# Windows-1252 with CR LF: e acute, euro, OE, s caron, Y diaeresis, sharp s.
+printf '%s\r\n' \
+    "EXEC $target $work/typed.txt" \
+    'WAIT 6' \
+    'TYPE Hello +world 42 !@#$&*_:"<>?|{ENTER}next~line{TAB}tab Typx{BS}o{LEFT 2}-' \
+    $'TYPE {END} {+}{%}{~}{(}{)}{{}{}} +(ab)c x{BS 3}\351\200\214\232\237\337' \
+    'TYPE ^q' \
+    "RUN sh $work/launch.sh $work/waited.txt,1" \
+    "EXEC touch $work/after-run" >"$work/type.wdx"
+
+"$work/Wendrel" >"$work/out.log" 2>&1 &
+pids+=($!)
+
+# The user moves the focus to the scheduler's own window before the keys go.
+wait_for 'swaymsg -t get_tree | grep -q "\"app_id\": \"TypingTarget\""' 300 || fail "the typing target shows no window"
+swaymsg '[app_id="Wendrel"] focus' >/dev/null || fail "the scheduler's window could not be focused"
+
+wait_for '[ -e "$work/waited.txt" ]' 300 || fail "the script did not reach its RUN line"
+expected=$'Hello World 42 !@#$&*_:"<>?|\nnext\nline\ttab Ty-po +%~(){} ABé€ŒšŸß'
+typed_in_full() {
+    actual=$(cat "$work/typed.txt"; echo .)
+    actual=${actual%.}
+    [ "$actual" = "$expected" ]
+}
+if ! wait_for typed_in_full 150; then
+    diff <(printf '%s' "$expected" | od -c) <(printf '%s' "$actual" | od -c) >&2 || true
+    fail "the typed text differs"
+fi
+echo "ok: every keystroke of the TYPE lines arrived, the first one included, and Ctrl+Q ended the program"
+
+wait_for 'swaymsg -t get_tree | grep -q "\"app_id\": \"TypingTarget\""' 300 || fail "the RUN program shows no window"
+focused() { swaymsg "[app_id=\"$1\" con_id=__focused__] nop" >/dev/null 2>&1; }
+swaymsg '[app_id="Wendrel"] focus' >/dev/null
+wait_for 'focused TypingTarget' 30 || fail "the wait did not bring the window of the launcher's child forward"
+sleep 1.5
+[ ! -e "$work/after-run" ] || fail "the script went on while the RUN program's window was open"
+swaymsg '[app_id="TypingTarget"] kill' >/dev/null
+wait_for '[ -e "$work/after-run" ]' 50 || fail "the script did not go on after the RUN program ended"
+[ ! -s "$work/waited.txt" ] || fail "keys reached the RUN program: $(cat "$work/waited.txt")"
+echo "ok: RUN ...,1 brings the window of the launcher's child forward and waits until it is gone"
