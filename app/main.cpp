@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFont>
+#include <QTimer>
+
+#include <cstdlib>
 
 #include "model/General.h"
 #include "platform/Desktop.h"
@@ -13,7 +16,23 @@
 #include "ui/main/Form1.h"
 #include "ui/tray/Tray.h"
 
+namespace {
+// Where the task list goes at exit when the program's folder cannot take it:
+// $XDG_DATA_HOME/wendrel, by default ~/.local/share/wendrel.
+std::string userDataFolder() {
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (data && data[0] == '/') return std::string(data) + "/wendrel";
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/') return std::string(home) + "/.local/share/wendrel";
+    return {};
+}
+} // namespace
+
 int main(int argc, char** argv) {
+    // Before anything that takes time: a signal of the start-up is kept and
+    // acted on, never the end of a half-started program.
+    wendrel::catchExitSignals();
+
     QApplication app(argc, argv);
     QApplication::setApplicationName("Wendrel");
     QApplication::setWindowIcon(wendrel::programIcon());
@@ -24,6 +43,7 @@ int main(int argc, char** argv) {
     QFont font = QApplication::font();
     font.setPointSizeF(8);
     QApplication::setFont(font);
+    wendrel::ExitGuard exitGuard(app);
 
     const std::string folder = QCoreApplication::applicationDirPath().toStdString();
 
@@ -39,13 +59,20 @@ int main(int argc, char** argv) {
     wendrel::General general;
     wendrel::Desktop desktop;
     wendrel::Form1 form(general, folder, desktop.services());
+    form.setFallbackFolder(userDataFolder());
     desktop.setMainWindow(&form);
-    wendrel::ExitGuard exitGuard(app, form);
+    // Closed, the window has saved the list: the folder is free for a new
+    // start at once, and the process ends even if a step of a script holds it.
+    QObject::connect(&form, &wendrel::Form1::unloaded, &app, [&instance, &exitGuard] {
+        instance.release();
+        exitGuard.armDeadline();
+    });
     QObject::connect(&form, &wendrel::Form1::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     form.Form_Load();
     if (form.windowState() & Qt::WindowMinimized) form.showMinimized();
     else if (!form.tray()->inStandby()) form.show();
-    instance.setShowHandler([&form] { wendrel::bringToFront(form); });
-    exitGuard.setReady();
+    instance.setShowHandler([&form] { form.bringToFront(); });
+    exitGuard.setReady({[&form] { form.Exit(); }, [&form] { form.writeStore(); }});
+    QTimer::singleShot(0, &form, &wendrel::Form1::showLoadProblems);
     return app.exec();
 }

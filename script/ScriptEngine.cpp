@@ -30,6 +30,7 @@ bool pathExists(const std::string& path) {
 } // namespace
 
 void ScriptEngine::RunScript(int index) {
+    if (stopping_) return;
     std::string leaf = g_.slot(index).ScriptFile.str();
     while (!leaf.empty() && leaf.back() == ' ') leaf.pop_back();
     // A never-written name holds code-0 characters: it names no file.
@@ -48,7 +49,7 @@ void ScriptEngine::RunScript(int index) {
         // itself, for an empty name) ends the run at once.
         LineReader in(path, kMaxScriptLine);
         std::string line;
-        while (in.isOpen() && in.next(line)) runLine(index, line);
+        while (!stopping_ && in.isOpen() && in.next(line)) runLine(index, line);
     }
     g_.slot(index).Running = 0;
 }
@@ -83,17 +84,18 @@ void ScriptEngine::runLine(int index, const std::string& line) {
     } else if (isOneOf(keyword, {"WAIT", "PAUSE", "SLEEP"})) {
         Pause(static_cast<float>(LeadingNumber(argument)));
     } else if (isOneOf(keyword, {"MESSAGE", "MSG", "MSGBOX"})) {
-        if (rest) env_.messages.show(cp1252ToUtf8(*rest), "Wendrel 1.00", MsgButtons::Ok, MsgIcon::None);
+        if (rest && !stopping_) env_.messages.show(cp1252ToUtf8(*rest), "Wendrel 1.00", MsgButtons::Ok, MsgIcon::None);
     }
 }
 
 // Waits on the monotonic clock, so a wait across midnight still ends on time,
 // and lets the event pump sleep between polls instead of spinning. A pause of
-// 0 seconds still processes the pending events once.
+// 0 seconds still processes the pending events once. A stop request ends it
+// at the next pass.
 void ScriptEngine::Pause(float seconds) {
     if (!(seconds >= 0)) return;
     const double end = env_.clock.monotonicSeconds() + static_cast<double>(seconds);
-    for (;;) {
+    while (!stopping_) {
         const double remaining = end - env_.clock.monotonicSeconds();
         env_.pump.processEvents(std::clamp(remaining, 0.0, 0.05));
         if (env_.clock.monotonicSeconds() >= end) break;
@@ -104,6 +106,7 @@ void ScriptEngine::Pause(float seconds) {
 void ScriptEngine::WaitForCompletion(double taskId) {
     for (;;) {
         Pause(1.0f);
+        if (stopping_) return;
         std::string failure;
         const ActivateResult r = env_.activator.activate(taskId, failure);
         if (r == ActivateResult::NoSuchWindow) return;

@@ -32,12 +32,20 @@ public:
     // bringing its window to the front once a second.
     void WaitForCompletion(double taskId);
 
+    // The program is leaving: every running script stops at its next wait,
+    // message or line, and no script starts any more. Stays set.
+    void requestStop() { stopping_ = true; }
+    // Consulted by every wait and the line loop; long steps (typing, waiting
+    // for a program) check it too so that they give way.
+    bool stopping() const { return stopping_; }
+
 private:
     void runLine(int index, const std::string& line);
 
     General& g_;
     std::string folder_;
     ScriptEnvironment env_;
+    bool stopping_ = false;
 };
 
 } // namespace wendrel

@@ -28,14 +28,17 @@ void Form1::NewTask() {
     setGridRows(g_.TaskCount);
     FillGridRow(n);   // leaves the new row current
     selectRow(n - 1);
-    editor()->exec();
+    // Saved once the editor's Save has made it a task; a cancelled New has
+    // changed nothing.
+    if (editor()->exec() == QDialog::Accepted) saveChanges();
 }
 
 void Form1::EditTask() {
     // With an empty list the grid's one row holds no task: nothing to edit.
     if (g_.TaskCount < 1) return;
-    editor()->exec();
+    const bool saved = editor()->exec() == QDialog::Accepted;
     selectRow(gridRow());
+    if (saved) saveChanges();
 }
 
 void Form1::DeleteTask() {
@@ -54,10 +57,11 @@ void Form1::DeleteTask() {
         setGridRows(1);
         clearRow(Grid1, 0);
         selectRow(0);
-        return;
+    } else {
+        setGridRows(g_.TaskCount);
+        selectRow(g_.TaskCount > k - 1 ? k - 1 : g_.TaskCount - 1);
     }
-    setGridRows(g_.TaskCount);
-    selectRow(g_.TaskCount > k - 1 ? k - 1 : g_.TaskCount - 1);
+    saveChanges();
 }
 
 void Form1::ToggleActive() {
@@ -68,6 +72,7 @@ void Form1::ToggleActive() {
     r.Active = static_cast<std::int16_t>(std::abs(r.Active - 1));
     FillGridRow(k);
     selectRow(k - 1);
+    saveChanges();
 }
 
 void Form1::Grid1_dblclick() {
