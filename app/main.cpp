@@ -17,6 +17,8 @@
 #include "ui/tray/Tray.h"
 
 namespace {
+constexpr int kSettleMs = 300;
+
 // Where the task list goes at exit when the program's folder cannot take it:
 // $XDG_DATA_HOME/wendrel, by default ~/.local/share/wendrel.
 std::string userDataFolder() {
@@ -55,6 +57,7 @@ int main(int argc, char** argv) {
         qWarning("Wendrel is already running for this folder but does not answer.");
         return 1;
     }
+    if (!instance.whyNot().isEmpty()) qWarning("%s", qPrintable(instance.whyNot()));
 
     wendrel::General general;
     wendrel::Desktop desktop;
@@ -73,6 +76,8 @@ int main(int argc, char** argv) {
     else if (!form.tray()->inStandby()) form.show();
     instance.setShowHandler([&form] { form.bringToFront(); });
     exitGuard.setReady({[&form] { form.Exit(); }, [&form] { form.writeStore(); }});
-    QTimer::singleShot(0, &form, &wendrel::Form1::showLoadProblems);
+    // Once the window manager has placed the window, so that the message
+    // comes up over it.
+    QTimer::singleShot(kSettleMs, &form, &wendrel::Form1::showLoadProblems);
     return app.exec();
 }

@@ -73,7 +73,8 @@ main_window() {
     window=""
     for _ in $(seq 150); do
         if ! xdotool search --all --onlyvisible --pid "$started" --name '^Wendrel$' >/dev/null 2>&1; then
-            window=$(xdotool search --all --onlyvisible --pid "$started" --name '^Wendrel V' 2>/dev/null | head -1 || true)
+            window=$(xdotool search --all --onlyvisible --pid "$started" --name '^Wendrel V' 2>/dev/null |
+                head -1 || true)
             [ -n "$window" ] && sleep 0.3 && return 0
         fi
         sleep 0.1
