@@ -17,11 +17,17 @@ namespace {
 int pipeFds[2] = {-1, -1};
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
+// Should the event loop not get to a signal in this time (a step that does
+// not give way), the process ends by SIGALRM; every change has been saved
+// when it was made, so nothing is lost but the save of the way out.
+constexpr unsigned kStuckSeconds = 2;
+
 extern "C" void onSignal(int signal) {
     const int saved = errno;
     const unsigned char number = static_cast<unsigned char>(signal);
     // Non-blocking: if the pipe is full, a signal is already waiting there.
     [[maybe_unused]] ssize_t n = ::write(pipeFds[1], &number, 1);
+    ::alarm(kStuckSeconds);
     errno = saved;
 }
 
@@ -39,6 +45,7 @@ void catchExitSignals() {
         pipeFds[0] = pipeFds[1] = -1;
         return;
     }
+    ::signal(SIGALRM, SIG_DFL);  // the stuck guard of onSignal
     for (int sig : kSignals) {
         struct sigaction old {};
         ::sigaction(sig, nullptr, &old);
