@@ -2,8 +2,8 @@
 
 #include <cerrno>
 #include <chrono>
-#include <ctime>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
@@ -171,7 +171,6 @@ std::vector<std::string> TaskStore::write(const General& g) {
     if (!why.empty()) problems.push_back(describe("Cannot save the options to", optionsPath(), why));
     return problems;
 }
-
 
 std::string TaskStore::writeFallback(const General& g, const std::string& folder, std::string& why) {
     if (folder.empty() || !makeFolders(folder)) {

@@ -2,9 +2,9 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDialog>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDialog>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QHeaderView>
@@ -288,10 +288,12 @@ void Form1::Form_Unload() {
 
 std::vector<std::string> Form1::writeStore() {
     if (g_.NewTaskPending == 0 || g_.TaskCount < 1) return store_.write(g_);
-    General withoutNew = g_;
-    withoutNew.clearSlot(withoutNew.TaskCount);
-    --withoutNew.TaskCount;
-    return store_.write(withoutNew);
+    // A copy without it (on the heap: the table is large, and this may run
+    // deep in nested scripts).
+    auto withoutNew = std::make_unique<General>(g_);
+    withoutNew->clearSlot(withoutNew->TaskCount);
+    --withoutNew->TaskCount;
+    return store_.write(*withoutNew);
 }
 
 void Form1::saveChanges() {
