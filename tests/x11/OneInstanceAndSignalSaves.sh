@@ -150,15 +150,17 @@ echo "ok: SIGTERM with a folder that takes no save ends and leaves the list in t
 # --- An edit through the window is on disk at once ---------------------------
 d=$(new_folder edit)
 start "$d"; pid=$started
-# A double click in the Active column switches the task off.
-xdotool mousemove --window "$window" 520 52 sleep 0.3 click --repeat 2 --delay 80 1
+# Enter on the first row opens the editor with the name focused; Alt+S saves.
+xdotool windowactivate --sync "$window" 2>/dev/null || true
+xdotool mousemove --window "$window" 40 52 click 1 sleep 0.3 key Return sleep 0.8 key ctrl+a type Edited
+xdotool sleep 0.3 key alt+s
 for _ in $(seq 30); do
-    grep -q '~0~wait.wdx' "$d/Scripts.dat" && break
+    grep -q '^Edited ' "$d/Scripts.dat" && break
     sleep 0.1
 done
 kill -9 "$pid"
 wait "$pid" 2>/dev/null || true
-grep -q '~1~0~wait.wdx' "$d/Scripts.dat" || fail "the edit was not on disk: $(cat "$d/Scripts.dat")"
+grep -q '^Edited  *~.*~wait.wdx' "$d/Scripts.dat" || fail "the edit was not on disk: $(cat "$d/Scripts.dat")"
 echo "ok: an edit through the window survives a kill -9 right after it"
 
 # --- A second start shows the first and touches nothing; a kill frees -------

@@ -28,17 +28,14 @@ void Form1::NewTask() {
     setGridRows(g_.TaskCount);
     FillGridRow(n);   // leaves the new row current
     selectRow(n - 1);
-    // Saved once the editor's Save has made it a task; a cancelled New has
-    // changed nothing.
-    if (editor()->exec() == QDialog::Accepted) saveChanges();
+    editor()->exec();   // its Save saves the list; a cancelled New changes nothing
 }
 
 void Form1::EditTask() {
     // With an empty list the grid's one row holds no task: nothing to edit.
     if (g_.TaskCount < 1) return;
-    const bool saved = editor()->exec() == QDialog::Accepted;
+    editor()->exec();
     selectRow(gridRow());
-    if (saved) saveChanges();
 }
 
 void Form1::DeleteTask() {
