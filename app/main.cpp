@@ -4,9 +4,11 @@
 // once: the executable's folder for a portable copy, the per-user data folder
 // for an installed program (see platform/DataFolder.h).
 #include <QApplication>
-#include <cstdlib>
 #include <QDir>
 #include <QMessageBox>
+#include <QTimer>
+
+#include <cstdlib>
 
 #include "model/General.h"
 #include "platform/DataFolder.h"
@@ -19,8 +21,18 @@
 #include "ui/main/Form1.h"
 #include "ui/tray/Tray.h"
 
+namespace {
+// How long the window manager gets to place the main window before a message
+// about the start-up comes up over it.
+constexpr int kSettleMs = 300;
+} // namespace
+
 int main(int argc, char** argv) {
+    // Before anything that takes time: a signal of the start-up is kept and
+    // acted on, never the end of a half-started program.
+    wendrel::catchExitSignals();
     wendrel::wayland::prepareKdeSession();
+
     QApplication app(argc, argv);
     QApplication::setApplicationName("Wendrel");
     QApplication::setWindowIcon(wendrel::programIcon());
@@ -28,6 +40,7 @@ int main(int argc, char** argv) {
     // the program ends with the main window, not with the last window.
     QApplication::setQuitOnLastWindowClosed(false);
     // The desktop's own face is used; the window layouts scale with it.
+    wendrel::ExitGuard exitGuard(app);
 
     std::string failure;
     const std::string exeFolder = QCoreApplication::applicationDirPath().toStdString();
@@ -47,27 +60,36 @@ int main(int argc, char** argv) {
         qWarning("Wendrel is already running for this folder but does not answer.");
         return 1;
     }
+    if (!instance.whyNot().isEmpty()) qWarning("%s", qPrintable(instance.whyNot()));
 
     wendrel::General general;
     wendrel::Desktop desktop;
     wendrel::Form1 form(general, folder, desktop.services());
+    // Where the list goes at exit when the program's folder cannot take it.
+    form.setFallbackFolder(wendrel::perUserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));
     desktop.setMainWindow(&form);
     // Our own X connections (window lookup, typing) break when the X server
     // or the session ends: keep the list and end without a crash.
     wendrel::setX11ConnectionLostHandler([&form] {
-        form.store().write(form.general());
+        form.writeStore();
         std::_Exit(0);
     });
     desktop.setNoticeHandler([&form](const std::string& text) {
         qInfo("%s", text.c_str());
         form.setPanelText(2, QString::fromStdString(text));
     });
-    wendrel::ExitGuard exitGuard(app, form);
+    // Closed, the window has saved the list: the folder is free for a new
+    // start at once, and the process ends even if a step of a script holds it.
+    QObject::connect(&form, &wendrel::Form1::unloaded, &app, [&instance, &exitGuard] {
+        instance.release();
+        exitGuard.armDeadline();
+    });
     QObject::connect(&form, &wendrel::Form1::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     form.Form_Load();
     if (form.windowState() & Qt::WindowMinimized) form.showMinimized();
     else if (!form.tray()->inStandby()) form.show();
-    instance.setShowHandler([&form] { wendrel::bringToFront(form); });
-    exitGuard.setReady();
+    instance.setShowHandler([&form] { form.bringToFront(); });
+    exitGuard.setReady({[&form] { form.Exit(); }, [&form] { form.writeStore(); }});
+    QTimer::singleShot(kSettleMs, &form, &wendrel::Form1::showLoadProblems);
     return app.exec();
 }

@@ -3,14 +3,13 @@
 #include <QGuiApplication>
 #include <QSessionManager>
 #include <QSocketNotifier>
-#include <QTimer>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <thread>
 #include <unistd.h>
-
-#include "ui/main/Form1.h"
 
 namespace wendrel {
 
@@ -18,45 +17,61 @@ namespace {
 int pipeFds[2] = {-1, -1};
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
+// Should the event loop not get to a signal in this time (a step that does
+// not give way), the process ends by SIGALRM; every change has been saved
+// when it was made, so nothing is lost but the save of the way out.
+constexpr unsigned kStuckSeconds = 2;
+
 extern "C" void onSignal(int signal) {
     const int saved = errno;
     const unsigned char number = static_cast<unsigned char>(signal);
     // Non-blocking: if the pipe is full, a signal is already waiting there.
     [[maybe_unused]] ssize_t n = ::write(pipeFds[1], &number, 1);
+    ::alarm(kStuckSeconds);
     errno = saved;
+}
+
+// Ends the process the way the signal would have without a handler.
+[[noreturn]] void dieOf(int signal) {
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+    ::_exit(128 + signal);
 }
 } // namespace
 
-ExitGuard::ExitGuard(QGuiApplication& app, Form1& form, QObject* parent)
-    : QObject(parent), app_(app), form_(form) {
-    if (pipeFds[0] < 0 && ::pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) {
+void catchExitSignals() {
+    if (pipeFds[0] >= 0) return;
+    if (::pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) {
         pipeFds[0] = pipeFds[1] = -1;
+        return;
     }
+    ::signal(SIGALRM, SIG_DFL);  // the stuck guard of onSignal
+    for (int sig : kSignals) {
+        struct sigaction old {};
+        ::sigaction(sig, nullptr, &old);
+        if (old.sa_handler == SIG_IGN) continue;
+        struct sigaction sa {};
+        sa.sa_handler = onSignal;
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = SA_RESTART;
+        ::sigaction(sig, &sa, nullptr);
+    }
+}
+
+ExitGuard::ExitGuard(QGuiApplication& app, QObject* parent) : QObject(parent) {
+    catchExitSignals();
     if (pipeFds[0] >= 0) {
         notifier_ = new QSocketNotifier(pipeFds[0], QSocketNotifier::Read, this);
         connect(notifier_, &QSocketNotifier::activated, this, &ExitGuard::onPipeReadable);
-        for (int sig : kSignals) {
-            struct sigaction old {};
-            ::sigaction(sig, nullptr, &old);
-            if (old.sa_handler == SIG_IGN) continue;
-            struct sigaction sa {};
-            sa.sa_handler = onSignal;
-            sigemptyset(&sa.sa_mask);
-            sa.sa_flags = SA_RESTART;
-            ::sigaction(sig, &sa, nullptr);
-        }
     }
     // The desktop session is ending: save now, the session may end the
     // process without any further event.
-    connect(&app_, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { saveForSessionEnd(); });
-    // Once the window has unloaded there is nothing left to save.
-    connect(&form_, &Form1::unloaded, this, [this] { closing_ = true; });
-    // Whatever ends the event loop, the store is written once on the way out.
-    connect(&app_, &QCoreApplication::aboutToQuit, this, [this] {
-        if (ready_ && !closing_) {
-            closing_ = true;
-            form_.close();
-        }
+    connect(&app, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
+        if (ready_ && !leaving_ && actions_.save) actions_.save();
+    });
+    // Whatever ends the event loop, the program leaves the one way.
+    connect(&app, &QCoreApplication::aboutToQuit, this, [this] {
+        if (ready_ && !leaving_ && actions_.leave) actions_.leave();
     });
 }
 
@@ -68,9 +83,19 @@ ExitGuard::~ExitGuard() {
     }
 }
 
-void ExitGuard::setReady() {
+void ExitGuard::setReady(Actions actions) {
+    actions_ = std::move(actions);
     ready_ = true;
-    if (pendingSignal_) closeMainWindow(pendingSignal_);
+}
+
+void ExitGuard::armDeadline() {
+    if (leaving_) return;
+    leaving_ = true;
+    // A thread of its own, so that it fires whatever the event loop is doing.
+    std::thread([ms = graceMs_] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        ::_exit(0);
+    }).detach();
 }
 
 void ExitGuard::onPipeReadable() {
@@ -79,34 +104,11 @@ void ExitGuard::onPipeReadable() {
     int last = 0;
     while ((n = ::read(pipeFds[0], buf, sizeof buf)) > 0) last = buf[n - 1];
     if (last == 0) return;
-    emit signalReceived(last);
-    if (!ready_) {
-        pendingSignal_ = last;
-        return;
-    }
-    closeMainWindow(last);
-}
-
-void ExitGuard::closeMainWindow(int signal) {
-    if (closing_) {
-        // Asked again while the first request is still being carried out (a
-        // message box of the unload, a script's wait): the store is written
-        // by now, so end at once.
-        ::_exit(128 + signal);
-    }
-    closing_ = true;
-    form_.close();  // the unload writes the store and ends the event loop
-    QCoreApplication::quit();
-    // A script busy in a wait of its own does not return to the event loop;
-    // once the grace time is over there is nothing left to save.
-    QTimer::singleShot(graceSeconds_ * 1000, [] { ::_exit(0); });
-}
-
-void ExitGuard::saveForSessionEnd() {
-    if (!ready_ || closing_) return;
-    // The session may still be cancelled, so the window stays and the store is
-    // written again when the program really ends.
-    form_.store().write(form_.general());
+    if (!ready_) dieOf(last);
+    // Asked again while leaving: the list is saved by now.
+    if (leaving_) ::_exit(0);
+    if (actions_.leave) actions_.leave();
+    armDeadline();
 }
 
 } // namespace wendrel

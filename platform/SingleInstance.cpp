@@ -9,55 +9,71 @@
 #include <QThread>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
-
-#include "ui/main/Form1.h"
-#include "ui/tray/Tray.h"
 
 namespace wendrel {
 
 namespace {
 constexpr char kShowRequest[] = "show\n";
 
-// Opens (creating when missing, owner-only) a lock file. Close-on-exec, so
-// programs that scripts start never inherit the lock and keep it alive.
-int openLockFile(const QString& path) {
-    const QByteArray p = QFile::encodeName(path);
-    int fd = ::open(p.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) fd = ::open(p.constData(), O_RDONLY | O_CLOEXEC);  // flock works on read-only files too
+// The folder's identity: a name for it that every path to it shares.
+QString identityOf(const std::string& folder) {
+    struct stat st {};
+    const QString user = QString::number(::getuid());
+    if (::stat(folder.c_str(), &st) == 0) {
+        return "wendrel-" + user + "-" + QString::number(st.st_dev, 16) + "-" + QString::number(st.st_ino, 16);
+    }
+    const QByteArray hash = QCryptographicHash::hash(QByteArray::fromStdString(folder), QCryptographicHash::Sha256);
+    return "wendrel-" + user + "-" + QString::fromLatin1(hash.toHex().left(20));
+}
+
+// Opens the folder itself for its lock: the canonical path, the last step not
+// followed should it have become a link meanwhile. Close-on-exec, so programs
+// that scripts start never inherit the lock and keep it alive.
+int openFolder(const std::string& folder) {
+    char* real = ::realpath(folder.c_str(), nullptr);
+    if (!real) return -1;
+    const int fd = ::open(real, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    std::free(real);
     return fd;
+}
+
+// A lock file owned by this user, for a folder that cannot be opened.
+int openRuntimeLock(const QString& path) {
+    const QByteArray p = QFile::encodeName(path);
+    return ::open(p.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
 }
 } // namespace
 
 SingleInstance::SingleInstance(const std::string& folder, QObject* parent) : QObject(parent) {
     folder_ = QString::fromStdString(folder);
-    QString canonical = QFileInfo(folder_).canonicalFilePath();
-    if (canonical.isEmpty()) canonical = QFileInfo(folder_).absoluteFilePath();
-    const QByteArray key =
-        QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha256).toHex().left(20);
-    const QString user = QString::number(::getuid());
-    lockPath_ = QDir(canonical).filePath(".Wendrel.lock");
-    // For a folder the user cannot write to: a lock beside the socket.
+    serverName_ = identityOf(folder);
     QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (runtime.isEmpty() || !QFileInfo(runtime).isDir()) runtime = QDir::tempPath();
-    fallbackLockPath_ = QDir(runtime).filePath("wendrel-" + user + "-" + QString::fromLatin1(key) + ".lock");
-    serverName_ = "wendrel-" + user + "-" + QString::fromLatin1(key);
+    runtimeLockPath_ = QDir(runtime).filePath(serverName_ + ".lock");
 }
 
-SingleInstance::~SingleInstance() {
+SingleInstance::~SingleInstance() { release(); }
+
+void SingleInstance::release() {
+    handler_ = nullptr;
+    pending_ = false;
     if (server_) server_->close();
     if (lockFd_ >= 0) ::close(lockFd_);  // releases the lock
+    lockFd_ = -1;
 }
 
 bool SingleInstance::acquire() {
     if (lockFd_ >= 0) return true;
-    int fd = openLockFile(lockPath_);
-    if (fd < 0) fd = openLockFile(fallbackLockPath_);
+    int fd = openFolder(folder_.toStdString());
+    if (fd < 0) fd = openRuntimeLock(runtimeLockPath_);
     if (fd < 0) {
-        whyNot_ = QString("Cannot open a lock file for %1: %2").arg(folder_, QString::fromLocal8Bit(std::strerror(errno)));
+        whyNot_ = QString("Cannot lock %1: %2").arg(folder_, QString::fromLocal8Bit(std::strerror(errno)));
         return true;
     }
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -65,20 +81,22 @@ bool SingleInstance::acquire() {
         const int err = errno;
         ::close(fd);
         if (err == EWOULDBLOCK) return false;
-        whyNot_ = QString("Cannot lock %1: %2").arg(lockPath_, QString::fromLocal8Bit(std::strerror(err)));
+        whyNot_ = QString("Cannot lock %1: %2").arg(folder_, QString::fromLocal8Bit(std::strerror(err)));
         return true;
     }
     lockFd_ = fd;
 
     // Holding the lock, any socket of that name is a leftover of a killed
     // instance: remove it and listen anew.
-    server_ = new QLocalServer(this);
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!server_) {
+        server_ = new QLocalServer(this);
+        server_->setSocketOptions(QLocalServer::UserAccessOption);
+        connect(server_, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
+    }
     QLocalServer::removeServer(serverName_);
     if (!server_->listen(serverName_)) {
         whyNot_ = QString("Cannot listen for later starts: %1").arg(server_->errorString());
     }
-    connect(server_, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
     return true;
 }
 
@@ -131,16 +149,6 @@ bool SingleInstance::notifyRunning(int timeoutMs) {
         QThread::msleep(100);
     } while (!deadline.hasExpired());
     return false;
-}
-
-void bringToFront(Form1& form) {
-    if (form.tray() && form.tray()->inStandby()) {
-        form.rest1_Click();
-    }
-    if (form.isMinimized()) form.showNormal();
-    else form.show();
-    form.raise();
-    form.activateWindow();
 }
 
 } // namespace wendrel

@@ -4,8 +4,9 @@
 // asks the running one to show its main window and ends without touching the
 // task list or the options.
 //
-// The lock is an flock() on a lock file, so it dies with the process that held
-// it: a killed instance never blocks the next start.
+// The lock is an flock() on the folder itself, so it dies with the process
+// that held it (a killed instance never blocks the next start) and no file
+// can be deleted or replaced to get around it.
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -15,8 +16,6 @@ class QLocalServer;
 
 namespace wendrel {
 
-class Form1;
-
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -24,12 +23,18 @@ public:
     ~SingleInstance() override;
 
     // Takes the folder's lock and starts listening for later starts. False
-    // only when another process holds the lock. When no lock file can be
-    // opened at all (a read-only folder and no usable runtime folder) the
-    // program runs unguarded rather than not at all; whyNot() then says why.
+    // only when another process holds the lock. When the folder cannot be
+    // opened (no read permission) a lock file in the user's runtime folder,
+    // named by the folder's device and inode, stands in; when even that
+    // fails the program runs unguarded rather than not at all, and whyNot()
+    // says why.
     bool acquire();
     bool holdsLock() const { return lockFd_ >= 0; }
     QString whyNot() const { return whyNot_; }
+
+    // The program is leaving: a later start is a first start again, even
+    // while this process is still ending. Requests are no longer answered.
+    void release();
 
     // From a later start: asks the running instance to show its window. Tries
     // for up to timeoutMs while the running one is still starting. False when
@@ -40,8 +45,7 @@ public:
     // before a handler was set are delivered when it is set.
     void setShowHandler(std::function<void()> handler);
 
-    // The names used for this folder (derived from its canonical path).
-    QString lockFilePath() const { return lockPath_; }
+    // The socket later starts connect to (derived from the folder's identity).
     QString serverName() const { return serverName_; }
 
 private:
@@ -49,8 +53,7 @@ private:
     void deliver();
 
     QString folder_;
-    QString lockPath_;
-    QString fallbackLockPath_;
+    QString runtimeLockPath_;
     QString serverName_;
     QString whyNot_;
     int lockFd_ = -1;
@@ -58,9 +61,5 @@ private:
     std::function<void()> handler_;
     bool pending_ = false;
 };
-
-// Brings the main window to the front: out of the tray, out of the minimized
-// state, raised and given the focus.
-void bringToFront(Form1& form);
 
 } // namespace wendrel

@@ -62,6 +62,7 @@ bool Scheduler::IsDue(const TaskRecord& task, const Clock& clock) {
 }
 
 void Scheduler::Tick() {
+    if (depth_ >= MaxNesting) return;
     DepthGuard guard(depth_);
     // The number of slots is fixed for this walk, whatever nested ticks and
     // user commands do to the table while a script runs.

@@ -46,6 +46,11 @@ public:
     // Nesting depth: 0 outside a tick, 1 inside one, 2 inside a nested tick...
     int depth() const { return depth_; }
 
+    // At most this many ticks, and so script runs, are nested in each other.
+    // A tick that would go deeper does nothing: its due tasks keep their
+    // state and start from a later tick, once a run has returned.
+    static constexpr int MaxNesting = 16;
+
 private:
     static bool fixedRuleHolds(const TaskRecord& task, const Clock& clock);
     static bool otherRuleHolds(const TaskRecord& task, const DateTime& now);

@@ -33,6 +33,7 @@ bool pathExists(const std::string& path) {
 } // namespace
 
 void ScriptEngine::RunScript(int index) {
+    if (stopping_) return;
     std::string leaf = g_.slot(index).ScriptFile.str();
     while (!leaf.empty() && leaf.back() == ' ') leaf.pop_back();
     // A never-written name holds code-0 characters: it names no file.
@@ -68,7 +69,7 @@ void ScriptEngine::RunScript(int index) {
         in.onProgress(kReadingPumpBytes, [this] { env_.pump.processEvents(0); });
         if (!in.isOpen()) logRun(index, RunEventKind::ScriptUnreadable);
         std::string line;
-        while (in.isOpen() && in.next(line)) {
+        while (!stopping_ && in.isOpen() && in.next(line)) {
             // A code-0 byte ends the line: what follows it up to the line end
             // is no part of the command.
             line.erase(std::find(line.begin(), line.end(), '\0'), line.end());
@@ -120,7 +121,7 @@ void ScriptEngine::runLine(int index, const std::string& line) {
     } else if (isOneOf(keyword, {"WAIT", "PAUSE", "SLEEP"})) {
         Pause(static_cast<float>(WaitNumber(argument)));
     } else if (isOneOf(keyword, {"MESSAGE", "MSG", "MSGBOX"})) {
-        if (rest) env_.messages.show(*rest, "Wendrel 1.00", MsgButtons::Ok, MsgIcon::None);
+        if (rest && !stopping_) env_.messages.show(*rest, "Wendrel 1.00", MsgButtons::Ok, MsgIcon::None);
     }
 }
 
@@ -134,11 +135,12 @@ void ScriptEngine::logRun(int index, RunEventKind kind, const std::string& comma
 
 // Waits on the monotonic clock, so a wait across midnight still ends on time,
 // and lets the event pump sleep between polls instead of spinning. A pause of
-// 0 seconds still processes the pending events once.
+// 0 seconds still processes the pending events once. A stop request ends it
+// at the next pass.
 void ScriptEngine::Pause(float seconds) {
     if (!(seconds >= 0)) return;
     const double end = env_.clock.monotonicSeconds() + static_cast<double>(seconds);
-    for (;;) {
+    while (!stopping_) {
         const double remaining = end - env_.clock.monotonicSeconds();
         env_.pump.processEvents(std::clamp(remaining, 0.0, 0.05));
         if (env_.clock.monotonicSeconds() >= end) break;
@@ -153,6 +155,7 @@ void ScriptEngine::Pause(float seconds) {
 void ScriptEngine::WaitForCompletion(double taskId) {
     for (;;) {
         Pause(1.0f);
+        if (stopping_) return;
         std::string failure;
         const ActivateResult r = env_.activator.activate(taskId, failure);
         if (r == ActivateResult::Failed) {
@@ -172,14 +175,10 @@ void ScriptEngine::WaitForCompletion(double taskId) {
 // the rest of the text is dropped when it has gone or one of ours is active.
 void ScriptEngine::typeKeys(double taskId, const std::string& keys) {
     const bool toProgram = activateForTyping(taskId);
-    // Some desktops tell the toolkit where the focus went only through its
-    // events, so they are processed once after each activation before our
-    // own windows are asked about.
-    if (keys.empty() || !yieldToEvents(0) || env_.activator.activeWindowIsOurs()) return;
+    if (keys.empty() || env_.activator.activeWindowIsOurs()) return;
     env_.keys.send(keys, [&] {
         std::string failure;
-        return yieldToEvents(0) &&
-               (!toProgram || (env_.activator.activate(taskId, failure) == ActivateResult::Ok && yieldToEvents(0))) &&
+        return yieldToEvents(0) && (!toProgram || env_.activator.activate(taskId, failure) == ActivateResult::Ok) &&
                !env_.activator.activeWindowIsOurs();
     });
 }
@@ -205,7 +204,7 @@ bool ScriptEngine::activateForTyping(double taskId) {
 // decides whether the script may go on afterwards.
 bool ScriptEngine::yieldToEvents(double maxWaitSeconds) {
     env_.pump.processEvents(maxWaitSeconds);
-    return true;
+    return !stopping_;
 }
 
 void ScriptEngine::rememberStart(double taskId) {

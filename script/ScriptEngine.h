@@ -46,6 +46,13 @@ public:
     // Where every start of a script and its outcome are recorded; none unless set.
     void setRunLog(RunLog* log) { log_ = log; }
 
+    // The program is leaving: every running script stops at its next wait,
+    // message or line, and no script starts any more. Stays set.
+    void requestStop() { stopping_ = true; }
+    // Consulted by every wait and the line loop; long steps (typing, waiting
+    // for a program) check it too so that they give way.
+    bool stopping() const { return stopping_; }
+
 private:
     void runLine(int index, const std::string& line);
     // Records an event of the run of the task in slot index.
@@ -64,6 +71,7 @@ private:
     ScriptEnvironment env_;
     std::vector<std::pair<double, double>> recentStarts_;  // (task id, monotonic time of the start)
     RunLog* log_ = nullptr;
+    bool stopping_ = false;
 };
 
 } // namespace wendrel

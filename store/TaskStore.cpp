@@ -3,8 +3,10 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "store/Fields.h"
@@ -49,6 +51,17 @@ void removeStaleTemporaries(const std::string& folder, const std::string& leaf) 
         if (e2 || now - written < std::chrono::seconds(10)) continue;
         fs::remove(it->path(), e2);
     }
+}
+
+// mkdir -p with owner-only permissions for what it creates.
+bool makeFolders(const std::string& folder) {
+    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+        const std::string part = folder.substr(0, slash);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+        if (slash == std::string::npos) break;
+    }
+    struct stat st {};
+    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool copyFile(const std::string& from, const std::string& to) {
@@ -104,40 +117,54 @@ void TaskStore::readTasks(General& g) {
             // Whatever it holds was not loaded: keep it before it is replaced.
             errors_.push_back(describe("Cannot read", path, std::strerror(errno)));
             lostOnLoad_ = true;
+            keepOriginal();
         }
         return;
     }
     std::string line;
     while (in.next(line)) {
         if (g.TaskCount >= General::MaxTasks) {
+            errors_.push_back(describe("Loaded only the first 200 tasks of", path, "it holds more lines"));
             lostOnLoad_ = true;
             break;
         }
         ++g.TaskCount;
         ParseTaskLine(line, g.slot(g.TaskCount));
     }
-    if (in.wasCut()) lostOnLoad_ = true;
+    if (in.wasCut()) {
+        errors_.push_back(describe("Cut overlong lines of", path, "a task line holds at most 64 KB"));
+        lostOnLoad_ = true;
+    }
     if (in.hadError()) {
         errors_.push_back(describe("Error while reading", path, "the file could not be read to its end"));
         lostOnLoad_ = true;
     }
+    if (lostOnLoad_) keepOriginal();
+}
+
+// Keeps the task list as it was before anything replaces it. A hard link
+// keeps the old contents even after an atomic replace; a copy does too.
+bool TaskStore::keepOriginal() {
+    const std::string path = taskPath();
+    if (backupDone_ || !FileExists(path)) return backupDone_;
+    // A hard link keeps the old contents even after the atomic replace of a
+    // later save; a copy where no link can be made. For a Scripts.dat that is
+    // a symbolic link, the file it leads to is kept.
+    const std::string bak = path + BackupSuffix;
+    ::unlink(bak.c_str());
+    if (::link(FollowLinks(path).c_str(), bak.c_str()) == 0 || copyFile(path, bak)) {
+        backupDone_ = true;
+        errors_.push_back("The original task list is kept as \"" + bak + "\".");
+    }
+    return backupDone_;
 }
 
 std::vector<std::string> TaskStore::write(const General& g) {
     std::vector<std::string> problems;
     const std::string path = taskPath();
-    if (lostOnLoad_ && !backupDone_ && FileExists(path)) {
-        // Keep what could not be loaded. A hard link keeps the old contents
-        // even after the atomic replace below; fall back to a copy. For a
-        // Scripts.dat that is a symbolic link, the file it leads to is kept.
-        std::string bak = path + BackupSuffix;
-        ::unlink(bak.c_str());
-        if (::link(FollowLinks(path).c_str(), bak.c_str()) == 0 || copyFile(path, bak)) {
-            backupDone_ = true;
-        } else {
-            problems.push_back(describe("Cannot keep a backup of", path, std::strerror(errno)) +
-                               "; the file was not replaced, so the tasks beyond the first 200 stay in it");
-        }
+    if (lostOnLoad_ && !keepOriginal() && FileExists(path)) {
+        problems.push_back(describe("Cannot keep a backup of", path, std::strerror(errno)) +
+                           "; the file was not replaced, so what could not be loaded stays in it");
     }
     if (!lostOnLoad_ || backupDone_) {
         std::string why = WriteFileAtomically(path, formatTaskFile(g));
@@ -146,6 +173,23 @@ std::vector<std::string> TaskStore::write(const General& g) {
     std::string why = WriteFileAtomically(optionsPath(), formatOptionsFile(g));
     if (!why.empty()) problems.push_back(describe("Cannot save the options to", optionsPath(), why));
     return problems;
+}
+
+std::string TaskStore::writeFallback(const General& g, const std::string& folder, std::string& why) {
+    if (folder.empty() || !makeFolders(folder)) {
+        why = folder.empty() ? "no folder for it" : describe("Cannot create", folder, std::strerror(errno));
+        return {};
+    }
+    const std::time_t now = std::time(nullptr);
+    std::tm local {};
+    ::localtime_r(&now, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    const std::string base = JoinPath(folder, std::string("Scripts-") + stamp + "-" + std::to_string(::getpid()));
+    why = WriteFileAtomically(base + ".dat", formatTaskFile(g));
+    if (!why.empty()) return {};
+    WriteFileAtomically(base + ".ini", formatOptionsFile(g));
+    return base + ".dat";
 }
 
 } // namespace wendrel

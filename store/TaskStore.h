@@ -29,8 +29,16 @@ public:
     // Writes both files. Returns the problems met (empty when all was saved).
     // When the task list read at start-up held more than could be loaded (over
     // 200 lines, overlong lines, or it could not be read at all), the original
-    // is kept as Scripts.dat.bak before it is first replaced.
+    // is kept as Scripts.dat.bak, at once when it is read (errors() then says
+    // so), or at the latest before it is first replaced.
     std::vector<std::string> write(const General& g);
+
+    // For when the program's folder cannot take the list (read-only, full,
+    // Scripts.dat a folder): writes both files into folder, created with its
+    // missing parents for the owner only, under names that carry the date,
+    // time and process. Returns the task list's path, or an empty string
+    // with the reason in why.
+    static std::string writeFallback(const General& g, const std::string& folder, std::string& why);
 
     // Problems met while reading, one readable sentence each.
     const std::vector<std::string>& errors() const { return errors_; }
@@ -41,6 +49,8 @@ public:
     static std::string formatOptionsFile(const General& g);
 
 private:
+    bool keepOriginal();
+
     std::string folder_;
     std::vector<std::string> errors_;
     bool lostOnLoad_ = false;

@@ -2,6 +2,7 @@
 // nesting of starts, and a whole leap year of ticks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "scheduler/Scheduler.h"
@@ -154,6 +155,30 @@ TEST(SchedulerNesting, TheWalkKeepsTheCountItStartedWith) {
     };
     EXPECT_EQ(r.tickFor(1), 3);
     EXPECT_EQ(r.tickFor(1), 4);
+}
+
+// A day of an every-second task whose script waits 30 s, with the ticks of
+// the wait nested in it: the nesting stops at the cap, the task goes on
+// starting, and a Daily task behind it still starts once in its minute.
+TEST(SchedulerNesting, ADayOfWaitingScriptsStaysWithinTheCap) {
+    Rig r({other(1, 1), daily(9, 30)}, {2026, 12, 6, 0, 0, 0});
+    int deepest = 0;
+    r.script = [&](int i) {
+        deepest = std::max(deepest, r.s.depth());
+        if (i != 1 || r.s.depth() > 4 * Scheduler::MaxNesting) return;  // far past the cap: stop the run-away
+        for (const double end = r.clock.mono + 30; r.clock.mono < end;) {
+            r.clock.advance(1);
+            r.s.Tick();
+        }
+    };
+    const DT end{2026, 12, 7, 0, 0, 0};
+    while (r.clock.wall < end) {
+        r.s.Tick();
+        r.clock.advance(1);
+    }
+    EXPECT_EQ(deepest, Scheduler::MaxNesting);
+    EXPECT_GT(std::count(r.started.begin(), r.started.end(), 11), 20000);
+    EXPECT_EQ(std::count(r.started.begin(), r.started.end(), 21), 1);
 }
 
 TEST(SchedulerYear, EveryTaskStartsAsOftenAsItsIntervalSays) {

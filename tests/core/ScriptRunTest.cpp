@@ -198,3 +198,24 @@ TEST(ScriptRun, NestedRunsReadTheirOwnFiles) {
     EXPECT_EQ(texts, (std::vector<std::string>{"outer1", "inner1", "inner2", "outer2"}));
     EXPECT_EQ(r.g.slot(2).Running, 0);
 }
+
+// The program leaving: a stop request ends the wait that is going on and
+// every line after it, also of the scripts that the wait's ticks started.
+TEST(ScriptRun, AStopRequestEndsTheWaitsAndTheRestOfEveryScript) {
+    Rig r;
+    writeAll(r.dir.file("inner.wdx"), "RUN inner,1\r\nMSG inner\r\n");
+    r.g.append();
+    r.g.append();
+    r.g.slot(2).ScriptFile = "inner.wdx";
+    r.activator.windowsLeft[100] = 1000000;  // the inner program never ends
+    r.pump.onPass = [&] {
+        if (r.pump.passes == 1) r.engine.RunScript(2);  // a tick during the outer WAIT
+        if (r.pump.passes == 100) r.engine.requestStop();
+    };
+    r.run("WAIT 100000\r\nMSG after the wait\r\nRUN after\r\n");
+    EXPECT_EQ(r.pump.passes, 100);
+    EXPECT_TRUE(r.messages.shown.empty());
+    EXPECT_EQ(r.launcher.started, std::vector<std::string>{"inner"});
+    r.run("MSG not started\r\n");
+    EXPECT_TRUE(r.messages.shown.empty());
+}

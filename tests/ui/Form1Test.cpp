@@ -1,10 +1,15 @@
-// The main window on a temporary program folder: start-up, grid, status bar
-// and what it says when its files cannot be written.
+// The main window on a temporary program folder: start-up, grid, status bar,
+// saving after every change and what it says when its files cannot be
+// read or written.
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QTableWidget>
+#include <QTimer>
 #include <QtTest>
 
 #include "tests/ui/MainWindowRig.h"
+#include "ui/Twips.h"
+#include "ui/editor/frmDetail.h"
 
 using namespace wendrel;
 using namespace wendrel::testing;
@@ -39,14 +44,77 @@ private slots:
         QCOMPARE(form.gridRow() * 10 + form.gridCol(), 24);
     }
 
-    void anUnusableFolderStillStartsAndSaysWhatCouldNotBeSaved() {
+    // Each change of the list or an option is on disk at once, as a kill -9
+    // right after it would find it; a New that is cancelled writes nothing.
+    void everyChangeIsSavedAtOnce() {
         Rig rig;
-        Form1& form = rig.open(rig.dir.file("no-such-folder"));
-        QCOMPARE(rig.g.TaskCount, 0);
-        form.close();
-        QCOMPARE(form.saveProblems().size(), size_t(2));
+        Form1& form = rig.start(numberedTasks(4));
+        const std::string dat = rig.dir.file("Scripts.dat");
+        auto namesOnDisk = [&] {
+            QStringList names;
+            for (const QString& line : QString::fromStdString(readAll(dat)).split("\r\n", Qt::SkipEmptyParts))
+                names << line.left(20).trimmed();
+            return names.join(' ');
+        };
+        form.selectRow(0);
+        form.ToggleActive();
+        QCOMPARE(QString::fromStdString(readAll(dat)).section('~', 12, 12), QString("0"));
+        form.selectRow(1);
+        form.DeleteTask();
+        QCOMPARE(namesOnDisk(), QString("T1 T3 T4"));
+        form.MenuTray_Click();
+        QCOMPARE(readAll(rig.dir.file("Scripts.ini")), std::string(" 0 \r\n 1 \r\n"));
+
+        QTimer::singleShot(0, [&] {
+            form.editor()->txtInput[0]->setText("Renamed");
+            form.editor()->cmdSave_Click();
+        });
+        form.EditTask();
+        QCOMPARE(namesOnDisk(), QString("T1 Renamed T4"));
+
+        // A drag of the first row below the second, answered Yes.
+        const double rowTwips = PixelsToTwipsY(form.Grid1->rowHeight(0));
+        form.selectRow(0);
+        form.Grid1_MouseMove(1, 100, 2.5 * rowTwips);
+        form.Grid1_MouseMove(0, 100, 2.5 * rowTwips);
+        QCOMPARE(namesOnDisk(), QString("Renamed T1 T4"));
+
+        writeAll(dat, "untouched");
+        QTimer::singleShot(0, [&] { form.editor()->cmdCancel_Click(); });
+        form.NewTask();
+        QCOMPARE(readAll(dat), std::string("untouched"));
+    }
+
+    // Start-up problems come in one message once the window is up; a change
+    // that cannot be saved says so once; the exit shows nothing and leaves
+    // the list in the fallback folder, created for the owner only.
+    void anUnusableFolderSaysWhatWentWrongOnceAndTheExitSavesElsewhere() {
+        Rig rig;
+        const std::string fallback = rig.dir.file("data/wendrel");
+        Form1 form(rig.g, rig.dir.file("no-such-folder"), rig.services(), {false, false});
+        form.setFallbackFolder(fallback);
+        form.Form_Load();
+        QVERIFY(rig.messages.shown.empty());
+        form.showLoadProblems();
         QCOMPARE(rig.messages.shown.size(), size_t(1));
-        QVERIFY(QString::fromStdString(rig.messages.shown[0].text).contains("Scripts.dat"));
+        QVERIFY(QString::fromStdString(rig.messages.shown[0].text).contains("Cannot create"));
+        form.MenuMinimize_Click();
+        form.MenuMinimize_Click();
+        QCOMPARE(rig.messages.shown.size(), size_t(2));
+        QVERIFY(QString::fromStdString(rig.messages.shown[1].text).contains("Scripts.dat"));
+        form.close();
+        QCOMPARE(rig.messages.shown.size(), size_t(2));
+        const QDir kept(QString::fromStdString(fallback));
+        QCOMPARE(kept.entryList({"Scripts-*.dat"}).size(), qsizetype(1));
+        QCOMPARE(QFile::permissions(kept.path()) & 0x0077, QFileDevice::Permissions());
+    }
+
+    void aListTooLongToLoadSaysWhereTheOriginalIsKept() {
+        Rig rig;
+        Form1& form = rig.start(numberedTasks(201));
+        form.showLoadProblems();
+        QCOMPARE(rig.messages.shown.size(), size_t(1));
+        QVERIFY(QString::fromStdString(rig.messages.shown[0].text).contains("Scripts.dat.bak"));
     }
 };
 

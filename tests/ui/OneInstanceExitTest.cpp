@@ -1,10 +1,12 @@
-// The folder lock and the show request between two starts, and the signals
-// that end the program through the main window's unload.
+// The folder lock and the show request between two starts, and the way out
+// of the program while scripts wait.
 #include <QLocalSocket>
 #include <QtTest>
-#include <csignal>
+#include <QMessageBox>
+#include <QTimer>
+#include <algorithm>
+#include <unistd.h>
 
-#include "platform/Signals.h"
 #include "platform/SingleInstance.h"
 #include "tests/ui/MainWindowRig.h"
 
@@ -14,15 +16,22 @@ using namespace wendrel::testing;
 class OneInstanceExitTest : public QObject {
     Q_OBJECT
 private slots:
-    void oneLockPerFolderReleasedWithItsHolder() {
-        TempFolder dir, other;
-        auto first = std::make_unique<SingleInstance>(dir.path());
-        QVERIFY(first->acquire() && first->holdsLock());
+    // The lock is the folder's own: no file deleted or planted in it lets a
+    // second instance in, and none is created through a link.
+    void oneLockPerFolderThatNoFileCanFool() {
+        TempFolder dir, other, outside;
+        SingleInstance first(dir.path());
+        QVERIFY(first.acquire());
+        const std::string lockFile = dir.file(".Wendrel.lock");
+        std::remove(lockFile.c_str());
+        QVERIFY(!SingleInstance(dir.path()).acquire());
+        QVERIFY(::symlink(outside.file("planted").c_str(), lockFile.c_str()) == 0);
         SingleInstance second(dir.path()), viaDots(dir.path() + "/./"), elsewhere(other.path());
         QVERIFY(!second.acquire());
-        QVERIFY(!viaDots.acquire());   // the same folder named another way
+        QVERIFY(!viaDots.acquire());
+        QVERIFY(!QFile::exists(QString::fromStdString(outside.file("planted"))));
         QVERIFY(elsewhere.acquire());
-        first.reset();
+        first.release();   // leaving frees the folder at once
         QVERIFY(second.acquire());
     }
 
@@ -53,26 +62,31 @@ private slots:
         QTRY_COMPARE(shown, 2);
     }
 
-    // A signal during the start-up must not replace the store with the empty
-    // table that exists before the store is read.
-    void earlySignalWaitsForTheLoadedStore() {
-        const std::string shortLine = "Poll~~5~0~0~0~0~0~0~0~5~1~0~poll.wdx\r\n";
+    // Exit while a script waits, with a message box and the editor of a new
+    // task open above the wait: everything gives way at once, nothing is
+    // asked, and the list is saved without the half-made task.
+    void exitEndsWhatWaitsAndSavesWithoutAsking() {
         Rig rig;
-        writeAll(rig.dir.file("Scripts.dat"), shortLine);
-        Form1 form(rig.g, rig.dir.path(), rig.services(), Form1::Options{false, false});
-        ExitGuard guard(*qApp, form);
-        guard.setGraceSeconds(3600);
-        bool unloaded = false;
-        connect(&form, &Form1::unloaded, this, [&] { unloaded = true; });
-        ::raise(SIGTERM);
-        QTest::qWait(200);
-        QVERIFY(!unloaded);
-        QCOMPARE(readAll(rig.dir.file("Scripts.dat")), shortLine);
-        form.Form_Load();
-        guard.setReady();
-        QVERIFY(unloaded);
-        QCOMPARE(rig.g.TaskCount, std::int16_t(1));
-        QCOMPARE(readAll(rig.dir.file("Scripts.dat")).size(), std::size_t(121));
+        writeAll(rig.dir.file("wait.wdx"), "WAIT 100000\r\nMSG after the wait\r\n");
+        Form1& form = rig.start("Waits~~5~0~0~0~0~0~0~0~0~1~1~wait.wdx\r\n");   // Other, every tick
+        QSignalSpy unloaded(&form, &Form1::unloaded);
+        int boxResult = -1;
+        rig.pump.onPass = [&] {
+            if (rig.pump.passes != 10) return;
+            QTimer::singleShot(10, [&] {
+                QMessageBox box(QMessageBox::NoIcon, "Wendrel 1.00", "a message of another script");
+                boxResult = box.exec();
+            });
+            QTimer::singleShot(100, [&] { form.MenuExit->trigger(); });
+            form.NewTask();
+        };
+        form.Timer1_Timer();
+        QCOMPARE(rig.pump.passes, 10);
+        QCOMPARE(unloaded.count(), 1);
+        QVERIFY(boxResult != -1);
+        QVERIFY(rig.messages.shown.empty());
+        const std::string saved = readAll(rig.dir.file("Scripts.dat"));
+        QCOMPARE(std::count(saved.begin(), saved.end(), '\n'), 1);
     }
 };
 

@@ -1,87 +1,171 @@
 #!/usr/bin/env bash
-# The real program on a fresh folder: a second start leaves the running one and
-# the files alone, a killed instance does not block the next start, and
-# SIGTERM, SIGINT and SIGHUP save the task list as closing the window does.
-# Runs offscreen: no display is needed.
+# The real program, with a task whose script waits for a day:
+# - File > Exit, SIGTERM, SIGINT and SIGHUP each end it within about two
+#   seconds and save the task list;
+# - with a folder that cannot take the list, SIGTERM still ends it and the
+#   list is left in the user's data folder;
+# - an edit made through the window is on disk without any exit, so a kill -9
+#   right after it keeps it (and leaves no lock behind);
+# - a second start leaves the running one and the files alone;
+# - under a small stack, scripts that keep waiting while the next ones start
+#   stay within their nesting cap.
+# Uses a display of its own (with a window manager) for the window's parts.
 set -euo pipefail
 set -m  # background jobs keep SIGINT (a script's jobs would ignore it)
 build="${1:?build folder}"
-export QT_QPA_PLATFORM=offscreen
+if [ -z "${WENDREL_OWN_DISPLAY:-}" ]; then
+    export WENDREL_OWN_DISPLAY=1
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+fi
+for tool in openbox xdotool flock; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 0; }
+done
+unset QT_QPA_PLATFORM
 work=$(mktemp -d)
+export XDG_DATA_HOME="$work/data"
 pids=()
 cleanup() {
     for p in "${pids[@]}"; do
         kill -9 "$p" 2>/dev/null || true
         wait "$p" 2>/dev/null || true
     done
+    chmod -R u+w "$work"
     rm -rf "$work"
 }
 trap cleanup EXIT
-
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# A short task line that the program's writer widens to the fixed format.
-short_line='Poll~~5~0~0~0~0~0~0~0~5~1~0~poll.wdx'
-wide_line='Poll                ~                                                  ~5~0~0~0~0~0~0~0~5~1~0~poll.wdx                 '
+openbox >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+done
+
+# An Other task due on every tick whose script waits 100,000 seconds, as the
+# file holds it and as the program's writer widens it.
+short_line='Waits~~5~0~0~0~0~0~0~0~0~1~1~wait.wdx'
+wide_line="Waits               ~$(printf '%50s' '')~5~0~0~0~0~0~0~0~0~1~1~wait.wdx                 "
 
 new_folder() {
     local d="$work/$1"
     mkdir -p "$d"
     cp "$build/Wendrel" "$d/"
-    printf '%s\r\n' "$short_line" > "$d/Scripts.dat"
-    printf ' 0 \r\n 0 \r\n' > "$d/Scripts.ini"
+    printf '%s\r\n' "${2:-$short_line}" >"$d/Scripts.dat"
+    printf ' 0 \r\n 0 \r\n' >"$d/Scripts.ini"
+    printf 'WAIT %s\r\n' "${3:-100000}" >"$d/wait.wdx"
     echo "$d"
 }
 
-# Waits until a running instance holds the folder's lock.
-wait_locked() {
+# Starts the program of folder $1 and waits for its main window; the process
+# goes to $started, the window to $window.
+start() {
     local d=$1
-    for _ in $(seq 100); do
-        if [ -e "$d/.Wendrel.lock" ] && ! flock -n "$d/.Wendrel.lock" true; then return 0; fi
+    "$d/Wendrel" >"$d/out.log" 2>&1 &
+    started=$!
+    pids+=("$started")
+    main_window || fail "no main window for $d: $(cat "$d/out.log")"
+}
+# The main window of $started once the splash has closed (a window of that
+# caption may come and go before); its id goes to $window.
+main_window() {
+    window=""
+    for _ in $(seq 150); do
+        if ! xdotool search --all --onlyvisible --pid "$started" --name '^Wendrel$' >/dev/null 2>&1; then
+            window=$(xdotool search --all --onlyvisible --pid "$started" --name '^Wendrel V' 2>/dev/null |
+                head -1 || true)
+            [ -n "$window" ] && sleep 0.3 && return 0
+        fi
         sleep 0.1
     done
-    fail "no instance took the lock of $d"
+    return 1
 }
 
-# Waits for a process to end; its exit status goes to $rc.
-wait_exit() {
-    local pid=$1
-    for _ in $(seq 150); do
+# Waits up to $2 seconds for process $1 to end; its exit status goes to $rc,
+# the time it took to $took_ms.
+ends_within() {
+    local pid=$1 deadline
+    deadline=$(($(date +%s%N) + $2 * 1000000000))
+    while [ "$(date +%s%N)" -lt "$deadline" ]; do
         if ! kill -0 "$pid" 2>/dev/null || [ "$(ps -o stat= -p "$pid")" = Z ]; then
+            took_ms=$((($(date +%s%N) - deadline) / 1000000 + $2 * 1000))
             rc=0
             wait "$pid" || rc=$?
             return 0
         fi
-        sleep 0.1
+        sleep 0.05
     done
-    fail "process $pid did not end"
+    return 1
 }
 
-start() {
-    "$1/Wendrel" >"$1/out.log" 2>&1 &
-    started=$!
-    pids+=("$started")
-}
+saved() { [ "$(cat "$1/Scripts.dat")" = "$wide_line"$'\r' ]; }
 
-# --- Each signal closes the window, and its unload writes the store --------
-for sig in TERM INT HUP; do
-    d=$(new_folder "sig-$sig")
+# --- Nested waiting scripts under a small stack (started first, checked last)
+# Every second the task starts again inside the wait of its last run; without
+# a cap the runs pile up, about 2 KB of stack each, until the stack overflows
+# (after about 30 s with 136 KB). Offscreen, where the start-up needs less
+# stack than on a display.
+nest=$(new_folder nesting 'Nest~~5~0~0~0~0~0~0~0~1~1~1~wait.wdx' 30)
+(ulimit -s 136; QT_QPA_PLATFORM=offscreen exec "$nest/Wendrel") >"$nest/out.log" 2>&1 &
+nest_pid=$!
+pids+=("$nest_pid")
+nest_started=$(date +%s)
+
+# --- Every way out ends the process while the script waits, and saves -------
+for way in TERM INT HUP menu; do
+    d=$(new_folder "exit-$way")
     start "$d"; pid=$started
-    wait_locked "$d"
-    sleep 0.5
-    kill -s "$sig" "$pid"
-    wait_exit "$pid"
-    [ "$rc" = 0 ] || fail "SIG$sig: exit status $rc"
-    [ "$(cat "$d/Scripts.dat")" = "$wide_line"$'\r' ] || fail "SIG$sig: Scripts.dat was not written by the unload"
-    [ -z "$(ls -A "$d" | grep -E '^\.Scripts' || true)" ] || fail "SIG$sig: a temporary file was left behind"
-    echo "ok: SIG$sig saves the task list"
+    sleep 1.5   # the task has started and waits
+    if [ "$way" = menu ]; then
+        xdotool windowactivate --sync "$window" 2>/dev/null || true
+        xdotool mousemove --window "$window" 19 8 click 1
+        sleep 0.6
+        xdotool key Up Return   # Up from the menu's top wraps to its last item, Exit
+    else
+        kill -s "$way" "$pid"
+    fi
+    ends_within "$pid" 3 || fail "$way: the program did not end while its script waits"
+    [ "$rc" = 0 ] || fail "$way: exit status $rc"
+    saved "$d" || fail "$way: Scripts.dat was not saved"
+    echo "ok: $way ends the program during a long WAIT (in $took_ms ms) and saves the task list"
 done
 
-# --- A second start shows the first and touches nothing -------------------
+# --- A save that fails leaves the list in the user's data folder -------------
+d=$(new_folder readonly)
+start "$d"; pid=$started
+rm "$d/Scripts.dat"
+mkdir "$d/Scripts.dat"   # no save can replace it, not even root's
+chmod a-w "$d"
+kill -s TERM "$pid"
+ends_within "$pid" 3 || fail "read-only folder: SIGTERM did not end the program"
+fallback=$(ls "$XDG_DATA_HOME"/wendrel/Scripts-*.dat 2>/dev/null | head -1 || true)
+[ -n "$fallback" ] || fail "read-only folder: no list in $XDG_DATA_HOME/wendrel: $(cat "$d/out.log")"
+[ "$(cat "$fallback")" = "$wide_line"$'\r' ] || fail "read-only folder: the kept list differs"
+grep -q "$fallback" "$d/out.log" || fail "read-only folder: stderr does not say where the list went"
+[ "$(stat -c %a "$XDG_DATA_HOME/wendrel")" = 700 ] || fail "the data folder is not owner-only"
+chmod u+w "$d"
+echo "ok: SIGTERM with a folder that takes no save ends and leaves the list in the data folder"
+
+# --- An edit through the window is on disk at once ---------------------------
+d=$(new_folder edit)
+start "$d"; pid=$started
+# Enter on the first row opens the editor with the name focused; Alt+S saves.
+xdotool windowactivate --sync "$window" 2>/dev/null || true
+xdotool mousemove --window "$window" 40 52 click 1 sleep 0.3 key Return sleep 0.8 key ctrl+a type Edited
+xdotool sleep 0.3 key alt+s
+for _ in $(seq 30); do
+    grep -q '^Edited ' "$d/Scripts.dat" && break
+    sleep 0.1
+done
+kill -9 "$pid"
+wait "$pid" 2>/dev/null || true
+grep -q '^Edited  *~.*~wait.wdx' "$d/Scripts.dat" || fail "the edit was not on disk: $(cat "$d/Scripts.dat")"
+flock -n "$d" true || fail "the killed instance left the folder locked"
+echo "ok: an edit through the window survives a kill -9 right after it, which leaves no lock"
+
+# --- A second start shows the first and touches nothing ----------------------
 d=$(new_folder second)
 start "$d"; first=$started
-wait_locked "$d"
-sleep 0.5
 before=$(cd "$d" && stat -c '%n %s %Y %a' Scripts.dat Scripts.ini && sha256sum Scripts.dat Scripts.ini)
 rc=0
 timeout 15 "$d/Wendrel" >"$d/second.log" 2>&1 || rc=$?
@@ -91,15 +175,10 @@ after=$(cd "$d" && stat -c '%n %s %Y %a' Scripts.dat Scripts.ini && sha256sum Sc
 kill -0 "$first" 2>/dev/null || fail "the first instance ended"
 echo "ok: a second start leaves the running instance and the files alone"
 
-# --- A killed instance leaves no lock that blocks ------------------------
-kill -9 "$first"
-wait "$first" 2>/dev/null || true
-start "$d"; third=$started
-wait_locked "$d"
-sleep 0.5
-kill -0 "$third" 2>/dev/null || fail "the start after a killed instance did not stay up"
-kill -s TERM "$third"
-wait_exit "$third"
-[ "$rc" = 0 ] || fail "start after a kill: exit status $rc"
-[ "$(cat "$d/Scripts.dat")" = "$wide_line"$'\r' ] || fail "start after a kill: store not saved"
-echo "ok: a stale lock of a killed instance does not block"
+# --- The nested runs, 36 s after their start -----------------------------------
+sleep $((nest_started + 36 - $(date +%s))) 2>/dev/null || true
+kill -0 "$nest_pid" 2>/dev/null || fail "nested runs under a small stack: the program died"
+kill -s TERM "$nest_pid"
+ends_within "$nest_pid" 3 || fail "nested runs: SIGTERM did not end the program"
+[ "$rc" = 0 ] || fail "nested runs: exit status $rc"
+echo "ok: nested runs under a 136 KB stack stay within their cap"

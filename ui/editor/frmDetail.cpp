@@ -270,6 +270,9 @@ void frmDetail::cmdSave_Click() {
     main_.FillGridRow(main_.gridRow() + 1);
     main_.selectRow(main_.gridRow());
     main_.general().NewTaskPending = 0;
+    // Saved here, not when the editor's loop returns: a script that waits
+    // inside that loop may hold it for long.
+    main_.saveChanges();
     done(QDialog::Accepted);
 }
 

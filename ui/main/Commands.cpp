@@ -29,7 +29,7 @@ void Form1::NewTask() {
     setGridRows(g_.TaskCount);
     FillGridRow(n);   // leaves the new row current
     selectRow(n - 1);
-    editor()->exec();
+    editor()->exec();  // its Save saves the list; a cancelled New changes nothing
     // A cancelled new task leaves the list showing the rows it showed before.
     if (g_.TaskCount < n) keepTopRow(top);
 }
@@ -57,10 +57,11 @@ void Form1::DeleteTask() {
         setGridRows(1);
         clearRow(Grid1, 0);
         selectRow(0);
-        return;
+    } else {
+        setGridRows(g_.TaskCount);
+        selectRow(g_.TaskCount > k - 1 ? k - 1 : g_.TaskCount - 1);
     }
-    setGridRows(g_.TaskCount);
-    selectRow(g_.TaskCount > k - 1 ? k - 1 : g_.TaskCount - 1);
+    saveChanges();
 }
 
 void Form1::ToggleActive() {
@@ -71,6 +72,7 @@ void Form1::ToggleActive() {
     r.Active = static_cast<std::int16_t>(std::abs(r.Active - 1));
     FillGridRow(k);
     selectRow(k - 1);
+    saveChanges();
 }
 
 void Form1::Grid1_dblclick() {

@@ -94,12 +94,15 @@ void Form1::Grid1_MouseMove(int button, double x, double y) {
     const int s = g_.DragStartRow;
     const int from = s + 1;
     const int to = s < b ? b : b + 1;
+    bool moved = false;
     if (from != to && services_.messages) {
         const std::string question =
             "Are you sure you wish to move row " + std::to_string(from) + " to row " + std::to_string(to) + "?";
         if (services_.messages->show(question, "Altering task order", MsgButtons::YesNo, MsgIcon::None) ==
-            MsgAnswer::Yes)
+            MsgAnswer::Yes) {
             g_.move(from, to);
+            moved = true;
+        }
     }
     FillGridRow(0);
     selectRow(to - 1);
@@ -108,6 +111,7 @@ void Form1::Grid1_MouseMove(int button, double x, double y) {
     keepTopRow(topRow);
     g_.Dragging = 0;
     Line1->hide();
+    if (moved) saveChanges();
 }
 
 } // namespace wendrel

@@ -1,8 +1,10 @@
 #include "ui/main/Form1.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDialog>
 #include <QFontMetrics>
 #include <QHelpEvent>
 #include <QLayout>
@@ -22,6 +24,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolTip>
+#include <cstdio>
 
 #include "ui/Text.h"
 #include "ui/Twips.h"
@@ -390,24 +393,80 @@ void Form1::setVisible(bool visible) {
 void Form1::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
-    saveProblems_ = store_.write(g_);
-    showSaveProblems();
+    saveProblems_ = writeStore();
+    if (saveProblems_.empty()) return;
+    // Leaving must not wait for anyone (a signal, a session that ends), so
+    // the list goes where it can be written, and stderr says so.
+    for (const auto& p : saveProblems_) std::fprintf(stderr, "Wendrel: %s\n", p.c_str());
+    std::string why;
+    const std::string fallback = TaskStore::writeFallback(g_, fallbackFolder_, why);
+    if (!fallback.empty()) std::fprintf(stderr, "Wendrel: the task list was saved to %s instead.\n", fallback.c_str());
+    else std::fprintf(stderr, "Wendrel: the task list could not be saved anywhere: %s\n", why.c_str());
 }
 
-void Form1::showSaveProblems() {
-    if (saveProblems_.empty() || !services_.messages) return;
-    std::string text = "Wendrel could not save everything:\n";
-    for (const auto& p : saveProblems_) text += "\n" + p;
+std::vector<std::string> Form1::writeStore() {
+    if (g_.NewTaskPending == 0 || g_.TaskCount < 1) return store_.write(g_);
+    // A copy without it (on the heap: the table is large, and this may run
+    // deep in nested scripts).
+    auto withoutNew = std::make_unique<General>(g_);
+    withoutNew->clearSlot(withoutNew->TaskCount);
+    --withoutNew->TaskCount;
+    return store_.write(*withoutNew);
+}
+
+void Form1::saveChanges() {
+    if (unloaded_) return;
+    saveProblems_ = writeStore();
+    if (saveProblems_ == shownSaveProblems_) return;
+    shownSaveProblems_ = saveProblems_;
+    if (!saveProblems_.empty()) showProblems("Wendrel could not save the change:", saveProblems_);
+}
+
+void Form1::showLoadProblems() {
+    if (!store_.errors().empty()) showProblems("Wendrel met problems while loading its task list:", store_.errors());
+}
+
+void Form1::showProblems(const std::string& heading, const std::vector<std::string>& problems) {
+    std::string text = heading + "\n";
+    for (const auto& p : problems) text += "\n" + p;
     services_.messages->show(text, "Wendrel 1.00", MsgButtons::Ok, MsgIcon::Critical);
 }
 
+// Every way out ends here: File > Exit, the tray's Exit, the close box, a
+// signal, the end of the event loop.
 void Form1::closeEvent(QCloseEvent* event) {
+    event->accept();
+    if (unloaded_) return;
+    // Scripts stop at their next wait or line, and no tick starts another.
+    engine_.requestStop();
+    Timer1->stop();
+    endModalLoops();
     Form_Unload();
     tray_->removeBeforeExit();
     if (editor_) editor_->hide();
     if (about_) about_->close();
-    event->accept();
     emit unloaded();
+}
+
+// Dialogs, message boxes and menus that are open run event loops of their
+// own, nested in the stack below this call; ended, they let it unwind. Each
+// ends as its Cancel or No would, so a task that New added and the editor
+// never saved goes, and a question changes nothing.
+void Form1::endModalLoops() {
+    for (int i = 0; i < 8 && QApplication::activePopupWidget(); ++i) QApplication::activePopupWidget()->close();
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<QDialog*>(w);
+        if (dialog && dialog->isVisible()) dialog->reject();
+    }
+}
+
+void Form1::bringToFront() {
+    if (unloaded_) return;
+    if (tray_->inStandby()) rest1_Click();
+    if (isMinimized()) showNormal();
+    else show();
+    raise();
+    activateWindow();
 }
 
 void Form1::FillGridRow(int index) {

@@ -55,8 +55,25 @@ public:
     void Form_Load();
     // Shows a window that is to start minimized without drawing it normal first.
     void setVisible(bool visible) override;
-    // Writes the store back (called once, when the window closes).
+    // Writes the store back (called once, when the window closes). Nothing is
+    // asked or shown: should the save fail, the list goes to the fallback
+    // folder and stderr says where.
     void Form_Unload();
+    // One message listing the problems met while loading the store, if any
+    // (shown once the window is up).
+    void showLoadProblems();
+    // Saves after a change of the table or an option. A failure is shown
+    // once, and again only after a save has succeeded in between.
+    void saveChanges();
+    // Writes both files and returns the problems; shows nothing. A task that
+    // New added is not written until the editor's Save.
+    std::vector<std::string> writeStore();
+    // Where the list goes at exit when the program's folder cannot take it;
+    // empty (the default): nowhere.
+    void setFallbackFolder(std::string folder) { fallbackFolder_ = std::move(folder); }
+    // Out of the tray or the minimized state, raised and given the focus
+    // (a later start of the program asks for this).
+    void bringToFront();
 
     // Writes slot index into grid row index - 1; index below 1 writes every task.
     void FillGridRow(int index);
@@ -132,7 +149,7 @@ public:
     ScriptEngine& engine() { return engine_; }
     Scheduler& scheduler() { return scheduler_; }
     TaskStore& store() { return store_; }
-    // Problems met when the store was last written (shown to the user too).
+    // Problems met when the store was last written.
     const std::vector<std::string>& saveProblems() const { return saveProblems_; }
 
     // Controls, named as their object names.
@@ -195,7 +212,8 @@ private:
     static QString gridHint(bool overActiveColumn);
     void buildRunMenus();
     void scheduleNextTick();
-    void showSaveProblems();
+    void showProblems(const std::string& heading, const std::vector<std::string>& problems);
+    void endModalLoops();
 
     General& g_;
     std::string folder_;
@@ -206,6 +224,8 @@ private:
     TaskStore store_;
     RunLogFile runLog_;
     std::vector<std::string> saveProblems_;
+    std::vector<std::string> shownSaveProblems_;
+    std::string fallbackFolder_;
     bool unloaded_ = false;
     QPointer<frmDetail> editor_;
     QPointer<frmAbout> about_;

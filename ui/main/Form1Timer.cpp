@@ -48,6 +48,7 @@ void Form1::scheduleNextTick() {
 }
 
 void Form1::Timer1_Timer() {
+    if (unloaded_) return;  // the program is leaving
     const bool fromTimer = sender() == Timer1;
     if (fromTimer) sleepToBoundaryIfEarly();
     // Re-arm first: the tick may run scripts that wait, and later ticks must

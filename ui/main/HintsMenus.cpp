@@ -56,15 +56,18 @@ QString Form1::taskSummary() const {
            (active == 1 ? "is" : "are") + " currently active.";
 }
 
-// The flags act at the next start; here only the flag and its mark change.
+// The flags act at the next start; here the flag and its mark change, and
+// the options are saved.
 void Form1::MenuMinimize_Click() {
     g_.MinimizeOnStartup = toggled(g_.MinimizeOnStartup);
     MenuMinimize->setChecked(g_.MinimizeOnStartup != 0);
+    saveChanges();
 }
 
 void Form1::MenuTray_Click() {
     g_.MinimizeToTray = toggled(g_.MinimizeToTray);
     MenuTray->setChecked(g_.MinimizeToTray != 0);
+    saveChanges();
 }
 
 void Form1::MenuContents_Click() {
