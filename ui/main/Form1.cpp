@@ -19,6 +19,8 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include "scheduler/RunState.h"
+#include "store/TextFile.h"
 #include "ui/Text.h"
 #include "ui/Twips.h"
 #include "ui/about/frmAbout.h"
@@ -198,8 +200,10 @@ void Form1::buildMenus() {
     OptionMenu->setObjectName("OptionMenu");
     MenuMinimize = action(OptionMenu, "MenuMinimize", "Minimize on Startup");
     MenuTray = action(OptionMenu, "MenuTray", "Minimize to system tray");
+    MenuMissed = action(OptionMenu, "MenuMissed", "Run Missed Tasks");
     MenuMinimize->setCheckable(true);
     MenuTray->setCheckable(true);
+    MenuMissed->setCheckable(true);
 
     HelpMenu = menuBar()->addMenu("Help");
     HelpMenu->setObjectName("HelpMenu");
@@ -221,6 +225,7 @@ void Form1::buildMenus() {
     // handlers set the mark from the flag, so both always agree.
     connect(MenuMinimize, &QAction::triggered, this, [this] { MenuMinimize_Click(); });
     connect(MenuTray, &QAction::triggered, this, [this] { MenuTray_Click(); });
+    connect(MenuMissed, &QAction::triggered, this, [this] { MenuMissed_Click(); });
     connect(MenuContents, &QAction::triggered, this, [this] { MenuContents_Click(); });
     connect(AboutOption, &QAction::triggered, this, [this] { AboutOption_Click(); });
     connect(rest1, &QAction::triggered, this, [this] { rest1_Click(); });
@@ -246,14 +251,18 @@ void Form1::Form_Load() {
         if (fm.horizontalAdvance(locale.monthName(m)) > fm.horizontalAdvance(widestMonth)) widestMonth = locale.monthName(m);
     const int clockWidth = fm.horizontalAdvance(widestDay + " 00 " + widestMonth + " 0000 00:00:00") + 16;
     Panel1->setFixedWidth(std::max(TwipsX(w / 3 + 60), clockWidth));
-    setPanelText(1, QLocale::system().toString(QDateTime::currentDateTime(), "dddd dd MMMM yyyy HH:mm:ss"));
+    showClock(services_.clock->now());
     setPanelText(2, "Wendrel.");
 
     g_.fillCaptionTables();
     store_.readOptions(g_);
     MenuMinimize->setChecked(g_.MinimizeOnStartup != 0);
     MenuTray->setChecked(g_.MinimizeToTray != 0);
+    MenuMissed->setChecked(g_.RunMissedTasks != 0);
     store_.readTasks(g_);
+    // The tasks' last starts; a state file that cannot be read only costs
+    // what it would have prevented, so it is not reported.
+    scheduler_.useStateFile(JoinPath(folder_, RunState::FileName));
 
     if (g_.TaskCount > 0) {
         setGridRows(g_.TaskCount);
@@ -273,6 +282,7 @@ void Form1::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
     saveProblems_ = store_.write(g_);
+    if (std::string why = scheduler_.saveState(); !why.empty()) saveProblems_.push_back(why);
     showSaveProblems();
 }
 

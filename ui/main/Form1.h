@@ -100,6 +100,7 @@ public:
     QString taskSummary() const;
     void MenuMinimize_Click();
     void MenuTray_Click();
+    void MenuMissed_Click();
     void MenuContents_Click();
     void AboutOption_Click();
     void Exit();
@@ -145,6 +146,7 @@ public:
     QMenu* OptionMenu = nullptr;
     QAction* MenuMinimize = nullptr;
     QAction* MenuTray = nullptr;
+    QAction* MenuMissed = nullptr;
     QMenu* HelpMenu = nullptr;
     QAction* MenuContents = nullptr;
     QAction* HelpSpacer = nullptr;
@@ -167,6 +169,7 @@ private:
     void buildWidgets();
     void buildMenus();
     void scheduleNextTick();
+    void showClock(const DateTime& t);
     void showSaveProblems();
 
     General& g_;

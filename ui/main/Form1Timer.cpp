@@ -1,15 +1,20 @@
 // The schedule tick of the main window.
 //
-// Timer1 is a single-shot precise timer aimed at the next wall-clock second
-// boundary, re-armed at the start of every tick. Re-arming first matters for
-// two reasons: the tick lands on each second of the clock (a fixed 1000 ms
-// period would drift and, now and then, skip or repeat a second), and a tick
-// that runs a waiting script does not hold up the next one: the re-armed
-// timer is a new timer as far as the event dispatcher is concerned, so its
-// timeout is delivered from the script's event processing while this tick is
-// still inside RunScript, and the ticks nest.
-#include <QDateTime>
+// Timer1 is a single-shot precise timer aimed just past the next wall-clock
+// second boundary, re-armed at the start of every tick. Re-arming first
+// matters for two reasons: the tick lands on each second of the clock (a
+// fixed 1000 ms period would drift and, now and then, skip or repeat a
+// second), and a tick that runs a waiting script does not hold up the next
+// one: the re-armed timer is a new timer as far as the event dispatcher is
+// concerned, so its timeout is delivered from the script's event processing
+// while this tick is still inside RunScript, and the ticks nest.
+//
+// An idle tick costs one wake-up: the timer, a few clock reads that do not
+// touch the zone files (the zone is re-checked once), the walk, and the
+// repaint of the clock panel alone.
+#include <QDate>
 #include <QLocale>
+#include <QTime>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -20,15 +25,17 @@
 namespace wendrel {
 
 namespace {
-// Qt's precise timers are delivered one to a few milliseconds after their
-// time, so the timer aims this much before the second boundary, and the tick
-// sleeps the rest of the way on the wall clock itself.
-constexpr qint64 kLeadMs = 5;
-// A delivery this close before a boundary belongs to the coming second.
+// Qt's timers count whole milliseconds on the monotonic clock: aiming one
+// millisecond past the boundary keeps the rounding from landing the tick just
+// before it.
+constexpr qint64 kMarginMs = 1;
+// A delivery this close before a boundary belongs to the coming second (the
+// wall clock may be slewed against the monotonic one).
 constexpr qint64 kEarlyMs = 990;
 
-QDateTime toQDateTime(const DateTime& t) {
-    return QDateTime(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
+qint64 msIntoSecond() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count() % 1000;
 }
 
 // If the wall clock is just before a second boundary, sleeps until it. The
@@ -41,10 +48,14 @@ void sleepToBoundaryIfEarly() {
 }
 } // namespace
 
-void Form1::scheduleNextTick() {
-    // Aim a little before the next boundary; the tick waits out the rest.
-    const qint64 ms = QDateTime::currentMSecsSinceEpoch() % 1000;
-    Timer1->start(static_cast<int>(std::max<qint64>(0, 1000 - ms - kLeadMs)));
+void Form1::scheduleNextTick() { Timer1->start(static_cast<int>(std::max<qint64>(0, 1000 - msIntoSecond() + kMarginMs))); }
+
+void Form1::showClock(const DateTime& t) {
+    // The date and the time are formatted on their own: a QDateTime in local
+    // time would have Qt look the zone up again on every tick.
+    const QLocale sys = QLocale::system();
+    setPanelText(1, sys.toString(QDate(t.year, t.month, t.day), "dddd dd MMMM yyyy") + ' ' +
+                        sys.toString(QTime(t.hour, t.minute, t.second), "HH:mm:ss"));
 }
 
 void Form1::Timer1_Timer() {
@@ -54,7 +65,8 @@ void Form1::Timer1_Timer() {
     // go on meanwhile (nested). A window whose ticks are driven by hand
     // leaves the timer alone.
     if (fromTimer || options_.startTimer) scheduleNextTick();
-    setPanelText(1, QLocale::system().toString(toQDateTime(services_.clock->now()), "dddd dd MMMM yyyy HH:mm:ss"));
+    services_.clock->recheckZone();
+    showClock(services_.clock->now());
     scheduler_.Tick();
 }
 

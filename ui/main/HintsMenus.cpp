@@ -61,6 +61,12 @@ void Form1::MenuTray_Click() {
     MenuTray->setChecked(g_.MinimizeToTray != 0);
 }
 
+// Acts from the next tick on.
+void Form1::MenuMissed_Click() {
+    g_.RunMissedTasks = toggled(g_.RunMissedTasks);
+    MenuMissed->setChecked(g_.RunMissedTasks != 0);
+}
+
 void Form1::MenuContents_Click() {
     if (services_.help) services_.help->showHelp();
     else frmHelp::showFor(this);
