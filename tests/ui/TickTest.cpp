@@ -105,7 +105,7 @@ private slots:
         }
         qApp->removeEventFilter(&log);
         log.painted.removeDuplicates();
-        QCOMPARE(log.painted, QStringList{"Panel1"});
+        QCOMPARE(log.painted.join(","), QString("Panel1"));
     }
 };
 

@@ -260,8 +260,7 @@ void Form1::Form_Load() {
     MenuTray->setChecked(g_.MinimizeToTray != 0);
     MenuMissed->setChecked(g_.RunMissedTasks != 0);
     store_.readTasks(g_);
-    // The tasks' last starts; a state file that cannot be read only costs
-    // what it would have prevented, so it is not reported.
+    // The tasks' last starts (see Form_Unload).
     scheduler_.useStateFile(JoinPath(folder_, RunState::FileName));
 
     if (g_.TaskCount > 0) {
@@ -282,7 +281,9 @@ void Form1::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
     saveProblems_ = store_.write(g_);
-    if (std::string why = scheduler_.saveState(); !why.empty()) saveProblems_.push_back(why);
+    // The tasks' last starts: like a state file that cannot be read, one that
+    // cannot be written only loses a guard, so it is not reported.
+    scheduler_.saveState();
     showSaveProblems();
 }
 

@@ -13,6 +13,7 @@
 // touch the zone files (the zone is re-checked once), the walk, and the
 // repaint of the clock panel alone.
 #include <QDate>
+#include <QLabel>
 #include <QLocale>
 #include <QTime>
 #include <QTimer>
@@ -51,6 +52,15 @@ void sleepToBoundaryIfEarly() {
 void Form1::scheduleNextTick() { Timer1->start(static_cast<int>(std::max<qint64>(0, 1000 - msIntoSecond() + kMarginMs))); }
 
 void Form1::showClock(const DateTime& t) {
+    // A label whose size may change asks the status bar to lay itself out
+    // again on every new text, which repaints the whole bar; and a label
+    // that does not fill its background has the bar and the window beneath
+    // it repainted too. Once the panel has its place, its size is made fixed
+    // and it paints its own background, so a new time repaints it alone.
+    if (Panel1->minimumHeight() != Panel1->maximumHeight() && Panel1->isVisible()) {
+        Panel1->setFixedHeight(Panel1->height());
+        Panel1->setAutoFillBackground(true);
+    }
     // The date and the time are formatted on their own: a QDateTime in local
     // time would have Qt look the zone up again on every tick.
     const QLocale sys = QLocale::system();
