@@ -14,6 +14,11 @@
 #include "ui/tray/Tray.h"
 
 int main(int argc, char** argv) {
+    // With shared-memory images the X server answers every repaint with a
+    // completion event, and the clock panel's repaint once a second would
+    // wake the program twice more. The window is small: its images go over
+    // the connection instead.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);
     QApplication::setApplicationName("Wendrel");
     QApplication::setWindowIcon(wendrel::programIcon());

@@ -1,7 +1,7 @@
 // The schedule tick of the main window.
 //
-// Timer1 is a single-shot precise timer aimed just past the next wall-clock
-// second boundary, re-armed at the start of every tick. Re-arming first
+// Timer1 is a single-shot precise timer aimed at the next wall-clock second
+// boundary, re-armed at the start of every tick. Re-arming first
 // matters for two reasons: the tick lands on each second of the clock (a
 // fixed 1000 ms period would drift and, now and then, skip or repeat a
 // second), and a tick that runs a waiting script does not hold up the next
@@ -26,10 +26,6 @@
 namespace wendrel {
 
 namespace {
-// Qt's timers count whole milliseconds on the monotonic clock: aiming one
-// millisecond past the boundary keeps the rounding from landing the tick just
-// before it.
-constexpr qint64 kMarginMs = 1;
 // A delivery this close before a boundary belongs to the coming second (the
 // wall clock may be slewed against the monotonic one).
 constexpr qint64 kEarlyMs = 990;
@@ -49,7 +45,10 @@ void sleepToBoundaryIfEarly() {
 }
 } // namespace
 
-void Form1::scheduleNextTick() { Timer1->start(static_cast<int>(std::max<qint64>(0, 1000 - msIntoSecond() + kMarginMs))); }
+// Qt's timers count whole milliseconds on the monotonic clock. The wait to
+// the boundary is counted from the whole millisecond the clock is in, so the
+// timer is due in the first millisecond of the next second, never before it.
+void Form1::scheduleNextTick() { Timer1->start(static_cast<int>(1000 - msIntoSecond())); }
 
 void Form1::showClock(const DateTime& t) {
     // A label whose size may change asks the status bar to lay itself out
