@@ -41,7 +41,7 @@ for t in hourly daily other; do printf "EXEC %s/mark.sh %s\r\n" "$work" "$t" >"$
 # The fake clock is the real one moved by an offset that the program reads
 # from a file; monotonic and boot-time clocks stay real.
 start=$(date -u -d '2026-10-25 00:59:42' +%s)   # 02:59:42 summer time
-echo "+$((start - $(date +%s)))" >"$work/offset"
+printf '%+d\n' $((start - $(date +%s))) >"$work/offset"
 TZ=Europe/Berlin LD_PRELOAD=$preload FAKETIME_TIMESTAMP_FILE="$work/offset" FAKETIME_DONT_FAKE_MONOTONIC=1 \
     FAKETIME_CACHE_DURATION=1 "$work/Wendrel" >"$work/out.log" 2>&1 &
 pid=$!
@@ -58,7 +58,7 @@ echo "ok: the repeated hour starts the hourly task and not the daily one; the 5-
 
 # Set the clock back half an hour (to 02:30 summer time): the 5-second task
 # goes on, and nothing else is due.
-echo "+$(( $(offset_now) - 1800 ))" >"$work/offset"
+printf '%+d\n' $(( $(offset_now) - 1800 )) >"$work/offset"
 before=$(count other)
 sleep 16
 after=$(count other)
