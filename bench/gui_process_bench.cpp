@@ -129,7 +129,7 @@ void statCalls(pid_t pid, int seconds) {
     if (std::system("command -v strace >/dev/null 2>&1") != 0) return;
     TempFolder dir;
     const std::string out = dir.file("strace");
-    const std::string cmd = "timeout -s INT " + std::to_string(seconds) + " strace -f -qq -c -e trace=%stat -o " + out +
+    const std::string cmd = "timeout -s INT " + std::to_string(seconds) + " strace -f -qq -c -e trace=%%stat -o " + out +
                             " -p " + std::to_string(pid) + " >/dev/null 2>&1";
     (void)std::system(cmd.c_str());
     std::ifstream in(out);
