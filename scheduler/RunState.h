@@ -31,7 +31,7 @@ std::string taskKey(const General& g, int n);
 // file is missing or says nothing). A problem reading it goes to problem.
 std::optional<std::int64_t> load(const std::string& path, General& g, std::string& problem);
 
-// Writes the last starts of the table's tasks and aliveUtc. Returns the
+// Writes the last starts of the table's fixed-time tasks and aliveUtc. Returns the
 // problem met, or empty text.
 std::string save(const std::string& path, const General& g, std::int64_t aliveUtc);
 
