@@ -85,12 +85,10 @@ Form1::Form1(General& g, std::string folder, Services services, Options options,
     buildMenus();
     tray_ = std::make_unique<TrayController>(*this);
 
-    Timer1 = new QTimer(this);
+    Timer1 = new SecondTimer(this);
     Timer1->setObjectName("Timer1");
-    Timer1->setSingleShot(true);
-    Timer1->setTimerType(Qt::PreciseTimer);
-    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
-    if (options_.startTimer) scheduleNextTick();
+    connect(Timer1, &SecondTimer::timeout, this, &Form1::Timer1_Timer);
+    if (options_.startTimer) Timer1->start();
 }
 
 Form1::~Form1() = default;

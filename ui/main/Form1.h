@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "model/General.h"
+#include "platform/SecondTimer.h"
 #include "scheduler/Scheduler.h"
 #include "script/ScriptEngine.h"
 #include "store/TaskStore.h"
@@ -27,7 +28,6 @@ class QMenu;
 class QPushButton;
 class QStatusBar;
 class QTableWidget;
-class QTimer;
 
 namespace wendrel {
 
@@ -134,7 +134,7 @@ public:
     QStatusBar* StatusBar = nullptr;
     QLabel* Panel1 = nullptr;
     QLabel* Panel2 = nullptr;
-    QTimer* Timer1 = nullptr;
+    SecondTimer* Timer1 = nullptr;  // fires at the start of every second of the wall clock
     QFrame* Line1 = nullptr;
 
     QMenu* FileMenu = nullptr;
@@ -168,7 +168,6 @@ protected:
 private:
     void buildWidgets();
     void buildMenus();
-    void scheduleNextTick();
     void showClock(const DateTime& t);
     void showSaveProblems();
 
