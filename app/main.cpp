@@ -32,6 +32,11 @@ int main(int argc, char** argv) {
     // acted on, never the end of a half-started program.
     wendrel::catchExitSignals();
     wendrel::wayland::prepareKdeSession();
+    // With shared-memory images the X server answers every repaint with a
+    // completion event, and the clock panel's repaint once a second would
+    // wake the program twice more. The window is small: its images go over
+    // the connection instead.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
 
     QApplication app(argc, argv);
     QApplication::setApplicationName("Wendrel");

@@ -35,6 +35,9 @@ public:
 
     std::int16_t MinimizeOnStartup = 0;
     std::int16_t MinimizeToTray = 0;
+    // Start once, at start-up or on waking, a fixed-time task whose minute
+    // passed while the program was closed or the machine slept.
+    std::int16_t RunMissedTasks = 0;
 
     std::int16_t NewTaskPending = 0;
     std::int16_t TaskBeforeNew = 0;

@@ -30,9 +30,13 @@ struct TaskRecord {
     std::int16_t Running = 0;
     std::optional<DateTime> LastRun;
     double ProcessId = 0;
-    // Minute (DateTime::serialMinute) of the last start by a fixed-time rule,
-    // so such a task starts at most once per due minute.
-    std::optional<std::int64_t> LastFixedStartMinute;
+    // The boot-time clock (Clock::bootSeconds) at the last start by the Other
+    // rule: its interval is counted on a clock that never goes back.
+    std::optional<double> LastRunElapsed;
+    // Real time (UTC seconds) of the last start by a fixed-time rule, so such
+    // a task starts at most once per real minute. Kept across runs in the
+    // scheduler's state file.
+    std::optional<std::int64_t> LastStartUtc;
 
     bool operator==(const TaskRecord&) const = default;
 };

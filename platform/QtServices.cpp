@@ -3,7 +3,6 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QEventLoop>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -12,15 +11,6 @@
 #include <QTimer>
 
 namespace wendrel {
-
-DateTime SystemClock::now() const {
-    const QDateTime t = QDateTime::currentDateTime();
-    const QDate d = t.date();
-    const QTime tm = t.time();
-    return DateTime{d.year(), d.month(), d.day(), tm.hour(), tm.minute(), tm.second()};
-}
-
-double SystemClock::monotonicSeconds() const { return static_cast<double>(monotonic_.nsecsElapsed()) / 1e9; }
 
 void QtEventPump::processEvents(double maxWaitSeconds) {
     // Process what is pending; if nothing was, sleep in the event dispatcher

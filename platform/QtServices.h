@@ -1,24 +1,13 @@
 #pragma once
-// The desktop services that Qt itself provides: clocks, event processing and
-// message boxes.
-#include <QElapsedTimer>
+// The desktop services that Qt itself provides: event processing and message
+// boxes. (The clock is platform/SystemClock.h.)
 #include <QWidget>
 #include <QPointer>
 
-#include "model/DateTime.h"
+#include "platform/SystemClock.h"
 #include "script/Platform.h"
 
 namespace wendrel {
-
-class SystemClock : public Clock {
-public:
-    SystemClock() { monotonic_.start(); }
-    DateTime now() const override;
-    double monotonicSeconds() const override;
-
-private:
-    QElapsedTimer monotonic_;
-};
 
 class QtEventPump : public EventPump {
 public:

@@ -1,16 +1,34 @@
 #include "scheduler/Scheduler.h"
 
 #include <algorithm>
+#include <cmath>
+
+#include "scheduler/RunState.h"
 
 namespace wendrel {
 
 namespace {
+constexpr std::int64_t kMinutesPerDay = 1440;
+// Every fixed-time rule that can hold at all holds within four years and a day.
+constexpr std::int64_t kLongestPeriodDays = 4 * 365 + 2;
+// The Other rule counts whole wall-clock seconds as long as the wall clock
+// keeps pace with the boot-time clock; a larger difference is a clock change.
+constexpr double kClockStepSeconds = 2.0;
+// A forward change of the local time is caught up only when ticks were this
+// close around it; after a longer gap it is a missed run like any other.
+constexpr double kTickGapForSkippedTime = 60.0;
+// The state file is written at least this often (seconds), so that after a
+// crash the time the program was last seen running is not far off.
+constexpr std::int64_t kStateHeartbeat = 3600;
+
 // Leaves the depth count right even when a script runner throws.
 struct DepthGuard {
     int& depth;
     explicit DepthGuard(int& d) : depth(d) { ++depth; }
     ~DepthGuard() { --depth; }
 };
+
+bool validTime(const TaskRecord& t) { return t.TimeHour >= 0 && t.TimeHour < 24 && t.TimeMinute >= 0 && t.TimeMinute < 60; }
 } // namespace
 
 std::int32_t Scheduler::OtherAmountSeconds(const TaskRecord& task) {
@@ -18,52 +36,122 @@ std::int32_t Scheduler::OtherAmountSeconds(const TaskRecord& task) {
     return task.MSOption == 0 ? amount * 60 : amount;
 }
 
-bool Scheduler::otherRuleHolds(const TaskRecord& task, const DateTime& now) {
-    // Never started under this rule yet: due at once.
-    if (!task.LastRun) return true;
-    const std::int64_t elapsed = now.serialSeconds() - task.LastRun->serialSeconds();
-    return elapsed >= OtherAmountSeconds(task);
-}
-
-bool Scheduler::fixedRuleHolds(const TaskRecord& task, const Clock& clock) {
-    // Each part reads the clock on its own, in the order the rule names them:
-    // the date parts first, then the hour, then the minute.
-    const bool idle = task.Running == 0;
-    auto timeMatches = [&] {
-        const bool hour = task.TimeHour == clock.now().hour;
-        const bool minute = task.TimeMinute == clock.now().minute;
-        return hour && minute;
-    };
+bool Scheduler::FixedRuleMatches(const TaskRecord& task, const DateTime& t) {
+    // One reading of the clock, so the order of the tests does not matter:
+    // the time of day first, as it rules out most tasks most of the time.
+    if (task.Interval == Hourly) return task.MinsPastHour == t.minute;
+    if (task.TimeMinute != t.minute || task.TimeHour != t.hour) return false;
     switch (task.Interval) {
-    case Hourly:
-        return task.MinsPastHour == clock.now().minute && idle;
     case Daily:
-        return timeMatches() && idle;
+        return true;
     case Weekly:
-        return task.DayofWeek == clock.now().weekday() - 1 && idle && timeMatches();
+        return task.DayofWeek == t.weekday() - 1;
     case Monthly:
-        return task.DayofMonth == clock.now().day - 1 && idle && timeMatches();
-    case Yearly: {
-        const bool day = task.DateDay == clock.now().day - 1;
-        const bool month = task.DateMonth == clock.now().month - 1;
-        return day && month && idle && timeMatches();
-    }
+        return task.DayofMonth == t.day - 1;
+    case Yearly:
+        return task.DateDay == t.day - 1 && task.DateMonth == t.month - 1;
     default:
         return false;
     }
 }
 
-bool Scheduler::IsDue(const TaskRecord& task, const Clock& clock) {
-    if (task.Interval == OtherInterval) return otherRuleHolds(task, clock.now());
-    if (!fixedRuleHolds(task, clock)) return false;
-    // At most one start per due minute, even when the last run has already
-    // ended within this minute.
-    return task.LastFixedStartMinute != clock.now().serialMinute();
+bool Scheduler::FixedRuleMatchesBetween(const TaskRecord& task, std::int64_t first, std::int64_t last) {
+    if (last < first) return false;
+    first = std::max(first, last - kLongestPeriodDays * kMinutesPerDay + 1);
+    const bool hourly = task.Interval == Hourly;
+    if (hourly ? (task.MinsPastHour < 0 || task.MinsPastHour > 59) : !validTime(task)) return false;
+    // The minutes of a day at which the rule's time part holds.
+    const int perDay = hourly ? 24 : 1;
+    for (std::int64_t day = DateTime::floorDiv(first, kMinutesPerDay); day <= DateTime::floorDiv(last, kMinutesPerDay);
+         ++day) {
+        for (int k = 0; k < perDay; ++k) {
+            const std::int64_t m = day * kMinutesPerDay + (hourly ? k * 60 + task.MinsPastHour
+                                                                  : task.TimeHour * 60 + task.TimeMinute);
+            if (m >= first && m <= last && FixedRuleMatches(task, DateTime::fromSerialSeconds(m * 60))) return true;
+        }
+    }
+    return false;
+}
+
+bool Scheduler::isRepeatedLocalTime(const ClockReading& r) const {
+    // The clock went back by d within the last hours (the offset was larger
+    // then) and this local time was already shown d seconds ago, before the
+    // change.
+    const std::int32_t earlier = clock_.utcOffsetAt(r.utc - 6 * 3600);
+    if (earlier <= r.offset) return false;
+    return clock_.utcOffsetAt(r.utc - (earlier - r.offset)) == earlier;
+}
+
+Scheduler::CatchUp Scheduler::catchUpFor(const ClockReading& now, double boot) {
+    CatchUp cu;
+    cu.tickUtc = now.utc;
+    // The real time of the previous tick, counted back on the boot-time clock
+    // so that a change of the wall clock is not taken for time gone by.
+    std::optional<std::int64_t> from;
+    const double gap = lastTickBoot_ ? std::max(0.0, boot - *lastTickBoot_) : 0.0;
+    if (lastTickBoot_) from = now.utc - std::llround(gap);
+    else if (aliveBefore_) from = *aliveBefore_;
+    const std::int64_t localMinute = now.local.serialMinute();
+
+    if (lastTickBoot_ && gap <= kTickGapForSkippedTime && localMinute != lastTickLocalMinute_) {
+        const std::int32_t before = clock_.utcOffsetAt(*from);
+        if (now.offset > before) {
+            // Find the first second of the new offset; the local times from
+            // the old offset's reading of it up to the new one never showed.
+            std::int64_t lo = *from, hi = now.utc;
+            while (hi - lo > 1) {
+                const std::int64_t mid = lo + (hi - lo) / 2;
+                (clock_.utcOffsetAt(mid) == before ? lo : hi) = mid;
+            }
+            cu.skipped = MinuteRange{DateTime::floorDiv(hi + before, 60), DateTime::floorDiv(hi + now.offset - 1, 60)};
+        }
+    }
+    if (g_.RunMissedTasks != 0 && from) {
+        const std::int64_t m0 = DateTime::floorDiv(*from, 60), m1 = DateTime::floorDiv(now.utc, 60);
+        if (m1 - m0 >= 2) {
+            // The real minutes strictly between the last tick's and this one's.
+            const std::int64_t a = (m0 + 1) * 60, b = (m1 - 1) * 60;
+            const std::int64_t la = DateTime::floorDiv(a + clock_.utcOffsetAt(a), 60);
+            const std::int64_t lb = DateTime::floorDiv(b + clock_.utcOffsetAt(b), 60);
+            cu.missed = MinuteRange{std::min(la, lb), std::max(la, lb)};
+        }
+    }
+    lastTickBoot_ = boot;
+    lastTickLocalMinute_ = localMinute;
+    aliveBefore_.reset();
+    return cu;
+}
+
+bool Scheduler::fixedTaskDue(const TaskRecord& task, const ClockReading& r, const CatchUp& cu) const {
+    if (task.Running != 0) return false;
+    if (FixedRuleMatches(task, r.local)) {
+        const bool startedThisMinute =
+            task.LastStartUtc && DateTime::floorDiv(*task.LastStartUtc, 60) == DateTime::floorDiv(r.utc, 60);
+        if (!startedThisMinute && (task.Interval == Hourly || !isRepeatedLocalTime(r))) return true;
+    }
+    // Catching up: once, and not when this tick (or one nested in it) has
+    // started the task already. An hourly task has no skipped local time: it
+    // runs in every real hour anyway.
+    if (!cu.skipped && !cu.missed) return false;
+    if (task.LastStartUtc && *task.LastStartUtc >= cu.tickUtc) return false;
+    if (cu.skipped && task.Interval != Hourly && FixedRuleMatchesBetween(task, cu.skipped->first, cu.skipped->last))
+        return true;
+    return cu.missed && FixedRuleMatchesBetween(task, cu.missed->first, cu.missed->last);
 }
 
 void Scheduler::Tick() {
     if (depth_ >= MaxNesting) return;
     DepthGuard guard(depth_);
+    clock_.recheckZone();
+    const ClockReading start = clock_.read();
+    double boot = clock_.bootSeconds();
+    const CatchUp cu = catchUpFor(start, boot);
+    // Each rule sees the clock as it is when the rule is tested. Until a
+    // script runs, the walk takes microseconds and the tick's own reading
+    // serves; after one ran (it may have taken minutes, and nested ticks may
+    // have run inside it) both clocks are read again.
+    ClockReading r = start;
+    bool stale = false;
     // The number of slots is fixed for this walk, whatever nested ticks and
     // user commands do to the table while a script runs.
     const int count = std::clamp<int>(g_.TaskCount, 0, General::MaxTasks);
@@ -72,26 +160,65 @@ void Scheduler::Tick() {
         // earlier script of this walk was waiting.
         TaskRecord& task = g_.slot(i);
         if (task.Active != 1) continue;
-        if (task.Interval == OtherInterval) {
-            const DateTime now = clock_.now();
-            if (!otherRuleHolds(task, now)) continue;
-            task.LastRun = clock_.now();
-        } else {
-            if (!fixedRuleHolds(task, clock_)) continue;
-            const std::int64_t minute = clock_.now().serialMinute();
-            if (task.LastFixedStartMinute == minute) continue;
-            task.LastFixedStartMinute = minute;
+        if (stale) {
+            r = clock_.read();
+            boot = clock_.bootSeconds();
+            stale = false;
         }
+        if (task.Interval == OtherInterval) {
+            if (task.LastRunElapsed && task.LastStartUtc) {
+                // Whole wall-clock seconds, unless the wall clock was set
+                // meanwhile: then the boot-time clock's count.
+                const double onBoot = boot - *task.LastRunElapsed;
+                const double onWall = static_cast<double>(r.utc - *task.LastStartUtc);
+                const double elapsed = std::fabs(onWall - onBoot) <= kClockStepSeconds ? onWall : std::floor(onBoot);
+                if (elapsed < OtherAmountSeconds(task)) continue;
+            }
+            task.LastRun = r.local;
+            task.LastRunElapsed = boot;
+        } else {
+            if (!fixedTaskDue(task, r, cu)) continue;
+            stateDirty_ = true;
+        }
+        task.LastStartUtc = r.utc;
         task.Running = 1;
+        stale = true;
         if (run_) run_(i);
     }
+    if (!statePath_.empty() &&
+        (stateDirty_ || start.utc - stateSavedUtc_ >= kStateHeartbeat || start.utc < stateSavedUtc_))
+        saveState();
+}
+
+std::string Scheduler::useStateFile(std::string path) {
+    statePath_ = std::move(path);
+    std::string problem;
+    aliveBefore_ = RunState::load(statePath_, g_, problem);
+    stateSavedUtc_ = clock_.read().utc;
+    return problem;
+}
+
+std::string Scheduler::saveState() {
+    if (statePath_.empty()) return {};
+    const std::int64_t now = clock_.read().utc;
+    stateDirty_ = false;
+    stateSavedUtc_ = now;
+    return RunState::save(statePath_, g_, now);
 }
 
 bool Scheduler::RunNow(int index) {
     if (index < 1 || index > std::min<int>(g_.TaskCount, General::MaxTasks)) return false;
     TaskRecord& task = g_.slot(index);
-    if (task.Running != 0) return false;
-    if (task.Interval == OtherInterval) task.LastRun = clock_.now();
+    if (task.Running != 0 || depth_ >= MaxNesting) return false;
+    // A run by hand counts as a start of the task: an Other task's interval
+    // counts from it, as from a start by the tick.
+    DepthGuard guard(depth_);
+    if (task.Interval == OtherInterval) {
+        const ClockReading r = clock_.read();
+        task.LastRun = r.local;
+        task.LastRunElapsed = clock_.bootSeconds();
+        task.LastStartUtc = r.utc;
+    }
     task.Running = 1;
     if (run_) run_(index);
     return true;

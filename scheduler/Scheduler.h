@@ -5,8 +5,24 @@
 // script right away through the runner, which returns only when the script is
 // done. Scripts that wait let further ticks run nested inside the runner, so a
 // tick may be entered again while an earlier one is still running a script.
+//
+// Time as the rules see it:
+// - Other counts seconds on the boot-time clock, which never goes back and
+//   counts time asleep: setting the wall clock neither stalls nor bursts it.
+// - The fixed-time rules (Hourly to Yearly) match the local time. A task
+//   starts at most once per real (UTC) minute. When a local time occurs twice
+//   (the clock goes back an hour in autumn), Daily to Yearly tasks start at
+//   its first occurrence only, Hourly tasks in each real hour. A local time
+//   skipped by a forward change starts Daily to Yearly tasks once, at the
+//   first tick after the change.
+// - A gap between ticks on the boot-time clock (the machine slept, or the
+//   program was stopped) and, at start-up, the time since the program last
+//   ran leave minutes that no tick saw. With the option RunMissedTasks on, a
+//   fixed-time task due in such minutes starts once, at the first tick after.
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "model/DateTime.h"
 #include "model/General.h"
@@ -25,18 +41,26 @@ public:
     // Starts the task in slot index at once, the way the tick starts a due
     // task (Running set, the script run to its end), whatever its interval and
     // Active say. An Other task's interval counts again from this start.
-    // Starts nothing, and returns false, when the slot holds no task or the
-    // task is marked as running.
+    // Starts nothing, and returns false, when the slot holds no task, the
+    // task is marked as running, or scripts already run nested to the cap.
     bool RunNow(int index);
 
     // Replaces the script runner (the window's tests run fake scripts).
     void setRunner(Runner runScript) { run_ = std::move(runScript); }
 
-    // Whether the task would be started at this moment. Reads the clock afresh
-    // for every part of its interval's rule, as the tick does. Fixed-time tasks
-    // (Hourly to Yearly) also need Running = 0 and no start yet in the current
-    // minute; Other tasks look at LastRun only. Active is not looked at here.
-    static bool IsDue(const TaskRecord& task, const Clock& clock);
+    // Keeps the tasks' last starts in the state file at path: reads it now
+    // (after the task list has been read) and writes it after ticks that
+    // started a fixed-time task. Returns the problem met, or empty text.
+    std::string useStateFile(std::string path);
+    // Writes the state file (at exit). Returns the problem met, or empty text.
+    std::string saveState();
+
+    // Whether the date, hour and minute parts of a fixed-time rule hold at the
+    // local time t. Running and earlier starts are not looked at.
+    static bool FixedRuleMatches(const TaskRecord& task, const DateTime& t);
+    // Whether a fixed-time rule holds at some local minute from first to last
+    // (DateTime::serialMinute, both included).
+    static bool FixedRuleMatchesBetween(const TaskRecord& task, std::int64_t first, std::int64_t last);
 
     // The length of the Other interval in seconds: Other minutes when MSOption
     // is 0, else Other seconds. Counted in 32 bits, so an Other beyond the
@@ -52,13 +76,34 @@ public:
     static constexpr int MaxNesting = 16;
 
 private:
-    static bool fixedRuleHolds(const TaskRecord& task, const Clock& clock);
-    static bool otherRuleHolds(const TaskRecord& task, const DateTime& now);
+    struct MinuteRange {
+        std::int64_t first, last;  // local serial minutes, both included
+    };
+    // What a tick may start besides the tasks due at this minute.
+    struct CatchUp {
+        std::optional<MinuteRange> skipped;  // local times skipped by a forward change
+        std::optional<MinuteRange> missed;   // minutes no tick saw (RunMissedTasks)
+        std::int64_t tickUtc = 0;
+    };
+    CatchUp catchUpFor(const ClockReading& now, double boot);
+    bool isRepeatedLocalTime(const ClockReading& r) const;
+    bool fixedTaskDue(const TaskRecord& task, const ClockReading& r, const CatchUp& cu) const;
 
     General& g_;
     const Clock& clock_;
     Runner run_;
     int depth_ = 0;
+
+    // The last tick, on both clocks.
+    std::optional<double> lastTickBoot_;
+    std::optional<std::int64_t> lastTickLocalMinute_;
+    // The moment the program was last known to run, from the state file:
+    // where the missed minutes of the first tick begin.
+    std::optional<std::int64_t> aliveBefore_;
+
+    std::string statePath_;
+    bool stateDirty_ = false;
+    std::int64_t stateSavedUtc_ = 0;
 };
 
 } // namespace wendrel

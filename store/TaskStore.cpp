@@ -87,7 +87,11 @@ std::string TaskStore::formatTaskFile(const General& g) {
 }
 
 std::string TaskStore::formatOptionsFile(const General& g) {
-    return FormatOptionValue(g.MinimizeOnStartup) + "\r\n" + FormatOptionValue(g.MinimizeToTray) + "\r\n";
+    std::string text = FormatOptionValue(g.MinimizeOnStartup) + "\r\n" + FormatOptionValue(g.MinimizeToTray) + "\r\n";
+    // RunMissedTasks came later, as a third line that a two-line file lacks;
+    // off, it is left out, so the file reads the same to older versions.
+    if (g.RunMissedTasks != 0) text += FormatOptionValue(g.RunMissedTasks) + "\r\n";
+    return text;
 }
 
 void TaskStore::readOptions(General& g) {
@@ -98,6 +102,7 @@ void TaskStore::readOptions(General& g) {
     createIfMissing(ini, FormatOptionValue(0) + "\r\n" + FormatOptionValue(0) + "\r\n", errors_);
     g.MinimizeOnStartup = 0;
     g.MinimizeToTray = 0;
+    g.RunMissedTasks = 0;
     LineReader in(ini, 4096);
     if (!in.isOpen()) {
         if (FileExists(ini)) errors_.push_back(describe("Cannot read", ini, std::strerror(errno)));
@@ -106,6 +111,7 @@ void TaskStore::readOptions(General& g) {
     std::string line;
     if (in.next(line)) g.MinimizeOnStartup = LeadingInt16(line);
     if (in.next(line)) g.MinimizeToTray = LeadingInt16(line);
+    if (in.next(line)) g.RunMissedTasks = LeadingInt16(line);
 }
 
 void TaskStore::readTasks(General& g) {

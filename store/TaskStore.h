@@ -1,6 +1,7 @@
 #pragma once
-// Scripts.dat (the task list) and Scripts.ini (the two start-up options) in
-// the program's folder: read at start-up, written back in full at unload.
+// Scripts.dat (the task list) and Scripts.ini (the options, one a line:
+// MinimizeOnStartup, MinimizeToTray and, when on, RunMissedTasks) in the
+// program's folder: read at start-up, written back in full at unload.
 #include <string>
 #include <vector>
 

@@ -16,13 +16,14 @@
 
 namespace wendrel {
 
+// Local time is UTC for this clock; the scheduler's tests have a zoned one.
 class FakeClock : public Clock {
 public:
     DateTime wall{2026, 12, 6, 9, 30, 0};
     double mono = 1000.0;
     DateTime now() const override { return wall; }
     double monotonicSeconds() const override { return mono; }
-    // Moves both clocks forward.
+    // Moves all clocks forward.
     void advance(double seconds) {
         mono += seconds;
         wallFraction_ += seconds;

@@ -1,6 +1,6 @@
 // The main window's tick on the real Qt timer: it nests while a script waits
-// in the event processing, lands on consecutive wall-clock seconds, and shows
-// the clock with the system's names.
+// in the event processing, lands on consecutive wall-clock seconds, shows
+// the clock with the system's names and repaints nothing else.
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QLocale>
@@ -80,6 +80,32 @@ private slots:
         QCOMPARE(form->panelText(1), sys.dayName(1) + " 01 " + sys.monthName(3) + " 2027 07:00:00");
         QCOMPARE(starts.size(), size_t(2));
         QVERIFY(!form->Timer1->isActive());  // ticks driven by hand leave the timer off
+    }
+
+    void aTickRepaintsTheClockPanelAlone() {
+        FakeClock fake;
+        auto form = window(&fake, false);
+        form->scheduler().setRunner([&](int i) { g.slot(i).Running = 0; });
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        form->Timer1_Timer();
+        QTest::qWait(50);
+        struct PaintLog : QObject {
+            QStringList painted;
+            bool eventFilter(QObject* o, QEvent* e) override {
+                if (e->type() == QEvent::Paint) painted << o->objectName();
+                return false;
+            }
+        } log;
+        qApp->installEventFilter(&log);
+        for (int k = 0; k < 3; ++k) {
+            fake.advance(1);
+            form->Timer1_Timer();
+            QTest::qWait(20);
+        }
+        qApp->removeEventFilter(&log);
+        log.painted.removeDuplicates();
+        QCOMPARE(log.painted.join(","), QString("Panel1"));
     }
 };
 

@@ -26,6 +26,8 @@
 #include <QToolTip>
 #include <cstdio>
 
+#include "scheduler/RunState.h"
+#include "store/TextFile.h"
 #include "ui/Text.h"
 #include "ui/Twips.h"
 #include "ui/about/frmAbout.h"
@@ -124,12 +126,10 @@ Form1::Form1(General& g, std::string folder, Services services, Options options,
     engine_.setRunLog(&runLog_);
     tray_ = std::make_unique<TrayController>(*this);
 
-    Timer1 = new QTimer(this);
+    Timer1 = new SecondTimer(this);
     Timer1->setObjectName("Timer1");
-    Timer1->setSingleShot(true);
-    Timer1->setTimerType(Qt::PreciseTimer);
-    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
-    if (options_.startTimer) scheduleNextTick();
+    connect(Timer1, &SecondTimer::timeout, this, &Form1::Timer1_Timer);
+    if (options_.startTimer) Timer1->start();
 }
 
 Form1::~Form1() = default;
@@ -319,8 +319,10 @@ void Form1::buildMenus() {
     OptionMenu->setObjectName("OptionMenu");
     MenuMinimize = action(OptionMenu, "MenuMinimize", "Minimize on Startup");
     MenuTray = action(OptionMenu, "MenuTray", "Minimize to system tray");
+    MenuMissed = action(OptionMenu, "MenuMissed", "Run Missed Tasks");
     MenuMinimize->setCheckable(true);
     MenuTray->setCheckable(true);
+    MenuMissed->setCheckable(true);
 
     HelpMenu = menuBar()->addMenu("Help");
     HelpMenu->setObjectName("HelpMenu");
@@ -342,6 +344,7 @@ void Form1::buildMenus() {
     // handlers set the mark from the flag, so both always agree.
     connect(MenuMinimize, &QAction::triggered, this, [this] { MenuMinimize_Click(); });
     connect(MenuTray, &QAction::triggered, this, [this] { MenuTray_Click(); });
+    connect(MenuMissed, &QAction::triggered, this, [this] { MenuMissed_Click(); });
     connect(MenuContents, &QAction::triggered, this, [this] { MenuContents_Click(); });
     connect(AboutOption, &QAction::triggered, this, [this] { AboutOption_Click(); });
     connect(rest1, &QAction::triggered, this, [this] { rest1_Click(); });
@@ -352,14 +355,17 @@ void Form1::Form_Load() {
     if (options_.showSplash) frmSplash::showModal(this);
 
     selectRow(0);
-    setPanelText(1, QLocale::system().toString(QDateTime::currentDateTime(), "dddd dd MMMM yyyy HH:mm:ss"));
+    showClock(services_.clock->now());
     setPanelText(2, "Wendrel.");
 
     g_.fillCaptionTables();
     store_.readOptions(g_);
     MenuMinimize->setChecked(g_.MinimizeOnStartup != 0);
     MenuTray->setChecked(g_.MinimizeToTray != 0);
+    MenuMissed->setChecked(g_.RunMissedTasks != 0);
     store_.readTasks(g_);
+    // The tasks' last starts (see Form_Unload).
+    scheduler_.useStateFile(JoinPath(folder_, RunState::FileName));
 
     if (g_.TaskCount > 0) {
         setGridRows(g_.TaskCount);
@@ -394,6 +400,9 @@ void Form1::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
     saveProblems_ = writeStore();
+    // The tasks' last starts: like a state file that cannot be read, one that
+    // cannot be written only loses a guard, so it is not reported.
+    scheduler_.saveState();
     if (saveProblems_.empty()) return;
     // Leaving must not wait for anyone (a signal, a session that ends), so
     // the list goes where it can be written, and stderr says so.

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "model/General.h"
+#include "platform/SecondTimer.h"
 #include "scheduler/Scheduler.h"
 #include "script/ScriptEngine.h"
 #include "store/TaskStore.h"
@@ -29,7 +30,6 @@ class QMenu;
 class QPushButton;
 class QStatusBar;
 class QTableWidget;
-class QTimer;
 
 namespace wendrel {
 
@@ -125,6 +125,7 @@ public:
     QString taskSummary() const;
     void MenuMinimize_Click();
     void MenuTray_Click();
+    void MenuMissed_Click();
     void MenuContents_Click();
     void AboutOption_Click();
     void Exit();
@@ -166,7 +167,7 @@ public:
     QStatusBar* StatusBar = nullptr;
     QLabel* Panel1 = nullptr;
     ElidingLabel* Panel2 = nullptr;   // shows a long hint cut with an ellipsis, whole as tooltip
-    QTimer* Timer1 = nullptr;
+    SecondTimer* Timer1 = nullptr;    // fires at the start of every second of the wall clock
     QFrame* Line1 = nullptr;
 
     QMenu* FileMenu = nullptr;
@@ -183,6 +184,7 @@ public:
     QMenu* OptionMenu = nullptr;
     QAction* MenuMinimize = nullptr;
     QAction* MenuTray = nullptr;
+    QAction* MenuMissed = nullptr;
     QMenu* HelpMenu = nullptr;
     QAction* MenuContents = nullptr;
     QAction* HelpSpacer = nullptr;
@@ -211,9 +213,9 @@ private:
     // The grid's hint for a pointer over the Active column or left of it.
     static QString gridHint(bool overActiveColumn);
     void buildRunMenus();
-    void scheduleNextTick();
     void showProblems(const std::string& heading, const std::vector<std::string>& problems);
     void endModalLoops();
+    void showClock(const DateTime& t);
 
     General& g_;
     std::string folder_;

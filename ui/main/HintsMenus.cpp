@@ -70,6 +70,13 @@ void Form1::MenuTray_Click() {
     saveChanges();
 }
 
+// Acts from the next tick on.
+void Form1::MenuMissed_Click() {
+    g_.RunMissedTasks = toggled(g_.RunMissedTasks);
+    MenuMissed->setChecked(g_.RunMissedTasks != 0);
+    saveChanges();
+}
+
 void Form1::MenuContents_Click() {
     if (services_.help) services_.help->showHelp();
     else frmHelp::showFor(this)->setDataFolder(QString::fromStdString(folder_));

@@ -1,0 +1,38 @@
+#pragma once
+// The scheduler's state file in the program's folder: each task's last start
+// (real time), and the moment the program was last known to be running.
+//
+// A task is known by its name, interval, time and date fields, Other amount
+// and unit and script file, plus its place among the tasks that agree in all
+// of these (the first, the second...). Moving a task, switching it on or off
+// or changing its comment keeps its history; changing its name, its schedule
+// or its script makes it a new task that has not run yet.
+//
+// The file is plain text, one record a line, CR LF:
+//   alive <UTC seconds>
+//   task <key> <UTC seconds of the last start>
+// Lines that cannot be read are skipped: the state only ever adds to what the
+// task list says, so a damaged file costs at most one catch-up run.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "model/General.h"
+
+namespace wendrel::RunState {
+
+inline constexpr const char* FileName = "Scripts.state";
+
+// The key of slot n in the table (see above).
+std::string taskKey(const General& g, int n);
+
+// Gives the table's fixed-time tasks their last starts from the file at path
+// and returns the time the program was last known to run (no value when the
+// file is missing or says nothing). A problem reading it goes to problem.
+std::optional<std::int64_t> load(const std::string& path, General& g, std::string& problem);
+
+// Writes the last starts of the table's fixed-time tasks and aliveUtc. Returns the
+// problem met, or empty text.
+std::string save(const std::string& path, const General& g, std::int64_t aliveUtc);
+
+} // namespace wendrel::RunState
