@@ -1,14 +1,15 @@
 #include "platform/wayland/KwinWindows.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusVirtualObject>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QStandardPaths>
+#include <QThread>
 
-#include <chrono>
-#include <climits>
-#include <thread>
 #include <unistd.h>
 
 namespace wendrel::wayland {
@@ -17,6 +18,8 @@ namespace {
 
 const char* const Service = "org.kde.KWin";
 const char* const PluginName = "wendrel-activate";
+const char* const ReportPath = "/ActiveWindowReport";
+const char* const ReportInterface = "org.wendrel.ActiveWindowReport";
 
 QDBusMessage call(const QString& path, const QString& interface, const QString& method, const QVariantList& args) {
     QDBusMessage m = QDBusMessage::createMethodCall(Service, path, interface, method);
@@ -26,60 +29,97 @@ QDBusMessage call(const QString& path, const QString& interface, const QString& 
 
 } // namespace
 
-KwinWindowActivator::~KwinWindowActivator() { unloadScript(); }
+// Takes the reports of our scripts: the number of the script and the process
+// id of the window KWin has active (0 for none). KWin's scripts can call out
+// on the bus but not return a value to the one who runs them.
+class KwinWindowActivator::Receiver : public QDBusVirtualObject {
+public:
+    int lastScript = 0, lastPid = 0;
 
-void KwinWindowActivator::unloadScript() {
-    if (scriptPath_.empty()) return;
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+        if (message.interface() != ReportInterface || message.member() != "report") return false;
+        const QVariantList args = message.arguments();
+        if (args.size() == 2) {
+            lastScript = static_cast<int>(args[0].toDouble());
+            lastPid = static_cast<int>(args[1].toDouble());
+        }
+        if (!message.isReplyRequired()) return true;
+        connection.send(message.createReply());
+        return true;
+    }
+    QString introspect(const QString&) const override { return {}; }
+};
+
+KwinWindowActivator::KwinWindowActivator(ProgramProcesses& programs)
+    : programs_(programs), receiver_(std::make_unique<Receiver>()) {
+    QDBusConnection::sessionBus().registerVirtualObject(ReportPath, receiver_.get());
+}
+
+KwinWindowActivator::~KwinWindowActivator() { QDBusConnection::sessionBus().unregisterObject(ReportPath); }
+
+std::optional<int> KwinWindowActivator::runScript(const QString& body) {
+    static int scripts = 0;
+    const int number = ++scripts;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const QString script = "(function () {\n" + body + "})();\n"
+                           "callDBus(\"" + bus.baseService() + "\", \"" + ReportPath + "\", \"" + ReportInterface +
+                           "\", \"report\", " + QString::number(number) +
+                           ", workspace.activeClient ? workspace.activeClient.pid : 0);\n";
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty()) folder = QDir::tempPath();
+    const QString path = folder + "/wendrel-kwin-" + QString::number(getpid()) + ".js";
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(script.toUtf8()) < 0) return {};
+    file.close();
+
+    std::optional<int> pid;
+    const QDBusMessage loaded = call("/Scripting", "org.kde.kwin.Scripting", "loadScript", {path, QString(PluginName)});
+    if (loaded.type() == QDBusMessage::ReplyMessage && !loaded.arguments().isEmpty()) {
+        const int id = loaded.arguments().first().toInt();
+        // KWin 5 names a script's object /<id>, later versions /Scripting/Script<id>.
+        const QDBusMessage ran = call("/" + QString::number(id), "org.kde.kwin.Script", "run", {});
+        if (ran.type() != QDBusMessage::ReplyMessage)
+            call("/Scripting/Script" + QString::number(id), "org.kde.kwin.Script", "run", {});
+        // KWin reads and runs the script after answering; its report comes
+        // through the event loop. Only bus messages are taken meanwhile: the
+        // caller decides when the user's input is handled.
+        QElapsedTimer waited;
+        waited.start();
+        while (receiver_->lastScript != number && waited.elapsed() < ReportWaitMilliseconds) {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            if (receiver_->lastScript != number) QThread::msleep(2);
+        }
+        if (receiver_->lastScript == number) pid = receiver_->lastPid;
+    }
     call("/Scripting", "org.kde.kwin.Scripting", "unloadScript", {QString(PluginName)});
-    QFile::remove(QString::fromStdString(scriptPath_));
-    scriptPath_.clear();
+    QFile::remove(path);
+    return pid;
 }
 
 ActivateResult KwinWindowActivator::activate(double taskId, std::string&) {
-    if (!(taskId >= 1 && taskId <= INT_MAX)) return ActivateResult::NoSuchWindow;
-    const int pid = static_cast<int>(taskId);
-    const std::set<int> family = families_.try_emplace(pid, pid).first->second.living();
-    if (family.empty()) {
-        families_.erase(pid);
-        return ActivateResult::NoSuchWindow;
-    }
+    const std::set<int> family = livingProcesses(programs_, taskId);
+    if (family.empty()) return ActivateResult::NoSuchWindow;
 
     // A window of the family that is active already stays so; otherwise the
-    // first normal one is brought forward.
+    // first normal one is brought forward. The focus has moved by the time
+    // the script reports, so keys that follow cannot overtake it.
     QString pids;
     for (int p : family) pids += (pids.isEmpty() ? "" : ",") + QString::number(p);
-    const QString script = "(function () {\n"
-                           "  const family = [" + pids + "];\n"
-                           "  const active = workspace.activeClient;\n"
-                           "  if (active && family.includes(active.pid)) return;\n"
-                           "  for (const c of workspace.clientList()) {\n"
-                           "    if (!c.normalWindow || !family.includes(c.pid)) continue;\n"
-                           "    if (c.minimized) c.minimized = false;\n"
-                           "    workspace.activeClient = c;\n"
-                           "    return;\n"
-                           "  }\n"
-                           "})();\n";
-    unloadScript();
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty()) folder = QDir::tempPath();
-    const QString path = folder + "/wendrel-activate-" + QString::number(getpid()) + ".js";
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(script.toUtf8()) < 0)
-        return ActivateResult::Ok;
-    file.close();
-    scriptPath_ = path.toStdString();
-
-    const QDBusMessage loaded = call("/Scripting", "org.kde.kwin.Scripting", "loadScript", {path, QString(PluginName)});
-    if (loaded.type() != QDBusMessage::ReplyMessage || loaded.arguments().isEmpty()) return ActivateResult::Ok;
-    const int id = loaded.arguments().first().toInt();
-    // KWin 5 names a script's object /<id>, later versions /Scripting/Script<id>.
-    const QDBusMessage ran = call("/" + QString::number(id), "org.kde.kwin.Script", "run", {});
-    if (ran.type() != QDBusMessage::ReplyMessage)
-        call("/Scripting/Script" + QString::number(id), "org.kde.kwin.Script", "run", {});
-    // KWin hands the focus over right away, but keys of a TYPE line that
-    // follows must not overtake it.
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    runScript("  const family = [" + pids + "];\n"
+              "  const active = workspace.activeClient;\n"
+              "  if (active && family.includes(active.pid)) return;\n"
+              "  for (const c of workspace.clientList()) {\n"
+              "    if (!c.normalWindow || !family.includes(c.pid)) continue;\n"
+              "    if (c.minimized) c.minimized = false;\n"
+              "    workspace.activeClient = c;\n"
+              "    return;\n"
+              "  }\n");
     return ActivateResult::Ok;
+}
+
+bool KwinWindowActivator::activeWindowIsOurs() {
+    const std::optional<int> pid = runScript({});
+    return pid ? *pid == getpid() : toolkitWindowActive();
 }
 
 } // namespace wendrel::wayland
