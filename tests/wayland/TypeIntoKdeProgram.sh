@@ -103,7 +103,7 @@ run_pid() {
     done
     return 1
 }
-wait_for run_pid 100 || fail "the program of the RUN line did not start"
+wait_for 'run_pid >/dev/null' 100 || fail "the program of the RUN line did not start"
 sleep 2.5
 [ ! -e "$work/after-run" ] || fail "the script went on while the RUN program ran"
 kill "$(run_pid)"
