@@ -1,14 +1,15 @@
 #include "platform/wayland/KwinWindows.h"
 
-#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QStandardPaths>
-#include <QThread>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 
 #include <unistd.h>
 
@@ -31,31 +32,50 @@ QDBusMessage call(const QString& path, const QString& interface, const QString& 
 
 // Takes the reports of our scripts: the number of the script and the process
 // id of the window KWin has active (0 for none). KWin's scripts can call out
-// on the bus but not return a value to the one who runs them.
+// on the bus but not return a value to the one who runs them. The reports
+// come in on a thread of their own, so that waiting for one handles no other
+// event of the program meanwhile.
 class KwinWindowActivator::Receiver : public QDBusVirtualObject {
 public:
-    int lastScript = 0, lastPid = 0;
-
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
         if (message.interface() != ReportInterface || message.member() != "report") return false;
         const QVariantList args = message.arguments();
         if (args.size() == 2) {
-            lastScript = static_cast<int>(args[0].toDouble());
-            lastPid = static_cast<int>(args[1].toDouble());
+            std::lock_guard lock(mutex_);
+            lastScript_ = static_cast<int>(args[0].toDouble());
+            lastPid_ = static_cast<int>(args[1].toDouble());
+            reported_.notify_all();
         }
-        if (!message.isReplyRequired()) return true;
-        connection.send(message.createReply());
+        if (message.isReplyRequired()) connection.send(message.createReply());
         return true;
     }
     QString introspect(const QString&) const override { return {}; }
+
+    // The process id the script with this number reported, if it does so in time.
+    std::optional<int> awaitReport(int script, std::chrono::milliseconds timeout) {
+        std::unique_lock lock(mutex_);
+        if (!reported_.wait_for(lock, timeout, [&] { return lastScript_ == script; })) return std::nullopt;
+        return lastPid_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable reported_;
+    int lastScript_ = 0, lastPid_ = 0;
 };
 
 KwinWindowActivator::KwinWindowActivator(ProgramProcesses& programs)
     : programs_(programs), receiver_(std::make_unique<Receiver>()) {
+    receiverThread_.start();
+    receiver_->moveToThread(&receiverThread_);
     QDBusConnection::sessionBus().registerVirtualObject(ReportPath, receiver_.get());
 }
 
-KwinWindowActivator::~KwinWindowActivator() { QDBusConnection::sessionBus().unregisterObject(ReportPath); }
+KwinWindowActivator::~KwinWindowActivator() {
+    QDBusConnection::sessionBus().unregisterObject(ReportPath);
+    receiverThread_.quit();
+    receiverThread_.wait();
+}
 
 std::optional<int> KwinWindowActivator::runScript(const QString& body) {
     static int scripts = 0;
@@ -80,16 +100,8 @@ std::optional<int> KwinWindowActivator::runScript(const QString& body) {
         const QDBusMessage ran = call("/" + QString::number(id), "org.kde.kwin.Script", "run", {});
         if (ran.type() != QDBusMessage::ReplyMessage)
             call("/Scripting/Script" + QString::number(id), "org.kde.kwin.Script", "run", {});
-        // KWin reads and runs the script after answering; its report comes
-        // through the event loop. Only bus messages are taken meanwhile: the
-        // caller decides when the user's input is handled.
-        QElapsedTimer waited;
-        waited.start();
-        while (receiver_->lastScript != number && waited.elapsed() < ReportWaitMilliseconds) {
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            if (receiver_->lastScript != number) QThread::msleep(2);
-        }
-        if (receiver_->lastScript == number) pid = receiver_->lastPid;
+        // KWin reads and runs the script after answering.
+        pid = receiver_->awaitReport(number, std::chrono::milliseconds(ReportWaitMilliseconds));
     }
     call("/Scripting", "org.kde.kwin.Scripting", "unloadScript", {QString(PluginName)});
     QFile::remove(path);

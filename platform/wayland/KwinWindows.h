@@ -7,6 +7,7 @@
 #include <string>
 
 #include <QString>
+#include <QThread>
 
 #include "platform/wayland/WaylandSession.h"
 #include "script/Platform.h"
@@ -40,6 +41,7 @@ private:
 
     ProgramProcesses& programs_;
     std::unique_ptr<Receiver> receiver_;
+    QThread receiverThread_;
 };
 
 } // namespace wendrel::wayland
