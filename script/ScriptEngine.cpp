@@ -172,14 +172,10 @@ void ScriptEngine::WaitForCompletion(double taskId) {
 // the rest of the text is dropped when it has gone or one of ours is active.
 void ScriptEngine::typeKeys(double taskId, const std::string& keys) {
     const bool toProgram = activateForTyping(taskId);
-    // Some desktops tell the toolkit where the focus went only through its
-    // events, so they are processed once after each activation before our
-    // own windows are asked about.
-    if (keys.empty() || !yieldToEvents(0) || env_.activator.activeWindowIsOurs()) return;
+    if (keys.empty() || env_.activator.activeWindowIsOurs()) return;
     env_.keys.send(keys, [&] {
         std::string failure;
-        return yieldToEvents(0) &&
-               (!toProgram || (env_.activator.activate(taskId, failure) == ActivateResult::Ok && yieldToEvents(0))) &&
+        return yieldToEvents(0) && (!toProgram || env_.activator.activate(taskId, failure) == ActivateResult::Ok) &&
                !env_.activator.activeWindowIsOurs();
     });
 }

@@ -81,10 +81,17 @@ std::optional<int> KwinWindowActivator::runScript(const QString& body) {
     static int scripts = 0;
     const int number = ++scripts;
     QDBusConnection bus = QDBusConnection::sessionBus();
-    const QString script = "(function () {\n" + body + "})();\n"
+    // KWin 6 renamed activeClient and clientList to activeWindow and
+    // windowList; the script speaks to both.
+    const QString script = "const windows = () => workspace.windowList ? workspace.windowList() : "
+                           "workspace.clientList();\n"
+                           "const activeWindow = () => workspace.activeWindow || workspace.activeClient;\n"
+                           "const activate = (w) => { if (workspace.windowList) workspace.activeWindow = w; "
+                           "else workspace.activeClient = w; };\n"
+                           "(function () {\n" + body + "})();\n"
                            "callDBus(\"" + bus.baseService() + "\", \"" + ReportPath + "\", \"" + ReportInterface +
                            "\", \"report\", " + QString::number(number) +
-                           ", workspace.activeClient ? workspace.activeClient.pid : 0);\n";
+                           ", activeWindow() ? activeWindow().pid : 0);\n";
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty()) folder = QDir::tempPath();
     const QString path = folder + "/wendrel-kwin-" + QString::number(getpid()) + ".js";
@@ -118,19 +125,23 @@ ActivateResult KwinWindowActivator::activate(double taskId, std::string&) {
     QString pids;
     for (int p : family) pids += (pids.isEmpty() ? "" : ",") + QString::number(p);
     runScript("  const family = [" + pids + "];\n"
-              "  const active = workspace.activeClient;\n"
+              "  const active = activeWindow();\n"
               "  if (active && family.includes(active.pid)) return;\n"
-              "  for (const c of workspace.clientList()) {\n"
+              "  for (const c of windows()) {\n"
               "    if (!c.normalWindow || !family.includes(c.pid)) continue;\n"
               "    if (c.minimized) c.minimized = false;\n"
-              "    workspace.activeClient = c;\n"
+              "    activate(c);\n"
               "    return;\n"
               "  }\n");
     return ActivateResult::Ok;
 }
 
 bool KwinWindowActivator::activeWindowIsOurs() {
+    // A KWin that never reports (its scripts cannot call out) is not asked
+    // again and again, each time waiting in vain.
+    if (missedReports_ >= MissedReportsBeforeGivingUp) return toolkitWindowActive();
     const std::optional<int> pid = runScript({});
+    missedReports_ = pid ? 0 : missedReports_ + 1;
     return pid ? *pid == getpid() : toolkitWindowActive();
 }
 

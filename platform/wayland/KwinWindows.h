@@ -30,7 +30,9 @@ public:
     // KWin does not answer within ReportWaitMilliseconds.
     bool activeWindowIsOurs() override;
 
-    static constexpr int ReportWaitMilliseconds = 1000;
+    // KWin reports within a few milliseconds.
+    static constexpr int ReportWaitMilliseconds = 500;
+    static constexpr int MissedReportsBeforeGivingUp = 3;
 
     class Receiver;
 
@@ -42,6 +44,7 @@ private:
     ProgramProcesses& programs_;
     std::unique_ptr<Receiver> receiver_;
     QThread receiverThread_;
+    int missedReports_ = 0;
 };
 
 } // namespace wendrel::wayland
