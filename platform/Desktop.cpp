@@ -30,7 +30,7 @@ Desktop::Desktop() : d_(std::make_unique<Impl>()) {
     auto notice = [d = d_.get()](const std::string& text) {
         if (d->notice) d->notice(text);
     };
-    if (auto wayland = wayland::waylandSessionServices(notice)) {
+    if (auto wayland = wayland::waylandSessionServices(d_->launcher, notice)) {
         d_->activator = std::move(wayland->activator);
         d_->keys = std::move(wayland->keys);
         return;

@@ -40,7 +40,9 @@ public:
     // front. NoSuchWindow when none belongs to it (the program has ended, or
     // shows no window); Failed with a description for anything else.
     virtual ActivateResult activate(double taskId, std::string& failure) = 0;
-    // Whether the active window is one of this program's own windows.
+    // Whether the active window is one of this program's own windows. Asked
+    // right after activate, without events processed in between: the answer
+    // must already know where activate moved the focus.
     virtual bool activeWindowIsOurs() = 0;
 };
 

@@ -2,13 +2,15 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusVirtualObject>
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 
 #include <chrono>
-#include <climits>
-#include <thread>
+#include <condition_variable>
+#include <mutex>
+
 #include <unistd.h>
 
 namespace wendrel::wayland {
@@ -17,6 +19,8 @@ namespace {
 
 const char* const Service = "org.kde.KWin";
 const char* const PluginName = "wendrel-activate";
+const char* const ReportPath = "/ActiveWindowReport";
+const char* const ReportInterface = "org.wendrel.ActiveWindowReport";
 
 QDBusMessage call(const QString& path, const QString& interface, const QString& method, const QVariantList& args) {
     QDBusMessage m = QDBusMessage::createMethodCall(Service, path, interface, method);
@@ -26,60 +30,119 @@ QDBusMessage call(const QString& path, const QString& interface, const QString& 
 
 } // namespace
 
-KwinWindowActivator::~KwinWindowActivator() { unloadScript(); }
+// Takes the reports of our scripts: the number of the script and the process
+// id of the window KWin has active (0 for none). KWin's scripts can call out
+// on the bus but not return a value to the one who runs them. The reports
+// come in on a thread of their own, so that waiting for one handles no other
+// event of the program meanwhile.
+class KwinWindowActivator::Receiver : public QDBusVirtualObject {
+public:
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+        if (message.interface() != ReportInterface || message.member() != "report") return false;
+        const QVariantList args = message.arguments();
+        if (args.size() == 2) {
+            std::lock_guard lock(mutex_);
+            lastScript_ = static_cast<int>(args[0].toDouble());
+            lastPid_ = static_cast<int>(args[1].toDouble());
+            reported_.notify_all();
+        }
+        if (message.isReplyRequired()) connection.send(message.createReply());
+        return true;
+    }
+    QString introspect(const QString&) const override { return {}; }
 
-void KwinWindowActivator::unloadScript() {
-    if (scriptPath_.empty()) return;
+    // The process id the script with this number reported, if it does so in time.
+    std::optional<int> awaitReport(int script, std::chrono::milliseconds timeout) {
+        std::unique_lock lock(mutex_);
+        if (!reported_.wait_for(lock, timeout, [&] { return lastScript_ == script; })) return std::nullopt;
+        return lastPid_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable reported_;
+    int lastScript_ = 0, lastPid_ = 0;
+};
+
+KwinWindowActivator::KwinWindowActivator(ProgramProcesses& programs)
+    : programs_(programs), receiver_(std::make_unique<Receiver>()) {
+    receiverThread_.start();
+    receiver_->moveToThread(&receiverThread_);
+    QDBusConnection::sessionBus().registerVirtualObject(ReportPath, receiver_.get());
+}
+
+KwinWindowActivator::~KwinWindowActivator() {
+    QDBusConnection::sessionBus().unregisterObject(ReportPath);
+    receiverThread_.quit();
+    receiverThread_.wait();
+}
+
+std::optional<int> KwinWindowActivator::runScript(const QString& body) {
+    static int scripts = 0;
+    const int number = ++scripts;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    // KWin 6 renamed activeClient and clientList to activeWindow and
+    // windowList; the script speaks to both.
+    const QString script = "const windows = () => workspace.windowList ? workspace.windowList() : "
+                           "workspace.clientList();\n"
+                           "const activeWindow = () => workspace.activeWindow || workspace.activeClient;\n"
+                           "const activate = (w) => { if (workspace.windowList) workspace.activeWindow = w; "
+                           "else workspace.activeClient = w; };\n"
+                           "(function () {\n" + body + "})();\n"
+                           "callDBus(\"" + bus.baseService() + "\", \"" + ReportPath + "\", \"" + ReportInterface +
+                           "\", \"report\", " + QString::number(number) +
+                           ", activeWindow() ? activeWindow().pid : 0);\n";
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty()) folder = QDir::tempPath();
+    const QString path = folder + "/wendrel-kwin-" + QString::number(getpid()) + ".js";
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(script.toUtf8()) < 0) return {};
+    file.close();
+
+    std::optional<int> pid;
+    const QDBusMessage loaded = call("/Scripting", "org.kde.kwin.Scripting", "loadScript", {path, QString(PluginName)});
+    if (loaded.type() == QDBusMessage::ReplyMessage && !loaded.arguments().isEmpty()) {
+        const int id = loaded.arguments().first().toInt();
+        // KWin 5 names a script's object /<id>, later versions /Scripting/Script<id>.
+        const QDBusMessage ran = call("/" + QString::number(id), "org.kde.kwin.Script", "run", {});
+        if (ran.type() != QDBusMessage::ReplyMessage)
+            call("/Scripting/Script" + QString::number(id), "org.kde.kwin.Script", "run", {});
+        // KWin reads and runs the script after answering.
+        pid = receiver_->awaitReport(number, std::chrono::milliseconds(ReportWaitMilliseconds));
+    }
     call("/Scripting", "org.kde.kwin.Scripting", "unloadScript", {QString(PluginName)});
-    QFile::remove(QString::fromStdString(scriptPath_));
-    scriptPath_.clear();
+    QFile::remove(path);
+    return pid;
 }
 
 ActivateResult KwinWindowActivator::activate(double taskId, std::string&) {
-    if (!(taskId >= 1 && taskId <= INT_MAX)) return ActivateResult::NoSuchWindow;
-    const int pid = static_cast<int>(taskId);
-    const std::set<int> family = families_.try_emplace(pid, pid).first->second.living();
-    if (family.empty()) {
-        families_.erase(pid);
-        return ActivateResult::NoSuchWindow;
-    }
+    const std::set<int> family = livingProcesses(programs_, taskId);
+    if (family.empty()) return ActivateResult::NoSuchWindow;
 
     // A window of the family that is active already stays so; otherwise the
-    // first normal one is brought forward.
+    // first normal one is brought forward. The focus has moved by the time
+    // the script reports, so keys that follow cannot overtake it.
     QString pids;
     for (int p : family) pids += (pids.isEmpty() ? "" : ",") + QString::number(p);
-    const QString script = "(function () {\n"
-                           "  const family = [" + pids + "];\n"
-                           "  const active = workspace.activeClient;\n"
-                           "  if (active && family.includes(active.pid)) return;\n"
-                           "  for (const c of workspace.clientList()) {\n"
-                           "    if (!c.normalWindow || !family.includes(c.pid)) continue;\n"
-                           "    if (c.minimized) c.minimized = false;\n"
-                           "    workspace.activeClient = c;\n"
-                           "    return;\n"
-                           "  }\n"
-                           "})();\n";
-    unloadScript();
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty()) folder = QDir::tempPath();
-    const QString path = folder + "/wendrel-activate-" + QString::number(getpid()) + ".js";
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(script.toUtf8()) < 0)
-        return ActivateResult::Ok;
-    file.close();
-    scriptPath_ = path.toStdString();
-
-    const QDBusMessage loaded = call("/Scripting", "org.kde.kwin.Scripting", "loadScript", {path, QString(PluginName)});
-    if (loaded.type() != QDBusMessage::ReplyMessage || loaded.arguments().isEmpty()) return ActivateResult::Ok;
-    const int id = loaded.arguments().first().toInt();
-    // KWin 5 names a script's object /<id>, later versions /Scripting/Script<id>.
-    const QDBusMessage ran = call("/" + QString::number(id), "org.kde.kwin.Script", "run", {});
-    if (ran.type() != QDBusMessage::ReplyMessage)
-        call("/Scripting/Script" + QString::number(id), "org.kde.kwin.Script", "run", {});
-    // KWin hands the focus over right away, but keys of a TYPE line that
-    // follows must not overtake it.
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    runScript("  const family = [" + pids + "];\n"
+              "  const active = activeWindow();\n"
+              "  if (active && family.includes(active.pid)) return;\n"
+              "  for (const c of windows()) {\n"
+              "    if (!c.normalWindow || !family.includes(c.pid)) continue;\n"
+              "    if (c.minimized) c.minimized = false;\n"
+              "    activate(c);\n"
+              "    return;\n"
+              "  }\n");
     return ActivateResult::Ok;
+}
+
+bool KwinWindowActivator::activeWindowIsOurs() {
+    // A KWin that never reports (its scripts cannot call out) is not asked
+    // again and again, each time waiting in vain.
+    if (missedReports_ >= MissedReportsBeforeGivingUp) return toolkitWindowActive();
+    const std::optional<int> pid = runScript({});
+    missedReports_ = pid ? 0 : missedReports_ + 1;
+    return pid ? *pid == getpid() : toolkitWindowActive();
 }
 
 } // namespace wendrel::wayland

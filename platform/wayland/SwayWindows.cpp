@@ -66,6 +66,16 @@ void collectWindows(const QJsonObject& node, const std::set<int>& pids, std::vec
         for (const QJsonValue child : node.value(list).toArray()) collectWindows(child.toObject(), pids, out);
 }
 
+// The process of the focused window; 0 when no window has the focus (an empty
+// workspace is focused).
+int focusedPid(const QJsonObject& node) {
+    if (node.value("focused").toBool()) return node.value("pid").toInt();
+    for (const char* list : {"nodes", "floating_nodes"})
+        for (const QJsonValue child : node.value(list).toArray())
+            if (const int pid = focusedPid(child.toObject())) return pid;
+    return 0;
+}
+
 } // namespace
 
 SwayIpc::~SwayIpc() {
@@ -112,13 +122,9 @@ std::optional<std::string> SwayIpc::request(Type type, const std::string& payloa
 }
 
 ActivateResult SwayWindowActivator::activate(double taskId, std::string& failure) {
-    if (!(taskId >= 1 && taskId <= INT_MAX)) return ActivateResult::NoSuchWindow;
+    const std::set<int> family = livingProcesses(programs_, taskId);
+    if (family.empty()) return ActivateResult::NoSuchWindow;
     const int pid = static_cast<int>(taskId);
-    const std::set<int> family = families_.try_emplace(pid, pid).first->second.living();
-    if (family.empty()) {
-        families_.erase(pid);
-        return ActivateResult::NoSuchWindow;
-    }
 
     auto windows = [&]() -> std::optional<std::vector<SwayWindow>> {
         const std::optional<std::string> tree = ipc_.request(SwayIpc::GetTree, {});
@@ -163,6 +169,12 @@ ActivateResult SwayWindowActivator::activate(double taskId, std::string& failure
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return ActivateResult::Ok;
+}
+
+bool SwayWindowActivator::activeWindowIsOurs() {
+    const std::optional<std::string> tree = ipc_.request(SwayIpc::GetTree, {});
+    if (!tree) return toolkitWindowActive();
+    return focusedPid(QJsonDocument::fromJson(QByteArray::fromStdString(*tree)).object()) == ::getpid();
 }
 
 } // namespace wendrel::wayland

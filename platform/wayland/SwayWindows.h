@@ -2,11 +2,9 @@
 // Window services on sway, through its IPC socket ($SWAYSOCK): the windows of
 // a started program are found by process id in sway's layout tree, and one of
 // them is focused by its container id.
-#include <map>
 #include <optional>
 #include <string>
 
-#include "platform/wayland/ProcessTree.h"
 #include "platform/wayland/WaylandSession.h"
 #include "script/Platform.h"
 
@@ -35,7 +33,8 @@ private:
 
 class SwayWindowActivator : public WindowActivator {
 public:
-    explicit SwayWindowActivator(std::string socketPath) : ipc_(std::move(socketPath)) {}
+    SwayWindowActivator(std::string socketPath, ProgramProcesses& programs)
+        : ipc_(std::move(socketPath)), programs_(programs) {}
 
     // The program's windows are those of its process and its descendants. One
     // that has the focus keeps it; otherwise a visible one (else any, such as
@@ -46,13 +45,17 @@ public:
     // few seconds), or sway cannot be reached, the program counts as shown,
     // so that RUN ...,1 waits for it to end.
     ActivateResult activate(double taskId, std::string& failure) override;
-    bool activeWindowIsOurs() override { return ownWindowActive(); }
+    // Whether the window sway has focused belongs to this process. Asked of
+    // sway itself, which knows at once where activate moved the focus (the
+    // toolkit hears of it only later). When sway cannot be reached, the
+    // toolkit's word is taken.
+    bool activeWindowIsOurs() override;
 
     static constexpr int FocusWaitMilliseconds = 500;
 
 private:
     SwayIpc ipc_;
-    std::map<int, ProcessFamily> families_;
+    ProgramProcesses& programs_;
 };
 
 } // namespace wendrel::wayland

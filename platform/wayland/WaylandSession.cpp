@@ -1,5 +1,10 @@
 #include "platform/wayland/WaylandSession.h"
 
+#include <QGuiApplication>
+
+#include <signal.h>
+
+#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -70,7 +75,8 @@ void prepareKdeSession() {
     std::ofstream(file, std::ios::trunc) << entry;
 }
 
-std::optional<SessionServices> waylandSessionServices(std::function<void(const std::string&)> notice) {
+std::optional<SessionServices> waylandSessionServices(ProgramProcesses& programs,
+                                                      std::function<void(const std::string&)> notice) {
     const char* display = std::getenv("WAYLAND_DISPLAY");
     if (!display || !*display) return std::nullopt;
     const std::unique_ptr<Connection> probe = Connection::open();
@@ -84,31 +90,35 @@ std::optional<SessionServices> waylandSessionServices(std::function<void(const s
     // be sent, and RUN ...,1 follows the program's process.
     SessionServices s;
     const char* swaySocket = std::getenv("SWAYSOCK");
-    if (swaySocket && *swaySocket) s.activator = std::make_unique<SwayWindowActivator>(swaySocket);
-    else s.activator = std::make_unique<ProcessWindowActivator>();
+    if (swaySocket && *swaySocket) s.activator = std::make_unique<SwayWindowActivator>(swaySocket, programs);
+    else s.activator = std::make_unique<ProcessWindowActivator>(programs);
     if (probe->keyboardManager()) {
         s.keys = std::make_unique<VirtualKeyboardSender>(std::move(notice));
     } else if (probe->kdeFakeInput()) {
         s.keys = std::make_unique<KdeFakeInputSender>(std::move(notice));
-        s.activator = std::make_unique<KwinWindowActivator>();
+        s.activator = std::make_unique<KwinWindowActivator>(programs);
     } else {
         s.keys = std::make_unique<NoKeySender>(std::move(notice));
     }
     return s;
 }
 
-ActivateResult ProcessWindowActivator::activate(double taskId, std::string&) {
-    if (!(taskId >= 1 && taskId <= INT_MAX)) return ActivateResult::NoSuchWindow;
-    const int pid = static_cast<int>(taskId);
-    if (!families_.try_emplace(pid, pid).first->second.living().empty()) return ActivateResult::Ok;
-    families_.erase(pid);
-    return ActivateResult::NoSuchWindow;
+std::set<int> livingProcesses(ProgramProcesses& programs, double taskId) {
+    if (!(taskId >= 1 && taskId <= INT_MAX)) return {};
+    // For an id we did not start the launcher answers with the id itself,
+    // whether or not such a process runs.
+    if (programs.nameOf(taskId).empty())
+        return ::kill(static_cast<pid_t>(taskId), 0) == 0 || errno == EPERM ? std::set<int>{static_cast<int>(taskId)}
+                                                                              : std::set<int>{};
+    const std::vector<int> family = programs.processesOf(taskId);
+    return {family.begin(), family.end()};
 }
 
-bool ownWindowActive() {
-    // Not known yet in a Wayland session.
-    return false;
+ActivateResult ProcessWindowActivator::activate(double taskId, std::string&) {
+    return livingProcesses(programs_, taskId).empty() ? ActivateResult::NoSuchWindow : ActivateResult::Ok;
 }
+
+bool toolkitWindowActive() { return QGuiApplication::applicationState() == Qt::ApplicationActive; }
 
 void NoKeySender::send(const std::string&, const Yield&) {
     if (noticed_) return;

@@ -4,7 +4,7 @@
 # native program its task started forward after the user has moved the focus
 # away, and types into it with the keyboard layout; a character the layout
 # lacks is left out, and the user is told so. RUN ...,1 waits for the
-# program's process.
+# program's process. Keys never reach the scheduler's own window.
 set -euo pipefail
 build="${1:?build folder}"
 for tool in kwin_wayland dbus-run-session dbus-send; do
@@ -59,7 +59,10 @@ printf '%s\r\n' \
     $'TYPE {END} {+}{%}{~}{(}{)}{{}{}} +(ab)c x{BS 3}\351!' \
     'TYPE ^q' \
     "RUN $target $work/waited.txt,1" \
-    "EXEC touch $work/after-run" >"$work/type.wdx"
+    "EXEC touch $work/after-run" \
+    'WAIT 2' \
+    'TYPE {ENTER}' \
+    "EXEC touch $work/after-type" >"$work/type.wdx"
 "$work/Wendrel" >"$work/out.log" 2>&1 &
 pids+=($!)
 
@@ -103,9 +106,19 @@ run_pid() {
     done
     return 1
 }
-wait_for run_pid 100 || fail "the program of the RUN line did not start"
+wait_for 'run_pid >/dev/null' 100 || fail "the program of the RUN line did not start"
 sleep 2.5
 [ ! -e "$work/after-run" ] || fail "the script went on while the RUN program ran"
 kill "$(run_pid)"
 wait_for '[ -e "$work/after-run" ]' 50 || fail "the script did not go on after the RUN program ended"
 echo "ok: RUN ...,1 waits for the program's process"
+
+# Keys aimed at a program that has ended must not reach the scheduler's own
+# window, active now ({ENTER} there would open a task in a window of its own).
+kwin_script 'for (const c of workspace.clientList()) if (c.caption.startsWith("Wendrel V")) workspace.activeClient = c;'
+wait_for '[ -e "$work/after-type" ]' 50 || fail "the script did not reach its end"
+sleep 0.5
+kwin_script 'print("windows now: " + workspace.clientList().filter(c => c.normalWindow || c.dialog).length);'
+wait_for 'grep -q "windows now: " "$work/kwin.log"' 50 || fail "KWin did not count the windows"
+grep -q "windows now: 1$" "$work/kwin.log" || fail "keys reached the scheduler's own window"
+echo "ok: keys without a program to go to do not reach the scheduler's own window"

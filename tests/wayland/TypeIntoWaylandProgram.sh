@@ -6,7 +6,7 @@
 # after the user has moved the focus away. The program records exactly what
 # arrived, the first key included. Then RUN ...,1, through a launcher script
 # whose child shows the window, brings that window forward while it waits and
-# goes on once the window is gone.
+# goes on once the window is gone. Keys never reach the scheduler's own window.
 set -euo pipefail
 build="${1:?build folder}"
 for tool in sway swaymsg setpriv; do
@@ -73,7 +73,9 @@ printf '%s\r\n' \
     $'TYPE {END} {+}{%}{~}{(}{)}{{}{}} +(ab)c x{BS 3}\351\200\214\232\237\337' \
     'TYPE ^q' \
     "RUN sh $work/launch.sh $work/waited.txt,1" \
-    "EXEC touch $work/after-run" >"$work/type.wdx"
+    "EXEC touch $work/after-run" \
+    'TYPE {ENTER}' \
+    "EXEC touch $work/after-type" >"$work/type.wdx"
 
 "$work/Wendrel" >"$work/out.log" 2>&1 &
 pids+=($!)
@@ -105,3 +107,10 @@ swaymsg '[app_id="TypingTarget"] kill' >/dev/null
 wait_for '[ -e "$work/after-run" ]' 50 || fail "the script did not go on after the RUN program ended"
 [ ! -s "$work/waited.txt" ] || fail "keys reached the RUN program: $(cat "$work/waited.txt")"
 echo "ok: RUN ...,1 brings the window of the launcher's child forward and waits until it is gone"
+
+# With the RUN program gone, sway focuses the scheduler's window; keys aimed
+# at a program that has ended must not reach it ({ENTER} would open a task).
+wait_for '[ -e "$work/after-type" ]' 50 || fail "the script did not reach its end"
+sleep 0.5
+[ "$(swaymsg -t get_tree | grep -c '"app_id": "Wendrel"')" = 1 ] || fail "keys reached the scheduler's own window"
+echo "ok: keys without a program to go to do not reach the scheduler's own window"
