@@ -53,10 +53,4 @@ DateTime DateTime::fromSerialSeconds(std::int64_t s) {
     return t;
 }
 
-int DateTime::daysInMonth(int y, int m) {
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (m == 2 && isLeapYear(y)) return 29;
-    return days[(m - 1) % 12];
-}
-
 } // namespace wendrel

@@ -25,8 +25,6 @@ struct DateTime {
     int weekday() const;
 
     static DateTime fromSerialSeconds(std::int64_t s);
-    static bool isLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-    static int daysInMonth(int y, int m);
     static std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
         std::int64_t q = a / b;
         return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;

@@ -2,12 +2,21 @@
 // A fixed-width text field of a task record. It always holds exactly Width
 // bytes (Windows-1252 characters): shorter texts are padded with blanks,
 // longer ones cut. A field that was never assigned holds code-0 characters.
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace wendrel {
+
+// A field's text as a name or a caption: up to its first code-0 character
+// (a never-written field reads as empty), without trailing blanks.
+inline std::string textBeforeNul(std::string text) {
+    text.erase(std::min(text.find('\0'), text.size()));
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
 
 template <std::size_t Width>
 class FixedText {

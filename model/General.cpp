@@ -3,8 +3,8 @@
 namespace wendrel {
 
 void General::fillCaptionTables() {
-    IntervalNames = {"Hourly", "Daily", "Weekly", "Monthly", "Yearly", "Other"};
-    YesNoNames = {"No", "Yes"};
+    for (std::size_t i = 0; i < IntervalNames.size(); ++i) IntervalNames[i] = kIntervalCaptions[i];
+    for (std::size_t i = 0; i < YesNoNames.size(); ++i) YesNoNames[i] = kYesNoCaptions[i];
 }
 
 std::string General::intervalName(int interval) const {

@@ -4,6 +4,7 @@
 // General object lives for the whole run; tests create fresh ones.
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 
@@ -23,6 +24,11 @@ public:
     const TaskRecord& slot(int n) const { check(n); return table_[static_cast<std::size_t>(n)]; }
 
     std::int16_t TaskCount = 0;
+
+    // The captions themselves, for the tables below and the editor's lists.
+    static constexpr std::array<const char*, 6> kIntervalCaptions{"Hourly", "Daily",  "Weekly",
+                                                                  "Monthly", "Yearly", "Other"};
+    static constexpr std::array<const char*, 2> kYesNoCaptions{"No", "Yes"};
 
     std::array<std::string, 6> IntervalNames{};
     std::array<std::string, 2> YesNoNames{};
@@ -70,5 +76,8 @@ private:
     }
     std::array<TaskRecord, SlotCount + 1> table_{};  // index 0 unused
 };
+
+// Flips an option or Active flag: 0 and 1 swap, other values become |flag - 1|.
+inline std::int16_t toggled(std::int16_t flag) { return static_cast<std::int16_t>(std::abs(flag - 1)); }
 
 } // namespace wendrel

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "model/Cp1252.h"
+#include "model/FixedText.h"
 #include "store/TextFile.h"
 
 namespace wendrel {
@@ -74,9 +75,7 @@ void appendLinesOf(const std::string& path, std::vector<RunLogEntry>& out) {
 } // namespace
 
 std::string historyText(std::string text) {
-    if (auto nul = text.find('\0'); nul != std::string::npos) text.erase(nul);
-    while (!text.empty() && text.back() == ' ') text.pop_back();
-    return cp1252ToUtf8(text);
+    return cp1252ToUtf8(textBeforeNul(std::move(text)));
 }
 
 std::string formatRunEvent(const RunEvent& e) {

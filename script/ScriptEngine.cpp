@@ -34,11 +34,8 @@ bool pathExists(const std::string& path) {
 
 void ScriptEngine::RunScript(int index) {
     if (stopping_) return;
-    std::string leaf = g_.slot(index).ScriptFile.str();
-    while (!leaf.empty() && leaf.back() == ' ') leaf.pop_back();
     // A never-written name holds code-0 characters: it names no file.
-    leaf.erase(std::find(leaf.begin(), leaf.end(), '\0'), leaf.end());
-    const std::string name = cp1252ToUtf8(leaf);
+    const std::string name = cp1252ToUtf8(textBeforeNul(g_.slot(index).ScriptFile.str()));
 
     logRun(index, RunEventKind::Started);
     // Scripts live in the program's folder and nowhere else: a name that

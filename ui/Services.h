@@ -14,12 +14,6 @@ public:
     virtual std::optional<double> open(const std::string& path, std::string& failure) = 0;
 };
 
-class HelpViewer {
-public:
-    virtual ~HelpViewer() = default;
-    virtual void showHelp() = 0;
-};
-
 class LoginStart {
 public:
     virtual ~LoginStart() = default;
@@ -37,7 +31,6 @@ struct Services {
     EventPump* pump = nullptr;
     const Clock* clock = nullptr;
     TextEditorLauncher* textEditor = nullptr;
-    HelpViewer* help = nullptr;
     LoginStart* loginStart = nullptr;  // none: the Start at Login item is disabled
 };
 

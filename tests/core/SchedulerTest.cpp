@@ -30,8 +30,8 @@ struct TestClock : Clock {
     std::int64_t utc = 0;
     double boot = 1000;
 
-    static std::int64_t lastSunday(int y, int m) {
-        DT t{y, m, DT::daysInMonth(y, m), 1, 0, 0};
+    static std::int64_t lastSunday(int y, int m) {  // m: a month of 31 days
+        DT t{y, m, 31, 1, 0, 0};
         return t.serialSeconds() - std::int64_t(t.weekday() - 1) * 86400;
     }
     std::int32_t utcOffsetAt(std::int64_t t) const override {

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "model/General.h"
 #include "ui/Text.h"
 #include "ui/Twips.h"
 #include "ui/editor/frmAskFileName.h"
@@ -166,7 +167,7 @@ void frmDetail::Form_Load() {
         l->blockSignals(true);
         l->clear();
     }
-    for (const char* s : {"Hourly", "Daily", "Weekly", "Monthly", "Yearly", "Other"}) cmbInterval->addItem(s);
+    for (const char* s : General::kIntervalCaptions) cmbInterval->addItem(s);
     for (const char* s : {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"})
         cmbDayofWeek->addItem(s);
     for (int k = 0; k <= 59; ++k) {
@@ -184,8 +185,7 @@ void frmDetail::Form_Load() {
     }
     cmbMSOption->addItem("Mins");
     cmbMSOption->addItem("Secs");
-    cmbActive->addItem("No");
-    cmbActive->addItem("Yes");
+    for (const char* s : General::kYesNoCaptions) cmbActive->addItem(s);
     // A list that is filled selects its first entry by itself; the lists start
     // with nothing selected until a task is loaded.
     for (QComboBox* l : lists) {

@@ -69,7 +69,7 @@ void Form1::ToggleActive() {
     const int k = gridRow() + 1;
     if (k > g_.TaskCount) return;
     TaskRecord& r = g_.slot(k);
-    r.Active = static_cast<std::int16_t>(std::abs(r.Active - 1));
+    r.Active = toggled(r.Active);
     FillGridRow(k);
     selectRow(k - 1);
     saveChanges();

@@ -72,7 +72,6 @@ long TrayController::TrayWindowProc(int message, long lParam) {
 long TrayController::deliver(int message, long lParam) { return windowProc_ ? windowProc_(message, lParam) : 0; }
 
 void TrayController::SysTrayMouseEventHandler() {
-    ++menuOpenCount_;
     // The menu must belong to the foreground for a click elsewhere to close it.
     form_.activateWindow();
     if (menuOpener_) menuOpener_();
