@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "store/Fields.h"
+#include "model/Fields.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;

@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "platform/DataFolder.h"
-#include "store/TextFile.h"
+#include "model/TextFile.h"
 
 namespace wendrel {
 

@@ -6,7 +6,7 @@
 #include <map>
 #include <vector>
 
-#include "store/TextFile.h"
+#include "model/TextFile.h"
 
 namespace wendrel::RunState {
 

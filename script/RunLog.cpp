@@ -10,7 +10,7 @@
 
 #include "model/Cp1252.h"
 #include "model/FixedText.h"
-#include "store/TextFile.h"
+#include "model/TextFile.h"
 
 namespace wendrel {
 

@@ -5,8 +5,8 @@
 #include <sys/stat.h>
 
 #include "model/Cp1252.h"
-#include "store/Fields.h"
-#include "store/TextFile.h"
+#include "model/Fields.h"
+#include "model/TextFile.h"
 
 namespace wendrel {
 

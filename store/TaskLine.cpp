@@ -1,6 +1,6 @@
 #include "store/TaskLine.h"
 
-#include "store/Fields.h"
+#include "model/Fields.h"
 
 namespace wendrel {
 

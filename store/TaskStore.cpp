@@ -9,9 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "store/Fields.h"
+#include "model/Fields.h"
 #include "store/TaskLine.h"
-#include "store/TextFile.h"
+#include "model/TextFile.h"
 
 namespace wendrel {
 

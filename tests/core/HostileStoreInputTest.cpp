@@ -8,7 +8,7 @@
 #include <random>
 #include <sys/resource.h>
 
-#include "store/Fields.h"
+#include "model/Fields.h"
 #include "store/TaskStore.h"
 #include "tests/core/TempFolder.h"
 

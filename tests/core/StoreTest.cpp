@@ -6,10 +6,10 @@
 
 #include "model/Cp1252.h"
 #include "model/General.h"
-#include "store/Fields.h"
+#include "model/Fields.h"
 #include "store/TaskLine.h"
 #include "store/TaskStore.h"
-#include "store/TextFile.h"
+#include "model/TextFile.h"
 #include "tests/core/TempFolder.h"
 
 using namespace wendrel;

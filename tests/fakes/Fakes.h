@@ -12,7 +12,6 @@
 #include "model/DateTime.h"
 #include "script/Platform.h"
 #include "script/ScriptEngine.h"
-#include "ui/Services.h"
 
 namespace wendrel {
 

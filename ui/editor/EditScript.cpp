@@ -1,7 +1,7 @@
 // The editor's Create/Edit Script button.
 #include <QComboBox>
 
-#include "store/TextFile.h"
+#include "model/TextFile.h"
 #include "ui/editor/frmAskFileName.h"
 #include "ui/editor/frmDetail.h"
 #include "ui/main/Form1.h"

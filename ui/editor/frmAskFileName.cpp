@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTime>
 
-#include "store/TextFile.h"
+#include "model/TextFile.h"
 #include "ui/Text.h"
 #include "ui/Twips.h"
 #include "ui/editor/frmDetail.h"

@@ -27,7 +27,7 @@
 #include <cstdio>
 
 #include "scheduler/RunState.h"
-#include "store/TextFile.h"
+#include "model/TextFile.h"
 #include "ui/Text.h"
 #include "ui/Twips.h"
 #include "ui/about/frmAbout.h"

@@ -19,9 +19,9 @@
 #include "model/General.h"
 #include "platform/SecondTimer.h"
 #include "scheduler/Scheduler.h"
+#include "script/Platform.h"
 #include "script/ScriptEngine.h"
 #include "store/TaskStore.h"
-#include "ui/Services.h"
 
 class QAction;
 class QFrame;

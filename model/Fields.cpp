@@ -1,4 +1,4 @@
-#include "store/Fields.h"
+#include "model/Fields.h"
 
 #include <cmath>
 #include <cstdlib>

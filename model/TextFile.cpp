@@ -1,4 +1,4 @@
-#include "store/TextFile.h"
+#include "model/TextFile.h"
 
 #include <cerrno>
 #include <climits>
