@@ -7,6 +7,8 @@
 
 namespace wendrel {
 
+// A default DateTime is the zero point of the date-time scale, 1899-12-30
+// 00:00:00: an empty LastRun counts its elapsed time from there.
 struct DateTime {
     int year = 1899;
     int month = 12;   // 1..12

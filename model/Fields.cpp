@@ -122,7 +122,7 @@ std::string dropLeadingZeros(std::string_view s) {
 
 } // namespace
 
-double LeadingNumber(std::string_view text) {
+double leadingNumber(std::string_view text) {
     std::string compact;
     // Only the beginning matters; stop collecting once a character that can
     // never continue a number has been seen.
@@ -144,7 +144,7 @@ double LeadingNumber(std::string_view text) {
     return parseNumber(compact, v) ? v : 0.0;
 }
 
-double WaitNumber(std::string_view s) {
+double waitNumber(std::string_view s) {
     std::size_t i = 0;
     std::string buf;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) buf += s[i++];
@@ -168,7 +168,7 @@ double WaitNumber(std::string_view s) {
     return any ? decimalToDouble(buf) : 0.0;
 }
 
-std::optional<double> WholeNumber(std::string_view text) {
+std::optional<double> wholeNumber(std::string_view text) {
     std::size_t b = 0, e = text.size();
     while (b < e && (text[b] == ' ' || text[b] == '\t')) ++b;
     while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t')) --e;
@@ -180,20 +180,20 @@ std::optional<double> WholeNumber(std::string_view text) {
     return v;
 }
 
-std::optional<std::int16_t> RoundToInt16(double value) {
+std::optional<std::int16_t> roundToInt16(double value) {
     if (!std::isfinite(value)) return std::nullopt;
     double r = std::nearbyint(value);  // default rounding mode: half to even
     if (r < -32768.0 || r > 32767.0) return std::nullopt;
     return static_cast<std::int16_t>(r);
 }
 
-std::int16_t LeadingInt16(std::string_view text) {
-    return RoundToInt16(LeadingNumber(text)).value_or(0);
+std::int16_t leadingInt16(std::string_view text) {
+    return roundToInt16(leadingNumber(text)).value_or(0);
 }
 
-std::int16_t WholeInt16(std::string_view text) {
-    auto v = WholeNumber(text);
-    return v ? RoundToInt16(*v).value_or(0) : 0;
+std::int16_t wholeInt16(std::string_view text) {
+    auto v = wholeNumber(text);
+    return v ? roundToInt16(*v).value_or(0) : 0;
 }
 
 } // namespace wendrel

@@ -70,7 +70,7 @@ bool XdgAutostart::setEnabled(bool on, std::string& failure) {
                               "Icon=io.github.wendrel.Wendrel\n"
                               "Terminal=false\n"
                               "X-GNOME-Autostart-enabled=true\n";
-    failure = WriteFileAtomically(entryPath_, entry);
+    failure = writeFileAtomically(entryPath_, entry);
     return failure.empty();
 }
 

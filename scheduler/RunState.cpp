@@ -57,7 +57,7 @@ std::string taskKey(const General& g, int n) {
 }
 
 std::optional<std::int64_t> load(const std::string& path, General& g, std::string& problem) {
-    if (!FileExists(path)) return std::nullopt;
+    if (!fileExists(path)) return std::nullopt;
     LineReader in(path, 4096);
     if (!in.isOpen()) {
         problem = "Cannot read \"" + path + "\"";
@@ -97,7 +97,7 @@ std::string save(const std::string& path, const General& g, std::int64_t aliveUt
         const TaskRecord& task = g.slot(static_cast<int>(k) + 1);
         if (task.LastStartUtc && task.Interval != OtherInterval) out += "task " + keys[k] + " " + std::to_string(*task.LastStartUtc) + "\r\n";
     }
-    const std::string why = WriteFileAtomically(path, out);
+    const std::string why = writeFileAtomically(path, out);
     return why.empty() ? std::string() : "Cannot save \"" + path + "\": " + why;
 }
 

@@ -57,10 +57,10 @@ public:
 
     // Whether the date, hour and minute parts of a fixed-time rule hold at the
     // local time t. Running and earlier starts are not looked at.
-    static bool FixedRuleMatches(const TaskRecord& task, const DateTime& t);
+    static bool fixedRuleMatches(const TaskRecord& task, const DateTime& t);
     // Whether a fixed-time rule holds at some local minute from first to last
     // (DateTime::serialMinute, both included).
-    static bool FixedRuleMatchesBetween(const TaskRecord& task, std::int64_t first, std::int64_t last);
+    static bool fixedRuleMatchesBetween(const TaskRecord& task, std::int64_t first, std::int64_t last);
 
     // The length of the Other interval in seconds: Other minutes when MSOption
     // is 0, else Other seconds. Counted in 32 bits, so an Other beyond the

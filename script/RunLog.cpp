@@ -98,11 +98,11 @@ std::optional<RunLogEntry> parseRunLogLine(const std::string& line) {
 
 void RunLogFile::add(const RunEvent& event) {
     const std::string line = formatRunEvent(event) + '\n';
-    const std::string path = JoinPath(folder_, FileName);
+    const std::string path = joinPath(folder_, FileName);
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0 && st.st_size > 0 &&
         static_cast<std::size_t>(st.st_size) + line.size() > rotateBytes_)
-        ::rename(path.c_str(), JoinPath(folder_, OldFileName).c_str());
+        ::rename(path.c_str(), joinPath(folder_, OldFileName).c_str());
     const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) return;
     // One write for the line, so a crash leaves at most the last line torn.
@@ -118,8 +118,8 @@ void RunLogFile::add(const RunEvent& event) {
 
 std::vector<RunLogEntry> RunLogFile::readAll(const std::string& folder) {
     std::vector<RunLogEntry> all;
-    appendLinesOf(JoinPath(folder, OldFileName), all);
-    appendLinesOf(JoinPath(folder, FileName), all);
+    appendLinesOf(joinPath(folder, OldFileName), all);
+    appendLinesOf(joinPath(folder, FileName), all);
     return all;
 }
 

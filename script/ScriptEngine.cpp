@@ -48,7 +48,7 @@ void ScriptEngine::RunScript(int index) {
         logRun(index, RunEventKind::ScriptMissing);
         return;  // Running stays 1, as for a missing file
     }
-    const std::string path = JoinPath(folder_, name);
+    const std::string path = joinPath(folder_, name);
     if (!pathExists(path)) {
         logRun(index, RunEventKind::ScriptMissing);
         env_.messages.show("Script File does not exist. Task Aborted", "Script File Missing.", MsgButtons::Ok,
@@ -116,7 +116,7 @@ void ScriptEngine::runLine(int index, const std::string& line) {
     } else if (isOneOf(keyword, {"SEND", "TYPE", "KEY"})) {
         typeKeys(g_.slot(index).ProcessId, rest.value_or(std::string()));
     } else if (isOneOf(keyword, {"WAIT", "PAUSE", "SLEEP"})) {
-        Pause(static_cast<float>(WaitNumber(argument)));
+        Pause(static_cast<float>(waitNumber(argument)));
     } else if (isOneOf(keyword, {"MESSAGE", "MSG", "MSGBOX"})) {
         if (rest && !stopping_) env_.messages.show(*rest, "Wendrel 1.00", MsgButtons::Ok, MsgIcon::None);
     }

@@ -109,12 +109,12 @@ TEST(HostileStoreInput, StrangeNumbersReadAsZeroOrTheirValue) {
     for (auto [text, value] : std::initializer_list<std::pair<std::string, int>>{
              {std::string(100000, '9'), 0}, {"1e999999999999", 0}, {"&HFFFFFFFFFFFFFFFFFFFFFFFF", 0},
              {zeros + "12", 12}, {"-" + zeros + "1.5", -2}, {"&H" + zeros + "FF", 255}, {"10" + zeros, 0}})
-        EXPECT_EQ(LeadingInt16(text), value) << text.substr(0, 30);
-    EXPECT_EQ(WholeInt16("nan"), 0);
-    EXPECT_EQ(WholeInt16(zeros + "12"), 12);
-    EXPECT_EQ(WholeInt16(zeros + "7x"), 0);
+        EXPECT_EQ(leadingInt16(text), value) << text.substr(0, 30);
+    EXPECT_EQ(wholeInt16("nan"), 0);
+    EXPECT_EQ(wholeInt16(zeros + "12"), 12);
+    EXPECT_EQ(wholeInt16(zeros + "7x"), 0);
     const auto t0 = Steady::now();
-    EXPECT_EQ(LeadingInt16(std::string(1 << 20, ' ') + "3"), 3);
+    EXPECT_EQ(leadingInt16(std::string(1 << 20, ' ') + "3"), 3);
     EXPECT_LT(Steady::now() - t0, std::chrono::seconds(1));
 }
 

@@ -73,15 +73,15 @@ TEST(Numbers, LeadingAndWholeTextRules) {
              {" 1 ", 1}, {"-1", -1}, {"1 2 3", 123} /* blanks ignored anywhere */, {"\t4\n5x7", 45},
              {"2.5e1abc", 25}, {"&HFF", 255}, {"&hffff", -1} /* 16-bit radix literal */, {"&O17", 15},
              {"text", 0}, {".", 0}, {".5", 0.5}})
-        EXPECT_EQ(LeadingNumber(text), value) << text;
+        EXPECT_EQ(leadingNumber(text), value) << text;
     for (auto [text, value] : std::initializer_list<std::pair<const char*, int>>{
              {"2.5", 2} /* half to even */, {"3.5", 4}, {"-2.5", -2}, {"40000", 0} /* outside 16 bits */,
              {"1e999", 0}, {"32767", 32767}, {"-32768", -32768}})
-        EXPECT_EQ(LeadingInt16(text), value) << text;
+        EXPECT_EQ(leadingInt16(text), value) << text;
     for (auto [text, value] : std::initializer_list<std::pair<const char*, int>>{
              {" 3 ", 3}, {"1.5", 2}, {"3x", 0} /* not numeric as a whole */, {"", 0}, {"- 1", 0},
              {"&H10", 16}, {"99999", 0}})
-        EXPECT_EQ(WholeInt16(text), value) << text;
+        EXPECT_EQ(wholeInt16(text), value) << text;
 }
 
 TEST(TaskLine, WorkedExampleIsByteExact) {
@@ -95,30 +95,30 @@ TEST(TaskLine, WorkedExampleIsByteExact) {
     r.ScriptFile = "backup.wdx";
     const std::string expected = "Backup" + std::string(14, ' ') + "~Nightly copy" + std::string(38, ' ') +
                                  "~1~0~0~2~30~0~0~0~0~0~1~backup.wdx" + std::string(15, ' ');
-    EXPECT_EQ(FormatTaskLine(r), expected);
+    EXPECT_EQ(formatTaskLine(r), expected);
 }
 
 TEST(TaskLine, ShortLongAndShiftedLines) {
     TaskRecord r;
     r.Active = 1;
-    ParseTaskLine("", r);  // an inactive Hourly task with blank texts
+    parseTaskLine("", r);  // an inactive Hourly task with blank texts
     EXPECT_EQ(r.Name.str(), std::string(20, ' '));
     EXPECT_EQ(r.Active, 0);
 
-    ParseTaskLine("Only~two", r);
+    parseTaskLine("Only~two", r);
     EXPECT_EQ(r.Comment.trimmed() + "|" + r.ScriptFile.str(), "two|" + std::string(25, ' '));
 
-    ParseTaskLine("n~c~1~0~0~2~30~0~0~0~0~0~1~s.wdx~extra~more", r);
+    parseTaskLine("n~c~1~0~0~2~30~0~0~0~0~0~1~s.wdx~extra~more", r);
     EXPECT_EQ(r.ScriptFile.trimmed(), "s.wdx");
     EXPECT_EQ(r.TimeMinute, 30);
 
     // A "~" typed into a name shifts every later field.
-    ParseTaskLine("Ba~ckup~Nightly~1~0~0~2~30~0~0~0~0~0~1~b.wdx", r);
+    parseTaskLine("Ba~ckup~Nightly~1~0~0~2~30~0~0~0~0~0~1~b.wdx", r);
     EXPECT_EQ(r.Name.trimmed() + "|" + r.Comment.trimmed(), "Ba|ckup");
     EXPECT_EQ(r.Interval, 0);  // "Nightly" is no number
     EXPECT_EQ(r.DateDay, 1);
 
-    ParseTaskLine("  lead~x~abc~1~1~1~1~7 ~1~1~1~1~1~x", r);
+    parseTaskLine("  lead~x~abc~1~1~1~1~7 ~1~1~1~1~1~x", r);
     EXPECT_EQ(r.Name.str().substr(0, 6), "  lead");  // leading blanks stay
     EXPECT_EQ(r.Interval, 0);
     EXPECT_EQ(r.DayofMonth, 7);

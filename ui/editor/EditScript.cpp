@@ -29,7 +29,7 @@ void frmDetail::cmdEditScript_Click() {
     if (name.isEmpty()) return;
 
     Services& s = main_.services();
-    const std::string path = JoinPath(main_.folder(), name.toStdString());
+    const std::string path = joinPath(main_.folder(), name.toStdString());
     std::string failure = "No text editor is available to open " + path + ".";
     std::optional<double> id;
     if (s.textEditor) id = s.textEditor->open(path, failure);

@@ -85,7 +85,7 @@ void Form1::Grid1_MouseDown() { selectRow(gridRow()); }
 void Form1::Grid1_MouseUp() { selectRow(gridRow()); }
 
 void Form1::Grid1_KeyDown(int key) {
-    if (key == 13) EditTask();
+    if (key == kEnterKeyCode) EditTask();
     const int row = gridRow();
     setGridSelection(row, row, 0, 4);
     Grid1->horizontalScrollBar()->setValue(0);

@@ -365,7 +365,7 @@ void Form1::Form_Load() {
     MenuMissed->setChecked(g_.RunMissedTasks != 0);
     store_.readTasks(g_);
     // The tasks' last starts (see Form_Unload).
-    scheduler_.useStateFile(JoinPath(folder_, RunState::FileName));
+    scheduler_.useStateFile(joinPath(folder_, RunState::FileName));
 
     if (g_.TaskCount > 0) {
         setGridRows(g_.TaskCount);
@@ -584,58 +584,9 @@ frmDetail* Form1::editor() {
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Grid1->viewport()) return gridViewportEvent(event);
+    if (watched == Grid1) return gridKeyEvent(event);
     const QEvent::Type type = event->type();
-    if (watched == Grid1->viewport()) {
-        switch (type) {
-        case QEvent::MouseButtonPress: {
-            // A click makes the row under the pointer current; the grid's own
-            // selection handling is bypassed so the whole-row look stays.
-            auto* me = static_cast<QMouseEvent*>(event);
-            const int row = Grid1->rowAt(static_cast<int>(me->position().y()));
-            if (row >= 0) setGridRow(row);
-            Grid1->setFocus(Qt::MouseFocusReason);
-            Grid1_MouseDown();
-            return true;
-        }
-        case QEvent::MouseButtonRelease:
-            Grid1_MouseUp();
-            return true;
-        case QEvent::MouseButtonDblClick:
-            Grid1_dblclick();
-            return true;
-        case QEvent::Resize:   // the vertical scroll bar came or went
-            fitGridColumns();
-            return false;
-        case QEvent::MouseMove: {
-            auto* me = static_cast<QMouseEvent*>(event);
-            const int button = me->buttons() != Qt::NoButton ? 1 : 0;
-            const QPointF p = me->position();
-            Grid1_MouseMove(button, PixelsToTwipsX(p.x()), PixelsToTwipsY(p.y()));
-            // While a button is held the drag owns the moves: the grid must not
-            // move its current row or scroll.
-            return button != 0;
-        }
-        default:
-            return false;
-        }
-    }
-    if (watched == Grid1) {
-        if (type == QEvent::KeyPress) {
-            auto* ke = static_cast<QKeyEvent*>(event);
-            const bool enter = ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter;
-            Grid1_KeyDown(enter ? 13 : ke->key());
-            return enter;
-        }
-        if (type == QEvent::KeyRelease) {
-            auto* ke = static_cast<QKeyEvent*>(event);
-            const bool enter = ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter;
-            // Arrow keys move the row on press; restore the look after the
-            // grid has handled the key.
-            Grid1_KeyUp(enter ? 13 : ke->key());
-            return false;
-        }
-        return false;
-    }
     if (type == QEvent::MouseMove || type == QEvent::HoverMove || type == QEvent::Enter) {
         if (watched == cmdNewTask) cmdNewTask_MouseMove();
         else if (watched == cmdEditTask) cmdEditTask_MouseMove();
@@ -643,6 +594,58 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         else if (watched == cmdSendtoTray) cmdSendtoTray_MouseMove();
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool Form1::gridViewportEvent(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        // A click makes the row under the pointer current; the grid's own
+        // selection handling is bypassed so the whole-row look stays.
+        auto* me = static_cast<QMouseEvent*>(event);
+        const int row = Grid1->rowAt(static_cast<int>(me->position().y()));
+        if (row >= 0) setGridRow(row);
+        Grid1->setFocus(Qt::MouseFocusReason);
+        Grid1_MouseDown();
+        return true;
+    }
+    case QEvent::MouseButtonRelease:
+        Grid1_MouseUp();
+        return true;
+    case QEvent::MouseButtonDblClick:
+        Grid1_dblclick();
+        return true;
+    case QEvent::Resize:  // the vertical scroll bar came or went
+        fitGridColumns();
+        return false;
+    case QEvent::MouseMove: {
+        auto* me = static_cast<QMouseEvent*>(event);
+        const int button = me->buttons() != Qt::NoButton ? 1 : 0;
+        const QPointF p = me->position();
+        Grid1_MouseMove(button, PixelsToTwipsX(p.x()), PixelsToTwipsY(p.y()));
+        // While a button is held the drag owns the moves: the grid must not
+        // move its current row or scroll.
+        return button != 0;
+    }
+    default:
+        return false;
+    }
+}
+
+bool Form1::gridKeyEvent(QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
+    auto* ke = static_cast<QKeyEvent*>(event);
+    // Both Enter keys reach the handlers as the one key code of Enter.
+    const bool enter = ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter;
+    const int key = enter ? kEnterKeyCode : ke->key();
+    if (type == QEvent::KeyPress) {
+        Grid1_KeyDown(key);
+        return enter;
+    }
+    // Arrow keys move the row on press; restore the look after the grid has
+    // handled the key.
+    Grid1_KeyUp(key);
+    return false;
 }
 
 void Form1::mouseMoveEvent(QMouseEvent* event) {

@@ -110,6 +110,8 @@ public:
     void Grid1_dblclick();
     void Grid1_MouseDown();
     void Grid1_MouseUp();
+    // The key code that the grid's key handlers get for either Enter key.
+    static constexpr int kEnterKeyCode = 13;
     void Grid1_KeyDown(int key);
     void Grid1_KeyUp(int key);
 
@@ -204,6 +206,9 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    // The grid's mouse events (from its viewport) and its keys.
+    bool gridViewportEvent(QEvent* event);
+    bool gridKeyEvent(QEvent* event);
     void buildWidgets();
     void buildMenus();
     void fitGridColumns();
