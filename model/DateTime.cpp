@@ -31,9 +31,7 @@ std::int64_t DateTime::dayNumber() const {
     return daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
 }
 
-std::int64_t DateTime::serialSeconds() const {
-    return dayNumber() * 86400 + hour * 3600 + minute * 60 + second;
-}
+std::int64_t DateTime::serialSeconds() const { return dayNumber() * 86400 + hour * 3600 + minute * 60 + second; }
 
 int DateTime::weekday() const {
     // 1970-01-01 was a Thursday (5 when Sunday is 1).

@@ -18,8 +18,7 @@ inline std::string textBeforeNul(std::string text) {
     return text;
 }
 
-template <std::size_t Width>
-class FixedText {
+template <std::size_t Width> class FixedText {
 public:
     static constexpr std::size_t width = Width;
 
@@ -31,7 +30,10 @@ public:
         for (std::size_t i = 0; i < n; ++i) chars_[i] = text[i];
         for (std::size_t i = n; i < Width; ++i) chars_[i] = ' ';
     }
-    FixedText& operator=(std::string_view text) { assign(text); return *this; }
+    FixedText& operator=(std::string_view text) {
+        assign(text);
+        return *this;
+    }
 
     // The whole width, trailing blanks (or code-0 characters) included.
     std::string str() const { return std::string(chars_.data(), Width); }

@@ -8,12 +8,14 @@ void General::fillCaptionTables() {
 }
 
 std::string General::intervalName(int interval) const {
-    if (interval >= 0 && interval < static_cast<int>(IntervalNames.size())) return IntervalNames[static_cast<std::size_t>(interval)];
+    if (interval >= 0 && interval < static_cast<int>(IntervalNames.size()))
+        return IntervalNames[static_cast<std::size_t>(interval)];
     return std::to_string(interval);
 }
 
 std::string General::yesNoName(int active) const {
-    if (active >= 0 && active < static_cast<int>(YesNoNames.size())) return YesNoNames[static_cast<std::size_t>(active)];
+    if (active >= 0 && active < static_cast<int>(YesNoNames.size()))
+        return YesNoNames[static_cast<std::size_t>(active)];
     return std::to_string(active);
 }
 

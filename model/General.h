@@ -15,18 +15,24 @@ namespace wendrel {
 class General {
 public:
     static constexpr int MaxTasks = 200;
-    static constexpr int BlankSlot = 201;   // stays in its initial state
-    static constexpr int MoveSlot = 202;    // temporary of a record move
+    static constexpr int BlankSlot = 201; // stays in its initial state
+    static constexpr int MoveSlot = 202;  // temporary of a record move
     static constexpr int SlotCount = 202;
 
     // Slots 1..202. Any other number is a programming fault.
-    TaskRecord& slot(int n) { check(n); return table_[static_cast<std::size_t>(n)]; }
-    const TaskRecord& slot(int n) const { check(n); return table_[static_cast<std::size_t>(n)]; }
+    TaskRecord& slot(int n) {
+        check(n);
+        return table_[static_cast<std::size_t>(n)];
+    }
+    const TaskRecord& slot(int n) const {
+        check(n);
+        return table_[static_cast<std::size_t>(n)];
+    }
 
     std::int16_t TaskCount = 0;
 
     // The captions themselves, for the tables below and the editor's lists.
-    static constexpr std::array<const char*, 6> kIntervalCaptions{"Hourly", "Daily",  "Weekly",
+    static constexpr std::array<const char*, 6> kIntervalCaptions{"Hourly",  "Daily",  "Weekly",
                                                                   "Monthly", "Yearly", "Other"};
     static constexpr std::array<const char*, 2> kYesNoCaptions{"No", "Yes"};
 
@@ -74,7 +80,7 @@ private:
     static void check(int n) {
         if (n < 1 || n > SlotCount) throw std::out_of_range("task slot " + std::to_string(n));
     }
-    std::array<TaskRecord, SlotCount + 1> table_{};  // index 0 unused
+    std::array<TaskRecord, SlotCount + 1> table_{}; // index 0 unused
 };
 
 // Flips an option or Active flag: 0 and 1 swap, other values become |flag - 1|.

@@ -34,7 +34,7 @@ private:
     std::size_t maxLine_;
     bool cut_ = false;
     bool error_ = false;
-    int pending_ = -2;  // one byte read ahead, -2 when none
+    int pending_ = -2; // one byte read ahead, -2 when none
     std::size_t progressEvery_ = 0;
     std::size_t untilProgress_ = 0;
     std::function<void()> progress_;
@@ -53,7 +53,7 @@ std::string writeFileAtomically(const std::string& path, const std::string& cont
 // a missing file); path itself when it is no link, or after too many links.
 std::string followLinks(const std::string& path);
 
-bool fileExists(const std::string& path);       // a regular file (or link to one)
+bool fileExists(const std::string& path); // a regular file (or link to one)
 std::string joinPath(const std::string& folder, const std::string& leaf);
 
 } // namespace wendrel

@@ -120,9 +120,8 @@ std::map<KeySym, KeyCode> bindMissingKeysyms(Display* d, KeyMap& map, const KeyS
     for (const KeyStroke* k = first; k != last; ++k) {
         const KeySym ks = keysymOf(*k);
         if (ks == NoSymbol || own.count(ks)) continue;
-        auto mine = std::find_if(bound.begin(), bound.end(), [&](const auto& b) {
-            return b.second == ks && map.first(b.first) == ks;
-        });
+        auto mine = std::find_if(bound.begin(), bound.end(),
+                                 [&](const auto& b) { return b.second == ks && map.first(b.first) == ks; });
         if (mine != bound.end()) {
             own[ks] = mine->first;
             continue;
@@ -233,7 +232,7 @@ X11KeySender::~X11KeySender() {
         x11::ErrorTrap trap(d);
         KeyMap map(d);
         for (const auto& [kc, ks] : bound_)
-            if (map.first(kc) == ks) map.bind(d, kc, NoSymbol);  // unless the layout has changed it since
+            if (map.first(kc) == ks) map.bind(d, kc, NoSymbol); // unless the layout has changed it since
     }
     XCloseDisplay(d);
 }

@@ -95,7 +95,8 @@ std::string save(const std::string& path, const General& g, std::int64_t aliveUt
     const auto keys = keysOf(g);
     for (std::size_t k = 0; k < keys.size(); ++k) {
         const TaskRecord& task = g.slot(static_cast<int>(k) + 1);
-        if (task.LastStartUtc && task.Interval != OtherInterval) out += "task " + keys[k] + " " + std::to_string(*task.LastStartUtc) + "\r\n";
+        if (task.LastStartUtc && task.Interval != OtherInterval)
+            out += "task " + keys[k] + " " + std::to_string(*task.LastStartUtc) + "\r\n";
     }
     const std::string why = writeFileAtomically(path, out);
     return why.empty() ? std::string() : "Cannot save \"" + path + "\": " + why;

@@ -28,7 +28,9 @@ struct DepthGuard {
     ~DepthGuard() { --depth; }
 };
 
-bool validTime(const TaskRecord& t) { return t.TimeHour >= 0 && t.TimeHour < 24 && t.TimeMinute >= 0 && t.TimeMinute < 60; }
+bool validTime(const TaskRecord& t) {
+    return t.TimeHour >= 0 && t.TimeHour < 24 && t.TimeMinute >= 0 && t.TimeMinute < 60;
+}
 } // namespace
 
 std::int32_t Scheduler::OtherAmountSeconds(const TaskRecord& task) {
@@ -42,16 +44,16 @@ bool Scheduler::fixedRuleMatches(const TaskRecord& task, const DateTime& t) {
     if (task.Interval == Hourly) return task.MinsPastHour == t.minute;
     if (task.TimeMinute != t.minute || task.TimeHour != t.hour) return false;
     switch (task.Interval) {
-    case Daily:
-        return true;
-    case Weekly:
-        return task.DayofWeek == t.weekday() - 1;
-    case Monthly:
-        return task.DayofMonth == t.day - 1;
-    case Yearly:
-        return task.DateDay == t.day - 1 && task.DateMonth == t.month - 1;
-    default:
-        return false;
+        case Daily:
+            return true;
+        case Weekly:
+            return task.DayofWeek == t.weekday() - 1;
+        case Monthly:
+            return task.DayofMonth == t.day - 1;
+        case Yearly:
+            return task.DateDay == t.day - 1 && task.DateMonth == t.month - 1;
+        default:
+            return false;
     }
 }
 
@@ -65,8 +67,8 @@ bool Scheduler::fixedRuleMatchesBetween(const TaskRecord& task, std::int64_t fir
     for (std::int64_t day = DateTime::floorDiv(first, kMinutesPerDay); day <= DateTime::floorDiv(last, kMinutesPerDay);
          ++day) {
         for (int k = 0; k < perDay; ++k) {
-            const std::int64_t m = day * kMinutesPerDay + (hourly ? k * 60 + task.MinsPastHour
-                                                                  : task.TimeHour * 60 + task.TimeMinute);
+            const std::int64_t m =
+                day * kMinutesPerDay + (hourly ? k * 60 + task.MinsPastHour : task.TimeHour * 60 + task.TimeMinute);
             if (m >= first && m <= last && fixedRuleMatches(task, DateTime::fromSerialSeconds(m * 60))) return true;
         }
     }

@@ -32,8 +32,7 @@ namespace wendrel {
 class Scheduler {
 public:
     using Runner = std::function<void(int index)>;
-    Scheduler(General& g, const Clock& clock, Runner runScript)
-        : g_(g), clock_(clock), run_(std::move(runScript)) {}
+    Scheduler(General& g, const Clock& clock, Runner runScript) : g_(g), clock_(clock), run_(std::move(runScript)) {}
 
     // One walk of the task table; runs every due task, in table order.
     void Tick();
@@ -77,12 +76,12 @@ public:
 
 private:
     struct MinuteRange {
-        std::int64_t first, last;  // local serial minutes, both included
+        std::int64_t first, last; // local serial minutes, both included
     };
     // What a tick may start besides the tasks due at this minute.
     struct CatchUp {
-        std::optional<MinuteRange> skipped;  // local times skipped by a forward change
-        std::optional<MinuteRange> missed;   // minutes no tick saw (RunMissedTasks)
+        std::optional<MinuteRange> skipped; // local times skipped by a forward change
+        std::optional<MinuteRange> missed;  // minutes no tick saw (RunMissedTasks)
         std::int64_t tickUtc = 0;
     };
     CatchUp catchUpFor(const ClockReading& now, double boot);

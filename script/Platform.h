@@ -13,7 +13,7 @@ namespace wendrel {
 // How a started program ended: its exit code, or the signal that ended it.
 struct ProgramExit {
     int code = 0;
-    int signal = 0;  // not 0: ended by this signal (code is then 0)
+    int signal = 0; // not 0: ended by this signal (code is then 0)
     bool operator==(const ProgramExit&) const = default;
 };
 
@@ -66,8 +66,7 @@ class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
     // A modal message box; with YesNo, Yes is the default button.
-    virtual MsgAnswer show(const std::string& text, const std::string& caption, MsgButtons buttons,
-                           MsgIcon icon) = 0;
+    virtual MsgAnswer show(const std::string& text, const std::string& caption, MsgButtons buttons, MsgIcon icon) = 0;
 };
 
 class EventPump {
@@ -105,7 +104,7 @@ struct Services {
     EventPump* pump = nullptr;
     const Clock* clock = nullptr;
     TextEditorLauncher* textEditor = nullptr;
-    LoginStart* loginStart = nullptr;  // none: the Start at Login item is disabled
+    LoginStart* loginStart = nullptr; // none: the Start at Login item is disabled
 };
 
 } // namespace wendrel

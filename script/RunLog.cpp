@@ -43,17 +43,25 @@ std::string pidText(std::optional<double> pid) {
 std::string describe(const RunEvent& e) {
     const std::string command = cutUtf8(e.command, kMaxCommandBytes);
     switch (e.kind) {
-    case RunEventKind::Started: return "started";
-    case RunEventKind::ScriptMissing: return "script missing";
-    case RunEventKind::ScriptUnreadable: return "script unreadable";
-    case RunEventKind::Finished: return "finished";
-    case RunEventKind::ProgramStarted: return "program started: " + command + " (pid " + pidText(e.pid) + ")";
-    case RunEventKind::ProgramNotFound: return "program not found: " + command;
-    case RunEventKind::WaitBegun: return "waiting for pid " + pidText(e.pid) + " to end";
-    case RunEventKind::WaitEnded:
-        if (!e.exitStatus) return "pid " + pidText(e.pid) + " ended, exit status unknown";
-        if (e.exitStatus->signal) return "pid " + pidText(e.pid) + " ended by signal " + std::to_string(e.exitStatus->signal);
-        return "pid " + pidText(e.pid) + " ended, exit status " + std::to_string(e.exitStatus->code);
+        case RunEventKind::Started:
+            return "started";
+        case RunEventKind::ScriptMissing:
+            return "script missing";
+        case RunEventKind::ScriptUnreadable:
+            return "script unreadable";
+        case RunEventKind::Finished:
+            return "finished";
+        case RunEventKind::ProgramStarted:
+            return "program started: " + command + " (pid " + pidText(e.pid) + ")";
+        case RunEventKind::ProgramNotFound:
+            return "program not found: " + command;
+        case RunEventKind::WaitBegun:
+            return "waiting for pid " + pidText(e.pid) + " to end";
+        case RunEventKind::WaitEnded:
+            if (!e.exitStatus) return "pid " + pidText(e.pid) + " ended, exit status unknown";
+            if (e.exitStatus->signal)
+                return "pid " + pidText(e.pid) + " ended by signal " + std::to_string(e.exitStatus->signal);
+            return "pid " + pidText(e.pid) + " ended, exit status " + std::to_string(e.exitStatus->code);
     }
     return "unknown event";
 }
@@ -74,9 +82,7 @@ void appendLinesOf(const std::string& path, std::vector<RunLogEntry>& out) {
 }
 } // namespace
 
-std::string historyText(std::string text) {
-    return cp1252ToUtf8(textBeforeNul(std::move(text)));
-}
+std::string historyText(std::string text) { return cp1252ToUtf8(textBeforeNul(std::move(text))); }
 
 std::string formatRunEvent(const RunEvent& e) {
     char time[32];

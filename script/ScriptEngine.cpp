@@ -46,14 +46,14 @@ void ScriptEngine::RunScript(int index) {
                                "\" is not a plain file name in Wendrel's folder. Task Aborted",
                            "Script File Missing.", MsgButtons::Ok, MsgIcon::Critical);
         logRun(index, RunEventKind::ScriptMissing);
-        return;  // Running stays 1, as for a missing file
+        return; // Running stays 1, as for a missing file
     }
     const std::string path = joinPath(folder_, name);
     if (!pathExists(path)) {
         logRun(index, RunEventKind::ScriptMissing);
         env_.messages.show("Script File does not exist. Task Aborted", "Script File Missing.", MsgButtons::Ok,
                            MsgIcon::Critical);
-        return;  // Running stays 1 until the program is restarted
+        return; // Running stays 1 until the program is restarted
     }
 
     {
@@ -206,7 +206,8 @@ bool ScriptEngine::yieldToEvents(double maxWaitSeconds) {
 
 void ScriptEngine::rememberStart(double taskId) {
     const double now = env_.clock.monotonicSeconds();
-    std::erase_if(recentStarts_, [&](const auto& s) { return s.first == taskId || now - s.second >= WindowWaitSeconds; });
+    std::erase_if(recentStarts_,
+                  [&](const auto& s) { return s.first == taskId || now - s.second >= WindowWaitSeconds; });
     recentStarts_.emplace_back(taskId, now);
 }
 

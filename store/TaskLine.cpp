@@ -10,8 +10,8 @@ std::string formatTaskLine(const TaskRecord& r) {
     line += r.Name.str();
     line += '~';
     line += r.Comment.str();
-    for (std::int16_t v : {r.Interval, r.DateDay, r.DateMonth, r.TimeHour, r.TimeMinute, r.DayofMonth,
-                           r.DayofWeek, r.MinsPastHour, r.Other, r.MSOption, r.Active}) {
+    for (std::int16_t v : {r.Interval, r.DateDay, r.DateMonth, r.TimeHour, r.TimeMinute, r.DayofMonth, r.DayofWeek,
+                           r.MinsPastHour, r.Other, r.MSOption, r.Active}) {
         line += '~';
         line += std::to_string(v);
     }

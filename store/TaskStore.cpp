@@ -187,7 +187,7 @@ std::string TaskStore::writeFallback(const General& g, const std::string& folder
         return {};
     }
     const std::time_t now = std::time(nullptr);
-    std::tm local {};
+    std::tm local{};
     ::localtime_r(&now, &local);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);

@@ -49,7 +49,9 @@ ActivateResult KwinWindowActivator::activate(double taskId, std::string&) {
     QString pids;
     for (int p : family) pids += (pids.isEmpty() ? "" : ",") + QString::number(p);
     const QString script = "(function () {\n"
-                           "  const family = [" + pids + "];\n"
+                           "  const family = [" +
+                           pids +
+                           "];\n"
                            "  const active = workspace.activeClient;\n"
                            "  if (active && family.includes(active.pid)) return;\n"
                            "  for (const c of workspace.clientList()) {\n"

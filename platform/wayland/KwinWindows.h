@@ -29,7 +29,7 @@ private:
     void unloadScript();
 
     std::map<int, ProcessFamily> families_;
-    std::string scriptPath_;  // the file of the script KWin has loaded, if any
+    std::string scriptPath_; // the file of the script KWin has loaded, if any
 };
 
 } // namespace wendrel::wayland

@@ -13,7 +13,7 @@ namespace {
 
 struct ProcessInfo {
     int parent = 0;
-    unsigned long long started = 0;  // clock ticks after boot
+    unsigned long long started = 0; // clock ticks after boot
 };
 
 // Parent and start time from /proc/<pid>/stat; no value when the process is
@@ -32,8 +32,8 @@ bool readProcess(int pid, ProcessInfo& info) {
     if (!close) return false;
     char state = 0;
     // Fields 3 and 4, then 18 more up to the start time (field 22).
-    if (std::sscanf(close + 1, " %c %d %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %llu",
-                    &state, &info.parent, &info.started) != 3)
+    if (std::sscanf(close + 1, " %c %d %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %llu", &state,
+                    &info.parent, &info.started) != 3)
         return false;
     return state != 'Z';
 }

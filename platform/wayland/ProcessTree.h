@@ -22,7 +22,7 @@ public:
 private:
     int root_;
     bool looked_ = false;
-    std::map<int, unsigned long long> members_;  // process id -> its start time
+    std::map<int, unsigned long long> members_; // process id -> its start time
 };
 
 } // namespace wendrel::wayland

@@ -8,7 +8,6 @@
 #include <fstream>
 #include <sstream>
 
-
 #include "platform/wayland/KdeFakeInput.h"
 #include "platform/wayland/KwinWindows.h"
 #include "platform/wayland/SwayWindows.h"
@@ -57,8 +56,8 @@ void prepareKdeSession() {
     }
     exec += '"';
     const std::string entry = "[Desktop Entry]\nType=Application\nName=Wendrel\n"
-                              "Comment=Runs the scripts of scheduled tasks\nExec=" + exec +
-                              "\nCategories=Utility;\nX-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n";
+                              "Comment=Runs the scripts of scheduled tasks\nExec=" +
+                              exec + "\nCategories=Utility;\nX-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n";
     const fs::path file = folder / name.str();
     std::ifstream existing(file);
     if (existing) {

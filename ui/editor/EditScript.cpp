@@ -38,7 +38,7 @@ void frmDetail::cmdEditScript_Click() {
         return;
     }
     if (s.activator) {
-        std::string ignored;   // the editor may not have a window yet; it raises itself then
+        std::string ignored; // the editor may not have a window yet; it raises itself then
         s.activator->activate(*id, ignored);
     }
 }

@@ -59,7 +59,7 @@ void frmAskFileName::cmdCancel_Click() { hide(); }
 
 void frmAskFileName::cmdCreate_Click() {
     Form1& main = editor_.mainWindow();
-    QString name = txtNewScriptName->text();   // as typed, not trimmed
+    QString name = txtNewScriptName->text(); // as typed, not trimmed
     if (name.isEmpty()) {
         hide();
         return;

@@ -22,14 +22,14 @@ void clearRow(QTableWidget* grid, int row) {
 
 void Form1::NewTask() {
     g_.TaskBeforeNew = static_cast<std::int16_t>(gridRow() + 1);
-    if (g_.TaskCount >= General::MaxTasks) return;   // full: silently nothing
+    if (g_.TaskCount >= General::MaxTasks) return; // full: silently nothing
     g_.NewTaskPending = 1;
     const int top = gridTopRow();
     const int n = g_.append();
     setGridRows(g_.TaskCount);
-    FillGridRow(n);   // leaves the new row current
+    FillGridRow(n); // leaves the new row current
     selectRow(n - 1);
-    editor()->exec();  // its Save saves the list; a cancelled New changes nothing
+    editor()->exec(); // its Save saves the list; a cancelled New changes nothing
     // A cancelled new task leaves the list showing the rows it showed before.
     if (g_.TaskCount < n) keepTopRow(top);
 }

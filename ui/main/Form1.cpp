@@ -188,7 +188,8 @@ void Form1::buildWidgets() {
     auto* cellStyle = new NarrowCellStyle;
     cellStyle->setParent(Grid1);
     Grid1->setStyle(cellStyle);
-    Grid1->setStyleSheet("QTableWidget::item:selected { background: palette(highlight); color: palette(highlighted-text); }");
+    Grid1->setStyleSheet(
+        "QTableWidget::item:selected { background: palette(highlight); color: palette(highlighted-text); }");
 
     cmdEditTask = makeButton(central, "cmdEditTask", "&Edit Task");
     cmdNewTask = makeButton(central, "cmdNewTask", "&New Task");
@@ -227,7 +228,7 @@ void Form1::buildWidgets() {
     const int clockWidth = captionWidth(Panel1, widestClockText());
     int hintWidth = 0;
     for (const QString& hint : hintSamples()) hintWidth = std::max(hintWidth, captionWidth(Panel2, hint));
-    constexpr int kStatusBarSpacing = 12;   // the status bar's own gaps around its panels
+    constexpr int kStatusBarSpacing = 12; // the status bar's own gaps around its panels
     layout.require(clockWidth + hintWidth + kStatusBarSpacing, kClientWidth);
     layout.apply();
 
@@ -378,7 +379,7 @@ void Form1::Form_Load() {
 
     if (g_.MinimizeOnStartup != 0) {
         if (g_.MinimizeToTray != 0) SendToTray();
-        else setWindowState(windowState() | Qt::WindowMinimized);   // shown so by setVisible
+        else setWindowState(windowState() | Qt::WindowMinimized); // shown so by setVisible
     }
 }
 
@@ -484,8 +485,7 @@ void Form1::FillGridRow(int index) {
         const int row = n - 1;
         const QString cells[5] = {fromRecordText(r.Name.str()), fromRecordText(r.Comment.str()),
                                   QString::fromStdString(g_.intervalName(r.Interval)),
-                                  fromRecordText(r.ScriptFile.str()),
-                                  QString::fromStdString(g_.yesNoName(r.Active))};
+                                  fromRecordText(r.ScriptFile.str()), QString::fromStdString(g_.yesNoName(r.Active))};
         setGridRow(row);
         for (int c = 0; c < 5; ++c) {
             QTableWidgetItem* item = Grid1->item(row, c);
@@ -598,36 +598,36 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 
 bool Form1::gridViewportEvent(QEvent* event) {
     switch (event->type()) {
-    case QEvent::MouseButtonPress: {
-        // A click makes the row under the pointer current; the grid's own
-        // selection handling is bypassed so the whole-row look stays.
-        auto* me = static_cast<QMouseEvent*>(event);
-        const int row = Grid1->rowAt(static_cast<int>(me->position().y()));
-        if (row >= 0) setGridRow(row);
-        Grid1->setFocus(Qt::MouseFocusReason);
-        Grid1_MouseDown();
-        return true;
-    }
-    case QEvent::MouseButtonRelease:
-        Grid1_MouseUp();
-        return true;
-    case QEvent::MouseButtonDblClick:
-        Grid1_dblclick();
-        return true;
-    case QEvent::Resize:  // the vertical scroll bar came or went
-        fitGridColumns();
-        return false;
-    case QEvent::MouseMove: {
-        auto* me = static_cast<QMouseEvent*>(event);
-        const int button = me->buttons() != Qt::NoButton ? 1 : 0;
-        const QPointF p = me->position();
-        Grid1_MouseMove(button, PixelsToTwipsX(p.x()), PixelsToTwipsY(p.y()));
-        // While a button is held the drag owns the moves: the grid must not
-        // move its current row or scroll.
-        return button != 0;
-    }
-    default:
-        return false;
+        case QEvent::MouseButtonPress: {
+            // A click makes the row under the pointer current; the grid's own
+            // selection handling is bypassed so the whole-row look stays.
+            auto* me = static_cast<QMouseEvent*>(event);
+            const int row = Grid1->rowAt(static_cast<int>(me->position().y()));
+            if (row >= 0) setGridRow(row);
+            Grid1->setFocus(Qt::MouseFocusReason);
+            Grid1_MouseDown();
+            return true;
+        }
+        case QEvent::MouseButtonRelease:
+            Grid1_MouseUp();
+            return true;
+        case QEvent::MouseButtonDblClick:
+            Grid1_dblclick();
+            return true;
+        case QEvent::Resize: // the vertical scroll bar came or went
+            fitGridColumns();
+            return false;
+        case QEvent::MouseMove: {
+            auto* me = static_cast<QMouseEvent*>(event);
+            const int button = me->buttons() != Qt::NoButton ? 1 : 0;
+            const QPointF p = me->position();
+            Grid1_MouseMove(button, PixelsToTwipsX(p.x()), PixelsToTwipsY(p.y()));
+            // While a button is held the drag owns the moves: the grid must not
+            // move its current row or scroll.
+            return button != 0;
+        }
+        default:
+            return false;
     }
 }
 

@@ -42,8 +42,8 @@ class Form1 : public QMainWindow {
     Q_OBJECT
 public:
     struct Options {
-        bool showSplash = true;     // tests start without the splash window
-        bool startTimer = true;     // tests may drive the tick by hand
+        bool showSplash = true; // tests start without the splash window
+        bool startTimer = true; // tests may drive the tick by hand
     };
 
     Form1(General& g, std::string folder, Services services, Options options, QWidget* parent = nullptr);
@@ -95,7 +95,7 @@ public:
     // than needed to keep the current row in view.
     void keepTopRow(int top);
 
-    QString panelText(int panel) const;     // 1 clock, 2 hints
+    QString panelText(int panel) const; // 1 clock, 2 hints
     void setPanelText(int panel, const QString& text);
     QString hintText() const { return panelText(2); }
 
@@ -145,7 +145,7 @@ public:
     void rest1_Click();
     TrayController* tray() const { return tray_.get(); }
 
-    frmDetail* editor();         // loaded when first needed
+    frmDetail* editor(); // loaded when first needed
     General& general() { return g_; }
     const std::string& folder() const { return folder_; }
     Services& services() { return services_; }
@@ -168,8 +168,8 @@ public:
     QPushButton* cmdSendtoTray = nullptr;
     QStatusBar* StatusBar = nullptr;
     QLabel* Panel1 = nullptr;
-    ElidingLabel* Panel2 = nullptr;   // shows a long hint cut with an ellipsis, whole as tooltip
-    SecondTimer* Timer1 = nullptr;    // fires at the start of every second of the wall clock
+    ElidingLabel* Panel2 = nullptr; // shows a long hint cut with an ellipsis, whole as tooltip
+    SecondTimer* Timer1 = nullptr;  // fires at the start of every second of the wall clock
     QFrame* Line1 = nullptr;
 
     QMenu* FileMenu = nullptr;

@@ -34,7 +34,12 @@ QStringList Form1::hintSamples() {
     // The hints with a name are sized for a name of ordinary length; a longer
     // one ends in an ellipsis and shows whole in the panel's tooltip.
     const QString name = "Nightly backup";
-    return {kNewHint,       kTrayHint,        kDragHint, kToggleHint, editHint(name), deleteHint(name),
+    return {kNewHint,
+            kTrayHint,
+            kDragHint,
+            kToggleHint,
+            editHint(name),
+            deleteHint(name),
             "200 Tasks listed, 200 of which are currently active."};
 }
 
@@ -75,9 +80,7 @@ void Form1::MenuMissed_Click() {
     saveChanges();
 }
 
-void Form1::MenuContents_Click() {
-    frmHelp::showFor(this)->setDataFolder(QString::fromStdString(folder_));
-}
+void Form1::MenuContents_Click() { frmHelp::showFor(this)->setDataFolder(QString::fromStdString(folder_)); }
 
 void Form1::AboutOption_Click() {
     if (!about_) about_ = new frmAbout(this);

@@ -21,9 +21,12 @@ bool isTrayIconWindow(QObject* o) {
 int mouseMessage(QEvent::Type type, Qt::MouseButton button) {
     const bool up = type == QEvent::MouseButtonRelease;
     switch (button) {
-    case Qt::LeftButton: return up ? TrayController::kLeftButtonUp : TrayController::kLeftButtonDown;
-    case Qt::RightButton: return up ? TrayController::kRightButtonUp : TrayController::kRightButtonDown;
-    default: return up ? TrayController::kMiddleButtonUp : TrayController::kMiddleButtonUp - 1;
+        case Qt::LeftButton:
+            return up ? TrayController::kLeftButtonUp : TrayController::kLeftButtonDown;
+        case Qt::RightButton:
+            return up ? TrayController::kRightButtonUp : TrayController::kRightButtonDown;
+        default:
+            return up ? TrayController::kMiddleButtonUp : TrayController::kMiddleButtonUp - 1;
     }
 }
 } // namespace

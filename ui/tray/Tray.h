@@ -94,7 +94,7 @@ private:
     WindowProc windowProc_;
     WindowProc previousProc_;
     int hookCount_ = 0;
-    bool iconIsWidget_ = false;   // the X11 tray icon reports its raw mouse events
+    bool iconIsWidget_ = false; // the X11 tray icon reports its raw mouse events
     QSystemTrayIcon* icon_ = nullptr;
     std::function<void()> menuOpener_;
     std::function<bool()> trayAvailable_;
