@@ -129,8 +129,8 @@ void statCalls(pid_t pid, int seconds) {
     if (std::system("command -v strace >/dev/null 2>&1") != 0) return;
     TempFolder dir;
     const std::string out = dir.file("strace");
-    const std::string cmd = "timeout -s INT " + std::to_string(seconds) + " strace -f -qq -c -e trace=%%stat -o " + out +
-                            " -p " + std::to_string(pid) + " >/dev/null 2>&1";
+    const std::string cmd = "timeout -s INT " + std::to_string(seconds) + " strace -f -qq -c -e trace=%%stat -o " +
+                            out + " -p " + std::to_string(pid) + " >/dev/null 2>&1";
     (void)std::system(cmd.c_str());
     std::ifstream in(out);
     long total = 0;
@@ -141,8 +141,8 @@ void statCalls(pid_t pid, int seconds) {
         if (w.size() >= 5 && w.back() != "total" && std::isdigit(static_cast<unsigned char>(w[3][0])))
             total += std::atol(w[3].c_str());
     }
-    std::printf("    %-34s %.2f per second (strace, %d s)\n", "stat-family system calls:",
-                static_cast<double>(total) / seconds, seconds);
+    std::printf("    %-34s %.2f per second (strace, %d s)\n",
+                "stat-family system calls:", static_cast<double>(total) / seconds, seconds);
 }
 
 // Task lines none of which is due in the next minutes: Hourly, Daily,

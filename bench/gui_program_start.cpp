@@ -20,8 +20,7 @@
 extern char** environ;
 
 namespace {
-template <typename F>
-double millisecondsEach(int n, F&& f) {
+template <typename F> double millisecondsEach(int n, F&& f) {
     QElapsedTimer t;
     t.start();
     for (int i = 0; i < n; ++i) f();
@@ -35,7 +34,7 @@ int main(int argc, char** argv) {
     wendrel::SpawnLauncher launcher;
     double last = 0;
     const double ours = millisecondsEach(n, [&] { last = launcher.start("/bin/true").value_or(0); });
-    QCoreApplication::processEvents();  // reaps them
+    QCoreApplication::processEvents(); // reaps them
     const double bare = millisecondsEach(n, [] {
         pid_t pid = 0;
         char* args[] = {const_cast<char*>("/bin/true"), nullptr};

@@ -115,9 +115,8 @@ void typingRate(const QString& helper, const char* what, const QString& text) {
     const double arrivedSeconds = static_cast<double>(t.nsecsElapsed()) / 1e9 - (got == text ? 0 : 2.0);
     std::printf("%s: %lld keystrokes sent in %.3f s (%.0f per second), all processed after %.3f s; "
                 "%lld arrived, %s\n",
-                what, static_cast<long long>(text.size()), sendSeconds, text.size() / sendSeconds,
-                arrivedSeconds, static_cast<long long>(got.size()),
-                got == text ? "exactly as sent" : "NOT as sent");
+                what, static_cast<long long>(text.size()), sendSeconds, text.size() / sendSeconds, arrivedSeconds,
+                static_cast<long long>(got.size()), got == text ? "exactly as sent" : "NOT as sent");
     keys.send("^q");
     if (!target.waitForFinished(5000)) target.kill();
     target.waitForFinished();
@@ -137,7 +136,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     const QString helper = QFileInfo(QString::fromLocal8Bit(argv[0])).absolutePath() + "/TypingTarget";
-    const QString keymap = "The quick brown fox jumps over the lazy dog; PACK MY BOX WITH 5 DOZEN jugs! 0123456789 @#$&*_:<>?|";
+    const QString keymap =
+        "The quick brown fox jumps over the lazy dog; PACK MY BOX WITH 5 DOZEN jugs! 0123456789 @#$&*_:<>?|";
     const QString offKeymap = QString::fromUtf8("Vous êtes déjà là? Ça coûte 5€ — naïve façade, Ωmega → ünïcödé. ");
     QString a, b;
     while (a.size() < 1000) a += keymap;

@@ -123,7 +123,7 @@ void oneTaskEverySecond(int seconds) {
         w.runFor(seconds * 1000);
         w.form->hide();
         auto v = awaitStamps(w.stamps, 1);
-        for (std::size_t k = 1; k < v.size(); ++k) wendrel.push_back(msIntoSecond(v[k]));  // the first is the start-up's
+        for (std::size_t k = 1; k < v.size(); ++k) wendrel.push_back(msIntoSecond(v[k])); // the first is the start-up's
         for (std::size_t k = 1; k < w.handedOver.size(); ++k) tick.push_back(msIntoSecond(w.handedOver[k]));
     }
     {
@@ -154,7 +154,7 @@ void twoHundredInOneSecond(int rounds) {
     std::vector<double> wendrelLast, wendrelFirst, bareLast, bareFirst, perStart;
     for (int r = 0; r < rounds; ++r) {
         Window w;
-        for (int k = 0; k < General::MaxTasks; ++k) w.add(59, 0);  // due at the first tick, then in an hour
+        for (int k = 0; k < General::MaxTasks; ++k) w.add(59, 0); // due at the first tick, then in an hour
         w.runFor(1500);
         auto v = awaitStamps(w.stamps, General::MaxTasks);
         if (v.size() == General::MaxTasks) {

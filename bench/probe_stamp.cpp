@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
     const int fd = ::open(argv[1], O_WRONLY | O_APPEND | O_CREAT, 0644);
     if (fd < 0) return 1;
     char line[32];
-    const int n = std::snprintf(line, sizeof line, "%lld\n", static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec);
+    const int n =
+        std::snprintf(line, sizeof line, "%lld\n", static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec);
     const bool ok = ::write(fd, line, static_cast<std::size_t>(n)) == n;
     ::close(fd);
     return ok ? 0 : 1;

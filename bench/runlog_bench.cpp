@@ -18,8 +18,13 @@ int main() {
     if (!::mkdtemp(folder.data())) return 1;
     RunLogFile log(folder);
 
-    RunEvent e{{2026, 12, 7, 9, 30, 0}, RunEventKind::ProgramStarted, "", "backup.wdx",
-               "rsync -a /home/me/documents /media/backup/documents", 12345, {}};
+    RunEvent e{{2026, 12, 7, 9, 30, 0},
+               RunEventKind::ProgramStarted,
+               "",
+               "backup.wdx",
+               "rsync -a /home/me/documents /media/backup/documents",
+               12345,
+               {}};
     const int appends = 30000;
     auto t0 = Steady::now();
     for (int i = 0; i < appends; ++i) {
@@ -42,7 +47,8 @@ int main() {
     std::printf("append: %.1f us per event (%d events, rotated at 1 MB)\n", appendUs, appends);
     std::printf("read both files (%zu events, %.0f KB) and pick the newest: %.2f ms (%zu rows)\n", events,
                 (std::filesystem::file_size(folder + "/Wendrel.log") +
-                 std::filesystem::file_size(folder + "/Wendrel.log.1")) / 1024.0,
+                 std::filesystem::file_size(folder + "/Wendrel.log.1")) /
+                    1024.0,
                 readMs, shown);
     std::filesystem::remove_all(folder);
 }

@@ -21,9 +21,7 @@ using Steady = std::chrono::steady_clock;
 
 namespace {
 
-double secondsSince(Steady::time_point t0) {
-    return std::chrono::duration<double>(Steady::now() - t0).count();
-}
+double secondsSince(Steady::time_point t0) { return std::chrono::duration<double>(Steady::now() - t0).count(); }
 
 // 200 tasks, none due on Sunday 6 December 2026 between 09:30:00 and 09:30:59,
 // but each with its date part matching so the time parts are read as well.

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "store/Fields.h"
+#include "model/Fields.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (i > 1) joined += separator;
         joined += *f;
         if (i == n && f != field) std::abort();
-        if (++count > static_cast<int>(text.size()) + 1) std::abort();  // more fields than can exist
+        if (++count > static_cast<int>(text.size()) + 1) std::abort(); // more fields than can exist
     }
     // Every field is closed by a separator; a last separator closes the last field.
     const bool closed = !text.empty() && text.back() == separator;

@@ -27,7 +27,7 @@ void writeAll(const std::string& path, const char* bytes, std::size_t size) {
     out.write(bytes, static_cast<std::streamsize>(size));
 }
 void persistentEqual(const TaskRecord& a, const TaskRecord& b) {
-    if (FormatTaskLine(a) != FormatTaskLine(b)) std::abort();
+    if (formatTaskLine(a) != formatTaskLine(b)) std::abort();
 }
 } // namespace
 

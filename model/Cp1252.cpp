@@ -7,11 +7,9 @@ namespace wendrel {
 namespace {
 // Code points of bytes 0x80..0x9F. The five bytes Windows leaves undefined
 // (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 control of the same value.
-const char32_t kHigh[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+const char32_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+                            0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+                            0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 char toByte(char32_t c) {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
@@ -44,11 +42,19 @@ bool decodeUtf8(std::string_view s, std::size_t& pos, char32_t& codePoint) {
     const auto lead = static_cast<unsigned char>(s[pos]);
     char32_t c;
     std::size_t length;
-    if (lead < 0x80) { c = lead; length = 1; }
-    else if ((lead & 0xE0) == 0xC0) { c = lead & 0x1F; length = 2; }
-    else if ((lead & 0xF0) == 0xE0) { c = lead & 0x0F; length = 3; }
-    else if ((lead & 0xF8) == 0xF0) { c = lead & 0x07; length = 4; }
-    else return false;
+    if (lead < 0x80) {
+        c = lead;
+        length = 1;
+    } else if ((lead & 0xE0) == 0xC0) {
+        c = lead & 0x1F;
+        length = 2;
+    } else if ((lead & 0xF0) == 0xE0) {
+        c = lead & 0x0F;
+        length = 3;
+    } else if ((lead & 0xF8) == 0xF0) {
+        c = lead & 0x07;
+        length = 4;
+    } else return false;
     if (length > s.size() - pos) return false;
     for (std::size_t k = 1; k < length; ++k) {
         const auto next = static_cast<unsigned char>(s[pos + k]);
@@ -67,7 +73,10 @@ bool isValidUtf8(std::string_view s) {
     char32_t c;
     while (pos < s.size()) {
         // Runs of ASCII are the common case; skip them byte by byte.
-        if (static_cast<unsigned char>(s[pos]) < 0x80) { ++pos; continue; }
+        if (static_cast<unsigned char>(s[pos]) < 0x80) {
+            ++pos;
+            continue;
+        }
         if (!decodeUtf8(s, pos, c)) return false;
     }
     return true;

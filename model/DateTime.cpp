@@ -31,9 +31,7 @@ std::int64_t DateTime::dayNumber() const {
     return daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
 }
 
-std::int64_t DateTime::serialSeconds() const {
-    return dayNumber() * 86400 + hour * 3600 + minute * 60 + second;
-}
+std::int64_t DateTime::serialSeconds() const { return dayNumber() * 86400 + hour * 3600 + minute * 60 + second; }
 
 int DateTime::weekday() const {
     // 1970-01-01 was a Thursday (5 when Sunday is 1).
@@ -51,12 +49,6 @@ DateTime DateTime::fromSerialSeconds(std::int64_t s) {
     t.minute = static_cast<int>(rem % 3600 / 60);
     t.second = static_cast<int>(rem % 60);
     return t;
-}
-
-int DateTime::daysInMonth(int y, int m) {
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (m == 2 && isLeapYear(y)) return 29;
-    return days[(m - 1) % 12];
 }
 
 } // namespace wendrel

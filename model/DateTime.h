@@ -7,13 +7,15 @@
 
 namespace wendrel {
 
+// A default DateTime is the zero point of the date-time scale, 1899-12-30
+// 00:00:00: an empty LastRun counts its elapsed time from there.
 struct DateTime {
     int year = 1899;
-    int month = 12;   // 1..12
-    int day = 30;     // 1..31
-    int hour = 0;     // 0..23
-    int minute = 0;   // 0..59
-    int second = 0;   // 0..59
+    int month = 12; // 1..12
+    int day = 30;   // 1..31
+    int hour = 0;   // 0..23
+    int minute = 0; // 0..59
+    int second = 0; // 0..59
 
     // Days since 1970-01-01 of the civil date (proleptic Gregorian).
     std::int64_t dayNumber() const;
@@ -25,8 +27,6 @@ struct DateTime {
     int weekday() const;
 
     static DateTime fromSerialSeconds(std::int64_t s);
-    static bool isLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-    static int daysInMonth(int y, int m);
     static std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
         std::int64_t q = a / b;
         return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
@@ -38,9 +38,9 @@ struct DateTime {
 // One reading of the real-time clock: the real instant and the local civil
 // time at that instant, taken together so that they always agree.
 struct ClockReading {
-    std::int64_t utc = 0;      // seconds since 1970-01-01 00:00:00 UTC
-    DateTime local;            // civil time in the local zone
-    std::int32_t offset = 0;   // local minus UTC, in seconds
+    std::int64_t utc = 0;    // seconds since 1970-01-01 00:00:00 UTC
+    DateTime local;          // civil time in the local zone
+    std::int32_t offset = 0; // local minus UTC, in seconds
 };
 
 // The time sources the core reads: the wall clock (real time and local time,

@@ -2,6 +2,7 @@
 // A fixed-width text field of a task record. It always holds exactly Width
 // bytes (Windows-1252 characters): shorter texts are padded with blanks,
 // longer ones cut. A field that was never assigned holds code-0 characters.
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <string>
@@ -9,8 +10,15 @@
 
 namespace wendrel {
 
-template <std::size_t Width>
-class FixedText {
+// A field's text as a name or a caption: up to its first code-0 character
+// (a never-written field reads as empty), without trailing blanks.
+inline std::string textBeforeNul(std::string text) {
+    text.erase(std::min(text.find('\0'), text.size()));
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
+
+template <std::size_t Width> class FixedText {
 public:
     static constexpr std::size_t width = Width;
 
@@ -22,7 +30,10 @@ public:
         for (std::size_t i = 0; i < n; ++i) chars_[i] = text[i];
         for (std::size_t i = n; i < Width; ++i) chars_[i] = ' ';
     }
-    FixedText& operator=(std::string_view text) { assign(text); return *this; }
+    FixedText& operator=(std::string_view text) {
+        assign(text);
+        return *this;
+    }
 
     // The whole width, trailing blanks (or code-0 characters) included.
     std::string str() const { return std::string(chars_.data(), Width); }

@@ -3,17 +3,19 @@
 namespace wendrel {
 
 void General::fillCaptionTables() {
-    IntervalNames = {"Hourly", "Daily", "Weekly", "Monthly", "Yearly", "Other"};
-    YesNoNames = {"No", "Yes"};
+    for (std::size_t i = 0; i < IntervalNames.size(); ++i) IntervalNames[i] = kIntervalCaptions[i];
+    for (std::size_t i = 0; i < YesNoNames.size(); ++i) YesNoNames[i] = kYesNoCaptions[i];
 }
 
 std::string General::intervalName(int interval) const {
-    if (interval >= 0 && interval < static_cast<int>(IntervalNames.size())) return IntervalNames[static_cast<std::size_t>(interval)];
+    if (interval >= 0 && interval < static_cast<int>(IntervalNames.size()))
+        return IntervalNames[static_cast<std::size_t>(interval)];
     return std::to_string(interval);
 }
 
 std::string General::yesNoName(int active) const {
-    if (active >= 0 && active < static_cast<int>(YesNoNames.size())) return YesNoNames[static_cast<std::size_t>(active)];
+    if (active >= 0 && active < static_cast<int>(YesNoNames.size()))
+        return YesNoNames[static_cast<std::size_t>(active)];
     return std::to_string(active);
 }
 

@@ -4,6 +4,7 @@
 // General object lives for the whole run; tests create fresh ones.
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 
@@ -14,15 +15,26 @@ namespace wendrel {
 class General {
 public:
     static constexpr int MaxTasks = 200;
-    static constexpr int BlankSlot = 201;   // stays in its initial state
-    static constexpr int MoveSlot = 202;    // temporary of a record move
+    static constexpr int BlankSlot = 201; // stays in its initial state
+    static constexpr int MoveSlot = 202;  // temporary of a record move
     static constexpr int SlotCount = 202;
 
     // Slots 1..202. Any other number is a programming fault.
-    TaskRecord& slot(int n) { check(n); return table_[static_cast<std::size_t>(n)]; }
-    const TaskRecord& slot(int n) const { check(n); return table_[static_cast<std::size_t>(n)]; }
+    TaskRecord& slot(int n) {
+        check(n);
+        return table_[static_cast<std::size_t>(n)];
+    }
+    const TaskRecord& slot(int n) const {
+        check(n);
+        return table_[static_cast<std::size_t>(n)];
+    }
 
     std::int16_t TaskCount = 0;
+
+    // The captions themselves, for the tables below and the editor's lists.
+    static constexpr std::array<const char*, 6> kIntervalCaptions{"Hourly",  "Daily",  "Weekly",
+                                                                  "Monthly", "Yearly", "Other"};
+    static constexpr std::array<const char*, 2> kYesNoCaptions{"No", "Yes"};
 
     std::array<std::string, 6> IntervalNames{};
     std::array<std::string, 2> YesNoNames{};
@@ -68,7 +80,10 @@ private:
     static void check(int n) {
         if (n < 1 || n > SlotCount) throw std::out_of_range("task slot " + std::to_string(n));
     }
-    std::array<TaskRecord, SlotCount + 1> table_{};  // index 0 unused
+    std::array<TaskRecord, SlotCount + 1> table_{}; // index 0 unused
 };
+
+// Flips an option or Active flag: 0 and 1 swap, other values become |flag - 1|.
+inline std::int16_t toggled(std::int16_t flag) { return static_cast<std::int16_t>(std::abs(flag - 1)); }
 
 } // namespace wendrel

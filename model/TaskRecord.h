@@ -13,17 +13,17 @@ namespace wendrel {
 struct TaskRecord {
     FixedText<20> Name;
     FixedText<50> Comment;
-    std::int16_t Interval = 0;      // 0 Hourly .. 5 Other
-    std::int16_t DateDay = 0;       // day of month - 1
-    std::int16_t DateMonth = 0;     // month - 1
+    std::int16_t Interval = 0;  // 0 Hourly .. 5 Other
+    std::int16_t DateDay = 0;   // day of month - 1
+    std::int16_t DateMonth = 0; // month - 1
     std::int16_t TimeHour = 0;
     std::int16_t TimeMinute = 0;
-    std::int16_t DayofMonth = 0;    // day of month - 1
-    std::int16_t DayofWeek = 0;     // 0 Sunday .. 6 Saturday
+    std::int16_t DayofMonth = 0; // day of month - 1
+    std::int16_t DayofWeek = 0;  // 0 Sunday .. 6 Saturday
     std::int16_t MinsPastHour = 0;
-    std::int16_t Other = 0;         // amount of the Other interval
-    std::int16_t MSOption = 0;      // 0 minutes, 1 seconds
-    std::int16_t Active = 0;        // 0 No, 1 Yes
+    std::int16_t Other = 0;    // amount of the Other interval
+    std::int16_t MSOption = 0; // 0 minutes, 1 seconds
+    std::int16_t Active = 0;   // 0 No, 1 Yes
     FixedText<25> ScriptFile;
 
     // Run-time state.
@@ -41,8 +41,6 @@ struct TaskRecord {
     bool operator==(const TaskRecord&) const = default;
 };
 
-enum IntervalKind : std::int16_t {
-    Hourly = 0, Daily = 1, Weekly = 2, Monthly = 3, Yearly = 4, OtherInterval = 5
-};
+enum IntervalKind : std::int16_t { Hourly = 0, Daily = 1, Weekly = 2, Monthly = 3, Yearly = 4, OtherInterval = 5 };
 
 } // namespace wendrel

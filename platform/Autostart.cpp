@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "platform/DataFolder.h"
-#include "store/TextFile.h"
+#include "model/TextFile.h"
 
 namespace wendrel {
 
@@ -34,11 +34,20 @@ std::string XdgAutostart::execValue(const std::string& executable) {
     std::string value;
     for (char c : arg) {
         switch (c) {
-        case '\\': value += "\\\\"; break;
-        case '\n': value += "\\n"; break;
-        case '\t': value += "\\t"; break;
-        case '\r': value += "\\r"; break;
-        default: value += c;
+            case '\\':
+                value += "\\\\";
+                break;
+            case '\n':
+                value += "\\n";
+                break;
+            case '\t':
+                value += "\\t";
+                break;
+            case '\r':
+                value += "\\r";
+                break;
+            default:
+                value += c;
         }
     }
     return value;
@@ -66,11 +75,13 @@ bool XdgAutostart::setEnabled(bool on, std::string& failure) {
                               "Type=Application\n"
                               "Name=Wendrel\n"
                               "Comment=Start the Wendrel task scheduler at login\n"
-                              "Exec=" + execValue(executable_) + "\n"
+                              "Exec=" +
+                              execValue(executable_) +
+                              "\n"
                               "Icon=io.github.wendrel.Wendrel\n"
                               "Terminal=false\n"
                               "X-GNOME-Autostart-enabled=true\n";
-    failure = WriteFileAtomically(entryPath_, entry);
+    failure = writeFileAtomically(entryPath_, entry);
     return failure.empty();
 }
 

@@ -3,7 +3,7 @@
 // starts at login exactly when its entry, wendrel.desktop, is there.
 #include <string>
 
-#include "ui/Services.h"
+#include "script/Platform.h"
 
 namespace wendrel {
 

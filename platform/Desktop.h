@@ -7,7 +7,7 @@
 
 class QWidget;
 
-#include "ui/Services.h"
+#include "script/Platform.h"
 
 namespace wendrel {
 

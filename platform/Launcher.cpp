@@ -126,7 +126,7 @@ struct sigaction previousChildAction {};
 extern "C" void onChildSignal(int signal, siginfo_t* info, void* context) {
     const int saved = errno;
     const char byte = 0;
-    [[maybe_unused]] const ssize_t n = ::write(childPipe[1], &byte, 1);  // a full pipe already says it
+    [[maybe_unused]] const ssize_t n = ::write(childPipe[1], &byte, 1); // a full pipe already says it
     errno = saved;
     if (previousChildAction.sa_flags & SA_SIGINFO) {
         if (previousChildAction.sa_sigaction) previousChildAction.sa_sigaction(signal, info, context);
@@ -152,8 +152,7 @@ SpawnLauncher::SpawnLauncher() {
         notifier_ = new QSocketNotifier(childPipe[0], QSocketNotifier::Read);
         QObject::connect(notifier_, &QSocketNotifier::activated, [this] {
             char buf[64];
-            while (::read(childPipe[0], buf, sizeof buf) > 0) {
-            }
+            while (::read(childPipe[0], buf, sizeof buf) > 0) {}
             reap();
         });
     }
@@ -227,7 +226,7 @@ void SpawnLauncher::reap() {
     // group are not ours to reap (QProcess keeps its own).
     const pid_t ourGroup = ::getpgrp();
     for (int child : ownChildren()) {
-        if (auto it = programs_.find(child); it != programs_.end() && !it->second.exit) continue;  // reaped above
+        if (auto it = programs_.find(child); it != programs_.end() && !it->second.exit) continue; // reaped above
         const std::optional<ProcessInfo> info = readProcess(child);
         if (info && !info->alive() && info->group != ourGroup) ::waitpid(child, nullptr, WNOHANG);
     }
@@ -245,8 +244,8 @@ std::vector<int> SpawnLauncher::liveFamily(Program& p) {
         if (info.pid == p.pid && info.startTicks != p.startTicks) pidReused = true;
     }
     for (const ProcessInfo& info : table) {
-        const bool seen = std::find(p.family.begin(), p.family.end(), std::pair(info.pid, info.startTicks)) !=
-                          p.family.end();
+        const bool seen =
+            std::find(p.family.begin(), p.family.end(), std::pair(info.pid, info.startTicks)) != p.family.end();
         const bool started = info.pid == p.pid && info.startTicks == p.startTicks;
         const bool inGroup = !pidReused && info.group == p.pid && info.startTicks >= p.startTicks;
         if (seen || started || inGroup) members.push_back(info.pid);

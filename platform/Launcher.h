@@ -73,11 +73,11 @@ public:
 private:
     struct Program {
         int pid = 0;
-        unsigned long long startTicks = 0;  // start time since boot, tells a reused pid apart
-        double startedAt = 0;               // monotonic seconds
+        unsigned long long startTicks = 0; // start time since boot, tells a reused pid apart
+        double startedAt = 0;              // monotonic seconds
         std::string name;
         std::optional<ProgramExit> exit;
-        std::vector<std::pair<int, unsigned long long>> family;  // (pid, start ticks) seen so far
+        std::vector<std::pair<int, unsigned long long>> family; // (pid, start ticks) seen so far
     };
     Program* find(double taskId);
     const Program* find(double taskId) const;

@@ -27,8 +27,7 @@ void QtEventPump::processEvents(double maxWaitSeconds) {
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
-MsgAnswer QtMessageBoxes::show(const std::string& text, const std::string& caption, MsgButtons buttons,
-                               MsgIcon icon) {
+MsgAnswer QtMessageBoxes::show(const std::string& text, const std::string& caption, MsgButtons buttons, MsgIcon icon) {
     QMessageBox box(icon == MsgIcon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon,
                     QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::NoButton,
                     parent_.data());

@@ -77,8 +77,8 @@ void SecondTimer::kernelTimerReady() {
     // unhandled (a long handler, a busy machine) give one timeout, not many.
     std::uint64_t expirations = 0;
     if (::read(fd_, &expirations, sizeof expirations) < 0) {
-        if (errno != ECANCELED) return;  // nothing to read after all
-        aim();                           // the clock was set: aim at its next second
+        if (errno != ECANCELED) return; // nothing to read after all
+        aim();                          // the clock was set: aim at its next second
     }
     if (active_) emit timeout();
 }

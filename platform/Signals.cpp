@@ -45,7 +45,7 @@ void catchExitSignals() {
         pipeFds[0] = pipeFds[1] = -1;
         return;
     }
-    ::signal(SIGALRM, SIG_DFL);  // the stuck guard of onSignal
+    ::signal(SIGALRM, SIG_DFL); // the stuck guard of onSignal
     for (int sig : kSignals) {
         struct sigaction old {};
         ::sigaction(sig, nullptr, &old);

@@ -64,7 +64,7 @@ void SingleInstance::release() {
     handler_ = nullptr;
     pending_ = false;
     if (server_) server_->close();
-    if (lockFd_ >= 0) ::close(lockFd_);  // releases the lock
+    if (lockFd_ >= 0) ::close(lockFd_); // releases the lock
     lockFd_ = -1;
 }
 

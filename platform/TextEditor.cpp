@@ -26,11 +26,12 @@ std::optional<double> DesktopTextEditor::open(const std::string& path, std::stri
             return static_cast<double>(pid);
     }
     if (tried.isEmpty())
-        failure = "No text editor was found to open " + path + ". Install one (for example gedit, kate or mousepad) "
+        failure = "No text editor was found to open " + path +
+                  ". Install one (for example gedit, kate or mousepad) "
                   "or edit the file with an editor of your choice.";
     else
-        failure = "No text editor could be started to open " + path + " (tried " + tried.join(", ").toStdString() +
-                  ").";
+        failure =
+            "No text editor could be started to open " + path + " (tried " + tried.join(", ").toStdString() + ").";
     return std::nullopt;
 }
 

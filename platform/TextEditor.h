@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/Services.h"
+#include "script/Platform.h"
 
 namespace wendrel {
 

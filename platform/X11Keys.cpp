@@ -14,30 +14,13 @@ extern "C" {
 #include <xdo.h>
 }
 
+#include "model/Cp1252.h"
 #include "platform/X11Support.h"
 #include "script/SendKeys.h"
 
 namespace wendrel {
 
 namespace {
-
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 // Latin-1 characters are their own keysyms; every other character has the
 // keysym 0x01000000 plus its code point.
@@ -126,25 +109,19 @@ private:
 
 void pause() { std::this_thread::sleep_for(std::chrono::microseconds(X11KeySender::KeyDelayMicroseconds / 2)); }
 
-// Types one chunk of keystrokes on an open connection. The spare keys are
-// bound anew for each chunk: between two chunks other scripts may have typed
-// and bound keys of their own.
-void typeStrokes(Display* d, const KeyStroke* first, const KeyStroke* last, X11KeySender::BoundKeys& bound) {
-    x11::ErrorTrap trap(d);
-    Utf8Locale utf8;
-
-    // A keysym that no key of the layout has is bound to a spare keycode
-    // before anything is typed, and stays bound: a program reads its keys
-    // by the mapping at the moment it gets to them, so a mapping changed
-    // back right after the key (as libxdo does) loses keys.
-    KeyMap map(d);
+// Binds every keysym of the chunk that no key of the layout has to a spare
+// keycode, before anything is typed, and leaves it bound: a program reads its
+// keys by the mapping at the moment it gets to them, so a mapping changed back
+// right after the key (as libxdo does) loses keys. Returns the keycode of each
+// keysym so bound.
+std::map<KeySym, KeyCode> bindMissingKeysyms(Display* d, KeyMap& map, const KeyStroke* first, const KeyStroke* last,
+                                             X11KeySender::BoundKeys& bound) {
     std::map<KeySym, KeyCode> own;
     for (const KeyStroke* k = first; k != last; ++k) {
         const KeySym ks = keysymOf(*k);
         if (ks == NoSymbol || own.count(ks)) continue;
-        auto mine = std::find_if(bound.begin(), bound.end(), [&](const auto& b) {
-            return b.second == ks && map.first(b.first) == ks;
-        });
+        auto mine = std::find_if(bound.begin(), bound.end(),
+                                 [&](const auto& b) { return b.second == ks && map.first(b.first) == ks; });
         if (mine != bound.end()) {
             own[ks] = mine->first;
             continue;
@@ -165,39 +142,68 @@ void typeStrokes(Display* d, const KeyStroke* first, const KeyStroke* last, X11K
         bound.emplace_back(kc, ks);
         own[ks] = kc;
     }
-    XSync(d, False);
+    return own;
+}
 
-    xdo_t* xdo = xdo_new_with_opened_display(d, DisplayString(d), False);
-    if (!xdo) return;
-    xdo->quiet = 1;
-    // Modifier keys the user happens to hold would change every key.
+// Modifier keys the user happens to hold would change every key.
+void releaseHeldModifiers(xdo_t* xdo) {
     charcodemap_t* held = nullptr;
     int heldCount = 0;
     if (xdo_get_active_modifiers(xdo, &held, &heldCount) == XDO_SUCCESS && heldCount > 0)
         xdo_clear_active_modifiers(xdo, CURRENTWINDOW, held, heldCount);
     std::free(held);
+}
 
-    std::string text;
-    auto typeText = [&] {
-        if (!text.empty()) xdo_enter_text_window(xdo, CURRENTWINDOW, text.c_str(), X11KeySender::KeyDelayMicroseconds);
-        text.clear();
-    };
+// A key with its modifiers in libxdo's notation, such as "ctrl+shift+Home".
+std::string keySequence(const KeyStroke& k, const std::string& name) {
+    std::string sequence;
+    if (k.ctrl) sequence += "ctrl+";
+    if (k.alt) sequence += "alt+";
+    if (k.shift) sequence += "shift+";
+    return sequence + name;
+}
+
+// Presses a keysym bound by bindMissingKeysyms, with its modifiers, through
+// XTest.
+void tapBoundKey(Display* d, KeyMap& map, const KeyStroke& k, KeyCode key) {
     auto tap = [&](KeyCode kc, bool down) {
         if (!kc) return;
         XTestFakeKeyEvent(d, kc, down, CurrentTime);
         XFlush(d);
         pause();
     };
+    const KeyCode mods[] = {k.ctrl ? map.find(XK_Control_L) : KeyCode(0), k.alt ? map.find(XK_Alt_L) : KeyCode(0),
+                            k.shift ? map.find(XK_Shift_L) : KeyCode(0)};
+    for (KeyCode m : mods) tap(m, true);
+    tap(key, true);
+    tap(key, false);
+    for (KeyCode m : mods) tap(m, false);
+}
+
+// Types one chunk of keystrokes on an open connection. The spare keys are
+// bound anew for each chunk: between two chunks other scripts may have typed
+// and bound keys of their own.
+void typeStrokes(Display* d, const KeyStroke* first, const KeyStroke* last, X11KeySender::BoundKeys& bound) {
+    x11::ErrorTrap trap(d);
+    Utf8Locale utf8;
+    KeyMap map(d);
+    const std::map<KeySym, KeyCode> own = bindMissingKeysyms(d, map, first, last, bound);
+    XSync(d, False);
+
+    xdo_t* xdo = xdo_new_with_opened_display(d, DisplayString(d), False);
+    if (!xdo) return;
+    xdo->quiet = 1;
+    releaseHeldModifiers(xdo);
+
+    std::string text;
+    auto typeText = [&] {
+        if (!text.empty()) xdo_enter_text_window(xdo, CURRENTWINDOW, text.c_str(), X11KeySender::KeyDelayMicroseconds);
+        text.clear();
+    };
     for (const KeyStroke* k = first; k != last; ++k) {
         if (auto it = own.find(keysymOf(*k)); it != own.end()) {
             typeText();
-            const KeyCode mods[] = {k->ctrl ? map.find(XK_Control_L) : KeyCode(0),
-                                    k->alt ? map.find(XK_Alt_L) : KeyCode(0),
-                                    k->shift ? map.find(XK_Shift_L) : KeyCode(0)};
-            for (KeyCode m : mods) tap(m, true);
-            tap(it->second, true);
-            tap(it->second, false);
-            for (KeyCode m : mods) tap(m, false);
+            tapBoundKey(d, map, *k, it->second);
             continue;
         }
         // Runs of plain characters go out as text; so does a character
@@ -208,12 +214,8 @@ void typeStrokes(Display* d, const KeyStroke* first, const KeyStroke* last, X11K
             continue;
         }
         typeText();
-        std::string sequence;
-        if (k->ctrl) sequence += "ctrl+";
-        if (k->alt) sequence += "alt+";
-        if (k->shift) sequence += "shift+";
-        sequence += name;
-        xdo_send_keysequence_window(xdo, CURRENTWINDOW, sequence.c_str(), X11KeySender::KeyDelayMicroseconds);
+        xdo_send_keysequence_window(xdo, CURRENTWINDOW, keySequence(*k, name).c_str(),
+                                    X11KeySender::KeyDelayMicroseconds);
     }
     typeText();
     XSync(d, False);
@@ -230,7 +232,7 @@ X11KeySender::~X11KeySender() {
         x11::ErrorTrap trap(d);
         KeyMap map(d);
         for (const auto& [kc, ks] : bound_)
-            if (map.first(kc) == ks) map.bind(d, kc, NoSymbol);  // unless the layout has changed it since
+            if (map.first(kc) == ks) map.bind(d, kc, NoSymbol); // unless the layout has changed it since
     }
     XCloseDisplay(d);
 }

@@ -7,8 +7,6 @@
 
 #include "script/Platform.h"
 
-typedef struct _XDisplay Display;
-
 namespace wendrel {
 
 struct KeyStroke;

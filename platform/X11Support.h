@@ -17,7 +17,7 @@ class ErrorTrap {
 public:
     explicit ErrorTrap(Display* display) : display_(display) {
         XSync(display_, False);
-        outerCode_ = code_;  // a trap set inside another keeps the outer one's record
+        outerCode_ = code_; // a trap set inside another keeps the outer one's record
         code_ = 0;
         previous_ = XSetErrorHandler(&ErrorTrap::record);
     }
@@ -58,10 +58,10 @@ inline std::optional<unsigned long> cardinalProperty(Display* d, Window w, const
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     std::optional<unsigned long> value;
-    if (XGetWindowProperty(d, w, XInternAtom(d, name, False), 0, 1, False, type, &actualType, &format, &count,
-                           &after, &data) == Success &&
+    if (XGetWindowProperty(d, w, XInternAtom(d, name, False), 0, 1, False, type, &actualType, &format, &count, &after,
+                           &data) == Success &&
         actualType == type && data && format == 32 && count >= 1)
-        value = reinterpret_cast<unsigned long*>(data)[0];  // 32-bit items arrive as longs
+        value = reinterpret_cast<unsigned long*>(data)[0]; // 32-bit items arrive as longs
     if (data) XFree(data);
     return value;
 }
@@ -74,8 +74,8 @@ inline std::optional<std::vector<unsigned long>> listProperty(Display* d, Window
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     std::optional<std::vector<unsigned long>> items;
-    if (XGetWindowProperty(d, w, XInternAtom(d, name, False), 0, 1L << 16, False, type, &actualType, &format,
-                           &count, &after, &data) == Success &&
+    if (XGetWindowProperty(d, w, XInternAtom(d, name, False), 0, 1L << 16, False, type, &actualType, &format, &count,
+                           &after, &data) == Success &&
         actualType == type && format == 32) {
         const auto* first = reinterpret_cast<const unsigned long*>(data);
         items.emplace(first, first + (data ? count : 0));

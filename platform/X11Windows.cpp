@@ -67,7 +67,7 @@ Window clientBelow(Display* d, Window w, int depth) {
     Window root = None, parent = None;
     Window* children = nullptr;
     unsigned int count = 0;
-    if (!XQueryTree(d, w, &root, &parent, &children, &count)) return None;  // gone meanwhile
+    if (!XQueryTree(d, w, &root, &parent, &children, &count)) return None; // gone meanwhile
     Window found = None;
     for (unsigned int i = count; i-- > 0 && found == None;) found = clientBelow(d, children[i], depth - 1);
     if (children) XFree(children);
@@ -89,7 +89,7 @@ std::vector<Window> clientWindows(Display* d, bool ewmh) {
     if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return clients;
     for (unsigned int i = 0; i < count; ++i) {
         XWindowAttributes a{};
-        if (!XGetWindowAttributes(d, children[i], &a) || a.override_redirect) continue;  // gone, or a menu or tip
+        if (!XGetWindowAttributes(d, children[i], &a) || a.override_redirect) continue; // gone, or a menu or tip
         const Window client = clientBelow(d, children[i], 2);
         // Without a window manager nothing has WM_STATE: the window is its own.
         clients.push_back(client != None ? client : children[i]);
@@ -203,7 +203,8 @@ void X11WindowActivator::programStarted(double taskId) {
 }
 
 std::vector<unsigned long> X11WindowActivator::findWindows(Display* d, bool ewmh, double taskId) {
-    const std::vector<int> pids = programs_ ? programs_->processesOf(taskId) : std::vector<int>{static_cast<int>(taskId)};
+    const std::vector<int> pids =
+        programs_ ? programs_->processesOf(taskId) : std::vector<int>{static_cast<int>(taskId)};
     const std::vector<Window> clients = clientWindows(d, ewmh);
     std::vector<unsigned long> shown, minimized;
     for (Window w : stackingOrder(d, ewmh, clients)) {
@@ -221,7 +222,7 @@ std::vector<unsigned long> X11WindowActivator::findWindows(Display* d, bool ewmh
     if (!s || s->done || !programs_) return {};
     if (s->adopted != None) {
         if (shownState(d, s->adopted) != Shown::No) return {s->adopted};
-        s->done = true;  // that window has gone: so has the program
+        s->done = true; // that window has gone: so has the program
         return {};
     }
     const std::string name = programs_->nameOf(taskId);
@@ -231,7 +232,7 @@ std::vector<unsigned long> X11WindowActivator::findWindows(Display* d, bool ewmh
         if (std::find(s->before.begin(), s->before.end(), w) != s->before.end()) continue;
         if (shownState(d, w) == Shown::No || !classMatches(d, w, name)) continue;
         const auto pid = pidOf(d, w);
-        if (pid && static_cast<pid_t>(*pid) == ::getpid()) continue;  // never one of ours
+        if (pid && static_cast<pid_t>(*pid) == ::getpid()) continue; // never one of ours
         s->adopted = w;
         return {w};
     }
@@ -249,7 +250,7 @@ std::vector<unsigned long> X11WindowActivator::windowsOf(double taskId) {
 ActivateResult X11WindowActivator::activate(double taskId, std::string& failure) {
     if (!(taskId >= 1 && taskId <= INT_MAX)) return ActivateResult::NoSuchWindow;
     Display* d = display();
-    if (!d) return ActivateResult::NoSuchWindow;  // no X display: no windows; waits go by the processes
+    if (!d) return ActivateResult::NoSuchWindow; // no X display: no windows; waits go by the processes
     x11::ErrorTrap trap(d);
     const bool ewmh = ewmhManagerRuns(d);
     const std::vector<unsigned long> windows = findWindows(d, ewmh, taskId);
@@ -268,8 +269,7 @@ ActivateResult X11WindowActivator::activate(double taskId, std::string& failure)
     }
     if (trap.failed()) {
         if (shownState(d, target) == Shown::No) return ActivateResult::NoSuchWindow;
-        failure = "Cannot bring the window of program " + std::to_string(static_cast<int>(taskId)) +
-                  " to the front";
+        failure = "Cannot bring the window of program " + std::to_string(static_cast<int>(taskId)) + " to the front";
         return ActivateResult::Failed;
     }
     // The window manager hands the focus over in its own time; the keys of

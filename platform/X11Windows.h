@@ -63,9 +63,9 @@ public:
 private:
     struct Started {
         double taskId = 0;
-        std::vector<unsigned long> before;  // the windows at the start
-        unsigned long adopted = 0;          // the new window of its name, once found
-        bool done = false;                  // that window has gone again
+        std::vector<unsigned long> before; // the windows at the start
+        unsigned long adopted = 0;         // the new window of its name, once found
+        bool done = false;                 // that window has gone again
     };
     Display* display();
     std::vector<unsigned long> findWindows(Display* d, bool ewmh, double taskId);

@@ -6,7 +6,7 @@
 #include <map>
 #include <vector>
 
-#include "store/TextFile.h"
+#include "model/TextFile.h"
 
 namespace wendrel::RunState {
 
@@ -57,7 +57,7 @@ std::string taskKey(const General& g, int n) {
 }
 
 std::optional<std::int64_t> load(const std::string& path, General& g, std::string& problem) {
-    if (!FileExists(path)) return std::nullopt;
+    if (!fileExists(path)) return std::nullopt;
     LineReader in(path, 4096);
     if (!in.isOpen()) {
         problem = "Cannot read \"" + path + "\"";
@@ -95,9 +95,10 @@ std::string save(const std::string& path, const General& g, std::int64_t aliveUt
     const auto keys = keysOf(g);
     for (std::size_t k = 0; k < keys.size(); ++k) {
         const TaskRecord& task = g.slot(static_cast<int>(k) + 1);
-        if (task.LastStartUtc && task.Interval != OtherInterval) out += "task " + keys[k] + " " + std::to_string(*task.LastStartUtc) + "\r\n";
+        if (task.LastStartUtc && task.Interval != OtherInterval)
+            out += "task " + keys[k] + " " + std::to_string(*task.LastStartUtc) + "\r\n";
     }
-    const std::string why = WriteFileAtomically(path, out);
+    const std::string why = writeFileAtomically(path, out);
     return why.empty() ? std::string() : "Cannot save \"" + path + "\": " + why;
 }
 

@@ -28,7 +28,9 @@ struct DepthGuard {
     ~DepthGuard() { --depth; }
 };
 
-bool validTime(const TaskRecord& t) { return t.TimeHour >= 0 && t.TimeHour < 24 && t.TimeMinute >= 0 && t.TimeMinute < 60; }
+bool validTime(const TaskRecord& t) {
+    return t.TimeHour >= 0 && t.TimeHour < 24 && t.TimeMinute >= 0 && t.TimeMinute < 60;
+}
 } // namespace
 
 std::int32_t Scheduler::OtherAmountSeconds(const TaskRecord& task) {
@@ -36,26 +38,26 @@ std::int32_t Scheduler::OtherAmountSeconds(const TaskRecord& task) {
     return task.MSOption == 0 ? amount * 60 : amount;
 }
 
-bool Scheduler::FixedRuleMatches(const TaskRecord& task, const DateTime& t) {
+bool Scheduler::fixedRuleMatches(const TaskRecord& task, const DateTime& t) {
     // One reading of the clock, so the order of the tests does not matter:
     // the time of day first, as it rules out most tasks most of the time.
     if (task.Interval == Hourly) return task.MinsPastHour == t.minute;
     if (task.TimeMinute != t.minute || task.TimeHour != t.hour) return false;
     switch (task.Interval) {
-    case Daily:
-        return true;
-    case Weekly:
-        return task.DayofWeek == t.weekday() - 1;
-    case Monthly:
-        return task.DayofMonth == t.day - 1;
-    case Yearly:
-        return task.DateDay == t.day - 1 && task.DateMonth == t.month - 1;
-    default:
-        return false;
+        case Daily:
+            return true;
+        case Weekly:
+            return task.DayofWeek == t.weekday() - 1;
+        case Monthly:
+            return task.DayofMonth == t.day - 1;
+        case Yearly:
+            return task.DateDay == t.day - 1 && task.DateMonth == t.month - 1;
+        default:
+            return false;
     }
 }
 
-bool Scheduler::FixedRuleMatchesBetween(const TaskRecord& task, std::int64_t first, std::int64_t last) {
+bool Scheduler::fixedRuleMatchesBetween(const TaskRecord& task, std::int64_t first, std::int64_t last) {
     if (last < first) return false;
     first = std::max(first, last - kLongestPeriodDays * kMinutesPerDay + 1);
     const bool hourly = task.Interval == Hourly;
@@ -65,9 +67,9 @@ bool Scheduler::FixedRuleMatchesBetween(const TaskRecord& task, std::int64_t fir
     for (std::int64_t day = DateTime::floorDiv(first, kMinutesPerDay); day <= DateTime::floorDiv(last, kMinutesPerDay);
          ++day) {
         for (int k = 0; k < perDay; ++k) {
-            const std::int64_t m = day * kMinutesPerDay + (hourly ? k * 60 + task.MinsPastHour
-                                                                  : task.TimeHour * 60 + task.TimeMinute);
-            if (m >= first && m <= last && FixedRuleMatches(task, DateTime::fromSerialSeconds(m * 60))) return true;
+            const std::int64_t m =
+                day * kMinutesPerDay + (hourly ? k * 60 + task.MinsPastHour : task.TimeHour * 60 + task.TimeMinute);
+            if (m >= first && m <= last && fixedRuleMatches(task, DateTime::fromSerialSeconds(m * 60))) return true;
         }
     }
     return false;
@@ -124,7 +126,7 @@ Scheduler::CatchUp Scheduler::catchUpFor(const ClockReading& now, double boot) {
 
 bool Scheduler::fixedTaskDue(const TaskRecord& task, const ClockReading& r, const CatchUp& cu) const {
     if (task.Running != 0) return false;
-    if (FixedRuleMatches(task, r.local)) {
+    if (fixedRuleMatches(task, r.local)) {
         const bool startedThisMinute =
             task.LastStartUtc && DateTime::floorDiv(*task.LastStartUtc, 60) == DateTime::floorDiv(r.utc, 60);
         if (!startedThisMinute && (task.Interval == Hourly || !isRepeatedLocalTime(r))) return true;
@@ -134,9 +136,9 @@ bool Scheduler::fixedTaskDue(const TaskRecord& task, const ClockReading& r, cons
     // runs in every real hour anyway.
     if (!cu.skipped && !cu.missed) return false;
     if (task.LastStartUtc && *task.LastStartUtc >= cu.tickUtc) return false;
-    if (cu.skipped && task.Interval != Hourly && FixedRuleMatchesBetween(task, cu.skipped->first, cu.skipped->last))
+    if (cu.skipped && task.Interval != Hourly && fixedRuleMatchesBetween(task, cu.skipped->first, cu.skipped->last))
         return true;
-    return cu.missed && FixedRuleMatchesBetween(task, cu.missed->first, cu.missed->last);
+    return cu.missed && fixedRuleMatchesBetween(task, cu.missed->first, cu.missed->last);
 }
 
 void Scheduler::Tick() {

@@ -32,8 +32,7 @@ namespace wendrel {
 class Scheduler {
 public:
     using Runner = std::function<void(int index)>;
-    Scheduler(General& g, const Clock& clock, Runner runScript)
-        : g_(g), clock_(clock), run_(std::move(runScript)) {}
+    Scheduler(General& g, const Clock& clock, Runner runScript) : g_(g), clock_(clock), run_(std::move(runScript)) {}
 
     // One walk of the task table; runs every due task, in table order.
     void Tick();
@@ -57,10 +56,10 @@ public:
 
     // Whether the date, hour and minute parts of a fixed-time rule hold at the
     // local time t. Running and earlier starts are not looked at.
-    static bool FixedRuleMatches(const TaskRecord& task, const DateTime& t);
+    static bool fixedRuleMatches(const TaskRecord& task, const DateTime& t);
     // Whether a fixed-time rule holds at some local minute from first to last
     // (DateTime::serialMinute, both included).
-    static bool FixedRuleMatchesBetween(const TaskRecord& task, std::int64_t first, std::int64_t last);
+    static bool fixedRuleMatchesBetween(const TaskRecord& task, std::int64_t first, std::int64_t last);
 
     // The length of the Other interval in seconds: Other minutes when MSOption
     // is 0, else Other seconds. Counted in 32 bits, so an Other beyond the
@@ -77,12 +76,12 @@ public:
 
 private:
     struct MinuteRange {
-        std::int64_t first, last;  // local serial minutes, both included
+        std::int64_t first, last; // local serial minutes, both included
     };
     // What a tick may start besides the tasks due at this minute.
     struct CatchUp {
-        std::optional<MinuteRange> skipped;  // local times skipped by a forward change
-        std::optional<MinuteRange> missed;   // minutes no tick saw (RunMissedTasks)
+        std::optional<MinuteRange> skipped; // local times skipped by a forward change
+        std::optional<MinuteRange> missed;  // minutes no tick saw (RunMissedTasks)
         std::int64_t tickUtc = 0;
     };
     CatchUp catchUpFor(const ClockReading& now, double boot);

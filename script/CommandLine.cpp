@@ -8,7 +8,7 @@ namespace wendrel {
 std::optional<std::vector<std::string>> splitCommandLine(const std::string& line) {
     std::vector<std::string> words;
     std::string word;
-    bool inWord = false;  // a word has begun, even if it is still empty ("")
+    bool inWord = false; // a word has begun, even if it is still empty ("")
     const std::size_t end = std::min(line.find('\0'), line.size());
     for (std::size_t i = 0; i < end; ++i) {
         const char c = line[i];
@@ -30,7 +30,8 @@ std::optional<std::vector<std::string>> splitCommandLine(const std::string& line
             for (++i;; ++i) {
                 if (i >= end) return std::nullopt;
                 if (line[i] == '"') break;
-                if (line[i] == '\\' && i + 1 < end && std::string_view("\\\"$`").find(line[i + 1]) != std::string_view::npos)
+                if (line[i] == '\\' && i + 1 < end &&
+                    std::string_view("\\\"$`").find(line[i + 1]) != std::string_view::npos)
                     ++i;
                 word += line[i];
             }

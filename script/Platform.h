@@ -1,17 +1,19 @@
 #pragma once
-// The services of the desktop that the core needs, as small interfaces: the
-// real ones live in platform/, tests use fakes. Every text crossing these
-// interfaces is UTF-8.
+// The services of the desktop that the core and the windows need, as small
+// interfaces: the real ones live in platform/, tests use fakes. Every text
+// crossing these interfaces is UTF-8.
 #include <functional>
 #include <optional>
 #include <string>
+
+#include "model/DateTime.h"
 
 namespace wendrel {
 
 // How a started program ended: its exit code, or the signal that ended it.
 struct ProgramExit {
     int code = 0;
-    int signal = 0;  // not 0: ended by this signal (code is then 0)
+    int signal = 0; // not 0: ended by this signal (code is then 0)
     bool operator==(const ProgramExit&) const = default;
 };
 
@@ -66,8 +68,7 @@ class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
     // A modal message box; with YesNo, Yes is the default button.
-    virtual MsgAnswer show(const std::string& text, const std::string& caption, MsgButtons buttons,
-                           MsgIcon icon) = 0;
+    virtual MsgAnswer show(const std::string& text, const std::string& caption, MsgButtons buttons, MsgIcon icon) = 0;
 };
 
 class EventPump {
@@ -76,6 +77,36 @@ public:
     // Processes the pending events of the user interface. When none are
     // pending, waits for one, but no longer than maxWaitSeconds.
     virtual void processEvents(double maxWaitSeconds) = 0;
+};
+
+class TextEditorLauncher {
+public:
+    virtual ~TextEditorLauncher() = default;
+    // Opens a file in the desktop's text editor, not waiting for it. Returns
+    // the editor's task id, or no value with a reason when none could start.
+    virtual std::optional<double> open(const std::string& path, std::string& failure) = 0;
+};
+
+class LoginStart {
+public:
+    virtual ~LoginStart() = default;
+    // Whether the program starts when the user logs in to the desktop.
+    virtual bool isEnabled() const = 0;
+    // Switches that on or off; false, with the reason, when it could not be done.
+    virtual bool setEnabled(bool on, std::string& failure) = 0;
+};
+
+// Everything the windows need from the desktop, bundled so that tests can hand
+// in fakes (message boxes answered by the test, a fake clock...).
+struct Services {
+    MessageBoxes* messages = nullptr;
+    ProgramLauncher* launcher = nullptr;
+    WindowActivator* activator = nullptr;
+    KeySender* keys = nullptr;
+    EventPump* pump = nullptr;
+    const Clock* clock = nullptr;
+    TextEditorLauncher* textEditor = nullptr;
+    LoginStart* loginStart = nullptr; // none: the Start at Login item is disabled
 };
 
 } // namespace wendrel

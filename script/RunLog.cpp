@@ -9,7 +9,8 @@
 #include <unistd.h>
 
 #include "model/Cp1252.h"
-#include "store/TextFile.h"
+#include "model/FixedText.h"
+#include "model/TextFile.h"
 
 namespace wendrel {
 
@@ -42,17 +43,25 @@ std::string pidText(std::optional<double> pid) {
 std::string describe(const RunEvent& e) {
     const std::string command = cutUtf8(e.command, kMaxCommandBytes);
     switch (e.kind) {
-    case RunEventKind::Started: return "started";
-    case RunEventKind::ScriptMissing: return "script missing";
-    case RunEventKind::ScriptUnreadable: return "script unreadable";
-    case RunEventKind::Finished: return "finished";
-    case RunEventKind::ProgramStarted: return "program started: " + command + " (pid " + pidText(e.pid) + ")";
-    case RunEventKind::ProgramNotFound: return "program not found: " + command;
-    case RunEventKind::WaitBegun: return "waiting for pid " + pidText(e.pid) + " to end";
-    case RunEventKind::WaitEnded:
-        if (!e.exitStatus) return "pid " + pidText(e.pid) + " ended, exit status unknown";
-        if (e.exitStatus->signal) return "pid " + pidText(e.pid) + " ended by signal " + std::to_string(e.exitStatus->signal);
-        return "pid " + pidText(e.pid) + " ended, exit status " + std::to_string(e.exitStatus->code);
+        case RunEventKind::Started:
+            return "started";
+        case RunEventKind::ScriptMissing:
+            return "script missing";
+        case RunEventKind::ScriptUnreadable:
+            return "script unreadable";
+        case RunEventKind::Finished:
+            return "finished";
+        case RunEventKind::ProgramStarted:
+            return "program started: " + command + " (pid " + pidText(e.pid) + ")";
+        case RunEventKind::ProgramNotFound:
+            return "program not found: " + command;
+        case RunEventKind::WaitBegun:
+            return "waiting for pid " + pidText(e.pid) + " to end";
+        case RunEventKind::WaitEnded:
+            if (!e.exitStatus) return "pid " + pidText(e.pid) + " ended, exit status unknown";
+            if (e.exitStatus->signal)
+                return "pid " + pidText(e.pid) + " ended by signal " + std::to_string(e.exitStatus->signal);
+            return "pid " + pidText(e.pid) + " ended, exit status " + std::to_string(e.exitStatus->code);
     }
     return "unknown event";
 }
@@ -73,11 +82,7 @@ void appendLinesOf(const std::string& path, std::vector<RunLogEntry>& out) {
 }
 } // namespace
 
-std::string historyText(std::string text) {
-    if (auto nul = text.find('\0'); nul != std::string::npos) text.erase(nul);
-    while (!text.empty() && text.back() == ' ') text.pop_back();
-    return cp1252ToUtf8(text);
-}
+std::string historyText(std::string text) { return cp1252ToUtf8(textBeforeNul(std::move(text))); }
 
 std::string formatRunEvent(const RunEvent& e) {
     char time[32];
@@ -99,11 +104,11 @@ std::optional<RunLogEntry> parseRunLogLine(const std::string& line) {
 
 void RunLogFile::add(const RunEvent& event) {
     const std::string line = formatRunEvent(event) + '\n';
-    const std::string path = JoinPath(folder_, FileName);
+    const std::string path = joinPath(folder_, FileName);
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0 && st.st_size > 0 &&
         static_cast<std::size_t>(st.st_size) + line.size() > rotateBytes_)
-        ::rename(path.c_str(), JoinPath(folder_, OldFileName).c_str());
+        ::rename(path.c_str(), joinPath(folder_, OldFileName).c_str());
     const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) return;
     // One write for the line, so a crash leaves at most the last line torn.
@@ -119,8 +124,8 @@ void RunLogFile::add(const RunEvent& event) {
 
 std::vector<RunLogEntry> RunLogFile::readAll(const std::string& folder) {
     std::vector<RunLogEntry> all;
-    appendLinesOf(JoinPath(folder, OldFileName), all);
-    appendLinesOf(JoinPath(folder, FileName), all);
+    appendLinesOf(joinPath(folder, OldFileName), all);
+    appendLinesOf(joinPath(folder, FileName), all);
     return all;
 }
 

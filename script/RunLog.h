@@ -15,22 +15,22 @@
 namespace wendrel {
 
 enum class RunEventKind {
-    Started,           // the script's run begins
-    ScriptMissing,     // no file of that name: the run ends
-    ScriptUnreadable,  // a name that is no readable file (a folder, no permission)
-    Finished,          // the last line has been carried out
-    ProgramStarted,    // pid and the command line
-    ProgramNotFound,   // the command line that could not be started
-    WaitBegun,         // a ",1" start waits for pid
-    WaitEnded,         // pid has ended; exitStatus when the launcher knows it
+    Started,          // the script's run begins
+    ScriptMissing,    // no file of that name: the run ends
+    ScriptUnreadable, // a name that is no readable file (a folder, no permission)
+    Finished,         // the last line has been carried out
+    ProgramStarted,   // pid and the command line
+    ProgramNotFound,  // the command line that could not be started
+    WaitBegun,        // a ",1" start waits for pid
+    WaitEnded,        // pid has ended; exitStatus when the launcher knows it
 };
 
 struct RunEvent {
     DateTime time;
     RunEventKind kind = RunEventKind::Started;
-    std::string task;     // the task's name, UTF-8
-    std::string script;   // the script file's name, UTF-8
-    std::string command;  // the command line of a program start
+    std::string task;    // the task's name, UTF-8
+    std::string script;  // the script file's name, UTF-8
+    std::string command; // the command line of a program start
     std::optional<double> pid;
     std::optional<ProgramExit> exitStatus;
 };
@@ -45,10 +45,10 @@ public:
 
 // One event as the history shows it.
 struct RunLogEntry {
-    std::string time;    // "yyyy-mm-dd hh:mm:ss", local time
+    std::string time; // "yyyy-mm-dd hh:mm:ss", local time
     std::string task;
     std::string script;
-    std::string what;    // "started", "script missing", "program started: ..."
+    std::string what; // "started", "script missing", "program started: ..."
     bool operator==(const RunLogEntry&) const = default;
 };
 

@@ -5,8 +5,8 @@
 #include <sys/stat.h>
 
 #include "model/Cp1252.h"
-#include "store/Fields.h"
-#include "store/TextFile.h"
+#include "model/Fields.h"
+#include "model/TextFile.h"
 
 namespace wendrel {
 
@@ -34,11 +34,8 @@ bool pathExists(const std::string& path) {
 
 void ScriptEngine::RunScript(int index) {
     if (stopping_) return;
-    std::string leaf = g_.slot(index).ScriptFile.str();
-    while (!leaf.empty() && leaf.back() == ' ') leaf.pop_back();
     // A never-written name holds code-0 characters: it names no file.
-    leaf.erase(std::find(leaf.begin(), leaf.end(), '\0'), leaf.end());
-    const std::string name = cp1252ToUtf8(leaf);
+    const std::string name = cp1252ToUtf8(textBeforeNul(g_.slot(index).ScriptFile.str()));
 
     logRun(index, RunEventKind::Started);
     // Scripts live in the program's folder and nowhere else: a name that
@@ -49,14 +46,14 @@ void ScriptEngine::RunScript(int index) {
                                "\" is not a plain file name in Wendrel's folder. Task Aborted",
                            "Script File Missing.", MsgButtons::Ok, MsgIcon::Critical);
         logRun(index, RunEventKind::ScriptMissing);
-        return;  // Running stays 1, as for a missing file
+        return; // Running stays 1, as for a missing file
     }
-    const std::string path = JoinPath(folder_, name);
+    const std::string path = joinPath(folder_, name);
     if (!pathExists(path)) {
         logRun(index, RunEventKind::ScriptMissing);
         env_.messages.show("Script File does not exist. Task Aborted", "Script File Missing.", MsgButtons::Ok,
                            MsgIcon::Critical);
-        return;  // Running stays 1 until the program is restarted
+        return; // Running stays 1 until the program is restarted
     }
 
     {
@@ -119,7 +116,7 @@ void ScriptEngine::runLine(int index, const std::string& line) {
     } else if (isOneOf(keyword, {"SEND", "TYPE", "KEY"})) {
         typeKeys(g_.slot(index).ProcessId, rest.value_or(std::string()));
     } else if (isOneOf(keyword, {"WAIT", "PAUSE", "SLEEP"})) {
-        Pause(static_cast<float>(WaitNumber(argument)));
+        Pause(static_cast<float>(waitNumber(argument)));
     } else if (isOneOf(keyword, {"MESSAGE", "MSG", "MSGBOX"})) {
         if (rest && !stopping_) env_.messages.show(*rest, "Wendrel 1.00", MsgButtons::Ok, MsgIcon::None);
     }
@@ -209,7 +206,8 @@ bool ScriptEngine::yieldToEvents(double maxWaitSeconds) {
 
 void ScriptEngine::rememberStart(double taskId) {
     const double now = env_.clock.monotonicSeconds();
-    std::erase_if(recentStarts_, [&](const auto& s) { return s.first == taskId || now - s.second >= WindowWaitSeconds; });
+    std::erase_if(recentStarts_,
+                  [&](const auto& s) { return s.first == taskId || now - s.second >= WindowWaitSeconds; });
     recentStarts_.emplace_back(taskId, now);
 }
 

@@ -69,7 +69,7 @@ private:
     General& g_;
     std::string folder_;
     ScriptEnvironment env_;
-    std::vector<std::pair<double, double>> recentStarts_;  // (task id, monotonic time of the start)
+    std::vector<std::pair<double, double>> recentStarts_; // (task id, monotonic time of the start)
     RunLog* log_ = nullptr;
     bool stopping_ = false;
 };

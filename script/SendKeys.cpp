@@ -22,16 +22,35 @@ const char* keysymOfName(std::string name) {
         const char* keysym;
     };
     static constexpr Named table[] = {
-        {"ENTER", "Return"},      {"TAB", "Tab"},           {"ESC", "Escape"},
-        {"ESCAPE", "Escape"},     {"BS", "BackSpace"},      {"BKSP", "BackSpace"},
-        {"BACKSPACE", "BackSpace"}, {"DEL", "Delete"},      {"DELETE", "Delete"},
-        {"INS", "Insert"},        {"INSERT", "Insert"},     {"HOME", "Home"},
-        {"END", "End"},           {"PGUP", "Prior"},        {"PGDN", "Next"},
-        {"UP", "Up"},             {"DOWN", "Down"},         {"LEFT", "Left"},
-        {"RIGHT", "Right"},       {"BREAK", "Break"},       {"CAPSLOCK", "Caps_Lock"},
-        {"NUMLOCK", "Num_Lock"},  {"SCROLLLOCK", "Scroll_Lock"}, {"PRTSC", "Print"},
-        {"HELP", "Help"},         {"ADD", "KP_Add"},        {"SUBTRACT", "KP_Subtract"},
-        {"MULTIPLY", "KP_Multiply"}, {"DIVIDE", "KP_Divide"},
+        {"ENTER", "Return"},
+        {"TAB", "Tab"},
+        {"ESC", "Escape"},
+        {"ESCAPE", "Escape"},
+        {"BS", "BackSpace"},
+        {"BKSP", "BackSpace"},
+        {"BACKSPACE", "BackSpace"},
+        {"DEL", "Delete"},
+        {"DELETE", "Delete"},
+        {"INS", "Insert"},
+        {"INSERT", "Insert"},
+        {"HOME", "Home"},
+        {"END", "End"},
+        {"PGUP", "Prior"},
+        {"PGDN", "Next"},
+        {"UP", "Up"},
+        {"DOWN", "Down"},
+        {"LEFT", "Left"},
+        {"RIGHT", "Right"},
+        {"BREAK", "Break"},
+        {"CAPSLOCK", "Caps_Lock"},
+        {"NUMLOCK", "Num_Lock"},
+        {"SCROLLLOCK", "Scroll_Lock"},
+        {"PRTSC", "Print"},
+        {"HELP", "Help"},
+        {"ADD", "KP_Add"},
+        {"SUBTRACT", "KP_Subtract"},
+        {"MULTIPLY", "KP_Multiply"},
+        {"DIVIDE", "KP_Divide"},
     };
     for (const Named& n : table)
         if (n.name == name) return n.keysym;
@@ -69,7 +88,7 @@ private:
             }
             if (!item(held)) return false;
         }
-        return !inGroup;  // a group still open at the end
+        return !inGroup; // a group still open at the end
     }
 
     // One key or group, with the modifiers written before it.
@@ -86,7 +105,7 @@ private:
         }
         if (atEnd()) return !anyModifier;
         const char c = text_[pos_];
-        if (c == ')') return !anyModifier;  // "(a+)": a modifier over nothing
+        if (c == ')') return !anyModifier; // "(a+)": a modifier over nothing
         if (c == '(') {
             if (++depth_ > MaxGroupDepth) return false;
             ++pos_;

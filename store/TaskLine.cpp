@@ -1,17 +1,17 @@
 #include "store/TaskLine.h"
 
-#include "store/Fields.h"
+#include "model/Fields.h"
 
 namespace wendrel {
 
-std::string FormatTaskLine(const TaskRecord& r) {
+std::string formatTaskLine(const TaskRecord& r) {
     std::string line;
     line.reserve(128);
     line += r.Name.str();
     line += '~';
     line += r.Comment.str();
-    for (std::int16_t v : {r.Interval, r.DateDay, r.DateMonth, r.TimeHour, r.TimeMinute, r.DayofMonth,
-                           r.DayofWeek, r.MinsPastHour, r.Other, r.MSOption, r.Active}) {
+    for (std::int16_t v : {r.Interval, r.DateDay, r.DateMonth, r.TimeHour, r.TimeMinute, r.DayofMonth, r.DayofWeek,
+                           r.MinsPastHour, r.Other, r.MSOption, r.Active}) {
         line += '~';
         line += std::to_string(v);
     }
@@ -20,25 +20,25 @@ std::string FormatTaskLine(const TaskRecord& r) {
     return line;
 }
 
-void ParseTaskLine(std::string_view line, TaskRecord& r) {
+void parseTaskLine(std::string_view line, TaskRecord& r) {
     auto text = [&](int n) { return GetField(line, '~', n).value_or(std::string()); };
     r.Name.assign(text(1));
     r.Comment.assign(text(2));
-    r.Interval = WholeInt16(text(3));
-    r.DateDay = LeadingInt16(text(4));
-    r.DateMonth = LeadingInt16(text(5));
-    r.TimeHour = LeadingInt16(text(6));
-    r.TimeMinute = LeadingInt16(text(7));
-    r.DayofMonth = WholeInt16(text(8));
-    r.DayofWeek = WholeInt16(text(9));
-    r.MinsPastHour = WholeInt16(text(10));
-    r.Other = LeadingInt16(text(11));
-    r.MSOption = LeadingInt16(text(12));
-    r.Active = LeadingInt16(text(13));
+    r.Interval = wholeInt16(text(3));
+    r.DateDay = leadingInt16(text(4));
+    r.DateMonth = leadingInt16(text(5));
+    r.TimeHour = leadingInt16(text(6));
+    r.TimeMinute = leadingInt16(text(7));
+    r.DayofMonth = wholeInt16(text(8));
+    r.DayofWeek = wholeInt16(text(9));
+    r.MinsPastHour = wholeInt16(text(10));
+    r.Other = leadingInt16(text(11));
+    r.MSOption = leadingInt16(text(12));
+    r.Active = leadingInt16(text(13));
     r.ScriptFile.assign(text(14));
 }
 
-std::string FormatOptionValue(std::int16_t value) {
+std::string formatOptionValue(std::int16_t value) {
     std::string s = value < 0 ? std::to_string(value) : " " + std::to_string(value);
     return s + " ";
 }

@@ -10,13 +10,13 @@ namespace wendrel {
 
 // The 14 persistent fields joined by "~": 20-, 50- and 25-character texts and
 // eleven decimal numbers. No line end.
-std::string FormatTaskLine(const TaskRecord& rec);
+std::string formatTaskLine(const TaskRecord& rec);
 
 // Fills the persistent fields of rec from a line (without its line end).
 // Missing fields give blanks or 0; run-time fields are left untouched.
-void ParseTaskLine(std::string_view line, TaskRecord& rec);
+void parseTaskLine(std::string_view line, TaskRecord& rec);
 
 // A flag in the number format of a print statement: " 0 ", "-1 ". No line end.
-std::string FormatOptionValue(std::int16_t value);
+std::string formatOptionValue(std::int16_t value);
 
 } // namespace wendrel

@@ -9,9 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "store/Fields.h"
+#include "model/Fields.h"
 #include "store/TaskLine.h"
-#include "store/TextFile.h"
+#include "model/TextFile.h"
 
 namespace wendrel {
 
@@ -25,17 +25,17 @@ std::string describe(const std::string& what, const std::string& path, const std
 
 // Creates a missing file with the given contents (owner-only permissions).
 void createIfMissing(const std::string& path, const std::string& contents, std::vector<std::string>& errors) {
-    if (FileExists(path)) return;
+    if (fileExists(path)) return;
     if (::access(path.c_str(), F_OK) == 0) {
         errors.push_back(describe("Cannot use", path, "it is not a regular file"));
         return;
     }
-    std::string why = WriteFileAtomically(path, contents);
+    std::string why = writeFileAtomically(path, contents);
     if (!why.empty()) errors.push_back(describe("Cannot create", path, why));
 }
 
 // A save that was killed half-way leaves its temporary (".Scripts.dat.XXXXXX",
-// see WriteFileAtomically) behind. Those older than a few seconds belong to no
+// see writeFileAtomically) behind. Those older than a few seconds belong to no
 // save in progress and are removed, so crashes do not pile up files.
 void removeStaleTemporaries(const std::string& folder, const std::string& leaf) {
     namespace fs = std::filesystem;
@@ -73,24 +73,24 @@ bool copyFile(const std::string& from, const std::string& to) {
 }
 } // namespace
 
-std::string TaskStore::taskPath() const { return JoinPath(folder_, TaskFileName); }
-std::string TaskStore::optionsPath() const { return JoinPath(folder_, OptionsFileName); }
+std::string TaskStore::taskPath() const { return joinPath(folder_, TaskFileName); }
+std::string TaskStore::optionsPath() const { return joinPath(folder_, OptionsFileName); }
 
 std::string TaskStore::formatTaskFile(const General& g) {
     std::string out;
     out.reserve(static_cast<std::size_t>(g.TaskCount) * 122);
     for (int i = 1; i <= g.TaskCount; ++i) {
-        out += FormatTaskLine(g.slot(i));
+        out += formatTaskLine(g.slot(i));
         out += "\r\n";
     }
     return out;
 }
 
 std::string TaskStore::formatOptionsFile(const General& g) {
-    std::string text = FormatOptionValue(g.MinimizeOnStartup) + "\r\n" + FormatOptionValue(g.MinimizeToTray) + "\r\n";
+    std::string text = formatOptionValue(g.MinimizeOnStartup) + "\r\n" + formatOptionValue(g.MinimizeToTray) + "\r\n";
     // RunMissedTasks came later, as a third line that a two-line file lacks;
     // off, it is left out, so the file reads the same to older versions.
-    if (g.RunMissedTasks != 0) text += FormatOptionValue(g.RunMissedTasks) + "\r\n";
+    if (g.RunMissedTasks != 0) text += formatOptionValue(g.RunMissedTasks) + "\r\n";
     return text;
 }
 
@@ -99,19 +99,19 @@ void TaskStore::readOptions(General& g) {
     removeStaleTemporaries(folder_.empty() ? "." : folder_, OptionsFileName);
     createIfMissing(taskPath(), "", errors_);
     const std::string ini = optionsPath();
-    createIfMissing(ini, FormatOptionValue(0) + "\r\n" + FormatOptionValue(0) + "\r\n", errors_);
+    createIfMissing(ini, formatOptionValue(0) + "\r\n" + formatOptionValue(0) + "\r\n", errors_);
     g.MinimizeOnStartup = 0;
     g.MinimizeToTray = 0;
     g.RunMissedTasks = 0;
     LineReader in(ini, 4096);
     if (!in.isOpen()) {
-        if (FileExists(ini)) errors_.push_back(describe("Cannot read", ini, std::strerror(errno)));
+        if (fileExists(ini)) errors_.push_back(describe("Cannot read", ini, std::strerror(errno)));
         return;
     }
     std::string line;
-    if (in.next(line)) g.MinimizeOnStartup = LeadingInt16(line);
-    if (in.next(line)) g.MinimizeToTray = LeadingInt16(line);
-    if (in.next(line)) g.RunMissedTasks = LeadingInt16(line);
+    if (in.next(line)) g.MinimizeOnStartup = leadingInt16(line);
+    if (in.next(line)) g.MinimizeToTray = leadingInt16(line);
+    if (in.next(line)) g.RunMissedTasks = leadingInt16(line);
 }
 
 void TaskStore::readTasks(General& g) {
@@ -119,7 +119,7 @@ void TaskStore::readTasks(General& g) {
     const std::string path = taskPath();
     LineReader in(path, kMaxTaskLine);
     if (!in.isOpen()) {
-        if (FileExists(path)) {
+        if (fileExists(path)) {
             // Whatever it holds was not loaded: keep it before it is replaced.
             errors_.push_back(describe("Cannot read", path, std::strerror(errno)));
             lostOnLoad_ = true;
@@ -135,7 +135,7 @@ void TaskStore::readTasks(General& g) {
             break;
         }
         ++g.TaskCount;
-        ParseTaskLine(line, g.slot(g.TaskCount));
+        parseTaskLine(line, g.slot(g.TaskCount));
     }
     if (in.wasCut()) {
         errors_.push_back(describe("Cut overlong lines of", path, "a task line holds at most 64 KB"));
@@ -152,13 +152,13 @@ void TaskStore::readTasks(General& g) {
 // keeps the old contents even after an atomic replace; a copy does too.
 bool TaskStore::keepOriginal() {
     const std::string path = taskPath();
-    if (backupDone_ || !FileExists(path)) return backupDone_;
+    if (backupDone_ || !fileExists(path)) return backupDone_;
     // A hard link keeps the old contents even after the atomic replace of a
     // later save; a copy where no link can be made. For a Scripts.dat that is
     // a symbolic link, the file it leads to is kept.
     const std::string bak = path + BackupSuffix;
     ::unlink(bak.c_str());
-    if (::link(FollowLinks(path).c_str(), bak.c_str()) == 0 || copyFile(path, bak)) {
+    if (::link(followLinks(path).c_str(), bak.c_str()) == 0 || copyFile(path, bak)) {
         backupDone_ = true;
         errors_.push_back("The original task list is kept as \"" + bak + "\".");
     }
@@ -168,15 +168,15 @@ bool TaskStore::keepOriginal() {
 std::vector<std::string> TaskStore::write(const General& g) {
     std::vector<std::string> problems;
     const std::string path = taskPath();
-    if (lostOnLoad_ && !keepOriginal() && FileExists(path)) {
+    if (lostOnLoad_ && !keepOriginal() && fileExists(path)) {
         problems.push_back(describe("Cannot keep a backup of", path, std::strerror(errno)) +
                            "; the file was not replaced, so what could not be loaded stays in it");
     }
     if (!lostOnLoad_ || backupDone_) {
-        std::string why = WriteFileAtomically(path, formatTaskFile(g));
+        std::string why = writeFileAtomically(path, formatTaskFile(g));
         if (!why.empty()) problems.push_back(describe("Cannot save the task list to", path, why));
     }
-    std::string why = WriteFileAtomically(optionsPath(), formatOptionsFile(g));
+    std::string why = writeFileAtomically(optionsPath(), formatOptionsFile(g));
     if (!why.empty()) problems.push_back(describe("Cannot save the options to", optionsPath(), why));
     return problems;
 }
@@ -187,14 +187,14 @@ std::string TaskStore::writeFallback(const General& g, const std::string& folder
         return {};
     }
     const std::time_t now = std::time(nullptr);
-    std::tm local {};
+    std::tm local{};
     ::localtime_r(&now, &local);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    const std::string base = JoinPath(folder, std::string("Scripts-") + stamp + "-" + std::to_string(::getpid()));
-    why = WriteFileAtomically(base + ".dat", formatTaskFile(g));
+    const std::string base = joinPath(folder, std::string("Scripts-") + stamp + "-" + std::to_string(::getpid()));
+    why = writeFileAtomically(base + ".dat", formatTaskFile(g));
     if (!why.empty()) return {};
-    WriteFileAtomically(base + ".ini", formatOptionsFile(g));
+    writeFileAtomically(base + ".ini", formatOptionsFile(g));
     return base + ".dat";
 }
 

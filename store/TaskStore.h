@@ -25,7 +25,10 @@ public:
     // task lines are read into the table. Problems are collected in errors().
     void readOptions(General& g);
     void readTasks(General& g);
-    void read(General& g) { readOptions(g); readTasks(g); }
+    void read(General& g) {
+        readOptions(g);
+        readTasks(g);
+    }
 
     // Writes both files. Returns the problems met (empty when all was saved).
     // When the task list read at start-up held more than could be loaded (over

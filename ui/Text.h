@@ -10,9 +10,7 @@
 
 namespace wendrel {
 
-inline QString fromRecordText(const std::string& bytes) {
-    return QString::fromStdString(cp1252ToUtf8(bytes));
-}
+inline QString fromRecordText(const std::string& bytes) { return QString::fromStdString(cp1252ToUtf8(bytes)); }
 inline std::string toRecordText(const QString& text) { return utf8ToCp1252(text.toStdString()); }
 
 // A fixed-width record field as the user reads it: without its blank fill and
@@ -51,8 +49,9 @@ protected:
 private:
     void elide() {
         // A framed label without an indent of its own indents by half an "x".
-        const int indentPixels =
-            indent() >= 0 ? indent() : frameWidth() > 0 ? fontMetrics().horizontalAdvance('x') / 2 : 0;
+        const int indentPixels = indent() >= 0      ? indent()
+                                 : frameWidth() > 0 ? fontMetrics().horizontalAdvance('x') / 2
+                                                    : 0;
         const int room = contentsRect().width() - 2 * margin() - indentPixels - 1;
         const QString shown = fontMetrics().elidedText(full_, Qt::ElideRight, std::max(0, room));
         setText(shown);

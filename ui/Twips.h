@@ -60,7 +60,7 @@ inline int captionWidth(const QWidget* w) {
         return l->text().isEmpty() || l->textFormat() == Qt::RichText ? 0 : captionWidth(l, l->text());
     if (auto* b = qobject_cast<const QAbstractButton*>(w)) {
         QString text = b->text();
-        text.remove(QLatin1Char('&'));   // the access key's marker is not drawn
+        text.remove(QLatin1Char('&')); // the access key's marker is not drawn
         const QStyle* s = b->style();
         return static_cast<int>(std::ceil(QFontMetricsF(b->font()).horizontalAdvance(text))) +
                s->pixelMetric(QStyle::PM_ButtonMargin) + 2 * s->pixelMetric(QStyle::PM_DefaultFrameWidth) + 2;

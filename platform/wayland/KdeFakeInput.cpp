@@ -26,7 +26,7 @@ struct UserLayout {
         xkb_mod_mask_t mods = 0;
     };
     std::map<xkb_keysym_t, Place> places;
-    std::map<xkb_mod_mask_t, xkb_keycode_t> modifierKeys;  // one modifier bit -> its key
+    std::map<xkb_mod_mask_t, xkb_keycode_t> modifierKeys; // one modifier bit -> its key
     xkb_keycode_t control = 0, alt = 0;
     xkb_mod_mask_t shift = 0;
 
@@ -102,8 +102,8 @@ void KdeFakeInputSender::tell(const std::string& text) {
 
 void KdeFakeInputSender::keymap(void* data, wl_keyboard*, std::uint32_t format, std::int32_t fd, std::uint32_t size) {
     auto* self = static_cast<KdeFakeInputSender*>(data);
-    void* map = format == WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1 ? mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0)
-                                                           : MAP_FAILED;
+    void* map =
+        format == WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1 ? mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0) : MAP_FAILED;
     close(fd);
     if (map == MAP_FAILED) return;
     xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
@@ -120,7 +120,7 @@ void KdeFakeInputSender::keymap(void* data, wl_keyboard*, std::uint32_t format, 
 }
 
 bool KdeFakeInputSender::connect() {
-    if (connection_ && !connection_->failed()) return connection_->roundtrip();  // takes a layout switched since
+    if (connection_ && !connection_->failed()) return connection_->roundtrip(); // takes a layout switched since
     drop();
     connection_ = Connection::open();
     if (connection_ && connection_->kdeFakeInput() && connection_->seat()) {
@@ -153,8 +153,9 @@ void KdeFakeInputSender::send(const std::string& keys, const Yield& yield) {
     org_kde_kwin_fake_input* input = connection_->kdeFakeInput();
     const UserLayout& layout = *layout_;
     auto key = [&](xkb_keycode_t kc, bool down) {
-        if (kc) org_kde_kwin_fake_input_keyboard_key(input, kc - 8, down ? WL_KEYBOARD_KEY_STATE_PRESSED
-                                                                         : WL_KEYBOARD_KEY_STATE_RELEASED);
+        if (kc)
+            org_kde_kwin_fake_input_keyboard_key(input, kc - 8,
+                                                 down ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
     };
     bool missing = false;
     std::size_t sent = 0, nextYield = ChunkStrokes;

@@ -88,10 +88,12 @@ std::optional<int> KwinWindowActivator::runScript(const QString& body) {
                            "const activeWindow = () => workspace.activeWindow || workspace.activeClient;\n"
                            "const activate = (w) => { if (workspace.windowList) workspace.activeWindow = w; "
                            "else workspace.activeClient = w; };\n"
-                           "(function () {\n" + body + "})();\n"
-                           "callDBus(\"" + bus.baseService() + "\", \"" + ReportPath + "\", \"" + ReportInterface +
-                           "\", \"report\", " + QString::number(number) +
-                           ", activeWindow() ? activeWindow().pid : 0);\n";
+                           "(function () {\n" +
+                           body +
+                           "})();\n"
+                           "callDBus(\"" +
+                           bus.baseService() + "\", \"" + ReportPath + "\", \"" + ReportInterface + "\", \"report\", " +
+                           QString::number(number) + ", activeWindow() ? activeWindow().pid : 0);\n";
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty()) folder = QDir::tempPath();
     const QString path = folder + "/wendrel-kwin-" + QString::number(getpid()) + ".js";
@@ -124,7 +126,8 @@ ActivateResult KwinWindowActivator::activate(double taskId, std::string&) {
     // the script reports, so keys that follow cannot overtake it.
     QString pids;
     for (int p : family) pids += (pids.isEmpty() ? "" : ",") + QString::number(p);
-    runScript("  const family = [" + pids + "];\n"
+    runScript("  const family = [" + pids +
+              "];\n"
               "  const active = activeWindow();\n"
               "  if (active && family.includes(active.pid)) return;\n"
               "  for (const c of windows()) {\n"

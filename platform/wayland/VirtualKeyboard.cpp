@@ -34,7 +34,7 @@ struct KeyLayout {
     static constexpr std::uint32_t LastCode = 247;
 
     std::map<xkb_keysym_t, KeyPlace> places;
-    std::string text;  // the keymap in XKB's text format
+    std::string text; // the keymap in XKB's text format
     std::uint32_t shiftMask = 0, controlMask = 0, altMask = 0;
 
     bool covers(xkb_keysym_t ks) const { return places.count(ks) != 0; }
@@ -93,7 +93,9 @@ std::unique_ptr<KeyLayout> makeLayout(const std::vector<std::vector<xkb_keysym_t
     symbols += "    modifier_map Shift { <K42> };\n    modifier_map Control { <K29> };\n"
                "    modifier_map Mod1 { <K56> };\n";
     layout->text = "xkb_keymap {\n"
-                   "xkb_keycodes \"wendrel\" {\n    minimum = 8;\n    maximum = 255;\n" + codes + "};\n"
+                   "xkb_keycodes \"wendrel\" {\n    minimum = 8;\n    maximum = 255;\n" +
+                   codes +
+                   "};\n"
                    "xkb_types \"wendrel\" {\n"
                    "    type \"ONE_LEVEL\" { modifiers = none; level_name[Level1] = \"Any\"; };\n"
                    "    type \"TWO_LEVEL\" { modifiers = Shift; map[Shift] = Level2;\n"
@@ -102,7 +104,9 @@ std::unique_ptr<KeyLayout> makeLayout(const std::vector<std::vector<xkb_keysym_t
                    "xkb_compatibility \"wendrel\" {\n"
                    "    interpret Any + AnyOf(all) { action = SetMods(modifiers = modMapMods, clearLocks); };\n"
                    "};\n"
-                   "xkb_symbols \"wendrel\" {\n" + symbols + "};\n"
+                   "xkb_symbols \"wendrel\" {\n" +
+                   symbols +
+                   "};\n"
                    "};\n";
 
     // Read it back as the compositor will, for the masks of the modifiers
@@ -170,12 +174,12 @@ bool VirtualKeyboardSender::connect() {
 // lost the first few keys that way). Here an empty modifier state reports
 // first, and the keys wait until the compositor has handled it.
 bool VirtualKeyboardSender::useLayout(const KeyLayout& layout) {
-    const std::size_t size = layout.text.size() + 1;  // with its closing NUL, which XKB reads up to
+    const std::size_t size = layout.text.size() + 1; // with its closing NUL, which XKB reads up to
     const int fd = memfd_create("wendrel-keymap", MFD_CLOEXEC);
     if (fd < 0) return false;
     const bool written = write(fd, layout.text.c_str(), size) == static_cast<ssize_t>(size);
     if (written) zwp_virtual_keyboard_v1_keymap(keyboard_, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, fd, size);
-    close(fd);  // the request has sent a copy of the descriptor
+    close(fd); // the request has sent a copy of the descriptor
     if (!written) return false;
     zwp_virtual_keyboard_v1_modifiers(keyboard_, 0, 0, 0, 0);
     if (!connection_->roundtrip()) return false;

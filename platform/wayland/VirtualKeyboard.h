@@ -45,7 +45,7 @@ private:
     bool noticed_ = false;
     std::unique_ptr<Connection> connection_;
     zwp_virtual_keyboard_v1* keyboard_ = nullptr;
-    std::unique_ptr<KeyLayout> layout_;  // the keymap the compositor has now
+    std::unique_ptr<KeyLayout> layout_; // the keymap the compositor has now
 };
 
 } // namespace wendrel::wayland

@@ -42,8 +42,9 @@ void Connection::global(void* data, wl_registry* registry, std::uint32_t name, c
             wl_registry_bind(registry, name, &zwp_virtual_keyboard_manager_v1_interface, 1));
     } else if (std::strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0 && !c->fakeInput_ &&
                version >= ORG_KDE_KWIN_FAKE_INPUT_KEYBOARD_KEY_SINCE_VERSION) {
-        c->fakeInput_ = static_cast<org_kde_kwin_fake_input*>(wl_registry_bind(
-            registry, name, &org_kde_kwin_fake_input_interface, ORG_KDE_KWIN_FAKE_INPUT_KEYBOARD_KEY_SINCE_VERSION));
+        c->fakeInput_ =
+            static_cast<org_kde_kwin_fake_input*>(wl_registry_bind(registry, name, &org_kde_kwin_fake_input_interface,
+                                                                   ORG_KDE_KWIN_FAKE_INPUT_KEYBOARD_KEY_SINCE_VERSION));
     }
 }
 

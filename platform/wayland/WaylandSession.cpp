@@ -13,7 +13,6 @@
 #include <fstream>
 #include <sstream>
 
-
 #include "platform/wayland/KdeFakeInput.h"
 #include "platform/wayland/KwinWindows.h"
 #include "platform/wayland/SwayWindows.h"
@@ -62,8 +61,8 @@ void prepareKdeSession() {
     }
     exec += '"';
     const std::string entry = "[Desktop Entry]\nType=Application\nName=Wendrel\n"
-                              "Comment=Runs the scripts of scheduled tasks\nExec=" + exec +
-                              "\nCategories=Utility;\nX-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n";
+                              "Comment=Runs the scripts of scheduled tasks\nExec=" +
+                              exec + "\nCategories=Utility;\nX-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n";
     const fs::path file = folder / name.str();
     std::ifstream existing(file);
     if (existing) {
@@ -109,7 +108,7 @@ std::set<int> livingProcesses(ProgramProcesses& programs, double taskId) {
     // whether or not such a process runs.
     if (programs.nameOf(taskId).empty())
         return ::kill(static_cast<pid_t>(taskId), 0) == 0 || errno == EPERM ? std::set<int>{static_cast<int>(taskId)}
-                                                                              : std::set<int>{};
+                                                                            : std::set<int>{};
     const std::vector<int> family = programs.processesOf(taskId);
     return {family.begin(), family.end()};
 }

@@ -33,7 +33,7 @@ TEST(HostileKillDuringSave, EveryKillLeavesAWholeOldOrNewFile) {
     TempFolder dir;
     General oldList, newList;
     fill(oldList, "Old", 0);
-    fill(newList, "New task ", 1);  // other bytes throughout: a torn write would show
+    fill(newList, "New task ", 1); // other bytes throughout: a torn write would show
     const std::string oldTasks = TaskStore::formatTaskFile(oldList);
     const std::string newTasks = TaskStore::formatTaskFile(newList);
     const std::string oldOptions = TaskStore::formatOptionsFile(oldList);
@@ -87,7 +87,8 @@ TEST(HostileKillDuringSave, EveryKillLeavesAWholeOldOrNewFile) {
     General fresh;
     TaskStore(dir.path()).read(fresh);
     EXPECT_EQ(leftovers().size(), killedMidSave.size() + 1) << "fresh temporaries must stay";
-    for (const auto& p : leftovers()) fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::minutes(1));
+    for (const auto& p : leftovers())
+        fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::minutes(1));
     TaskStore(dir.path()).read(fresh);
     ASSERT_EQ(leftovers().size(), 1u);
     EXPECT_EQ(leftovers()[0].filename(), ".Scripts.dat.old");

@@ -30,7 +30,7 @@ struct ScriptRig : FakeDesktop {
 };
 
 long peakKilobytes() {
-    rusage u {};
+    rusage u{};
     ::getrusage(RUSAGE_SELF, &u);
     return u.ru_maxrss;
 }

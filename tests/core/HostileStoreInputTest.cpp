@@ -8,7 +8,7 @@
 #include <random>
 #include <sys/resource.h>
 
-#include "store/Fields.h"
+#include "model/Fields.h"
 #include "store/TaskStore.h"
 #include "tests/core/TempFolder.h"
 
@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 long peakKilobytes() {
-    rusage u {};
+    rusage u{};
     ::getrusage(RUSAGE_SELF, &u);
     return u.ru_maxrss;
 }
@@ -106,15 +106,19 @@ TEST(HostileStoreInput, StrangeNumbersReadAsZeroOrTheirValue) {
     // Numbers far outside 16 bits, absurd exponents and endless digits; leading
     // zeros beyond any buffer limit still lead to the digits.
     const std::string zeros(20000, '0');
-    for (auto [text, value] : std::initializer_list<std::pair<std::string, int>>{
-             {std::string(100000, '9'), 0}, {"1e999999999999", 0}, {"&HFFFFFFFFFFFFFFFFFFFFFFFF", 0},
-             {zeros + "12", 12}, {"-" + zeros + "1.5", -2}, {"&H" + zeros + "FF", 255}, {"10" + zeros, 0}})
-        EXPECT_EQ(LeadingInt16(text), value) << text.substr(0, 30);
-    EXPECT_EQ(WholeInt16("nan"), 0);
-    EXPECT_EQ(WholeInt16(zeros + "12"), 12);
-    EXPECT_EQ(WholeInt16(zeros + "7x"), 0);
+    for (auto [text, value] : std::initializer_list<std::pair<std::string, int>>{{std::string(100000, '9'), 0},
+                                                                                 {"1e999999999999", 0},
+                                                                                 {"&HFFFFFFFFFFFFFFFFFFFFFFFF", 0},
+                                                                                 {zeros + "12", 12},
+                                                                                 {"-" + zeros + "1.5", -2},
+                                                                                 {"&H" + zeros + "FF", 255},
+                                                                                 {"10" + zeros, 0}})
+        EXPECT_EQ(leadingInt16(text), value) << text.substr(0, 30);
+    EXPECT_EQ(wholeInt16("nan"), 0);
+    EXPECT_EQ(wholeInt16(zeros + "12"), 12);
+    EXPECT_EQ(wholeInt16(zeros + "7x"), 0);
     const auto t0 = Steady::now();
-    EXPECT_EQ(LeadingInt16(std::string(1 << 20, ' ') + "3"), 3);
+    EXPECT_EQ(leadingInt16(std::string(1 << 20, ' ') + "3"), 3);
     EXPECT_LT(Steady::now() - t0, std::chrono::seconds(1));
 }
 
@@ -130,4 +134,3 @@ TEST(HostileStoreInput, FilesThatAreFoldersGiveErrorsNotCrashes) {
     EXPECT_FALSE(store.write(g).empty());
     EXPECT_TRUE(fs::is_directory(dir.file("Scripts.dat")));
 }
-

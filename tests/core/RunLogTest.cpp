@@ -43,9 +43,10 @@ TEST(RunLog, ARunRecordsItsProgramsWaitsAndOutcome) {
     Rig r("EXEC editor notes.txt\r\nRUN backup --all,1\r\n");
     r.launcher.nextId = 4242;
     r.scheduler.RunNow(1);
-    EXPECT_EQ(r.events(), (std::vector<std::string>{
-        "started", "program started: editor notes.txt (pid 4242)", "program started: backup --all (pid 4243)",
-        "waiting for pid 4243 to end", "pid 4243 ended, exit status unknown", "finished"}));
+    EXPECT_EQ(r.events(),
+              (std::vector<std::string>{"started", "program started: editor notes.txt (pid 4242)",
+                                        "program started: backup --all (pid 4243)", "waiting for pid 4243 to end",
+                                        "pid 4243 ended, exit status unknown", "finished"}));
     const RunLogEntry first = RunLogFile::readAll(r.dir.path()).front();
     EXPECT_EQ(first, (RunLogEntry{"2026-12-06 09:30:00", "Backup", "b.wdx", "started"}));
 }
@@ -116,5 +117,5 @@ TEST(RunNow, AnOtherTasksIntervalCountsFromTheManualStart) {
     r.scheduler.RunNow(1);
     EXPECT_EQ(r.g.slot(1).LastRun, r.clock.wall);
     r.scheduler.Tick();
-    EXPECT_EQ(r.events().size(), 2u);  // started, finished: the tick did not start it again
+    EXPECT_EQ(r.events().size(), 2u); // started, finished: the tick did not start it again
 }

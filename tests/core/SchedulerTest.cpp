@@ -30,8 +30,8 @@ struct TestClock : Clock {
     std::int64_t utc = 0;
     double boot = 1000;
 
-    static std::int64_t lastSunday(int y, int m) {
-        DT t{y, m, DT::daysInMonth(y, m), 1, 0, 0};
+    static std::int64_t lastSunday(int y, int m) { // m: a month of 31 days
+        DT t{y, m, 31, 1, 0, 0};
         return t.serialSeconds() - std::int64_t(t.weekday() - 1) * 86400;
     }
     std::int32_t utcOffsetAt(std::int64_t t) const override {
@@ -51,7 +51,7 @@ struct TestClock : Clock {
     double monotonicSeconds() const override { return boot; }
     double bootSeconds() const override { return boot; }
 
-    void setLocal(const DT& t) {  // the first occurrence of a repeated time
+    void setLocal(const DT& t) { // the first occurrence of a repeated time
         utc = t.serialSeconds() - utcOffsetAt(t.serialSeconds() - 7200);
     }
     void advance(std::int64_t s) { utc += s, boot += double(s); }
@@ -68,11 +68,11 @@ struct Rig {
     std::function<void(int)> script;
     bool missing = false;
     Scheduler s{g, clock, [this](int i) {
-        started.push_back(i * 10 + g.slot(i).Running);  // slot and its Running flag
-        startedAt.push_back({i, clock.now()});
-        if (script) script(i);
-        if (!missing) g.slot(i).Running = 0;
-    }};
+                    started.push_back(i * 10 + g.slot(i).Running); // slot and its Running flag
+                    startedAt.push_back({i, clock.now()});
+                    if (script) script(i);
+                    if (!missing) g.slot(i).Running = 0;
+                }};
     explicit Rig(std::initializer_list<TaskRecord> tasks, DT at = {2026, 12, 6, 9, 30, 0}, bool berlin = false) {
         for (const TaskRecord& t : tasks) g.slot(g.append()) = t;
         clock.berlin = berlin;
@@ -88,25 +88,46 @@ struct Rig {
 };
 
 TaskRecord hourly(int m) { return {.Interval = Hourly, .MinsPastHour = std::int16_t(m), .Active = 1}; }
-TaskRecord daily(int h, int m) { return {.Interval = Daily, .TimeHour = std::int16_t(h), .TimeMinute = std::int16_t(m), .Active = 1}; }
-TaskRecord weekly(int wd, int h = 12) { return {.Interval = Weekly, .TimeHour = std::int16_t(h), .DayofWeek = std::int16_t(wd), .Active = 1}; }
-TaskRecord monthly(int d, int h = 0, int m = 0) { return {.Interval = Monthly, .TimeHour = std::int16_t(h), .TimeMinute = std::int16_t(m), .DayofMonth = std::int16_t(d), .Active = 1}; }
-TaskRecord yearly(int d, int mo, int h = 0, int m = 0) { return {.Interval = Yearly, .DateDay = std::int16_t(d), .DateMonth = std::int16_t(mo), .TimeHour = std::int16_t(h), .TimeMinute = std::int16_t(m), .Active = 1}; }
-TaskRecord other(int n, int unit) { return {.Interval = OtherInterval, .Other = std::int16_t(n), .MSOption = std::int16_t(unit), .Active = 1}; }
+TaskRecord daily(int h, int m) {
+    return {.Interval = Daily, .TimeHour = std::int16_t(h), .TimeMinute = std::int16_t(m), .Active = 1};
+}
+TaskRecord weekly(int wd, int h = 12) {
+    return {.Interval = Weekly, .TimeHour = std::int16_t(h), .DayofWeek = std::int16_t(wd), .Active = 1};
+}
+TaskRecord monthly(int d, int h = 0, int m = 0) {
+    return {.Interval = Monthly,
+            .TimeHour = std::int16_t(h),
+            .TimeMinute = std::int16_t(m),
+            .DayofMonth = std::int16_t(d),
+            .Active = 1};
+}
+TaskRecord yearly(int d, int mo, int h = 0, int m = 0) {
+    return {.Interval = Yearly,
+            .DateDay = std::int16_t(d),
+            .DateMonth = std::int16_t(mo),
+            .TimeHour = std::int16_t(h),
+            .TimeMinute = std::int16_t(m),
+            .Active = 1};
+}
+TaskRecord other(int n, int unit) {
+    return {.Interval = OtherInterval, .Other = std::int16_t(n), .MSOption = std::int16_t(unit), .Active = 1};
+}
 
 } // namespace
 
 TEST(SchedulerFixedTime, EachRuleReadsTheClockAfreshAfterAScriptRan) {
     // Slot 1's script takes 45 s and ends in 09:31, which is slot 2's minute.
     Rig r({daily(9, 30), daily(9, 31)}, {2026, 12, 6, 9, 30, 30});
-    r.script = [&](int i) { if (i == 1) r.clock.advance(45); };
+    r.script = [&](int i) {
+        if (i == 1) r.clock.advance(45);
+    };
     r.s.Tick();
     EXPECT_EQ(r.started, (std::vector<int>{11, 21}));
 }
 
 TEST(SchedulerOther, AmountInMinutesOrSecondsCountedFromLastRun) {
     Rig r({other(5, 0), other(5, 1), other(0, 0)}, {2026, 12, 6, 9, 0, 17});
-    r.tickFor(1);  // not started yet: all due at once
+    r.tickFor(1); // not started yet: all due at once
     EXPECT_EQ(r.g.slot(1).LastRun, (DT{2026, 12, 6, 9, 0, 17}));
     r.tickFor(299);
     EXPECT_EQ(r.startsOf(1), 1);
@@ -135,8 +156,8 @@ TEST(SchedulerClockChange, TheWallClockSetEitherWayNeitherStallsNorBurstsOtherTa
     r.clock.setWallBy(-3600);
     r.started.clear();
     r.tickFor(36 * 60);
-    EXPECT_EQ(r.startsOf(1), 7);    // at 5, 10 ... 35 minutes
-    EXPECT_EQ(r.startsOf(2), 432);  // every 5 s
+    EXPECT_EQ(r.startsOf(1), 7);   // at 5, 10 ... 35 minutes
+    EXPECT_EQ(r.startsOf(2), 432); // every 5 s
     r.clock.setWallBy(+5 * 3600);
     r.started.clear();
     r.tickFor(10);
@@ -156,11 +177,14 @@ TEST(SchedulerDaylightSaving, Berlin2026EveryIntervalOverBothChanges) {
     // Each run covers 48 hours of local time, noon to noon around the change;
     // the 2:00 and 2:30 tasks fall in the hour that is skipped in March and repeated in
     // October. Other counts real time: 47 hours in March, 49 in October.
-    struct Change { DT from; long realHours; int day; } changes[] = {
-        {{2026, 3, 28, 12, 0, 0}, 47, 29}, {{2026, 10, 24, 12, 0, 0}, 49, 25}};
+    struct Change {
+        DT from;
+        long realHours;
+        int day;
+    } changes[] = {{{2026, 3, 28, 12, 0, 0}, 47, 29}, {{2026, 10, 24, 12, 0, 0}, 49, 25}};
     for (const Change& c : changes) {
-        Rig r({hourly(30), daily(2, 30), daily(2, 0), daily(3, 0), daily(9, 30), weekly(0, 2), monthly(c.day - 1, 2, 30),
-               yearly(c.day - 1, c.from.month - 1, 2, 30), other(5, 0), other(5, 1)},
+        Rig r({hourly(30), daily(2, 30), daily(2, 0), daily(3, 0), daily(9, 30), weekly(0, 2),
+               monthly(c.day - 1, 2, 30), yearly(c.day - 1, c.from.month - 1, 2, 30), other(5, 0), other(5, 1)},
               c.from, true);
         r.tickFor(c.realHours * 3600);
         const std::string when = c.from.month == 3 ? "spring" : "autumn";
@@ -173,7 +197,8 @@ TEST(SchedulerDaylightSaving, Berlin2026EveryIntervalOverBothChanges) {
         // hour in spring, at the first 2:30 in autumn.
         const auto first = std::find_if(r.startedAt.begin(), r.startedAt.end(), [](auto& s) { return s.first == 2; });
         ASSERT_NE(first, r.startedAt.end());
-        EXPECT_EQ(first->second, (DT{2026, c.from.month, c.day, c.from.month == 3 ? 3 : 2, c.from.month == 3 ? 0 : 30, 0}));
+        EXPECT_EQ(first->second,
+                  (DT{2026, c.from.month, c.day, c.from.month == 3 ? 3 : 2, c.from.month == 3 ? 0 : 30, 0}));
     }
 }
 
@@ -183,7 +208,7 @@ TEST(SchedulerMissedRuns, ASuspendOverADueMinuteStartsTasksOnceOnlyWithTheOption
         r.g.RunMissedTasks = std::int16_t(option);
         r.tickFor(30);
         r.started.clear();
-        r.clock.advance(3 * 3600);  // no ticks meanwhile: three hours asleep
+        r.clock.advance(3 * 3600); // no ticks meanwhile: three hours asleep
         r.tickFor(120);
         EXPECT_EQ(r.startsOf(1), option) << "daily, option " << option;
         EXPECT_EQ(r.startsOf(2), option) << "hourly missed three times, option " << option;
@@ -262,7 +287,7 @@ TEST(SchedulerNesting, TableOrderAndTicksDuringAWait) {
     // Slot 1 waits 130 s; slot 2 falls due meanwhile; slot 3 is every minute;
     // slot 4 is due together with slot 1 and starts from the first nested tick.
     Rig r({daily(9, 30), daily(9, 31), other(1, 0), hourly(30)}, {2026, 12, 6, 9, 30, 0});
-    std::vector<std::pair<int, int>> inWait;  // (second of the wait, slot * 10 + Running)
+    std::vector<std::pair<int, int>> inWait; // (second of the wait, slot * 10 + Running)
     r.script = [&](int i) {
         for (int sec = 1; i == 1 && sec <= 130; ++sec) {
             r.clock.advance(1);
@@ -274,7 +299,7 @@ TEST(SchedulerNesting, TableOrderAndTicksDuringAWait) {
     };
     r.tickFor(1);
     EXPECT_EQ(inWait, (std::vector<std::pair<int, int>>{{1, 31}, {1, 41}, {60, 21}, {61, 31}, {121, 31}}));
-    EXPECT_EQ(r.started.size(), 6u);  // back in the outer walk nothing else is due
+    EXPECT_EQ(r.started.size(), 6u); // back in the outer walk nothing else is due
     r.script = nullptr;
     r.clock.setLocal({2026, 12, 7, 9, 30, 0});
     r.clock.boot += 86400;
@@ -300,7 +325,7 @@ TEST(SchedulerNesting, ADayOfWaitingScriptsStaysWithinTheCap) {
     int deepest = 0;
     r.script = [&](int i) {
         deepest = std::max(deepest, r.s.depth());
-        if (i != 1 || r.s.depth() > 4 * Scheduler::MaxNesting) return;  // far past the cap: stop the run-away
+        if (i != 1 || r.s.depth() > 4 * Scheduler::MaxNesting) return; // far past the cap: stop the run-away
         for (const double end = r.clock.boot + 30; r.clock.boot < end;) {
             r.clock.advance(1);
             r.s.Tick();
@@ -321,12 +346,25 @@ TEST(SchedulerYear, EveryTaskStartsAsOftenAsItsIntervalSays) {
     // count also says that a task starts in its due minute only, once, and
     // never while its script runs (the last one's file is missing).
     const long secs = 366L * 86400;
-    std::vector<std::pair<TaskRecord, long>> cases{
-        {hourly(0), 366 * 24}, {hourly(59), 366 * 24}, {daily(9, 30), 366}, {daily(0, 0), 366},
-        {daily(23, 59), 366}, {weekly(0), 53}, {weekly(3), 52}, {monthly(0), 12}, {monthly(28), 12},
-        {monthly(29), 11}, {monthly(30), 7}, {yearly(28, 1), 1}, {yearly(30, 11, 23, 59), 1}, {other(0, 1), secs},
-        {other(5, 1), secs / 5}, {other(1, 0), secs / 60}, {other(59, 0), (secs - 1) / 3540 + 1},
-        {{.Interval = 6, .Active = 1}, 0}, {hourly(15), 1} /* its script is missing */};
+    std::vector<std::pair<TaskRecord, long>> cases{{hourly(0), 366 * 24},
+                                                   {hourly(59), 366 * 24},
+                                                   {daily(9, 30), 366},
+                                                   {daily(0, 0), 366},
+                                                   {daily(23, 59), 366},
+                                                   {weekly(0), 53},
+                                                   {weekly(3), 52},
+                                                   {monthly(0), 12},
+                                                   {monthly(28), 12},
+                                                   {monthly(29), 11},
+                                                   {monthly(30), 7},
+                                                   {yearly(28, 1), 1},
+                                                   {yearly(30, 11, 23, 59), 1},
+                                                   {other(0, 1), secs},
+                                                   {other(5, 1), secs / 5},
+                                                   {other(1, 0), secs / 60},
+                                                   {other(59, 0), (secs - 1) / 3540 + 1},
+                                                   {{.Interval = 6, .Active = 1}, 0},
+                                                   {hourly(15), 1} /* its script is missing */};
     Rig r({}, {2028, 1, 1, 0, 0, 0});
     for (const auto& c : cases) r.g.slot(r.g.append()) = c.first;
     std::vector<long> starts(cases.size() + 1);

@@ -42,7 +42,7 @@ TEST(ScriptRun, KeywordsOfEachGroupInAnyCase) {
     ASSERT_EQ(r.messages.shown.size(), 3u);
     EXPECT_EQ(r.messages.shown[0].text, "hello world");
     EXPECT_EQ(r.messages.shown[0].caption, "Wendrel 1.00");
-    EXPECT_EQ(r.pump.passes, 0);  // " WAIT 5" has an empty keyword
+    EXPECT_EQ(r.pump.passes, 0); // " WAIT 5" has an empty keyword
     // Keystrokes go to the program the task started last.
     EXPECT_EQ(r.activator.activated, (std::vector<double>{103, 103, 103}));
     EXPECT_EQ(r.g.slot(1).ProcessId, 103);
@@ -54,16 +54,24 @@ TEST(ScriptRun, RestArgumentAndTheCommaRule) {
     EXPECT_EQ(r.launcher.started, (std::vector<std::string>{" lead", "prog a", "waiter", "after"}));
     // Only ",1" waits: the wait activates the program it started until its window is gone.
     EXPECT_EQ(r.activator.activated.front(), 102);
-    ASSERT_EQ(r.messages.shown.size(), 1u);  // MSG alone shows nothing
+    ASSERT_EQ(r.messages.shown.size(), 1u); // MSG alone shows nothing
     EXPECT_EQ(r.messages.shown[0].text, " word");
     EXPECT_TRUE(r.keys.sent.empty());
 }
 
 TEST(ScriptRun, WaitReadsTheNumberTheSecondWordBeginsWith) {
-    for (auto [line, seconds] : {std::pair{"WAIT", 0.0}, {"WAIT soon", 0.0}, {"WAIT 2.5", 2.5},
-                                 {"PAUSE 3 4", 3.0} /* not "34" */, {"SLEEP 1x", 1.0}, {"WAIT -4", 0.0},
-                                 {"WAIT +1.5", 1.5}, {"WAIT .5", 0.5}, {"WAIT 007", 7.0}, {"WAIT 1,5", 1.0},
-                                 {"WAIT 2e1", 2.0} /* no exponent */, {"WAIT &H3", 0.0} /* no radix prefix */}) {
+    for (auto [line, seconds] : {std::pair{"WAIT", 0.0},
+                                 {"WAIT soon", 0.0},
+                                 {"WAIT 2.5", 2.5},
+                                 {"PAUSE 3 4", 3.0} /* not "34" */,
+                                 {"SLEEP 1x", 1.0},
+                                 {"WAIT -4", 0.0},
+                                 {"WAIT +1.5", 1.5},
+                                 {"WAIT .5", 0.5},
+                                 {"WAIT 007", 7.0},
+                                 {"WAIT 1,5", 1.0},
+                                 {"WAIT 2e1", 2.0} /* no exponent */,
+                                 {"WAIT &H3", 0.0} /* no radix prefix */}) {
         Rig r;
         const double start = r.clock.mono;
         r.run(line);
@@ -89,8 +97,8 @@ TEST(ScriptRun, AFailedStartIsSilentKeepsTheOldTaskIdAndItsWaitLastsOneSecond) {
 // the program has ended without one, or the wait's limit.
 TEST(ScriptRun, KeysAfterAStartWaitForTheProgramsWindow) {
     struct Case {
-        int runs;            // questions for which the program still runs
-        double windowAfter;  // seconds after the start its window shows; < 0: never
+        int runs;           // questions for which the program still runs
+        double windowAfter; // seconds after the start its window shows; < 0: never
         double minWait, maxWait;
     };
     for (const Case c : {Case{1000, 1.5, 1.5, 1.7}, Case{0, -1, 1.0, 3.0}, Case{1000, -1, 9.9, 10.3}}) {
@@ -120,7 +128,7 @@ TEST(ScriptRun, KeysLetEventsRunWhileTypedAndNeverGoToOurOwnWindow) {
     r.run("TYPE long text\r\n");
     EXPECT_EQ(r.pump.passes, 2);
 
-    Rig gone;  // the program's window is there for the first chunk and the next one only
+    Rig gone; // the program's window is there for the first chunk and the next one only
     gone.activator.windowsLeft[100] = 2;
     gone.keys.yields = 5;
     gone.run("EXEC prog\r\nTYPE long text\r\n");
@@ -164,11 +172,11 @@ TEST(ScriptRun, MissingFilesNamesOutsideTheFolderAndFilesThatAreNoScripts) {
 TEST(ScriptRun, EncodingsAndLineEndsOfEveryEditor) {
     using namespace std::string_literals;
     Rig r;
-    r.run("EXEC caf\xC3\xA9 \xE2\x82\xAC\n"  // UTF-8, LF
-          "EXEC caf\xE9 \x80\r"              // Windows-1252, CR
+    r.run("EXEC caf\xC3\xA9 \xE2\x82\xAC\n" // UTF-8, LF
+          "EXEC caf\xE9 \x80\r"             // Windows-1252, CR
           "TYPE na\xC3\xAFve\r\n"           // UTF-8, CR LF
-          "TYPE na\xEFve\n"                   // Windows-1252
-          "MSG \xC3\xA9t\xC3\xA9 \xE9\n"     // not valid UTF-8 as a whole: Windows-1252
+          "TYPE na\xEFve\n"                 // Windows-1252
+          "MSG \xC3\xA9t\xC3\xA9 \xE9\n"    // not valid UTF-8 as a whole: Windows-1252
           "MSG end\0EXEC hidden\n"
           "MSG last"s);
     const std::string cafe = "caf\xC3\xA9 \xE2\x82\xAC";
@@ -190,7 +198,7 @@ TEST(ScriptRun, NestedRunsReadTheirOwnFiles) {
         if (nested) return;
         nested = true;
         r.g.slot(2).Running = 1;
-        r.engine.RunScript(2);  // a tick during the outer script's WAIT
+        r.engine.RunScript(2); // a tick during the outer script's WAIT
     };
     r.run("MSG outer1\r\nWAIT 1\r\nMSG outer2\r\n");
     std::vector<std::string> texts;
@@ -207,9 +215,9 @@ TEST(ScriptRun, AStopRequestEndsTheWaitsAndTheRestOfEveryScript) {
     r.g.append();
     r.g.append();
     r.g.slot(2).ScriptFile = "inner.wdx";
-    r.activator.windowsLeft[100] = 1000000;  // the inner program never ends
+    r.activator.windowsLeft[100] = 1000000; // the inner program never ends
     r.pump.onPass = [&] {
-        if (r.pump.passes == 1) r.engine.RunScript(2);  // a tick during the outer WAIT
+        if (r.pump.passes == 1) r.engine.RunScript(2); // a tick during the outer WAIT
         if (r.pump.passes == 100) r.engine.requestStop();
     };
     r.run("WAIT 100000\r\nMSG after the wait\r\nRUN after\r\n");

@@ -11,7 +11,7 @@ struct Rig : FakeDesktop {
     General g;
     ScriptEngine engine{g, "/tmp", environment()};
 };
-}  // namespace
+} // namespace
 
 TEST(ScriptWait, PauseEndsAfterTheTimeAndPollsInShortSteps) {
     Rig r;
@@ -20,7 +20,7 @@ TEST(ScriptWait, PauseEndsAfterTheTimeAndPollsInShortSteps) {
     r.engine.Pause(2.0f);
     EXPECT_GE(r.clock.mono - start, 2.0 - 1e-9);
     EXPECT_LT(r.clock.mono - start, 2.1);
-    Rig full;  // each pass waits at most 0.05 s
+    Rig full; // each pass waits at most 0.05 s
     full.engine.Pause(1.0f);
     EXPECT_GE(full.pump.passes, 20);
 }
@@ -32,7 +32,7 @@ TEST(ScriptWait, WaitForCompletionEndsWhenTheWindowAndTheProcessesAreGoneOrOnFai
     EXPECT_EQ(r.activator.activated.size(), 4u);
     EXPECT_TRUE(r.messages.shown.empty());
 
-    Rig windowless;  // runs on for five looks, without any window
+    Rig windowless; // runs on for five looks, without any window
     windowless.launcher.runsFor[42] = 5;
     const double start = windowless.clock.mono;
     windowless.engine.WaitForCompletion(42);

@@ -51,8 +51,7 @@ TEST(SendKeys, ModifiersHoldOverTheNextKeyOrGroup) {
 TEST(SendKeys, NamedKeysInAnyCaseWithRepeatCounts) {
     EXPECT_EQ(describe("{enter}{Tab}{ESC}{BS}{BKSP}{BACKSPACE}"),
               "<Return> <Tab> <Escape> <BackSpace> <BackSpace> <BackSpace>");
-    EXPECT_EQ(describe("{PGUP}{PGDN}{INS}{HOME}{END}{F1}{F16}"),
-              "<Prior> <Next> <Insert> <Home> <End> <F1> <F16>");
+    EXPECT_EQ(describe("{PGUP}{PGDN}{INS}{HOME}{END}{F1}{F16}"), "<Prior> <Next> <Insert> <Home> <End> <F1> <F16>");
     EXPECT_EQ(describe("{LEFT 2}{x 3}{ENTER 0}"), "<Left> <Left> x x x");
 }
 
@@ -63,14 +62,12 @@ TEST(SendKeys, BracedCharactersAreLiteral) {
 }
 
 TEST(SendKeys, MalformedTextGivesNoStrokesAtAll) {
-    for (const char* bad : {"ab{ENTER", "{", "{}", "{F17}", "{NOSUCHKEY}", "x{LEFT 2x}", "{LEFT }",
-                            "(ab", "ab)", "+", "ab^", "(a+)", "{x 10001}", "a\x01", "\xC3", "\xC0\x80",
-                            "\xED\xA0\x80"}) {
+    for (const char* bad : {"ab{ENTER", "{", "{}", "{F17}", "{NOSUCHKEY}", "x{LEFT 2x}", "{LEFT }", "(ab", "ab)", "+",
+                            "ab^", "(a+)", "{x 10001}", "a\x01", "\xC3", "\xC0\x80", "\xED\xA0\x80"}) {
         EXPECT_EQ(describe(bad), "malformed") << bad;
     }
     EXPECT_EQ(describe(std::string(MaxGroupDepth, '(') + "a" + std::string(MaxGroupDepth, ')')), "a");
-    EXPECT_EQ(describe(std::string(MaxGroupDepth + 1, '(') + "a" + std::string(MaxGroupDepth + 1, ')')),
-              "malformed");
+    EXPECT_EQ(describe(std::string(MaxGroupDepth + 1, '(') + "a" + std::string(MaxGroupDepth + 1, ')')), "malformed");
     std::string many;
     for (std::size_t i = 0; i <= MaxKeyStrokes / MaxKeyRepeat; ++i) many += "{a 10000}";
     EXPECT_FALSE(ParseSendKeys(many));

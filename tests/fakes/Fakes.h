@@ -12,7 +12,6 @@
 #include "model/DateTime.h"
 #include "script/Platform.h"
 #include "script/ScriptEngine.h"
-#include "ui/Services.h"
 
 namespace wendrel {
 
@@ -45,7 +44,7 @@ struct ShownMessage {
 class FakeMessageBoxes : public MessageBoxes {
 public:
     std::vector<ShownMessage> shown;
-    std::deque<MsgAnswer> answers;   // answers for Yes/No questions, in order; then Yes
+    std::deque<MsgAnswer> answers; // answers for Yes/No questions, in order; then Yes
     MsgAnswer show(const std::string& text, const std::string& caption, MsgButtons buttons, MsgIcon icon) override {
         shown.push_back({text, caption, buttons, icon});
         if (buttons == MsgButtons::Ok) return MsgAnswer::Ok;
@@ -76,7 +75,7 @@ public:
     std::vector<double> activated;
     // Activations of an id succeed this many times, then report no window.
     std::map<double, int> windowsLeft;
-    std::string failWith;  // when set, every activation fails with it
+    std::string failWith; // when set, every activation fails with it
     bool ourWindowActive = false;
     bool activeWindowIsOurs() override { return ourWindowActive; }
     ActivateResult activate(double taskId, std::string& failure) override {
@@ -101,7 +100,7 @@ public:
 class FakeKeys : public KeySender {
 public:
     std::vector<std::string> sent;
-    int yields = 0;  // yields asked for each text
+    int yields = 0; // yields asked for each text
     void send(const std::string& keys, const Yield& yield = {}) override {
         sent.push_back(keys);
         for (int i = 0; i < yields && yield; ++i)
@@ -115,7 +114,7 @@ class FakePump : public EventPump {
 public:
     explicit FakePump(FakeClock& clock) : clock_(clock) {}
     int passes = 0;
-    double step = -1;  // seconds each pass takes; below 0: the full wait
+    double step = -1; // seconds each pass takes; below 0: the full wait
     std::function<void()> onPass;
     void processEvents(double maxWaitSeconds) override {
         ++passes;

@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
             out.commit();
         }
     };
-    save();  // the file exists, empty, from the start
+    save(); // the file exists, empty, from the start
     QObject::connect(&edit, &QPlainTextEdit::textChanged, save);
     QShortcut quit(QKeySequence(Qt::CTRL | Qt::Key_Q), &edit);
     QObject::connect(&quit, &QShortcut::activated, &app, &QApplication::quit);

@@ -24,9 +24,9 @@ int main(int argc, char** argv) {
         Window windows[8];
         for (int i = 0; i < 8; ++i) {
             XSetWindowAttributes a{};
-            a.override_redirect = i == 7;  // one menu among them
-            windows[i] = XCreateWindow(d, DefaultRootWindow(d), 10 * i, 10 * i, 60, 40, 0, CopyFromParent,
-                                       InputOutput, CopyFromParent, CWOverrideRedirect, &a);
+            a.override_redirect = i == 7; // one menu among them
+            windows[i] = XCreateWindow(d, DefaultRootWindow(d), 10 * i, 10 * i, 60, 40, 0, CopyFromParent, InputOutput,
+                                       CopyFromParent, CWOverrideRedirect, &a);
             XChangeProperty(d, windows[i], pidAtom, XA_CARDINAL, 32, PropModeReplace,
                             reinterpret_cast<const unsigned char*>(&pid), 1);
             XSetClassHint(d, windows[i], &hint);

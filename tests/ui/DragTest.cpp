@@ -84,7 +84,7 @@ private slots:
         QVERIFY(rig.messages.shown.empty());
         rig.hover(rig.yOfRow(4));
         QVERIFY(rig.messages.shown.at(0).buttons == MsgButtons::YesNo);
-        QCOMPARE(rig.form->Grid1->item(3, 0)->text().trimmed(), QString("T2"));   // the grid shows the new order
+        QCOMPARE(rig.form->Grid1->item(3, 0)->text().trimmed(), QString("T2")); // the grid shows the new order
         QCOMPARE(rig.form->gridCol(), 5);
         QCOMPARE(rig.g.Dragging, std::int16_t(0));
         QVERIFY(!rig.form->Line1->isVisible());
@@ -107,10 +107,14 @@ private slots:
         QTest::addColumn<QString>("order");
         QTest::addColumn<int>("current");
         const QString same = "T1 T2 T3 T4 T5";
-        QTest::newRow("down") << 1 << 4 << true << "move row 2 to row 4" << "T1 T3 T4 T2 T5" << 3;
-        QTest::newRow("up") << 3 << 0 << true << "move row 4 to row 1" << "T4 T1 T2 T3 T5" << 0;
-        QTest::newRow("above the grid") << 3 << -1 << true << "move row 4 to row 1" << "T4 T1 T2 T3 T5" << 0;
-        QTest::newRow("below the last row") << 1 << 9 << true << "move row 2 to row 5" << "T1 T3 T4 T5 T2" << 4;
+        QTest::newRow("down") << 1 << 4 << true << "move row 2 to row 4"
+                              << "T1 T3 T4 T2 T5" << 3;
+        QTest::newRow("up") << 3 << 0 << true << "move row 4 to row 1"
+                            << "T4 T1 T2 T3 T5" << 0;
+        QTest::newRow("above the grid") << 3 << -1 << true << "move row 4 to row 1"
+                                        << "T4 T1 T2 T3 T5" << 0;
+        QTest::newRow("below the last row") << 1 << 9 << true << "move row 2 to row 5"
+                                            << "T1 T3 T4 T5 T2" << 4;
         QTest::newRow("answered No") << 0 << 3 << false << "move row 1 to row 3" << same << 2;
         QTest::newRow("onto itself") << 2 << 2 << true << "" << same << 2;
         QTest::newRow("just below itself") << 2 << 3 << true << "" << same << 2;

@@ -17,7 +17,7 @@ using namespace wendrel::testing;
 namespace {
 struct EditorRig : Rig {
     frmDetail* e = nullptr;
-    explicit EditorRig(int tasks) {   // tasks named T1, T2, ...
+    explicit EditorRig(int tasks) { // tasks named T1, T2, ...
         start(numberedTasks(tasks));
         form->selectRow(0);
         e = form->editor();
@@ -26,14 +26,23 @@ struct EditorRig : Rig {
     // trigger did not show the editor.
     bool inEditor(const std::function<void()>& act, const std::function<void()>& trigger) {
         bool shown = false;
-        QTimer::singleShot(0, e, [&] { if ((shown = e->isVisible())) act(); });
+        QTimer::singleShot(0, e, [&] {
+            if ((shown = e->isVisible())) act();
+        });
         trigger();
         QCoreApplication::processEvents();
         return shown;
     }
-    std::function<void()> save() { return [this] { e->cmdSave_Click(); }; }
-    std::function<void()> cancel() { return [this] { e->cmdCancel_Click(); }; }
-    QString cell(int row, int col) { auto* i = form->Grid1->item(row, col); return i ? i->text().trimmed() : QString(); }
+    std::function<void()> save() {
+        return [this] { e->cmdSave_Click(); };
+    }
+    std::function<void()> cancel() {
+        return [this] { e->cmdCancel_Click(); };
+    }
+    QString cell(int row, int col) {
+        auto* i = form->Grid1->item(row, col);
+        return i ? i->text().trimmed() : QString();
+    }
     QStringList visible() {
         QStringList names;
         for (QWidget* w : e->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
@@ -57,10 +66,12 @@ private slots:
         frmDetail& e = *rig.e;
         QCOMPARE(entries(e.cmbDateDay).section(',', 9, 13), QString("10th,11th,12th,13th,14th"));
         for (QComboBox* c : e.findChildren<QComboBox*>()) QCOMPARE(c->isEditable(), c == e.cmbScriptFiles);
-        const QStringList always = {"Label1", "Label10", "Label2", "Label8", "Label9", "cmbActive", "cmbInterval",
-                                    "cmbScriptFiles", "cmdCancel", "cmdEditScript", "cmdSave", "txtInput0", "txtInput1"};
+        const QStringList always = {"Label1",    "Label10",     "Label2",         "Label8",    "Label9",
+                                    "cmbActive", "cmbInterval", "cmbScriptFiles", "cmdCancel", "cmdEditScript",
+                                    "cmdSave",   "txtInput0",   "txtInput1"};
         const QStringList time = {"lblTime", "cmbTimeHour", "cmbTimeMinute", "lblTime1"};
-        const QList<QStringList> extra = {{"lblMinsPastHour", "cmbMinsPastHour"}, time,
+        const QList<QStringList> extra = {{"lblMinsPastHour", "cmbMinsPastHour"},
+                                          time,
                                           time + QStringList{"lblOther", "cmbDayofWeek"},
                                           time + QStringList{"lblDayofMonth", "cmbDayofMonth"},
                                           time + QStringList{"lblDate", "cmbDateMonth", "cmbDateDay"},
@@ -76,35 +87,39 @@ private slots:
     void savedTextsAreCutAndHiddenListsKept() {
         EditorRig rig(2);
         rig.form->selectRow(1);
-        QVERIFY(rig.inEditor([&] {
-            QCOMPARE(rig.e->cmdEditScript->text(), QString("C&reate Script"));
-            rig.e->txtInput[0]->setText(QString(25, 'n'));
-            rig.e->txtInput[1]->setText(QString(60, 'c'));
-            rig.e->cmbScriptFiles->setEditText(QString(30, 's'));
-            rig.e->cmbInterval->setCurrentIndex(4);   // Yearly, then Daily and back
-            rig.e->cmbDateMonth->setCurrentIndex(7);
-            rig.e->cmbDateDay->setCurrentIndex(14);
-            for (int iv : {1, 4}) rig.e->cmbInterval->setCurrentIndex(iv);
-            QCOMPARE(rig.e->cmbDateMonth->currentIndex(), 7);
-            QCOMPARE(rig.e->cmbDateDay->currentIndex(), 14);
-            rig.e->cmbInterval->setCurrentIndex(1);
-            rig.e->cmdSave_Click();
-        }, [&] { rig.form->EditTask(); }));
+        QVERIFY(rig.inEditor(
+            [&] {
+                QCOMPARE(rig.e->cmdEditScript->text(), QString("C&reate Script"));
+                rig.e->txtInput[0]->setText(QString(25, 'n'));
+                rig.e->txtInput[1]->setText(QString(60, 'c'));
+                rig.e->cmbScriptFiles->setEditText(QString(30, 's'));
+                rig.e->cmbInterval->setCurrentIndex(4); // Yearly, then Daily and back
+                rig.e->cmbDateMonth->setCurrentIndex(7);
+                rig.e->cmbDateDay->setCurrentIndex(14);
+                for (int iv : {1, 4}) rig.e->cmbInterval->setCurrentIndex(iv);
+                QCOMPARE(rig.e->cmbDateMonth->currentIndex(), 7);
+                QCOMPARE(rig.e->cmbDateDay->currentIndex(), 14);
+                rig.e->cmbInterval->setCurrentIndex(1);
+                rig.e->cmdSave_Click();
+            },
+            [&] { rig.form->EditTask(); }));
         const TaskRecord& r = rig.g.slot(2);
         QCOMPARE(r.Name.str(), std::string(20, 'n'));
         QCOMPARE(r.Comment.str(), std::string(50, 'c'));
         QCOMPARE(r.ScriptFile.str(), std::string(25, 's'));
         QCOMPARE(r.Interval, std::int16_t(1));
-        QCOMPARE(r.DateMonth, std::int16_t(7));   // hidden lists are stored too
+        QCOMPARE(r.DateMonth, std::int16_t(7)); // hidden lists are stored too
         QCOMPARE(r.DateDay, std::int16_t(14));
         QCOMPARE(rig.cell(1, 2), QString("Daily"));
 
         QString shown;
-        rig.inEditor([&] {
-            shown = rig.e->txtInput[0]->text() + rig.e->txtInput[1]->text() + rig.e->cmbScriptFiles->currentText() +
-                    rig.e->cmdEditScript->text();
-            rig.e->cmdCancel_Click();
-        }, [&] { rig.form->EditTask(); });
+        rig.inEditor(
+            [&] {
+                shown = rig.e->txtInput[0]->text() + rig.e->txtInput[1]->text() + rig.e->cmbScriptFiles->currentText() +
+                        rig.e->cmdEditScript->text();
+                rig.e->cmdCancel_Click();
+            },
+            [&] { rig.form->EditTask(); });
         QCOMPARE(shown, QString(20, 'n') + QString(50, 'c') + QString(25, 's') + "&Edit Script");
     }
 
@@ -113,16 +128,18 @@ private slots:
     void textTypedAtTheEndOfANameIsKept() {
         EditorRig rig(1);
         QString shown;
-        QVERIFY(rig.inEditor([&] {
-            shown = rig.e->txtInput[0]->text();
-            rig.e->txtInput[0]->end(false);
-            QTest::keyClicks(rig.e->txtInput[0], " daily");
-            rig.e->cmdSave_Click();
-        }, [&] { rig.form->EditTask(); }));
+        QVERIFY(rig.inEditor(
+            [&] {
+                shown = rig.e->txtInput[0]->text();
+                rig.e->txtInput[0]->end(false);
+                QTest::keyClicks(rig.e->txtInput[0], " daily");
+                rig.e->cmdSave_Click();
+            },
+            [&] { rig.form->EditTask(); }));
         QCOMPARE(shown, QString("T1"));
         QCOMPARE(rig.g.slot(1).Name.str(), std::string("T1 daily            "));
-        QCOMPARE(rig.e->txtInput[0]->toolTip(), QString());   // it fits its box
-        rig.e->txtInput[1]->setText(QString(50, 'W'));          // one that does not names itself whole
+        QCOMPARE(rig.e->txtInput[0]->toolTip(), QString()); // it fits its box
+        rig.e->txtInput[1]->setText(QString(50, 'W'));      // one that does not names itself whole
         QCOMPARE(rig.e->txtInput[1]->toolTip(), QString(50, 'W'));
     }
 
@@ -131,7 +148,7 @@ private slots:
     void typedTextSurvivesAnotherWindowsActivation() {
         EditorRig rig(1);
         rig.form->show();
-        rig.e->setModal(false);   // a modal editor would keep the other window from activating
+        rig.e->setModal(false); // a modal editor would keep the other window from activating
         rig.e->show();
         QVERIFY(QTest::qWaitForWindowActive(rig.e));
         rig.e->txtInput[0]->setText("Typed, not saved");
@@ -147,15 +164,17 @@ private slots:
     void newThenCancelOrCloseTakesTheTaskAway() {
         EditorRig rig(6);
         rig.form->selectRow(4);
-        QVERIFY(rig.inEditor([&] {
-            QCOMPARE(rig.form->gridRow(), 6);   // the added task is current
-            rig.e->cmdCancel_Click();
-        }, [&] { rig.form->cmdNewTask->click(); }));
+        QVERIFY(rig.inEditor(
+            [&] {
+                QCOMPARE(rig.form->gridRow(), 6); // the added task is current
+                rig.e->cmdCancel_Click();
+            },
+            [&] { rig.form->cmdNewTask->click(); }));
         QVERIFY(rig.g.slot(7) == rig.g.slot(General::BlankSlot));
         QCOMPARE(int(rig.g.TaskCount), 6);
         QCOMPARE(rig.form->gridRows(), 6);
         QCOMPARE(rig.form->gridRow(), 4);
-        QVERIFY(rig.inEditor([&] { rig.e->close(); }, [&] { rig.form->MenuNew->trigger(); }));   // frame close box
+        QVERIFY(rig.inEditor([&] { rig.e->close(); }, [&] { rig.form->MenuNew->trigger(); })); // frame close box
         QCOMPARE(int(rig.g.TaskCount), 6);
         QCOMPARE(int(rig.g.NewTaskPending), 0);
 
@@ -207,14 +226,14 @@ private slots:
         QCOMPARE(rig.form->gridRows(), 4);
         QCOMPARE(rig.form->gridRow(), 2);
         rig.form->selectRow(3);
-        rig.form->DeleteTask();   // the last row: the one before becomes current
+        rig.form->DeleteTask(); // the last row: the one before becomes current
         QCOMPARE(rig.form->gridRow(), 2);
         for (int i = 0; i < 3; ++i) rig.form->DeleteTask();
         QCOMPARE(int(rig.g.TaskCount), 0);
         QCOMPARE(rig.form->gridRows(), 1);
         QCOMPARE(rig.cell(0, 0) + rig.cell(0, 2), QString());
 
-        const std::size_t asked = rig.messages.shown.size();   // empty list: no question, no edit, no toggle
+        const std::size_t asked = rig.messages.shown.size(); // empty list: no question, no edit, no toggle
         rig.form->DeleteTask();
         rig.form->ToggleActive();
         QVERIFY(!rig.inEditor(rig.save(), [&] { rig.form->EditTask(); }));
@@ -231,12 +250,16 @@ private slots:
         QCOMPARE(rig.cell(1, 4), QString("No"));
         rig.form->Grid1_dblclick();
         QCOMPARE(int(rig.g.slot(2).Active), 1);
-        rig.form->setPanelText(2, "double");   // case-sensitive
+        rig.form->setPanelText(2, "double"); // case-sensitive
         QVERIFY(rig.inEditor(rig.cancel(), [&] { rig.form->Grid1_dblclick(); }));
         QString name;
         rig.form->selectRow(2);
-        QVERIFY(rig.inEditor([&] { name = rig.e->txtInput[0]->text(); rig.e->cmdCancel_Click(); },
-                             [&] { QTest::keyClick(rig.form->Grid1, Qt::Key_Return); }));
+        QVERIFY(rig.inEditor(
+            [&] {
+                name = rig.e->txtInput[0]->text();
+                rig.e->cmdCancel_Click();
+            },
+            [&] { QTest::keyClick(rig.form->Grid1, Qt::Key_Return); }));
         QCOMPARE(name.trimmed() + QString::number(rig.form->gridRow()) + QString::number(rig.form->gridCol()),
                  QString("T325"));
     }
@@ -244,21 +267,22 @@ private slots:
     void scriptListShowsTheFolderScriptsOnly() {
         EditorRig rig(1);
         for (const char* leaf : {"a.wdx", "b.wdx", "notes.txt", ".hidden.wdx"}) writeAll(rig.dir.file(leaf), "x");
-        rig.e->cmbScriptFiles->setEditText("typed");   // box text and position survive a refill
+        rig.e->cmbScriptFiles->setEditText("typed"); // box text and position survive a refill
         int found = -7;
         rig.e->FillScriptList("b.wdx", found);
         const QString names = entries(rig.e->cmbScriptFiles);
         QVERIFY(names == "a.wdx,b.wdx" || names == "b.wdx,a.wdx");
         QCOMPARE(found, names.startsWith('b') ? 0 : 1);
-        QCOMPARE(rig.e->cmbScriptFiles->currentText() + QString::number(rig.e->cmbScriptFiles->currentIndex()), QString("typed-1"));
+        QCOMPARE(rig.e->cmbScriptFiles->currentText() + QString::number(rig.e->cmbScriptFiles->currentIndex()),
+                 QString("typed-1"));
         found = -7;
         rig.e->FillScriptList("B.WDX", found);
         rig.e->FillScriptList("c.wdx", found);
         QCOMPARE(found, -7);
         rig.e->cmdEditScript->setText("C&reate Script");
-        rig.e->cmbScriptFiles->setCurrentIndex(0);   // picking an entry
+        rig.e->cmbScriptFiles->setCurrentIndex(0); // picking an entry
         QCOMPARE(rig.e->cmdEditScript->text(), QString("&Edit Script"));
-        rig.e->cmbScriptFiles->setEditText("");       // clearing alone changes nothing
+        rig.e->cmbScriptFiles->setEditText(""); // clearing alone changes nothing
         QCOMPARE(rig.e->cmdEditScript->text(), QString("&Edit Script"));
     }
 };

@@ -52,7 +52,7 @@ private slots:
         QCOMPARE(form.hintText(), QString("Delete task Big backup from the task list permanently."));
         moveOver(form.cmdEditTask);
         QCOMPARE(form.hintText(), QString("Review task Big backup's properties, eg. Interval, start time etc."));
-        moveOver(form.Label1);   // labels write no hint
+        moveOver(form.Label1); // labels write no hint
         QCOMPARE(form.hintText(), QString("Review task Big backup's properties, eg. Interval, start time etc."));
 
         // An empty table has no current task: the name is empty.
@@ -98,14 +98,15 @@ private slots:
         Form1& f2 = viaTray.start(tasks, " 1 \r\n 1 \r\n");
         QVERIFY(f2.tray()->inStandby());
         QSignalSpy spy1(&f1, &Form1::unloaded), spy2(&f2, &Form1::unloaded);
-        writeAll(viaTray.dir.file("Scripts.dat"), "");   // proves the exit writes it
+        writeAll(viaTray.dir.file("Scripts.dat"), ""); // proves the exit writes it
         f1.MenuExit->trigger();
         f2.trayExit->trigger();
-        QCOMPARE(spy1.count() * 10 + spy2.count(), 11);
+        QCOMPARE(spy1.count(), 1);
+        QCOMPARE(spy2.count(), 1);
         QVERIFY(!f1.isVisible() && !f2.isVisible());
         QVERIFY(!f2.tray()->iconShown() && !f2.tray()->Hooked());
         const std::string dat = readAll(viaFile.dir.file("Scripts.dat"));
-        QVERIFY(dat.rfind("A                   ~", 0) == 0);   // widened to the fixed format
+        QVERIFY(dat.rfind("A                   ~", 0) == 0); // widened to the fixed format
         QCOMPARE(readAll(viaTray.dir.file("Scripts.dat")), dat);
         QCOMPARE(readAll(viaTray.dir.file("Scripts.ini")), std::string(" 1 \r\n 1 \r\n"));
         QCOMPARE(readAll(viaFile.dir.file("Scripts.ini")), std::string(" 1 \r\n 1 \r\n"));

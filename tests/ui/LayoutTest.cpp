@@ -56,7 +56,7 @@ QString clipped(QWidget* w) {
         if (fm.height() > l->contentsRect().height()) return l->objectName() + " is too low";
     } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
         needed = fm.horizontalAdvance(b->text().remove('&'));
-        room = b->width() - 8;   // the button's frame and margins
+        room = b->width() - 8; // the button's frame and margins
         if (fm.height() > b->height() - 4) return b->objectName() + " is too low";
     } else if (auto* c = qobject_cast<QComboBox*>(w); c && !c->isEditable()) {
         QStyleOptionComboBox option;
@@ -162,7 +162,7 @@ private slots:
                 QCOMPARE(grid->horizontalScrollBar()->value(), 0);
             }
             QCOMPARE(grid->horizontalScrollBar()->maximum(), 0);
-            const int left = grid->x() + grid->viewport()->x();   // the headings stand over their columns
+            const int left = grid->x() + grid->viewport()->x(); // the headings stand over their columns
             QCOMPARE(form.Label3->x(), left + grid->columnViewportPosition(2));
             QCOMPARE(form.Label5->x(), left + grid->columnViewportPosition(4));
 

@@ -31,7 +31,7 @@ private slots:
         QVERIFY(!viaDots.acquire());
         QVERIFY(!QFile::exists(QString::fromStdString(outside.file("planted"))));
         QVERIFY(elsewhere.acquire());
-        first.release();   // leaving frees the folder at once
+        first.release(); // leaving frees the folder at once
         QVERIFY(second.acquire());
     }
 
@@ -68,7 +68,7 @@ private slots:
     void exitEndsWhatWaitsAndSavesWithoutAsking() {
         Rig rig;
         writeAll(rig.dir.file("wait.wdx"), "WAIT 100000\r\nMSG after the wait\r\n");
-        Form1& form = rig.start("Waits~~5~0~0~0~0~0~0~0~0~1~1~wait.wdx\r\n");   // Other, every tick
+        Form1& form = rig.start("Waits~~5~0~0~0~0~0~0~0~0~1~1~wait.wdx\r\n"); // Other, every tick
         QSignalSpy unloaded(&form, &Form1::unloaded);
         int boxResult = -1;
         rig.pump.onPass = [&] {

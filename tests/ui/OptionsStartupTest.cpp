@@ -34,10 +34,10 @@ private slots:
             const char* ini;
             bool hasTray, minimized, standby;
         } cases[] = {
-            {" 1 \r\n 0 \r\n", true, true, false},    // minimized only
-            {" 1 \r\n 1 \r\n", true, false, true},    // hidden in the tray
-            {" 0 \r\n 1 \r\n", true, false, false},   // the tray option alone does nothing
-            {" 1 \r\n 1 \r\n", false, true, false},   // no tray host: minimized, never lost
+            {" 1 \r\n 0 \r\n", true, true, false},  // minimized only
+            {" 1 \r\n 1 \r\n", true, false, true},  // hidden in the tray
+            {" 0 \r\n 1 \r\n", true, false, false}, // the tray option alone does nothing
+            {" 1 \r\n 1 \r\n", false, true, false}, // no tray host: minimized, never lost
         };
         for (const Case& c : cases) {
             Rig rig;
@@ -46,7 +46,7 @@ private slots:
             QCOMPARE(form.tray()->inStandby(), c.standby);
             QCOMPARE(form.tray()->Hooked(), c.standby);
             QCOMPARE(form.tray()->iconShown(), c.standby);
-            QVERIFY(!form.isVisible());   // showing it is left to the program's main
+            QVERIFY(!form.isVisible()); // showing it is left to the program's main
         }
     }
 

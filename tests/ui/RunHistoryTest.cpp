@@ -68,11 +68,11 @@ private slots:
         frmHistory history(QString::fromStdString(dir.path()));
         history.show();
         QCOMPARE(history.grdEvents->rowCount(), frmHistory::MaxEvents);
-        QCOMPARE(history.grdEvents->item(0, 0)->text(), QString("2026-12-07 09:30:44"));  // event 1004
-        QCOMPARE(history.cmbTask->count(), 3);  // all, Often, Rare
+        QCOMPARE(history.grdEvents->item(0, 0)->text(), QString("2026-12-07 09:30:44")); // event 1004
+        QCOMPARE(history.cmbTask->count(), 3);                                           // all, Often, Rare
         history.setTaskFilter("Rare");
         QCOMPARE(history.grdEvents->rowCount(), 201);
-        QCOMPARE(history.grdEvents->item(0, 0)->text(), QString("2026-12-07 09:30:40"));  // event 1000
+        QCOMPARE(history.grdEvents->item(0, 0)->text(), QString("2026-12-07 09:30:40")); // event 1000
         log.add(startOf("Rare", 7));
         QTRY_COMPARE_WITH_TIMEOUT(history.grdEvents->rowCount(), 202, 5000);
         QCOMPARE(history.taskFilter(), QString("Rare"));
@@ -80,7 +80,7 @@ private slots:
 
     void startAtLoginCreatesAndRemovesTheAutostartEntry() {
         Rig rig;
-        QVERIFY(!rig.start("").MenuStartAtLogin->isEnabled());  // no service, no item
+        QVERIFY(!rig.start("").MenuStartAtLogin->isEnabled()); // no service, no item
 
         TempFolder config;
         XdgAutostart autostart(config.file("autostart/wendrel.desktop"), "/opt/My Apps/50%/Wendrel");

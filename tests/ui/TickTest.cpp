@@ -22,7 +22,10 @@ class TickTest : public QObject {
     QtEventPump pump;
     General g;
     TempFolder dir;
-    struct Start { int depth; qint64 ms; };
+    struct Start {
+        int depth;
+        qint64 ms;
+    };
     std::vector<Start> starts;
 
     // A window on the real timer with one task that is due on every tick.
@@ -48,7 +51,7 @@ private slots:
         form->scheduler().setRunner([&](int i) {
             starts.push_back({form->scheduler().depth(), QDateTime::currentMSecsSinceEpoch()});
             const bool first = starts.size() == 1;
-            QElapsedTimer waited;  // the first run waits 3.2 s the way a WAIT does
+            QElapsedTimer waited; // the first run waits 3.2 s the way a WAIT does
             for (waited.start(); first && waited.elapsed() < 3200;) {
                 pump.processEvents(0.05);
                 if (!clockTexts.contains(form->panelText(1))) clockTexts << form->panelText(1);
@@ -69,7 +72,7 @@ private slots:
 
     void theClockPanelShowsTheTickTimeWithTheSystemsNames() {
         FakeClock fake;
-        fake.wall = DateTime{2026, 12, 6, 21, 5, 9};  // a Sunday
+        fake.wall = DateTime{2026, 12, 6, 21, 5, 9}; // a Sunday
         auto form = window(&fake, false);
         form->scheduler().setRunner([&](int i) { starts.push_back({0, 0}), g.slot(i).Running = 0; });
         form->Timer1_Timer();
@@ -79,7 +82,7 @@ private slots:
         form->Timer1_Timer();
         QCOMPARE(form->panelText(1), sys.dayName(1) + " 01 " + sys.monthName(3) + " 2027 07:00:00");
         QCOMPARE(starts.size(), size_t(2));
-        QVERIFY(!form->Timer1->isActive());  // ticks driven by hand leave the timer off
+        QVERIFY(!form->Timer1->isActive()); // ticks driven by hand leave the timer off
     }
 
     void aTickRepaintsTheClockPanelAlone() {

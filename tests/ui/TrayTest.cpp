@@ -30,16 +30,16 @@ private slots:
         int opened = 0;
         tray.setMenuOpener([&] { ++opened; });
 
-        tray.UnhookWindow();   // not hooked: nothing happens
+        tray.UnhookWindow(); // not hooked: nothing happens
         QCOMPARE(tray.deliver(T::kTrayCallback, T::kLeftButtonUp), 5L);
 
         tray.HookWindow(&form);
         tray.HookWindow(&form);
         QCOMPARE(tray.hookCount(), 1);
-        QCOMPARE(tray.PreviousWindowProc()(0, 42), 5L);   // the original, not the hook itself
+        QCOMPARE(tray.PreviousWindowProc()(0, 42), 5L); // the original, not the hook itself
         passed.clear();
         QCOMPARE(tray.deliver(T::kTrayCallback, T::kLeftButtonDown), 5L);
-        QCOMPARE(opened, 0);   // the press alone does not open it
+        QCOMPARE(opened, 0); // the press alone does not open it
         QCOMPARE(tray.deliver(T::kTrayCallback, T::kLeftButtonUp), -1L);
         QCOMPARE(opened, 1);
         QCOMPARE(tray.deliver(T::kTrayCallback, T::kRightButtonUp), 5L);
@@ -58,7 +58,7 @@ private slots:
         Form1& form = rig.start(taskLine("A"));
         form.show();
         TrayController& tray = *form.tray();
-        for (int round = 1; round <= 2; ++round) {   // each standby hooks and adds the icon anew
+        for (int round = 1; round <= 2; ++round) { // each standby hooks and adds the icon anew
             form.cmdSendtoTray->click();
             QVERIFY(!form.isVisible() && tray.inStandby());
             QVERIFY(tray.Hooked() && tray.iconShown());

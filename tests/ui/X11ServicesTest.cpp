@@ -40,7 +40,7 @@ private slots:
                 return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
             }(),
             QByteArray("ok X<\t("), 10000);
-        keys.send("{(");  // malformed: nothing at all is typed
+        keys.send("{("); // malformed: nothing at all is typed
         keys.send("^q");
         QVERIFY(target.waitForFinished(10000));
         QCOMPARE(QFile(file).size(), qint64(7));

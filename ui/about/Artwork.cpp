@@ -22,7 +22,8 @@ void initResources() {
 QIcon programIcon() {
     initResources();
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128}) icon.addFile(QString(":/icons/wendrel-%1.png").arg(size), QSize(size, size));
+    for (int size : {16, 24, 32, 48, 64, 128})
+        icon.addFile(QString(":/icons/wendrel-%1.png").arg(size), QSize(size, size));
     return icon;
 }
 

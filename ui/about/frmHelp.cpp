@@ -28,8 +28,7 @@ frmHelp::frmHelp(QWidget* parent) : QDialog(parent) {
     txtHelp->setOpenExternalLinks(false);
     txtHelp->setOpenLinks(true);
     txtHelp->setSource(documentUrl());
-    if (txtHelp->document()->isEmpty())
-        txtHelp->setPlainText("The help document could not be loaded.");
+    if (txtHelp->document()->isEmpty()) txtHelp->setPlainText("The help document could not be loaded.");
 
     cmdClose = new QPushButton("Close", this);
     cmdClose->setObjectName("cmdClose");

@@ -1,7 +1,7 @@
 // The editor's Create/Edit Script button.
 #include <QComboBox>
 
-#include "store/TextFile.h"
+#include "model/TextFile.h"
 #include "ui/editor/frmAskFileName.h"
 #include "ui/editor/frmDetail.h"
 #include "ui/main/Form1.h"
@@ -29,7 +29,7 @@ void frmDetail::cmdEditScript_Click() {
     if (name.isEmpty()) return;
 
     Services& s = main_.services();
-    const std::string path = JoinPath(main_.folder(), name.toStdString());
+    const std::string path = joinPath(main_.folder(), name.toStdString());
     std::string failure = "No text editor is available to open " + path + ".";
     std::optional<double> id;
     if (s.textEditor) id = s.textEditor->open(path, failure);
@@ -38,7 +38,7 @@ void frmDetail::cmdEditScript_Click() {
         return;
     }
     if (s.activator) {
-        std::string ignored;   // the editor may not have a window yet; it raises itself then
+        std::string ignored; // the editor may not have a window yet; it raises itself then
         s.activator->activate(*id, ignored);
     }
 }

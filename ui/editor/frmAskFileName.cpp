@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTime>
 
-#include "store/TextFile.h"
+#include "model/TextFile.h"
 #include "ui/Text.h"
 #include "ui/Twips.h"
 #include "ui/editor/frmDetail.h"
@@ -59,7 +59,7 @@ void frmAskFileName::cmdCancel_Click() { hide(); }
 
 void frmAskFileName::cmdCreate_Click() {
     Form1& main = editor_.mainWindow();
-    QString name = txtNewScriptName->text();   // as typed, not trimmed
+    QString name = txtNewScriptName->text(); // as typed, not trimmed
     if (name.isEmpty()) {
         hide();
         return;
@@ -67,9 +67,9 @@ void frmAskFileName::cmdCreate_Click() {
     if (name.right(4).toUpper() != QString(".WDX")) name += ".wdx";
 
     const std::string leaf = name.toStdString();
-    const std::string path = JoinPath(main.folder(), leaf);
+    const std::string path = joinPath(main.folder(), leaf);
     MessageBoxes* messages = main.services().messages;
-    if (FileExists(path) && messages) {
+    if (fileExists(path) && messages) {
         const MsgAnswer a = messages->show(leaf + " already exists. OK to overwrite ?", "File already exists",
                                            MsgButtons::YesNo, MsgIcon::None);
         if (a != MsgAnswer::Yes) return;
@@ -81,7 +81,7 @@ void frmAskFileName::cmdCreate_Click() {
     const QTime time(now.hour, now.minute, now.second);
     const QString header = "' " + name + " created on " + locale.toString(date, QLocale::ShortFormat) + " at " +
                            locale.toString(time, QLocale::LongFormat) + "\r\n";
-    const std::string failure = WriteFileAtomically(path, toRecordText(header));
+    const std::string failure = writeFileAtomically(path, toRecordText(header));
     if (!failure.empty()) {
         // The dialog stays open so another name can be tried.
         if (messages)

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "model/General.h"
 #include "ui/Text.h"
 #include "ui/Twips.h"
 #include "ui/editor/frmAskFileName.h"
@@ -70,7 +71,7 @@ frmDetail::frmDetail(Form1& main) : QDialog(&main), main_(main) {
     auto list = [this, &place](QComboBox*& field, const char* name, QRect r) {
         field = new QComboBox(this);
         field->setObjectName(name);
-        field->setEditable(false);   // a choice only: every field keeps a valid position
+        field->setEditable(false); // a choice only: every field keeps a valid position
         place(field, r);
         field->setMaxVisibleItems(12);
     };
@@ -83,7 +84,7 @@ frmDetail::frmDetail(Form1& main) : QDialog(&main), main_(main) {
     txtInput[1] = new QLineEdit(this);
     txtInput[1]->setObjectName("txtInput1");
     place(txtInput[1], QRect(1320, 480, 3855, 300));
-    for (QLineEdit* t : txtInput) t->setMaxLength(32767);   // the record's widths apply on Save
+    for (QLineEdit* t : txtInput) t->setMaxLength(32767); // the record's widths apply on Save
 
     label(Label2, "Label2", "Active", QRect(120, 900, 1100, 255));
     list(cmbActive, "cmbActive", QRect(1320, 840, 615, 315));
@@ -91,9 +92,9 @@ frmDetail::frmDetail(Form1& main) : QDialog(&main), main_(main) {
     cmbScriptFiles = new QComboBox(this);
     cmbScriptFiles->setObjectName("cmbScriptFiles");
     cmbScriptFiles->setEditable(true);
-    cmbScriptFiles->setInsertPolicy(QComboBox::NoInsert);   // typing never adds entries
+    cmbScriptFiles->setInsertPolicy(QComboBox::NoInsert); // typing never adds entries
     place(cmbScriptFiles, QRect(1320, 1200, 1935, 315));
-    cmdEditScript = new QPushButton(kCreateScript, this);   // the wider of its two captions
+    cmdEditScript = new QPushButton(kCreateScript, this); // the wider of its two captions
     cmdEditScript->setObjectName("cmdEditScript");
     place(cmdEditScript, QRect(3480, 1200, 1815, 300));
     cmdEditScript->setAutoDefault(false);
@@ -127,9 +128,9 @@ frmDetail::frmDetail(Form1& main) : QDialog(&main), main_(main) {
     cmdCancel->setAutoDefault(false);
 
     // Keyboard order.
-    QWidget* order[] = {txtInput[0],   txtInput[1],   cmbActive,      cmbScriptFiles, cmbInterval,  cmbDayofMonth,
-                        cmbOther,      cmbMSOption,   cmbTimeHour,    cmbTimeMinute,  cmbDateMonth, cmbDateDay,
-                        cmbMinsPastHour, cmbDayofWeek, cmdSave,       cmdCancel,      cmdEditScript};
+    QWidget* order[] = {txtInput[0],     txtInput[1],  cmbActive,   cmbScriptFiles, cmbInterval,  cmbDayofMonth,
+                        cmbOther,        cmbMSOption,  cmbTimeHour, cmbTimeMinute,  cmbDateMonth, cmbDateDay,
+                        cmbMinsPastHour, cmbDayofWeek, cmdSave,     cmdCancel,      cmdEditScript};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
     for (QWidget* w : order) w->setFocusPolicy(Qt::StrongFocus);
 
@@ -137,7 +138,7 @@ frmDetail::frmDetail(Form1& main) : QDialog(&main), main_(main) {
     // the box's tooltip.
     for (QLineEdit* box : {txtInput[0], txtInput[1], cmbScriptFiles->lineEdit()}) {
         connect(box, &QLineEdit::textChanged, box, [box](const QString& text) {
-            const int room = box->width() - 8;   // the box's frame and text margins
+            const int room = box->width() - 8; // the box's frame and text margins
             box->setToolTip(box->fontMetrics().horizontalAdvance(text) > room ? text : QString());
         });
     }
@@ -150,7 +151,7 @@ frmDetail::frmDetail(Form1& main) : QDialog(&main), main_(main) {
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
     connect(cmdEditScript, &QPushButton::clicked, this, [this] { cmdEditScript_Click(); });
 
-    Form_Load();   // the lists' entries count for the widths
+    Form_Load(); // the lists' entries count for the widths
     layout.apply();
     setFixedSize(layout.x(kClientWidth), layout.y(kClientHeight));
     cmdEditScript->setText(kEditScript);
@@ -160,13 +161,13 @@ frmDetail::frmDetail(Form1& main) : QDialog(&main), main_(main) {
 frmDetail::~frmDetail() = default;
 
 void frmDetail::Form_Load() {
-    QComboBox* lists[] = {cmbInterval, cmbDayofWeek, cmbOther, cmbMinsPastHour, cmbTimeMinute, cmbTimeHour,
-                          cmbDateMonth, cmbDayofMonth, cmbDateDay, cmbMSOption, cmbActive};
+    QComboBox* lists[] = {cmbInterval,  cmbDayofWeek,  cmbOther,   cmbMinsPastHour, cmbTimeMinute, cmbTimeHour,
+                          cmbDateMonth, cmbDayofMonth, cmbDateDay, cmbMSOption,     cmbActive};
     for (QComboBox* l : lists) {
         l->blockSignals(true);
         l->clear();
     }
-    for (const char* s : {"Hourly", "Daily", "Weekly", "Monthly", "Yearly", "Other"}) cmbInterval->addItem(s);
+    for (const char* s : General::kIntervalCaptions) cmbInterval->addItem(s);
     for (const char* s : {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"})
         cmbDayofWeek->addItem(s);
     for (int k = 0; k <= 59; ++k) {
@@ -184,8 +185,7 @@ void frmDetail::Form_Load() {
     }
     cmbMSOption->addItem("Mins");
     cmbMSOption->addItem("Secs");
-    cmbActive->addItem("No");
-    cmbActive->addItem("Yes");
+    for (const char* s : General::kYesNoCaptions) cmbActive->addItem(s);
     // A list that is filled selects its first entry by itself; the lists start
     // with nothing selected until a task is loaded.
     for (QComboBox* l : lists) {
@@ -195,18 +195,30 @@ void frmDetail::Form_Load() {
 }
 
 void frmDetail::cmbInterval_Click() {
-    QWidget* fields[] = {cmbMinsPastHour, cmbDayofWeek, cmbDayofMonth, lblTime,    lblDate,
-                         lblMinsPastHour, lblDayofMonth, cmbOther,     cmbMSOption, lblOther,
-                         lblTime1,        cmbTimeHour,  cmbTimeMinute, cmbDateMonth, cmbDateDay};
+    QWidget* fields[] = {cmbMinsPastHour, cmbDayofWeek,  cmbDayofMonth, lblTime,      lblDate,
+                         lblMinsPastHour, lblDayofMonth, cmbOther,      cmbMSOption,  lblOther,
+                         lblTime1,        cmbTimeHour,   cmbTimeMinute, cmbDateMonth, cmbDateDay};
     for (QWidget* w : fields) w->hide();
     std::vector<QWidget*> shown;
     switch (cmbInterval->currentIndex()) {
-    case 0: shown = {lblMinsPastHour, cmbMinsPastHour}; break;
-    case 1: shown = {lblTime, cmbTimeHour, cmbTimeMinute, lblTime1}; break;
-    case 2: shown = {lblOther, cmbDayofWeek, lblTime, cmbTimeHour, cmbTimeMinute, lblTime1}; break;
-    case 3: shown = {lblDayofMonth, cmbDayofMonth, lblTime, cmbTimeHour, cmbTimeMinute, lblTime1}; break;
-    case 4: shown = {lblTime, lblDate, cmbDateMonth, cmbDateDay, cmbTimeHour, cmbTimeMinute, lblTime1}; break;
-    default: shown = {lblOther, cmbOther, cmbMSOption}; break;
+        case 0:
+            shown = {lblMinsPastHour, cmbMinsPastHour};
+            break;
+        case 1:
+            shown = {lblTime, cmbTimeHour, cmbTimeMinute, lblTime1};
+            break;
+        case 2:
+            shown = {lblOther, cmbDayofWeek, lblTime, cmbTimeHour, cmbTimeMinute, lblTime1};
+            break;
+        case 3:
+            shown = {lblDayofMonth, cmbDayofMonth, lblTime, cmbTimeHour, cmbTimeMinute, lblTime1};
+            break;
+        case 4:
+            shown = {lblTime, lblDate, cmbDateMonth, cmbDateDay, cmbTimeHour, cmbTimeMinute, lblTime1};
+            break;
+        default:
+            shown = {lblOther, cmbOther, cmbMSOption};
+            break;
     }
     for (QWidget* w : shown) w->show();
 }
@@ -227,7 +239,7 @@ void frmDetail::Form_Activate() {
     cmbScriptFiles->blockSignals(false);
 
     selectPosition(cmbInterval, r.Interval);
-    cmbInterval_Click();   // also when the position was already selected
+    cmbInterval_Click(); // also when the position was already selected
     selectPosition(cmbDayofMonth, r.DayofMonth);
     selectPosition(cmbDayofWeek, r.DayofWeek);
     selectPosition(cmbOther, r.Other);

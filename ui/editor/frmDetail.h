@@ -39,11 +39,11 @@ public:
     // foundIndex is written only when a listed name equals selectName exactly.
     void FillScriptList(const QString& selectName, int& foundIndex);
 
-    frmAskFileName* askFileName();  // loaded when first needed
+    frmAskFileName* askFileName(); // loaded when first needed
     Form1& mainWindow() { return main_; }
 
     QLabel* Label10 = nullptr;
-    QLineEdit* txtInput[2] = {nullptr, nullptr};   // object names txtInput0, txtInput1
+    QLineEdit* txtInput[2] = {nullptr, nullptr}; // object names txtInput0, txtInput1
     QLabel* Label9 = nullptr;
     QLabel* Label2 = nullptr;
     QComboBox* cmbActive = nullptr;

@@ -22,14 +22,14 @@ void clearRow(QTableWidget* grid, int row) {
 
 void Form1::NewTask() {
     g_.TaskBeforeNew = static_cast<std::int16_t>(gridRow() + 1);
-    if (g_.TaskCount >= General::MaxTasks) return;   // full: silently nothing
+    if (g_.TaskCount >= General::MaxTasks) return; // full: silently nothing
     g_.NewTaskPending = 1;
     const int top = gridTopRow();
     const int n = g_.append();
     setGridRows(g_.TaskCount);
-    FillGridRow(n);   // leaves the new row current
+    FillGridRow(n); // leaves the new row current
     selectRow(n - 1);
-    editor()->exec();  // its Save saves the list; a cancelled New changes nothing
+    editor()->exec(); // its Save saves the list; a cancelled New changes nothing
     // A cancelled new task leaves the list showing the rows it showed before.
     if (g_.TaskCount < n) keepTopRow(top);
 }
@@ -69,7 +69,7 @@ void Form1::ToggleActive() {
     const int k = gridRow() + 1;
     if (k > g_.TaskCount) return;
     TaskRecord& r = g_.slot(k);
-    r.Active = static_cast<std::int16_t>(std::abs(r.Active - 1));
+    r.Active = toggled(r.Active);
     FillGridRow(k);
     selectRow(k - 1);
     saveChanges();
@@ -85,7 +85,7 @@ void Form1::Grid1_MouseDown() { selectRow(gridRow()); }
 void Form1::Grid1_MouseUp() { selectRow(gridRow()); }
 
 void Form1::Grid1_KeyDown(int key) {
-    if (key == 13) EditTask();
+    if (key == kEnterKeyCode) EditTask();
     const int row = gridRow();
     setGridSelection(row, row, 0, 4);
     Grid1->horizontalScrollBar()->setValue(0);

@@ -27,7 +27,7 @@
 #include <cstdio>
 
 #include "scheduler/RunState.h"
-#include "store/TextFile.h"
+#include "model/TextFile.h"
 #include "ui/Text.h"
 #include "ui/Twips.h"
 #include "ui/about/frmAbout.h"
@@ -188,7 +188,8 @@ void Form1::buildWidgets() {
     auto* cellStyle = new NarrowCellStyle;
     cellStyle->setParent(Grid1);
     Grid1->setStyle(cellStyle);
-    Grid1->setStyleSheet("QTableWidget::item:selected { background: palette(highlight); color: palette(highlighted-text); }");
+    Grid1->setStyleSheet(
+        "QTableWidget::item:selected { background: palette(highlight); color: palette(highlighted-text); }");
 
     cmdEditTask = makeButton(central, "cmdEditTask", "&Edit Task");
     cmdNewTask = makeButton(central, "cmdNewTask", "&New Task");
@@ -227,7 +228,7 @@ void Form1::buildWidgets() {
     const int clockWidth = captionWidth(Panel1, widestClockText());
     int hintWidth = 0;
     for (const QString& hint : hintSamples()) hintWidth = std::max(hintWidth, captionWidth(Panel2, hint));
-    constexpr int kStatusBarSpacing = 12;   // the status bar's own gaps around its panels
+    constexpr int kStatusBarSpacing = 12; // the status bar's own gaps around its panels
     layout.require(clockWidth + hintWidth + kStatusBarSpacing, kClientWidth);
     layout.apply();
 
@@ -365,7 +366,7 @@ void Form1::Form_Load() {
     MenuMissed->setChecked(g_.RunMissedTasks != 0);
     store_.readTasks(g_);
     // The tasks' last starts (see Form_Unload).
-    scheduler_.useStateFile(JoinPath(folder_, RunState::FileName));
+    scheduler_.useStateFile(joinPath(folder_, RunState::FileName));
 
     if (g_.TaskCount > 0) {
         setGridRows(g_.TaskCount);
@@ -378,7 +379,7 @@ void Form1::Form_Load() {
 
     if (g_.MinimizeOnStartup != 0) {
         if (g_.MinimizeToTray != 0) SendToTray();
-        else setWindowState(windowState() | Qt::WindowMinimized);   // shown so by setVisible
+        else setWindowState(windowState() | Qt::WindowMinimized); // shown so by setVisible
     }
 }
 
@@ -484,8 +485,7 @@ void Form1::FillGridRow(int index) {
         const int row = n - 1;
         const QString cells[5] = {fromRecordText(r.Name.str()), fromRecordText(r.Comment.str()),
                                   QString::fromStdString(g_.intervalName(r.Interval)),
-                                  fromRecordText(r.ScriptFile.str()),
-                                  QString::fromStdString(g_.yesNoName(r.Active))};
+                                  fromRecordText(r.ScriptFile.str()), QString::fromStdString(g_.yesNoName(r.Active))};
         setGridRow(row);
         for (int c = 0; c < 5; ++c) {
             QTableWidgetItem* item = Grid1->item(row, c);
@@ -584,9 +584,20 @@ frmDetail* Form1::editor() {
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Grid1->viewport()) return gridViewportEvent(event);
+    if (watched == Grid1) return gridKeyEvent(event);
     const QEvent::Type type = event->type();
-    if (watched == Grid1->viewport()) {
-        switch (type) {
+    if (type == QEvent::MouseMove || type == QEvent::HoverMove || type == QEvent::Enter) {
+        if (watched == cmdNewTask) cmdNewTask_MouseMove();
+        else if (watched == cmdEditTask) cmdEditTask_MouseMove();
+        else if (watched == cmdDelete) cmdDelete_MouseMove();
+        else if (watched == cmdSendtoTray) cmdSendtoTray_MouseMove();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool Form1::gridViewportEvent(QEvent* event) {
+    switch (event->type()) {
         case QEvent::MouseButtonPress: {
             // A click makes the row under the pointer current; the grid's own
             // selection handling is bypassed so the whole-row look stays.
@@ -603,7 +614,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonDblClick:
             Grid1_dblclick();
             return true;
-        case QEvent::Resize:   // the vertical scroll bar came or went
+        case QEvent::Resize: // the vertical scroll bar came or went
             fitGridColumns();
             return false;
         case QEvent::MouseMove: {
@@ -617,32 +628,24 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         }
         default:
             return false;
-        }
     }
-    if (watched == Grid1) {
-        if (type == QEvent::KeyPress) {
-            auto* ke = static_cast<QKeyEvent*>(event);
-            const bool enter = ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter;
-            Grid1_KeyDown(enter ? 13 : ke->key());
-            return enter;
-        }
-        if (type == QEvent::KeyRelease) {
-            auto* ke = static_cast<QKeyEvent*>(event);
-            const bool enter = ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter;
-            // Arrow keys move the row on press; restore the look after the
-            // grid has handled the key.
-            Grid1_KeyUp(enter ? 13 : ke->key());
-            return false;
-        }
-        return false;
+}
+
+bool Form1::gridKeyEvent(QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
+    auto* ke = static_cast<QKeyEvent*>(event);
+    // Both Enter keys reach the handlers as the one key code of Enter.
+    const bool enter = ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter;
+    const int key = enter ? kEnterKeyCode : ke->key();
+    if (type == QEvent::KeyPress) {
+        Grid1_KeyDown(key);
+        return enter;
     }
-    if (type == QEvent::MouseMove || type == QEvent::HoverMove || type == QEvent::Enter) {
-        if (watched == cmdNewTask) cmdNewTask_MouseMove();
-        else if (watched == cmdEditTask) cmdEditTask_MouseMove();
-        else if (watched == cmdDelete) cmdDelete_MouseMove();
-        else if (watched == cmdSendtoTray) cmdSendtoTray_MouseMove();
-    }
-    return QMainWindow::eventFilter(watched, event);
+    // Arrow keys move the row on press; restore the look after the grid has
+    // handled the key.
+    Grid1_KeyUp(key);
+    return false;
 }
 
 void Form1::mouseMoveEvent(QMouseEvent* event) {

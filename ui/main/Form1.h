@@ -19,9 +19,9 @@
 #include "model/General.h"
 #include "platform/SecondTimer.h"
 #include "scheduler/Scheduler.h"
+#include "script/Platform.h"
 #include "script/ScriptEngine.h"
 #include "store/TaskStore.h"
-#include "ui/Services.h"
 
 class QAction;
 class QFrame;
@@ -42,8 +42,8 @@ class Form1 : public QMainWindow {
     Q_OBJECT
 public:
     struct Options {
-        bool showSplash = true;     // tests start without the splash window
-        bool startTimer = true;     // tests may drive the tick by hand
+        bool showSplash = true; // tests start without the splash window
+        bool startTimer = true; // tests may drive the tick by hand
     };
 
     Form1(General& g, std::string folder, Services services, Options options, QWidget* parent = nullptr);
@@ -95,7 +95,7 @@ public:
     // than needed to keep the current row in view.
     void keepTopRow(int top);
 
-    QString panelText(int panel) const;     // 1 clock, 2 hints
+    QString panelText(int panel) const; // 1 clock, 2 hints
     void setPanelText(int panel, const QString& text);
     QString hintText() const { return panelText(2); }
 
@@ -110,6 +110,8 @@ public:
     void Grid1_dblclick();
     void Grid1_MouseDown();
     void Grid1_MouseUp();
+    // The key code that the grid's key handlers get for either Enter key.
+    static constexpr int kEnterKeyCode = 13;
     void Grid1_KeyDown(int key);
     void Grid1_KeyUp(int key);
 
@@ -143,7 +145,7 @@ public:
     void rest1_Click();
     TrayController* tray() const { return tray_.get(); }
 
-    frmDetail* editor();         // loaded when first needed
+    frmDetail* editor(); // loaded when first needed
     General& general() { return g_; }
     const std::string& folder() const { return folder_; }
     Services& services() { return services_; }
@@ -166,8 +168,8 @@ public:
     QPushButton* cmdSendtoTray = nullptr;
     QStatusBar* StatusBar = nullptr;
     QLabel* Panel1 = nullptr;
-    ElidingLabel* Panel2 = nullptr;   // shows a long hint cut with an ellipsis, whole as tooltip
-    SecondTimer* Timer1 = nullptr;    // fires at the start of every second of the wall clock
+    ElidingLabel* Panel2 = nullptr; // shows a long hint cut with an ellipsis, whole as tooltip
+    SecondTimer* Timer1 = nullptr;  // fires at the start of every second of the wall clock
     QFrame* Line1 = nullptr;
 
     QMenu* FileMenu = nullptr;
@@ -204,6 +206,9 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    // The grid's mouse events (from its viewport) and its keys.
+    bool gridViewportEvent(QEvent* event);
+    bool gridKeyEvent(QEvent* event);
     void buildWidgets();
     void buildMenus();
     void fitGridColumns();

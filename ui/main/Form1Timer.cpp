@@ -36,7 +36,7 @@ void Form1::showClock(const DateTime& t) {
 }
 
 void Form1::Timer1_Timer() {
-    if (unloaded_) return;  // the program is leaving
+    if (unloaded_) return; // the program is leaving
     services_.clock->recheckZone();
     showClock(services_.clock->now());
     scheduler_.Tick();

@@ -26,7 +26,6 @@ const char* const kTrayHint = "Send Wendrel to the system tray where it will con
 const char* const kDragHint = "Drag tasks up or down to change the order in which they execute.";
 const char* const kToggleHint = "Double click this column to quickly toggle the active status of a task.";
 
-std::int16_t toggled(std::int16_t flag) { return static_cast<std::int16_t>(flag == 0 ? 1 : 0); }
 } // namespace
 
 QString Form1::gridHint(bool overActiveColumn) { return overActiveColumn ? kToggleHint : kDragHint; }
@@ -35,7 +34,12 @@ QStringList Form1::hintSamples() {
     // The hints with a name are sized for a name of ordinary length; a longer
     // one ends in an ellipsis and shows whole in the panel's tooltip.
     const QString name = "Nightly backup";
-    return {kNewHint,       kTrayHint,        kDragHint, kToggleHint, editHint(name), deleteHint(name),
+    return {kNewHint,
+            kTrayHint,
+            kDragHint,
+            kToggleHint,
+            editHint(name),
+            deleteHint(name),
             "200 Tasks listed, 200 of which are currently active."};
 }
 
@@ -50,8 +54,7 @@ void Form1::cmdSendtoTray_MouseMove() { setPanelText(2, kTrayHint); }
 void Form1::Form_MouseMove() { setPanelText(2, taskSummary()); }
 
 QString Form1::taskSummary() const {
-    int active = 0;
-    for (int n = 1; n <= g_.TaskCount; ++n) active += g_.slot(n).Active;
+    const int active = g_.activeCount();
     return QString::number(g_.TaskCount) + " Tasks listed, " + QString::number(active) + " of which " +
            (active == 1 ? "is" : "are") + " currently active.";
 }
@@ -77,10 +80,7 @@ void Form1::MenuMissed_Click() {
     saveChanges();
 }
 
-void Form1::MenuContents_Click() {
-    if (services_.help) services_.help->showHelp();
-    else frmHelp::showFor(this)->setDataFolder(QString::fromStdString(folder_));
-}
+void Form1::MenuContents_Click() { frmHelp::showFor(this)->setDataFolder(QString::fromStdString(folder_)); }
 
 void Form1::AboutOption_Click() {
     if (!about_) about_ = new frmAbout(this);

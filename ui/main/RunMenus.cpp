@@ -27,7 +27,8 @@ void Form1::buildRunMenus() {
     FileMenu->insertAction(Spacer, MenuHistory);
     // A script run by hand may wait for minutes: it starts once the menu has
     // closed, not inside the menu's own event handling.
-    connect(MenuRunNow, &QAction::triggered, this, [this] { RunTaskNow(); }, Qt::QueuedConnection);
+    connect(
+        MenuRunNow, &QAction::triggered, this, [this] { RunTaskNow(); }, Qt::QueuedConnection);
     connect(MenuHistory, &QAction::triggered, this, [this] { MenuHistory_Click(); });
 
     OptionMenu->addSeparator();

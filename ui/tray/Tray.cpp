@@ -21,9 +21,12 @@ bool isTrayIconWindow(QObject* o) {
 int mouseMessage(QEvent::Type type, Qt::MouseButton button) {
     const bool up = type == QEvent::MouseButtonRelease;
     switch (button) {
-    case Qt::LeftButton: return up ? TrayController::kLeftButtonUp : TrayController::kLeftButtonDown;
-    case Qt::RightButton: return up ? TrayController::kRightButtonUp : TrayController::kRightButtonDown;
-    default: return up ? TrayController::kMiddleButtonUp : TrayController::kMiddleButtonUp - 1;
+        case Qt::LeftButton:
+            return up ? TrayController::kLeftButtonUp : TrayController::kLeftButtonDown;
+        case Qt::RightButton:
+            return up ? TrayController::kRightButtonUp : TrayController::kRightButtonDown;
+        default:
+            return up ? TrayController::kMiddleButtonUp : TrayController::kMiddleButtonUp - 1;
     }
 }
 } // namespace
@@ -72,7 +75,6 @@ long TrayController::TrayWindowProc(int message, long lParam) {
 long TrayController::deliver(int message, long lParam) { return windowProc_ ? windowProc_(message, lParam) : 0; }
 
 void TrayController::SysTrayMouseEventHandler() {
-    ++menuOpenCount_;
     // The menu must belong to the foreground for a click elsewhere to close it.
     form_.activateWindow();
     if (menuOpener_) menuOpener_();

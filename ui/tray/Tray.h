@@ -70,7 +70,6 @@ public:
 
     // Opens the tray menu at the mouse position.
     void SysTrayMouseEventHandler();
-    int menuOpenCount() const { return menuOpenCount_; }
     // Tests replace the real popup (which would wait for the user).
     void setMenuOpener(std::function<void()> opener) { menuOpener_ = std::move(opener); }
 
@@ -95,8 +94,7 @@ private:
     WindowProc windowProc_;
     WindowProc previousProc_;
     int hookCount_ = 0;
-    int menuOpenCount_ = 0;
-    bool iconIsWidget_ = false;   // the X11 tray icon reports its raw mouse events
+    bool iconIsWidget_ = false; // the X11 tray icon reports its raw mouse events
     QSystemTrayIcon* icon_ = nullptr;
     std::function<void()> menuOpener_;
     std::function<bool()> trayAvailable_;

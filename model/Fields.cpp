@@ -1,4 +1,4 @@
-#include "store/Fields.h"
+#include "model/Fields.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -12,8 +12,8 @@ std::optional<std::string> GetField(std::string_view text, char separator, int n
     // Work on a view instead of a copy with a closing separator appended:
     // position text.size() stands for that appended separator.
     const bool closed = !text.empty() && text.back() == separator;
-    const std::size_t end = closed ? text.size() : text.size() + 1;  // one past the last separator
-    std::size_t p = 0;  // 1-based position of the separator found, 0 before the first
+    const std::size_t end = closed ? text.size() : text.size() + 1; // one past the last separator
+    std::size_t p = 0; // 1-based position of the separator found, 0 before the first
     std::size_t q = 0;
     for (int i = 0; i < n; ++i) {
         q = p;
@@ -21,7 +21,7 @@ std::optional<std::string> GetField(std::string_view text, char separator, int n
         std::size_t found = p < text.size() ? text.find(separator, p) : std::string_view::npos;
         if (found == std::string_view::npos) {
             if (closed || p > text.size()) return std::nullopt;
-            found = text.size();  // the appended separator
+            found = text.size(); // the appended separator
         }
         p = found + 1;
     }
@@ -76,7 +76,10 @@ std::size_t parseNumber(std::string_view s, double& value) {
     std::string buf;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) buf += s[i++];
     std::size_t digits = 0;
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9') { buf += s[i++]; ++digits; }
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
+        buf += s[i++];
+        ++digits;
+    }
     if (i < s.size() && s[i] == '.') {
         std::size_t j = i + 1;
         std::string frac;
@@ -94,9 +97,19 @@ std::size_t parseNumber(std::string_view s, double& value) {
         std::string ex = "e";
         if (j < s.size() && (s[j] == '+' || s[j] == '-')) ex += s[j++];
         std::size_t ed = 0;
-        while (j < s.size() && s[j] >= '0' && s[j] <= '9' && ed < 6) { ex += s[j++]; ++ed; }
-        while (j < s.size() && s[j] >= '0' && s[j] <= '9') { ex += '9'; ++j; ++ed; }  // absurd exponents saturate
-        if (ed > 0) { buf += ex; i = j; }
+        while (j < s.size() && s[j] >= '0' && s[j] <= '9' && ed < 6) {
+            ex += s[j++];
+            ++ed;
+        }
+        while (j < s.size() && s[j] >= '0' && s[j] <= '9') {
+            ex += '9';
+            ++j;
+            ++ed;
+        } // absurd exponents saturate
+        if (ed > 0) {
+            buf += ex;
+            i = j;
+        }
     }
     // Keep the mantissa bounded: strtod on megabytes of digits is slow.
     value = decimalToDouble(buf);
@@ -122,7 +135,7 @@ std::string dropLeadingZeros(std::string_view s) {
 
 } // namespace
 
-double LeadingNumber(std::string_view text) {
+double leadingNumber(std::string_view text) {
     std::string compact;
     // Only the beginning matters; stop collecting once a character that can
     // never continue a number has been seen.
@@ -135,20 +148,20 @@ double LeadingNumber(std::string_view text) {
             if (compact.size() == p + 1 && compact[p] == '0') continue;
         }
         compact += c;
-        bool numeric = (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-' || c == '&' ||
-                       c == 'e' || c == 'E' || c == 'd' || c == 'D' || (c >= 'a' && c <= 'f') ||
-                       (c >= 'A' && c <= 'F') || c == 'h' || c == 'H' || c == 'o' || c == 'O';
+        bool numeric = (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-' || c == '&' || c == 'e' || c == 'E' ||
+                       c == 'd' || c == 'D' || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') || c == 'h' ||
+                       c == 'H' || c == 'o' || c == 'O';
         if (!numeric || compact.size() > 4096) break;
     }
     double v;
     return parseNumber(compact, v) ? v : 0.0;
 }
 
-double WaitNumber(std::string_view s) {
+double waitNumber(std::string_view s) {
     std::size_t i = 0;
     std::string buf;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) buf += s[i++];
-    while (i + 1 < s.size() && s[i] == '0' && s[i + 1] >= '0' && s[i + 1] <= '9') ++i;  // leading zeros
+    while (i + 1 < s.size() && s[i] == '0' && s[i + 1] >= '0' && s[i + 1] <= '9') ++i; // leading zeros
     bool any = false;
     std::size_t whole = 0;
     for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i, ++whole) {
@@ -168,7 +181,7 @@ double WaitNumber(std::string_view s) {
     return any ? decimalToDouble(buf) : 0.0;
 }
 
-std::optional<double> WholeNumber(std::string_view text) {
+std::optional<double> wholeNumber(std::string_view text) {
     std::size_t b = 0, e = text.size();
     while (b < e && (text[b] == ' ' || text[b] == '\t')) ++b;
     while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t')) --e;
@@ -180,20 +193,18 @@ std::optional<double> WholeNumber(std::string_view text) {
     return v;
 }
 
-std::optional<std::int16_t> RoundToInt16(double value) {
+std::optional<std::int16_t> roundToInt16(double value) {
     if (!std::isfinite(value)) return std::nullopt;
-    double r = std::nearbyint(value);  // default rounding mode: half to even
+    double r = std::nearbyint(value); // default rounding mode: half to even
     if (r < -32768.0 || r > 32767.0) return std::nullopt;
     return static_cast<std::int16_t>(r);
 }
 
-std::int16_t LeadingInt16(std::string_view text) {
-    return RoundToInt16(LeadingNumber(text)).value_or(0);
-}
+std::int16_t leadingInt16(std::string_view text) { return roundToInt16(leadingNumber(text)).value_or(0); }
 
-std::int16_t WholeInt16(std::string_view text) {
-    auto v = WholeNumber(text);
-    return v ? RoundToInt16(*v).value_or(0) : 0;
+std::int16_t wholeInt16(std::string_view text) {
+    auto v = wholeNumber(text);
+    return v ? roundToInt16(*v).value_or(0) : 0;
 }
 
 } // namespace wendrel

@@ -34,7 +34,7 @@ private:
     std::size_t maxLine_;
     bool cut_ = false;
     bool error_ = false;
-    int pending_ = -2;  // one byte read ahead, -2 when none
+    int pending_ = -2; // one byte read ahead, -2 when none
     std::size_t progressEvery_ = 0;
     std::size_t untilProgress_ = 0;
     std::function<void()> progress_;
@@ -47,13 +47,13 @@ private:
 // and the link stays. An existing file keeps its permission bits; a new one is
 // readable and writable by its owner only. Returns an empty string on success,
 // otherwise the reason of the failure.
-std::string WriteFileAtomically(const std::string& path, const std::string& contents);
+std::string writeFileAtomically(const std::string& path, const std::string& contents);
 
 // The path that path leads to after following symbolic links (also a link to
 // a missing file); path itself when it is no link, or after too many links.
-std::string FollowLinks(const std::string& path);
+std::string followLinks(const std::string& path);
 
-bool FileExists(const std::string& path);       // a regular file (or link to one)
-std::string JoinPath(const std::string& folder, const std::string& leaf);
+bool fileExists(const std::string& path); // a regular file (or link to one)
+std::string joinPath(const std::string& folder, const std::string& leaf);
 
 } // namespace wendrel

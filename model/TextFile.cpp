@@ -1,4 +1,4 @@
-#include "store/TextFile.h"
+#include "model/TextFile.h"
 
 #include <cerrno>
 #include <climits>
@@ -63,18 +63,18 @@ bool LineReader::next(std::string& line) {
     return true;
 }
 
-bool FileExists(const std::string& path) {
+bool fileExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::string JoinPath(const std::string& folder, const std::string& leaf) {
+std::string joinPath(const std::string& folder, const std::string& leaf) {
     if (folder.empty()) return leaf;
     if (folder.back() == '/') return folder + leaf;
     return folder + "/" + leaf;
 }
 
-std::string FollowLinks(const std::string& start) {
+std::string followLinks(const std::string& start) {
     std::string path = start;
     // As many links as the kernel follows before it gives up (ELOOP).
     for (int hops = 0; hops < 40; ++hops) {
@@ -94,8 +94,8 @@ std::string FollowLinks(const std::string& start) {
     return start;
 }
 
-std::string WriteFileAtomically(const std::string& linkOrFile, const std::string& contents) {
-    const std::string path = FollowLinks(linkOrFile);
+std::string writeFileAtomically(const std::string& linkOrFile, const std::string& contents) {
+    const std::string path = followLinks(linkOrFile);
     std::string folder = ".";
     std::string leaf = path;
     if (auto slash = path.rfind('/'); slash != std::string::npos) {
@@ -106,7 +106,7 @@ std::string WriteFileAtomically(const std::string& linkOrFile, const std::string
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
 
-    std::string tmp = JoinPath(folder, "." + leaf + ".XXXXXX");
+    std::string tmp = joinPath(folder, "." + leaf + ".XXXXXX");
     int fd = ::mkstemp(tmp.data());
     if (fd < 0) return std::strerror(errno);
     auto fail = [&](int err) {
