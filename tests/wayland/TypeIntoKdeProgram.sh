@@ -14,27 +14,7 @@ if [ -z "${WENDREL_OWN_BUS:-}" ]; then
     export WENDREL_OWN_BUS=1
     exec dbus-run-session -- bash "$0" "$@"
 fi
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for p in /proc/[0-9]*; do
-        [ "$(readlink "$p/exe" 2>/dev/null)" = "$work/TypingTarget" ] && kill -9 "${p#/proc/}" 2>/dev/null
-    done
-    for p in "${pids[@]}"; do
-        kill -9 "$p" 2>/dev/null || true
-        wait "$p" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; cat "$work/out.log" >&2 2>/dev/null || true; exit 1; }
-wait_for() {
-    for _ in $(seq "$2"); do
-        eval "$1" && return 0
-        sleep 0.1
-    done
-    return 1
-}
+source "$(dirname "$0")/../common.sh"
 
 # A copy of KWin, without the file capability that a container may refuse to
 # grant; KWin's own platform plugin wants the name kwin_wayland.

@@ -16,28 +16,8 @@ done
     ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1 ||
     { echo "skipped: Qt's Wayland platform is not installed (Debian package qt6-wayland)"; exit 0; }
 
-work=$(mktemp -d)
+source "$(dirname "$0")/../common.sh"
 chmod 755 "$work"
-pids=()
-cleanup() {
-    for p in /proc/[0-9]*; do
-        [ "$(readlink "$p/exe" 2>/dev/null)" = "$work/TypingTarget" ] && kill -9 "${p#/proc/}" 2>/dev/null
-    done
-    for p in "${pids[@]}"; do
-        kill -9 "$p" 2>/dev/null || true
-        wait "$p" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; cat "$work/out.log" >&2 2>/dev/null || true; exit 1; }
-wait_for() {
-    for _ in $(seq "$2"); do
-        eval "$1" && return 0
-        sleep 0.1
-    done
-    return 1
-}
 
 # sway will not run as root; there it runs as nobody, and root reaches its
 # sockets all the same.

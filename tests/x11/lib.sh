@@ -1,10 +1,7 @@
 # Shared set-up of the desktop tests, sourced by them. Needs $build (the build
 # folder) and the names of the tools the test uses in $tools. Gives the test a
-# display of its own with openbox as the window manager, a work folder $work
-# with copies of Wendrel and the typing target, and:
-#   pids+=(...)      processes to end at exit
-#   fail MESSAGE     ends the test, showing the program's output
-#   wait_for CMD N   waits up to N tenths of a second until CMD succeeds
+# display of its own with openbox as the window manager, copies of Wendrel and
+# the typing target in $work, what tests/common.sh gives, and:
 #   start_wendrel    starts the copy in $work; its pid goes to $wendrel
 for tool in xvfb-run openbox xprop $tools; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 0; }
@@ -20,29 +17,7 @@ if [ -z "${WENDREL_OWN_DISPLAY:-}" ]; then
     exit "${status:-1}"
 fi
 unset QT_QPA_PLATFORM
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    echo $? >"$WENDREL_OWN_DISPLAY"
-    # Programs started by Wendrel are known by their copies in this folder.
-    for p in /proc/[0-9]*; do
-        case "$(readlink "$p/exe" 2>/dev/null)" in "$work"/*) kill -9 "${p#/proc/}" 2>/dev/null ;; esac
-    done
-    for p in "${pids[@]}"; do
-        kill -9 "$p" 2>/dev/null || true
-        wait "$p" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; cat "$work/out.log" >&2 2>/dev/null || true; exit 1; }
-wait_for() {
-    for _ in $(seq "$2"); do
-        eval "$1" && return 0
-        sleep 0.1
-    done
-    return 1
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
 
 openbox >/dev/null 2>&1 &
 pids+=($!)
