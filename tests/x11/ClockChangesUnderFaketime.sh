@@ -12,23 +12,11 @@ build="${1:?build folder}"
 preload=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -1 || true)
 [ -n "$preload" ] || { echo "skipped: libfaketime is not installed"; exit 0; }
 [ -e /usr/share/zoneinfo/Europe/Berlin ] || { echo "skipped: no Europe/Berlin zone"; exit 0; }
-command -v xvfb-run >/dev/null || { echo "skipped: xvfb-run is not installed"; exit 0; }
-if [ -z "${WENDREL_OWN_DISPLAY:-}" ]; then
-    export WENDREL_OWN_DISPLAY=1
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
-fi
-unset QT_QPA_PLATFORM
-work=$(mktemp -d)
-pid=
-cleanup() {
-    [ -n "$pid" ] && { kill -9 "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; }
-    rm -rf "$work"
-}
-trap cleanup EXIT
+tools=""
+source "$(dirname "$0")/lib.sh"
 fail() { echo "FAIL: $*" >&2; cat "$work/runs.log" "$work/out.log" >&2 2>/dev/null || true; exit 1; }
 count() { grep -c "^$1 " "$work/runs.log" 2>/dev/null || true; }
 
-cp "$build/Wendrel" "$work/"
 printf '#!/bin/sh\necho "$1 $(date +%%H:%%M:%%S)" >>"%s/runs.log"\n' "$work" >"$work/mark.sh"
 chmod +x "$work/mark.sh"
 for t in hourly daily other; do printf "EXEC %s/mark.sh %s\r\n" "$work" "$t" >"$work/$t.wdx"; done
@@ -44,7 +32,7 @@ start=$(date -u -d '2026-10-25 00:59:42' +%s)   # 02:59:42 summer time
 printf '%+d\n' $((start - $(date +%s))) >"$work/offset"
 TZ=Europe/Berlin LD_PRELOAD=$preload FAKETIME_TIMESTAMP_FILE="$work/offset" FAKETIME_DONT_FAKE_MONOTONIC=1 \
     FAKETIME_CACHE_DURATION=1 "$work/Wendrel" >"$work/out.log" 2>&1 &
-pid=$!
+pids+=($!)
 offset_now() { echo $(( $(cat "$work/offset") )); }
 
 # Past 01:00:10 UTC, that is 02:00:10 winter time.
