@@ -13,34 +13,11 @@
 set -euo pipefail
 set -m  # background jobs keep SIGINT (a script's jobs would ignore it)
 build="${1:?build folder}"
-if [ -z "${WENDREL_OWN_DISPLAY:-}" ]; then
-    export WENDREL_OWN_DISPLAY=1
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
-fi
-for tool in openbox xdotool flock; do
-    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 0; }
-done
-unset QT_QPA_PLATFORM
-work=$(mktemp -d)
+tools="xdotool flock"
+source "$(dirname "$0")/lib.sh"
 export XDG_DATA_HOME="$work/data"
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do
-        kill -9 "$p" 2>/dev/null || true
-        wait "$p" 2>/dev/null || true
-    done
-    chmod -R u+w "$work"
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-openbox >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-done
+# A failure while a folder is read-only must not keep it from being removed.
+trap 'status=$?; chmod -R u+w "$work"; (exit $status); cleanup' EXIT
 
 # An Other task due on every tick whose script waits 100,000 seconds, as the
 # file holds it and as the program's writer widens it.
