@@ -8,38 +8,20 @@
 # windows can be looked at.
 set -euo pipefail
 build="${1:?build folder}"
-for tool in Xvfb openbox trayer xdotool import; do
-    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 0; }
-done
-work=$(mktemp -d)
+tools="trayer xdotool import"
+source "$(dirname "$0")/lib.sh"
 shots="${WENDREL_SHOTS:-$work/shots}"
 mkdir -p "$shots"
-pids=()
-cleanup() {
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[$i]}" 2>/dev/null || true; done
-    sleep 0.3
-    for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; [ -f "$work/app/out.log" ] && cat "$work/app/out.log" >&2; exit 1; }
 shot() { import -window root "$shots/$1.png" && echo "screenshot: $shots/$1.png"; }
 
 # Waits (up to 10 s) until a visible window's name matches; its id goes to $found.
 wait_window() {
-    for _ in $(seq 100); do
-        found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
-        [ -n "$found" ] && return 0
-        sleep 0.1
-    done
-    return 1
+    name=$1
+    wait_for 'found=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -1 || true); [ -n "$found" ]' 100
 }
 wait_gone() {
-    for _ in $(seq 100); do
-        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
-        sleep 0.1
-    done
-    return 1
+    name=$1
+    wait_for '! xdotool search --onlyvisible --name "$name" >/dev/null 2>&1' 100
 }
 visible_windows() { xdotool search --onlyvisible --classname . 2>/dev/null | sort || true; }
 # New visible windows since $1 that are at least 40 pixels high (a menu or a
@@ -53,16 +35,6 @@ new_windows() {
 }
 
 # --- The desktop ------------------------------------------------------------
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-exec 3>&-
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -1 "$work/display")"
-[ "$DISPLAY" != ":" ] || fail "Xvfb did not start"
-unset QT_QPA_PLATFORM
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
 trayer --edge top --align right --widthtype pixel --width 120 --heighttype pixel --height 28 \
     --SetDockType true >"$work/trayer.log" 2>&1 &
 pids+=($!)
@@ -70,14 +42,11 @@ wait_window '^panel$' || fail "the tray host did not start"
 sleep 1   # the tray host takes its selection after its window appears
 
 # --- The program on a copy of its folder ----------------------------------
-mkdir -p "$work/app"
-cp "$build/Wendrel" "$work/app/"
 printf 'Backup~Nightly copy~1~0~9~30~0~0~0~0~0~0~1~backup.wdx\r\nPoll~~5~0~0~0~0~0~0~0~5~1~0~poll.wdx\r\n' \
-    >"$work/app/Scripts.dat"
-printf ' 0 \r\n 0 \r\n' >"$work/app/Scripts.ini"
-"$work/app/Wendrel" >"$work/app/out.log" 2>&1 &
-app=$!
-pids+=($app)
+    >"$work/Scripts.dat"
+printf ' 0 \r\n 0 \r\n' >"$work/Scripts.ini"
+start_wendrel
+app=$wendrel
 
 # The splash comes first (its caption is the bare name) and closes itself.
 if wait_window '^Wendrel$'; then shot splash; fi
@@ -174,6 +143,6 @@ xdotool key Up Return   # Up from the menu's top wraps to its last item, Exit
 for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app" 2>/dev/null && fail "File > Exit did not end the program"
 wait "$app" || fail "the program ended with status $?"
-grep -q '^Backup              ~Nightly copy ' "$work/app/Scripts.dat" || fail "Exit did not write Scripts.dat"
-[ "$(cat "$work/app/Scripts.ini")" = $' 0 \r\n 0 \r' ] || fail "Exit did not write Scripts.ini"
+grep -q '^Backup              ~Nightly copy ' "$work/Scripts.dat" || fail "Exit did not write Scripts.dat"
+[ "$(cat "$work/Scripts.ini")" = $' 0 \r\n 0 \r' ] || fail "Exit did not write Scripts.ini"
 echo "ok: File > Exit ends the program and writes both files"
