@@ -7,14 +7,7 @@
 set -euo pipefail
 build="${1:?build folder}"
 export QT_QPA_PLATFORM=offscreen
-work=$(mktemp -d)
-pid=
-cleanup() {
-    [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/../common.sh"
 
 stage="$work/stage"
 app=io.github.wendrel.Wendrel
@@ -55,12 +48,11 @@ run_installed() {
     for _ in $(seq 100); do
         if [ -e "$data/Scripts.ini" ] && ! flock -n "$data/.Wendrel.lock" true &&
            { [ -z "${until:-}" ] || grep -q "$until" "$data/Wendrel.log" 2>/dev/null; }; then break; fi
-        kill -0 "$pid" 2>/dev/null || { cat "$work/out.log"; fail "the installed program ended"; }
+        kill -0 "$pid" 2>/dev/null || fail "the installed program ended"
         sleep 0.1
     done
     kill -TERM "$pid"
     wait "$pid" || fail "exit status $? (folder $data)"
-    pid=
     [ -f "$data/Scripts.dat" ] || fail "no task list in $data"
     [ "$(stat -c %a "$data")" = 700 ] || fail "$data is not private"
 }
