@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPainter>
+#include <QPalette>
 #include <QSysInfo>
 #include <QTimer>
 
@@ -30,7 +31,12 @@ QLabel* splashLabel(QWidget* parent, const char* name, const QString& text, QRec
     f.setPointSizeF(points);
     f.setBold(bold);
     l->setFont(f);
-    l->setStyleSheet("color: white; background: transparent;");
+    // A palette rather than a style sheet: the texts need no style sheet
+    // machinery, which is costly to set up at start-up. A label fills no
+    // background of its own, so the picture shows through.
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::WindowText, Qt::white);
+    l->setPalette(pal);
     return l;
 }
 } // namespace
@@ -43,13 +49,12 @@ frmSplash::frmSplash(QWidget* parent) : QDialog(parent, Qt::SplashScreen | Qt::F
     lblProductName = splashLabel(this, "lblProductName", "Wendrel", TwipsRect(360, 300, 4200, 900), 26, true);
     Label1 = splashLabel(this, "Label1", "Version 1.00", TwipsRect(420, 1200, 3000, 360), 11, false);
     lblPlatform = splashLabel(this, "lblPlatform", platformLine(), TwipsRect(420, 1560, 3600, 360), 10, false);
-    // The frameless window gets no frame from a window manager: draw one.
-    setStyleSheet("frmSplash { border: 1px solid #0e2a57; }");
 }
 
 void frmSplash::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawPixmap(0, 0, splashPicture(size()));
+    // The frameless window gets no frame from a window manager: draw one.
     p.setPen(QColor(14, 42, 87));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
     // Once the picture has been drawn it is on screen: close as soon as

@@ -16,6 +16,7 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPalette>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScrollBar>
@@ -245,7 +246,9 @@ void Form1::buildWidgets() {
     Line1->setObjectName("Line1");
     Line1->setFrameShape(QFrame::NoFrame);
     Line1->setAutoFillBackground(true);
-    Line1->setStyleSheet("background: palette(window-text);");
+    QPalette linePalette = Line1->palette();
+    linePalette.setColor(QPalette::Window, linePalette.color(QPalette::WindowText));
+    Line1->setPalette(linePalette);
     Line1->setGeometry(0, Grid1->y(), central->width(), 2);
     Line1->hide();
 
@@ -287,12 +290,19 @@ void Form1::fitGridColumns() {
 QString Form1::widestClockText() const {
     const QLocale locale = QLocale::system();
     const QFontMetrics fm(Panel1->font());
-    QString widestDay, widestMonth;
-    for (int d = 1; d <= 7; ++d)
-        if (fm.horizontalAdvance(locale.dayName(d)) > fm.horizontalAdvance(widestDay)) widestDay = locale.dayName(d);
-    for (int m = 1; m <= 12; ++m)
-        if (fm.horizontalAdvance(locale.monthName(m)) > fm.horizontalAdvance(widestMonth))
-            widestMonth = locale.monthName(m);
+    // Each name is measured once.
+    auto widest = [&fm](int count, auto name) {
+        QString best;
+        int bestWidth = -1;
+        for (int i = 1; i <= count; ++i) {
+            const QString text = name(i);
+            const int w = fm.horizontalAdvance(text);
+            if (w > bestWidth) best = text, bestWidth = w;
+        }
+        return best;
+    };
+    const QString widestDay = widest(7, [&locale](int d) { return locale.dayName(d); });
+    const QString widestMonth = widest(12, [&locale](int m) { return locale.monthName(m); });
     return widestDay + " 00 " + widestMonth + " 0000 00:00:00";
 }
 
