@@ -29,3 +29,18 @@ wait_for() {
     done
     return 1
 }
+# expect_typed TEXT N: waits up to N tenths of a second until the typing
+# target's record ($work/typed.txt) holds exactly TEXT; else shows both, byte
+# by byte, and fails.
+expect_typed() {
+    local expected=$1 actual
+    typed_in_full() {
+        actual=$(cat "$work/typed.txt"; echo .)
+        actual=${actual%.}
+        [ "$actual" = "$expected" ]
+    }
+    if ! wait_for typed_in_full "$2"; then
+        diff <(printf '%s' "$expected" | od -c) <(printf '%s' "$actual" | od -c) >&2 || true
+        fail "the typed text differs"
+    fi
+}

@@ -63,16 +63,7 @@ kwin_script 'for (const c of workspace.clientList()) if (c.caption.startsWith("W
 wait_for 'grep -q "focus on: Wendrel V" "$work/kwin.log"' 50 || fail "the focus did not move to the scheduler"
 
 wait_for '[ -e "$work/waited.txt" ]' 400 || fail "the script did not reach its RUN line"
-expected=$'Hello World 42 !@#$&*_:"<>?|\nnext\nline\ttab Ty-po +%~(){} AB!'
-typed_in_full() {
-    actual=$(cat "$work/typed.txt"; echo .)
-    actual=${actual%.}
-    [ "$actual" = "$expected" ]
-}
-if ! wait_for typed_in_full 150; then
-    diff <(printf '%s' "$expected" | od -c) <(printf '%s' "$actual" | od -c) >&2 || true
-    fail "the typed text differs"
-fi
+expect_typed $'Hello World 42 !@#$&*_:"<>?|\nnext\nline\ttab Ty-po +%~(){} AB!' 150
 grep -q "keyboard layout lacks" "$work/out.log" || fail "no notice of the character the layout lacks"
 grep -lq "X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input" "$work"/home/.local/share/applications/wendrel-*.desktop ||
     fail "no desktop entry names the program for KWin"
