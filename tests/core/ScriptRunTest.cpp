@@ -182,9 +182,8 @@ TEST(ScriptRun, EncodingsAndLineEndsOfEveryEditor) {
     const std::string cafe = "caf\xC3\xA9 \xE2\x82\xAC";
     EXPECT_EQ(r.launcher.started, (std::vector<std::string>{cafe, cafe}));
     EXPECT_EQ(r.keys.sent, (std::vector<std::string>{"na\xC3\xAFve", "na\xC3\xAFve"}));
-    std::vector<std::string> texts;
-    for (auto& m : r.messages.shown) texts.push_back(m.text);
-    EXPECT_EQ(texts, (std::vector<std::string>{"\xC3\x83\xC2\xA9t\xC3\x83\xC2\xA9 \xC3\xA9", "end", "last"}));
+    EXPECT_EQ(r.messages.texts(),
+              (std::vector<std::string>{"\xC3\x83\xC2\xA9t\xC3\x83\xC2\xA9 \xC3\xA9", "end", "last"}));
 }
 
 TEST(ScriptRun, NestedRunsReadTheirOwnFiles) {
@@ -201,9 +200,7 @@ TEST(ScriptRun, NestedRunsReadTheirOwnFiles) {
         r.engine.RunScript(2); // a tick during the outer script's WAIT
     };
     r.run("MSG outer1\r\nWAIT 1\r\nMSG outer2\r\n");
-    std::vector<std::string> texts;
-    for (auto& m : r.messages.shown) texts.push_back(m.text);
-    EXPECT_EQ(texts, (std::vector<std::string>{"outer1", "inner1", "inner2", "outer2"}));
+    EXPECT_EQ(r.messages.texts(), (std::vector<std::string>{"outer1", "inner1", "inner2", "outer2"}));
     EXPECT_EQ(r.g.slot(2).Running, 0);
 }
 

@@ -53,6 +53,12 @@ public:
         answers.pop_front();
         return a;
     }
+    // The texts of the boxes shown, in order.
+    std::vector<std::string> texts() const {
+        std::vector<std::string> t;
+        for (const ShownMessage& m : shown) t.push_back(m.text);
+        return t;
+    }
 };
 
 class FakeLauncher : public ProgramLauncher {
