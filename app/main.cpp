@@ -9,6 +9,8 @@
 #include <QTimer>
 
 #include <cstdlib>
+#include <fontconfig/fontconfig.h>
+#include <thread>
 
 #include "model/General.h"
 #include "platform/DataFolder.h"
@@ -37,6 +39,11 @@ int main(int argc, char** argv) {
     // wake the program twice more. The window is small: its images go over
     // the connection instead.
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
+
+    // Loading the desktop's font configuration is the longest single step of
+    // the start-up, and Qt first needs it when the main window measures its
+    // texts: it is loaded on another core while Qt connects to the display.
+    std::jthread fontConfiguration([] { FcInit(); });
 
     QApplication app(argc, argv);
     QApplication::setApplicationName("Wendrel");
@@ -67,6 +74,7 @@ int main(int argc, char** argv) {
     }
     if (!instance.whyNot().isEmpty()) qWarning("%s", qPrintable(instance.whyNot()));
 
+    fontConfiguration.join(); // before Qt reads it itself, which would load it a second time
     wendrel::General general;
     wendrel::Desktop desktop;
     wendrel::Form1 form(general, folder, desktop.services());

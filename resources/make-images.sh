@@ -21,5 +21,8 @@ convert -size 256x256 xc:none \
     -stroke '#2e9e3e' -strokewidth 20 -draw 'polyline 150,196 184,226 236,160' \
     "$big"
 for size in 16 24 32 48 64 128; do
-    convert "$big" -filter Lanczos -resize ${size}x${size} -strip "wendrel-${size}.png"
+    convert "$big" -filter Lanczos -resize ${size}x${size} -strip -depth 8 "PNG32:wendrel-${size}.png"
+    # The same pixels undecoded, for the program's own window icon: reading
+    # PNGs at start-up costs more than drawing the whole main window.
+    convert "wendrel-${size}.png" -depth 8 "RGBA:wendrel-${size}.rgba"
 done

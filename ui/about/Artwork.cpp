@@ -1,5 +1,7 @@
 #include "ui/about/Artwork.h"
 
+#include <QFile>
+#include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -20,10 +22,22 @@ void initResources() {
 }
 
 QIcon programIcon() {
-    initResources();
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128})
-        icon.addFile(QString(":/icons/wendrel-%1.png").arg(size), QSize(size, size));
+    // The sizes are kept as raw RGBA pixels: decoding PNGs would load every
+    // image format plugin and cost more than drawing the main window.
+    static const QIcon icon = [] {
+        initResources();
+        QIcon sizes;
+        for (int size : {16, 24, 32, 48, 64, 128}) {
+            QFile file(QString(":/icons/wendrel-%1.rgba").arg(size));
+            if (!file.open(QIODevice::ReadOnly)) continue;
+            const QByteArray pixels = file.readAll();
+            if (pixels.size() != size * size * 4) continue;
+            const QImage image(reinterpret_cast<const uchar*>(pixels.constData()), size, size, size * 4,
+                               QImage::Format_RGBA8888);
+            sizes.addPixmap(QPixmap::fromImage(image)); // converts, so the image may go with the bytes
+        }
+        return sizes;
+    }();
     return icon;
 }
 

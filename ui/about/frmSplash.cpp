@@ -23,14 +23,20 @@ QString platformLine() {
     return "For " + kernel;
 }
 
-QLabel* splashLabel(QWidget* parent, const char* name, const QString& text, QRect rect, double points, bool bold) {
+// The name stands out in large bold letters; the version and the platform
+// are in the desktop's own face and size, whose glyphs the main window needs
+// anyway (every other face costs its own loading at start-up).
+QLabel* splashLabel(QWidget* parent, const char* name, const QString& text, QRect rect, double scale = 1) {
     auto* l = new QLabel(text, parent);
     l->setObjectName(name);
     l->setGeometry(rect);
-    QFont f = l->font();
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    l->setFont(f);
+    if (scale != 1) {
+        QFont f = l->font();
+        if (f.pointSizeF() > 0) f.setPointSizeF(f.pointSizeF() * scale);
+        else f.setPixelSize(qRound(f.pixelSize() * scale));
+        f.setBold(true);
+        l->setFont(f);
+    }
     // A palette rather than a style sheet: the texts need no style sheet
     // machinery, which is costly to set up at start-up. A label fills no
     // background of its own, so the picture shows through.
@@ -44,11 +50,10 @@ QLabel* splashLabel(QWidget* parent, const char* name, const QString& text, QRec
 frmSplash::frmSplash(QWidget* parent) : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
     setObjectName("frmSplash");
     setWindowTitle("Wendrel");
-    setWindowIcon(programIcon());
     setFixedSize(TwipsX(6000), TwipsY(3600));
-    lblProductName = splashLabel(this, "lblProductName", "Wendrel", TwipsRect(360, 300, 4200, 900), 26, true);
-    Label1 = splashLabel(this, "Label1", "Version 1.00", TwipsRect(420, 1200, 3000, 360), 11, false);
-    lblPlatform = splashLabel(this, "lblPlatform", platformLine(), TwipsRect(420, 1560, 3600, 360), 10, false);
+    lblProductName = splashLabel(this, "lblProductName", "Wendrel", TwipsRect(360, 300, 4200, 900), 2.9);
+    Label1 = splashLabel(this, "Label1", "Version 1.00", TwipsRect(420, 1200, 3000, 360));
+    lblPlatform = splashLabel(this, "lblPlatform", platformLine(), TwipsRect(420, 1560, 3600, 360));
 }
 
 void frmSplash::paintEvent(QPaintEvent*) {

@@ -189,8 +189,12 @@ void Form1::buildWidgets() {
     auto* cellStyle = new NarrowCellStyle;
     cellStyle->setParent(Grid1);
     Grid1->setStyle(cellStyle);
-    Grid1->setStyleSheet(
-        "QTableWidget::item:selected { background: palette(highlight); color: palette(highlighted-text); }");
+    // The current row keeps its highlight while another window is active:
+    // the selection colours of the inactive group are the active ones.
+    QPalette gridColours = Grid1->palette();
+    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        gridColours.setColor(QPalette::Inactive, role, gridColours.color(QPalette::Active, role));
+    Grid1->setPalette(gridColours);
 
     cmdEditTask = makeButton(central, "cmdEditTask", "&Edit Task");
     cmdNewTask = makeButton(central, "cmdNewTask", "&New Task");
