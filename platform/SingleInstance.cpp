@@ -1,25 +1,30 @@
 #include "platform/SingleInstance.h"
 
 #include <QCryptographicHash>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
-#include <QThread>
+#include <QSocketNotifier>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 
 namespace wendrel {
 
 namespace {
-constexpr char kShowRequest[] = "show\n";
+constexpr char kShowRequest[] = "show";
+// A request is one short line; a peer that sends more is dropped.
+constexpr std::size_t kMaxRequestBytes = 256;
+// Later starts that may be connected at once; more are turned away.
+constexpr std::size_t kMaxPeers = 16;
 
 // The folder's identity: a name for it that every path to it shares.
 QString identityOf(const std::string& folder) {
@@ -43,6 +48,23 @@ int openFolder(const std::string& folder) {
     return fd;
 }
 
+// The socket's address; false when the path does not fit one.
+bool socketAddress(const QString& path, sockaddr_un& address) {
+    const QByteArray p = QFile::encodeName(path);
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (p.isEmpty() || static_cast<std::size_t>(p.size()) >= sizeof address.sun_path) return false;
+    std::memcpy(address.sun_path, p.constData(), p.size());
+    return true;
+}
+
+// True when the process at the other end runs as this user.
+bool peerIsThisUser(int fd) {
+    ucred credentials{};
+    socklen_t length = sizeof credentials;
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &length) == 0 && credentials.uid == ::getuid();
+}
+
 // A lock file owned by this user, for a folder that cannot be opened.
 int openRuntimeLock(const QString& path) {
     const QByteArray p = QFile::encodeName(path);
@@ -52,10 +74,11 @@ int openRuntimeLock(const QString& path) {
 
 SingleInstance::SingleInstance(const std::string& folder, QObject* parent) : QObject(parent) {
     folder_ = QString::fromStdString(folder);
-    serverName_ = identityOf(folder);
+    const QString name = identityOf(folder);
     QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (runtime.isEmpty() || !QFileInfo(runtime).isDir()) runtime = QDir::tempPath();
-    runtimeLockPath_ = QDir(runtime).filePath(serverName_ + ".lock");
+    runtimeLockPath_ = QDir(runtime).filePath(name + ".lock");
+    socketPath_ = QDir(runtime).filePath(name + ".socket");
 }
 
 SingleInstance::~SingleInstance() { release(); }
@@ -63,7 +86,15 @@ SingleInstance::~SingleInstance() { release(); }
 void SingleInstance::release() {
     handler_ = nullptr;
     pending_ = false;
-    if (server_) server_->close();
+    while (!peers_.empty()) dropPeer(peers_.begin()->first);
+    if (listenFd_ >= 0) {
+        incoming_.release()->deleteLater(); // may be inside its own signal
+        ::close(listenFd_);
+        listenFd_ = -1;
+        // Removed while the lock is still held: a new instance only creates
+        // its socket after taking the lock.
+        ::unlink(QFile::encodeName(socketPath_).constData());
+    }
     if (lockFd_ >= 0) ::close(lockFd_); // releases the lock
     lockFd_ = -1;
 }
@@ -85,41 +116,85 @@ bool SingleInstance::acquire() {
         return true;
     }
     lockFd_ = fd;
-
-    // Holding the lock, any socket of that name is a leftover of a killed
-    // instance: remove it and listen anew.
-    if (!server_) {
-        server_ = new QLocalServer(this);
-        server_->setSocketOptions(QLocalServer::UserAccessOption);
-        connect(server_, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
-    }
-    QLocalServer::removeServer(serverName_);
-    if (!server_->listen(serverName_)) {
-        whyNot_ = QString("Cannot listen for later starts: %1").arg(server_->errorString());
-    }
+    listen();
     return true;
 }
 
-void SingleInstance::onNewConnection() {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        auto handle = [this, socket] {
-            // A request is one short line; anything else is ignored, and a
-            // peer that floods the socket is dropped.
-            if (socket->bytesAvailable() > 256) {
-                socket->abort();
-                return;
-            }
-            while (socket->canReadLine()) {
-                if (socket->readLine(64) == kShowRequest) {
-                    pending_ = true;
-                    deliver();
-                }
-            }
-        };
-        connect(socket, &QLocalSocket::readyRead, this, handle);
-        handle();
+void SingleInstance::listen() {
+    sockaddr_un address;
+    if (!socketAddress(socketPath_, address)) {
+        whyNot_ = "Cannot listen for later starts: the path " + socketPath_ + " is too long";
+        return;
     }
+    // Holding the lock, a socket of that name is a leftover of a killed
+    // instance: remove it and listen anew.
+    ::unlink(address.sun_path);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 8) != 0) {
+        whyNot_ = "Cannot listen for later starts: " + QString::fromLocal8Bit(std::strerror(errno));
+        if (fd >= 0) ::close(fd);
+        return;
+    }
+    // The runtime folder is the user's own; in the shared temporary folder
+    // the socket is made so, and peers of other users are turned away anyway.
+    ::chmod(address.sun_path, 0600);
+    listenFd_ = fd;
+    incoming_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    connect(incoming_.get(), &QSocketNotifier::activated, this, &SingleInstance::acceptPeers);
+}
+
+void SingleInstance::acceptPeers() {
+    for (;;) {
+        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR) continue;
+            return; // EAGAIN: all taken; anything else: try at the next wake-up
+        }
+        if (peers_.size() >= kMaxPeers || !peerIsThisUser(fd)) {
+            ::close(fd);
+            continue;
+        }
+        Peer& peer = peers_[fd];
+        peer.readable = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+        connect(peer.readable.get(), &QSocketNotifier::activated, this, [this, fd] { readPeer(fd); });
+        readPeer(fd);
+    }
+}
+
+void SingleInstance::readPeer(int fd) {
+    auto it = peers_.find(fd);
+    if (it == peers_.end()) return;
+    std::string& received = it->second.received;
+    char buffer[512];
+    bool done = false;
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EAGAIN) break;
+        if (n <= 0) { // the peer is done (or gone); what it sent still counts
+            done = true;
+            break;
+        }
+        received.append(buffer, static_cast<std::size_t>(n));
+        if (received.size() > kMaxRequestBytes) {
+            dropPeer(fd);
+            return;
+        }
+    }
+    for (std::size_t end; (end = received.find('\n')) != std::string::npos; received.erase(0, end + 1)) {
+        if (received.compare(0, end, kShowRequest) == 0 && end == std::strlen(kShowRequest)) pending_ = true;
+    }
+    if (done) dropPeer(fd);
+    deliver();
+}
+
+void SingleInstance::dropPeer(int fd) {
+    auto it = peers_.find(fd);
+    if (it == peers_.end()) return;
+    it->second.readable->setEnabled(false);
+    it->second.readable.release()->deleteLater(); // may be inside its own signal
+    ::close(fd);
+    peers_.erase(it);
 }
 
 void SingleInstance::setShowHandler(std::function<void()> handler) {
@@ -134,20 +209,23 @@ void SingleInstance::deliver() {
 }
 
 bool SingleInstance::notifyRunning(int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
+    sockaddr_un address;
+    if (!socketAddress(socketPath_, address)) return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    const std::string request = std::string(kShowRequest) + "\n";
     do {
-        QLocalSocket socket;
-        socket.connectToServer(serverName_);
-        if (socket.waitForConnected(500)) {
-            socket.write(kShowRequest);
-            bool sent = socket.waitForBytesWritten(2000) || socket.bytesToWrite() == 0;
-            socket.disconnectFromServer();
-            if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(1000);
-            if (sent) return true;
-        }
+        // Non-blocking: a running instance that does not accept (its queue
+        // full, itself stopped) must not hold this start up past the deadline.
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (fd < 0) return false;
+        const bool sent =
+            ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+            ::send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size());
+        ::close(fd); // what was sent stays for the running one to read
+        if (sent) return true;
         // The running instance may hold the lock but not listen yet.
-        QThread::msleep(100);
-    } while (!deadline.hasExpired());
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    } while (std::chrono::steady_clock::now() < deadline);
     return false;
 }
 

@@ -10,9 +10,11 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <map>
+#include <memory>
 #include <string>
 
-class QLocalServer;
+class QSocketNotifier;
 
 namespace wendrel {
 
@@ -45,19 +47,31 @@ public:
     // before a handler was set are delivered when it is set.
     void setShowHandler(std::function<void()> handler);
 
-    // The socket later starts connect to (derived from the folder's identity).
-    QString serverName() const { return serverName_; }
+    // The socket later starts connect to: in the user's runtime folder,
+    // named by the folder's identity.
+    QString socketPath() const { return socketPath_; }
 
 private:
-    void onNewConnection();
+    // A connected later start and what it has sent so far.
+    struct Peer {
+        std::unique_ptr<QSocketNotifier> readable;
+        std::string received;
+    };
+
+    void listen();
+    void acceptPeers();
+    void readPeer(int fd);
+    void dropPeer(int fd);
     void deliver();
 
     QString folder_;
     QString runtimeLockPath_;
-    QString serverName_;
+    QString socketPath_;
     QString whyNot_;
     int lockFd_ = -1;
-    QLocalServer* server_ = nullptr;
+    int listenFd_ = -1;
+    std::unique_ptr<QSocketNotifier> incoming_;
+    std::map<int, Peer> peers_;
     std::function<void()> handler_;
     bool pending_ = false;
 };
