@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <QStyle>
 #include <QTimer>
 
 #include <cstdlib>
@@ -74,6 +75,9 @@ int main(int argc, char** argv) {
     }
     if (!instance.whyNot().isEmpty()) qWarning("%s", qPrintable(instance.whyNot()));
 
+    // While the fonts load: the menu bar's overflow icon is the first image
+    // read, and reading it loads the image format plugins. (It needs no font.)
+    QApplication::style()->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
     fontConfiguration.join(); // before Qt reads it itself, which would load it a second time
     wendrel::General general;
     wendrel::Desktop desktop;
