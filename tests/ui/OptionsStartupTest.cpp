@@ -16,13 +16,13 @@ private slots:
     void twoTogglesLeaveAnOptionAsItWasAndNothingActsAtOnce() {
         Rig rig;
         Form1& form = rig.start("", " 0 \r\n 1 \r\n");
-        QVERIFY(!form.MenuMinimize->isChecked() && form.MenuTray->isChecked());
-        form.MenuMinimize->trigger();
-        QVERIFY(rig.g.MinimizeOnStartup == 1 && form.MenuMinimize->isChecked());
-        form.MenuMinimize->trigger();
-        QVERIFY(rig.g.MinimizeOnStartup == 0 && !form.MenuMinimize->isChecked());
-        form.MenuTray->trigger();
-        QVERIFY(rig.g.MinimizeToTray == 0 && !form.MenuTray->isChecked());
+        QVERIFY(!form.menus().MenuMinimize->isChecked() && form.menus().MenuTray->isChecked());
+        form.menus().MenuMinimize->trigger();
+        QVERIFY(rig.g.MinimizeOnStartup == 1 && form.menus().MenuMinimize->isChecked());
+        form.menus().MenuMinimize->trigger();
+        QVERIFY(rig.g.MinimizeOnStartup == 0 && !form.menus().MenuMinimize->isChecked());
+        form.menus().MenuTray->trigger();
+        QVERIFY(rig.g.MinimizeToTray == 0 && !form.menus().MenuTray->isChecked());
         QVERIFY(!form.tray()->inStandby());
         QVERIFY(!(form.windowState() & Qt::WindowMinimized));
         form.close();
