@@ -64,33 +64,35 @@ private slots:
         QCOMPARE(form.hintText(), QString("Delete task  from the task list permanently."));
     }
 
+    // About is not modal, opens once however often it is asked for, shows the
+    // program's folder, and OK unloads it (so it opens again afresh).
     void aboutIsNotModalIsOpenedOnceAndOkUnloadsIt() {
         Rig rig;
         Form1& form = rig.start("");
         for (int round = 0; round < 2; ++round) {
             form.menus().AboutOption->trigger();
-            QPointer<frmAbout> about = form.findChild<frmAbout*>("frmAbout");
-            QVERIFY(about);
-            QVERIFY(about->isVisible());
-            QVERIFY(!about->isModal());
-            // A second About while open brings the same window forward.
             form.AboutOption_Click();
             QCOMPARE(form.findChildren<frmAbout*>().size(), qsizetype(1));
+            QPointer<frmAbout> about = form.findChild<frmAbout*>("frmAbout");
+            QVERIFY(about->isVisible());
+            QVERIFY(!about->isModal());
+            QCOMPARE(about->lblFolder->text(), "Folder: " + QString::fromStdString(rig.dir.path()));
             about->cmdOK->click();
             QTRY_VERIFY(about.isNull());
         }
     }
 
+    // Help shows the program's own document and folder, in one window.
     void helpOpensTheProgramsOwnDocumentOnce() {
         Rig rig;
         Form1& form = rig.start("");
         form.menus().MenuContents->trigger();
-        auto* help = form.findChild<frmHelp*>("frmHelp");
-        QVERIFY(help);
-        QVERIFY(help->isVisible());
-        QVERIFY(help->txtHelp->toPlainText().contains("Scripts.dat"));
         form.MenuContents_Click();
         QCOMPARE(form.findChildren<frmHelp*>().size(), qsizetype(1));
+        auto* help = form.findChild<frmHelp*>("frmHelp");
+        QVERIFY(help->isVisible());
+        QVERIFY(help->txtHelp->toPlainText().contains("Scripts.dat"));
+        QVERIFY(help->lblFolder->text().endsWith(QString::fromStdString(rig.dir.path())));
     }
 
     // File > Exit and the tray menu's Exit (from standby) end the program the

@@ -58,11 +58,6 @@ private slots:
         QVERIFY2(open < frmSplash::kLatestCloseMs, qPrintable(QString("open %1 ms").arg(open)));
         QVERIFY(!QApplication::activeModalWidget());
     }
-
-    void theSplashNamesThePlatformItRunsOn() {
-        frmSplash splash;
-        QCOMPARE(splash.lblPlatform->text(), QString("For Linux"));
-    }
 };
 
 QTEST_MAIN(OptionsStartupTest)

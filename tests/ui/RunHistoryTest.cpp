@@ -1,5 +1,4 @@
-// Run Task Now from the menus, the Run History window, Start at Login, and
-// the program's folder shown in About and Help.
+// Run Task Now from the menus, the Run History window and Start at Login.
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>
@@ -8,8 +7,6 @@
 
 #include "platform/Autostart.h"
 #include "tests/ui/MainWindowRig.h"
-#include "ui/about/frmAbout.h"
-#include "ui/about/frmHelp.h"
 #include "ui/history/frmHistory.h"
 
 using namespace wendrel;
@@ -104,16 +101,6 @@ private slots:
         writeAll(autostart.entryPath(), entry);
         emit form.menus().OptionMenu->aboutToShow();
         QVERIFY(form.menus().MenuStartAtLogin->isChecked());
-    }
-
-    void aboutAndHelpShowTheProgramsFolder() {
-        Rig rig;
-        Form1& form = rig.start("");
-        const QString folder = QString::fromStdString(rig.dir.path());
-        form.menus().AboutOption->trigger();
-        QCOMPARE(form.findChild<frmAbout*>()->lblFolder->text(), "Folder: " + folder);
-        form.menus().MenuContents->trigger();
-        QVERIFY(form.findChild<frmHelp*>()->lblFolder->text().endsWith(folder));
     }
 };
 
