@@ -28,6 +28,9 @@ public:
 
 private:
     void follow(double y);
+    // Moves the indicator onto boundary y (client-area pixels) and shows it
+    // if shown; a line already showing stays.
+    void showLine(int y, int gridTop, int gridBottom, bool shown);
     void drop();
 
     General& g_;
