@@ -92,11 +92,11 @@ struct Window {
         form->Form_Load();
         // The moment the tick hands each task to the script engine, so the
         // figures show how much of the lateness is the tick's own.
-        form->scheduler().setRunner([this](int i) {
+        form->scheduler().setRunner([this, run = form->scheduler().runner()](int i) {
             timespec ts{};
             clock_gettime(CLOCK_REALTIME, &ts);
             handedOver.push_back(static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec);
-            form->engine().RunScript(i);
+            run(i);
         });
     }
     std::vector<long long> handedOver;

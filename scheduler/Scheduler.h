@@ -46,6 +46,7 @@ public:
 
     // Replaces the script runner (the window's tests run fake scripts).
     void setRunner(Runner runScript) { run_ = std::move(runScript); }
+    const Runner& runner() const { return run_; }
 
     // Keeps the tasks' last starts in the state file at path: reads it now
     // (after the task list has been read) and writes it after ticks that

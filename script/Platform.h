@@ -97,7 +97,8 @@ public:
 };
 
 // Everything the windows need from the desktop, bundled so that tests can hand
-// in fakes (message boxes answered by the test, a fake clock...).
+// in fakes (message boxes answered by the test, a fake clock...). Every
+// service must be there, except loginStart: the windows use them unchecked.
 struct Services {
     MessageBoxes* messages = nullptr;
     ProgramLauncher* launcher = nullptr;

@@ -7,6 +7,8 @@
 #include "tests/core/TempFolder.h"
 #include "tests/fakes/Fakes.h"
 #include "ui/main/Form1.h"
+#include "ui/main/MainMenus.h"
+#include "ui/main/TaskGrid.h"
 #include "ui/tray/Tray.h"
 
 namespace wendrel::testing {

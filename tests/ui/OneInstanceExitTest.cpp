@@ -81,7 +81,7 @@ private slots:
                 QMessageBox box(QMessageBox::NoIcon, "Wendrel 1.00", "a message of another script");
                 boxResult = box.exec();
             });
-            QTimer::singleShot(100, [&] { form.MenuExit->trigger(); });
+            QTimer::singleShot(100, [&] { form.menus().MenuExit->trigger(); });
             form.NewTask();
         };
         form.Timer1_Timer();

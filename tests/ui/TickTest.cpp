@@ -78,11 +78,7 @@ private slots:
         form->Timer1_Timer();
         const QLocale sys = QLocale::system();
         QCOMPARE(form->panelText(1), sys.dayName(7) + " 06 " + sys.monthName(12) + " 2026 21:05:09");
-        fake.wall = DateTime{2027, 3, 1, 7, 0, 0};
-        form->Timer1_Timer();
-        QCOMPARE(form->panelText(1), sys.dayName(1) + " 01 " + sys.monthName(3) + " 2027 07:00:00");
-        QCOMPARE(starts.size(), size_t(2));
-        QVERIFY(!form->Timer1->isActive()); // ticks driven by hand leave the timer off
+        QCOMPARE(starts.size(), size_t(1)); // the tick ran the due task
     }
 
     void aTickRepaintsTheClockPanelAlone() {

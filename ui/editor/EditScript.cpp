@@ -20,7 +20,7 @@ void frmDetail::cmdEditScript_Click() {
     if (name.isEmpty()) {
         // Everything typed so far goes into the slot first: the editor loads
         // its controls from the slot again once the dialog has closed.
-        StoreTaskFromEditor(main_.gridRow() + 1);
+        StoreTaskFromEditor(currentSlot());
         frmAskFileName* ask = askFileName();
         ask->exec();
         Form_Activate();
@@ -31,16 +31,13 @@ void frmDetail::cmdEditScript_Click() {
     Services& s = main_.services();
     const std::string path = joinPath(main_.folder(), name.toStdString());
     std::string failure = "No text editor is available to open " + path + ".";
-    std::optional<double> id;
-    if (s.textEditor) id = s.textEditor->open(path, failure);
+    const std::optional<double> id = s.textEditor->open(path, failure);
     if (!id) {
-        if (s.messages) s.messages->show(failure, "Wendrel 1.00", MsgButtons::Ok, MsgIcon::Critical);
+        s.messages->show(failure, "Wendrel 1.00", MsgButtons::Ok, MsgIcon::Critical);
         return;
     }
-    if (s.activator) {
-        std::string ignored; // the editor may not have a window yet; it raises itself then
-        s.activator->activate(*id, ignored);
-    }
+    std::string ignored; // the editor may not have a window yet; it raises itself then
+    s.activator->activate(*id, ignored);
 }
 
 frmAskFileName* frmDetail::askFileName() {

@@ -69,7 +69,7 @@ void frmAskFileName::cmdCreate_Click() {
     const std::string leaf = name.toStdString();
     const std::string path = joinPath(main.folder(), leaf);
     MessageBoxes* messages = main.services().messages;
-    if (fileExists(path) && messages) {
+    if (fileExists(path)) {
         const MsgAnswer a = messages->show(leaf + " already exists. OK to overwrite ?", "File already exists",
                                            MsgButtons::YesNo, MsgIcon::None);
         if (a != MsgAnswer::Yes) return;
@@ -84,9 +84,8 @@ void frmAskFileName::cmdCreate_Click() {
     const std::string failure = writeFileAtomically(path, toRecordText(header));
     if (!failure.empty()) {
         // The dialog stays open so another name can be tried.
-        if (messages)
-            messages->show("The script file " + path + " could not be created: " + failure, "Create new script",
-                           MsgButtons::Ok, MsgIcon::Critical);
+        messages->show("The script file " + path + " could not be created: " + failure, "Create new script",
+                       MsgButtons::Ok, MsgIcon::Critical);
         return;
     }
 
@@ -94,8 +93,8 @@ void frmAskFileName::cmdCreate_Click() {
     editor_.FillScriptList(name, k);
     editor_.cmbScriptFiles->setCurrentIndex(k);
     editor_.cmbScriptFiles_Click();
-    const int n = main.gridRow() + 1;
-    if (n >= 1 && n <= General::SlotCount) main.general().slot(n).ScriptFile = toRecordText(name);
+    const int n = editor_.currentSlot();
+    if (n <= General::SlotCount) main.general().slot(n).ScriptFile = toRecordText(name);
     hide();
 }
 

@@ -6,15 +6,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
-#include <QTableWidget>
-#include <algorithm>
-#include <vector>
 
 #include "model/General.h"
+#include "model/TaskList.h"
 #include "ui/Text.h"
 #include "ui/Twips.h"
 #include "ui/editor/frmAskFileName.h"
 #include "ui/main/Form1.h"
+#include "ui/main/TaskGrid.h"
 
 namespace wendrel {
 
@@ -23,34 +22,10 @@ namespace {
 constexpr int kClientWidth = 5340;
 constexpr int kClientHeight = 2700;
 
-QString twoDigits(int k) { return QString("%1").arg(k, 2, 10, QChar('0')); }
-
-QString ordinal(int d) {
-    const char* suffix = "th";
-    if (d == 1 || d == 21 || d == 31) suffix = "st";
-    else if (d == 2 || d == 22) suffix = "nd";
-    else if (d == 3 || d == 23) suffix = "rd";
-    return QString::number(d) + suffix;
-}
-
 // The button's two captions. Alt+C belongs to Cancel, so creating a script
 // takes Alt+R.
 const char* const kEditScript = "&Edit Script";
 const char* const kCreateScript = "C&reate Script";
-
-// The list position stored for a field. A list always holds a selection once a
-// task is loaded; should one ever have none, the first entry is stored, so the
-// record never holds a position that no list can show.
-std::int16_t positionOf(const QComboBox* list) {
-    const int pos = list->currentIndex();
-    return static_cast<std::int16_t>(pos < 0 ? 0 : pos);
-}
-
-// Selects position value; a value outside the list (only possible from a
-// store edited by hand) selects the first entry, which is what Save stores.
-void selectPosition(QComboBox* list, int value) {
-    list->setCurrentIndex(value >= 0 && value < list->count() ? value : 0);
-}
 
 } // namespace
 
@@ -160,96 +135,17 @@ frmDetail::frmDetail(Form1& main) : QDialog(&main), main_(main) {
 
 frmDetail::~frmDetail() = default;
 
-void frmDetail::Form_Load() {
-    QComboBox* lists[] = {cmbInterval,  cmbDayofWeek,  cmbOther,   cmbMinsPastHour, cmbTimeMinute, cmbTimeHour,
-                          cmbDateMonth, cmbDayofMonth, cmbDateDay, cmbMSOption,     cmbActive};
-    for (QComboBox* l : lists) {
-        l->blockSignals(true);
-        l->clear();
-    }
-    for (const char* s : General::kIntervalCaptions) cmbInterval->addItem(s);
-    for (const char* s : {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"})
-        cmbDayofWeek->addItem(s);
-    for (int k = 0; k <= 59; ++k) {
-        cmbOther->addItem(QString::number(k));
-        cmbMinsPastHour->addItem(QString::number(k));
-        cmbTimeMinute->addItem(twoDigits(k));
-    }
-    for (int k = 0; k <= 23; ++k) cmbTimeHour->addItem(twoDigits(k));
-    for (const char* s : {"January", "February", "March", "April", "May", "June", "July", "August", "September",
-                          "October", "November", "December"})
-        cmbDateMonth->addItem(s);
-    for (int d = 1; d <= 31; ++d) {
-        cmbDayofMonth->addItem(ordinal(d));
-        cmbDateDay->addItem(ordinal(d));
-    }
-    cmbMSOption->addItem("Mins");
-    cmbMSOption->addItem("Secs");
-    for (const char* s : General::kYesNoCaptions) cmbActive->addItem(s);
-    // A list that is filled selects its first entry by itself; the lists start
-    // with nothing selected until a task is loaded.
-    for (QComboBox* l : lists) {
-        l->setCurrentIndex(-1);
-        l->blockSignals(false);
-    }
-}
+void frmDetail::Form_Load() { fillLists(); }
 
-void frmDetail::cmbInterval_Click() {
-    QWidget* fields[] = {cmbMinsPastHour, cmbDayofWeek,  cmbDayofMonth, lblTime,      lblDate,
-                         lblMinsPastHour, lblDayofMonth, cmbOther,      cmbMSOption,  lblOther,
-                         lblTime1,        cmbTimeHour,   cmbTimeMinute, cmbDateMonth, cmbDateDay};
-    for (QWidget* w : fields) w->hide();
-    std::vector<QWidget*> shown;
-    switch (cmbInterval->currentIndex()) {
-        case 0:
-            shown = {lblMinsPastHour, cmbMinsPastHour};
-            break;
-        case 1:
-            shown = {lblTime, cmbTimeHour, cmbTimeMinute, lblTime1};
-            break;
-        case 2:
-            shown = {lblOther, cmbDayofWeek, lblTime, cmbTimeHour, cmbTimeMinute, lblTime1};
-            break;
-        case 3:
-            shown = {lblDayofMonth, cmbDayofMonth, lblTime, cmbTimeHour, cmbTimeMinute, lblTime1};
-            break;
-        case 4:
-            shown = {lblTime, lblDate, cmbDateMonth, cmbDateDay, cmbTimeHour, cmbTimeMinute, lblTime1};
-            break;
-        default:
-            shown = {lblOther, cmbOther, cmbMSOption};
-            break;
-    }
-    for (QWidget* w : shown) w->show();
-}
+void frmDetail::cmbInterval_Click() { showIntervalFields(); }
+
+int frmDetail::currentSlot() const { return main_.grid().row() + 1; }
 
 void frmDetail::Form_Activate() {
-    const int n = main_.gridRow() + 1;
-    General& g = main_.general();
-    if (n < 1 || n > General::SlotCount) return;
-    const TaskRecord& r = g.slot(n);
-
-    // The texts show without their blank fill, so whatever is typed at the
-    // end is kept up to the field's width when saved.
-    txtInput[0]->setText(shownField(r.Name.str()));
-    txtInput[1]->setText(shownField(r.Comment.str()));
-    cmbScriptFiles->blockSignals(true);
-    cmbScriptFiles->setCurrentIndex(-1);
-    cmbScriptFiles->setEditText(shownField(r.ScriptFile.str()));
-    cmbScriptFiles->blockSignals(false);
-
-    selectPosition(cmbInterval, r.Interval);
-    cmbInterval_Click(); // also when the position was already selected
-    selectPosition(cmbDayofMonth, r.DayofMonth);
-    selectPosition(cmbDayofWeek, r.DayofWeek);
-    selectPosition(cmbOther, r.Other);
-    selectPosition(cmbMinsPastHour, r.MinsPastHour);
-    selectPosition(cmbMSOption, r.MSOption);
-    selectPosition(cmbTimeHour, r.TimeHour);
-    selectPosition(cmbTimeMinute, r.TimeMinute);
-    selectPosition(cmbDateMonth, r.DateMonth);
-    selectPosition(cmbDateDay, r.DateDay);
-    selectPosition(cmbActive, r.Active);
+    const int n = currentSlot();
+    if (n > General::SlotCount) return;
+    const TaskRecord& r = main_.general().slot(n);
+    load(r);
 
     int unused = 0;
     FillScriptList(QString(), unused);
@@ -260,27 +156,14 @@ void frmDetail::Form_Activate() {
 
 void frmDetail::StoreTaskFromEditor(int n) {
     if (n < 1 || n > General::SlotCount) return;
-    TaskRecord& r = main_.general().slot(n);
-    r.Name = toRecordText(txtInput[0]->text());
-    r.Comment = toRecordText(txtInput[1]->text());
-    r.Interval = positionOf(cmbInterval);
-    r.ScriptFile = toRecordText(cmbScriptFiles->currentText());
-    r.DayofMonth = positionOf(cmbDayofMonth);
-    r.DayofWeek = positionOf(cmbDayofWeek);
-    r.Other = positionOf(cmbOther);
-    r.MinsPastHour = positionOf(cmbMinsPastHour);
-    r.MSOption = positionOf(cmbMSOption);
-    r.TimeHour = positionOf(cmbTimeHour);
-    r.TimeMinute = positionOf(cmbTimeMinute);
-    r.DateMonth = positionOf(cmbDateMonth);
-    r.DateDay = positionOf(cmbDateDay);
-    r.Active = positionOf(cmbActive);
+    store(main_.general().slot(n));
 }
 
 void frmDetail::cmdSave_Click() {
-    StoreTaskFromEditor(main_.gridRow() + 1);
-    main_.FillGridRow(main_.gridRow() + 1);
-    main_.selectRow(main_.gridRow());
+    const int n = currentSlot();
+    StoreTaskFromEditor(n);
+    main_.FillGridRow(n);
+    main_.grid().selectRow(n - 1);
     main_.general().NewTaskPending = 0;
     // Saved here, not when the editor's loop returns: a script that waits
     // inside that loop may hold it for long.
@@ -290,21 +173,7 @@ void frmDetail::cmdSave_Click() {
 
 void frmDetail::cmdCancel_Click() {
     General& g = main_.general();
-    if (g.NewTaskPending != 0 && g.TaskCount > 0) {
-        g.clearSlot(g.TaskCount);
-        g.TaskCount = static_cast<std::int16_t>(g.TaskCount - 1);
-        if (g.TaskCount > 0) {
-            main_.setGridRows(g.TaskCount);
-            main_.selectRow(g.TaskBeforeNew - 1);
-        } else {
-            // Back to the start-up look of an empty list: one row without a task.
-            main_.setGridRows(1);
-            for (int c = 0; c < 5; ++c)
-                if (QTableWidgetItem* item = main_.Grid1->item(0, c)) item->setText(QString());
-            main_.selectRow(0);
-        }
-    }
-    g.NewTaskPending = 0;
+    if (cancelNewTask(g)) main_.grid().showTaskCount(g.TaskCount, g.TaskBeforeNew - 1);
     done(QDialog::Rejected);
 }
 

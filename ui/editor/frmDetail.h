@@ -2,10 +2,15 @@
 // The task editor "Task Details": edits the task of the main grid's current
 // row. Loaded when first shown, then only hidden and shown again.
 //
-//   frmDetail.cpp    controls, lists, layout rule, loading, Save and Cancel
-//   EditScript.cpp   the Create/Edit Script button and its new-script dialog
+//   frmDetail.cpp      controls, layout, loading, Save and Cancel
+//   TaskControls.*     the task's fields: their lists, which ones the interval
+//                      shows, the copy between them and a task record
+//   EditScript.cpp     the Create/Edit Script button and its new-script dialog
+//   ScriptList.*       the script box's list of script files
 #include <QDialog>
 #include <QPointer>
+
+#include "ui/editor/TaskControls.h"
 
 class QComboBox;
 class QLabel;
@@ -17,7 +22,7 @@ namespace wendrel {
 class Form1;
 class frmAskFileName;
 
-class frmDetail : public QDialog {
+class frmDetail : public QDialog, public TaskControls {
     Q_OBJECT
 public:
     explicit frmDetail(Form1& main);
@@ -35,6 +40,8 @@ public:
     void cmdEditScript_Click();
     // Copies every control into slot n.
     void StoreTaskFromEditor(int n);
+    // The slot of the main grid's current row.
+    int currentSlot() const;
     // Refills cmbScriptFiles with the *.wdx files of the program folder;
     // foundIndex is written only when a listed name equals selectName exactly.
     void FillScriptList(const QString& selectName, int& foundIndex);
@@ -43,30 +50,11 @@ public:
     Form1& mainWindow() { return main_; }
 
     QLabel* Label10 = nullptr;
-    QLineEdit* txtInput[2] = {nullptr, nullptr}; // object names txtInput0, txtInput1
     QLabel* Label9 = nullptr;
     QLabel* Label2 = nullptr;
-    QComboBox* cmbActive = nullptr;
     QLabel* Label1 = nullptr;
-    QComboBox* cmbScriptFiles = nullptr;
     QPushButton* cmdEditScript = nullptr;
     QLabel* Label8 = nullptr;
-    QComboBox* cmbInterval = nullptr;
-    QComboBox* cmbMinsPastHour = nullptr;
-    QLabel* lblMinsPastHour = nullptr;
-    QComboBox* cmbDayofMonth = nullptr;
-    QLabel* lblDayofMonth = nullptr;
-    QLabel* lblOther = nullptr;
-    QComboBox* cmbDayofWeek = nullptr;
-    QComboBox* cmbOther = nullptr;
-    QComboBox* cmbMSOption = nullptr;
-    QLabel* lblTime = nullptr;
-    QComboBox* cmbTimeHour = nullptr;
-    QComboBox* cmbTimeMinute = nullptr;
-    QLabel* lblTime1 = nullptr;
-    QLabel* lblDate = nullptr;
-    QComboBox* cmbDateMonth = nullptr;
-    QComboBox* cmbDateDay = nullptr;
     QPushButton* cmdSave = nullptr;
     QPushButton* cmdCancel = nullptr;
 

@@ -3,28 +3,20 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDateTime>
 #include <QDialog>
 #include <QFontMetrics>
-#include <QHelpEvent>
 #include <QLayout>
 #include <QFrame>
-#include <QHeaderView>
-#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPalette>
-#include <QProxyStyle>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QStatusBar>
-#include <QStyledItemDelegate>
 #include <QTableWidget>
-#include <QTimer>
-#include <QToolTip>
 #include <cstdio>
 
 #include "scheduler/RunState.h"
@@ -32,8 +24,15 @@
 #include "ui/Text.h"
 #include "ui/Twips.h"
 #include "ui/about/frmAbout.h"
+#include "ui/about/frmHelp.h"
 #include "ui/about/frmSplash.h"
 #include "ui/editor/frmDetail.h"
+#include "ui/history/frmHistory.h"
+#include "ui/main/GridDrag.h"
+#include "ui/main/Hints.h"
+#include "ui/main/MainMenus.h"
+#include "ui/main/TaskCommands.h"
+#include "ui/main/TaskGrid.h"
 #include "ui/tray/Tray.h"
 
 namespace wendrel {
@@ -44,8 +43,6 @@ constexpr int kStatusTop = 3195;
 constexpr int kStatusHeight = 375;
 constexpr int kGridLeft = 120;
 constexpr int kGridTop = 360;
-constexpr int kRowHeight = 225;
-const int kColumnWidths[6] = {1600, 4000, 700, 1000, 770, 1};
 
 ScriptEnvironment environmentOf(const Services& s) {
     return ScriptEnvironment{*s.launcher, *s.activator, *s.keys, *s.messages, *s.pump, *s.clock};
@@ -67,46 +64,6 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& text) 
     return b;
 }
 
-// The grid's cells are narrow (a script name gets 1000 twips), so their text
-// keeps a margin of one pixel instead of the desktop's wider focus margin.
-class NarrowCellStyle : public QProxyStyle {
-public:
-    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
-        if (metric == PM_FocusFrameHMargin) return 0;
-        return QProxyStyle::pixelMetric(metric, option, widget);
-    }
-};
-
-// Cells hold the record's fixed-width texts. Their blank fill is not drawn
-// (it would only push a text that fits into an ellipsis); a text that does
-// not fit its column ends in an ellipsis and shows whole as a tooltip.
-class CellDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
-        QStyledItemDelegate::initStyleOption(option, index);
-        option->text = shown(option->text);
-    }
-    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
-                   const QModelIndex& index) override {
-        if (event->type() != QEvent::ToolTip) return QStyledItemDelegate::helpEvent(event, view, option, index);
-        const QString text = shown(index.data().toString());
-        // The text's room: the cell less its grid line and the text margins.
-        const int margin = view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, &option, view) + 1;
-        const int room = option.rect.width() - 1 - 2 * margin;
-        if (option.fontMetrics.horizontalAdvance(text) > room) QToolTip::showText(event->globalPos(), text, view);
-        else QToolTip::hideText();
-        return true;
-    }
-
-private:
-    static QString shown(QString text) {
-        while (text.endsWith(QLatin1Char(' '))) text.chop(1);
-        return text;
-    }
-};
 } // namespace
 
 Form1::Form1(General& g, std::string folder, Services services, Options options, QWidget* parent)
@@ -122,9 +79,14 @@ Form1::Form1(General& g, std::string folder, Services services, Options options,
     setObjectName("Form1");
     setWindowTitle("Wendrel V1.00");
     buildWidgets();
-    buildMenus();
-    buildRunMenus();
+    menus_ = std::make_unique<MainMenus>(menuBar(), this);
+    connectMenus();
     engine_.setRunLog(&runLog_);
+    hints_ = std::make_unique<Hints>(g_, *grid_, Panel2);
+    drag_ = std::make_unique<GridDrag>(g_, *grid_, Line1, *services_.messages, [this] { saveChanges(); });
+    TaskCommands::Hooks hooks{[this] { editor()->exec(); }, [this] { saveChanges(); },
+                              [this](const QString& text) { setPanelText(2, text); }};
+    commands_ = std::make_unique<TaskCommands>(g_, *grid_, *services_.messages, scheduler_, std::move(hooks));
     tray_ = std::make_unique<TrayController>(*this);
 
     Timer1 = new SecondTimer(this);
@@ -157,44 +119,13 @@ void Form1::buildWidgets() {
     layout.add(Label4, QRect(6480, 120, 615, 255));
     layout.add(Label5, QRect(7440, 120, 495, 255));
 
-    Grid1 = new QTableWidget(1, 6, central);
-    Grid1->setObjectName("Grid1");
+    grid_ = std::make_unique<TaskGrid>(central);
+    grid_->setHeadings({Label1, Label2, Label3, Label4, Label5});
+    QTableWidget* Grid1 = grid_->table();
     layout.add(Grid1, QRect(kGridLeft, kGridTop, 8115, 2295));
-    Grid1->horizontalHeader()->hide();
-    Grid1->verticalHeader()->hide();
-    Grid1->horizontalHeader()->setMinimumSectionSize(1);
-    Grid1->verticalHeader()->setMinimumSectionSize(1);
-    Grid1->verticalHeader()->setDefaultSectionSize(TwipsY(kRowHeight));
-    Grid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    // Whole rows scroll, so the first row in view is always shown in full and
-    // the drop arithmetic can count rows from the grid's top edge.
-    Grid1->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-    // The columns always fit the grid (fitGridColumns): there is nothing to
-    // scroll sideways.
-    Grid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Grid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // The selection is set by the program only (whole-row look), never by
-    // the grid's own mouse handling.
-    Grid1->setSelectionMode(QAbstractItemView::NoSelection);
-    Grid1->setTabKeyNavigation(false);
-    Grid1->setWordWrap(false);
-    Grid1->setTextElideMode(Qt::ElideRight);
-    Grid1->setItemDelegate(new CellDelegate(Grid1));
-    Grid1->setMouseTracking(true);
-    Grid1->viewport()->setMouseTracking(true);
-    Grid1->setAttribute(Qt::WA_NoMousePropagation);
-    Grid1->viewport()->setAttribute(Qt::WA_NoMousePropagation);
+    // The grid's mouse (on its viewport) and keys come to the window's handlers.
     Grid1->viewport()->installEventFilter(this);
     Grid1->installEventFilter(this);
-    auto* cellStyle = new NarrowCellStyle;
-    cellStyle->setParent(Grid1);
-    Grid1->setStyle(cellStyle);
-    // The current row keeps its highlight while another window is active:
-    // the selection colours of the inactive group are the active ones.
-    QPalette gridColours = Grid1->palette();
-    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
-        gridColours.setColor(QPalette::Inactive, role, gridColours.color(QPalette::Active, role));
-    Grid1->setPalette(gridColours);
 
     cmdEditTask = makeButton(central, "cmdEditTask", "&Edit Task");
     cmdNewTask = makeButton(central, "cmdNewTask", "&New Task");
@@ -232,7 +163,7 @@ void Form1::buildWidgets() {
     // fixed hint must fit side by side.
     const int clockWidth = captionWidth(Panel1, widestClockText());
     int hintWidth = 0;
-    for (const QString& hint : hintSamples()) hintWidth = std::max(hintWidth, captionWidth(Panel2, hint));
+    for (const QString& hint : Hints::samples()) hintWidth = std::max(hintWidth, captionWidth(Panel2, hint));
     constexpr int kStatusBarSpacing = 12; // the status bar's own gaps around its panels
     layout.require(clockWidth + hintWidth + kStatusBarSpacing, kClientWidth);
     layout.apply();
@@ -256,39 +187,7 @@ void Form1::buildWidgets() {
     Line1->setGeometry(0, Grid1->y(), central->width(), 2);
     Line1->hide();
 
-    fitGridColumns();
-}
-
-// The columns share the grid's inner width in the drawn proportions; the
-// comment column takes the rounding, so they fill the width exactly and the
-// grid never scrolls sideways. The headings stand over their columns.
-void Form1::fitGridColumns() {
-    // Until the grid is shown its viewport is not laid out: predict its width.
-    int room = Grid1->viewport()->width();
-    if (!Grid1->isVisible()) {
-        room = Grid1->contentsRect().width();
-        if (Grid1->rowCount() * Grid1->verticalHeader()->defaultSectionSize() > Grid1->contentsRect().height())
-            room -= Grid1->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, Grid1->verticalScrollBar());
-    }
-    double total = 0;
-    for (int w : kColumnWidths) total += w;
-    int used = 0;
-    for (int c = 0; c < 6; ++c) {
-        if (c == 1) continue;
-        const int w = std::max(1, static_cast<int>(std::lround(kColumnWidths[c] * room / total)));
-        if (Grid1->columnWidth(c) != w) Grid1->setColumnWidth(c, w);
-        used += w;
-    }
-    Grid1->setColumnWidth(1, std::max(1, room - used));
-    Grid1->horizontalScrollBar()->setValue(0);
-
-    const int left = Grid1->x() + Grid1->viewport()->x();
-    QLabel* headings[5] = {Label1, Label2, Label3, Label4, Label5};
-    for (int c = 0; c < 5; ++c) {
-        QLabel* h = headings[c];
-        const int x = left + Grid1->columnViewportPosition(c);
-        h->setGeometry(x, h->y(), std::max(h->width(), Grid1->columnWidth(c)), h->height());
-    }
+    grid_->fitColumns();
 }
 
 QString Form1::widestClockText() const {
@@ -310,86 +209,66 @@ QString Form1::widestClockText() const {
     return widestDay + " 00 " + widestMonth + " 0000 00:00:00";
 }
 
-void Form1::buildMenus() {
-    auto action = [this](QMenu* menu, const char* name, const QString& text) {
-        QAction* a = menu->addAction(text);
-        a->setObjectName(name);
-        return a;
+void Form1::connectMenus() {
+    const MainMenus& m = *menus_;
+    connect(m.MenuNew, &QAction::triggered, this, [this] { NewTask(); });
+    connect(m.MenuEdit, &QAction::triggered, this, [this] { EditTask(); });
+    connect(m.MenuDelete, &QAction::triggered, this, [this] { DeleteTask(); });
+    // A script run by hand may wait for minutes: it starts once the menu has
+    // closed, not inside the menu's own event handling.
+    connect(
+        m.MenuRunNow, &QAction::triggered, this, [this] { RunTaskNow(); }, Qt::QueuedConnection);
+    connect(m.MenuHistory, &QAction::triggered, this, [this] { MenuHistory_Click(); });
+    connect(m.MenuExit, &QAction::triggered, this, [this] { Exit(); });
+    connect(m.MenuMinimize, &QAction::triggered, this, [this] { MenuMinimize_Click(); });
+    connect(m.MenuTray, &QAction::triggered, this, [this] { MenuTray_Click(); });
+    connect(m.MenuMissed, &QAction::triggered, this, [this] { MenuMissed_Click(); });
+    connect(m.MenuStartAtLogin, &QAction::triggered, this, [this] { MenuStartAtLogin_Click(); });
+    connect(m.MenuContents, &QAction::triggered, this, [this] { MenuContents_Click(); });
+    connect(m.AboutOption, &QAction::triggered, this, [this] { AboutOption_Click(); });
+    connect(m.TaskHistory, &QAction::triggered, this, [this] { MenuHistory_Click(true); });
+    connect(m.rest1, &QAction::triggered, this, [this] { rest1_Click(); });
+    connect(m.trayExit, &QAction::triggered, this, [this] { Exit(); });
+
+    // Without a login service there is nothing to switch. The mark shows
+    // whether the entry is there now, whoever made or removed it.
+    m.MenuStartAtLogin->setEnabled(services_.loginStart != nullptr);
+    auto showLoginState = [this] {
+        menus_->MenuStartAtLogin->setChecked(services_.loginStart && services_.loginStart->isEnabled());
     };
-    auto separator = [](QMenu* menu, const char* name) {
-        QAction* a = menu->addSeparator();
-        a->setObjectName(name);
-        return a;
-    };
-    menuBar()->setAttribute(Qt::WA_NoMousePropagation);
-    FileMenu = menuBar()->addMenu("File");
-    FileMenu->setObjectName("FileMenu");
-    MenuNew = action(FileMenu, "MenuNew", "New");
-    MenuEdit = action(FileMenu, "MenuEdit", "Edit");
-    MenuDelete = action(FileMenu, "MenuDelete", "Delete");
-    Spacer = separator(FileMenu, "Spacer");
-    MenuExit = action(FileMenu, "MenuExit", "Exit");
+    connect(m.OptionMenu, &QMenu::aboutToShow, this, showLoginState);
+    showLoginState();
 
-    OptionMenu = menuBar()->addMenu("Options");
-    OptionMenu->setObjectName("OptionMenu");
-    MenuMinimize = action(OptionMenu, "MenuMinimize", "Minimize on Startup");
-    MenuTray = action(OptionMenu, "MenuTray", "Minimize to system tray");
-    MenuMissed = action(OptionMenu, "MenuMissed", "Run Missed Tasks");
-    MenuMinimize->setCheckable(true);
-    MenuTray->setCheckable(true);
-    MenuMissed->setCheckable(true);
-
-    HelpMenu = menuBar()->addMenu("Help");
-    HelpMenu->setObjectName("HelpMenu");
-    MenuContents = action(HelpMenu, "MenuContents", "Wendrel Help");
-    HelpSpacer = separator(HelpMenu, "HelpSpacer");
-    AboutOption = action(HelpMenu, "AboutOption", "About");
-
-    RCpopup = new QMenu("rcpopup", this);
-    RCpopup->setObjectName("RCpopup");
-    rest1 = action(RCpopup, "rest1", "Restore Wendrel");
-    TraySpacer = separator(RCpopup, "TraySpacer");
-    trayExit = action(RCpopup, "trayExit", "Exit");
-
-    connect(MenuNew, &QAction::triggered, this, [this] { NewTask(); });
-    connect(MenuEdit, &QAction::triggered, this, [this] { EditTask(); });
-    connect(MenuDelete, &QAction::triggered, this, [this] { DeleteTask(); });
-    connect(MenuExit, &QAction::triggered, this, [this] { Exit(); });
-    // A checkable action flips its own mark before triggered(); the toggle
-    // handlers set the mark from the flag, so both always agree.
-    connect(MenuMinimize, &QAction::triggered, this, [this] { MenuMinimize_Click(); });
-    connect(MenuTray, &QAction::triggered, this, [this] { MenuTray_Click(); });
-    connect(MenuMissed, &QAction::triggered, this, [this] { MenuMissed_Click(); });
-    connect(MenuContents, &QAction::triggered, this, [this] { MenuContents_Click(); });
-    connect(AboutOption, &QAction::triggered, this, [this] { AboutOption_Click(); });
-    connect(rest1, &QAction::triggered, this, [this] { rest1_Click(); });
-    connect(trayExit, &QAction::triggered, this, [this] { Exit(); });
+    QTableWidget* Grid1 = grid_->table();
+    Grid1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Grid1, &QWidget::customContextMenuRequested, this, [this, Grid1](const QPoint& pos) {
+        // The row under the mouse becomes current, as a left click makes it.
+        const int row = Grid1->rowAt(pos.y());
+        if (row >= 0) grid_->selectRow(row);
+        menus_->GridPopup->popup(Grid1->viewport()->mapToGlobal(pos));
+    });
 }
 
 void Form1::Form_Load() {
     if (options_.showSplash) frmSplash::showModal(this);
 
-    selectRow(0);
+    grid_->selectRow(0);
     showClock(services_.clock->now());
     setPanelText(2, "Wendrel.");
 
     g_.fillCaptionTables();
     store_.readOptions(g_);
-    MenuMinimize->setChecked(g_.MinimizeOnStartup != 0);
-    MenuTray->setChecked(g_.MinimizeToTray != 0);
-    MenuMissed->setChecked(g_.RunMissedTasks != 0);
+    menus_->MenuMinimize->setChecked(g_.MinimizeOnStartup != 0);
+    menus_->MenuTray->setChecked(g_.MinimizeToTray != 0);
+    menus_->MenuMissed->setChecked(g_.RunMissedTasks != 0);
     store_.readTasks(g_);
     // The tasks' last starts (see Form_Unload).
     scheduler_.useStateFile(joinPath(folder_, RunState::FileName));
 
-    if (g_.TaskCount > 0) {
-        setGridRows(g_.TaskCount);
-        FillGridRow(0);
-    } else {
-        setGridRows(1);
-    }
-    fitGridColumns();
-    selectRow(0);
+    grid_->setRows(std::max<int>(1, g_.TaskCount));
+    grid_->fill(g_, 0);
+    grid_->fitColumns();
+    grid_->selectRow(0);
 
     if (g_.MinimizeOnStartup != 0) {
         if (g_.MinimizeToTray != 0) SendToTray();
@@ -414,14 +293,14 @@ void Form1::setVisible(bool visible) {
 void Form1::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
-    saveProblems_ = writeStore();
+    const std::vector<std::string> problems = writeStore();
     // The tasks' last starts: like a state file that cannot be read, one that
     // cannot be written only loses a guard, so it is not reported.
     scheduler_.saveState();
-    if (saveProblems_.empty()) return;
+    if (problems.empty()) return;
     // Leaving must not wait for anyone (a signal, a session that ends), so
     // the list goes where it can be written, and stderr says so.
-    for (const auto& p : saveProblems_) std::fprintf(stderr, "Wendrel: %s\n", p.c_str());
+    for (const auto& p : problems) std::fprintf(stderr, "Wendrel: %s\n", p.c_str());
     std::string why;
     const std::string fallback = TaskStore::writeFallback(g_, fallbackFolder_, why);
     if (!fallback.empty()) std::fprintf(stderr, "Wendrel: the task list was saved to %s instead.\n", fallback.c_str());
@@ -440,10 +319,10 @@ std::vector<std::string> Form1::writeStore() {
 
 void Form1::saveChanges() {
     if (unloaded_) return;
-    saveProblems_ = writeStore();
-    if (saveProblems_ == shownSaveProblems_) return;
-    shownSaveProblems_ = saveProblems_;
-    if (!saveProblems_.empty()) showProblems("Wendrel could not save the change:", saveProblems_);
+    const std::vector<std::string> problems = writeStore();
+    if (problems == shownSaveProblems_) return;
+    shownSaveProblems_ = problems;
+    if (!problems.empty()) showProblems("Wendrel could not save the change:", problems);
 }
 
 void Form1::showLoadProblems() {
@@ -493,97 +372,7 @@ void Form1::bringToFront() {
     activateWindow();
 }
 
-void Form1::FillGridRow(int index) {
-    auto fillOne = [this](int n) {
-        const TaskRecord& r = g_.slot(n);
-        const int row = n - 1;
-        const QString cells[5] = {fromRecordText(r.Name.str()), fromRecordText(r.Comment.str()),
-                                  QString::fromStdString(g_.intervalName(r.Interval)),
-                                  fromRecordText(r.ScriptFile.str()), QString::fromStdString(g_.yesNoName(r.Active))};
-        setGridRow(row);
-        for (int c = 0; c < 5; ++c) {
-            QTableWidgetItem* item = Grid1->item(row, c);
-            if (!item) {
-                item = new QTableWidgetItem;
-                Grid1->setItem(row, c, item);
-            }
-            // Never-written text fields hold code-0 characters; show them as nothing.
-            QString text = cells[c];
-            text.remove(QChar(0));
-            item->setText(text);
-        }
-        setGridCol(4);
-    };
-    if (index >= 1) {
-        fillOne(index);
-    } else {
-        // Writing every row moves the current row through the whole list; the
-        // list must not scroll along with it.
-        Grid1->setAutoScroll(false);
-        for (int n = 1; n <= g_.TaskCount; ++n) fillOne(n);
-        Grid1->setAutoScroll(true);
-    }
-}
-
-int Form1::gridRow() const {
-    int r = Grid1->currentRow();
-    return r < 0 ? 0 : r;
-}
-
-void Form1::setGridRow(int row) {
-    int col = Grid1->currentColumn();
-    Grid1->setCurrentCell(row, col < 0 ? 0 : col, QItemSelectionModel::NoUpdate);
-}
-
-int Form1::gridRows() const { return Grid1->rowCount(); }
-
-void Form1::setGridRows(int rows) {
-    const int row = gridRow();
-    Grid1->setRowCount(rows);
-    if (row >= rows) setGridRow(rows - 1);
-    else if (Grid1->currentRow() < 0) setGridRow(0);
-}
-
-int Form1::gridCol() const {
-    int c = Grid1->currentColumn();
-    return c < 0 ? 0 : c;
-}
-
-void Form1::setGridCol(int col) { Grid1->setCurrentCell(gridRow(), col, QItemSelectionModel::NoUpdate); }
-
-int Form1::gridTopRow() const {
-    // The first row whose top edge is in view; a row cut at the top does not count.
-    int r = Grid1->rowAt(0);
-    if (r < 0) return 0;
-    if (Grid1->rowViewportPosition(r) < 0 && r + 1 < Grid1->rowCount()) ++r;
-    return r;
-}
-
-void Form1::setGridTopRow(int row) {
-    if (row < 0 || row >= Grid1->rowCount()) return;
-    const bool byRows = Grid1->verticalScrollMode() == QAbstractItemView::ScrollPerItem;
-    Grid1->verticalScrollBar()->setValue(byRows ? row : Grid1->verticalHeader()->sectionPosition(row));
-}
-
-void Form1::keepTopRow(int top) {
-    setGridTopRow(std::clamp(top, 0, std::max(0, gridRows() - 1)));
-    Grid1->scrollTo(Grid1->model()->index(gridRow(), 0), QAbstractItemView::EnsureVisible);
-    Grid1->horizontalScrollBar()->setValue(0);
-}
-
-void Form1::setGridSelection(int rowStart, int rowEnd, int colStart, int colEnd) {
-    Grid1->clearSelection();
-    QItemSelection sel(Grid1->model()->index(rowStart, colStart), Grid1->model()->index(rowEnd, colEnd));
-    Grid1->selectionModel()->select(sel, QItemSelectionModel::ClearAndSelect);
-}
-
-void Form1::selectRow(int row) {
-    if (row < 0) row = 0;
-    if (row >= gridRows()) row = gridRows() - 1;
-    setGridRow(row);
-    setGridCol(5);
-    setGridSelection(row, row, 0, 4);
-}
+void Form1::FillGridRow(int index) { grid_->fill(g_, index); }
 
 QString Form1::panelText(int panel) const { return panel == 1 ? Panel1->text() : Panel2->fullText(); }
 
@@ -598,8 +387,8 @@ frmDetail* Form1::editor() {
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Grid1->viewport()) return gridViewportEvent(event);
-    if (watched == Grid1) return gridKeyEvent(event);
+    if (watched == grid_->table()->viewport()) return gridViewportEvent(event);
+    if (watched == grid_->table()) return gridKeyEvent(event);
     const QEvent::Type type = event->type();
     if (type == QEvent::MouseMove || type == QEvent::HoverMove || type == QEvent::Enter) {
         if (watched == cmdNewTask) cmdNewTask_MouseMove();
@@ -616,9 +405,9 @@ bool Form1::gridViewportEvent(QEvent* event) {
             // A click makes the row under the pointer current; the grid's own
             // selection handling is bypassed so the whole-row look stays.
             auto* me = static_cast<QMouseEvent*>(event);
-            const int row = Grid1->rowAt(static_cast<int>(me->position().y()));
-            if (row >= 0) setGridRow(row);
-            Grid1->setFocus(Qt::MouseFocusReason);
+            const int row = grid_->table()->rowAt(static_cast<int>(me->position().y()));
+            if (row >= 0) grid_->setRow(row);
+            grid_->table()->setFocus(Qt::MouseFocusReason);
             Grid1_MouseDown();
             return true;
         }
@@ -629,7 +418,7 @@ bool Form1::gridViewportEvent(QEvent* event) {
             Grid1_dblclick();
             return true;
         case QEvent::Resize: // the vertical scroll bar came or went
-            fitGridColumns();
+            grid_->fitColumns();
             return false;
         case QEvent::MouseMove: {
             auto* me = static_cast<QMouseEvent*>(event);
@@ -665,6 +454,91 @@ bool Form1::gridKeyEvent(QEvent* event) {
 void Form1::mouseMoveEvent(QMouseEvent* event) {
     Form_MouseMove();
     QMainWindow::mouseMoveEvent(event);
+}
+
+// The handlers pass each event on to the part that deals with it.
+
+void Form1::NewTask() { commands_->newTask(); }
+void Form1::EditTask() { commands_->editTask(); }
+void Form1::DeleteTask() { commands_->deleteTask(); }
+void Form1::ToggleActive() { commands_->toggleActive(); }
+void Form1::RunTaskNow() { commands_->runNow(); }
+
+// A double click on the Active column (whose hint the pointer has just
+// shown) toggles the task; anywhere else it opens the editor.
+void Form1::Grid1_dblclick() {
+    if (hintText().left(6) == "Double") ToggleActive();
+    else EditTask();
+}
+
+void Form1::Grid1_MouseDown() { grid_->selectRow(grid_->row()); }
+void Form1::Grid1_MouseUp() { grid_->selectRow(grid_->row()); }
+
+void Form1::Grid1_KeyDown(int key) {
+    if (key == kEnterKeyCode) EditTask();
+    grid_->keyDownLook();
+}
+
+void Form1::Grid1_KeyUp(int) { grid_->keyUpLook(); }
+
+void Form1::Grid1_MouseMove(int button, double x, double y) {
+    // The hint depends on the column under the pointer only.
+    hints_->showGrid(x > PixelsToTwipsX(grid_->activeColumnLeft()));
+    drag_->mouseMove(button != 0, y);
+}
+
+void Form1::cmdNewTask_MouseMove() { hints_->showNewTask(); }
+void Form1::cmdEditTask_MouseMove() { hints_->showEditTask(); }
+void Form1::cmdDelete_MouseMove() { hints_->showDelete(); }
+void Form1::cmdSendtoTray_MouseMove() { hints_->showStandby(); }
+void Form1::Form_MouseMove() { hints_->showSummary(); }
+
+// The flags act at the next start (Run Missed Tasks from the next tick on);
+// here the flag and its mark change, and the options are saved.
+void Form1::MenuMinimize_Click() {
+    MainMenus::toggle(g_.MinimizeOnStartup, menus_->MenuMinimize);
+    saveChanges();
+}
+
+void Form1::MenuTray_Click() {
+    MainMenus::toggle(g_.MinimizeToTray, menus_->MenuTray);
+    saveChanges();
+}
+
+void Form1::MenuMissed_Click() {
+    MainMenus::toggle(g_.RunMissedTasks, menus_->MenuMissed);
+    saveChanges();
+}
+
+void Form1::MenuContents_Click() { frmHelp::showFor(this)->setDataFolder(QString::fromStdString(folder_)); }
+
+void Form1::AboutOption_Click() {
+    if (!about_) about_ = new frmAbout(this);
+    about_->setDataFolder(QString::fromStdString(folder_));
+    about_->show();
+    about_->raise();
+    about_->activateWindow();
+}
+
+// Closing runs the unload (which writes the store) and ends the program.
+void Form1::Exit() { close(); }
+
+void Form1::MenuHistory_Click(bool currentTaskOnly) {
+    // The current task's name as the history records it (none on an empty list).
+    QString task("");
+    if (currentTaskOnly) {
+        const int n = grid_->row() + 1;
+        task = n <= g_.TaskCount ? QString::fromStdString(historyText(g_.slot(n).Name.str())) : QString();
+    }
+    frmHistory::showFor(this, QString::fromStdString(folder_), task);
+}
+
+void Form1::MenuStartAtLogin_Click() {
+    if (!services_.loginStart) return;
+    std::string failure;
+    if (!services_.loginStart->setEnabled(!services_.loginStart->isEnabled(), failure))
+        setPanelText(2, QString::fromStdString("Start at Login could not be changed: " + failure));
+    menus_->MenuStartAtLogin->setChecked(services_.loginStart->isEnabled());
 }
 
 } // namespace wendrel

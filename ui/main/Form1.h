@@ -2,16 +2,17 @@
 // The main window: the task grid, the four buttons, the status bar with the
 // clock and the hint panel, the menus, the tray menu and the schedule timer.
 //
-// Its implementation is spread over several files by concern:
-//   Form1.cpp        layout, start-up, grid helpers, FillGridRow, unload, event routing
-//   Form1Timer.cpp   the schedule tick
-//   Commands.cpp     New, Edit, Delete, toggle Active, grid key and click upkeep
-//   Drag.cpp         drag reordering and the grid's column hints
-//   HintsMenus.cpp   hints of the buttons and the free area, options, help, About, exit
-//   RunMenus.cpp     Run Task Now, the run history, Start at Login, the grid's context menu
+// The window owns its parts and wires them; its handlers pass each event on
+// to the part that deals with it:
+//   Form1.cpp         layout, start-up, saving, unload, event routing, the menu handlers
+//   Form1Timer.cpp    the schedule tick and the clock panel
+//   TaskGrid.*        the grid: rows, current row and selection look, cell texts, column fitting
+//   GridDrag.*        drag reordering of the grid's rows
+//   TaskCommands.*    New, Edit, Delete, toggle Active, Run Task Now
+//   Hints.*           the hint panel's texts
+//   MainMenus.*       the menu bar, the grid's context menu and the tray menu
 #include <QMainWindow>
 #include <QPointer>
-#include <QStringList>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,19 +24,21 @@
 #include "script/ScriptEngine.h"
 #include "store/TaskStore.h"
 
-class QAction;
 class QFrame;
 class QLabel;
-class QMenu;
 class QPushButton;
 class QStatusBar;
-class QTableWidget;
 
 namespace wendrel {
 
 class ElidingLabel;
 class frmDetail;
 class frmAbout;
+class GridDrag;
+class Hints;
+struct MainMenus;
+class TaskCommands;
+class TaskGrid;
 class TrayController;
 
 class Form1 : public QMainWindow {
@@ -46,6 +49,7 @@ public:
         bool startTimer = true; // tests may drive the tick by hand
     };
 
+    // Every service must be there except loginStart (see Services).
     Form1(General& g, std::string folder, Services services, Options options, QWidget* parent = nullptr);
     Form1(General& g, std::string folder, Services services, QWidget* parent = nullptr)
         : Form1(g, std::move(folder), services, Options(), parent) {}
@@ -77,23 +81,8 @@ public:
 
     // Writes slot index into grid row index - 1; index below 1 writes every task.
     void FillGridRow(int index);
-
-    // The grid as the rest of the program sees it.
-    int gridRow() const;
-    void setGridRow(int row);
-    int gridRows() const;
-    void setGridRows(int rows);
-    int gridCol() const;
-    void setGridCol(int col);
-    int gridTopRow() const;
-    void setGridTopRow(int row);
-    // Selection columns start..end of rows rowStart..rowEnd.
-    void setGridSelection(int rowStart, int rowEnd, int colStart, int colEnd);
-    // The whole-row look: row current, columns 0-4 selected, current column 5.
-    void selectRow(int row);
-    // Shows row top first (as far as the list allows) and scrolls no further
-    // than needed to keep the current row in view.
-    void keepTopRow(int top);
+    TaskGrid& grid() { return *grid_; }
+    const MainMenus& menus() const { return *menus_; }
 
     QString panelText(int panel) const; // 1 clock, 2 hints
     void setPanelText(int panel, const QString& text);
@@ -102,11 +91,12 @@ public:
     // The schedule tick (Timer1).
     void Timer1_Timer();
 
-    // Task list commands.
+    // Task list commands and the grid's mouse and keys.
     void NewTask();
     void EditTask();
     void DeleteTask();
     void ToggleActive();
+    void RunTaskNow();
     void Grid1_dblclick();
     void Grid1_MouseDown();
     void Grid1_MouseUp();
@@ -114,8 +104,8 @@ public:
     static constexpr int kEnterKeyCode = 13;
     void Grid1_KeyDown(int key);
     void Grid1_KeyUp(int key);
-
-    // Drag reordering; x and y in twips from the grid's top-left corner.
+    // The column hint and drag reordering; x and y in twips from the grid's
+    // top-left corner.
     void Grid1_MouseMove(int button, double x, double y);
 
     // Hints, options, help, About and exit.
@@ -124,17 +114,12 @@ public:
     void cmdDelete_MouseMove();
     void cmdSendtoTray_MouseMove();
     void Form_MouseMove();
-    QString taskSummary() const;
     void MenuMinimize_Click();
     void MenuTray_Click();
     void MenuMissed_Click();
     void MenuContents_Click();
     void AboutOption_Click();
     void Exit();
-
-    // Runs the current task's script at once, as the tick runs a due task;
-    // nothing when the list is empty or the task's script is running.
-    void RunTaskNow();
     // Opens the run history, of every task or (from the grid) of the current one.
     void MenuHistory_Click(bool currentTaskOnly = false);
     // Creates or removes the desktop's autostart entry.
@@ -149,52 +134,7 @@ public:
     General& general() { return g_; }
     const std::string& folder() const { return folder_; }
     Services& services() { return services_; }
-    ScriptEngine& engine() { return engine_; }
     Scheduler& scheduler() { return scheduler_; }
-    TaskStore& store() { return store_; }
-    // Problems met when the store was last written.
-    const std::vector<std::string>& saveProblems() const { return saveProblems_; }
-
-    // Controls, named as their object names.
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label5 = nullptr;
-    QTableWidget* Grid1 = nullptr;
-    QPushButton* cmdEditTask = nullptr;
-    QPushButton* cmdNewTask = nullptr;
-    QPushButton* cmdDelete = nullptr;
-    QPushButton* cmdSendtoTray = nullptr;
-    QStatusBar* StatusBar = nullptr;
-    QLabel* Panel1 = nullptr;
-    ElidingLabel* Panel2 = nullptr; // shows a long hint cut with an ellipsis, whole as tooltip
-    SecondTimer* Timer1 = nullptr;  // fires at the start of every second of the wall clock
-    QFrame* Line1 = nullptr;
-
-    QMenu* FileMenu = nullptr;
-    QAction* MenuNew = nullptr;
-    QAction* MenuEdit = nullptr;
-    QAction* MenuDelete = nullptr;
-    QAction* Spacer = nullptr;
-    QAction* MenuExit = nullptr;
-    QAction* MenuRunNow = nullptr;
-    QAction* MenuHistory = nullptr;
-    QAction* MenuStartAtLogin = nullptr;
-    QMenu* GridPopup = nullptr;
-    QAction* TaskHistory = nullptr;
-    QMenu* OptionMenu = nullptr;
-    QAction* MenuMinimize = nullptr;
-    QAction* MenuTray = nullptr;
-    QAction* MenuMissed = nullptr;
-    QMenu* HelpMenu = nullptr;
-    QAction* MenuContents = nullptr;
-    QAction* HelpSpacer = nullptr;
-    QAction* AboutOption = nullptr;
-    QMenu* RCpopup = nullptr;
-    QAction* rest1 = nullptr;
-    QAction* TraySpacer = nullptr;
-    QAction* trayExit = nullptr;
 
 signals:
     // The window has closed and the store is written: the program can end.
@@ -210,14 +150,8 @@ private:
     bool gridViewportEvent(QEvent* event);
     bool gridKeyEvent(QEvent* event);
     void buildWidgets();
-    void buildMenus();
-    void fitGridColumns();
+    void connectMenus();
     QString widestClockText() const;
-    // The hints of the window's controls, for sizing the hint panel.
-    static QStringList hintSamples();
-    // The grid's hint for a pointer over the Active column or left of it.
-    static QString gridHint(bool overActiveColumn);
-    void buildRunMenus();
     void showProblems(const std::string& heading, const std::vector<std::string>& problems);
     void endModalLoops();
     void showClock(const DateTime& t);
@@ -230,10 +164,31 @@ private:
     Scheduler scheduler_;
     TaskStore store_;
     RunLogFile runLog_;
-    std::vector<std::string> saveProblems_;
     std::vector<std::string> shownSaveProblems_;
     std::string fallbackFolder_;
     bool unloaded_ = false;
+
+    // Controls, named as their object names.
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QPushButton* cmdEditTask = nullptr;
+    QPushButton* cmdNewTask = nullptr;
+    QPushButton* cmdDelete = nullptr;
+    QPushButton* cmdSendtoTray = nullptr;
+    QStatusBar* StatusBar = nullptr;
+    QLabel* Panel1 = nullptr;
+    ElidingLabel* Panel2 = nullptr; // shows a long hint cut with an ellipsis, whole as tooltip
+    SecondTimer* Timer1 = nullptr;  // fires at the start of every second of the wall clock
+    QFrame* Line1 = nullptr;        // the drag's drop indicator
+
+    std::unique_ptr<TaskGrid> grid_;
+    std::unique_ptr<MainMenus> menus_;
+    std::unique_ptr<Hints> hints_;
+    std::unique_ptr<GridDrag> drag_;
+    std::unique_ptr<TaskCommands> commands_;
     QPointer<frmDetail> editor_;
     QPointer<frmAbout> about_;
     std::unique_ptr<TrayController> tray_;

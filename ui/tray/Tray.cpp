@@ -8,6 +8,7 @@
 
 #include "ui/about/Artwork.h"
 #include "ui/main/Form1.h"
+#include "ui/main/MainMenus.h"
 
 namespace wendrel {
 
@@ -35,9 +36,7 @@ TrayController::TrayController(Form1& form) : QObject(&form), form_(form) {
     // Without the hook the icon's messages have nowhere to go.
     windowProc_ = [](int, long) { return 0L; };
     trayAvailable_ = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
-    menuOpener_ = [this] {
-        if (form_.RCpopup) form_.RCpopup->popup(QCursor::pos());
-    };
+    menuOpener_ = [this] { form_.menus().RCpopup->popup(QCursor::pos()); };
 }
 
 TrayController::~TrayController() {

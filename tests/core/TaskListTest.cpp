@@ -1,0 +1,102 @@
+// The task list's editing rules: where a dragged row lands, and adding and
+// taking back a new task.
+#include <gtest/gtest.h>
+
+#include "model/TaskList.h"
+
+using namespace wendrel;
+
+namespace {
+
+struct DropCase {
+    const char* name;
+    int startRow, pointerRow, topRow, tasks, rowsInView;
+    int offset;
+    DropPlace::Line line;
+    int from, to;
+};
+
+constexpr auto At = DropPlace::Line::AtBoundary;
+constexpr auto Bottom = DropPlace::Line::GridBottom;
+constexpr auto Top = DropPlace::Line::GridTop;
+
+// The grid shows as many rows as the tasks (gridRows == tasks).
+const DropCase kDrops[] = {
+    {"down", 1, 4, 0, 5, 10, 4, At, 2, 4},
+    {"up", 3, 0, 0, 5, 10, 0, At, 4, 1},
+    {"above the grid", 3, -20, 0, 5, 10, 0, Top, 4, 1},
+    {"below the last row of a short list", 1, 9, 0, 5, 10, 5, At, 2, 5},
+    {"onto itself", 2, 2, 0, 5, 10, 2, At, 3, 3},
+    {"just below itself", 2, 3, 0, 5, 10, 3, At, 3, 3},
+    {"below the grid of a long list", 1, 14, 0, 30, 10, 30, Bottom, 2, 30},
+    {"scrolled, down", 12, 5, 10, 40, 10, 5, At, 13, 15},
+    {"scrolled, up", 15, 1, 10, 40, 10, 1, At, 16, 12},
+    {"scrolled, below the grid", 12, 11, 10, 40, 10, 30, Bottom, 13, 40},
+    {"scrolled to the end, below the grid", 35, 12, 30, 40, 10, 10, At, 36, 40},
+};
+
+} // namespace
+
+TEST(DragDrop, PlaceAndMoveFollowThePointer) {
+    for (const DropCase& c : kDrops) {
+        SCOPED_TRACE(c.name);
+        const DropPlace place = dropPlace(c.pointerRow, c.topRow, c.tasks, c.tasks, c.rowsInView);
+        EXPECT_EQ(place.offset, c.offset);
+        EXPECT_EQ(place.line, c.line);
+        const RowMove move = dropMove(c.startRow, c.topRow, place.offset);
+        EXPECT_EQ(move.from, c.from);
+        EXPECT_EQ(move.to, c.to);
+    }
+}
+
+TEST(DragDrop, OnlyAMoveToAnotherPlaceChangesTheOrder) {
+    EXPECT_FALSE(dropMove(2, 0, 2).changesOrder());
+    EXPECT_FALSE(dropMove(2, 0, 3).changesOrder());
+    EXPECT_TRUE(dropMove(2, 0, 4).changesOrder());
+}
+
+TEST(DragDrop, TheQuestionNamesBothRows) {
+    EXPECT_EQ(moveQuestion({2, 30}), "Are you sure you wish to move row 2 to row 30?");
+}
+
+TEST(NewTask, BeginAddsAPendingBlankTaskAndRemembersTheCurrentOne) {
+    General g;
+    g.TaskCount = 3;
+    g.slot(4).Name = "left over";
+    EXPECT_EQ(beginNewTask(g, 1), 4);
+    EXPECT_EQ(g.TaskCount, 4);
+    EXPECT_EQ(g.NewTaskPending, 1);
+    EXPECT_EQ(g.TaskBeforeNew, 2);
+    EXPECT_TRUE(g.slot(4).Name.neverWritten());
+}
+
+TEST(NewTask, AFullTableTakesNone) {
+    General g;
+    g.TaskCount = General::MaxTasks;
+    EXPECT_EQ(beginNewTask(g, 0), 0);
+    EXPECT_EQ(g.TaskCount, General::MaxTasks);
+    EXPECT_EQ(g.NewTaskPending, 0);
+}
+
+TEST(NewTask, CancelTakesThePendingTaskAway) {
+    General g;
+    g.TaskCount = 2;
+    beginNewTask(g, 0);
+    g.slot(3).Name = "typed";
+    EXPECT_TRUE(cancelNewTask(g));
+    EXPECT_EQ(g.TaskCount, 2);
+    EXPECT_EQ(g.NewTaskPending, 0);
+    EXPECT_TRUE(g.slot(3).Name.neverWritten());
+}
+
+TEST(NewTask, CancelOfAnEditRemovesNothing) {
+    General g;
+    g.TaskCount = 2;
+    EXPECT_FALSE(cancelNewTask(g));
+    EXPECT_EQ(g.TaskCount, 2);
+}
+
+TEST(RemoveTask, TheRowBelowMovesUpIntoPlaceElseTheLastRow) {
+    EXPECT_EQ(rowAfterRemoval(2, 4), 1);
+    EXPECT_EQ(rowAfterRemoval(5, 4), 3);
+}

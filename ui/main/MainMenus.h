@@ -1,0 +1,53 @@
+#pragma once
+// The main window's menus: File, Options and Help in the menu bar, the
+// grid's context menu and the tray icon's menu. Every item carries its
+// name as object name; the window connects them to its handlers.
+#include <cstdint>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class QWidget;
+
+namespace wendrel {
+
+struct MainMenus {
+    // Builds every menu; the menu bar's into bar, the two pop-ups owned by owner.
+    MainMenus(QMenuBar* bar, QWidget* owner);
+
+    // Flips an option flag and sets its item's mark from it: a checkable
+    // item flips its own mark before it triggers, and this keeps the two agreeing.
+    static void toggle(std::int16_t& flag, QAction* mark);
+
+    QMenu* FileMenu = nullptr;
+    QAction* MenuNew = nullptr;
+    QAction* MenuEdit = nullptr;
+    QAction* MenuDelete = nullptr;
+    QAction* MenuRunNow = nullptr;
+    QAction* MenuHistory = nullptr;
+    QAction* Spacer = nullptr;
+    QAction* MenuExit = nullptr;
+
+    QMenu* OptionMenu = nullptr;
+    QAction* MenuMinimize = nullptr;
+    QAction* MenuTray = nullptr;
+    QAction* MenuMissed = nullptr;
+    QAction* MenuStartAtLogin = nullptr;
+
+    QMenu* HelpMenu = nullptr;
+    QAction* MenuContents = nullptr;
+    QAction* HelpSpacer = nullptr;
+    QAction* AboutOption = nullptr;
+
+    // The grid's context menu: Run Task Now and the current task's history.
+    QMenu* GridPopup = nullptr;
+    QAction* TaskHistory = nullptr;
+
+    // The tray icon's menu.
+    QMenu* RCpopup = nullptr;
+    QAction* rest1 = nullptr;
+    QAction* TraySpacer = nullptr;
+    QAction* trayExit = nullptr;
+};
+
+} // namespace wendrel
