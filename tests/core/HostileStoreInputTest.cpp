@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sys/resource.h>
 
 #include "model/Fields.h"
 #include "store/TaskStore.h"
@@ -16,11 +15,6 @@ using namespace wendrel;
 namespace fs = std::filesystem;
 
 namespace {
-long peakKilobytes() {
-    rusage u{};
-    ::getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss;
-}
 using Steady = std::chrono::steady_clock;
 
 // Loads the folder, saves it, loads the saved files again and saves again:
@@ -102,35 +96,8 @@ TEST(HostileStoreInput, NulBytesInsideFieldsSurviveTheRoundTrip) {
     EXPECT_NE(readAll(dir.file("Scripts.dat")).find("a\0.wdx"s), std::string::npos);
 }
 
-TEST(HostileStoreInput, StrangeNumbersReadAsZeroOrTheirValue) {
-    // Numbers far outside 16 bits, absurd exponents and endless digits; leading
-    // zeros beyond any buffer limit still lead to the digits.
-    const std::string zeros(20000, '0');
-    for (auto [text, value] : std::initializer_list<std::pair<std::string, int>>{{std::string(100000, '9'), 0},
-                                                                                 {"1e999999999999", 0},
-                                                                                 {"&HFFFFFFFFFFFFFFFFFFFFFFFF", 0},
-                                                                                 {zeros + "12", 12},
-                                                                                 {"-" + zeros + "1.5", -2},
-                                                                                 {"&H" + zeros + "FF", 255},
-                                                                                 {"10" + zeros, 0}})
-        EXPECT_EQ(leadingInt16(text), value) << text.substr(0, 30);
-    EXPECT_EQ(wholeInt16("nan"), 0);
-    EXPECT_EQ(wholeInt16(zeros + "12"), 12);
-    EXPECT_EQ(wholeInt16(zeros + "7x"), 0);
+TEST(HostileStoreInput, AMegabyteOfBlanksBeforeANumberIsReadQuickly) {
     const auto t0 = Steady::now();
     EXPECT_EQ(leadingInt16(std::string(1 << 20, ' ') + "3"), 3);
     EXPECT_LT(Steady::now() - t0, std::chrono::seconds(1));
-}
-
-TEST(HostileStoreInput, FilesThatAreFoldersGiveErrorsNotCrashes) {
-    TempFolder dir;
-    fs::create_directory(dir.file("Scripts.dat"));
-    fs::create_directory(dir.file("Scripts.ini"));
-    General g;
-    TaskStore store(dir.path());
-    store.read(g);
-    EXPECT_EQ(g.TaskCount, 0);
-    EXPECT_FALSE(store.errors().empty());
-    EXPECT_FALSE(store.write(g).empty());
-    EXPECT_TRUE(fs::is_directory(dir.file("Scripts.dat")));
 }

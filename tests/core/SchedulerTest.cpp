@@ -9,7 +9,6 @@
 
 #include "scheduler/RunState.h"
 #include "scheduler/Scheduler.h"
-#include "store/TaskStore.h"
 #include "tests/core/TempFolder.h"
 
 // Tasks are written as designated initializers naming only the fields a
@@ -125,29 +124,14 @@ TEST(SchedulerFixedTime, EachRuleReadsTheClockAfreshAfterAScriptRan) {
     EXPECT_EQ(r.started, (std::vector<int>{11, 21}));
 }
 
-TEST(SchedulerOther, AmountInMinutesOrSecondsCountedFromLastRun) {
-    Rig r({other(5, 0), other(5, 1), other(0, 0)}, {2026, 12, 6, 9, 0, 17});
-    r.tickFor(1); // not started yet: all due at once
-    EXPECT_EQ(r.g.slot(1).LastRun, (DT{2026, 12, 6, 9, 0, 17}));
-    r.tickFor(299);
-    EXPECT_EQ(r.startsOf(1), 1);
-    EXPECT_EQ(r.startsOf(2), 60);
-    EXPECT_EQ(r.startsOf(3), 300);
-    r.tickFor(1);
-    EXPECT_EQ(r.startsOf(1), 2);
-    // Running is not consulted.
-    r.missing = true;
-    r.started.clear();
-    r.tickFor(3);
-    EXPECT_EQ(r.started, (std::vector<int>{31, 31, 31}));
-}
-
-TEST(SchedulerOther, AmountsBeyondTheListAreCountedIn32Bits) {
-    EXPECT_EQ(Scheduler::OtherAmountSeconds(other(32767, 0)), 1966020);
-    EXPECT_EQ(Scheduler::OtherAmountSeconds(other(7, 2)), 7);
-    Rig r({other(600, 0)});
-    EXPECT_EQ(r.tickFor(36000), 1);
+// How often Other tasks start is counted in the year below; here, what only
+// they do: start on the first tick, and again while their last run goes on.
+TEST(SchedulerOther, DueAtOnceAndWhateverRunningSays) {
+    Rig r({other(5, 0)}, {2026, 12, 6, 9, 0, 17});
+    r.missing = true; // Running stays 1 after each start
     EXPECT_EQ(r.tickFor(1), 1);
+    EXPECT_EQ(r.g.slot(1).LastRun, (DT{2026, 12, 6, 9, 0, 17}));
+    EXPECT_EQ(r.tickFor(300), 1);
 }
 
 TEST(SchedulerClockChange, TheWallClockSetEitherWayNeitherStallsNorBurstsOtherTasks) {
@@ -243,21 +227,6 @@ TEST(SchedulerMissedRuns, TheLastStartsSurviveARestartAndTheClosedTimeIsCaughtUp
         later.s.useStateFile(path);
         EXPECT_EQ(later.tickFor(60), option * 2) << "option " << option;
     }
-}
-
-TEST(SchedulerMissedRuns, TheOptionIsAThirdLineOfTheOptionsFileWrittenOnlyWhenOn) {
-    TempFolder dir;
-    TaskStore store(dir.path());
-    General g;
-    writeAll(store.optionsPath(), " 1 \r\n 0 \r\n");
-    store.readOptions(g);
-    EXPECT_EQ(g.RunMissedTasks, 0);
-    g.RunMissedTasks = 1;
-    store.write(g);
-    EXPECT_EQ(readAll(store.optionsPath()), " 1 \r\n 0 \r\n 1 \r\n");
-    General back;
-    store.readOptions(back);
-    EXPECT_EQ(back.RunMissedTasks, 1);
 }
 
 TEST(SchedulerMissedRuns, ADamagedStateFileIsIgnored) {
@@ -363,6 +332,7 @@ TEST(SchedulerYear, EveryTaskStartsAsOftenAsItsIntervalSays) {
                                                    {other(5, 1), secs / 5},
                                                    {other(1, 0), secs / 60},
                                                    {other(59, 0), (secs - 1) / 3540 + 1},
+                                                   {other(600, 0), (secs - 1) / 36000 + 1} /* beyond 16 bits */,
                                                    {{.Interval = 6, .Active = 1}, 0},
                                                    {hourly(15), 1} /* its script is missing */};
     Rig r({}, {2028, 1, 1, 0, 0, 0});
