@@ -227,16 +227,12 @@ TEST(ScriptRun, AStopRequestEndsTheWaitsAndTheRestOfEveryScript) {
     EXPECT_TRUE(r.messages.shown.empty());
 }
 
-TEST(ScriptWait, PauseEndsAfterTheTimeAndPollsInShortSteps) {
-    Rig r;
-    r.pump.step = 0.01;
-    const double start = r.clock.mono;
-    r.engine.Pause(2.0f);
-    EXPECT_GE(r.clock.mono - start, 2.0 - 1e-9);
-    EXPECT_LT(r.clock.mono - start, 2.1);
-    Rig full; // each pass waits at most 0.05 s
-    full.engine.Pause(1.0f);
-    EXPECT_GE(full.pump.passes, 20);
+// How long a pause lasts is checked with WAIT above; here, that the user
+// interface is served while it lasts.
+TEST(ScriptWait, PausePollsEventsInShortSteps) {
+    Rig r; // each pass waits at most 0.05 s
+    r.engine.Pause(1.0f);
+    EXPECT_GE(r.pump.passes, 20);
 }
 
 TEST(ScriptWait, WaitForCompletionEndsWhenTheWindowAndTheProcessesAreGoneOrOnFailure) {
