@@ -29,6 +29,8 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+# A step that fails outside any check ends the test (set -e) and says which.
+trap 'err=$?; echo "FAIL: ${0##*/} line $LINENO: $BASH_COMMAND (status $err)" >&2' ERR
 fail() { echo "FAIL: $*" >&2; cat "$work/out.log" >&2 2>/dev/null || true; exit 1; }
 wait_for() {
     for _ in $(seq "$2"); do

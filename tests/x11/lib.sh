@@ -21,9 +21,10 @@ fi
 unset QT_QPA_PLATFORM
 source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
 
-openbox >/dev/null 2>&1 &
+openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
-wait_for 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' 100
+wait_for 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' 300 ||
+    { cat "$work/openbox.log" >&2; fail "openbox did not start on $DISPLAY"; }
 
 wm_state() { xprop -id "$window" WM_STATE 2>/dev/null | sed -n 's/.*window state: //p'; }
 # A window of the splash's caption (the bare name) may come and go before.
