@@ -1,9 +1,17 @@
-# Shared by the desktop test scripts, sourced by them: a work folder $work,
-# and
-#   pids+=(...)      processes to end at exit (and every program running
-#                    from a copy in $work)
-#   fail MESSAGE     ends the test, showing the program's output
-#   wait_for CMD N   waits up to N tenths of a second until CMD succeeds
+# Shared by the desktop test scripts, sourced by them once $build names the
+# build folder: a work folder $work holding copies of Wendrel and of the typing
+# target ($target), and
+#   pids+=(...)         processes to end at exit (and every program running
+#                       from a copy in $work)
+#   fail MESSAGE        ends the test, showing the program's output
+#   wait_for CMD N      waits up to N tenths of a second until CMD succeeds
+#   start_wendrel       starts the copy in $work; its pid goes to $wendrel
+#   run_task LINE...    starts it with one task, due at the first tick, whose
+#                       script (CR LF lines) is these lines
+#   target_pid FILE     the pid of the typing target that records into FILE
+#   expect_typed TEXT N waits until the typing target's record is TEXT
+#   typing_keys, typed_keys: TYPE lines that every typing test sends, and the
+#                       text they give
 # When $WENDREL_OWN_DISPLAY names a file, the test's status is written there.
 work=$(mktemp -d)
 pids=()
@@ -21,6 +29,8 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+# A step that fails outside any check ends the test (set -e) and says which.
+trap 'err=$?; echo "FAIL: ${0##*/} line $LINENO: $BASH_COMMAND (status $err)" >&2' ERR
 fail() { echo "FAIL: $*" >&2; cat "$work/out.log" >&2 2>/dev/null || true; exit 1; }
 wait_for() {
     for _ in $(seq "$2"); do
@@ -29,9 +39,36 @@ wait_for() {
     done
     return 1
 }
-# expect_typed TEXT N: waits up to N tenths of a second until the typing
-# target's record ($work/typed.txt) holds exactly TEXT; else shows both, byte
-# by byte, and fails.
+
+cp "$build/Wendrel" "$build/TypingTarget" "$work/"
+target=$work/TypingTarget
+start_wendrel() {
+    "$work/Wendrel" >"$work/out.log" 2>&1 &
+    wendrel=$!
+    pids+=("$wendrel")
+}
+# An Other task every 5 minutes that has never run.
+run_task() {
+    printf 'Task~~5~0~0~0~0~0~0~0~5~0~1~task.wdx\r\n' >"$work/Scripts.dat"
+    printf ' 0 \r\n 0 \r\n' >"$work/Scripts.ini"
+    printf '%s\r\n' "$@" >"$work/task.wdx"
+    start_wendrel
+}
+target_pid() {
+    local p
+    for p in /proc/[0-9]*; do
+        [ "$(readlink "$p/exe" 2>/dev/null)" = "$target" ] && grep -q "$1" "$p/cmdline" 2>/dev/null &&
+            echo "${p#/proc/}" && return 0
+    done
+    return 1
+}
+
+# Plain and shifted characters, named keys with repeat counts, and literal
+# special characters; each test adds characters no key of its layout gives.
+typing_keys=('TYPE Hello +world 42 !@#$&*_:"<>?|{ENTER}next~line{TAB}tab Typx{BS}o{LEFT 2}-'
+             'TYPE {END} {+}{%}{~}{(}{)}{{}{}} +(ab)c x{BS 3}')
+typed_keys=$'Hello World 42 !@#$&*_:"<>?|\nnext\nline\ttab Ty-po +%~(){} AB'
+# On a mismatch both texts are shown byte by byte.
 expect_typed() {
     local expected=$1 actual
     typed_in_full() {

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sys/resource.h>
 
 #include "model/Fields.h"
 #include "store/TaskStore.h"
@@ -15,44 +14,42 @@
 using namespace wendrel;
 namespace fs = std::filesystem;
 
-namespace {
-long peakKilobytes() {
-    rusage u{};
-    ::getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss;
-}
 using Steady = std::chrono::steady_clock;
 
-// Loads the folder, saves it, loads the saved files again and saves again:
-// after the first save the files must not change any more.
-void expectStableRoundTrip(const TempFolder& dir) {
-    General first;
-    TaskStore store(dir.path());
-    store.read(first);
-    ASSERT_LE(first.TaskCount, General::MaxTasks);
-    ASSERT_TRUE(store.write(first).empty());
-    const std::string saved = readAll(dir.file("Scripts.dat"));
-    const std::string options = readAll(dir.file("Scripts.ini"));
-
-    General second;
-    TaskStore(dir.path()).read(second);
-    EXPECT_EQ(second.TaskCount, first.TaskCount);
-    ASSERT_TRUE(TaskStore(dir.path()).write(second).empty());
-    EXPECT_EQ(readAll(dir.file("Scripts.dat")), saved);
-    EXPECT_EQ(readAll(dir.file("Scripts.ini")), options);
-}
-} // namespace
-
-TEST(HostileStoreInput, BinaryGarbageLoadsAndSavesStably) {
-    TempFolder dir;
+// Each file loads quickly and, once saved, stays as it is through the next
+// load and save.
+TEST(HostileStoreInput, DamagedFilesLoadQuicklyAndSaveStably) {
+    using namespace std::string_literals;
     std::mt19937 random(8);
     std::string garbage(1 << 20, '\0');
     for (char& c : garbage) c = static_cast<char>(random());
-    writeAll(dir.file("Scripts.dat"), garbage);
-    writeAll(dir.file("Scripts.ini"), garbage.substr(0, 5000));
-    const auto t0 = Steady::now();
-    expectStableRoundTrip(dir);
-    EXPECT_LT(Steady::now() - t0, std::chrono::seconds(5));
+    struct Case {
+        const char* what;
+        std::string bytes, kept; // kept: bytes the saved list must still hold
+    } cases[] = {{"binary garbage", garbage, ""},
+                 {"lines of 10,000 separators", std::string(10000, '~') + "\r\n" + std::string(10000, '~'), ""},
+                 {"code-0 bytes inside fields", "Ta\0sk~com\0ment~1~0~0~2~30~0~0~0~0~0~1~a\0.wdx\r\n"s, "a\0.wdx"s}};
+    for (const auto& [what, bytes, kept] : cases) {
+        SCOPED_TRACE(what);
+        TempFolder dir;
+        writeAll(dir.file("Scripts.dat"), bytes);
+        writeAll(dir.file("Scripts.ini"), bytes.substr(0, 5000));
+        const auto t0 = Steady::now();
+        General first;
+        TaskStore store(dir.path());
+        store.read(first);
+        EXPECT_LT(Steady::now() - t0, std::chrono::seconds(2));
+        ASSERT_LE(first.TaskCount, General::MaxTasks);
+        ASSERT_TRUE(store.write(first).empty());
+        const std::string saved = readAll(dir.file("Scripts.dat"));
+        const std::string options = readAll(dir.file("Scripts.ini"));
+        General second;
+        TaskStore(dir.path()).read(second);
+        ASSERT_TRUE(TaskStore(dir.path()).write(second).empty());
+        EXPECT_EQ(readAll(dir.file("Scripts.dat")), saved);
+        EXPECT_EQ(readAll(dir.file("Scripts.ini")), options);
+        EXPECT_NE(saved.find(kept), std::string::npos);
+    }
 }
 
 TEST(HostileStoreInput, HundredMegabyteLineOfNulBytesLoadsInBoundedTimeAndMemory) {
@@ -76,61 +73,8 @@ TEST(HostileStoreInput, HundredMegabyteLineOfNulBytesLoadsInBoundedTimeAndMemory
     EXPECT_EQ(fs::file_size(path), 121u);
 }
 
-TEST(HostileStoreInput, LineOfTenThousandSeparators) {
-    TempFolder dir;
-    writeAll(dir.file("Scripts.dat"), std::string(10000, '~') + "\r\n" + std::string(10000, '~'));
-    const auto t0 = Steady::now();
-    General g;
-    TaskStore(dir.path()).read(g);
-    EXPECT_LT(Steady::now() - t0, std::chrono::seconds(1));
-    ASSERT_EQ(g.TaskCount, 2);
-    EXPECT_EQ(g.slot(1), g.slot(2));
-    EXPECT_EQ(g.slot(1).Name.str(), std::string(20, ' '));
-    expectStableRoundTrip(dir);
-}
-
-TEST(HostileStoreInput, NulBytesInsideFieldsSurviveTheRoundTrip) {
-    using namespace std::string_literals;
-    TempFolder dir;
-    writeAll(dir.file("Scripts.dat"), "Ta\0sk~com\0ment~1~0~0~2~30~0~0~0~0~0~1~a\0.wdx\r\n"s);
-    General g;
-    TaskStore(dir.path()).read(g);
-    ASSERT_EQ(g.TaskCount, 1);
-    EXPECT_EQ(g.slot(1).Name.str().substr(0, 5), "Ta\0sk"s);
-    EXPECT_EQ(g.slot(1).TimeMinute, 30);
-    expectStableRoundTrip(dir);
-    EXPECT_NE(readAll(dir.file("Scripts.dat")).find("a\0.wdx"s), std::string::npos);
-}
-
-TEST(HostileStoreInput, StrangeNumbersReadAsZeroOrTheirValue) {
-    // Numbers far outside 16 bits, absurd exponents and endless digits; leading
-    // zeros beyond any buffer limit still lead to the digits.
-    const std::string zeros(20000, '0');
-    for (auto [text, value] : std::initializer_list<std::pair<std::string, int>>{{std::string(100000, '9'), 0},
-                                                                                 {"1e999999999999", 0},
-                                                                                 {"&HFFFFFFFFFFFFFFFFFFFFFFFF", 0},
-                                                                                 {zeros + "12", 12},
-                                                                                 {"-" + zeros + "1.5", -2},
-                                                                                 {"&H" + zeros + "FF", 255},
-                                                                                 {"10" + zeros, 0}})
-        EXPECT_EQ(leadingInt16(text), value) << text.substr(0, 30);
-    EXPECT_EQ(wholeInt16("nan"), 0);
-    EXPECT_EQ(wholeInt16(zeros + "12"), 12);
-    EXPECT_EQ(wholeInt16(zeros + "7x"), 0);
+TEST(HostileStoreInput, AMegabyteOfBlanksBeforeANumberIsReadQuickly) {
     const auto t0 = Steady::now();
     EXPECT_EQ(leadingInt16(std::string(1 << 20, ' ') + "3"), 3);
     EXPECT_LT(Steady::now() - t0, std::chrono::seconds(1));
-}
-
-TEST(HostileStoreInput, FilesThatAreFoldersGiveErrorsNotCrashes) {
-    TempFolder dir;
-    fs::create_directory(dir.file("Scripts.dat"));
-    fs::create_directory(dir.file("Scripts.ini"));
-    General g;
-    TaskStore store(dir.path());
-    store.read(g);
-    EXPECT_EQ(g.TaskCount, 0);
-    EXPECT_FALSE(store.errors().empty());
-    EXPECT_FALSE(store.write(g).empty());
-    EXPECT_TRUE(fs::is_directory(dir.file("Scripts.dat")));
 }

@@ -40,27 +40,25 @@ RunEvent event(const std::string& task, RunEventKind kind = RunEventKind::Starte
 } // namespace
 
 TEST(RunLog, ARunRecordsItsProgramsWaitsAndOutcome) {
-    Rig r("EXEC editor notes.txt\r\nRUN backup --all,1\r\n");
-    r.launcher.nextId = 4242;
-    r.scheduler.RunNow(1);
-    EXPECT_EQ(r.events(),
-              (std::vector<std::string>{"started", "program started: editor notes.txt (pid 4242)",
-                                        "program started: backup --all (pid 4243)", "waiting for pid 4243 to end",
-                                        "pid 4243 ended, exit status unknown", "finished"}));
-    const RunLogEntry first = RunLogFile::readAll(r.dir.path()).front();
-    EXPECT_EQ(first, (RunLogEntry{"2026-12-06 09:30:00", "Backup", "b.wdx", "started"}));
-}
-
-TEST(RunLog, AMissingScriptAndAMissingProgram) {
-    Rig missing(nullptr);
-    missing.scheduler.RunNow(1);
-    EXPECT_EQ(missing.events(), (std::vector<std::string>{"started", "script missing"}));
-
-    Rig notFound("EXEC no-such-program\r\n");
-    notFound.launcher.fail = true;
-    notFound.scheduler.RunNow(1);
-    EXPECT_EQ(notFound.events(),
-              (std::vector<std::string>{"started", "program not found: no-such-program", "finished"}));
+    using Events = std::vector<std::string>;
+    const struct {
+        const char* script; // none: the file is missing
+        bool programsFail;
+        Events events;
+    } cases[] = {{"EXEC editor notes.txt\r\nRUN backup --all,1\r\n",
+                  false,
+                  {"started", "program started: editor notes.txt (pid 100)", "program started: backup --all (pid 101)",
+                   "waiting for pid 101 to end", "pid 101 ended, exit status unknown", "finished"}},
+                 {nullptr, false, {"started", "script missing"}},
+                 {"EXEC no-such-program\r\n", true, {"started", "program not found: no-such-program", "finished"}}};
+    for (const auto& c : cases) {
+        Rig r(c.script);
+        r.launcher.fail = c.programsFail;
+        r.scheduler.RunNow(1);
+        EXPECT_EQ(r.events(), c.events);
+        EXPECT_EQ(RunLogFile::readAll(r.dir.path()).front(),
+                  (RunLogEntry{"2026-12-06 09:30:00", "Backup", "b.wdx", "started"}));
+    }
 }
 
 TEST(RunLog, EachEventStaysOneLineOfFourFields) {

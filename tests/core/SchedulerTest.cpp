@@ -9,7 +9,6 @@
 
 #include "scheduler/RunState.h"
 #include "scheduler/Scheduler.h"
-#include "store/TaskStore.h"
 #include "tests/core/TempFolder.h"
 
 // Tasks are written as designated initializers naming only the fields a
@@ -68,7 +67,8 @@ struct Rig {
     std::function<void(int)> script;
     bool missing = false;
     Scheduler s{g, clock, [this](int i) {
-                    started.push_back(i * 10 + g.slot(i).Running); // slot and its Running flag
+                    EXPECT_EQ(g.slot(i).Running, 1) << "slot " << i << " started without its Running flag";
+                    started.push_back(i);
                     startedAt.push_back({i, clock.now()});
                     if (script) script(i);
                     if (!missing) g.slot(i).Running = 0;
@@ -84,7 +84,7 @@ struct Rig {
         for (long k = 0; k < seconds; ++k, clock.advance(1)) s.Tick();
         return static_cast<long>(started.size() - before);
     }
-    long startsOf(int slot) const { return std::count(started.begin(), started.end(), slot * 10 + 1); }
+    long startsOf(int slot) const { return std::count(started.begin(), started.end(), slot); }
 };
 
 TaskRecord hourly(int m) { return {.Interval = Hourly, .MinsPastHour = std::int16_t(m), .Active = 1}; }
@@ -122,32 +122,17 @@ TEST(SchedulerFixedTime, EachRuleReadsTheClockAfreshAfterAScriptRan) {
         if (i == 1) r.clock.advance(45);
     };
     r.s.Tick();
-    EXPECT_EQ(r.started, (std::vector<int>{11, 21}));
+    EXPECT_EQ(r.started, (std::vector<int>{1, 2}));
 }
 
-TEST(SchedulerOther, AmountInMinutesOrSecondsCountedFromLastRun) {
-    Rig r({other(5, 0), other(5, 1), other(0, 0)}, {2026, 12, 6, 9, 0, 17});
-    r.tickFor(1); // not started yet: all due at once
-    EXPECT_EQ(r.g.slot(1).LastRun, (DT{2026, 12, 6, 9, 0, 17}));
-    r.tickFor(299);
-    EXPECT_EQ(r.startsOf(1), 1);
-    EXPECT_EQ(r.startsOf(2), 60);
-    EXPECT_EQ(r.startsOf(3), 300);
-    r.tickFor(1);
-    EXPECT_EQ(r.startsOf(1), 2);
-    // Running is not consulted.
-    r.missing = true;
-    r.started.clear();
-    r.tickFor(3);
-    EXPECT_EQ(r.started, (std::vector<int>{31, 31, 31}));
-}
-
-TEST(SchedulerOther, AmountsBeyondTheListAreCountedIn32Bits) {
-    EXPECT_EQ(Scheduler::OtherAmountSeconds(other(32767, 0)), 1966020);
-    EXPECT_EQ(Scheduler::OtherAmountSeconds(other(7, 2)), 7);
-    Rig r({other(600, 0)});
-    EXPECT_EQ(r.tickFor(36000), 1);
+// How often Other tasks start is counted in the year below; here, what only
+// they do: start on the first tick, and again while their last run goes on.
+TEST(SchedulerOther, DueAtOnceAndWhateverRunningSays) {
+    Rig r({other(5, 0)}, {2026, 12, 6, 9, 0, 17});
+    r.missing = true; // Running stays 1 after each start
     EXPECT_EQ(r.tickFor(1), 1);
+    EXPECT_EQ(r.g.slot(1).LastRun, (DT{2026, 12, 6, 9, 0, 17}));
+    EXPECT_EQ(r.tickFor(300), 1);
 }
 
 TEST(SchedulerClockChange, TheWallClockSetEitherWayNeitherStallsNorBurstsOtherTasks) {
@@ -245,21 +230,6 @@ TEST(SchedulerMissedRuns, TheLastStartsSurviveARestartAndTheClosedTimeIsCaughtUp
     }
 }
 
-TEST(SchedulerMissedRuns, TheOptionIsAThirdLineOfTheOptionsFileWrittenOnlyWhenOn) {
-    TempFolder dir;
-    TaskStore store(dir.path());
-    General g;
-    writeAll(store.optionsPath(), " 1 \r\n 0 \r\n");
-    store.readOptions(g);
-    EXPECT_EQ(g.RunMissedTasks, 0);
-    g.RunMissedTasks = 1;
-    store.write(g);
-    EXPECT_EQ(readAll(store.optionsPath()), " 1 \r\n 0 \r\n 1 \r\n");
-    General back;
-    store.readOptions(back);
-    EXPECT_EQ(back.RunMissedTasks, 1);
-}
-
 TEST(SchedulerMissedRuns, ADamagedStateFileIsIgnored) {
     TempFolder dir;
     const std::string path = dir.file(RunState::FileName);
@@ -287,7 +257,7 @@ TEST(SchedulerNesting, TableOrderAndTicksDuringAWait) {
     // Slot 1 waits 130 s; slot 2 falls due meanwhile; slot 3 is every minute;
     // slot 4 is due together with slot 1 and starts from the first nested tick.
     Rig r({daily(9, 30), daily(9, 31), other(1, 0), hourly(30)}, {2026, 12, 6, 9, 30, 0});
-    std::vector<std::pair<int, int>> inWait; // (second of the wait, slot * 10 + Running)
+    std::vector<std::pair<int, int>> inWait; // (second of the wait, slot)
     r.script = [&](int i) {
         for (int sec = 1; i == 1 && sec <= 130; ++sec) {
             r.clock.advance(1);
@@ -298,14 +268,14 @@ TEST(SchedulerNesting, TableOrderAndTicksDuringAWait) {
         }
     };
     r.tickFor(1);
-    EXPECT_EQ(inWait, (std::vector<std::pair<int, int>>{{1, 31}, {1, 41}, {60, 21}, {61, 31}, {121, 31}}));
+    EXPECT_EQ(inWait, (std::vector<std::pair<int, int>>{{1, 3}, {1, 4}, {60, 2}, {61, 3}, {121, 3}}));
     EXPECT_EQ(r.started.size(), 6u); // back in the outer walk nothing else is due
     r.script = nullptr;
     r.clock.setLocal({2026, 12, 7, 9, 30, 0});
     r.clock.boot += 86400;
     r.started.clear();
     r.tickFor(1);
-    EXPECT_EQ(r.started, (std::vector<int>{11, 31, 41}));
+    EXPECT_EQ(r.started, (std::vector<int>{1, 3, 4}));
 }
 
 TEST(SchedulerNesting, TheWalkKeepsTheCountItStartedWith) {
@@ -337,8 +307,8 @@ TEST(SchedulerNesting, ADayOfWaitingScriptsStaysWithinTheCap) {
         r.clock.advance(1);
     }
     EXPECT_EQ(deepest, Scheduler::MaxNesting);
-    EXPECT_GT(std::count(r.started.begin(), r.started.end(), 11), 20000);
-    EXPECT_EQ(std::count(r.started.begin(), r.started.end(), 21), 1);
+    EXPECT_GT(r.startsOf(1), 20000);
+    EXPECT_EQ(r.startsOf(2), 1);
 }
 
 TEST(SchedulerYear, EveryTaskStartsAsOftenAsItsIntervalSays) {
@@ -363,6 +333,7 @@ TEST(SchedulerYear, EveryTaskStartsAsOftenAsItsIntervalSays) {
                                                    {other(5, 1), secs / 5},
                                                    {other(1, 0), secs / 60},
                                                    {other(59, 0), (secs - 1) / 3540 + 1},
+                                                   {other(600, 0), (secs - 1) / 36000 + 1} /* beyond 16 bits */,
                                                    {{.Interval = 6, .Active = 1}, 0},
                                                    {hourly(15), 1} /* its script is missing */};
     Rig r({}, {2028, 1, 1, 0, 0, 0});

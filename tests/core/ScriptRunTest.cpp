@@ -1,9 +1,11 @@
 // RunScript against fakes: the four command groups, the cuts of a line, the
-// program start's comma rule and wait flag, encodings and line ends, and
-// files that are not scripts.
+// program start's comma rule and wait flag, encodings and line ends, files
+// that are not scripts or are huge; and the engine's waits.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <random>
 
 #include "script/ScriptEngine.h"
 #include "tests/core/TempFolder.h"
@@ -223,4 +225,62 @@ TEST(ScriptRun, AStopRequestEndsTheWaitsAndTheRestOfEveryScript) {
     EXPECT_EQ(r.launcher.started, std::vector<std::string>{"inner"});
     r.run("MSG not started\r\n");
     EXPECT_TRUE(r.messages.shown.empty());
+}
+
+// How long a pause lasts is checked with WAIT above; here, that the user
+// interface is served while it lasts.
+TEST(ScriptWait, PausePollsEventsInShortSteps) {
+    Rig r; // each pass waits at most 0.05 s
+    r.engine.Pause(1.0f);
+    EXPECT_GE(r.pump.passes, 20);
+}
+
+TEST(ScriptWait, WaitForCompletionEndsWhenTheWindowAndTheProcessesAreGoneOrOnFailure) {
+    Rig r;
+    r.activator.windowsLeft[42] = 3;
+    r.engine.WaitForCompletion(42);
+    EXPECT_EQ(r.activator.activated.size(), 4u);
+    EXPECT_TRUE(r.messages.shown.empty());
+
+    Rig windowless; // runs on for five looks, without any window
+    windowless.launcher.runsFor[42] = 5;
+    const double start = windowless.clock.mono;
+    windowless.engine.WaitForCompletion(42);
+    EXPECT_NEAR(windowless.clock.mono - start, 6.0, 0.1);
+
+    Rig f;
+    f.activator.failWith = "Access denied";
+    f.engine.WaitForCompletion(7);
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].text, "Access denied");
+    EXPECT_EQ(f.messages.shown[0].caption, "Sub WaitForCompletion");
+}
+
+// Binary and huge script files run (or skip) line by line to their end, and
+// clear the task's Running flag.
+TEST(HostileScriptInput, BinaryAndHugeScriptsRunToTheirEndInBoundedTimeAndMemory) {
+    using Steady = std::chrono::steady_clock;
+    Rig r;
+    std::mt19937 random(3);
+    std::string bytes(1 << 20, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    auto t0 = Steady::now();
+    EXPECT_EQ(r.run(bytes), 0);
+    EXPECT_LT(Steady::now() - t0, std::chrono::seconds(10));
+
+    // 100 MB of code-0 bytes without a line end (a sparse file).
+    writeAll(r.dir.file("huge.wdx"), "");
+    std::filesystem::resize_file(r.dir.file("huge.wdx"), 100u << 20);
+    r.g.slot(1).ScriptFile = "huge.wdx";
+    r.g.slot(1).Running = 1;
+    const long before = peakKilobytes();
+    const int passesBefore = r.pump.passes;
+    t0 = Steady::now();
+    r.engine.RunScript(1);
+    EXPECT_EQ(r.g.slot(1).Running, 0);
+    EXPECT_LT(Steady::now() - t0, std::chrono::seconds(20));
+    EXPECT_LT(peakKilobytes() - before, 300 * 1024) << "kilobytes";
+    // The user interface is served while the file is read: some hundreds of
+    // times for 100 MB, not once at the end.
+    EXPECT_GE(r.pump.passes - passesBefore, 100);
 }

@@ -90,22 +90,34 @@ TEST(Numbers, LeadingAndWholeTextRules) {
                                                                {".", 0},
                                                                {".5", 0.5}})
         EXPECT_EQ(leadingNumber(text), value) << text;
-    for (auto [text, value] : std::initializer_list<std::pair<const char*, int>>{{"2.5", 2} /* half to even */,
+    // Numbers outside 16 bits read as 0; leading zeros beyond any buffer limit
+    // still lead to the digits.
+    const std::string zeros(20000, '0');
+    for (auto [text, value] : std::initializer_list<std::pair<std::string, int>>{{"2.5", 2} /* half to even */,
                                                                                  {"3.5", 4},
                                                                                  {"-2.5", -2},
-                                                                                 {"40000", 0} /* outside 16 bits */,
+                                                                                 {"40000", 0},
                                                                                  {"1e999", 0},
                                                                                  {"32767", 32767},
-                                                                                 {"-32768", -32768}})
-        EXPECT_EQ(leadingInt16(text), value) << text;
-    for (auto [text, value] : std::initializer_list<std::pair<const char*, int>>{{" 3 ", 3},
+                                                                                 {"-32768", -32768},
+                                                                                 {std::string(100000, '9'), 0},
+                                                                                 {"&HFFFFFFFFFFFFFFFFFFFFFFFF", 0},
+                                                                                 {zeros + "12", 12},
+                                                                                 {"-" + zeros + "1.5", -2},
+                                                                                 {"&H" + zeros + "FF", 255},
+                                                                                 {"10" + zeros, 0}})
+        EXPECT_EQ(leadingInt16(text), value) << text.substr(0, 30);
+    for (auto [text, value] : std::initializer_list<std::pair<std::string, int>>{{" 3 ", 3},
                                                                                  {"1.5", 2},
                                                                                  {"3x", 0} /* not numeric as a whole */,
                                                                                  {"", 0},
                                                                                  {"- 1", 0},
                                                                                  {"&H10", 16},
-                                                                                 {"99999", 0}})
-        EXPECT_EQ(wholeInt16(text), value) << text;
+                                                                                 {"99999", 0},
+                                                                                 {"nan", 0},
+                                                                                 {zeros + "12", 12},
+                                                                                 {zeros + "7x", 0}})
+        EXPECT_EQ(wholeInt16(text), value) << text.substr(0, 30);
 }
 
 TEST(TaskLine, WorkedExampleIsByteExact) {
@@ -130,7 +142,8 @@ TEST(TaskLine, ShortLongAndShiftedLines) {
     EXPECT_EQ(r.Active, 0);
 
     parseTaskLine("Only~two", r);
-    EXPECT_EQ(r.Comment.trimmed() + "|" + r.ScriptFile.str(), "two|" + std::string(25, ' '));
+    EXPECT_EQ(r.Comment.trimmed(), "two");
+    EXPECT_EQ(r.ScriptFile.str(), std::string(25, ' '));
 
     parseTaskLine("n~c~1~0~0~2~30~0~0~0~0~0~1~s.wdx~extra~more", r);
     EXPECT_EQ(r.ScriptFile.trimmed(), "s.wdx");
@@ -138,7 +151,8 @@ TEST(TaskLine, ShortLongAndShiftedLines) {
 
     // A "~" typed into a name shifts every later field.
     parseTaskLine("Ba~ckup~Nightly~1~0~0~2~30~0~0~0~0~0~1~b.wdx", r);
-    EXPECT_EQ(r.Name.trimmed() + "|" + r.Comment.trimmed(), "Ba|ckup");
+    EXPECT_EQ(r.Name.trimmed(), "Ba");
+    EXPECT_EQ(r.Comment.trimmed(), "ckup");
     EXPECT_EQ(r.Interval, 0); // "Nightly" is no number
     EXPECT_EQ(r.DateDay, 1);
 
@@ -190,16 +204,25 @@ TEST_F(StoreFiles, MissingFilesAreCreatedAndANewInstallationIsEmpty) {
 
 TEST_F(StoreFiles, OptionLines) {
     General g;
-    for (auto [text, first, second] : {std::tuple{"-1\r\n1\r\n", -1, 1},
-                                       {" 1 \r\n 0 \r\n", 1, 0},
-                                       {"text\r\n", 0, 0},
-                                       {"", 0, 0},
-                                       {"70000\r\n1", 0, 1}}) {
+    for (auto [text, first, second, third] : {std::tuple{"-1\r\n1\r\n", -1, 1, 0},
+                                              {" 1 \r\n 0 \r\n 1 \r\n", 1, 0, 1},
+                                              {"text\r\n", 0, 0, 0},
+                                              {"", 0, 0, 0},
+                                              {"70000\r\n1", 0, 1, 0}}) {
         writeAll(ini(), text);
         TaskStore(dir.path()).readOptions(g);
         EXPECT_EQ(g.MinimizeOnStartup, first) << text;
         EXPECT_EQ(g.MinimizeToTray, second) << text;
+        EXPECT_EQ(g.RunMissedTasks, third) << text;
     }
+    // The third line came later: a file without it still reads as before, so
+    // it is written only when the option is on.
+    g.MinimizeToTray = -1;
+    store.write(g);
+    EXPECT_EQ(readAll(ini()), " 0 \r\n-1 \r\n");
+    g.RunMissedTasks = 1;
+    store.write(g);
+    EXPECT_EQ(readAll(ini()), " 0 \r\n-1 \r\n 1 \r\n");
 }
 
 TEST_F(StoreFiles, LineEndsEmptyLinesAndTheLastLine) {
@@ -255,16 +278,11 @@ TEST_F(StoreFiles, ManyGeneratedTasksRoundTrip) {
                                 &r.DayofWeek, &r.MinsPastHour, &r.Other, &r.MSOption, &r.Active})
             *f = static_cast<std::int16_t>(static_cast<int>(rng() % 65536) - 32768);
     }
-    g.MinimizeOnStartup = 1;
-    g.MinimizeToTray = -1;
     ASSERT_TRUE(store.write(g).empty());
     General back;
     TaskStore(dir.path()).read(back);
     ASSERT_EQ(back.TaskCount, 200);
     for (int i = 1; i <= 200; ++i) EXPECT_EQ(back.slot(i), g.slot(i)) << "slot " << i;
-    EXPECT_EQ(back.MinimizeOnStartup, 1);
-    EXPECT_EQ(back.MinimizeToTray, -1);
-    EXPECT_EQ(readAll(ini()), " 1 \r\n-1 \r\n");
 }
 
 TEST_F(StoreFiles, NonAsciiNamesAreWrittenOneBytePerCharacter) {
@@ -281,7 +299,8 @@ TEST_F(StoreFiles, MoreThan200LinesLoadsTheFirstAndKeepsTheOriginal) {
     writeAll(dat(), original);
     General g;
     store.read(g);
-    EXPECT_TRUE(g.TaskCount == 200 && store.lostOnLoad());
+    EXPECT_EQ(g.TaskCount, 200);
+    EXPECT_TRUE(store.lostOnLoad());
     EXPECT_EQ(g.slot(200).Name.trimmed(), "task200");
     EXPECT_EQ(g.slot(General::BlankSlot), TaskRecord());
     ASSERT_TRUE(store.write(g).empty());
@@ -306,17 +325,22 @@ TEST_F(StoreFiles, ExistingFilesKeepTheirModeAndWritesLeaveNoTemporaries) {
     EXPECT_EQ(entries, 2);
 }
 
-TEST_F(StoreFiles, AnUnusableFolderStartsEmptyAndReportsTheFileAtSave) {
-    // A folder that cannot be written (a missing one fails the same way for
-    // every user, root included).
-    TaskStore gone(dir.file("missing"));
-    General g;
-    gone.read(g);
-    EXPECT_EQ(g.TaskCount, 0);
-    EXPECT_FALSE(gone.errors().empty());
-    g.append();
-    auto problems = gone.write(g);
-    ASSERT_EQ(problems.size(), 2u);
-    EXPECT_NE(problems[0].find("Scripts.dat"), std::string::npos);
-    EXPECT_NE(problems[1].find("Scripts.ini"), std::string::npos);
+// A folder that is missing (which fails the same way for every user, root
+// included), and task files that are folders.
+TEST_F(StoreFiles, AnUnusableFolderStartsEmptyAndReportsBothFilesAtSave) {
+    std::filesystem::create_directory(dir.file("Scripts.dat"));
+    std::filesystem::create_directory(dir.file("Scripts.ini"));
+    for (const std::string& folder : {dir.file("missing"), dir.path()}) {
+        TaskStore unusable(folder);
+        General g;
+        unusable.read(g);
+        EXPECT_EQ(g.TaskCount, 0) << folder;
+        EXPECT_FALSE(unusable.errors().empty()) << folder;
+        g.append();
+        auto problems = unusable.write(g);
+        ASSERT_EQ(problems.size(), 2u) << folder;
+        EXPECT_NE(problems[0].find("Scripts.dat"), std::string::npos) << folder;
+        EXPECT_NE(problems[1].find("Scripts.ini"), std::string::npos) << folder;
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(dat()));
 }

@@ -1,10 +1,11 @@
 #pragma once
 // A fresh folder under the system's temporary folder, removed afterwards,
-// and whole-file reads and writes.
+// whole-file reads and writes, and the process's peak memory.
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace wendrel {
@@ -35,6 +36,11 @@ inline std::string readAll(const std::string& path) {
 }
 inline void writeAll(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+inline long peakKilobytes() {
+    rusage u{};
+    ::getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
 }
 
 } // namespace wendrel

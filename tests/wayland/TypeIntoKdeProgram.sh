@@ -27,24 +27,9 @@ unset DISPLAY XDG_DATA_HOME SWAYSOCK
 pids+=($!)
 wait_for '[ -S "$work/run/$WAYLAND_DISPLAY" ]' 200 || { cat "$work/kwin.log" >&2; fail "KWin did not start"; }
 
-cp "$build/Wendrel" "$build/TypingTarget" "$work/"
-target=$work/TypingTarget
-printf 'Typing~~5~0~0~0~0~0~0~0~5~0~1~type.wdx\r\n' >"$work/Scripts.dat"
-printf ' 0 \r\n 0 \r\n' >"$work/Scripts.ini"
 # Windows-1252: \351 is e acute, which KWin's default layout lacks.
-printf '%s\r\n' \
-    "EXEC $target $work/typed.txt" \
-    'WAIT 8' \
-    'TYPE Hello +world 42 !@#$&*_:"<>?|{ENTER}next~line{TAB}tab Typx{BS}o{LEFT 2}-' \
-    $'TYPE {END} {+}{%}{~}{(}{)}{{}{}} +(ab)c x{BS 3}\351!' \
-    'TYPE ^q' \
-    "RUN $target $work/waited.txt,1" \
-    "EXEC touch $work/after-run" \
-    'WAIT 2' \
-    'TYPE {ENTER}' \
-    "EXEC touch $work/after-type" >"$work/type.wdx"
-"$work/Wendrel" >"$work/out.log" 2>&1 &
-pids+=($!)
+run_task "EXEC $target $work/typed.txt" 'WAIT 8' "${typing_keys[0]}" "${typing_keys[1]}"$'\351!' 'TYPE ^q' \
+    "RUN $target $work/waited.txt,1" "EXEC touch $work/after-run" 'WAIT 2' 'TYPE {ENTER}' "EXEC touch $work/after-type"
 
 # Runs a script in KWin; what it prints goes to KWin's log.
 kwin_script() {
@@ -63,24 +48,16 @@ kwin_script 'for (const c of workspace.clientList()) if (c.caption.startsWith("W
 wait_for 'grep -q "focus on: Wendrel V" "$work/kwin.log"' 50 || fail "the focus did not move to the scheduler"
 
 wait_for '[ -e "$work/waited.txt" ]' 400 || fail "the script did not reach its RUN line"
-expect_typed $'Hello World 42 !@#$&*_:"<>?|\nnext\nline\ttab Ty-po +%~(){} AB!' 150
+expect_typed "$typed_keys!" 150
 grep -q "keyboard layout lacks" "$work/out.log" || fail "no notice of the character the layout lacks"
 grep -lq "X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input" "$work"/home/.local/share/applications/wendrel-*.desktop ||
     fail "no desktop entry names the program for KWin"
 echo "ok: the program came forward, the keys of the layout arrived, and the user was told of the one left out"
 
-run_pid() {
-    local p
-    for p in /proc/[0-9]*; do
-        [ "$(readlink "$p/exe" 2>/dev/null)" = "$target" ] && grep -q waited.txt "$p/cmdline" 2>/dev/null &&
-            echo "${p#/proc/}" && return 0
-    done
-    return 1
-}
-wait_for 'run_pid >/dev/null' 100 || fail "the program of the RUN line did not start"
+wait_for 'target_pid waited.txt >/dev/null' 100 || fail "the program of the RUN line did not start"
 sleep 2.5
 [ ! -e "$work/after-run" ] || fail "the script went on while the RUN program ran"
-kill "$(run_pid)"
+kill "$(target_pid waited.txt)"
 wait_for '[ -e "$work/after-run" ]' 50 || fail "the script did not go on after the RUN program ended"
 echo "ok: RUN ...,1 waits for the program's process"
 

@@ -39,33 +39,19 @@ SWAYSOCK=$(ls "$work"/sway-run/sway-ipc.*.sock)
 WAYLAND_DISPLAY=$(ls "$work"/sway-run/wayland-? | head -1)
 unset DISPLAY
 
-cp "$build/Wendrel" "$build/TypingTarget" "$work/"
-target=$work/TypingTarget
 # The launcher stays while its child runs; the window is the child's.
 printf '"%s" "$1"\ntrue\n' "$target" >"$work/launch.sh"
-printf 'Typing~~5~0~0~0~0~0~0~0~5~0~1~type.wdx\r\n' >"$work/Scripts.dat"
-printf ' 0 \r\n 0 \r\n' >"$work/Scripts.ini"
 # Windows-1252 with CR LF: e acute, euro, OE, s caron, Y diaeresis, sharp s.
-printf '%s\r\n' \
-    "EXEC $target $work/typed.txt" \
-    'WAIT 6' \
-    'TYPE Hello +world 42 !@#$&*_:"<>?|{ENTER}next~line{TAB}tab Typx{BS}o{LEFT 2}-' \
-    $'TYPE {END} {+}{%}{~}{(}{)}{{}{}} +(ab)c x{BS 3}\351\200\214\232\237\337' \
-    'TYPE ^q' \
-    "RUN sh $work/launch.sh $work/waited.txt,1" \
-    "EXEC touch $work/after-run" \
-    'TYPE {ENTER}' \
-    "EXEC touch $work/after-type" >"$work/type.wdx"
-
-"$work/Wendrel" >"$work/out.log" 2>&1 &
-pids+=($!)
+run_task "EXEC $target $work/typed.txt" 'WAIT 6' "${typing_keys[0]}" "${typing_keys[1]}"$'\351\200\214\232\237\337' \
+    'TYPE ^q' "RUN sh $work/launch.sh $work/waited.txt,1" "EXEC touch $work/after-run" 'TYPE {ENTER}' \
+    "EXEC touch $work/after-type"
 
 # The user moves the focus to the scheduler's own window before the keys go.
 wait_for 'swaymsg -t get_tree | grep -q "\"app_id\": \"TypingTarget\""' 300 || fail "the typing target shows no window"
 swaymsg '[app_id="Wendrel"] focus' >/dev/null || fail "the scheduler's window could not be focused"
 
 wait_for '[ -e "$work/waited.txt" ]' 300 || fail "the script did not reach its RUN line"
-expect_typed $'Hello World 42 !@#$&*_:"<>?|\nnext\nline\ttab Ty-po +%~(){} ABé€ŒšŸß' 150
+expect_typed "$typed_keys"'é€ŒšŸß' 150
 echo "ok: every keystroke of the TYPE lines arrived, the first one included, and Ctrl+Q ended the program"
 
 wait_for 'swaymsg -t get_tree | grep -q "\"app_id\": \"TypingTarget\""' 300 || fail "the RUN program shows no window"

@@ -22,19 +22,14 @@ for size in 16 24 32 48 64 128; do
 done
 echo "ok: program, entry, metainfo, icons and help installed"
 
-if command -v desktop-file-validate >/dev/null; then
-    desktop-file-validate "$stage/usr/share/applications/$app.desktop" || fail "desktop entry not valid"
-    echo "ok: desktop entry valid"
-else
-    echo "skip: desktop-file-validate is not installed"
-fi
-if command -v appstreamcli >/dev/null; then
-    appstreamcli validate --no-net "$stage/usr/share/metainfo/$app.metainfo.xml" >"$work/as.log" 2>&1 ||
-        { cat "$work/as.log"; fail "metainfo not valid"; }
-    echo "ok: metainfo valid"
-else
-    echo "skip: appstreamcli is not installed"
-fi
+# validate TOOL ARGUMENT... FILE: the tool accepts the installed FILE.
+validate() {
+    command -v "$1" >/dev/null || { echo "skip: $1 is not installed"; return 0; }
+    "$@" >"$work/validate.log" 2>&1 || { cat "$work/validate.log"; fail "$1 rejects ${*: -1}"; }
+    echo "ok: $1 accepts ${*: -1}"
+}
+validate desktop-file-validate "$stage/usr/share/applications/$app.desktop"
+validate appstreamcli validate --no-net "$stage/usr/share/metainfo/$app.metainfo.xml"
 
 # Starts the installed program for a fresh user with these extra variables,
 # waits until it has taken the lock of the folder given and written its task

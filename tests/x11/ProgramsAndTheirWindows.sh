@@ -22,21 +22,10 @@ echo "ok: $(cat "$work/loop.log") among $(cat "$work/churn.log") coming and goin
 
 # The launcher starts the program it is given after a delay, and ends.
 printf 'sleep 1.5\n"$1" "$2" &\n' >"$work/launcher.sh"
-printf 'Windows~~5~0~0~0~0~0~0~0~5~0~1~windows.wdx\r\n' >"$work/Scripts.dat"
-printf ' 0 \r\n 0 \r\n' >"$work/Scripts.ini"
-printf '%s\r\n' \
-    'WAIT 4' \
-    'TYPE {ENTER}' \
-    "EXEC sh -c 'date +%s.%N >$work/before-sleep'" \
-    'RUN sleep 3,1' \
-    "EXEC sh -c 'date +%s.%N >$work/after-sleep'" \
-    "EXEC $target $work/decoy.txt" \
-    'WAIT 2' \
-    "EXEC sh $work/launcher.sh $target $work/typed.txt" \
-    'TYPE hello{ENTER}' \
-    "RUN sh $work/launcher.sh $target $work/waited.txt,1" \
-    "EXEC touch $work/after-wait" >"$work/windows.wdx"
-start_wendrel
+run_task 'WAIT 4' 'TYPE {ENTER}' \
+    "EXEC sh -c 'date +%s.%N >$work/before-sleep'" 'RUN sleep 3,1' "EXEC sh -c 'date +%s.%N >$work/after-sleep'" \
+    "EXEC $target $work/decoy.txt" 'WAIT 2' "EXEC sh $work/launcher.sh $target $work/typed.txt" 'TYPE hello{ENTER}' \
+    "RUN sh $work/launcher.sh $target $work/waited.txt,1" "EXEC touch $work/after-wait"
 
 # Wendrel's own window is the active one when the first TYPE line comes.
 wait_for 'main=$(xdotool search --onlyvisible --pid "$wendrel" 2>/dev/null | head -1) && [ -n "$main" ]' 100 ||
@@ -49,18 +38,11 @@ waited=$(awk '{ t[NR] = $1 } END { printf "%.2f", t[2] - t[1] }' "$work/before-s
 awk -v w="$waited" 'BEGIN { exit !(w >= 2.9 && w < 6) }' || fail "RUN sleep 3,1 waited $waited s"
 echo "ok: RUN sleep 3,1 waited $waited s"
 
-wait_for '[ "$(cat "$work/typed.txt" 2>/dev/null)" = hello ]' 200 || fail "typed: '$(cat "$work/typed.txt" 2>/dev/null)'"
+expect_typed $'hello\n' 200
 [ ! -s "$work/decoy.txt" ] || fail "keys reached the active window: $(cat "$work/decoy.txt")"
 echo "ok: the keys waited for the launched program's window and reached it alone"
 
-waited_window() {
-    local p
-    for p in /proc/[0-9]*; do
-        [ "$(readlink "$p/exe" 2>/dev/null)" = "$target" ] && grep -q waited.txt "$p/cmdline" 2>/dev/null &&
-            w=$(xdotool search --onlyvisible --pid "${p#/proc/}" 2>/dev/null | head -1) && [ -n "$w" ] && return 0
-    done
-    return 1
-}
+waited_window() { w=$(xdotool search --onlyvisible --pid "$(target_pid waited.txt)" 2>/dev/null | head -1) && [ -n "$w" ]; }
 wait_for waited_window 100 || fail "the RUN line's program shows no window"
 sleep 2.5   # two of the wait's once-a-second looks at the window
 [ ! -e "$work/after-wait" ] || fail "RUN ...,1 went on while the launched program's window was open"

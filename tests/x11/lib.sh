@@ -1,8 +1,10 @@
 # Shared set-up of the desktop tests, sourced by them. Needs $build (the build
 # folder) and the names of the tools the test uses in $tools. Gives the test a
-# display of its own with openbox as the window manager, copies of Wendrel and
-# the typing target in $work, what tests/common.sh gives, and:
-#   start_wendrel    starts the copy in $work; its pid goes to $wendrel
+# display of its own with openbox as the window manager, what tests/common.sh
+# gives, and:
+#   main_window PID  waits until the splash of PID has closed and the window
+#                    manager has its main window; the id goes to $window
+#   wm_state         that window's state for the window manager
 for tool in xvfb-run openbox xprop $tools; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 0; }
 done
@@ -19,14 +21,16 @@ fi
 unset QT_QPA_PLATFORM
 source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
 
-openbox >/dev/null 2>&1 &
+openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
-wait_for 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' 100
-cp "$build/Wendrel" "$build/TypingTarget" "$work/"
-target=$work/TypingTarget
+wait_for 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' 300 ||
+    { cat "$work/openbox.log" >&2; fail "openbox did not start on $DISPLAY"; }
 
-start_wendrel() {
-    "$work/Wendrel" >"$work/out.log" 2>&1 &
-    wendrel=$!
-    pids+=("$wendrel")
+wm_state() { xprop -id "$window" WM_STATE 2>/dev/null | sed -n 's/.*window state: //p'; }
+# A window of the splash's caption (the bare name) may come and go before.
+main_window_shown() {
+    ! xdotool search --all --onlyvisible --pid "$1" --name '^Wendrel$' >/dev/null 2>&1 &&
+        window=$(xdotool search --all --pid "$1" --name '^Wendrel V' 2>/dev/null | head -1) &&
+        [ -n "$window" ] && [ -n "$(wm_state)" ]
 }
+main_window() { wait_for "main_window_shown $1" 150; }
