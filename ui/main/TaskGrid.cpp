@@ -181,36 +181,35 @@ void TaskGrid::keyUpLook() {
     table_->horizontalScrollBar()->setValue(0);
 }
 
-void TaskGrid::fillRow(const General& g, int n) {
+void TaskGrid::writeCells(const General& g, int n) {
     const TaskRecord& r = g.slot(n);
     const int row = n - 1;
     const QString cells[5] = {fromRecordText(r.Name.str()), fromRecordText(r.Comment.str()),
                               QString::fromStdString(g.intervalName(r.Interval)), fromRecordText(r.ScriptFile.str()),
                               QString::fromStdString(g.yesNoName(r.Active))};
-    setRow(row);
     for (int c = 0; c < 5; ++c) {
-        QTableWidgetItem* item = table_->item(row, c);
-        if (!item) {
-            item = new QTableWidgetItem;
-            table_->setItem(row, c, item);
-        }
         // Never-written text fields hold code-0 characters; show them as nothing.
         QString text = cells[c];
         text.remove(QChar(0));
-        item->setText(text);
+        if (QTableWidgetItem* item = table_->item(row, c)) item->setText(text);
+        else table_->setItem(row, c, new QTableWidgetItem(text));
     }
-    setCol(kActiveColumn);
 }
 
 void TaskGrid::fill(const General& g, int index) {
     if (index >= 1) {
-        fillRow(g, index);
+        writeCells(g, index);
+        setRow(index - 1);
+        setCol(kActiveColumn);
         return;
     }
-    // Writing every row moves the current row through the whole list; the
-    // list must not scroll along with it.
+    if (g.TaskCount < 1) return;
+    for (int n = 1; n <= g.TaskCount; ++n) writeCells(g, n);
+    // The current cell ends where the last write leaves it; the list must
+    // not scroll along with it.
     table_->setAutoScroll(false);
-    for (int n = 1; n <= g.TaskCount; ++n) fillRow(g, n);
+    setRow(g.TaskCount - 1);
+    setCol(kActiveColumn);
     table_->setAutoScroll(true);
 }
 

@@ -44,6 +44,7 @@ public:
     void keyUpLook();
 
     // Writes task index into row index - 1; an index below 1 writes every task.
+    // The current cell is left on the last row written, in the Active column.
     void fill(const General& g, int index);
     // Shows taskCount rows with currentRow current; with no task left, the
     // start-up look of an empty list: one row without a task.
@@ -61,7 +62,8 @@ public:
     void fitColumns();
 
 private:
-    void fillRow(const General& g, int n);
+    // Writes slot n into row n - 1 without moving the current cell.
+    void writeCells(const General& g, int n);
     void clearRow(int row);
 
     QTableWidget* table_ = nullptr;
