@@ -5,6 +5,7 @@
 // for an installed program (see platform/DataFolder.h).
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <QMessageBox>
 #include <QStyle>
 #include <QTimer>
@@ -48,7 +49,9 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName("Wendrel");
-    QApplication::setWindowIcon(wendrel::programIcon());
+    // Read now, while the fonts load; set once the splash has gone, which
+    // needs no icon (every window gets the application's when it is made).
+    const QIcon icon = wendrel::programIcon();
     // The editor may still be loaded (hidden) when the main window closes;
     // the program ends with the main window, not with the last window.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -60,6 +63,7 @@ int main(int argc, char** argv) {
     const std::string folder = wendrel::resolveDataFolder(exeFolder, failure);
     if (folder.empty()) {
         qCritical("Wendrel has no folder for its task list: %s", failure.c_str());
+        QApplication::setWindowIcon(icon);
         QMessageBox::critical(nullptr, "Wendrel 1.00",
                               QString::fromStdString("Wendrel has no folder to keep its task list in:\n" + failure));
         return 1;
@@ -103,6 +107,7 @@ int main(int argc, char** argv) {
     });
     QObject::connect(&form, &wendrel::Form1::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     form.Form_Load();
+    QApplication::setWindowIcon(icon);
     if (form.windowState() & Qt::WindowMinimized) form.showMinimized();
     else if (!form.tray()->inStandby()) form.show();
     instance.setShowHandler([&form] { form.bringToFront(); });
