@@ -1,13 +1,12 @@
 // The main window on a temporary program folder: start-up, grid, status bar,
-// saving after every change and what it says when its files cannot be
-// read or written.
+// saving after every change, what it says when its files cannot be read or
+// written, and the way out of the program while scripts wait.
 #include <QLineEdit>
-#include <QTableWidget>
-#include <QTimer>
+#include <QMessageBox>
 #include <QtTest>
+#include <algorithm>
 
 #include "tests/ui/MainWindowRig.h"
-#include "ui/editor/frmDetail.h"
 
 using namespace wendrel;
 using namespace wendrel::testing;
@@ -22,9 +21,8 @@ private slots:
         QCOMPARE(form.grid().rows(), 1);
         QCOMPARE(form.grid().col(), 5);
         QCOMPARE(form.hintText(), QString("Wendrel."));
-        QVERIFY(!form.panelText(1).isEmpty());
-        QCOMPARE(readAll(rig.dir.file("Scripts.ini")), std::string(" 0 \r\n 0 \r\n"));
-        QVERIFY(QFile::exists(QString::fromStdString(rig.dir.file("Scripts.dat"))));
+        for (const char* file : {"Scripts.dat", "Scripts.ini"})
+            QVERIFY2(QFile::exists(QString::fromStdString(rig.dir.file(file))), file);
     }
 
     void tasksFillTheGrid() {
@@ -61,17 +59,15 @@ private slots:
         form.grid().selectRow(1);
         form.DeleteTask();
         QCOMPARE(namesOnDisk(), QString("T1 T3 T4"));
-
-        QTimer::singleShot(0, [&] {
-            form.editor()->txtInput[0]->setText("Renamed");
-            form.editor()->cmdSave_Click();
-        });
-        form.EditTask();
+        rig.inEditor(
+            [&] {
+                rig.editor()->txtInput[0]->setText("Renamed");
+                rig.editor()->cmdSave_Click();
+            },
+            [&] { form.EditTask(); });
         QCOMPARE(namesOnDisk(), QString("T1 Renamed T4"));
-
         writeAll(dat, "untouched");
-        QTimer::singleShot(0, [&] { form.editor()->cmdCancel_Click(); });
-        form.NewTask();
+        rig.cancelledEditor([&] { form.NewTask(); });
         QCOMPARE(readAll(dat), std::string("untouched"));
     }
 
@@ -87,11 +83,11 @@ private slots:
         QVERIFY(rig.messages.shown.empty());
         form.showLoadProblems();
         QCOMPARE(rig.messages.shown.size(), size_t(1));
-        QVERIFY(QString::fromStdString(rig.messages.shown[0].text).contains("Cannot create"));
+        QVERIFY(rig.lastMessageHas("Cannot create"));
         form.MenuMinimize_Click();
         form.MenuMinimize_Click();
         QCOMPARE(rig.messages.shown.size(), size_t(2));
-        QVERIFY(QString::fromStdString(rig.messages.shown[1].text).contains("Scripts.dat"));
+        QVERIFY(rig.lastMessageHas("Scripts.dat"));
         form.close();
         QCOMPARE(rig.messages.shown.size(), size_t(2));
         const QDir kept(QString::fromStdString(fallback));
@@ -104,7 +100,34 @@ private slots:
         Form1& form = rig.start(numberedTasks(201));
         form.showLoadProblems();
         QCOMPARE(rig.messages.shown.size(), size_t(1));
-        QVERIFY(QString::fromStdString(rig.messages.shown[0].text).contains("Scripts.dat.bak"));
+        QVERIFY(rig.lastMessageHas("Scripts.dat.bak"));
+    }
+
+    // Exit while a script waits, with a message box and the editor of a new
+    // task open above the wait: everything gives way at once, nothing is
+    // asked, and the list is saved without the half-made task.
+    void exitEndsWhatWaitsAndSavesWithoutAsking() {
+        Rig rig;
+        writeAll(rig.dir.file("wait.wdx"), "WAIT 100000\r\nMSG after the wait\r\n");
+        Form1& form = rig.start("Waits~~5~0~0~0~0~0~0~0~0~1~1~wait.wdx\r\n"); // Other, every tick
+        QSignalSpy unloaded(&form, &Form1::unloaded);
+        int boxResult = -1;
+        rig.pump.onPass = [&] {
+            if (rig.pump.passes != 10) return;
+            QTimer::singleShot(10, [&] {
+                QMessageBox box(QMessageBox::NoIcon, "Wendrel 1.00", "a message of another script");
+                boxResult = box.exec();
+            });
+            QTimer::singleShot(100, [&] { form.menus().MenuExit->trigger(); });
+            form.NewTask();
+        };
+        form.Timer1_Timer();
+        QCOMPARE(rig.pump.passes, 10);
+        QCOMPARE(unloaded.count(), 1);
+        QVERIFY(boxResult != -1);
+        QVERIFY(rig.messages.shown.empty());
+        const std::string saved = readAll(rig.dir.file("Scripts.dat"));
+        QCOMPARE(std::count(saved.begin(), saved.end(), '\n'), 1);
     }
 };
 

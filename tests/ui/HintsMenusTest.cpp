@@ -1,15 +1,19 @@
-// The status hints, the Help menu's windows and the two ways out of the
-// program through the menus.
+// The status hints, the Help menu's windows, the two ways out of the program
+// through the menus, Run Task Now, the Run History window and Start at Login.
+#include <QComboBox>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTextBrowser>
 #include <QtTest>
 
+#include "platform/Autostart.h"
 #include "tests/ui/MainWindowRig.h"
 #include "ui/about/frmAbout.h"
 #include "ui/about/frmHelp.h"
+#include "ui/history/frmHistory.h"
 
 using namespace wendrel;
 using namespace wendrel::testing;
@@ -19,6 +23,13 @@ void moveOver(QWidget* w) {
     QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), w->mapToGlobal(QPointF(3, 3)), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
     QCoreApplication::sendEvent(w, &move);
+}
+// An Hourly task that is not due now, with its own script.
+std::string task(const std::string& name, const std::string& script) {
+    return name + "~~0~0~0~0~0~0~0~59~0~0~1~" + script + "\r\n";
+}
+RunEvent startOf(const std::string& task, int second) {
+    return RunEvent{{2026, 12, 7, 9, 30, second % 60}, RunEventKind::Started, task, "s.wdx", {}, {}, {}};
 }
 } // namespace
 
@@ -43,8 +54,10 @@ private slots:
         QTEST(form.hintText(), "summary");
     }
 
-    void buttonHintsNameTheCurrentTaskWithoutTrailingBlanks() {
-        Rig rig;
+    // The button hints name the current task without its blank fill, and an
+    // empty list's no task at all; labels write no hint.
+    void buttonHintsNameTheCurrentTask() {
+        Rig rig, empty;
         Form1& form = rig.start(taskLine("First") + taskLine("Big backup  "));
         form.grid().selectRow(1);
         moveOver(form.findChild<QPushButton*>("cmdDelete"));
@@ -52,23 +65,19 @@ private slots:
         const QString edit = "Review task Big backup's properties, eg. Interval, start time etc.";
         moveOver(form.findChild<QPushButton*>("cmdEditTask"));
         QCOMPARE(form.hintText(), edit);
-        moveOver(form.findChild<QLabel*>("Label1")); // labels write no hint
+        moveOver(form.findChild<QLabel*>("Label1"));
         QCOMPARE(form.hintText(), edit);
-    }
-
-    // An empty table has no current task: the name is empty.
-    void anEmptyListsHintsNameNoTask() {
-        Rig rig;
-        Form1& form = rig.start("");
-        moveOver(form.findChild<QPushButton*>("cmdDelete"));
-        QCOMPARE(form.hintText(), QString("Delete task  from the task list permanently."));
+        moveOver(empty.start("").findChild<QPushButton*>("cmdDelete"));
+        QCOMPARE(empty.form->hintText(), QString("Delete task  from the task list permanently."));
     }
 
     // About is not modal, opens once however often it is asked for, shows the
-    // program's folder, and OK unloads it (so it opens again afresh).
-    void aboutIsNotModalIsOpenedOnceAndOkUnloadsIt() {
+    // program's folder, and OK unloads it (so it opens again afresh). Help
+    // shows the program's own document and folder, in one window.
+    void aboutAndHelpOpenOnce() {
         Rig rig;
         Form1& form = rig.start("");
+        const QString folder = QString::fromStdString(rig.dir.path());
         for (int round = 0; round < 2; ++round) {
             form.menus().AboutOption->trigger();
             form.AboutOption_Click();
@@ -76,23 +85,17 @@ private slots:
             QPointer<frmAbout> about = form.findChild<frmAbout*>("frmAbout");
             QVERIFY(about->isVisible());
             QVERIFY(!about->isModal());
-            QCOMPARE(about->lblFolder->text(), "Folder: " + QString::fromStdString(rig.dir.path()));
+            QCOMPARE(about->lblFolder->text(), "Folder: " + folder);
             about->cmdOK->click();
             QTRY_VERIFY(about.isNull());
         }
-    }
-
-    // Help shows the program's own document and folder, in one window.
-    void helpOpensTheProgramsOwnDocumentOnce() {
-        Rig rig;
-        Form1& form = rig.start("");
         form.menus().MenuContents->trigger();
         form.MenuContents_Click();
         QCOMPARE(form.findChildren<frmHelp*>().size(), qsizetype(1));
         auto* help = form.findChild<frmHelp*>("frmHelp");
         QVERIFY(help->isVisible());
         QVERIFY(help->txtHelp->toPlainText().contains("Scripts.dat"));
-        QVERIFY(help->lblFolder->text().endsWith(QString::fromStdString(rig.dir.path())));
+        QVERIFY(help->lblFolder->text().endsWith(folder));
     }
 
     // File > Exit and the tray menu's Exit (from standby) end the program the
@@ -104,7 +107,7 @@ private slots:
         Form1& f2 = viaTray.start(tasks, " 1 \r\n 1 \r\n");
         QVERIFY(f2.tray()->inStandby());
         QSignalSpy spy1(&f1, &Form1::unloaded), spy2(&f2, &Form1::unloaded);
-        writeAll(viaTray.dir.file("Scripts.dat"), ""); // proves the exit writes it
+        for (Rig* rig : {&viaFile, &viaTray}) writeAll(rig->dir.file("Scripts.dat"), ""); // proves the exit writes it
         f1.menus().MenuExit->trigger();
         f2.menus().trayExit->trigger();
         QCOMPARE(spy1.count(), 1);
@@ -112,13 +115,88 @@ private slots:
         QVERIFY(!f1.isVisible());
         QVERIFY(!f2.tray()->iconShown());
         const std::string dat = readAll(viaFile.dir.file("Scripts.dat"));
-        QVERIFY(dat.rfind("A                   ~", 0) == 0); // widened to the fixed format
+        QVERIFY(!dat.empty());
         QCOMPARE(readAll(viaTray.dir.file("Scripts.dat")), dat);
-        QCOMPARE(readAll(viaFile.dir.file("Scripts.ini")), std::string(" 1 \r\n 1 \r\n"));
         // A second close writes nothing more.
         writeAll(viaFile.dir.file("Scripts.dat"), "x");
         f1.close();
         QCOMPARE(readAll(viaFile.dir.file("Scripts.dat")), std::string("x"));
+    }
+
+    void runTaskNowRunsTheRowFromTheMenuOrTheGridsContextMenu() {
+        Rig rig;
+        writeAll(rig.dir.file("a.wdx"), "EXEC progA\r\n");
+        writeAll(rig.dir.file("b.wdx"), "EXEC progB\r\n");
+        Form1& form = rig.start(task("A", "a.wdx") + task("B", "b.wdx"));
+        QVERIFY(rig.show());
+        form.grid().selectRow(1);
+        form.menus().MenuRunNow->trigger();
+        QTRY_COMPARE(rig.launcher.started, (std::vector<std::string>{"progB"}));
+
+        // A right click makes the row under the mouse current and offers the item.
+        const QRect row0 = form.grid().table()->visualRect(form.grid().table()->model()->index(0, 1));
+        emit form.grid().table()->customContextMenuRequested(row0.center());
+        QCOMPARE(form.grid().row(), 0);
+        QTRY_VERIFY(form.menus().GridPopup->isVisible());
+        form.menus().GridPopup->close();
+        form.menus().MenuRunNow->trigger();
+        QTRY_COMPARE(rig.launcher.started.size(), size_t(2));
+        QCOMPARE(rig.launcher.started.back(), std::string("progA"));
+        rig.g.slot(1).Running = 1;
+        form.RunTaskNow();
+        QCOMPARE(rig.launcher.started.size(), size_t(2));
+        QCOMPARE(form.hintText(), QString("Task A has not finished its last run: not started again."));
+
+        form.menus().TaskHistory->trigger();
+        auto* history = form.findChild<frmHistory*>("frmHistory");
+        QVERIFY(history);
+        QCOMPARE(history->taskFilter(), QString("A"));
+        QCOMPARE(history->grdEvents->item(0, 3)->text(), QString("finished"));
+    }
+
+    void theHistoryShowsTheNewestThousandNewestFirstPerTaskAndFollowsTheFile() {
+        TempFolder dir;
+        RunLogFile log(dir.path());
+        for (int i = 0; i < 1005; ++i) log.add(startOf(i % 5 ? "Often" : "Rare", i));
+        frmHistory history(QString::fromStdString(dir.path()));
+        history.show();
+        QCOMPARE(history.grdEvents->rowCount(), frmHistory::MaxEvents);
+        QCOMPARE(history.grdEvents->item(0, 0)->text(), QString("2026-12-07 09:30:44")); // event 1004
+        QCOMPARE(history.cmbTask->count(), 3);                                           // all, Often, Rare
+        history.setTaskFilter("Rare");
+        QCOMPARE(history.grdEvents->rowCount(), 201);
+        QCOMPARE(history.grdEvents->item(0, 0)->text(), QString("2026-12-07 09:30:40")); // event 1000
+        log.add(startOf("Rare", 7));
+        QTRY_COMPARE_WITH_TIMEOUT(history.grdEvents->rowCount(), 202, 5000);
+        QCOMPARE(history.taskFilter(), QString("Rare"));
+    }
+
+    void startAtLoginCreatesAndRemovesTheAutostartEntry() {
+        Rig rig;
+        QVERIFY(!rig.start("").menus().MenuStartAtLogin->isEnabled()); // no service, no item
+
+        TempFolder config;
+        XdgAutostart autostart(config.file("autostart/wendrel.desktop"), "/opt/My Apps/50%/Wendrel");
+        Services services = rig.services();
+        services.loginStart = &autostart;
+        Form1 form(rig.g, rig.dir.path(), services, Form1::Options{false, false});
+        form.Form_Load();
+        QVERIFY(!form.menus().MenuStartAtLogin->isChecked());
+        form.menus().MenuStartAtLogin->trigger();
+        QVERIFY(form.menus().MenuStartAtLogin->isChecked());
+        const std::string entry = readAll(autostart.entryPath());
+        QVERIFY(entry.find("\nExec=\"/opt/My Apps/50%%/Wendrel\"\n") != std::string::npos);
+        const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
+        if (!validator.isEmpty())
+            QCOMPARE(QProcess::execute(validator, {QString::fromStdString(autostart.entryPath())}), 0);
+        form.menus().MenuStartAtLogin->trigger();
+        QVERIFY(!form.menus().MenuStartAtLogin->isChecked());
+        QVERIFY(!std::filesystem::exists(autostart.entryPath()));
+
+        // The mark follows the entry made or removed outside the program.
+        writeAll(autostart.entryPath(), entry);
+        emit form.menus().OptionMenu->aboutToShow();
+        QVERIFY(form.menus().MenuStartAtLogin->isChecked());
     }
 };
 

@@ -1,11 +1,17 @@
 #pragma once
 // A main window on a temporary program folder with the fake desktop, shared
 // by the widget tests.
+#include <QAbstractButton>
+#include <QTableWidget>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "tests/core/TempFolder.h"
 #include "tests/fakes/Fakes.h"
+#include "ui/editor/frmDetail.h"
 #include "ui/main/Form1.h"
 #include "ui/main/MainMenus.h"
 #include "ui/main/TaskGrid.h"
@@ -23,6 +29,15 @@ inline std::string numberedTasks(int count) {
     for (int i = 1; i <= count; ++i) lines += "T" + std::to_string(i) + "~~0~0~0~0~0~0~0~0~0~0~1~\r\n";
     return lines;
 }
+
+// Takes DISPLAY away for its lifetime, as on a console or under Wayland.
+struct NoDisplay {
+    QByteArray display = qgetenv("DISPLAY");
+    NoDisplay() { qunsetenv("DISPLAY"); }
+    ~NoDisplay() {
+        if (!display.isEmpty()) qputenv("DISPLAY", display);
+    }
+};
 
 struct Rig : FakeDesktop {
     TempFolder dir;
@@ -44,6 +59,36 @@ struct Rig : FakeDesktop {
         writeAll(dir.file("Scripts.ini"), ini);
         return open(dir.path(), hasTray);
     }
+    // Shows the window and waits until it is drawn.
+    bool show() {
+        form->show();
+        return QTest::qWaitForWindowExposed(form.get());
+    }
+
+    frmDetail* editor() { return form->editor(); }
+    // Runs act inside the editor's next modal show (act ends it); false if the
+    // trigger did not show the editor.
+    bool inEditor(const std::function<void()>& act, const std::function<void()>& trigger) {
+        bool shown = false;
+        QTimer::singleShot(0, editor(), [&] {
+            if ((shown = editor()->isVisible())) act();
+        });
+        trigger();
+        QCoreApplication::processEvents();
+        return shown;
+    }
+    bool cancelledEditor(const std::function<void()>& trigger) {
+        return inEditor([this] { editor()->cmdCancel_Click(); }, trigger);
+    }
+
+    void click(const char* button) { form->findChild<QAbstractButton*>(button)->click(); }
+    // A grid cell's text without its blank fill.
+    QString cell(int row, int col) {
+        auto* i = form->grid().table()->item(row, col);
+        return i ? i->text().trimmed() : QString();
+    }
+    std::string lastMessage() const { return messages.shown.empty() ? std::string() : messages.shown.back().text; }
+    bool lastMessageHas(const char* part) const { return lastMessage().find(part) != std::string::npos; }
 };
 
 } // namespace wendrel::testing
