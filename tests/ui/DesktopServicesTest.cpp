@@ -3,7 +3,8 @@
 // the input focus), and without one:
 // - the program launcher starts the named program itself, never a shell, so
 //   shell characters reach the program as plain text; it knows while a
-//   program (with what it started) runs, and how it ended;
+//   program (with what it started) runs, and how it ended; the text editor
+//   is started the same way;
 // - the X11 window and keystroke services; without any display they do
 //   nothing, softly;
 // - the folder lock and the show request between two starts.
@@ -19,6 +20,7 @@
 
 #include "platform/Desktop.h"
 #include "platform/SingleInstance.h"
+#include "platform/TextEditor.h"
 #include "platform/X11Keys.h"
 #include "platform/X11Windows.h"
 #include "script/ScriptEngine.h"
@@ -28,6 +30,15 @@ using namespace wendrel;
 using namespace wendrel::testing;
 
 namespace {
+// Takes DISPLAY away for its lifetime, as on a console or under Wayland.
+struct NoDisplay {
+    QByteArray display = qgetenv("DISPLAY");
+    NoDisplay() { qunsetenv("DISPLAY"); }
+    ~NoDisplay() {
+        if (!display.isEmpty()) qputenv("DISPLAY", display);
+    }
+};
+
 int zombieChildren() {
     int count = 0;
     for (const QString& task : QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
@@ -88,6 +99,24 @@ private slots:
 
         // Neither the program nor the orphan it left is kept as a zombie.
         QTRY_VERIFY_WITH_TIMEOUT(zombieChildren() == 0, 3000);
+    }
+
+    // The first text editor found opens the script, its path one argument
+    // whatever it holds; none found is a clear failure.
+    void theDesktopEditorGetsThePathAsOneArgument() {
+        TempFolder dir;
+        const std::string editor = dir.file("fake-editor");
+        writeAll(editor, "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > \"$(dirname \"$0\")/args\"\n");
+        QFile::setPermissions(QString::fromStdString(editor), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        DesktopTextEditor launcher({"no-such-editor-here", editor});
+        std::string failure;
+        const std::string script = dir.file("my script; $(x).wdx");
+        QVERIFY(launcher.open(script, failure).has_value());
+        QTRY_COMPARE(readAll(dir.file("args")), "1|" + script);
+
+        DesktopTextEditor none({"no-such-editor-here"});
+        QVERIFY(!none.open(script, failure).has_value());
+        QVERIFY(QString::fromStdString(failure).contains("No text editor"));
     }
 
     // Without any window system (Wayland, a console) a wait still follows the

@@ -1,11 +1,13 @@
 // The task editor and the task list commands, with the modal editor driven
-// from inside its show.
+// from inside its show; creating a script file from the editor, the create
+// dialog answered by the test while it is modal.
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
 
 #include "tests/ui/MainWindowRig.h"
+#include "ui/editor/frmAskFileName.h"
 
 using namespace wendrel;
 using namespace wendrel::testing;
@@ -28,6 +30,34 @@ struct EditorRig : Rig {
             if (!w->isHidden()) names << w->objectName();
         names.sort();
         return names;
+    }
+};
+// The editor shown on task T1.
+struct ScriptRig : EditorRig {
+    ScriptRig() : EditorRig(1) { e->show(); }
+
+    // Presses the script button with an empty box; the dialog gets typed
+    // names in turn (each followed by Create File) until it has closed.
+    void create(QStringList typed) {
+        e->cmbScriptFiles->setEditText(QString());
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, e, [&] {
+            frmAskFileName* ask = e->askFileName();
+            if (!ask->isVisible()) return;
+            if (typed.isEmpty()) {
+                ask->cmdCancel->click();
+            } else {
+                ask->txtNewScriptName->setText(typed.takeFirst());
+                ask->cmdCreate->click();
+            }
+        });
+        answer.start(0);
+        e->cmdEditScript_Click();
+    }
+    std::string header(const std::string& name) {
+        QLocale l = QLocale::system();
+        return "' " + name + " created on " + l.toString(QDate(2026, 12, 6), QLocale::ShortFormat).toStdString() +
+               " at " + l.toString(QTime(9, 30, 0), QLocale::LongFormat).toStdString() + "\r\n";
     }
 };
 QString entries(QComboBox* c) {
@@ -238,6 +268,63 @@ private slots:
         QCOMPARE(rig.e->cmdEditScript->text(), QString("&Edit Script"));
         rig.e->cmbScriptFiles->setEditText(""); // clearing alone changes nothing
         QCOMPARE(rig.e->cmdEditScript->text(), QString("&Edit Script"));
+    }
+
+    void createWritesTheHeaderStoresTheNameAndOpensTheFile() {
+        ScriptRig rig;
+        rig.e->txtInput[1]->setText("Typed before the create");
+        rig.create({"backup"});
+        QCOMPARE(readAll(rig.dir.file("backup.wdx")), rig.header("backup.wdx"));
+        QCOMPARE(rig.g.slot(1).ScriptFile.trimmed(), std::string("backup.wdx"));
+        QCOMPARE(rig.textEditor.opened, std::vector<std::string>{rig.dir.file("backup.wdx")});
+        QCOMPARE(rig.activator.activated, std::vector<double>{77.0});
+        // The editor reloaded from the slot, which holds what was typed.
+        QCOMPARE(rig.e->txtInput[1]->text().trimmed(), QString("Typed before the create"));
+        // Cancel keeps what the create stored.
+        rig.e->cmdCancel_Click();
+        QCOMPARE(rig.g.slot(1).ScriptFile.trimmed(), std::string("backup.wdx"));
+        QCOMPARE(rig.g.slot(1).Comment.trimmed(), std::string("Typed before the create"));
+    }
+
+    void extensionRuleAndLongNames() {
+        ScriptRig rig;
+        rig.create({"Backup.WDX"});
+        QVERIFY(QFile::exists(QString::fromStdString(rig.dir.file("Backup.WDX"))));
+        rig.create({"notes.txt"});
+        QVERIFY(QFile::exists(QString::fromStdString(rig.dir.file("notes.txt.wdx"))));
+        rig.create({"a-very-long-script-name-for-nightly"});
+        QCOMPARE(readAll(rig.dir.file("a-very-long-script-name-for-nightly.wdx")),
+                 rig.header("a-very-long-script-name-for-nightly.wdx"));
+        QCOMPARE(rig.g.slot(1).ScriptFile.str(), std::string("a-very-long-script-name-f"));
+        QCOMPARE(rig.e->cmbScriptFiles->currentText(), QString("a-very-long-script-name-f"));
+    }
+
+    void anExistingFileIsReplacedOnlyOnYes() {
+        ScriptRig rig;
+        writeAll(rig.dir.file("old.wdx"), "EXEC keep\r\n");
+        rig.messages.answers = {MsgAnswer::No, MsgAnswer::Yes};
+        rig.create({"old.wdx"}); // No keeps the dialog open with the old file; then Cancel
+        QCOMPARE(rig.lastMessage(), std::string("old.wdx already exists. OK to overwrite ?"));
+        QCOMPARE(readAll(rig.dir.file("old.wdx")), std::string("EXEC keep\r\n"));
+        QVERIFY(rig.textEditor.opened.empty());
+        rig.create({"old"});
+        QCOMPARE(readAll(rig.dir.file("old.wdx")), rig.header("old.wdx"));
+    }
+
+    // A name the file system refuses (a folder that does not exist) is
+    // reported and stored nowhere; when no editor can start, a clear message.
+    void failuresAreReportedAndNothingIsHalfWritten() {
+        ScriptRig rig;
+        rig.create({"no/such"});
+        QCOMPARE(rig.messages.shown.size(), size_t(1));
+        QVERIFY(rig.lastMessageHas("no/such.wdx"));
+        QCOMPARE(rig.g.slot(1).ScriptFile.trimmed(), std::string());
+        rig.textEditor.fail = true;
+        rig.e->cmbScriptFiles->setEditText("typed.wdx  ");
+        rig.e->cmdEditScript_Click();
+        QCOMPARE(rig.textEditor.opened.back(), rig.dir.file("typed.wdx"));
+        QVERIFY(rig.lastMessageHas("no editor"));
+        QVERIFY(rig.activator.activated.empty());
     }
 };
 

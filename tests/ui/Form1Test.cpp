@@ -1,15 +1,24 @@
 // The main window on a temporary program folder: start-up, grid, status bar,
 // saving after every change, what it says when its files cannot be read or
-// written, and the way out of the program while scripts wait.
+// written, its tick and the way out of the program while scripts wait.
+#include <QDateTime>
+#include <QElapsedTimer>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 #include <QtTest>
 #include <algorithm>
 
+#include "platform/QtServices.h"
 #include "tests/ui/MainWindowRig.h"
 
 using namespace wendrel;
 using namespace wendrel::testing;
+
+namespace {
+// An active task of interval Other with its script: due on every tick.
+std::string everyTick(const std::string& script = "") { return "Waits~~5~0~0~0~0~0~0~0~0~1~1~" + script + "\r\n"; }
+} // namespace
 
 class Form1Test : public QObject {
     Q_OBJECT
@@ -109,7 +118,7 @@ private slots:
     void exitEndsWhatWaitsAndSavesWithoutAsking() {
         Rig rig;
         writeAll(rig.dir.file("wait.wdx"), "WAIT 100000\r\nMSG after the wait\r\n");
-        Form1& form = rig.start("Waits~~5~0~0~0~0~0~0~0~0~1~1~wait.wdx\r\n"); // Other, every tick
+        Form1& form = rig.start(everyTick("wait.wdx"));
         QSignalSpy unloaded(&form, &Form1::unloaded);
         int boxResult = -1;
         rig.pump.onPass = [&] {
@@ -128,6 +137,74 @@ private slots:
         QVERIFY(rig.messages.shown.empty());
         const std::string saved = readAll(rig.dir.file("Scripts.dat"));
         QCOMPARE(std::count(saved.begin(), saved.end(), '\n'), 1);
+    }
+
+    // On the real timer a tick nests while a script waits in the event
+    // processing, and every tick, nested or not, lands on its own wall-clock
+    // second, close to its start.
+    void aSecondTickRunsWhileTheFirstIsInsideTheScript() {
+        Rig rig;
+        SystemClock clock;
+        QtEventPump pump;
+        Services real = rig.services();
+        real.pump = &pump;
+        real.clock = &clock;
+        writeAll(rig.dir.file("Scripts.dat"), everyTick());
+        Form1 form(rig.g, rig.dir.path(), real, Form1::Options{false, true});
+        form.Form_Load();
+        std::vector<std::pair<int, qint64>> starts; // depth and time of each start
+        QStringList clockTexts;
+        form.scheduler().setRunner([&](int i) {
+            starts.push_back({form.scheduler().depth(), QDateTime::currentMSecsSinceEpoch()});
+            const bool first = starts.size() == 1;
+            QElapsedTimer waited; // the first run waits 3.2 s the way a WAIT does
+            for (waited.start(); first && waited.elapsed() < 3200;) {
+                pump.processEvents(0.05);
+                if (!clockTexts.contains(form.panelText(1))) clockTexts << form.panelText(1);
+            }
+            rig.g.slot(i).Running = 0;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(starts.size() >= 5, 8000);
+        const auto nested = std::count_if(starts.begin(), starts.end(), [](auto& s) { return s.first == 2; });
+        QVERIFY2(nested >= 3, qPrintable(QString("nested starts: %1").arg(nested)));
+        QVERIFY(clockTexts.size() >= 3);
+        for (size_t k = 0; k < starts.size(); ++k) {
+            const qint64 ms = starts[k].second;
+            QVERIFY2(ms % 1000 < 250, qPrintable(QString("tick at ms %1").arg(ms % 1000)));
+            if (k > 0) QCOMPARE(ms / 1000 - starts[k - 1].second / 1000, qint64(1));
+        }
+    }
+
+    // A tick runs the due task, shows its time with the system's day and
+    // month names, and repaints the clock panel alone.
+    void aTickShowsItsTimeAndRepaintsTheClockPanelAlone() {
+        Rig rig;
+        rig.clock.wall = DateTime{2026, 12, 6, 21, 5, 9}; // a Sunday
+        Form1& form = rig.start(everyTick());
+        int runs = 0;
+        form.scheduler().setRunner([&](int i) { ++runs, rig.g.slot(i).Running = 0; });
+        QVERIFY(rig.show());
+        form.Timer1_Timer();
+        const QLocale sys = QLocale::system();
+        QCOMPARE(form.panelText(1), sys.dayName(7) + " 06 " + sys.monthName(12) + " 2026 21:05:09");
+        QCOMPARE(runs, 1);
+        QTest::qWait(50);
+        struct PaintLog : QObject {
+            QStringList painted;
+            bool eventFilter(QObject* o, QEvent* e) override {
+                if (e->type() == QEvent::Paint) painted << o->objectName();
+                return false;
+            }
+        } log;
+        qApp->installEventFilter(&log);
+        for (int k = 0; k < 3; ++k) {
+            rig.clock.advance(1);
+            form.Timer1_Timer();
+            QTest::qWait(20);
+        }
+        qApp->removeEventFilter(&log);
+        log.painted.removeDuplicates();
+        QCOMPARE(log.painted.join(","), QString("Panel1"));
     }
 };
 

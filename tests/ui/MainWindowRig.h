@@ -30,15 +30,6 @@ inline std::string numberedTasks(int count) {
     return lines;
 }
 
-// Takes DISPLAY away for its lifetime, as on a console or under Wayland.
-struct NoDisplay {
-    QByteArray display = qgetenv("DISPLAY");
-    NoDisplay() { qunsetenv("DISPLAY"); }
-    ~NoDisplay() {
-        if (!display.isEmpty()) qputenv("DISPLAY", display);
-    }
-};
-
 struct Rig : FakeDesktop {
     TempFolder dir;
     General g;
