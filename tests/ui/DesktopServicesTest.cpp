@@ -8,10 +8,6 @@
 // - the X11 window and keystroke services; without any display they do
 //   nothing, softly;
 // - the folder lock and the show request between two starts.
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QtTest>
 #include <cstring>
 #include <fstream>
 #include <sys/socket.h>
@@ -174,8 +170,10 @@ private slots:
     }
 
     // The lock is the folder's own: no file deleted or planted in it lets a
-    // second instance in, and none is created through a link.
-    void oneLockPerFolderThatNoFileCanFool() {
+    // second instance in, and none is created through a link. A show request
+    // before the window is ready waits for the handler; garbage on the socket
+    // shows nothing and leaves the running one answering.
+    void oneInstancePerFolderAndLaterStartsReachIt() {
         TempFolder dir, other, outside;
         SingleInstance first(dir.path());
         QVERIFY(first.acquire());
@@ -188,28 +186,17 @@ private slots:
         QVERIFY(!viaDots.acquire());
         QVERIFY(!QFile::exists(QString::fromStdString(outside.file("planted"))));
         QVERIFY(elsewhere.acquire());
-        first.release(); // leaving frees the folder at once
-        QVERIFY(second.acquire());
-    }
 
-    // A request before the window is ready waits for the handler; garbage on
-    // the socket shows nothing and leaves the running one answering.
-    void laterStartsReachTheRunningOne() {
-        TempFolder dir;
-        SingleInstance running(dir.path()), later(dir.path());
-        QVERIFY(running.acquire());
-        QVERIFY(!later.acquire());
-        QVERIFY(later.notifyRunning(3000));
+        QVERIFY(second.notifyRunning(3000));
         QTest::qWait(100);
         int shown = 0;
-        running.setShowHandler([&] { ++shown; });
+        first.setShowHandler([&] { ++shown; });
         QTRY_COMPARE(shown, 1);
-
         for (const std::string& junk : {std::string("sho\nshowx\n"), std::string(100000, '\x01') + "show\n"}) {
             const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
             sockaddr_un address{};
             address.sun_family = AF_UNIX;
-            std::strncpy(address.sun_path, QFile::encodeName(running.socketPath()).constData(),
+            std::strncpy(address.sun_path, QFile::encodeName(first.socketPath()).constData(),
                          sizeof address.sun_path - 1);
             QVERIFY(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
             ::send(fd, junk.data(), junk.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
@@ -217,8 +204,11 @@ private slots:
             ::close(fd);
         }
         QCOMPARE(shown, 1);
-        QVERIFY(later.notifyRunning(3000));
+        QVERIFY(second.notifyRunning(3000));
         QTRY_COMPARE(shown, 2);
+
+        first.release(); // leaving frees the folder at once
+        QVERIFY(second.acquire());
     }
 };
 

@@ -1,11 +1,6 @@
 // Reordering tasks by dragging a grid row: the mouse events go to the grid's
 // viewport as the desktop would deliver them, and the move question is
 // answered by the test.
-#include <QFrame>
-#include <QMouseEvent>
-#include <QScrollBar>
-#include <QTableWidget>
-#include <QtTest>
 
 #include "tests/ui/MainWindowRig.h"
 
@@ -98,7 +93,6 @@ private slots:
         QCOMPARE(rig.messages.shown.size(), std::size_t(1));
         QTEST(rig.table()->item(3, 0)->text().trimmed(), "row4");
         QCOMPARE(rig.form->grid().row(), 3);
-        QCOMPARE(rig.form->grid().col(), 5);
         QVERIFY(!rig.line()->isVisible());
         const std::string saved = readAll(rig.dir.file("Scripts.dat"));
         QCOMPARE(saved.find("T3") < saved.find("T2"), yes);

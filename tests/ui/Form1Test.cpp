@@ -1,12 +1,6 @@
 // The main window on a temporary program folder: start-up, grid, status bar,
 // saving after every change, what it says when its files cannot be read or
 // written, its tick and the way out of the program while scripts wait.
-#include <QDateTime>
-#include <QElapsedTimer>
-#include <QLineEdit>
-#include <QLocale>
-#include <QMessageBox>
-#include <QtTest>
 #include <algorithm>
 
 #include "platform/QtServices.h"
@@ -68,12 +62,10 @@ private slots:
         form.grid().selectRow(1);
         form.DeleteTask();
         QCOMPARE(namesOnDisk(), QString("T1 T3 T4"));
-        rig.inEditor(
-            [&] {
-                rig.editor()->txtInput[0]->setText("Renamed");
-                rig.editor()->cmdSave_Click();
-            },
-            [&] { form.EditTask(); });
+        rig.inEditor([&] {
+            rig.editor()->txtInput[0]->setText("Renamed");
+            rig.editor()->cmdSave_Click();
+        });
         QCOMPARE(namesOnDisk(), QString("T1 Renamed T4"));
         writeAll(dat, "untouched");
         rig.cancelledEditor([&] { form.NewTask(); });

@@ -3,24 +3,12 @@
 // control, the fixed hints fit their panel, the grid never scrolls sideways,
 // a cut cell names its whole text; the fixed windows cannot be resized or
 // maximized, and no two controls of one share an access key.
-#include <QAbstractButton>
-#include <QComboBox>
-#include <QHeaderView>
-#include <QHelpEvent>
-#include <QLabel>
-#include <QRegularExpression>
-#include <QScrollBar>
-#include <QStyleOptionComboBox>
-#include <QTableWidget>
-#include <QToolTip>
-#include <QtTest>
 
 #include "tests/ui/MainWindowRig.h"
 #include "ui/Text.h"
 #include "ui/Twips.h"
 #include "ui/about/frmAbout.h"
 #include "ui/editor/frmAskFileName.h"
-#include "ui/editor/frmDetail.h"
 
 using namespace wendrel;
 using namespace wendrel::testing;

@@ -1,13 +1,12 @@
 #pragma once
 // A main window on a temporary program folder with the fake desktop, shared
-// by the widget tests.
-#include <QAbstractButton>
-#include <QTableWidget>
-#include <QTimer>
+// by the widget tests, which also share the Qt headers.
 #include <QtTest>
+#include <QtWidgets>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/core/TempFolder.h"
 #include "tests/fakes/Fakes.h"
@@ -58,18 +57,18 @@ struct Rig : FakeDesktop {
 
     frmDetail* editor() { return form->editor(); }
     // Runs act inside the editor's next modal show (act ends it); false if the
-    // trigger did not show the editor.
-    bool inEditor(const std::function<void()>& act, const std::function<void()>& trigger) {
+    // trigger (by default Edit) did not show the editor.
+    bool inEditor(const std::function<void()>& act, std::function<void()> trigger = {}) {
         bool shown = false;
         QTimer::singleShot(0, editor(), [&] {
             if ((shown = editor()->isVisible())) act();
         });
-        trigger();
+        trigger ? trigger() : form->EditTask();
         QCoreApplication::processEvents();
         return shown;
     }
-    bool cancelledEditor(const std::function<void()>& trigger) {
-        return inEditor([this] { editor()->cmdCancel_Click(); }, trigger);
+    bool cancelledEditor(std::function<void()> trigger = {}) {
+        return inEditor([this] { editor()->cmdCancel_Click(); }, std::move(trigger));
     }
 
     void click(const char* button) { form->findChild<QAbstractButton*>(button)->click(); }

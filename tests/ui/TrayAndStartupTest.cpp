@@ -2,10 +2,6 @@
 // standby and restore) and the two start-up options that use it: their
 // toggles and marks, their saving and how the next start honours them; and
 // the splash window that opens the start-up.
-#include <QPushButton>
-#include <QSystemTrayIcon>
-#include <QtTest>
-#include <vector>
 
 #include "tests/ui/MainWindowRig.h"
 #include "ui/about/frmSplash.h"
