@@ -1,13 +1,8 @@
-// The Linux desktop services on the display the tests run on (which has no
-// window manager: activation falls back to raising the window and giving it
-// the input focus), and without one:
-// - the program launcher starts the named program itself, never a shell, so
-//   shell characters reach the program as plain text; it knows while a
-//   program (with what it started) runs, and how it ended; the text editor
-//   is started the same way;
-// - the X11 window and keystroke services; without any display they do
-//   nothing, softly;
-// - the folder lock and the show request between two starts.
+// The Linux desktop services: the program launcher (never through a shell),
+// the text editor's start, the X11 window and keystroke services on the
+// test display, which has no window manager (activation falls back to
+// raising the window and giving it the input focus), all of them without a
+// display, and the folder lock with the show request between two starts.
 #include <cstring>
 #include <fstream>
 #include <sys/socket.h>
@@ -146,11 +141,9 @@ private slots:
         TempFolder dir;
         const QString file = QString::fromStdString(dir.file("typed.txt"));
         QProcess target;
-        target.setProcessEnvironment([] {
-            auto env = QProcessEnvironment::systemEnvironment();
-            env.remove("QT_QPA_PLATFORM");
-            return env;
-        }());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("QT_QPA_PLATFORM"); // the target opens a real window
+        target.setProcessEnvironment(env);
         target.start(qEnvironmentVariable("WENDREL_TEST_BINARY_DIR") + "/TypingTarget", {file});
         QVERIFY(target.waitForStarted());
         const double pid = static_cast<double>(target.processId());
