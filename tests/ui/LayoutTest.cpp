@@ -86,7 +86,6 @@ void fontRows() {
     for (double p : {8.0, 10.0, 12.0}) QTest::newRow(qPrintable(QString("%1 pt").arg(p))) << p;
 }
 
-// The main window shown on a folder of tasks, with the desktop face at a size.
 struct ShownRig : DesktopFace, Rig {
     ShownRig(double points, const std::string& tasks) : DesktopFace(points) {
         start(tasks);

@@ -49,7 +49,6 @@ struct Rig : FakeDesktop {
         writeAll(dir.file("Scripts.ini"), ini);
         return open(dir.path(), hasTray);
     }
-    // Shows the window and waits until it is drawn.
     bool show() {
         form->show();
         return QTest::qWaitForWindowExposed(form.get());
