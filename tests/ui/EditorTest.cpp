@@ -1,15 +1,9 @@
 // The task editor and the task list commands, with the modal editor driven
-// from inside its show.
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTableWidget>
-#include <QTimer>
-#include <QtTest>
+// from inside its show; creating a script file from the editor, the create
+// dialog answered by the test while it is modal.
 
 #include "tests/ui/MainWindowRig.h"
-#include "ui/editor/frmDetail.h"
+#include "ui/editor/frmAskFileName.h"
 
 using namespace wendrel;
 using namespace wendrel::testing;
@@ -22,33 +16,40 @@ struct EditorRig : Rig {
         form->grid().selectRow(0);
         e = form->editor();
     }
-    // Runs act inside the editor's next modal show (act ends it); false if the
-    // trigger did not show the editor.
-    bool inEditor(const std::function<void()>& act, const std::function<void()>& trigger) {
-        bool shown = false;
-        QTimer::singleShot(0, e, [&] {
-            if ((shown = e->isVisible())) act();
-        });
-        trigger();
-        QCoreApplication::processEvents();
-        return shown;
-    }
-    std::function<void()> save() {
-        return [this] { e->cmdSave_Click(); };
-    }
-    std::function<void()> cancel() {
-        return [this] { e->cmdCancel_Click(); };
-    }
-    QString cell(int row, int col) {
-        auto* i = form->grid().table()->item(row, col);
-        return i ? i->text().trimmed() : QString();
-    }
-    QStringList visible() {
+    QStringList visibleFor(int interval) {
+        e->cmbInterval->setCurrentIndex(interval);
         QStringList names;
         for (QWidget* w : e->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
             if (!w->isHidden()) names << w->objectName();
         names.sort();
         return names;
+    }
+};
+struct ScriptRig : EditorRig {
+    ScriptRig() : EditorRig(1) { e->show(); }
+
+    // Presses the script button with an empty box; the dialog gets typed
+    // names in turn (each followed by Create File) until it has closed.
+    void create(QStringList typed) {
+        e->cmbScriptFiles->setEditText(QString());
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, e, [&] {
+            frmAskFileName* ask = e->askFileName();
+            if (!ask->isVisible()) return;
+            if (typed.isEmpty()) {
+                ask->cmdCancel->click();
+            } else {
+                ask->txtNewScriptName->setText(typed.takeFirst());
+                ask->cmdCreate->click();
+            }
+        });
+        answer.start(0);
+        e->cmdEditScript_Click();
+    }
+    std::string header(const std::string& name) {
+        QLocale l = QLocale::system();
+        return "' " + name + " created on " + l.toString(QDate(2026, 12, 6), QLocale::ShortFormat).toStdString() +
+               " at " + l.toString(QTime(9, 30, 0), QLocale::LongFormat).toStdString() + "\r\n";
     }
 };
 QString entries(QComboBox* c) {
@@ -63,7 +64,7 @@ class EditorTest : public QObject {
 private slots:
     // Besides the fields every interval shows, each interval shows its own
     // (a task not loaded yet: those of Other).
-    void theIntervalShowsExactlyItsFields_data() {
+    void theIntervalShowsItsOwnFields_data() {
         QTest::addColumn<int>("interval");
         QTest::addColumn<QStringList>("own");
         const QStringList time = {"lblTime", "cmbTimeHour", "cmbTimeMinute", "lblTime1"};
@@ -75,17 +76,19 @@ private slots:
         QTest::newRow("Yearly") << 4 << time + QStringList{"lblDate", "cmbDateMonth", "cmbDateDay"};
         QTest::newRow("Other") << 5 << QStringList{"lblOther", "cmbOther", "cmbMSOption"};
     }
-    void theIntervalShowsExactlyItsFields() {
+    void theIntervalShowsItsOwnFields() {
         QFETCH(int, interval);
         QFETCH(QStringList, own);
         EditorRig rig(1);
-        rig.e->cmbInterval->setCurrentIndex(interval);
-        QStringList expected =
-            own + QStringList{"Label1",    "Label10",     "Label2",         "Label8",    "Label9",
-                              "cmbActive", "cmbInterval", "cmbScriptFiles", "cmdCancel", "cmdEditScript",
-                              "cmdSave",   "txtInput0",   "txtInput1"};
-        expected.sort();
-        QCOMPARE(rig.visible(), expected);
+        QStringList always = rig.visibleFor(-1);
+        for (int other = 0; other < 6; ++other) {
+            const QStringList shown = rig.visibleFor(other);
+            always.removeIf([&](const QString& name) { return !shown.contains(name); });
+        }
+        QStringList shown = rig.visibleFor(interval);
+        shown.removeIf([&](const QString& name) { return always.contains(name); });
+        own.sort();
+        QCOMPARE(shown, own);
     }
 
     // Only the script box takes typed text; the others are choices.
@@ -95,50 +98,35 @@ private slots:
         for (QComboBox* c : rig.e->findChildren<QComboBox*>()) QCOMPARE(c->isEditable(), c == rig.e->cmbScriptFiles);
     }
 
-    // A list that the interval hides is stored too; the task opens again as saved.
-    void hiddenListsAreStoredAndTheTaskOpensAsSaved() {
+    // The boxes show the texts without their blank fill, so text typed at the
+    // end is kept; a list that the interval hides is stored too; the task
+    // opens again as saved.
+    void saveStoresWhatTheEditorHoldsAndTheTaskOpensAsSaved() {
         EditorRig rig(2);
         rig.form->grid().selectRow(1);
         QString before, after;
-        QVERIFY(rig.inEditor(
-            [&] {
-                before = rig.e->cmdEditScript->text();
-                rig.e->cmbScriptFiles->setEditText("s.wdx");
-                rig.e->cmbInterval->setCurrentIndex(4); // Yearly, then Daily
-                rig.e->cmbDateMonth->setCurrentIndex(7);
-                rig.e->cmbInterval->setCurrentIndex(1);
-                rig.e->cmdSave_Click();
-            },
-            [&] { rig.form->EditTask(); }));
+        QVERIFY(rig.inEditor([&] {
+            before = rig.e->cmdEditScript->text();
+            rig.e->txtInput[0]->end(false);
+            QTest::keyClicks(rig.e->txtInput[0], " daily");
+            rig.e->cmbScriptFiles->setEditText("s.wdx");
+            rig.e->cmbInterval->setCurrentIndex(4); // Yearly, then Daily
+            rig.e->cmbDateMonth->setCurrentIndex(7);
+            rig.e->cmbInterval->setCurrentIndex(1);
+            rig.e->cmdSave_Click();
+        }));
+        QCOMPARE(before, QString("C&reate Script"));
+        QCOMPARE(rig.g.slot(2).Name.trimmed(), std::string("T2 daily"));
         QCOMPARE(rig.g.slot(2).DateMonth, std::int16_t(7));
         QCOMPARE(rig.cell(1, 2), QString("Daily"));
-        rig.inEditor(
-            [&] {
-                after = rig.e->cmdEditScript->text();
-                rig.e->cmdCancel_Click();
-            },
-            [&] { rig.form->EditTask(); });
-        QCOMPARE(before, QString("C&reate Script"));
+        QVERIFY(rig.inEditor([&] {
+            after = rig.e->cmdEditScript->text();
+            rig.e->cmdCancel_Click();
+        }));
         QCOMPARE(after, QString("&Edit Script"));
-    }
-
-    // The boxes show the texts without their blank fill, so text typed at
-    // the end is kept (the record is still filled to its width).
-    void textTypedAtTheEndOfANameIsKept() {
-        EditorRig rig(1);
-        QString shown;
-        QVERIFY(rig.inEditor(
-            [&] {
-                shown = rig.e->txtInput[0]->text();
-                rig.e->txtInput[0]->end(false);
-                QTest::keyClicks(rig.e->txtInput[0], " daily");
-                rig.e->cmdSave_Click();
-            },
-            [&] { rig.form->EditTask(); }));
-        QCOMPARE(shown, QString("T1"));
-        QCOMPARE(rig.g.slot(1).Name.str(), std::string("T1 daily            "));
-        QCOMPARE(rig.e->txtInput[0]->toolTip(), QString()); // it fits its box
-        rig.e->txtInput[1]->setText(QString(50, 'W'));      // one that does not names itself whole
+        // Only a text too long for its box names itself whole in the tooltip.
+        QCOMPARE(rig.e->txtInput[0]->toolTip(), QString());
+        rig.e->txtInput[1]->setText(QString(50, 'W'));
         QCOMPARE(rig.e->txtInput[1]->toolTip(), QString(50, 'W'));
     }
 
@@ -160,90 +148,80 @@ private slots:
         QCOMPARE(rig.e->txtInput[0]->text(), QString("Typed, not saved"));
     }
 
-    // The added row is current while the editor is open; Cancel or the frame's
-    // close box take it away and make the row current that was before.
-    void newThenCancelOrCloseTakesTheTaskAway() {
-        EditorRig rig(6);
-        rig.form->grid().selectRow(4);
+    // The added row is current while the editor is open; Cancel or the
+    // frame's close box take it away and leave the scrolled list and its
+    // current row as they were; Save keeps it. A full list opens no editor.
+    void newAddsARowThatCancelTakesAway() {
+        EditorRig rig(40);
+        QVERIFY(rig.show());
+        rig.form->grid().setTopRow(20);
+        rig.form->grid().selectRow(24);
         int current = -1;
         QVERIFY(rig.inEditor(
             [&] {
                 current = rig.form->grid().row();
                 rig.e->cmdCancel_Click();
             },
-            [&] { rig.form->findChild<QPushButton*>("cmdNewTask")->click(); }));
-        QCOMPARE(current, 6);
-        QCOMPARE(rig.form->grid().rows(), 6);
-        QCOMPARE(rig.form->grid().row(), 4);
-        QVERIFY(rig.inEditor([&] { rig.e->close(); }, [&] { rig.form->menus().MenuNew->trigger(); }));
-        QCOMPARE(rig.form->grid().rows(), 6);
-    }
-
-    // In a scrolled list the rows shown stay as they were.
-    void aCancelledNewKeepsTheScrolledListWhereItWas() {
-        EditorRig rig(40);
-        rig.form->show();
-        rig.form->grid().setTopRow(20);
-        rig.form->grid().selectRow(24);
-        QVERIFY(rig.inEditor(rig.cancel(), [&] { rig.form->NewTask(); }));
-        QCOMPARE(rig.form->grid().topRow(), 20);
+            [&] { rig.click("cmdNewTask"); }));
+        QCOMPARE(current, 40);
+        QCOMPARE(rig.form->grid().rows(), 40);
         QCOMPARE(rig.form->grid().row(), 24);
-    }
-
-    // An empty list is back to one row without a task.
-    void aCancelledFirstTaskLeavesOneBlankRow() {
-        EditorRig rig(0);
-        QVERIFY(rig.inEditor(rig.cancel(), [&] { rig.form->NewTask(); }));
-        QCOMPARE(rig.form->grid().rows(), 1);
-        for (int c = 0; c < 5; ++c) QCOMPARE(rig.cell(0, c), QString());
-    }
-
-    void newThenSaveAndTheTwoHundredTaskLimit() {
-        EditorRig rig(199);
-        QVERIFY(rig.inEditor(rig.save(), [&] { rig.form->NewTask(); }));
-        QCOMPARE(rig.g.slot(200).Name.str(), std::string(20, ' '));
+        QCOMPARE(rig.form->grid().topRow(), 20);
+        QVERIFY(rig.inEditor([&] { rig.e->close(); }, [&] { rig.form->menus().MenuNew->trigger(); }));
+        QCOMPARE(rig.form->grid().rows(), 40);
+        QVERIFY(rig.inEditor([&] { rig.e->cmdSave_Click(); }, [&] { rig.form->NewTask(); }));
+        QCOMPARE(rig.form->grid().rows(), 41);
+        QCOMPARE(rig.form->grid().row(), 40);
         QCOMPARE(int(rig.g.NewTaskPending), 0);
-        QCOMPARE(rig.form->grid().row(), 199);
-        QVERIFY(!rig.inEditor(rig.cancel(), [&] { rig.form->NewTask(); })); // full: no editor
+
+        EditorRig full(General::MaxTasks);
+        QVERIFY(!full.cancelledEditor([&] { full.form->NewTask(); }));
     }
 
-    void deleteAsksAndKeepsASensibleRowCurrent() {
-        EditorRig rig(5);
-        rig.form->grid().selectRow(2);
+    // The row below moves up into the deleted one's place. The last delete
+    // leaves one blank row; on the empty list Delete, Edit and the Active
+    // toggle do nothing, and a cancelled New leaves the blank row.
+    void deleteAsksAndRemovesTheRow() {
+        EditorRig rig(3);
+        rig.form->grid().selectRow(1);
         rig.messages.answers = {MsgAnswer::No};
-        rig.form->findChild<QPushButton*>("cmdDelete")->click();
-        QCOMPARE(int(rig.g.TaskCount), 5);
+        rig.click("cmdDelete");
+        QCOMPARE(int(rig.g.TaskCount), 3);
         const ShownMessage& q = rig.messages.shown.at(0);
-        QCOMPARE(q.text, std::string("Are you sure you wish to delete T3?"));
+        QCOMPARE(q.text, std::string("Are you sure you wish to delete T2?"));
         QCOMPARE(q.caption, std::string("Delete Task"));
         QVERIFY(q.buttons == MsgButtons::YesNo);
         rig.form->menus().MenuDelete->trigger();
-        QCOMPARE(rig.cell(2, 0), QString("T4"));
-        QCOMPARE(rig.form->grid().rows(), 4);
-        QCOMPARE(rig.form->grid().row(), 2);
-        for (int i = 0; i < 4; ++i) rig.form->DeleteTask();
+        QCOMPARE(rig.cell(1, 0), QString("T3"));
+        QCOMPARE(rig.form->grid().rows(), 2);
+        QCOMPARE(rig.form->grid().row(), 1);
+        rig.form->DeleteTask();
+        rig.form->DeleteTask();
         QCOMPARE(int(rig.g.TaskCount), 0);
         QCOMPARE(rig.form->grid().rows(), 1);
         QCOMPARE(rig.cell(0, 0), QString());
 
-        const std::size_t asked = rig.messages.shown.size(); // empty list: no question, no edit, no toggle
+        const std::size_t asked = rig.messages.shown.size();
         rig.form->DeleteTask();
         rig.form->ToggleActive();
-        QVERIFY(!rig.inEditor(rig.save(), [&] { rig.form->EditTask(); }));
+        QVERIFY(!rig.cancelledEditor());
         QCOMPARE(rig.messages.shown.size(), asked);
+        QVERIFY(rig.cancelledEditor([&] { rig.form->NewTask(); }));
+        QCOMPARE(rig.form->grid().rows(), 1);
+        QCOMPARE(rig.cell(0, 2), QString());
     }
 
+    // The double click toggles Active only while the hint says so (matched
+    // case-sensitively), else it edits, as Enter does.
     void doubleClickAndEnterInTheGrid() {
         EditorRig rig(3);
         rig.form->show();
         rig.form->grid().selectRow(1);
         rig.form->setPanelText(2, "Double click to change the Active state.");
-        QVERIFY(!rig.inEditor(rig.cancel(), [&] { rig.form->Grid1_dblclick(); }));
+        QVERIFY(!rig.cancelledEditor([&] { rig.form->Grid1_dblclick(); }));
         QCOMPARE(rig.cell(1, 4), QString("No"));
-        rig.form->Grid1_dblclick();
-        QCOMPARE(int(rig.g.slot(2).Active), 1);
-        rig.form->setPanelText(2, "double"); // case-sensitive
-        QVERIFY(rig.inEditor(rig.cancel(), [&] { rig.form->Grid1_dblclick(); }));
+        rig.form->setPanelText(2, "double");
+        QVERIFY(rig.cancelledEditor([&] { rig.form->Grid1_dblclick(); }));
         QString name;
         rig.form->grid().selectRow(2);
         QVERIFY(rig.inEditor(
@@ -253,13 +231,12 @@ private slots:
             },
             [&] { QTest::keyClick(rig.form->grid().table(), Qt::Key_Return); }));
         QCOMPARE(name, QString("T3"));
-        QCOMPARE(rig.form->grid().row(), 2);
-        QCOMPARE(rig.form->grid().col(), 5);
+        QCOMPARE(rig.form->grid().row(), 2); // Enter does not move on to the next row
     }
 
-    void scriptListShowsTheFolderScriptsOnly() {
+    void scriptListShowsTheFolderScripts() {
         EditorRig rig(1);
-        for (const char* leaf : {"a.wdx", "b.wdx", "notes.txt", ".hidden.wdx"}) writeAll(rig.dir.file(leaf), "x");
+        for (const char* leaf : {"a.wdx", "b.wdx", "notes.txt"}) writeAll(rig.dir.file(leaf), "x");
         rig.e->cmbScriptFiles->setEditText("typed"); // box text and position survive a refill
         int found = -7;
         rig.e->FillScriptList("b.wdx", found);
@@ -270,13 +247,68 @@ private slots:
         QCOMPARE(rig.e->cmbScriptFiles->currentIndex(), -1);
         found = -7;
         rig.e->FillScriptList("B.WDX", found);
-        rig.e->FillScriptList("c.wdx", found);
         QCOMPARE(found, -7);
         rig.e->cmdEditScript->setText("C&reate Script");
         rig.e->cmbScriptFiles->setCurrentIndex(0); // picking an entry
         QCOMPARE(rig.e->cmdEditScript->text(), QString("&Edit Script"));
         rig.e->cmbScriptFiles->setEditText(""); // clearing alone changes nothing
         QCOMPARE(rig.e->cmdEditScript->text(), QString("&Edit Script"));
+    }
+
+    void createWritesTheHeaderStoresTheNameAndOpensTheFile() {
+        ScriptRig rig;
+        rig.e->txtInput[1]->setText("Typed before the create");
+        rig.create({"backup"});
+        QCOMPARE(readAll(rig.dir.file("backup.wdx")), rig.header("backup.wdx"));
+        QCOMPARE(rig.g.slot(1).ScriptFile.trimmed(), std::string("backup.wdx"));
+        QCOMPARE(rig.textEditor.opened, std::vector<std::string>{rig.dir.file("backup.wdx")});
+        QCOMPARE(rig.activator.activated, std::vector<double>{77.0});
+        // The create stored what was typed before it; Cancel keeps that.
+        rig.e->cmdCancel_Click();
+        QCOMPARE(rig.g.slot(1).ScriptFile.trimmed(), std::string("backup.wdx"));
+        QCOMPARE(rig.g.slot(1).Comment.trimmed(), std::string("Typed before the create"));
+    }
+
+    // A typed name keeps an extension in any case and gets .wdx otherwise; a
+    // name too long for the task is stored cut, the file has it whole. An
+    // existing file is replaced only on Yes.
+    void theNameTypedAndAnExistingFile() {
+        ScriptRig rig;
+        rig.create({"Backup.WDX"});
+        QVERIFY(QFile::exists(QString::fromStdString(rig.dir.file("Backup.WDX"))));
+        rig.create({"notes.txt"});
+        QVERIFY(QFile::exists(QString::fromStdString(rig.dir.file("notes.txt.wdx"))));
+        rig.create({"a-very-long-script-name-for-nightly"});
+        QCOMPARE(readAll(rig.dir.file("a-very-long-script-name-for-nightly.wdx")),
+                 rig.header("a-very-long-script-name-for-nightly.wdx"));
+        QCOMPARE(rig.g.slot(1).ScriptFile.str(), std::string("a-very-long-script-name-f"));
+        QCOMPARE(rig.e->cmbScriptFiles->currentText(), QString("a-very-long-script-name-f"));
+
+        writeAll(rig.dir.file("old.wdx"), "EXEC keep\r\n");
+        rig.textEditor.opened.clear();
+        rig.messages.answers = {MsgAnswer::No, MsgAnswer::Yes};
+        rig.create({"old.wdx"}); // No keeps the dialog open with the old file; then Cancel
+        QCOMPARE(rig.lastMessage(), std::string("old.wdx already exists. OK to overwrite ?"));
+        QCOMPARE(readAll(rig.dir.file("old.wdx")), std::string("EXEC keep\r\n"));
+        QVERIFY(rig.textEditor.opened.empty());
+        rig.create({"old"});
+        QCOMPARE(readAll(rig.dir.file("old.wdx")), rig.header("old.wdx"));
+    }
+
+    // A name the file system refuses (a folder that does not exist) is
+    // reported and stored nowhere; when no editor can start, a clear message.
+    void failuresAreReportedAndNothingIsHalfWritten() {
+        ScriptRig rig;
+        rig.create({"no/such"});
+        QCOMPARE(rig.messages.shown.size(), size_t(1));
+        QVERIFY(rig.lastMessageHas("no/such.wdx"));
+        QCOMPARE(rig.g.slot(1).ScriptFile.trimmed(), std::string());
+        rig.textEditor.fail = true;
+        rig.e->cmbScriptFiles->setEditText("typed.wdx  ");
+        rig.e->cmdEditScript_Click();
+        QCOMPARE(rig.textEditor.opened.back(), rig.dir.file("typed.wdx"));
+        QVERIFY(rig.lastMessageHas("no editor"));
+        QVERIFY(rig.activator.activated.empty());
     }
 };
 

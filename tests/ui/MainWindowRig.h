@@ -1,11 +1,16 @@
 #pragma once
 // A main window on a temporary program folder with the fake desktop, shared
-// by the widget tests.
+// by the widget tests, which also share the Qt headers.
+#include <QtTest>
+#include <QtWidgets>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/core/TempFolder.h"
 #include "tests/fakes/Fakes.h"
+#include "ui/editor/frmDetail.h"
 #include "ui/main/Form1.h"
 #include "ui/main/MainMenus.h"
 #include "ui/main/TaskGrid.h"
@@ -44,6 +49,35 @@ struct Rig : FakeDesktop {
         writeAll(dir.file("Scripts.ini"), ini);
         return open(dir.path(), hasTray);
     }
+    bool show() {
+        form->show();
+        return QTest::qWaitForWindowExposed(form.get());
+    }
+
+    frmDetail* editor() { return form->editor(); }
+    // Runs act inside the editor's next modal show (act ends it); false if the
+    // trigger (by default Edit) did not show the editor.
+    bool inEditor(const std::function<void()>& act, std::function<void()> trigger = {}) {
+        bool shown = false;
+        QTimer::singleShot(0, editor(), [&] {
+            if ((shown = editor()->isVisible())) act();
+        });
+        trigger ? trigger() : form->EditTask();
+        QCoreApplication::processEvents();
+        return shown;
+    }
+    bool cancelledEditor(std::function<void()> trigger = {}) {
+        return inEditor([this] { editor()->cmdCancel_Click(); }, std::move(trigger));
+    }
+
+    void click(const char* button) { form->findChild<QAbstractButton*>(button)->click(); }
+    // A grid cell's text without its blank fill.
+    QString cell(int row, int col) {
+        auto* i = form->grid().table()->item(row, col);
+        return i ? i->text().trimmed() : QString();
+    }
+    std::string lastMessage() const { return messages.shown.empty() ? std::string() : messages.shown.back().text; }
+    bool lastMessageHas(const char* part) const { return lastMessage().find(part) != std::string::npos; }
 };
 
 } // namespace wendrel::testing

@@ -1,0 +1,201 @@
+// The Linux desktop services: the program launcher (never through a shell),
+// the text editor's start, the X11 window and keystroke services on the
+// test display, which has no window manager (activation falls back to
+// raising the window and giving it the input focus), all of them without a
+// display, and the folder lock with the show request between two starts.
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/Desktop.h"
+#include "platform/SingleInstance.h"
+#include "platform/TextEditor.h"
+#include "platform/X11Keys.h"
+#include "platform/X11Windows.h"
+#include "script/ScriptEngine.h"
+#include "tests/ui/MainWindowRig.h"
+
+using namespace wendrel;
+using namespace wendrel::testing;
+
+namespace {
+// Takes DISPLAY away for its lifetime, as on a console or under Wayland.
+struct NoDisplay {
+    QByteArray display = qgetenv("DISPLAY");
+    NoDisplay() { qunsetenv("DISPLAY"); }
+    ~NoDisplay() {
+        if (!display.isEmpty()) qputenv("DISPLAY", display);
+    }
+};
+
+// Whether a child has ended and not been reaped (it is left as it is).
+bool aZombieChild() {
+    siginfo_t info{};
+    return ::waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid != 0;
+}
+} // namespace
+
+class DesktopServicesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void shellCharactersArePlainArgumentText() {
+        TempFolder dir;
+        Desktop desktop;
+        ProgramLauncher* launcher = desktop.services().launcher;
+        QVERIFY(launcher);
+        // touch makes one file per argument. A shell would instead run "b",
+        // "q", "id" and "whoami", and touch would see other names.
+        const QString d = QString::fromStdString(dir.path());
+        const QStringList names = {"a;b", "p|q", "$(id)", "`whoami`", "x&y", "m>n"};
+        QString command = "touch";
+        for (const QString& n : names) command += " " + d + "/" + n;
+        auto id = launcher->start(command.toStdString());
+        QVERIFY(id && *id > 0);
+        for (const QString& n : names) QTRY_VERIFY2(QFile::exists(d + "/" + n), qPrintable(n));
+        QCOMPARE(QDir(d).entryList(QDir::Files | QDir::NoDotAndDotDot).size(), names.size());
+        QVERIFY(!launcher->start("/no/such/program --flag"));
+        QVERIFY(!launcher->start("touch 'never"));
+    }
+
+    void aProgramRunsUntilWhatItStartedHasEndedAndItsExitIsKept() {
+        Desktop desktop;
+        ProgramLauncher* launcher = desktop.services().launcher;
+        // The shell ends at once; the sleep it leaves behind is still the program.
+        const auto id = launcher->start("sh -c 'sleep 1 & exit 3'");
+        QVERIFY(id);
+        QTest::qWait(300);
+        QVERIFY(launcher->isRunning(*id));
+        QCOMPARE(launcher->exitStatus(*id), std::optional<ProgramExit>(ProgramExit{3, 0}));
+        QTRY_VERIFY_WITH_TIMEOUT(!launcher->isRunning(*id), 3000);
+
+        const auto killed = launcher->start("sh -c 'kill -9 $$'");
+        QTRY_COMPARE(launcher->exitStatus(*killed), std::optional<ProgramExit>(ProgramExit{0, 9}));
+        QVERIFY(!launcher->isRunning(0));
+
+        // Children that QProcess owns are left to it.
+        QProcess own;
+        own.start("sh", {"-c", "exit 5"});
+        QVERIFY(own.waitForFinished(3000));
+        QCOMPARE(own.exitCode(), 5);
+
+        // Neither the program nor the orphan it left is kept as a zombie.
+        QTRY_VERIFY_WITH_TIMEOUT(!aZombieChild(), 3000);
+    }
+
+    // The first text editor found opens the script, its path one argument
+    // whatever it holds; none found is a clear failure.
+    void theDesktopEditorGetsThePathAsOneArgument() {
+        TempFolder dir;
+        const std::string editor = dir.file("fake-editor");
+        writeAll(editor, "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > \"$(dirname \"$0\")/args\"\n");
+        QFile::setPermissions(QString::fromStdString(editor), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        DesktopTextEditor launcher({"no-such-editor-here", editor});
+        std::string failure;
+        const std::string script = dir.file("my script; $(x).wdx");
+        QVERIFY(launcher.open(script, failure).has_value());
+        QTRY_COMPARE(readAll(dir.file("args")), "1|" + script);
+
+        DesktopTextEditor none({"no-such-editor-here"});
+        QVERIFY(!none.open(script, failure).has_value());
+        QVERIFY(QString::fromStdString(failure).contains("No text editor"));
+    }
+
+    // Without any window system (Wayland, a console) a wait still follows the
+    // program's processes, no key is sent and no program has a window.
+    void withoutADisplayWaitsFollowTheProgramAndNothingIsTyped() {
+        NoDisplay none;
+        TempFolder dir;
+        writeAll(dir.file("w.wdx"), "RUN sh -c 'sleep 1.5 & exit 0',1\r\nEXEC touch " + dir.file("after") + "\r\n");
+        General g;
+        g.append();
+        g.slot(1).ScriptFile = "w.wdx";
+        Desktop desktop;
+        Services s = desktop.services();
+        ScriptEngine engine(g, dir.path(), {*s.launcher, *s.activator, *s.keys, *s.messages, *s.pump, *s.clock});
+        QElapsedTimer took;
+        took.start();
+        engine.RunScript(1);
+        QVERIFY2(took.elapsed() >= 1500, qPrintable(QString::number(took.elapsed())));
+        QVERIFY(took.elapsed() < 4000);
+
+        X11KeySender keys;
+        keys.send("abc");
+        X11WindowActivator activator;
+        std::string failure;
+        QCOMPARE(activator.activate(1234, failure), ActivateResult::NoSuchWindow);
+        QVERIFY(!activator.activeWindowIsOurs());
+    }
+
+    void typesIntoTheWindowOfAProgramUntilItEnds() {
+        if (qEnvironmentVariableIsEmpty("DISPLAY")) QSKIP("no X display");
+        TempFolder dir;
+        const QString file = QString::fromStdString(dir.file("typed.txt"));
+        QProcess target;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("QT_QPA_PLATFORM"); // the target opens a real window
+        target.setProcessEnvironment(env);
+        target.start(qEnvironmentVariable("WENDREL_TEST_BINARY_DIR") + "/TypingTarget", {file});
+        QVERIFY(target.waitForStarted());
+        const double pid = static_cast<double>(target.processId());
+
+        X11WindowActivator activator;
+        X11KeySender keys;
+        std::string failure;
+        QTRY_COMPARE_WITH_TIMEOUT(activator.activate(pid, failure), ActivateResult::Ok, 10000);
+        keys.send("ok +x{TAB}{(}{LEFT 2}<");
+        QTRY_COMPARE_WITH_TIMEOUT(QString::fromStdString(readAll(file.toStdString())), QString("ok X<\t("), 10000);
+        keys.send("{("); // malformed: nothing at all is typed
+        keys.send("^q");
+        QVERIFY(target.waitForFinished(10000));
+        QCOMPARE(QFile(file).size(), qint64(7));
+        QCOMPARE(activator.activate(pid, failure), ActivateResult::NoSuchWindow);
+        QCOMPARE(activator.activate(0, failure), ActivateResult::NoSuchWindow);
+    }
+
+    // The lock is the folder's own: no file deleted or planted in it lets a
+    // second instance in, and none is created through a link. A show request
+    // before the window is ready waits for the handler; garbage on the socket
+    // shows nothing and leaves the running one answering.
+    void oneInstancePerFolderAndLaterStartsReachIt() {
+        TempFolder dir, other, outside;
+        SingleInstance first(dir.path());
+        QVERIFY(first.acquire());
+        const std::string lockFile = dir.file(".Wendrel.lock");
+        std::remove(lockFile.c_str());
+        QVERIFY(!SingleInstance(dir.path()).acquire());
+        QVERIFY(::symlink(outside.file("planted").c_str(), lockFile.c_str()) == 0);
+        SingleInstance second(dir.path()), viaDots(dir.path() + "/./"), elsewhere(other.path());
+        QVERIFY(!second.acquire());
+        QVERIFY(!viaDots.acquire());
+        QVERIFY(!QFile::exists(QString::fromStdString(outside.file("planted"))));
+        QVERIFY(elsewhere.acquire());
+
+        QVERIFY(second.notifyRunning(3000));
+        QTest::qWait(100);
+        int shown = 0;
+        first.setShowHandler([&] { ++shown; });
+        QTRY_COMPARE(shown, 1);
+        for (const std::string& junk : {std::string("sho\nshowx\n"), std::string(100000, '\x01') + "show\n"}) {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            std::strncpy(address.sun_path, QFile::encodeName(first.socketPath()).constData(),
+                         sizeof address.sun_path - 1);
+            QVERIFY(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+            ::send(fd, junk.data(), junk.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+            QTest::qWait(200);
+            ::close(fd);
+        }
+        QCOMPARE(shown, 1);
+        QVERIFY(second.notifyRunning(3000));
+        QTRY_COMPARE(shown, 2);
+
+        first.release(); // leaving frees the folder at once
+        QVERIFY(second.acquire());
+    }
+};
+
+QTEST_MAIN(DesktopServicesTest)
+#include "DesktopServicesTest.moc"
