@@ -238,7 +238,7 @@ private slots:
             QVERIFY(tray.iconShown());
             QCOMPARE(tray.hookCount(), round);
             QCOMPARE(tray.iconTip(), QString("Wendrel"));
-            QVERIFY(!tray.icon()->icon().isNull());
+            QCOMPARE(tray.icon()->icon().availableSizes().size(), 6); // the program's icon, every size read
             form.menus().rest1->trigger();
             QVERIFY(form.isVisible());
             QVERIFY(!tray.Hooked());
