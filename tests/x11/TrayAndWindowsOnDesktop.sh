@@ -49,7 +49,8 @@ second_start() {
 trayer --edge top --align right --widthtype pixel --width 120 --heighttype pixel --height 28 \
     --SetDockType true >"$work/trayer.log" 2>&1 &
 pids+=($!)
-wait_window '^panel$' || fail "the tray host did not start"
+wait_for "xdotool search --onlyvisible --name '^panel$' >/dev/null 2>&1" 300 ||
+    fail "the tray host did not start: $(cat "$work/trayer.log")"
 sleep 1   # the tray host takes its selection after its window appears
 printf 'Backup~Nightly copy~1~0~9~30~0~0~0~0~0~0~1~backup.wdx\r\nPoll~~5~0~0~0~0~0~0~0~5~1~0~poll.wdx\r\n' \
     >"$work/Scripts.dat"
