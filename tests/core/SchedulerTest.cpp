@@ -87,31 +87,17 @@ struct Rig {
     long startsOf(int slot) const { return std::count(started.begin(), started.end(), slot); }
 };
 
-TaskRecord hourly(int m) { return {.Interval = Hourly, .MinsPastHour = std::int16_t(m), .Active = 1}; }
-TaskRecord daily(int h, int m) {
-    return {.Interval = Daily, .TimeHour = std::int16_t(h), .TimeMinute = std::int16_t(m), .Active = 1};
+using I = std::int16_t;
+TaskRecord hourly(I m) { return {.Interval = Hourly, .MinsPastHour = m, .Active = 1}; }
+TaskRecord daily(I h, I m) { return {.Interval = Daily, .TimeHour = h, .TimeMinute = m, .Active = 1}; }
+TaskRecord weekly(I wd, I h = 12) { return {.Interval = Weekly, .TimeHour = h, .DayofWeek = wd, .Active = 1}; }
+TaskRecord monthly(I d, I h = 0, I m = 0) {
+    return {.Interval = Monthly, .TimeHour = h, .TimeMinute = m, .DayofMonth = d, .Active = 1};
 }
-TaskRecord weekly(int wd, int h = 12) {
-    return {.Interval = Weekly, .TimeHour = std::int16_t(h), .DayofWeek = std::int16_t(wd), .Active = 1};
+TaskRecord yearly(I d, I mo, I h = 0, I m = 0) {
+    return {.Interval = Yearly, .DateDay = d, .DateMonth = mo, .TimeHour = h, .TimeMinute = m, .Active = 1};
 }
-TaskRecord monthly(int d, int h = 0, int m = 0) {
-    return {.Interval = Monthly,
-            .TimeHour = std::int16_t(h),
-            .TimeMinute = std::int16_t(m),
-            .DayofMonth = std::int16_t(d),
-            .Active = 1};
-}
-TaskRecord yearly(int d, int mo, int h = 0, int m = 0) {
-    return {.Interval = Yearly,
-            .DateDay = std::int16_t(d),
-            .DateMonth = std::int16_t(mo),
-            .TimeHour = std::int16_t(h),
-            .TimeMinute = std::int16_t(m),
-            .Active = 1};
-}
-TaskRecord other(int n, int unit) {
-    return {.Interval = OtherInterval, .Other = std::int16_t(n), .MSOption = std::int16_t(unit), .Active = 1};
-}
+TaskRecord other(I n, I unit) { return {.Interval = OtherInterval, .Other = n, .MSOption = unit, .Active = 1}; }
 
 } // namespace
 
@@ -312,38 +298,35 @@ TEST(SchedulerNesting, ADayOfWaitingScriptsStaysWithinTheCap) {
 }
 
 TEST(SchedulerYear, EveryTaskStartsAsOftenAsItsIntervalSays) {
-    // 2028: 366 days from a Saturday, so 53 Sundays and 52 Wednesdays. Each
-    // count also says that a task starts in its due minute only, once, and
-    // never while its script runs (the last one's file is missing).
+    // 2028: 366 days from a Saturday, so 53 Sundays. Each count also says that
+    // a task starts in its due minute only, once, and never while its script
+    // runs (the last one's file is missing). 600 minutes are beyond 16 bits in
+    // seconds.
     const long secs = 366L * 86400;
-    std::vector<std::pair<TaskRecord, long>> cases{{hourly(0), 366 * 24},
-                                                   {hourly(59), 366 * 24},
-                                                   {daily(9, 30), 366},
-                                                   {daily(0, 0), 366},
-                                                   {daily(23, 59), 366},
-                                                   {weekly(0), 53},
-                                                   {weekly(3), 52},
-                                                   {monthly(0), 12},
-                                                   {monthly(28), 12},
-                                                   {monthly(29), 11},
-                                                   {monthly(30), 7},
-                                                   {yearly(28, 1), 1},
-                                                   {yearly(30, 11, 23, 59), 1},
-                                                   {other(0, 1), secs},
-                                                   {other(5, 1), secs / 5},
-                                                   {other(1, 0), secs / 60},
-                                                   {other(59, 0), (secs - 1) / 3540 + 1},
-                                                   {other(600, 0), (secs - 1) / 36000 + 1} /* beyond 16 bits */,
-                                                   {{.Interval = 6, .Active = 1}, 0},
-                                                   {hourly(15), 1} /* its script is missing */};
+    const std::pair<TaskRecord, long> cases[] = {{hourly(0), 366 * 24},
+                                                 {hourly(59), 366 * 24},
+                                                 {daily(0, 0), 366},
+                                                 {daily(23, 59), 366},
+                                                 {weekly(0), 53},
+                                                 {monthly(0), 12},
+                                                 {monthly(28), 12},
+                                                 {monthly(29), 11},
+                                                 {monthly(30), 7},
+                                                 {yearly(28, 1), 1},
+                                                 {yearly(30, 11, 23, 59), 1},
+                                                 {other(0, 1), secs},
+                                                 {other(5, 1), secs / 5},
+                                                 {other(59, 0), (secs - 1) / 3540 + 1},
+                                                 {other(600, 0), (secs - 1) / 36000 + 1},
+                                                 {hourly(15), 1}};
     Rig r({}, {2028, 1, 1, 0, 0, 0});
     for (const auto& c : cases) r.g.slot(r.g.append()) = c.first;
-    std::vector<long> starts(cases.size() + 1);
+    std::vector<long> starts(std::size(cases) + 1);
     r.s.setRunner([&](int i) {
         ++starts[size_t(i)];
         if (i != r.g.TaskCount) r.g.slot(i).Running = 0;
     });
     r.tickFor(secs);
     EXPECT_EQ(r.clock.now(), (DT{2029, 1, 1, 0, 0, 0}));
-    for (size_t k = 0; k < cases.size(); ++k) EXPECT_EQ(starts[k + 1], cases[k].second) << "slot " << k + 1;
+    for (size_t k = 0; k < std::size(cases); ++k) EXPECT_EQ(starts[k + 1], cases[k].second) << "slot " << k + 1;
 }

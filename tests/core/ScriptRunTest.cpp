@@ -19,14 +19,17 @@ struct Rig : FakeDesktop {
     General g;
     ScriptEngine engine{g, dir.path(), environment()};
 
-    // Runs a script with these bytes as task 1 and returns its Running after.
-    int run(const std::string& bytes, const std::string& name = "t.wdx") {
-        writeAll(dir.file(name), bytes);
+    // Runs the script file name as task 1 and returns its Running after.
+    int runFile(const std::string& name) {
         if (g.TaskCount == 0) g.append();
         g.slot(1).ScriptFile = name;
         g.slot(1).Running = 1;
         engine.RunScript(1);
         return g.slot(1).Running;
+    }
+    int run(const std::string& bytes) {
+        writeAll(dir.file("t.wdx"), bytes);
+        return runFile("t.wdx");
     }
 };
 } // namespace
@@ -62,18 +65,12 @@ TEST(ScriptRun, RestArgumentAndTheCommaRule) {
 }
 
 TEST(ScriptRun, WaitReadsTheNumberTheSecondWordBeginsWith) {
-    for (auto [line, seconds] : {std::pair{"WAIT", 0.0},
-                                 {"WAIT soon", 0.0},
-                                 {"WAIT 2.5", 2.5},
-                                 {"PAUSE 3 4", 3.0} /* not "34" */,
-                                 {"SLEEP 1x", 1.0},
-                                 {"WAIT -4", 0.0},
-                                 {"WAIT +1.5", 1.5},
-                                 {"WAIT .5", 0.5},
-                                 {"WAIT 007", 7.0},
-                                 {"WAIT 1,5", 1.0},
-                                 {"WAIT 2e1", 2.0} /* no exponent */,
-                                 {"WAIT &H3", 0.0} /* no radix prefix */}) {
+    // Plain decimals only: no exponent, radix prefix or decimal comma; the
+    // third word is not part of the number.
+    const std::pair<const char*, double> cases[] = {{"SLEEP soon", 0},  {"PAUSE 3 4", 3}, {"WAIT -4", 0},
+                                                    {"WAIT +1.5", 1.5}, {"WAIT .5", 0.5}, {"WAIT 007", 7},
+                                                    {"WAIT 1,5", 1},    {"WAIT 2e1", 2},  {"WAIT &H3", 0}};
+    for (auto [line, seconds] : cases) {
         Rig r;
         const double start = r.clock.mono;
         r.run(line);
@@ -139,15 +136,11 @@ TEST(ScriptRun, KeysLetEventsRunWhileTypedAndNeverGoToOurOwnWindow) {
 
 TEST(ScriptRun, MissingFilesNamesOutsideTheFolderAndFilesThatAreNoScripts) {
     Rig r;
-    r.g.append();
-    r.g.slot(1).ScriptFile = "gone.wdx   ";
-    r.g.slot(1).Running = 1;
-    r.engine.RunScript(1);
+    EXPECT_EQ(r.runFile("gone.wdx   "), 1);
     ASSERT_EQ(r.messages.shown.size(), 1u);
     EXPECT_EQ(r.messages.shown[0].text, "Script File does not exist. Task Aborted");
     EXPECT_EQ(r.messages.shown[0].caption, "Script File Missing.");
     EXPECT_EQ(r.messages.shown[0].icon, MsgIcon::Critical);
-    EXPECT_EQ(r.g.slot(1).Running, 1);
 
     // Names that lead out of the folder are refused in the same way, saying
     // why, although the files exist: the engine's folder is "in".
@@ -163,9 +156,7 @@ TEST(ScriptRun, MissingFilesNamesOutsideTheFolderAndFilesThatAreNoScripts) {
     EXPECT_TRUE(r.launcher.started.empty());
 
     // An empty name leaves the program's folder as the path: the run ends.
-    r.g.slot(1).ScriptFile = "";
-    r.engine.RunScript(1);
-    EXPECT_EQ(r.g.slot(1).Running, 0);
+    EXPECT_EQ(r.runFile(""), 0);
     EXPECT_EQ(r.messages.shown.size(), 4u);
 }
 
@@ -271,13 +262,10 @@ TEST(HostileScriptInput, BinaryAndHugeScriptsRunToTheirEndInBoundedTimeAndMemory
     // 100 MB of code-0 bytes without a line end (a sparse file).
     writeAll(r.dir.file("huge.wdx"), "");
     std::filesystem::resize_file(r.dir.file("huge.wdx"), 100u << 20);
-    r.g.slot(1).ScriptFile = "huge.wdx";
-    r.g.slot(1).Running = 1;
     const long before = peakKilobytes();
     const int passesBefore = r.pump.passes;
     t0 = Steady::now();
-    r.engine.RunScript(1);
-    EXPECT_EQ(r.g.slot(1).Running, 0);
+    EXPECT_EQ(r.runFile("huge.wdx"), 0);
     EXPECT_LT(Steady::now() - t0, std::chrono::seconds(20));
     EXPECT_LT(peakKilobytes() - before, 300 * 1024) << "kilobytes";
     // The user interface is served while the file is read: some hundreds of
