@@ -1,18 +1,24 @@
-// Task table operations, GetField, the number rules and the store files.
+// Task table operations, GetField, the number rules, the store files (also
+// damaged and hostile ones) and the listing of script files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <random>
 
 #include "model/Cp1252.h"
 #include "model/General.h"
 #include "model/Fields.h"
+#include "store/ScriptFiles.h"
 #include "store/TaskLine.h"
 #include "store/TaskStore.h"
 #include "model/TextFile.h"
 #include "tests/core/TempFolder.h"
 
 using namespace wendrel;
+namespace fs = std::filesystem;
+using Steady = std::chrono::steady_clock;
 
 TEST(TaskTable, FixedWidthFieldsPadCutAndStartAsCodeZero) {
     General g;
@@ -79,8 +85,8 @@ TEST(Numbers, LeadingAndWholeTextRules) {
                                                       {"&O17", 15},     {".", 0},       {".5", 0.5}};
     for (auto [text, value] : leading) EXPECT_EQ(leadingNumber(text), value) << text;
     // Halves round to even. Numbers outside 16 bits read as 0, also when too
-    // long for any buffer; leading zeros beyond any buffer limit still lead to
-    // the digits.
+    // long for any buffer; leading zeros or blanks beyond any buffer limit
+    // still lead to the digits.
     const std::string zeros(20000, '0');
     const std::pair<std::string, int> int16[] = {{"2.5", 2},
                                                  {"3.5", 4},
@@ -88,6 +94,7 @@ TEST(Numbers, LeadingAndWholeTextRules) {
                                                  {"32767", 32767},
                                                  {"-32768", -32768},
                                                  {"10" + zeros, 0},
+                                                 {std::string(1 << 20, ' ') + "3", 3},
                                                  {"&HFFFFFFFFFFFFFFFFFFFFFFFF", 0},
                                                  {zeros + "12", 12},
                                                  {"-" + zeros + "1.5", -2},
@@ -161,7 +168,7 @@ protected:
     std::string ini() const { return dir.file("Scripts.ini"); }
 };
 
-TEST_F(StoreFiles, MissingFilesAreCreatedAndANewInstallationIsEmpty) {
+TEST_F(StoreFiles, MissingFilesAreCreatedForTheOwnerAndExistingOnesKeepTheirMode) {
     General g;
     g.MinimizeOnStartup = 1;
     store.read(g);
@@ -169,8 +176,16 @@ TEST_F(StoreFiles, MissingFilesAreCreatedAndANewInstallationIsEmpty) {
     EXPECT_EQ(g.MinimizeOnStartup, 0);
     EXPECT_EQ(readAll(dat()), "");
     EXPECT_EQ(readAll(ini()), " 0 \r\n 0 \r\n");
-    EXPECT_EQ(std::filesystem::status(dat()).permissions(), std::filesystem::perms(0600));
+    EXPECT_EQ(fs::status(dat()).permissions(), fs::perms(0600));
     EXPECT_TRUE(store.errors().empty());
+    // A mode the user chose stays, and a write leaves no temporaries behind.
+    fs::permissions(dat(), fs::perms(0644));
+    g.append();
+    ASSERT_TRUE(store.write(g).empty());
+    EXPECT_EQ(fs::status(dat()).permissions(), fs::perms(0644));
+    int entries = 0;
+    for (auto& e : fs::directory_iterator(dir.path())) entries += e.is_regular_file();
+    EXPECT_EQ(entries, 2);
 }
 
 TEST_F(StoreFiles, OptionLines) {
@@ -213,14 +228,14 @@ TEST_F(StoreFiles, LineEndsEmptyLinesAndTheLastLine) {
 }
 
 TEST_F(StoreFiles, ALinkedTaskListStaysALinkAndItsTargetIsReplaced) {
-    std::filesystem::create_directory(dir.file("real"));
+    fs::create_directory(dir.file("real"));
     writeAll(dir.file("real/Scripts.dat"), "old\r\n");
-    std::filesystem::create_symlink("real/Scripts.dat", dat());
+    fs::create_symlink("real/Scripts.dat", dat());
     General g;
     store.read(g);
     g.slot(g.append()).Name = "new";
     ASSERT_TRUE(store.write(g).empty());
-    EXPECT_TRUE(std::filesystem::is_symlink(dat()));
+    EXPECT_TRUE(fs::is_symlink(dat()));
     const std::string target = readAll(dir.file("real/Scripts.dat"));
     EXPECT_EQ(target.substr(0, 3), "old");
     EXPECT_NE(target.find("\r\nnew "), std::string::npos) << target;
@@ -229,13 +244,9 @@ TEST_F(StoreFiles, ALinkedTaskListStaysALinkAndItsTargetIsReplaced) {
 TEST_F(StoreFiles, ManyGeneratedTasksRoundTrip) {
     std::mt19937 rng(7);
     General g;
-    auto text = [&](std::size_t max) {
-        std::string s;
-        for (std::size_t n = rng() % (max + 1); n > 0; --n) {
-            char c = static_cast<char>(32 + rng() % 224);
-            if (c == '~' || c == 127) c = 'x';
-            s += c;
-        }
+    auto text = [&](std::size_t max) { // any printable character but the separator
+        std::string s(rng() % (max + 1), ' ');
+        for (char& c : s) c = static_cast<char>(rng() % 2 ? 32 + rng() % 94 : 128 + rng() % 128);
         return s;
     };
     for (int i = 1; i <= 200; ++i) {
@@ -282,24 +293,11 @@ TEST_F(StoreFiles, MoreThan200LinesLoadsTheFirstAndKeepsTheOriginal) {
     EXPECT_EQ(readAll(dat() + ".bak"), "kept");
 }
 
-TEST_F(StoreFiles, ExistingFilesKeepTheirModeAndWritesLeaveNoTemporaries) {
-    writeAll(dat(), "");
-    std::filesystem::permissions(dat(), std::filesystem::perms(0644));
-    General g;
-    store.read(g);
-    g.append();
-    ASSERT_TRUE(store.write(g).empty());
-    EXPECT_EQ(std::filesystem::status(dat()).permissions(), std::filesystem::perms(0644));
-    int entries = 0;
-    for (auto& e : std::filesystem::directory_iterator(dir.path())) entries += e.is_regular_file();
-    EXPECT_EQ(entries, 2);
-}
-
 // A folder that is missing (which fails the same way for every user, root
 // included), and task files that are folders.
 TEST_F(StoreFiles, AnUnusableFolderStartsEmptyAndReportsBothFilesAtSave) {
-    std::filesystem::create_directory(dir.file("Scripts.dat"));
-    std::filesystem::create_directory(dir.file("Scripts.ini"));
+    fs::create_directory(dir.file("Scripts.dat"));
+    fs::create_directory(dir.file("Scripts.ini"));
     for (const std::string& folder : {dir.file("missing"), dir.path()}) {
         TaskStore unusable(folder);
         General g;
@@ -312,5 +310,78 @@ TEST_F(StoreFiles, AnUnusableFolderStartsEmptyAndReportsBothFilesAtSave) {
         EXPECT_NE(problems[0].find("Scripts.dat"), std::string::npos) << folder;
         EXPECT_NE(problems[1].find("Scripts.ini"), std::string::npos) << folder;
     }
-    EXPECT_TRUE(std::filesystem::is_directory(dat()));
+    EXPECT_TRUE(fs::is_directory(dat()));
+}
+
+// Damaged and hostile store files load in bounded time and memory, never
+// crash, and what is written back is well-formed and stable.
+TEST(HostileStoreInput, DamagedFilesLoadQuicklyAndSaveStably) {
+    using namespace std::string_literals;
+    std::mt19937 random(8);
+    std::string garbage(1 << 20, '\0');
+    for (char& c : garbage) c = static_cast<char>(random());
+    struct Case {
+        const char* what;
+        std::string bytes, kept; // kept: bytes the saved list must still hold
+    } cases[] = {{"binary garbage", garbage, ""},
+                 {"lines of 10,000 separators", std::string(10000, '~') + "\r\n" + std::string(10000, '~'), ""},
+                 {"code-0 bytes inside fields", "Ta\0sk~com\0ment~1~0~0~2~30~0~0~0~0~0~1~a\0.wdx\r\n"s, "a\0.wdx"s}};
+    for (const auto& [what, bytes, kept] : cases) {
+        SCOPED_TRACE(what);
+        TempFolder dir;
+        writeAll(dir.file("Scripts.dat"), bytes);
+        writeAll(dir.file("Scripts.ini"), bytes.substr(0, 5000));
+        const auto t0 = Steady::now();
+        General first;
+        TaskStore store(dir.path());
+        store.read(first);
+        EXPECT_LT(Steady::now() - t0, std::chrono::seconds(2));
+        ASSERT_LE(first.TaskCount, General::MaxTasks);
+        ASSERT_TRUE(store.write(first).empty());
+        const std::string saved = readAll(dir.file("Scripts.dat"));
+        const std::string options = readAll(dir.file("Scripts.ini"));
+        General second;
+        TaskStore(dir.path()).read(second);
+        ASSERT_TRUE(TaskStore(dir.path()).write(second).empty());
+        EXPECT_EQ(readAll(dir.file("Scripts.dat")), saved);
+        EXPECT_EQ(readAll(dir.file("Scripts.ini")), options);
+        EXPECT_NE(saved.find(kept), std::string::npos);
+    }
+}
+
+TEST(HostileStoreInput, HundredMegabyteLineOfNulBytesLoadsInBoundedTimeAndMemory) {
+    TempFolder dir;
+    const std::string path = dir.file("Scripts.dat");
+    // A sparse file: 100 MB of code-0 bytes without a single line end.
+    writeAll(path, "");
+    fs::resize_file(path, 100u << 20);
+    const long before = peakKilobytes();
+    const auto t0 = Steady::now();
+    General g;
+    TaskStore store(dir.path());
+    store.read(g);
+    EXPECT_LT(Steady::now() - t0, std::chrono::seconds(10));
+    EXPECT_LT(peakKilobytes() - before, 20 * 1024) << "kilobytes";
+    ASSERT_EQ(g.TaskCount, 1);
+    EXPECT_EQ(g.slot(1).Name.str(), std::string(20, '\0'));
+    EXPECT_TRUE(store.lostOnLoad());
+    ASSERT_TRUE(store.write(g).empty());
+    EXPECT_EQ(fs::file_size(dir.file("Scripts.dat.bak")), 100u << 20);
+    EXPECT_EQ(fs::file_size(path), 121u);
+}
+
+TEST(ScriptFiles, OnlyVisibleRegularWdxFilesAndNeverAThrow) {
+    TempFolder dir;
+    for (const char* leaf : {"a.wdx", "b.wdx", "notes.txt", ".hidden.wdx", "UP.WDX", "a.wdx.bak", ".wdx"})
+        std::ofstream(dir.file(leaf)) << "x";
+    fs::create_directory(dir.file("sub.wdx"));
+    fs::create_symlink(dir.file("missing"), dir.file("dangling.wdx"));
+    std::vector<std::string> names = listScriptFiles(dir.path());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"UP.WDX", "a.wdx", "b.wdx"}));
+
+    EXPECT_TRUE(listScriptFiles(dir.file("nope")).empty());
+    EXPECT_TRUE(listScriptFiles(dir.file("notes.txt")).empty());
+    fs::permissions(dir.file("sub.wdx"), fs::perms::none);
+    EXPECT_NO_THROW(listScriptFiles(dir.file("sub.wdx")));
 }
