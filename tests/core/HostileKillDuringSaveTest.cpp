@@ -1,15 +1,10 @@
-// A process killed at any moment of a save leaves the task list and the
-// options as a whole old or a whole new file, never a truncated or empty one.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <csignal>
-#include <filesystem>
-#include <fstream>
 #include <random>
 #include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 #include "store/TaskStore.h"
 #include "tests/core/TempFolder.h"
@@ -42,10 +37,9 @@ TEST(HostileKillDuringSave, EveryKillLeavesAWholeOldOrNewFile) {
 
     std::mt19937 random(20261206);
     std::uniform_int_distribution<int> delayMicros(0, 20000);
-    const int trials = 120;
     int sawOld = 0, sawNew = 0;
     const auto started = std::chrono::steady_clock::now();
-    for (int trial = 0; trial < trials; ++trial) {
+    for (int trial = 0; trial < 120; ++trial) {
         pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
@@ -83,7 +77,7 @@ TEST(HostileKillDuringSave, EveryKillLeavesAWholeOldOrNewFile) {
     };
     const auto killedMidSave = leftovers();
     RecordProperty("killed_mid_save", static_cast<int>(killedMidSave.size()));
-    std::ofstream(dir.file(".Scripts.dat.old")) << "not a temporary of ours";
+    writeAll(dir.file(".Scripts.dat.old"), "not a temporary of ours");
     General fresh;
     TaskStore(dir.path()).read(fresh);
     EXPECT_EQ(leftovers().size(), killedMidSave.size() + 1) << "fresh temporaries must stay";

@@ -62,8 +62,7 @@ TEST(RunLog, ARunRecordsItsProgramsWaitsAndOutcome) {
 }
 
 TEST(RunLog, EachEventStaysOneLineOfFourFields) {
-    RunEvent e = event("Tab\there\r\nand line");
-    e.kind = RunEventKind::ProgramStarted;
+    RunEvent e = event("Tab\there\r\nand line", RunEventKind::ProgramStarted);
     e.command = std::string(600, 'x') + "\xc3\xa9";
     e.pid = 7;
     const std::string line = formatRunEvent(e);

@@ -313,8 +313,6 @@ TEST_F(StoreFiles, AnUnusableFolderStartsEmptyAndReportsBothFilesAtSave) {
     EXPECT_TRUE(fs::is_directory(dat()));
 }
 
-// Damaged and hostile store files load in bounded time and memory, never
-// crash, and what is written back is well-formed and stable.
 TEST(HostileStoreInput, DamagedFilesLoadQuicklyAndSaveStably) {
     using namespace std::string_literals;
     std::mt19937 random(8);
