@@ -105,14 +105,3 @@ TEST(RunNow, StartsOnceAndNotAgainWhileItsScriptRuns) {
     EXPECT_EQ(r.launcher.started.size(), 2u);
     EXPECT_FALSE(r.scheduler.RunNow(2));
 }
-
-TEST(RunNow, AnOtherTasksIntervalCountsFromTheManualStart) {
-    Rig r("");
-    r.g.slot(1).Interval = OtherInterval;
-    r.g.slot(1).Other = 5;
-    r.g.slot(1).Active = 1;
-    r.scheduler.RunNow(1);
-    EXPECT_EQ(r.g.slot(1).LastRun, r.clock.wall);
-    r.scheduler.Tick();
-    EXPECT_EQ(r.events().size(), 2u); // started, finished: the tick did not start it again
-}

@@ -121,6 +121,14 @@ TEST(SchedulerOther, DueAtOnceAndWhateverRunningSays) {
     EXPECT_EQ(r.tickFor(300), 1);
 }
 
+TEST(SchedulerOther, ARunByHandRestartsTheInterval) {
+    Rig r({other(5, 0)});
+    r.tickFor(60);
+    EXPECT_TRUE(r.s.RunNow(1));
+    EXPECT_EQ(r.tickFor(300), 0);
+    EXPECT_EQ(r.tickFor(1), 1);
+}
+
 TEST(SchedulerClockChange, TheWallClockSetEitherWayNeitherStallsNorBurstsOtherTasks) {
     Rig r({other(5, 0), other(5, 1)});
     r.tickFor(10);
