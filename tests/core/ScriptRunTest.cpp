@@ -1,12 +1,15 @@
 // RunScript against fakes: the four command groups, the cuts of a line, the
 // program start's comma rule and wait flag, encodings and line ends, files
-// that are not scripts or are huge; and the engine's waits.
+// that are not scripts or are huge; the engine's waits; the run history in
+// Wendrel.log; and running a task by hand.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
 #include <random>
 
+#include "scheduler/Scheduler.h"
+#include "script/RunLog.h"
 #include "script/ScriptEngine.h"
 #include "tests/core/TempFolder.h"
 #include "tests/fakes/Fakes.h"
@@ -17,11 +20,18 @@ namespace {
 struct Rig : FakeDesktop {
     TempFolder dir;
     General g;
+    RunLogFile log{dir.path()};
     ScriptEngine engine{g, dir.path(), environment()};
+    Scheduler scheduler{g, clock, [this](int i) { engine.RunScript(i); }};
 
-    // Runs the script file name as task 1 and returns its Running after.
+    // Task 1, "Backup", runs t.wdx, and the runs are recorded in the history.
+    Rig() {
+        engine.setRunLog(&log);
+        g.slot(g.append()).Name = "Backup";
+        g.slot(1).ScriptFile = "t.wdx";
+    }
+    // Runs task 1 from the script file name and returns its Running after.
     int runFile(const std::string& name) {
-        if (g.TaskCount == 0) g.append();
         g.slot(1).ScriptFile = name;
         g.slot(1).Running = 1;
         engine.RunScript(1);
@@ -31,7 +41,17 @@ struct Rig : FakeDesktop {
         writeAll(dir.file("t.wdx"), bytes);
         return runFile("t.wdx");
     }
+    // The event texts of the history, oldest first.
+    std::vector<std::string> events() {
+        std::vector<std::string> out;
+        for (const RunLogEntry& e : RunLogFile::readAll(dir.path())) out.push_back(e.what);
+        return out;
+    }
 };
+
+RunEvent event(const std::string& task, RunEventKind kind = RunEventKind::Started) {
+    return RunEvent{{2026, 12, 7, 9, 30, 5}, kind, task, "s.wdx", {}, {}, {}};
+}
 } // namespace
 
 TEST(ScriptRun, KeywordsOfEachGroupInAnyCase) {
@@ -80,7 +100,6 @@ TEST(ScriptRun, WaitReadsTheNumberTheSecondWordBeginsWith) {
 
 TEST(ScriptRun, AFailedStartIsSilentKeepsTheOldTaskIdAndItsWaitLastsOneSecond) {
     Rig r;
-    r.g.append();
     r.g.slot(1).ProcessId = 7;
     r.launcher.fail = true;
     const double start = r.clock.mono;
@@ -183,7 +202,6 @@ TEST(ScriptRun, NestedRunsReadTheirOwnFiles) {
     Rig r;
     writeAll(r.dir.file("inner.wdx"), "MSG inner1\r\nMSG inner2\r\n");
     r.g.append();
-    r.g.append();
     r.g.slot(2).ScriptFile = "inner.wdx";
     r.g.slot(2).Running = 1;
     r.pump.onPass = [&] {
@@ -200,7 +218,6 @@ TEST(ScriptRun, AStopRequestEndsTheWaitsAndTheRestOfEveryScript) {
     Rig r;
     writeAll(r.dir.file("inner.wdx"), "RUN inner,1\r\nMSG inner\r\n");
     r.g.append();
-    r.g.append();
     r.g.slot(2).ScriptFile = "inner.wdx";
     r.activator.windowsLeft[100] = 1000000; // the inner program never ends
     r.pump.onPass = [&] {
@@ -213,6 +230,75 @@ TEST(ScriptRun, AStopRequestEndsTheWaitsAndTheRestOfEveryScript) {
     EXPECT_EQ(r.launcher.started, std::vector<std::string>{"inner"});
     r.run("MSG not started\r\n");
     EXPECT_TRUE(r.messages.shown.empty());
+}
+
+TEST(RunLog, ARunRecordsItsProgramsWaitsAndOutcome) {
+    using Events = std::vector<std::string>;
+    const struct {
+        const char* script; // none: the file is missing
+        bool programsFail;
+        Events events;
+    } cases[] = {{"EXEC editor notes.txt\r\nRUN backup --all,1\r\n",
+                  false,
+                  {"started", "program started: editor notes.txt (pid 100)", "program started: backup --all (pid 101)",
+                   "waiting for pid 101 to end", "pid 101 ended, exit status unknown", "finished"}},
+                 {nullptr, false, {"started", "script missing"}},
+                 {"EXEC no-such-program\r\n", true, {"started", "program not found: no-such-program", "finished"}}};
+    for (const auto& c : cases) {
+        Rig r;
+        if (c.script) writeAll(r.dir.file("t.wdx"), c.script);
+        r.launcher.fail = c.programsFail;
+        r.scheduler.RunNow(1);
+        EXPECT_EQ(r.events(), c.events);
+        EXPECT_EQ(RunLogFile::readAll(r.dir.path()).front(),
+                  (RunLogEntry{"2026-12-06 09:30:00", "Backup", "t.wdx", "started"}));
+    }
+}
+
+TEST(RunLog, EachEventStaysOneLineOfFourFields) {
+    RunEvent e = event("Tab\there\r\nand line", RunEventKind::ProgramStarted);
+    e.command = std::string(600, 'x') + "\xc3\xa9";
+    e.pid = 7;
+    const std::string line = formatRunEvent(e);
+    EXPECT_EQ(line.find('\n'), std::string::npos);
+    const auto back = parseRunLogLine(line);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->task, "Tab here  and line");
+    EXPECT_EQ(back->what, "program started: " + std::string(500, 'x') + "... (pid 7)");
+    EXPECT_FALSE(parseRunLogLine("not an event"));
+    EXPECT_FALSE(parseRunLogLine("2026-12-07 09:30:05\ttorn"));
+}
+
+TEST(RunLog, RotationKeepsOneOldFile) {
+    TempFolder dir;
+    const std::size_t lineBytes = formatRunEvent(event("T00")).size() + 1;
+    RunLogFile log(dir.path(), lineBytes * 10);
+    for (int i = 0; i < 25; ++i) log.add(event("T" + std::string(i < 10 ? "0" : "") + std::to_string(i)));
+    // 25 lines, 10 to a file: the first 10 are gone, 10 are in the old file.
+    EXPECT_EQ(readAll(dir.file("Wendrel.log")).size(), lineBytes * 5);
+    EXPECT_EQ(readAll(dir.file("Wendrel.log.1")).size(), lineBytes * 10);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("Wendrel.log.2")));
+    const auto all = RunLogFile::readAll(dir.path());
+    ASSERT_EQ(all.size(), 15u);
+    EXPECT_EQ(all.front().task, "T10");
+    EXPECT_EQ(all.back().task, "T24");
+}
+
+TEST(RunNow, StartsOnceAndNotAgainWhileItsScriptRuns) {
+    Rig r;
+    writeAll(r.dir.file("t.wdx"), "EXEC prog\r\nWAIT 3\r\n");
+    int refused = 0;
+    r.pump.onPass = [&] { refused += r.scheduler.RunNow(1) ? 0 : 1; };
+    EXPECT_TRUE(r.scheduler.RunNow(1));
+    EXPECT_GT(refused, 0);
+    EXPECT_EQ(r.launcher.started.size(), 1u);
+    EXPECT_EQ(r.g.slot(1).Running, 0);
+    // Active and the interval do not matter; an empty slot runs nothing.
+    r.g.slot(1).Active = 0;
+    r.pump.onPass = nullptr;
+    EXPECT_TRUE(r.scheduler.RunNow(1));
+    EXPECT_EQ(r.launcher.started.size(), 2u);
+    EXPECT_FALSE(r.scheduler.RunNow(2));
 }
 
 TEST(ScriptWait, PausePollsEventsInShortSteps) {
