@@ -1,3 +1,5 @@
+// A child process saves in a loop until it is killed at a random moment;
+// the files it leaves behind are checked after each kill.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -51,8 +53,7 @@ TEST(HostileKillDuringSave, EveryKillLeavesAWholeOldOrNewFile) {
         }
         std::this_thread::sleep_for(std::chrono::microseconds(delayMicros(random)));
         ::kill(child, SIGKILL);
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_EQ(::waitpid(child, nullptr, 0), child);
 
         const std::string tasks = readAll(dir.file("Scripts.dat"));
         const std::string options = readAll(dir.file("Scripts.ini"));

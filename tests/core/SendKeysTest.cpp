@@ -15,16 +15,10 @@ std::string describe(const std::string& keys) {
     if (!strokes) return "malformed";
     std::string out;
     for (const KeyStroke& k : *strokes) {
-        if (!out.empty()) out += ' ';
-        if (k.shift) out += 'S';
-        if (k.ctrl) out += 'C';
-        if (k.alt) out += 'A';
-        if (k.keysym.empty()) {
-            if (k.character < 0x80) out += static_cast<char>(k.character);
-            else out += "U+" + std::to_string(static_cast<unsigned>(k.character));
-        } else {
-            out += "<" + k.keysym + ">";
-        }
+        out += std::string(out.empty() ? "" : " ") + (k.shift ? "S" : "") + (k.ctrl ? "C" : "") + (k.alt ? "A" : "");
+        if (!k.keysym.empty()) out += "<" + k.keysym + ">";
+        else if (k.character < 0x80) out += static_cast<char>(k.character);
+        else out += "U+" + std::to_string(static_cast<unsigned>(k.character));
     }
     return out;
 }

@@ -10,8 +10,7 @@ namespace {
 
 struct DropCase {
     const char* name;
-    int startRow, pointerRow, topRow, tasks, rowsInView;
-    int offset;
+    int startRow, pointerRow, topRow, tasks, rowsInView, offset;
     DropPlace::Line line;
     int from, to;
 };
