@@ -63,13 +63,11 @@ struct Rig {
     General g;
     TestClock clock;
     std::vector<int> started;
-    std::vector<std::pair<int, DT>> startedAt;
     std::function<void(int)> script;
     bool missing = false;
     Scheduler s{g, clock, [this](int i) {
                     EXPECT_EQ(g.slot(i).Running, 1) << "slot " << i << " started without its Running flag";
                     started.push_back(i);
-                    startedAt.push_back({i, clock.now()});
                     if (script) script(i);
                     if (!missing) g.slot(i).Running = 0;
                 }};
