@@ -16,12 +16,8 @@ using namespace wendrel;
 namespace {
 
 void fill(General& g, const std::string& prefix, std::int16_t option) {
-    for (int i = 1; i <= General::MaxTasks; ++i) {
-        TaskRecord& r = g.slot(g.append());
-        r.Name.assign(prefix + std::to_string(i));
-        r.Comment.assign(prefix + " comment of task " + std::to_string(i));
-        r.ScriptFile.assign(prefix + std::to_string(i) + ".wdx");
-    }
+    for (int i = 1; i <= General::MaxTasks; ++i)
+        g.slot(g.append()).Comment = prefix + " comment of " + std::to_string(i);
     g.MinimizeOnStartup = g.MinimizeToTray = option;
 }
 } // namespace
