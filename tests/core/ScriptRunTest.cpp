@@ -1,34 +1,58 @@
 // RunScript against fakes: the four command groups, the cuts of a line, the
 // program start's comma rule and wait flag, encodings and line ends, files
-// that are not scripts or are huge; and the engine's waits.
+// that are not scripts or are huge; the engine's waits; the run history in
+// Wendrel.log; and running a task by hand.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
 #include <random>
 
+#include "scheduler/Scheduler.h"
+#include "script/RunLog.h"
 #include "script/ScriptEngine.h"
 #include "tests/core/TempFolder.h"
 #include "tests/fakes/Fakes.h"
 
 using namespace wendrel;
+using Texts = std::vector<std::string>;
 
 namespace {
 struct Rig : FakeDesktop {
     TempFolder dir;
     General g;
+    RunLogFile log{dir.path()};
     ScriptEngine engine{g, dir.path(), environment()};
+    Scheduler scheduler{g, clock, [this](int i) { engine.RunScript(i); }};
 
-    // Runs a script with these bytes as task 1 and returns its Running after.
-    int run(const std::string& bytes, const std::string& name = "t.wdx") {
-        writeAll(dir.file(name), bytes);
-        if (g.TaskCount == 0) g.append();
+    // Task 1, "Backup", runs t.wdx, and the runs are recorded in the history.
+    Rig() {
+        engine.setRunLog(&log);
+        g.slot(g.append()).Name = "Backup";
+        g.slot(1).ScriptFile = "t.wdx";
+    }
+    // Runs task 1 from the script file name and returns its Running after.
+    int runFile(const std::string& name) {
         g.slot(1).ScriptFile = name;
         g.slot(1).Running = 1;
         engine.RunScript(1);
         return g.slot(1).Running;
     }
+    int run(const std::string& bytes) {
+        writeAll(dir.file("t.wdx"), bytes);
+        return runFile("t.wdx");
+    }
+    // The event texts of the history, oldest first.
+    Texts events() {
+        Texts out;
+        for (const RunLogEntry& e : RunLogFile::readAll(dir.path())) out.push_back(e.what);
+        return out;
+    }
 };
+
+RunEvent event(const std::string& task, RunEventKind kind = RunEventKind::Started) {
+    return RunEvent{{2026, 12, 7, 9, 30, 5}, kind, task, "s.wdx", {}, {}, {}};
+}
 } // namespace
 
 TEST(ScriptRun, KeywordsOfEachGroupInAnyCase) {
@@ -39,8 +63,8 @@ TEST(ScriptRun, KeywordsOfEachGroupInAnyCase) {
                     "msg hello world\r\nMESSAGE m2\r\nMsgBox m3\r\n"
                     "' comment line\r\n\r\n WAIT 5\r\nUNKNOWN x\r\n"),
               0);
-    EXPECT_EQ(r.launcher.started, (std::vector<std::string>{"prog1", "prog2", "prog3", "prog4"}));
-    EXPECT_EQ(r.keys.sent, (std::vector<std::string>{"a", "b{ENTER}", "c"}));
+    EXPECT_EQ(r.launcher.started, (Texts{"prog1", "prog2", "prog3", "prog4"}));
+    EXPECT_EQ(r.keys.sent, (Texts{"a", "b{ENTER}", "c"}));
     ASSERT_EQ(r.messages.shown.size(), 3u);
     EXPECT_EQ(r.messages.shown[0].text, "hello world");
     EXPECT_EQ(r.messages.shown[0].caption, "Wendrel 1.00");
@@ -53,7 +77,7 @@ TEST(ScriptRun, KeywordsOfEachGroupInAnyCase) {
 TEST(ScriptRun, RestArgumentAndTheCommaRule) {
     Rig r;
     r.run("EXEC  lead\r\nEXEC prog a,b\r\nRUN waiter,1\r\nEXEC after\r\nMSG\r\nMSG  word\r\nTYPE\r\n");
-    EXPECT_EQ(r.launcher.started, (std::vector<std::string>{" lead", "prog a", "waiter", "after"}));
+    EXPECT_EQ(r.launcher.started, (Texts{" lead", "prog a", "waiter", "after"}));
     // Only ",1" waits: the wait activates the program it started until its window is gone.
     EXPECT_EQ(r.activator.activated.front(), 102);
     ASSERT_EQ(r.messages.shown.size(), 1u); // MSG alone shows nothing
@@ -62,18 +86,12 @@ TEST(ScriptRun, RestArgumentAndTheCommaRule) {
 }
 
 TEST(ScriptRun, WaitReadsTheNumberTheSecondWordBeginsWith) {
-    for (auto [line, seconds] : {std::pair{"WAIT", 0.0},
-                                 {"WAIT soon", 0.0},
-                                 {"WAIT 2.5", 2.5},
-                                 {"PAUSE 3 4", 3.0} /* not "34" */,
-                                 {"SLEEP 1x", 1.0},
-                                 {"WAIT -4", 0.0},
-                                 {"WAIT +1.5", 1.5},
-                                 {"WAIT .5", 0.5},
-                                 {"WAIT 007", 7.0},
-                                 {"WAIT 1,5", 1.0},
-                                 {"WAIT 2e1", 2.0} /* no exponent */,
-                                 {"WAIT &H3", 0.0} /* no radix prefix */}) {
+    // Plain decimals only: no exponent, radix prefix or decimal comma; the
+    // third word is not part of the number.
+    const std::pair<const char*, double> cases[] = {{"SLEEP soon", 0},  {"PAUSE 3 4", 3}, {"WAIT -4", 0},
+                                                    {"WAIT +1.5", 1.5}, {"WAIT .5", 0.5}, {"WAIT 007", 7},
+                                                    {"WAIT 1,5", 1},    {"WAIT 2e1", 2},  {"WAIT &H3", 0}};
+    for (auto [line, seconds] : cases) {
         Rig r;
         const double start = r.clock.mono;
         r.run(line);
@@ -83,7 +101,6 @@ TEST(ScriptRun, WaitReadsTheNumberTheSecondWordBeginsWith) {
 
 TEST(ScriptRun, AFailedStartIsSilentKeepsTheOldTaskIdAndItsWaitLastsOneSecond) {
     Rig r;
-    r.g.append();
     r.g.slot(1).ProcessId = 7;
     r.launcher.fail = true;
     const double start = r.clock.mono;
@@ -91,8 +108,10 @@ TEST(ScriptRun, AFailedStartIsSilentKeepsTheOldTaskIdAndItsWaitLastsOneSecond) {
     EXPECT_NEAR(r.clock.mono - start, 1.0, 0.1);
     EXPECT_EQ(r.g.slot(1).ProcessId, 7);
     EXPECT_EQ(r.activator.activated.back(), 7);
-    EXPECT_EQ(r.keys.sent, (std::vector<std::string>{"x"}));
+    EXPECT_EQ(r.keys.sent, (Texts{"x"}));
     EXPECT_TRUE(r.messages.shown.empty());
+    EXPECT_EQ(r.events(), (Texts{"started", "program not found: /no/such/program --flag",
+                                 "program not found: /no/such/other", "finished"}));
 }
 
 // Keys right after a start wait for the program's window: until it shows, or
@@ -113,7 +132,7 @@ TEST(ScriptRun, KeysAfterAStartWaitForTheProgramsWindow) {
         r.run("EXEC prog\r\nTYPE abc\r\n");
         EXPECT_GE(r.clock.mono - start, c.minWait) << c.windowAfter;
         EXPECT_LE(r.clock.mono - start, c.maxWait) << c.windowAfter;
-        EXPECT_EQ(r.keys.sent, (std::vector<std::string>{"abc"})) << "the keys go out even without a window";
+        EXPECT_EQ(r.keys.sent, (Texts{"abc"})) << "the keys go out even without a window";
     }
 }
 
@@ -139,15 +158,12 @@ TEST(ScriptRun, KeysLetEventsRunWhileTypedAndNeverGoToOurOwnWindow) {
 
 TEST(ScriptRun, MissingFilesNamesOutsideTheFolderAndFilesThatAreNoScripts) {
     Rig r;
-    r.g.append();
-    r.g.slot(1).ScriptFile = "gone.wdx   ";
-    r.g.slot(1).Running = 1;
-    r.engine.RunScript(1);
+    EXPECT_EQ(r.runFile("gone.wdx   "), 1);
     ASSERT_EQ(r.messages.shown.size(), 1u);
     EXPECT_EQ(r.messages.shown[0].text, "Script File does not exist. Task Aborted");
     EXPECT_EQ(r.messages.shown[0].caption, "Script File Missing.");
     EXPECT_EQ(r.messages.shown[0].icon, MsgIcon::Critical);
-    EXPECT_EQ(r.g.slot(1).Running, 1);
+    EXPECT_EQ(r.events(), (Texts{"started", "script missing"}));
 
     // Names that lead out of the folder are refused in the same way, saying
     // why, although the files exist: the engine's folder is "in".
@@ -163,9 +179,7 @@ TEST(ScriptRun, MissingFilesNamesOutsideTheFolderAndFilesThatAreNoScripts) {
     EXPECT_TRUE(r.launcher.started.empty());
 
     // An empty name leaves the program's folder as the path: the run ends.
-    r.g.slot(1).ScriptFile = "";
-    r.engine.RunScript(1);
-    EXPECT_EQ(r.g.slot(1).Running, 0);
+    EXPECT_EQ(r.runFile(""), 0);
     EXPECT_EQ(r.messages.shown.size(), 4u);
 }
 
@@ -177,32 +191,26 @@ TEST(ScriptRun, EncodingsAndLineEndsOfEveryEditor) {
     r.run("EXEC caf\xC3\xA9 \xE2\x82\xAC\n" // UTF-8, LF
           "EXEC caf\xE9 \x80\r"             // Windows-1252, CR
           "TYPE na\xC3\xAFve\r\n"           // UTF-8, CR LF
-          "TYPE na\xEFve\n"                 // Windows-1252
           "MSG \xC3\xA9t\xC3\xA9 \xE9\n"    // not valid UTF-8 as a whole: Windows-1252
           "MSG end\0EXEC hidden\n"
           "MSG last"s);
     const std::string cafe = "caf\xC3\xA9 \xE2\x82\xAC";
-    EXPECT_EQ(r.launcher.started, (std::vector<std::string>{cafe, cafe}));
-    EXPECT_EQ(r.keys.sent, (std::vector<std::string>{"na\xC3\xAFve", "na\xC3\xAFve"}));
-    EXPECT_EQ(r.messages.texts(),
-              (std::vector<std::string>{"\xC3\x83\xC2\xA9t\xC3\x83\xC2\xA9 \xC3\xA9", "end", "last"}));
+    EXPECT_EQ(r.launcher.started, (Texts{cafe, cafe}));
+    EXPECT_EQ(r.keys.sent, (Texts{"na\xC3\xAFve"}));
+    EXPECT_EQ(r.messages.texts(), (Texts{"\xC3\x83\xC2\xA9t\xC3\x83\xC2\xA9 \xC3\xA9", "end", "last"}));
 }
 
 TEST(ScriptRun, NestedRunsReadTheirOwnFiles) {
     Rig r;
     writeAll(r.dir.file("inner.wdx"), "MSG inner1\r\nMSG inner2\r\n");
     r.g.append();
-    r.g.append();
     r.g.slot(2).ScriptFile = "inner.wdx";
-    bool nested = false;
+    r.g.slot(2).Running = 1;
     r.pump.onPass = [&] {
-        if (nested) return;
-        nested = true;
-        r.g.slot(2).Running = 1;
-        r.engine.RunScript(2); // a tick during the outer script's WAIT
+        if (r.pump.passes == 1) r.engine.RunScript(2); // a tick during the outer script's WAIT
     };
     r.run("MSG outer1\r\nWAIT 1\r\nMSG outer2\r\n");
-    EXPECT_EQ(r.messages.texts(), (std::vector<std::string>{"outer1", "inner1", "inner2", "outer2"}));
+    EXPECT_EQ(r.messages.texts(), (Texts{"outer1", "inner1", "inner2", "outer2"}));
     EXPECT_EQ(r.g.slot(2).Running, 0);
 }
 
@@ -211,7 +219,6 @@ TEST(ScriptRun, NestedRunsReadTheirOwnFiles) {
 TEST(ScriptRun, AStopRequestEndsTheWaitsAndTheRestOfEveryScript) {
     Rig r;
     writeAll(r.dir.file("inner.wdx"), "RUN inner,1\r\nMSG inner\r\n");
-    r.g.append();
     r.g.append();
     r.g.slot(2).ScriptFile = "inner.wdx";
     r.activator.windowsLeft[100] = 1000000; // the inner program never ends
@@ -222,13 +229,68 @@ TEST(ScriptRun, AStopRequestEndsTheWaitsAndTheRestOfEveryScript) {
     r.run("WAIT 100000\r\nMSG after the wait\r\nRUN after\r\n");
     EXPECT_EQ(r.pump.passes, 100);
     EXPECT_TRUE(r.messages.shown.empty());
-    EXPECT_EQ(r.launcher.started, std::vector<std::string>{"inner"});
+    EXPECT_EQ(r.launcher.started, Texts{"inner"});
     r.run("MSG not started\r\n");
     EXPECT_TRUE(r.messages.shown.empty());
 }
 
-// How long a pause lasts is checked with WAIT above; here, that the user
-// interface is served while it lasts.
+TEST(RunLog, ARunRecordsItsProgramsAndWaits) {
+    Rig r;
+    writeAll(r.dir.file("t.wdx"), "EXEC editor notes.txt\r\nRUN backup --all,1\r\n");
+    r.scheduler.RunNow(1);
+    EXPECT_EQ(r.events(), (Texts{"started", "program started: editor notes.txt (pid 100)",
+                                 "program started: backup --all (pid 101)", "waiting for pid 101 to end",
+                                 "pid 101 ended, exit status unknown", "finished"}));
+    EXPECT_EQ(RunLogFile::readAll(r.dir.path()).front(),
+              (RunLogEntry{"2026-12-06 09:30:00", "Backup", "t.wdx", "started"}));
+}
+
+TEST(RunLog, EachEventStaysOneLineOfFourFields) {
+    RunEvent e = event("Tab\there\r\nand line", RunEventKind::ProgramStarted);
+    e.command = std::string(600, 'x') + "\xc3\xa9";
+    e.pid = 7;
+    const std::string line = formatRunEvent(e);
+    EXPECT_EQ(line.find('\n'), std::string::npos);
+    const auto back = parseRunLogLine(line);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->task, "Tab here  and line");
+    EXPECT_EQ(back->what, "program started: " + std::string(500, 'x') + "... (pid 7)");
+    EXPECT_FALSE(parseRunLogLine("not an event"));
+    EXPECT_FALSE(parseRunLogLine("2026-12-07 09:30:05\ttorn"));
+}
+
+TEST(RunLog, RotationKeepsOneOldFile) {
+    TempFolder dir;
+    const std::size_t lineBytes = formatRunEvent(event("T00")).size() + 1;
+    RunLogFile log(dir.path(), lineBytes * 10);
+    for (int i = 0; i < 25; ++i) log.add(event("T" + std::string(i < 10 ? "0" : "") + std::to_string(i)));
+    // 25 lines, 10 to a file: the first 10 are gone, 10 are in the old file.
+    EXPECT_EQ(readAll(dir.file("Wendrel.log")).size(), lineBytes * 5);
+    EXPECT_EQ(readAll(dir.file("Wendrel.log.1")).size(), lineBytes * 10);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("Wendrel.log.2")));
+    const auto all = RunLogFile::readAll(dir.path());
+    ASSERT_EQ(all.size(), 15u);
+    EXPECT_EQ(all.front().task, "T10");
+    EXPECT_EQ(all.back().task, "T24");
+}
+
+TEST(RunNow, StartsOnceAndNotAgainWhileItsScriptRuns) {
+    Rig r;
+    writeAll(r.dir.file("t.wdx"), "EXEC prog\r\nWAIT 3\r\n");
+    int refused = 0;
+    r.pump.onPass = [&] { refused += r.scheduler.RunNow(1) ? 0 : 1; };
+    EXPECT_TRUE(r.scheduler.RunNow(1));
+    EXPECT_GT(refused, 0);
+    EXPECT_EQ(r.launcher.started.size(), 1u);
+    EXPECT_EQ(r.g.slot(1).Running, 0);
+    // Active and the interval do not matter; an empty slot runs nothing.
+    r.g.slot(1).Active = 0;
+    r.pump.onPass = nullptr;
+    EXPECT_TRUE(r.scheduler.RunNow(1));
+    EXPECT_EQ(r.launcher.started.size(), 2u);
+    EXPECT_FALSE(r.scheduler.RunNow(2));
+}
+
 TEST(ScriptWait, PausePollsEventsInShortSteps) {
     Rig r; // each pass waits at most 0.05 s
     r.engine.Pause(1.0f);
@@ -256,8 +318,6 @@ TEST(ScriptWait, WaitForCompletionEndsWhenTheWindowAndTheProcessesAreGoneOrOnFai
     EXPECT_EQ(f.messages.shown[0].caption, "Sub WaitForCompletion");
 }
 
-// Binary and huge script files run (or skip) line by line to their end, and
-// clear the task's Running flag.
 TEST(HostileScriptInput, BinaryAndHugeScriptsRunToTheirEndInBoundedTimeAndMemory) {
     using Steady = std::chrono::steady_clock;
     Rig r;
@@ -271,13 +331,10 @@ TEST(HostileScriptInput, BinaryAndHugeScriptsRunToTheirEndInBoundedTimeAndMemory
     // 100 MB of code-0 bytes without a line end (a sparse file).
     writeAll(r.dir.file("huge.wdx"), "");
     std::filesystem::resize_file(r.dir.file("huge.wdx"), 100u << 20);
-    r.g.slot(1).ScriptFile = "huge.wdx";
-    r.g.slot(1).Running = 1;
     const long before = peakKilobytes();
     const int passesBefore = r.pump.passes;
     t0 = Steady::now();
-    r.engine.RunScript(1);
-    EXPECT_EQ(r.g.slot(1).Running, 0);
+    EXPECT_EQ(r.runFile("huge.wdx"), 0);
     EXPECT_LT(Steady::now() - t0, std::chrono::seconds(20));
     EXPECT_LT(peakKilobytes() - before, 300 * 1024) << "kilobytes";
     // The user interface is served while the file is read: some hundreds of

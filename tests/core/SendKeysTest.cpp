@@ -15,25 +15,18 @@ std::string describe(const std::string& keys) {
     if (!strokes) return "malformed";
     std::string out;
     for (const KeyStroke& k : *strokes) {
-        if (!out.empty()) out += ' ';
-        if (k.shift) out += 'S';
-        if (k.ctrl) out += 'C';
-        if (k.alt) out += 'A';
-        if (k.keysym.empty()) {
-            if (k.character < 0x80) out += static_cast<char>(k.character);
-            else out += "U+" + std::to_string(static_cast<unsigned>(k.character));
-        } else {
-            out += "<" + k.keysym + ">";
-        }
+        out += std::string(out.empty() ? "" : " ") + (k.shift ? "S" : "") + (k.ctrl ? "C" : "") + (k.alt ? "A" : "");
+        if (!k.keysym.empty()) out += "<" + k.keysym + ">";
+        else if (k.character < 0x80) out += static_cast<char>(k.character);
+        else out += "U+" + std::to_string(static_cast<unsigned>(k.character));
     }
     return out;
 }
 
 TEST(SendKeys, PlainTextTypesItselfAndTildeIsEnter) {
-    EXPECT_EQ(describe("ab 1"), "a b   1");
+    EXPECT_EQ(describe("a[ 1]"), "a [   1 ]");
     EXPECT_EQ(describe("a~b"), "a <Return> b");
     EXPECT_EQ(describe("x\ty\nz"), "x <Tab> y <Return> z");
-    EXPECT_EQ(describe("[]"), "[ ]");
     EXPECT_EQ(describe(""), "");
     // UTF-8 text arrives as code points.
     EXPECT_EQ(describe("\xC3\xA9\xE2\x82\xAC"), "U+233 U+8364");
@@ -44,28 +37,22 @@ TEST(SendKeys, ModifiersHoldOverTheNextKeyOrGroup) {
     EXPECT_EQ(describe("^%{DEL}"), "CA<Delete>");
     EXPECT_EQ(describe("+(ab)c"), "Sa Sb c");
     EXPECT_EQ(describe("^(a+(b)c)"), "Ca SCb Cc");
-    EXPECT_EQ(describe("%~"), "A<Return>");
+    EXPECT_EQ(describe("%~^{+}"), "A<Return> C+");
     EXPECT_EQ(describe("+{LEFT 3}"), "S<Left> S<Left> S<Left>");
 }
 
-TEST(SendKeys, NamedKeysInAnyCaseWithRepeatCounts) {
-    EXPECT_EQ(describe("{enter}{Tab}{ESC}{BS}{BKSP}{BACKSPACE}"),
-              "<Return> <Tab> <Escape> <BackSpace> <BackSpace> <BackSpace>");
-    EXPECT_EQ(describe("{PGUP}{PGDN}{INS}{HOME}{END}{F1}{F16}"), "<Prior> <Next> <Insert> <Home> <End> <F1> <F16>");
+TEST(SendKeys, NamedKeysInAnyCaseRepeatCountsAndBracedCharacters) {
+    EXPECT_EQ(describe("{enter}{Tab}{bksp}{PGUP}{F16}"), "<Return> <Tab> <BackSpace> <Prior> <F16>");
     EXPECT_EQ(describe("{LEFT 2}{x 3}{ENTER 0}"), "<Left> <Left> x x x");
-}
-
-TEST(SendKeys, BracedCharactersAreLiteral) {
+    // The first character after the brace is literal, whatever it is.
     EXPECT_EQ(describe("{+}{^}{%}{~}{(}{)}{{}{}}{[}{]}"), "+ ^ % ~ ( ) { } [ ]");
     EXPECT_EQ(describe("{} 2}{  2}"), "} }    ");
-    EXPECT_EQ(describe("^{+}"), "C+");
 }
 
 TEST(SendKeys, MalformedTextGivesNoStrokesAtAll) {
-    for (const char* bad : {"ab{ENTER", "{", "{}", "{F17}", "{NOSUCHKEY}", "x{LEFT 2x}", "{LEFT }", "(ab", "ab)", "+",
-                            "ab^", "(a+)", "{x 10001}", "a\x01", "\xC3", "\xC0\x80", "\xED\xA0\x80"}) {
+    for (const char* bad : {"ab{ENTER", "{", "{}", "{F17}", "x{LEFT 2x}", "{LEFT }", "(ab", "ab)", "ab^", "(a+)",
+                            "{x 10001}", "a\x01", "\xC3", "\xC0\x80", "\xED\xA0\x80"})
         EXPECT_EQ(describe(bad), "malformed") << bad;
-    }
     EXPECT_EQ(describe(std::string(MaxGroupDepth, '(') + "a" + std::string(MaxGroupDepth, ')')), "a");
     EXPECT_EQ(describe(std::string(MaxGroupDepth + 1, '(') + "a" + std::string(MaxGroupDepth + 1, ')')), "malformed");
     std::string many;

@@ -120,11 +120,10 @@ class FakePump : public EventPump {
 public:
     explicit FakePump(FakeClock& clock) : clock_(clock) {}
     int passes = 0;
-    double step = -1; // seconds each pass takes; below 0: the full wait
     std::function<void()> onPass;
     void processEvents(double maxWaitSeconds) override {
         ++passes;
-        clock_.advance(step >= 0 ? step : (maxWaitSeconds > 0 ? maxWaitSeconds : 0.001));
+        clock_.advance(maxWaitSeconds > 0 ? maxWaitSeconds : 0.001);
         if (onPass) onPass();
     }
 
