@@ -22,6 +22,7 @@
 #include "platform/X11Windows.h"
 #include "platform/wayland/WaylandSession.h"
 #include "ui/about/Artwork.h"
+#include "ui/about/frmSplash.h"
 #include "ui/main/Form1.h"
 #include "ui/tray/Tray.h"
 
@@ -83,6 +84,7 @@ int main(int argc, char** argv) {
     // read, and reading it loads the image format plugins. (It needs no font.)
     QApplication::style()->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
     fontConfiguration.join(); // before Qt reads it itself, which would load it a second time
+    wendrel::frmSplash::drawPictureAhead();
     wendrel::General general;
     wendrel::Desktop desktop;
     wendrel::Form1 form(general, folder, desktop.services());

@@ -62,8 +62,8 @@ void drawClock(QPainter& p, QPointF centre, double radius, double hour, double m
 }
 } // namespace
 
-QPixmap splashPicture(QSize size) {
-    QPixmap pm(size);
+QImage splashPicture(QSize size) {
+    QImage pm(size, QImage::Format_ARGB32_Premultiplied);
     const double w = size.width(), h = size.height();
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);

@@ -1,8 +1,8 @@
 #pragma once
-// The program's own pictures: its icon (shipped as PNGs in the resources) and
-// the splash window's background (drawn when needed).
+// The program's own pictures: its icon (shipped as raw pixels in the
+// resources) and the splash window's background (drawn when needed).
 #include <QIcon>
-#include <QPixmap>
+#include <QImage>
 
 namespace wendrel {
 
@@ -12,7 +12,8 @@ void initResources();
 
 QIcon programIcon();
 
-// The splash background: an evening sky over a row of clock faces.
-QPixmap splashPicture(QSize size);
+// The splash background: an evening sky over a row of clock faces. It has no
+// text, so it may be drawn on any thread.
+QImage splashPicture(QSize size);
 
 } // namespace wendrel

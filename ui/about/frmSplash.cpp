@@ -6,6 +6,7 @@
 #include <QPalette>
 #include <QSysInfo>
 #include <QTimer>
+#include <future>
 
 #include "ui/Twips.h"
 #include "ui/about/Artwork.h"
@@ -45,12 +46,21 @@ QLabel* splashLabel(QWidget* parent, const char* name, const QString& text, QRec
     l->setPalette(pal);
     return l;
 }
+// The picture being drawn ahead, if any (see drawPictureAhead).
+std::future<QImage>& pictureAhead() {
+    static std::future<QImage> picture;
+    return picture;
+}
 } // namespace
+
+QSize frmSplash::windowSize() { return {TwipsX(6000), TwipsY(3600)}; }
+
+void frmSplash::drawPictureAhead() { pictureAhead() = std::async(std::launch::async, splashPicture, windowSize()); }
 
 frmSplash::frmSplash(QWidget* parent) : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
     setObjectName("frmSplash");
     setWindowTitle("Wendrel");
-    setFixedSize(TwipsX(6000), TwipsY(3600));
+    setFixedSize(windowSize());
     lblProductName = splashLabel(this, "lblProductName", "Wendrel", TwipsRect(360, 300, 4200, 900), 2.9);
     Label1 = splashLabel(this, "Label1", "Version 1.00", TwipsRect(420, 1200, 3000, 360));
     lblPlatform = splashLabel(this, "lblPlatform", platformLine(), TwipsRect(420, 1560, 3600, 360));
@@ -58,7 +68,10 @@ frmSplash::frmSplash(QWidget* parent) : QDialog(parent, Qt::SplashScreen | Qt::F
 
 void frmSplash::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.drawPixmap(0, 0, splashPicture(size()));
+    QImage picture;
+    if (pictureAhead().valid()) picture = pictureAhead().get();
+    if (picture.size() != size()) picture = splashPicture(size());
+    p.drawImage(0, 0, picture);
     // The frameless window gets no frame from a window manager: draw one.
     p.setPen(QColor(14, 42, 87));
     p.drawRect(rect().adjusted(0, 0, -1, -1));

@@ -14,6 +14,10 @@ public:
     // Shows the splash window modally; it closes itself once it is on screen.
     // Returns how long it was open, in milliseconds.
     static qint64 showModal(QWidget* parent);
+    // Starts drawing the background picture on another thread, so that it is
+    // ready when the window is shown (the program builds its main window
+    // meanwhile). Without this, the picture is drawn when it is needed.
+    static void drawPictureAhead();
 
     // The latest moment it closes even if it was never drawn (no display,
     // no window manager).
@@ -28,6 +32,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    static QSize windowSize();
+
     bool closing_ = false;
 };
 
