@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 #include <fontconfig/fontconfig.h>
+#include <string>
 #include <thread>
 
 #include "model/General.h"
@@ -46,6 +47,14 @@ int main(int argc, char** argv) {
     // Loading the desktop's font configuration is the longest single step of
     // the start-up, and Qt first needs it when the main window measures its
     // texts: it is loaded on another core while Qt connects to the display.
+    // Meanwhile Qt removes the launcher's startup id from the environment,
+    // which the font loading reads: as the last entry, its removal moves no
+    // other entry under the reader.
+    if (const char* id = std::getenv("DESKTOP_STARTUP_ID")) {
+        const std::string startupId = id;
+        ::unsetenv("DESKTOP_STARTUP_ID");
+        ::setenv("DESKTOP_STARTUP_ID", startupId.c_str(), 1);
+    }
     std::jthread fontConfiguration([] { FcInit(); });
 
     QApplication app(argc, argv);
