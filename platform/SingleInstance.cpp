@@ -88,6 +88,7 @@ void SingleInstance::release() {
     pending_ = false;
     while (!peers_.empty()) dropPeer(peers_.begin()->first);
     if (listenFd_ >= 0) {
+        incoming_->setEnabled(false);
         incoming_.release()->deleteLater(); // may be inside its own signal
         ::close(listenFd_);
         listenFd_ = -1;
