@@ -14,6 +14,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <string_view>
 #include <thread>
 #include <unistd.h>
 
@@ -183,7 +184,7 @@ void SingleInstance::readPeer(int fd) {
         }
     }
     for (std::size_t end; (end = received.find('\n')) != std::string::npos; received.erase(0, end + 1)) {
-        if (received.compare(0, end, kShowRequest) == 0 && end == std::strlen(kShowRequest)) pending_ = true;
+        if (std::string_view(received).substr(0, end) == kShowRequest) pending_ = true;
     }
     if (done) dropPeer(fd);
     deliver();
