@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QIcon>
 #include <QMessageBox>
-#include <QStyle>
 #include <QTimer>
 
 #include <cstdlib>
@@ -89,9 +88,6 @@ int main(int argc, char** argv) {
     }
     if (!instance.whyNot().isEmpty()) qWarning("%s", qPrintable(instance.whyNot()));
 
-    // While the fonts load: the menu bar's overflow icon is the first image
-    // read, and reading it loads the image format plugins. (It needs no font.)
-    QApplication::style()->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
     fontConfiguration.join(); // before Qt reads it itself, which would load it a second time
     wendrel::frmSplash::drawPictureAhead();
     wendrel::General general;
