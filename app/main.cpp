@@ -1,5 +1,6 @@
-// Wendrel: a desktop task scheduler. Wires the desktop services, the shared
-// state and the main window together. The program's folder (where the task
+// Wendrel: a desktop task scheduler. Composes the session (the task list, its
+// store and the schedule) with the desktop services and hands it to the main
+// window. The program's folder (where the task
 // list, the options, the scripts and the run history live) is chosen here
 // once: the executable's folder for a portable copy, the per-user data folder
 // for an installed program (see platform/DataFolder.h).
@@ -14,13 +15,13 @@
 #include <string>
 #include <thread>
 
-#include "model/General.h"
 #include "platform/DataFolder.h"
 #include "platform/Desktop.h"
 #include "platform/Signals.h"
 #include "platform/SingleInstance.h"
 #include "platform/X11Windows.h"
 #include "platform/wayland/WaylandSession.h"
+#include "session/Session.h"
 #include "ui/about/Artwork.h"
 #include "ui/about/frmSplash.h"
 #include "ui/main/Form1.h"
@@ -90,16 +91,17 @@ int main(int argc, char** argv) {
 
     fontConfiguration.join(); // before Qt reads it itself, which would load it a second time
     wendrel::frmSplash::drawPictureAhead();
-    wendrel::General general;
     wendrel::Desktop desktop;
-    wendrel::Form1 form(general, folder, desktop.services());
-    // Where the list goes at exit when the program's folder cannot take it.
-    form.setFallbackFolder(wendrel::perUserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));
+    // The fallback folder: where the list goes at exit when the program's
+    // folder cannot take it.
+    wendrel::Session session(folder, desktop.services(),
+                             wendrel::perUserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));
+    wendrel::Form1 form(session);
     desktop.setMainWindow(&form);
     // Our own X connections (window lookup, typing) break when the X server
     // or the session ends: keep the list and end without a crash.
-    wendrel::setX11ConnectionLostHandler([&form] {
-        form.writeStore();
+    wendrel::setX11ConnectionLostHandler([&session] {
+        session.writeStore();
         std::_Exit(0);
     });
     desktop.setNoticeHandler([&form](const std::string& text) {
@@ -118,7 +120,7 @@ int main(int argc, char** argv) {
     if (form.windowState() & Qt::WindowMinimized) form.showMinimized();
     else if (!form.tray()->inStandby()) form.show();
     instance.setShowHandler([&form] { form.bringToFront(); });
-    exitGuard.setReady({[&form] { form.Exit(); }, [&form] { form.writeStore(); }});
+    exitGuard.setReady({[&form] { form.Exit(); }, [&session] { session.writeStore(); }});
     QTimer::singleShot(kSettleMs, &form, &wendrel::Form1::showLoadProblems);
     return app.exec();
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The program's shared state: the task table and its count, the caption
-// tables, the option flags, the new-task flags and the drag state. One
-// General object lives for the whole run; tests create fresh ones.
+// tables and the option flags. One General object lives for the whole run
+// (in the session); tests create fresh ones.
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -50,13 +50,6 @@ public:
     // Start once, at start-up or on waking, a fixed-time task whose minute
     // passed while the program was closed or the machine slept.
     std::int16_t RunMissedTasks = 0;
-
-    std::int16_t NewTaskPending = 0;
-    std::int16_t TaskBeforeNew = 0;
-
-    std::int16_t Dragging = 0;
-    std::int16_t DragStartRow = 0;
-    std::int16_t DropOffset = 0;
 
     // Whole-record copy, all fields including run-time state.
     void copyRecord(int from, int to) { slot(to) = slot(from); }

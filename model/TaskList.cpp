@@ -4,23 +4,6 @@
 
 namespace wendrel {
 
-int beginNewTask(General& g, int currentRow) {
-    g.TaskBeforeNew = static_cast<std::int16_t>(currentRow + 1);
-    if (g.TaskCount >= General::MaxTasks) return 0; // full: silently nothing
-    g.NewTaskPending = 1;
-    return g.append();
-}
-
-bool cancelNewTask(General& g) {
-    const bool pending = g.NewTaskPending != 0 && g.TaskCount > 0;
-    if (pending) {
-        g.clearSlot(g.TaskCount);
-        --g.TaskCount;
-    }
-    g.NewTaskPending = 0;
-    return pending;
-}
-
 int rowAfterRemoval(int removed, int taskCount) { return std::min(removed - 1, taskCount - 1); }
 
 DropPlace dropPlace(int pointerRow, int topRow, int gridRows, int taskCount, int rowsInView) {

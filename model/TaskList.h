@@ -1,22 +1,10 @@
 #pragma once
-// The task list's editing rules that the grid follows: adding a task and
-// taking it back, the row that stays current after a removal, and where a
-// row dragged over the grid lands. Rows count from 0, tasks (slots) from 1.
+// The task list's editing rules that the grid follows: the row that stays
+// current after a removal, and where a row dragged over the grid lands.
+// Rows count from 0, tasks (slots) from 1.
 #include <string>
 
-#include "model/General.h"
-
 namespace wendrel {
-
-// New: remembers the task that was current (row currentRow) and adds a
-// blank task that stays pending until the editor saves it. Returns its slot,
-// or 0 when the table is full (nothing is added then).
-int beginNewTask(General& g, int currentRow);
-
-// The editor was left without saving: a pending new task goes again and the
-// list is as it was. Returns whether a task was taken away; the row to make
-// current is then TaskBeforeNew - 1 (if any task is left).
-bool cancelNewTask(General& g);
 
 // The row that is current after the task in slot removed went: the row that
 // took its place, or the last one when it was the last.

@@ -7,6 +7,7 @@
 #include "model/Cp1252.h"
 #include "model/Fields.h"
 #include "model/TextFile.h"
+#include "store/ScriptFiles.h"
 
 namespace wendrel {
 
@@ -40,11 +41,10 @@ void ScriptEngine::RunScript(int index) {
     logRun(index, RunEventKind::Started);
     // Scripts live in the program's folder and nowhere else: a name that
     // would lead out of it (a hand-edited task list) is refused like a
-    // missing file, saying why.
-    if (name.find('/') != std::string::npos || name == "." || name == "..") {
-        env_.messages.show("The script file name \"" + name +
-                               "\" is not a plain file name in Wendrel's folder. Task Aborted",
-                           "Script File Missing.", MsgButtons::Ok, MsgIcon::Critical);
+    // missing file, saying why. An empty name names no file: its run ends
+    // below, as for any path that is no readable file.
+    if (const auto problem = name.empty() ? std::nullopt : scriptNameProblem(name)) {
+        env_.messages.show(*problem + " Task Aborted", "Script File Missing.", MsgButtons::Ok, MsgIcon::Critical);
         logRun(index, RunEventKind::ScriptMissing);
         return; // Running stays 1, as for a missing file
     }

@@ -3,6 +3,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "model/Cp1252.h"
+#include "model/TaskRecord.h"
+
 namespace fs = std::filesystem;
 
 namespace wendrel {
@@ -13,6 +16,34 @@ bool isScriptFileName(const std::string& leaf) {
     const std::string ext = leaf.substr(leaf.size() - 4);
     auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
     return ext[0] == '.' && lower(ext[1]) == 'w' && lower(ext[2]) == 'd' && lower(ext[3]) == 'x';
+}
+
+std::string withScriptExtension(const std::string& name) {
+    const std::string ext = ScriptExtension;
+    auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
+    bool has = name.size() >= ext.size();
+    for (std::size_t i = 0; has && i < ext.size(); ++i)
+        has = upper(name[name.size() - ext.size() + i]) == upper(ext[i]);
+    return has ? name : name + ext;
+}
+
+std::optional<std::string> scriptNameProblem(const std::string& name) {
+    constexpr std::size_t width = decltype(TaskRecord::ScriptFile)::width;
+    if (name.empty()) return "A script file needs a name.";
+    if (name.find('/') != std::string::npos || name == "." || name == "..")
+        return "The script file name \"" + name + "\" is not a plain file name in Wendrel's folder.";
+    if (name.find('\0') != std::string::npos) return std::string("A script file name cannot hold a code-0 character.");
+    // The task keeps the name in Windows-1252: a character it cannot hold
+    // would name another file.
+    if (cp1252ToUtf8(utf8ToCp1252(name)) != name)
+        return "The script file name \"" + name + "\" has characters a task cannot hold.";
+    // UTF-8: every byte but a continuation byte begins a character.
+    std::size_t characters = 0;
+    for (const char c : name) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    if (characters > width)
+        return "The script file name \"" + name + "\" is longer than the " + std::to_string(width) +
+               " characters a task can hold.";
+    return std::nullopt;
 }
 
 std::vector<std::string> listScriptFiles(const std::string& folder) {

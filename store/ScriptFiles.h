@@ -1,5 +1,6 @@
 #pragma once
 // The script files of a folder: the regular files whose name ends in ".wdx".
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,5 +17,17 @@ std::vector<std::string> listScriptFiles(const std::string& folder);
 // True when leaf has the script extension ".wdx" (any letter case) and is not
 // a hidden name; the extension alone (".wdx") is hidden, so it does not count.
 bool isScriptFileName(const std::string& leaf);
+
+// The script extension, appended to a typed name unless it already ends in
+// it (in any letter case): backup becomes backup.wdx, notes.txt notes.txt.wdx.
+inline constexpr const char* ScriptExtension = ".wdx";
+std::string withScriptExtension(const std::string& name);
+
+// Whether name (UTF-8) can be a task's script file: a plain name of a file in
+// the program's folder, whole in the task's script field. Gives the problem
+// as a sentence for the user, or no value when the name is fine. Refused:
+// an empty name, a "/" (a path), "." and "..", a code-0 character, and a name
+// longer than the field (counted in characters).
+std::optional<std::string> scriptNameProblem(const std::string& name);
 
 } // namespace wendrel

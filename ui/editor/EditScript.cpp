@@ -2,9 +2,10 @@
 #include <QComboBox>
 
 #include "model/TextFile.h"
+#include "session/Session.h"
+#include "store/ScriptFiles.h"
 #include "ui/editor/frmAskFileName.h"
 #include "ui/editor/frmDetail.h"
-#include "ui/main/Form1.h"
 
 namespace wendrel {
 
@@ -28,8 +29,14 @@ void frmDetail::cmdEditScript_Click() {
     }
     if (name.isEmpty()) return;
 
-    Services& s = main_.services();
-    const std::string path = joinPath(main_.folder(), name.toStdString());
+    const Services& s = session_.services();
+    // Only a file of the program's folder is opened (a task list edited by
+    // hand may name another).
+    if (const auto problem = scriptNameProblem(name.toStdString())) {
+        s.messages->show(*problem, "Wendrel 1.00", MsgButtons::Ok, MsgIcon::Critical);
+        return;
+    }
+    const std::string path = joinPath(session_.folder(), name.toStdString());
     std::string failure = "No text editor is available to open " + path + ".";
     const std::optional<double> id = s.textEditor->open(path, failure);
     if (!id) {
@@ -41,7 +48,7 @@ void frmDetail::cmdEditScript_Click() {
 }
 
 frmAskFileName* frmDetail::askFileName() {
-    if (!askFileName_) askFileName_ = new frmAskFileName(*this);
+    if (!askFileName_) askFileName_ = new frmAskFileName(session_, *this);
     return askFileName_;
 }
 

@@ -2,9 +2,9 @@
 
 #include <QComboBox>
 
+#include "session/Session.h"
 #include "store/ScriptFiles.h"
 #include "ui/editor/frmDetail.h"
-#include "ui/main/Form1.h"
 
 namespace wendrel {
 
@@ -15,7 +15,7 @@ QStringList scriptFileNames(const std::string& folder) {
 }
 
 void frmDetail::FillScriptList(const QString& selectName, int& foundIndex) {
-    const QStringList names = scriptFileNames(mainWindow().folder());
+    const QStringList names = scriptFileNames(session_.folder());
     // Rebuilding the entries must not change the text in the box nor pick an
     // entry (and so must not touch the script button's caption).
     const QString text = cmbScriptFiles->currentText();

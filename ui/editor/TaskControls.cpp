@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/General.h"
+#include "session/Rules.h"
 #include "ui/Text.h"
 
 namespace wendrel {
@@ -77,27 +78,16 @@ void TaskControls::showIntervalFields() {
                          lblMinsPastHour, lblDayofMonth, cmbOther,      cmbMSOption,  lblOther,
                          lblTime1,        cmbTimeHour,   cmbTimeMinute, cmbDateMonth, cmbDateDay};
     for (QWidget* w : fields) w->hide();
+    // Which fields an interval needs is the task list's rule; here each
+    // field is its controls.
+    const unsigned needed = intervalFields(cmbInterval->currentIndex());
     std::vector<QWidget*> shown;
-    switch (cmbInterval->currentIndex()) {
-        case 0: // Hourly
-            shown = {lblMinsPastHour, cmbMinsPastHour};
-            break;
-        case 1: // Daily
-            shown = {lblTime, cmbTimeHour, cmbTimeMinute, lblTime1};
-            break;
-        case 2: // Weekly
-            shown = {lblOther, cmbDayofWeek, lblTime, cmbTimeHour, cmbTimeMinute, lblTime1};
-            break;
-        case 3: // Monthly
-            shown = {lblDayofMonth, cmbDayofMonth, lblTime, cmbTimeHour, cmbTimeMinute, lblTime1};
-            break;
-        case 4: // Yearly
-            shown = {lblTime, lblDate, cmbDateMonth, cmbDateDay, cmbTimeHour, cmbTimeMinute, lblTime1};
-            break;
-        default: // Other, and nothing chosen yet
-            shown = {lblOther, cmbOther, cmbMSOption};
-            break;
-    }
+    if (needed & MinsPastHourField) shown.insert(shown.end(), {lblMinsPastHour, cmbMinsPastHour});
+    if (needed & WeekdayField) shown.insert(shown.end(), {lblOther, cmbDayofWeek});
+    if (needed & DayOfMonthField) shown.insert(shown.end(), {lblDayofMonth, cmbDayofMonth});
+    if (needed & TimeField) shown.insert(shown.end(), {lblTime, cmbTimeHour, cmbTimeMinute, lblTime1});
+    if (needed & DateField) shown.insert(shown.end(), {lblDate, cmbDateMonth, cmbDateDay});
+    if (needed & OtherAmountField) shown.insert(shown.end(), {lblOther, cmbOther, cmbMSOption});
     for (QWidget* w : shown) w->show();
 }
 

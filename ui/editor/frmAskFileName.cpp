@@ -8,14 +8,16 @@
 #include <QTime>
 
 #include "model/TextFile.h"
+#include "session/Session.h"
+#include "store/ScriptFiles.h"
 #include "ui/Text.h"
 #include "ui/Twips.h"
 #include "ui/editor/frmDetail.h"
-#include "ui/main/Form1.h"
 
 namespace wendrel {
 
-frmAskFileName::frmAskFileName(frmDetail& editor) : QDialog(&editor), editor_(editor) {
+frmAskFileName::frmAskFileName(Session& session, frmDetail& editor)
+    : QDialog(&editor), session_(session), editor_(editor) {
     setObjectName("frmAskFileName");
     setWindowTitle("Create new script");
     setModal(true);
@@ -58,17 +60,21 @@ void frmAskFileName::Form_Activate() {
 void frmAskFileName::cmdCancel_Click() { hide(); }
 
 void frmAskFileName::cmdCreate_Click() {
-    Form1& main = editor_.mainWindow();
-    QString name = txtNewScriptName->text(); // as typed, not trimmed
-    if (name.isEmpty()) {
+    const QString typed = txtNewScriptName->text(); // as typed, not trimmed
+    if (typed.isEmpty()) {
         hide();
         return;
     }
-    if (name.right(4).toUpper() != QString(".WDX")) name += ".wdx";
-
-    const std::string leaf = name.toStdString();
-    const std::string path = joinPath(main.folder(), leaf);
-    MessageBoxes* messages = main.services().messages;
+    const std::string leaf = withScriptExtension(typed.toStdString());
+    const QString name = QString::fromStdString(leaf);
+    MessageBoxes* messages = session_.services().messages;
+    // A name the task cannot hold whole, or that would lead out of the
+    // folder, is refused; the dialog stays open for another.
+    if (const auto problem = scriptNameProblem(leaf)) {
+        messages->show(*problem, "Create new script", MsgButtons::Ok, MsgIcon::Critical);
+        return;
+    }
+    const std::string path = joinPath(session_.folder(), leaf);
     if (fileExists(path)) {
         const MsgAnswer a = messages->show(leaf + " already exists. OK to overwrite ?", "File already exists",
                                            MsgButtons::YesNo, MsgIcon::None);
@@ -76,7 +82,7 @@ void frmAskFileName::cmdCreate_Click() {
     }
 
     const QLocale locale = QLocale::system();
-    const DateTime now = main.services().clock->now();
+    const DateTime now = session_.services().clock->now();
     const QDate date(now.year, now.month, now.day);
     const QTime time(now.hour, now.minute, now.second);
     const QString header = "' " + name + " created on " + locale.toString(date, QLocale::ShortFormat) + " at " +
@@ -93,8 +99,7 @@ void frmAskFileName::cmdCreate_Click() {
     editor_.FillScriptList(name, k);
     editor_.cmbScriptFiles->setCurrentIndex(k);
     editor_.cmbScriptFiles_Click();
-    const int n = editor_.currentSlot();
-    if (n <= General::SlotCount) main.general().slot(n).ScriptFile = toRecordText(name);
+    session_.setScriptFile(editor_.currentSlot(), toRecordText(name));
     hide();
 }
 

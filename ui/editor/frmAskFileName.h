@@ -10,11 +10,12 @@ class QPushButton;
 namespace wendrel {
 
 class frmDetail;
+class Session;
 
 class frmAskFileName : public QDialog {
     Q_OBJECT
 public:
-    explicit frmAskFileName(frmDetail& editor);
+    frmAskFileName(Session& session, frmDetail& editor);
 
     // Clears the name box and puts the focus into it (every activation).
     void Form_Activate();
@@ -30,6 +31,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    Session& session_;
     frmDetail& editor_;
 };
 

@@ -7,13 +7,10 @@
 #include <QPushButton>
 #include <QShowEvent>
 
-#include "model/General.h"
-#include "model/TaskList.h"
+#include "session/Session.h"
 #include "ui/Text.h"
 #include "ui/Twips.h"
 #include "ui/editor/frmAskFileName.h"
-#include "ui/main/Form1.h"
-#include "ui/main/TaskGrid.h"
 
 namespace wendrel {
 
@@ -29,7 +26,8 @@ const char* const kCreateScript = "C&reate Script";
 
 } // namespace
 
-frmDetail::frmDetail(Form1& main) : QDialog(&main), main_(main) {
+frmDetail::frmDetail(Session& session, Host host, QWidget* parent)
+    : QDialog(parent), session_(session), host_(std::move(host)) {
     setObjectName("frmDetail");
     setWindowTitle("Task Details");
     setModal(true);
@@ -139,12 +137,12 @@ void frmDetail::Form_Load() { fillLists(); }
 
 void frmDetail::cmbInterval_Click() { showIntervalFields(); }
 
-int frmDetail::currentSlot() const { return main_.grid().row() + 1; }
+int frmDetail::currentSlot() const { return host_.currentSlot(); }
 
 void frmDetail::Form_Activate() {
     const int n = currentSlot();
-    if (n > General::SlotCount) return;
-    const TaskRecord& r = main_.general().slot(n);
+    if (n < 1 || n > General::SlotCount) return;
+    const TaskRecord& r = session_.general().slot(n);
     load(r);
 
     int unused = 0;
@@ -156,24 +154,25 @@ void frmDetail::Form_Activate() {
 
 void frmDetail::StoreTaskFromEditor(int n) {
     if (n < 1 || n > General::SlotCount) return;
-    store(main_.general().slot(n));
+    TaskRecord fields = session_.general().slot(n);
+    store(fields);
+    session_.storeFields(n, fields);
 }
 
 void frmDetail::cmdSave_Click() {
     const int n = currentSlot();
-    StoreTaskFromEditor(n);
-    main_.FillGridRow(n);
-    main_.grid().selectRow(n - 1);
-    main_.general().NewTaskPending = 0;
+    if (n < 1 || n > General::SlotCount) return;
+    TaskRecord fields = session_.general().slot(n);
+    store(fields);
     // Saved here, not when the editor's loop returns: a script that waits
     // inside that loop may hold it for long.
-    main_.saveChanges();
+    session_.Commit(n, fields);
+    host_.saved(n);
     done(QDialog::Accepted);
 }
 
 void frmDetail::cmdCancel_Click() {
-    General& g = main_.general();
-    if (cancelNewTask(g)) main_.grid().showTaskCount(g.TaskCount, g.TaskBeforeNew - 1);
+    if (session_.Cancel()) host_.newTaskDropped();
     done(QDialog::Rejected);
 }
 

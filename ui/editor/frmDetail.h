@@ -9,6 +9,7 @@
 //   ScriptList.*       the script box's list of script files
 #include <QDialog>
 #include <QPointer>
+#include <functional>
 
 #include "ui/editor/TaskControls.h"
 
@@ -19,13 +20,22 @@ class QPushButton;
 
 namespace wendrel {
 
-class Form1;
+class Session;
 class frmAskFileName;
 
 class frmDetail : public QDialog, public TaskControls {
     Q_OBJECT
 public:
-    explicit frmDetail(Form1& main);
+    // What the editor needs of the main window: the slot it edits (the grid's
+    // current row's), and the grid's upkeep after a Save of slot n and after
+    // Cancel took a new task away again.
+    struct Host {
+        std::function<int()> currentSlot;
+        std::function<void(int n)> saved;
+        std::function<void()> newTaskDropped;
+    };
+
+    frmDetail(Session& session, Host host, QWidget* parent);
     ~frmDetail() override;
 
     // Fills the eleven lists (once, when the window is loaded).
@@ -47,7 +57,7 @@ public:
     void FillScriptList(const QString& selectName, int& foundIndex);
 
     frmAskFileName* askFileName(); // loaded when first needed
-    Form1& mainWindow() { return main_; }
+    Session& session() { return session_; }
 
     QLabel* Label10 = nullptr;
     QLabel* Label9 = nullptr;
@@ -65,7 +75,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    Form1& main_;
+    Session& session_;
+    Host host_;
     QPointer<frmAskFileName> askFileName_;
 };
 

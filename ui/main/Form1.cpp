@@ -19,8 +19,7 @@
 #include <QTableWidget>
 #include <cstdio>
 
-#include "scheduler/RunState.h"
-#include "model/TextFile.h"
+#include "session/Session.h"
 #include "ui/Text.h"
 #include "ui/Twips.h"
 #include "ui/about/frmAbout.h"
@@ -44,10 +43,6 @@ constexpr int kStatusHeight = 375;
 constexpr int kGridLeft = 120;
 constexpr int kGridTop = 360;
 
-ScriptEnvironment environmentOf(const Services& s) {
-    return ScriptEnvironment{*s.launcher, *s.activator, *s.keys, *s.messages, *s.pump, *s.clock};
-}
-
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text) {
     auto* l = new QLabel(text, parent);
     l->setObjectName(name);
@@ -66,28 +61,20 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& text) 
 
 } // namespace
 
-Form1::Form1(General& g, std::string folder, Services services, Options options, QWidget* parent)
-    : QMainWindow(parent),
-      g_(g),
-      folder_(std::move(folder)),
-      services_(services),
-      options_(options),
-      engine_(g, folder_, environmentOf(services)),
-      scheduler_(g, *services.clock, [this](int index) { engine_.RunScript(index); }),
-      store_(folder_),
-      runLog_(folder_) {
+Form1::Form1(Session& session, Options options, QWidget* parent)
+    : QMainWindow(parent), session_(session), options_(options) {
     setObjectName("Form1");
     setWindowTitle("Wendrel V1.00");
     buildWidgets();
     menus_ = std::make_unique<MainMenus>(menuBar(), this);
     connectMenus();
-    engine_.setRunLog(&runLog_);
-    hints_ = std::make_unique<Hints>(g_, *grid_, Panel2);
-    drag_ = std::make_unique<GridDrag>(g_, *grid_, Line1, *services_.messages, [this] { saveChanges(); });
-    TaskCommands::Hooks hooks{[this] { editor()->exec(); }, [this] { saveChanges(); },
-                              [this](const QString& text) { setPanelText(2, text); }};
-    commands_ = std::make_unique<TaskCommands>(g_, *grid_, *services_.messages, scheduler_, std::move(hooks));
-    tray_ = std::make_unique<TrayController>(*this);
+    // A change that cannot be saved is shown in a message box.
+    session_.setSaveFailureHandler([this](const std::string& text) { showProblem(text); });
+    hints_ = std::make_unique<Hints>(session_.general(), *grid_, Panel2);
+    drag_ = std::make_unique<GridDrag>(session_, *grid_, Line1);
+    TaskCommands::Hooks hooks{[this] { editor()->exec(); }, [this](const QString& text) { setPanelText(2, text); }};
+    commands_ = std::make_unique<TaskCommands>(session_, *grid_, std::move(hooks));
+    tray_ = std::make_unique<TrayController>(*this, menus_->RCpopup);
 
     Timer1 = new SecondTimer(this);
     Timer1->setObjectName("Timer1");
@@ -232,10 +219,9 @@ void Form1::connectMenus() {
 
     // Without a login service there is nothing to switch. The mark shows
     // whether the entry is there now, whoever made or removed it.
-    m.MenuStartAtLogin->setEnabled(services_.loginStart != nullptr);
-    auto showLoginState = [this] {
-        menus_->MenuStartAtLogin->setChecked(services_.loginStart && services_.loginStart->isEnabled());
-    };
+    LoginStart* login = session_.services().loginStart;
+    m.MenuStartAtLogin->setEnabled(login != nullptr);
+    auto showLoginState = [this, login] { menus_->MenuStartAtLogin->setChecked(login && login->isEnabled()); };
     connect(m.OptionMenu, &QMenu::aboutToShow, this, showLoginState);
     showLoginState();
 
@@ -253,25 +239,23 @@ void Form1::Form_Load() {
     if (options_.showSplash) frmSplash::showModal(this);
 
     grid_->selectRow(0);
-    showClock(services_.clock->now());
+    showClock(session_.services().clock->now());
     setPanelText(2, "Wendrel.");
 
-    g_.fillCaptionTables();
-    store_.readOptions(g_);
-    menus_->MenuMinimize->setChecked(g_.MinimizeOnStartup != 0);
-    menus_->MenuTray->setChecked(g_.MinimizeToTray != 0);
-    menus_->MenuMissed->setChecked(g_.RunMissedTasks != 0);
-    store_.readTasks(g_);
-    // The tasks' last starts (see Form_Unload).
-    scheduler_.useStateFile(joinPath(folder_, RunState::FileName));
+    session_.load();
+    using Option = Session::Option;
+    menus_->MenuMinimize->setChecked(session_.option(Option::MinimizeOnStartup));
+    menus_->MenuTray->setChecked(session_.option(Option::MinimizeToTray));
+    menus_->MenuMissed->setChecked(session_.option(Option::RunMissedTasks));
 
-    grid_->setRows(std::max<int>(1, g_.TaskCount));
-    grid_->fill(g_, 0);
+    const General& g = session_.general();
+    grid_->setRows(std::max<int>(1, g.TaskCount));
+    grid_->fill(g, 0);
     grid_->fitColumns();
     grid_->selectRow(0);
 
-    if (g_.MinimizeOnStartup != 0) {
-        if (g_.MinimizeToTray != 0) SendToTray();
+    if (session_.option(Option::MinimizeOnStartup)) {
+        if (session_.option(Option::MinimizeToTray)) SendToTray();
         else setWindowState(windowState() | Qt::WindowMinimized); // shown so by setVisible
     }
 }
@@ -290,58 +274,24 @@ void Form1::setVisible(bool visible) {
     QMainWindow::setVisible(visible);
 }
 
-void Form1::Form_Unload() {
-    if (unloaded_) return;
-    unloaded_ = true;
-    const std::vector<std::string> problems = writeStore();
-    // The tasks' last starts: like a state file that cannot be read, one that
-    // cannot be written only loses a guard, so it is not reported.
-    scheduler_.saveState();
-    if (problems.empty()) return;
-    // Leaving must not wait for anyone (a signal, a session that ends), so
-    // the list goes where it can be written, and stderr says so.
-    for (const auto& p : problems) std::fprintf(stderr, "Wendrel: %s\n", p.c_str());
-    std::string why;
-    const std::string fallback = TaskStore::writeFallback(g_, fallbackFolder_, why);
-    if (!fallback.empty()) std::fprintf(stderr, "Wendrel: the task list was saved to %s instead.\n", fallback.c_str());
-    else std::fprintf(stderr, "Wendrel: the task list could not be saved anywhere: %s\n", why.c_str());
-}
-
-std::vector<std::string> Form1::writeStore() {
-    if (g_.NewTaskPending == 0 || g_.TaskCount < 1) return store_.write(g_);
-    // A copy without it (on the heap: the table is large, and this may run
-    // deep in nested scripts).
-    auto withoutNew = std::make_unique<General>(g_);
-    withoutNew->clearSlot(withoutNew->TaskCount);
-    --withoutNew->TaskCount;
-    return store_.write(*withoutNew);
-}
-
-void Form1::saveChanges() {
-    if (unloaded_) return;
-    const std::vector<std::string> problems = writeStore();
-    if (problems == shownSaveProblems_) return;
-    shownSaveProblems_ = problems;
-    if (!problems.empty()) showProblems("Wendrel could not save the change:", problems);
-}
+void Form1::Form_Unload() { session_.Unload(); }
 
 void Form1::showLoadProblems() {
-    if (!store_.errors().empty()) showProblems("Wendrel met problems while loading its task list:", store_.errors());
+    const std::string text = session_.loadProblemText();
+    if (!text.empty()) showProblem(text);
 }
 
-void Form1::showProblems(const std::string& heading, const std::vector<std::string>& problems) {
-    std::string text = heading + "\n";
-    for (const auto& p : problems) text += "\n" + p;
-    services_.messages->show(text, "Wendrel 1.00", MsgButtons::Ok, MsgIcon::Critical);
+void Form1::showProblem(const std::string& text) {
+    session_.services().messages->show(text, "Wendrel 1.00", MsgButtons::Ok, MsgIcon::Critical);
 }
 
 // Every way out ends here: File > Exit, the tray's Exit, the close box, a
 // signal, the end of the event loop.
 void Form1::closeEvent(QCloseEvent* event) {
     event->accept();
-    if (unloaded_) return;
+    if (session_.unloaded()) return;
     // Scripts stop at their next wait or line, and no tick starts another.
-    engine_.requestStop();
+    session_.requestStop();
     Timer1->stop();
     endModalLoops();
     Form_Unload();
@@ -364,7 +314,7 @@ void Form1::endModalLoops() {
 }
 
 void Form1::bringToFront() {
-    if (unloaded_) return;
+    if (session_.unloaded()) return;
     if (tray_->inStandby()) rest1_Click();
     if (isMinimized()) showNormal();
     else show();
@@ -372,7 +322,7 @@ void Form1::bringToFront() {
     activateWindow();
 }
 
-void Form1::FillGridRow(int index) { grid_->fill(g_, index); }
+void Form1::FillGridRow(int index) { grid_->fill(session_.general(), index); }
 
 QString Form1::panelText(int panel) const { return panel == 1 ? Panel1->text() : Panel2->fullText(); }
 
@@ -382,7 +332,16 @@ void Form1::setPanelText(int panel, const QString& text) {
 }
 
 frmDetail* Form1::editor() {
-    if (!editor_) editor_ = new frmDetail(*this);
+    if (!editor_) {
+        // The editor works on the grid's current row and shows its changes there.
+        frmDetail::Host host{[this] { return grid_->row() + 1; },
+                             [this](int n) {
+                                 FillGridRow(n);
+                                 grid_->selectRow(n - 1);
+                             },
+                             [this] { grid_->showTaskCount(session_.general().TaskCount, session_.rowBeforeNew()); }};
+        editor_ = new frmDetail(session_, std::move(host), this);
+    }
     return editor_;
 }
 
@@ -414,9 +373,13 @@ bool Form1::gridViewportEvent(QEvent* event) {
         case QEvent::MouseButtonRelease:
             Grid1_MouseUp();
             return true;
-        case QEvent::MouseButtonDblClick:
-            Grid1_dblclick();
+        case QEvent::MouseButtonDblClick: {
+            // Right of the last column counts as the last column.
+            const int x = static_cast<int>(static_cast<QMouseEvent*>(event)->position().x());
+            const int column = grid_->table()->columnAt(x);
+            Grid1_dblclick(column < 0 ? grid_->table()->columnCount() - 1 : column);
             return true;
+        }
         case QEvent::Resize: // the vertical scroll bar came or went
             grid_->fitColumns();
             return false;
@@ -464,10 +427,8 @@ void Form1::DeleteTask() { commands_->deleteTask(); }
 void Form1::ToggleActive() { commands_->toggleActive(); }
 void Form1::RunTaskNow() { commands_->runNow(); }
 
-// A double click on the Active column (whose hint the pointer has just
-// shown) toggles the task; anywhere else it opens the editor.
-void Form1::Grid1_dblclick() {
-    if (hintText().left(6) == "Double") ToggleActive();
+void Form1::Grid1_dblclick(int column) {
+    if (doubleClickAction(column) == DoubleClickAction::ToggleActive) ToggleActive();
     else EditTask();
 }
 
@@ -493,28 +454,22 @@ void Form1::cmdDelete_MouseMove() { hints_->showDelete(); }
 void Form1::cmdSendtoTray_MouseMove() { hints_->showStandby(); }
 void Form1::Form_MouseMove() { hints_->showSummary(); }
 
-// The flags act at the next start (Run Missed Tasks from the next tick on);
-// here the flag and its mark change, and the options are saved.
+// The flags act at the next start (Run Missed Tasks from the next tick on).
 void Form1::MenuMinimize_Click() {
-    MainMenus::toggle(g_.MinimizeOnStartup, menus_->MenuMinimize);
-    saveChanges();
+    menus_->MenuMinimize->setChecked(session_.toggleOption(Session::Option::MinimizeOnStartup));
 }
 
-void Form1::MenuTray_Click() {
-    MainMenus::toggle(g_.MinimizeToTray, menus_->MenuTray);
-    saveChanges();
-}
+void Form1::MenuTray_Click() { menus_->MenuTray->setChecked(session_.toggleOption(Session::Option::MinimizeToTray)); }
 
 void Form1::MenuMissed_Click() {
-    MainMenus::toggle(g_.RunMissedTasks, menus_->MenuMissed);
-    saveChanges();
+    menus_->MenuMissed->setChecked(session_.toggleOption(Session::Option::RunMissedTasks));
 }
 
-void Form1::MenuContents_Click() { frmHelp::showFor(this)->setDataFolder(QString::fromStdString(folder_)); }
+void Form1::MenuContents_Click() { frmHelp::showFor(this)->setDataFolder(QString::fromStdString(session_.folder())); }
 
 void Form1::AboutOption_Click() {
     if (!about_) about_ = new frmAbout(this);
-    about_->setDataFolder(QString::fromStdString(folder_));
+    about_->setDataFolder(QString::fromStdString(session_.folder()));
     about_->show();
     about_->raise();
     about_->activateWindow();
@@ -527,18 +482,23 @@ void Form1::MenuHistory_Click(bool currentTaskOnly) {
     // The current task's name as the history records it (none on an empty list).
     QString task("");
     if (currentTaskOnly) {
-        const int n = grid_->row() + 1;
-        task = n <= g_.TaskCount ? QString::fromStdString(historyText(g_.slot(n).Name.str())) : QString();
+        const int n = session_.taskOfRow(grid_->row());
+        task = n != 0 ? QString::fromStdString(historyText(session_.general().slot(n).Name.str())) : QString();
     }
-    frmHistory::showFor(this, QString::fromStdString(folder_), task);
+    frmHistory::showFor(this, QString::fromStdString(session_.folder()), task);
 }
 
 void Form1::MenuStartAtLogin_Click() {
-    if (!services_.loginStart) return;
+    LoginStart* login = session_.services().loginStart;
+    if (!login) return;
     std::string failure;
-    if (!services_.loginStart->setEnabled(!services_.loginStart->isEnabled(), failure))
+    if (!login->setEnabled(!login->isEnabled(), failure))
         setPanelText(2, QString::fromStdString("Start at Login could not be changed: " + failure));
-    menus_->MenuStartAtLogin->setChecked(services_.loginStart->isEnabled());
+    menus_->MenuStartAtLogin->setChecked(login->isEnabled());
 }
+
+// Standby and back.
+void Form1::SendToTray() { tray_->enterStandby(); }
+void Form1::rest1_Click() { tray_->leaveStandby(); }
 
 } // namespace wendrel

@@ -2,8 +2,9 @@
 // The main window: the task grid, the four buttons, the status bar with the
 // clock and the hint panel, the menus, the tray menu and the schedule timer.
 //
-// The window owns its parts and wires them; its handlers pass each event on
-// to the part that deals with it:
+// The window shows a Session (the task list, its store and the schedule) and
+// passes the user's commands on to it; it owns its widget parts and wires
+// them; its handlers pass each event on to the part that deals with it:
 //   Form1.cpp         layout, start-up, saving, unload, event routing, the menu handlers
 //   Form1Timer.cpp    the schedule tick and the clock panel
 //   TaskGrid.*        the grid: rows, current row and selection look, cell texts, column fitting
@@ -15,14 +16,9 @@
 #include <QPointer>
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "model/General.h"
+#include "model/DateTime.h"
 #include "platform/SecondTimer.h"
-#include "scheduler/Scheduler.h"
-#include "script/Platform.h"
-#include "script/ScriptEngine.h"
-#include "store/TaskStore.h"
 
 class QFrame;
 class QLabel;
@@ -32,6 +28,7 @@ class QStatusBar;
 namespace wendrel {
 
 class ElidingLabel;
+class Session;
 class frmDetail;
 class frmAbout;
 class GridDrag;
@@ -49,32 +46,20 @@ public:
         bool startTimer = true; // tests may drive the tick by hand
     };
 
-    // Every service must be there except loginStart (see Services).
-    Form1(General& g, std::string folder, Services services, Options options, QWidget* parent = nullptr);
-    Form1(General& g, std::string folder, Services services, QWidget* parent = nullptr)
-        : Form1(g, std::move(folder), services, Options(), parent) {}
+    Form1(Session& session, Options options, QWidget* parent = nullptr);
+    explicit Form1(Session& session, QWidget* parent = nullptr) : Form1(session, Options(), parent) {}
     ~Form1() override;
 
-    // Start-up: splash, layout, caption tables, store, grid, start-up options.
+    // Start-up: splash, layout, the session's load, grid, start-up options.
     void Form_Load();
     // Shows a window that is to start minimized without drawing it normal first.
     void setVisible(bool visible) override;
-    // Writes the store back (called once, when the window closes). Nothing is
-    // asked or shown: should the save fail, the list goes to the fallback
-    // folder and stderr says where.
+    // The session's unload (called once, when the window closes). Nothing is
+    // asked or shown.
     void Form_Unload();
     // One message listing the problems met while loading the store, if any
     // (shown once the window is up).
     void showLoadProblems();
-    // Saves after a change of the table or an option. A failure is shown
-    // once, and again only after a save has succeeded in between.
-    void saveChanges();
-    // Writes both files and returns the problems; shows nothing. A task that
-    // New added is not written until the editor's Save.
-    std::vector<std::string> writeStore();
-    // Where the list goes at exit when the program's folder cannot take it;
-    // empty (the default): nowhere.
-    void setFallbackFolder(std::string folder) { fallbackFolder_ = std::move(folder); }
     // Out of the tray or the minimized state, raised and given the focus
     // (a later start of the program asks for this).
     void bringToFront();
@@ -97,7 +82,8 @@ public:
     void DeleteTask();
     void ToggleActive();
     void RunTaskNow();
-    void Grid1_dblclick();
+    // A double click in the grid, on the column under the pointer.
+    void Grid1_dblclick(int column);
     void Grid1_MouseDown();
     void Grid1_MouseUp();
     // The key code that the grid's key handlers get for either Enter key.
@@ -131,10 +117,7 @@ public:
     TrayController* tray() const { return tray_.get(); }
 
     frmDetail* editor(); // loaded when first needed
-    General& general() { return g_; }
-    const std::string& folder() const { return folder_; }
-    Services& services() { return services_; }
-    Scheduler& scheduler() { return scheduler_; }
+    Session& session() { return session_; }
 
 signals:
     // The window has closed and the store is written: the program can end.
@@ -152,21 +135,12 @@ private:
     void buildWidgets();
     void connectMenus();
     QString widestClockText() const;
-    void showProblems(const std::string& heading, const std::vector<std::string>& problems);
+    void showProblem(const std::string& text);
     void endModalLoops();
     void showClock(const DateTime& t);
 
-    General& g_;
-    std::string folder_;
-    Services services_;
+    Session& session_;
     Options options_;
-    ScriptEngine engine_;
-    Scheduler scheduler_;
-    TaskStore store_;
-    RunLogFile runLog_;
-    std::vector<std::string> shownSaveProblems_;
-    std::string fallbackFolder_;
-    bool unloaded_ = false;
 
     // Controls, named as their object names.
     QLabel* Label1 = nullptr;

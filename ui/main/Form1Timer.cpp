@@ -14,6 +14,7 @@
 #include <QLocale>
 #include <QTime>
 
+#include "session/Session.h"
 #include "ui/main/Form1.h"
 
 namespace wendrel {
@@ -36,10 +37,7 @@ void Form1::showClock(const DateTime& t) {
 }
 
 void Form1::Timer1_Timer() {
-    if (unloaded_) return; // the program is leaving
-    services_.clock->recheckZone();
-    showClock(services_.clock->now());
-    scheduler_.Tick();
+    session_.Tick([this](const DateTime& t) { showClock(t); });
 }
 
 } // namespace wendrel

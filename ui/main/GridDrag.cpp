@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "model/TaskList.h"
-#include "script/Platform.h"
+#include "session/Session.h"
 #include "ui/Twips.h"
 #include "ui/main/TaskGrid.h"
 
@@ -38,21 +38,18 @@ RowGeometry measure(const TaskGrid& grid) {
 
 } // namespace
 
-GridDrag::GridDrag(General& g, TaskGrid& grid, QFrame* line, MessageBoxes& messages, std::function<void()> saved)
-    : g_(g), grid_(grid), line_(line), messages_(messages), saved_(std::move(saved)) {}
-
 void GridDrag::mouseMove(bool buttonHeld, double y) {
     if (buttonHeld) follow(y);
-    else if (g_.Dragging != 0) drop();
+    else if (dragging_) drop();
     else line_->hide();
 }
 
 void GridDrag::follow(double y) {
     // Measured before the row look is restored, which may scroll.
     const RowGeometry rows = measure(grid_);
-    if (g_.Dragging == 0) {
-        g_.DragStartRow = static_cast<std::int16_t>(grid_.row());
-        g_.Dragging = 1;
+    if (!dragging_) {
+        dragStartRow_ = grid_.row();
+        dragging_ = true;
     }
     grid_.selectRow(grid_.row());
 
@@ -61,14 +58,14 @@ void GridDrag::follow(double y) {
     const double q = std::floor((twipsToPixelsY(y) - rows.topRowY) / rows.rowPixels + 1e-9);
     const int pointerRow = static_cast<int>(std::clamp(q, -1.0e6, 1.0e6));
     const int rowsInView = static_cast<int>(std::floor(double(rows.gridBottom - rows.rowsTop) / rows.rowPixels));
-    const DropPlace place = dropPlace(pointerRow, rows.topRow, grid_.rows(), g_.TaskCount, rowsInView);
-    g_.DropOffset = static_cast<std::int16_t>(place.offset);
+    const DropPlace place = dropPlace(pointerRow, rows.topRow, grid_.rows(), session_.general().TaskCount, rowsInView);
+    dropOffset_ = place.offset;
 
     int lineY = rows.rowsTop + rows.rowPixels * place.offset;
     if (place.line == DropPlace::Line::GridBottom) lineY = rows.gridBottom;
     else if (place.line == DropPlace::Line::GridTop) lineY = rows.gridTop;
     // The line appears once the target is other than the dragged row's own top edge.
-    showLine(lineY, rows.gridTop, rows.gridBottom, rows.topRow + g_.DropOffset != g_.DragStartRow);
+    showLine(lineY, rows.gridTop, rows.gridBottom, rows.topRow + dropOffset_ != dragStartRow_);
 }
 
 void GridDrag::showLine(int y, int gridTop, int gridBottom, bool shown) {
@@ -84,21 +81,15 @@ void GridDrag::showLine(int y, int gridTop, int gridBottom, bool shown) {
 void GridDrag::drop() {
     const int topRow = grid_.topRow();
     grid_.selectRow(grid_.row());
-    const RowMove move = dropMove(g_.DragStartRow, topRow, g_.DropOffset);
-    bool moved = false;
-    if (move.changesOrder() &&
-        messages_.show(moveQuestion(move), "Altering task order", MsgButtons::YesNo, MsgIcon::None) == MsgAnswer::Yes) {
-        g_.move(move.from, move.to);
-        moved = true;
-    }
-    grid_.fill(g_, 0);
+    const RowMove move = dropMove(dragStartRow_, topRow, dropOffset_);
+    session_.Move(move); // asks first; a move to the same place asks nothing
+    grid_.fill(session_.general(), 0);
     grid_.selectRow(move.to - 1);
     // The list stays where it was; it scrolls only as far as needed to show
     // the new current row (after a No, the row at the target position).
     grid_.keepTopRow(topRow);
-    g_.Dragging = 0;
+    dragging_ = false;
     line_->hide();
-    if (moved) saved_();
 }
 
 } // namespace wendrel

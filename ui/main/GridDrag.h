@@ -7,21 +7,18 @@
 // release itself only restores the row look). The grid's metrics are taken
 // from the widget, so the indicator and the drop position match the rows the
 // user sees; the arithmetic itself is the task list's (model/TaskList.h).
-#include <functional>
-
 class QFrame;
 
 namespace wendrel {
 
-class General;
-class MessageBoxes;
+class Session;
 class TaskGrid;
 
 class GridDrag {
 public:
-    // line: the indicator, a child of the grid's parent; saved: called after
-    // a drop that changed the order.
-    GridDrag(General& g, TaskGrid& grid, QFrame* line, MessageBoxes& messages, std::function<void()> saved);
+    // line: the indicator, a child of the grid's parent. The session asks
+    // before a drop moves a task, and saves the new order.
+    GridDrag(Session& session, TaskGrid& grid, QFrame* line) : session_(session), grid_(grid), line_(line) {}
 
     // A move over the grid, y in twips from its top edge.
     void mouseMove(bool buttonHeld, double y);
@@ -33,11 +30,14 @@ private:
     void showLine(int y, int gridTop, int gridBottom, bool shown);
     void drop();
 
-    General& g_;
+    Session& session_;
     TaskGrid& grid_;
     QFrame* line_;
-    MessageBoxes& messages_;
-    std::function<void()> saved_;
+    // The gesture: a drag is under way, from which row, and the boundary it
+    // would drop on, counted from the first visible row.
+    bool dragging_ = false;
+    int dragStartRow_ = 0;
+    int dropOffset_ = 0;
 };
 
 } // namespace wendrel

@@ -4,8 +4,6 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "model/General.h"
-
 namespace wendrel {
 
 namespace {
@@ -64,11 +62,6 @@ MainMenus::MainMenus(QMenuBar* bar, QWidget* owner) {
     rest1 = item(RCpopup, "rest1", "Restore Wendrel");
     TraySpacer = separator(RCpopup, "TraySpacer");
     trayExit = item(RCpopup, "trayExit", "Exit");
-}
-
-void MainMenus::toggle(std::int16_t& flag, QAction* mark) {
-    flag = toggled(flag);
-    mark->setChecked(flag != 0);
 }
 
 } // namespace wendrel

@@ -2,8 +2,6 @@
 // The main window's menus: File, Options and Help in the menu bar, the
 // grid's context menu and the tray icon's menu. Every item carries its
 // name as object name; the window connects them to its handlers.
-#include <cstdint>
-
 class QAction;
 class QMenu;
 class QMenuBar;
@@ -14,10 +12,6 @@ namespace wendrel {
 struct MainMenus {
     // Builds every menu; the menu bar's into bar, the two pop-ups owned by owner.
     MainMenus(QMenuBar* bar, QWidget* owner);
-
-    // Flips an option flag and sets its item's mark from it: a checkable
-    // item flips its own mark before it triggers, and this keeps the two agreeing.
-    static void toggle(std::int16_t& flag, QAction* mark);
 
     QMenu* FileMenu = nullptr;
     QAction* MenuNew = nullptr;

@@ -1,27 +1,24 @@
 #pragma once
 // The task list's commands: New, Edit, Delete, toggling Active and running
-// a task at once. Each acts on the grid's current row and saves the list
-// after a change.
+// a task at once. Each passes the grid's current row to the session and
+// shows the outcome in the grid.
 #include <QString>
 #include <functional>
 
 namespace wendrel {
 
-class General;
-class MessageBoxes;
-class Scheduler;
+class Session;
 class TaskGrid;
 
 class TaskCommands {
 public:
     struct Hooks {
         std::function<void()> editCurrent; // runs the editor on the current row until it closes
-        std::function<void()> saved;       // the list changed: write it
         std::function<void(const QString&)> hint;
     };
 
-    TaskCommands(General& g, TaskGrid& grid, MessageBoxes& messages, Scheduler& scheduler, Hooks hooks)
-        : g_(g), grid_(grid), messages_(messages), scheduler_(scheduler), hooks_(std::move(hooks)) {}
+    TaskCommands(Session& session, TaskGrid& grid, Hooks hooks)
+        : session_(session), grid_(grid), hooks_(std::move(hooks)) {}
 
     void newTask();
     void editTask();
@@ -32,13 +29,8 @@ public:
     void runNow();
 
 private:
-    // The current row's task, or 0 when the row holds none.
-    int currentTask() const;
-
-    General& g_;
+    Session& session_;
     TaskGrid& grid_;
-    MessageBoxes& messages_;
-    Scheduler& scheduler_;
     Hooks hooks_;
 };
 

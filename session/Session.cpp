@@ -1,0 +1,202 @@
+#include "session/Session.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "model/Cp1252.h"
+#include "model/TextFile.h"
+#include "scheduler/RunState.h"
+
+namespace wendrel {
+
+namespace {
+
+ScriptEnvironment environmentOf(const Services& s) {
+    return ScriptEnvironment{*s.launcher, *s.activator, *s.keys, *s.messages, *s.pump, *s.clock};
+}
+
+std::string problemText(const std::string& heading, const std::vector<std::string>& problems) {
+    std::string text = heading + "\n";
+    for (const auto& p : problems) text += "\n" + p;
+    return text;
+}
+
+// The fields the editor holds; the run-time state stays with the slot.
+void copyEditorFields(const TaskRecord& from, TaskRecord& to) {
+    to.Name = from.Name;
+    to.Comment = from.Comment;
+    to.Interval = from.Interval;
+    to.ScriptFile = from.ScriptFile;
+    to.DayofMonth = from.DayofMonth;
+    to.DayofWeek = from.DayofWeek;
+    to.Other = from.Other;
+    to.MinsPastHour = from.MinsPastHour;
+    to.MSOption = from.MSOption;
+    to.TimeHour = from.TimeHour;
+    to.TimeMinute = from.TimeMinute;
+    to.DateMonth = from.DateMonth;
+    to.DateDay = from.DateDay;
+    to.Active = from.Active;
+}
+
+} // namespace
+
+Session::Session(std::string folder, Services services, std::string fallbackFolder)
+    : folder_(std::move(folder)),
+      services_(services),
+      fallbackFolder_(std::move(fallbackFolder)),
+      store_(folder_),
+      runLog_(folder_),
+      engine_(g_, folder_, environmentOf(services_)),
+      scheduler_(g_, *services_.clock, [this](int index) { engine_.RunScript(index); }) {
+    engine_.setRunLog(&runLog_);
+}
+
+void Session::load() {
+    g_.fillCaptionTables();
+    store_.read(g_);
+    // The tasks' last starts (see Unload).
+    scheduler_.useStateFile(joinPath(folder_, RunState::FileName));
+}
+
+std::string Session::loadProblemText() const {
+    if (store_.errors().empty()) return {};
+    return problemText("Wendrel met problems while loading its task list:", store_.errors());
+}
+
+int Session::New(int currentRow) {
+    taskBeforeNew_ = currentRow + 1;
+    if (g_.TaskCount >= General::MaxTasks) return 0; // full: silently nothing
+    newTaskPending_ = true;
+    return g_.append();
+}
+
+void Session::storeFields(int n, const TaskRecord& fields) {
+    if (n < 1 || n > General::SlotCount) return;
+    copyEditorFields(fields, g_.slot(n));
+}
+
+void Session::Commit(int n, const TaskRecord& fields) {
+    storeFields(n, fields);
+    newTaskPending_ = false;
+    saveChanges();
+}
+
+bool Session::Cancel() {
+    const bool pending = newTaskPending_ && g_.TaskCount > 0;
+    if (pending) g_.remove(g_.TaskCount);
+    newTaskPending_ = false;
+    return pending;
+}
+
+void Session::setScriptFile(int n, const std::string& recordText) {
+    if (n >= 1 && n <= General::SlotCount) g_.slot(n).ScriptFile = recordText;
+}
+
+bool Session::Remove(int k) {
+    if (k < 1 || k > g_.TaskCount) return false;
+    const std::string question = deleteQuestion(cp1252ToUtf8(g_.slot(k).Name.trimmed()));
+    if (services_.messages->show(question, "Delete Task", MsgButtons::YesNo, MsgIcon::None) != MsgAnswer::Yes)
+        return false;
+    g_.remove(k);
+    saveChanges();
+    return true;
+}
+
+bool Session::Move(const RowMove& move) {
+    if (!move.changesOrder()) return false;
+    if (services_.messages->show(moveQuestion(move), "Altering task order", MsgButtons::YesNo, MsgIcon::None) !=
+        MsgAnswer::Yes)
+        return false;
+    g_.move(move.from, move.to);
+    saveChanges();
+    return true;
+}
+
+void Session::ToggleActive(int k) {
+    if (k < 1 || k > g_.TaskCount) return;
+    TaskRecord& r = g_.slot(k);
+    r.Active = toggled(r.Active);
+    saveChanges();
+}
+
+std::string Session::RunNow(int k) {
+    if (k < 1 || k > g_.TaskCount) return {};
+    // A task whose script file was missing also stays marked until the next start.
+    if (scheduler_.RunNow(k)) return {};
+    return "Task " + historyText(g_.slot(k).Name.str()) + " has not finished its last run: not started again.";
+}
+
+std::int16_t& Session::flag(Option option) {
+    switch (option) {
+        case Option::MinimizeOnStartup:
+            return g_.MinimizeOnStartup;
+        case Option::MinimizeToTray:
+            return g_.MinimizeToTray;
+        default:
+            return g_.RunMissedTasks;
+    }
+}
+
+bool Session::option(Option option) const {
+    switch (option) {
+        case Option::MinimizeOnStartup:
+            return g_.MinimizeOnStartup != 0;
+        case Option::MinimizeToTray:
+            return g_.MinimizeToTray != 0;
+        default:
+            return g_.RunMissedTasks != 0;
+    }
+}
+
+// The flags act at the next start (Run Missed Tasks from the next tick on).
+bool Session::toggleOption(Option option) {
+    std::int16_t& f = flag(option);
+    f = toggled(f);
+    saveChanges();
+    return f != 0;
+}
+
+void Session::Tick(const std::function<void(const DateTime&)>& shown) {
+    if (unloaded_) return; // the program is leaving
+    services_.clock->recheckZone();
+    if (shown) shown(services_.clock->now());
+    scheduler_.Tick();
+}
+
+std::vector<std::string> Session::writeStore() {
+    if (!newTaskPending_ || g_.TaskCount < 1) return store_.write(g_);
+    // A copy without it (on the heap: the table is large, and this may run
+    // deep in nested scripts).
+    auto withoutNew = std::make_unique<General>(g_);
+    withoutNew->clearSlot(withoutNew->TaskCount);
+    --withoutNew->TaskCount;
+    return store_.write(*withoutNew);
+}
+
+void Session::saveChanges() {
+    if (unloaded_) return;
+    const std::vector<std::string> problems = writeStore();
+    if (problems == reportedSaveProblems_) return;
+    reportedSaveProblems_ = problems;
+    if (!problems.empty() && saveFailed_) saveFailed_(problemText("Wendrel could not save the change:", problems));
+}
+
+void Session::Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    const std::vector<std::string> problems = writeStore();
+    // The tasks' last starts: like a state file that cannot be read, one that
+    // cannot be written only loses a guard, so it is not reported.
+    scheduler_.saveState();
+    if (problems.empty()) return;
+    // Leaving must not wait for anyone (a signal, a session that ends), so
+    // the list goes where it can be written, and stderr says so.
+    for (const auto& p : problems) std::fprintf(stderr, "Wendrel: %s\n", p.c_str());
+    std::string why;
+    const std::string fallback = TaskStore::writeFallback(g_, fallbackFolder_, why);
+    if (!fallback.empty()) std::fprintf(stderr, "Wendrel: the task list was saved to %s instead.\n", fallback.c_str());
+    else std::fprintf(stderr, "Wendrel: the task list could not be saved anywhere: %s\n", why.c_str());
+}
+
+} // namespace wendrel

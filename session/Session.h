@@ -1,0 +1,125 @@
+#pragma once
+// One run of the program on its folder: the task table, the store, the run
+// state, the scheduler, the script engine and the run history, and every
+// operation on the list with the rule of when it is saved. The windows show
+// the session and pass the user's commands on to it; nothing here knows of
+// widgets, so the rules are tested without them.
+//
+// Save rules: every change of the table or an option is written at once,
+// except a task that New added, which is not written (nor counted in the
+// file) until the editor commits it. A failed save is reported once, and
+// again only after a save has succeeded in between. The unload writes one
+// last time and, when the folder cannot take the list, writes it into the
+// fallback folder instead, saying so on stderr.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "model/General.h"
+#include "model/TaskList.h"
+#include "scheduler/Scheduler.h"
+#include "script/Platform.h"
+#include "script/RunLog.h"
+#include "script/ScriptEngine.h"
+#include "session/Rules.h"
+#include "store/TaskStore.h"
+
+namespace wendrel {
+
+class Session {
+public:
+    // Every service must be there except loginStart and textEditor (see
+    // Services). fallbackFolder: where the unload writes the list when the
+    // folder cannot take it; empty: nowhere.
+    Session(std::string folder, Services services, std::string fallbackFolder = {});
+
+    General& general() { return g_; }
+    const General& general() const { return g_; }
+    const std::string& folder() const { return folder_; }
+    const Services& services() const { return services_; }
+    Scheduler& scheduler() { return scheduler_; }
+    void setFallbackFolder(std::string folder) { fallbackFolder_ = std::move(folder); }
+
+    // The start-up: caption tables, options, task lines and the state file
+    // of the tasks' last starts (the files are created when missing).
+    void load();
+    // The problems met while loading, as one message; empty when none.
+    std::string loadProblemText() const;
+
+    // Task n (1..TaskCount), or 0: the task of grid row `row`, if it holds one.
+    int taskOfRow(int row) const { return row + 1 <= g_.TaskCount ? row + 1 : 0; }
+
+    // New: adds a blank task that stays pending (not written) until Commit.
+    // currentRow: the row current before, where Cancel returns. Returns the
+    // new slot, or 0 when the list is full (nothing changes then).
+    int New(int currentRow);
+    bool newTaskPending() const { return newTaskPending_; }
+    // The row that was current when New was chosen.
+    int rowBeforeNew() const { return taskBeforeNew_ - 1; }
+    // The editor's fields go into slot n (the run-time state stays); nothing
+    // is written. For the editor's steps that store without saving.
+    void storeFields(int n, const TaskRecord& fields);
+    // The editor's Save: the fields go into slot n, a pending new task is
+    // pending no more, and the list is saved.
+    void Commit(int n, const TaskRecord& fields);
+    // The editor was left without saving: a pending new task goes again.
+    // Returns whether one went.
+    bool Cancel();
+    // Names the script file of slot n (the new-script dialog); not saved.
+    void setScriptFile(int n, const std::string& recordText);
+
+    // Asks whether task k may go and removes it on Yes (saved). Returns
+    // whether it went.
+    bool Remove(int k);
+    // A dragged row's move: asks when it changes the order and moves on Yes
+    // (saved). Returns whether the task moved.
+    bool Move(const RowMove& move);
+    // Switches task k on or off (saved).
+    void ToggleActive(int k);
+    // Runs task k at once. Returns an empty text when it started, else why not.
+    std::string RunNow(int k);
+
+    enum class Option { MinimizeOnStartup, MinimizeToTray, RunMissedTasks };
+    // Flips the option and saves; returns whether it is now on.
+    bool toggleOption(Option option);
+    bool option(Option option) const;
+
+    // The schedule tick: shown (when given) gets the time the tick works at
+    // before any task starts. Does nothing once the session is unloaded.
+    void Tick(const std::function<void(const DateTime&)>& shown = {});
+
+    // Writes both files, without a pending new task. Returns the problems.
+    std::vector<std::string> writeStore();
+    // Writes after a change; a failure goes to the save-failure handler once,
+    // and again only after a save has succeeded in between.
+    void saveChanges();
+    // Gets the text of a failed save to show it (none: nothing is shown).
+    void setSaveFailureHandler(std::function<void(const std::string& text)> handler) {
+        saveFailed_ = std::move(handler);
+    }
+
+    // Scripts stop at their next wait or line, and no tick starts another.
+    void requestStop() { engine_.requestStop(); }
+    // The last write (see above) and the state file; once only.
+    void Unload();
+    bool unloaded() const { return unloaded_; }
+
+private:
+    std::int16_t& flag(Option option);
+
+    std::string folder_;
+    Services services_;
+    std::string fallbackFolder_;
+    General g_;
+    TaskStore store_;
+    RunLogFile runLog_;
+    ScriptEngine engine_;
+    Scheduler scheduler_;
+    bool newTaskPending_ = false;
+    int taskBeforeNew_ = 0;
+    std::vector<std::string> reportedSaveProblems_;
+    std::function<void(const std::string&)> saveFailed_;
+    bool unloaded_ = false;
+};
+
+} // namespace wendrel
