@@ -23,6 +23,7 @@
 #include "platform/Desktop.h"
 #include "tests/core/TempFolder.h"
 #include "tests/fakes/Fakes.h"
+#include "session/Session.h"
 #include "ui/main/Form1.h"
 
 extern char** environ;
@@ -76,10 +77,10 @@ pid_t spawnProbe(const std::string& stamps) {
 // that starts the probe; message boxes are answered by the bench.
 struct Window {
     TempFolder dir;
-    General g;
     Desktop desktop;
     FakeMessageBoxes messages;
     FakeLauncher noLaunch;
+    std::unique_ptr<Session> session;
     std::unique_ptr<Form1> form;
     std::string stamps = dir.file("stamps");
     // launch: false to leave the program's launcher out (nothing is started).
@@ -88,11 +89,12 @@ struct Window {
         Services s = desktop.services();
         s.messages = &messages;
         if (!launch) s.launcher = &noLaunch;
-        form = std::make_unique<Form1>(g, dir.path(), s, Form1::Options{false, true});
+        session = std::make_unique<Session>(dir.path(), s);
+        form = std::make_unique<Form1>(*session, Form1::Options{false, true});
         form->Form_Load();
         // The moment the tick hands each task to the script engine, so the
         // figures show how much of the lateness is the tick's own.
-        form->scheduler().setRunner([this, run = form->scheduler().runner()](int i) {
+        session->scheduler().setRunner([this, run = session->scheduler().runner()](int i) {
             timespec ts{};
             clock_gettime(CLOCK_REALTIME, &ts);
             handedOver.push_back(static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec);
@@ -101,6 +103,7 @@ struct Window {
     }
     std::vector<long long> handedOver;
     void add(std::int16_t other, std::int16_t unit) {
+        General& g = session->general();
         TaskRecord& t = g.slot(g.append());
         t.Interval = OtherInterval;
         t.Other = other;

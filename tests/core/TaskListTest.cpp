@@ -1,5 +1,5 @@
-// The task list's editing rules: where a dragged row lands, and adding and
-// taking back a new task.
+// The task list's editing rules: where a dragged row lands, and the row
+// current after a removal.
 #include <gtest/gtest.h>
 
 #include "model/TaskList.h"
@@ -50,31 +50,6 @@ TEST(DragDrop, OnlyAMoveToAnotherPlaceChangesTheOrderAndAsks) {
     EXPECT_FALSE(dropMove(2, 0, 3).changesOrder());
     EXPECT_TRUE(dropMove(2, 0, 4).changesOrder());
     EXPECT_EQ(moveQuestion({2, 30}), "Are you sure you wish to move row 2 to row 30?");
-}
-
-TEST(NewTask, BeginAddsAPendingBlankTaskThatCancelTakesAway) {
-    General g;
-    g.TaskCount = 2;
-    g.slot(3).Name = "left over";
-    EXPECT_EQ(beginNewTask(g, 1), 3);
-    EXPECT_EQ(g.NewTaskPending, 1);
-    EXPECT_EQ(g.TaskBeforeNew, 2);
-    EXPECT_TRUE(g.slot(3).Name.neverWritten());
-    g.slot(3).Name = "typed";
-    EXPECT_TRUE(cancelNewTask(g));
-    EXPECT_EQ(g.TaskCount, 2);
-    EXPECT_EQ(g.NewTaskPending, 0);
-    EXPECT_TRUE(g.slot(3).Name.neverWritten());
-    // Cancelling the edit of an existing task removes nothing.
-    EXPECT_FALSE(cancelNewTask(g));
-    EXPECT_EQ(g.TaskCount, 2);
-}
-
-TEST(NewTask, AFullTableTakesNone) {
-    General g;
-    g.TaskCount = General::MaxTasks;
-    EXPECT_EQ(beginNewTask(g, 0), 0);
-    EXPECT_EQ(g.NewTaskPending, 0);
 }
 
 TEST(RemoveTask, TheRowBelowMovesUpIntoPlaceElseTheLastRow) {

@@ -62,13 +62,12 @@ QString entries(QComboBox* c) {
 class EditorTest : public QObject {
     Q_OBJECT
 private slots:
-    // Besides the fields every interval shows, each interval shows its own
-    // (a task not loaded yet: those of Other).
+    // Besides the fields every interval shows, each interval shows the
+    // controls of its own fields.
     void theIntervalShowsItsOwnFields_data() {
         QTest::addColumn<int>("interval");
         QTest::addColumn<QStringList>("own");
         const QStringList time = {"lblTime", "cmbTimeHour", "cmbTimeMinute", "lblTime1"};
-        QTest::newRow("none") << -1 << QStringList{"lblOther", "cmbOther", "cmbMSOption"};
         QTest::newRow("Hourly") << 0 << QStringList{"lblMinsPastHour", "cmbMinsPastHour"};
         QTest::newRow("Daily") << 1 << time;
         QTest::newRow("Weekly") << 2 << time + QStringList{"lblOther", "cmbDayofWeek"};
@@ -116,8 +115,8 @@ private slots:
             rig.e->cmdSave_Click();
         }));
         QCOMPARE(before, QString("C&reate Script"));
-        QCOMPARE(rig.g.slot(2).Name.trimmed(), std::string("T2 daily"));
-        QCOMPARE(rig.g.slot(2).DateMonth, std::int16_t(7));
+        QCOMPARE(rig.g().slot(2).Name.trimmed(), std::string("T2 daily"));
+        QCOMPARE(rig.g().slot(2).DateMonth, std::int16_t(7));
         QCOMPARE(rig.cell(1, 2), QString("Daily"));
         QVERIFY(rig.inEditor([&] {
             after = rig.e->cmdEditScript->text();
@@ -172,7 +171,7 @@ private slots:
         QVERIFY(rig.inEditor([&] { rig.e->cmdSave_Click(); }, [&] { rig.form->NewTask(); }));
         QCOMPARE(rig.form->grid().rows(), 41);
         QCOMPARE(rig.form->grid().row(), 40);
-        QCOMPARE(int(rig.g.NewTaskPending), 0);
+        QVERIFY(!rig.session->newTaskPending());
 
         EditorRig full(General::MaxTasks);
         QVERIFY(!full.cancelledEditor([&] { full.form->NewTask(); }));
@@ -186,18 +185,15 @@ private slots:
         rig.form->grid().selectRow(1);
         rig.messages.answers = {MsgAnswer::No};
         rig.click("cmdDelete");
-        QCOMPARE(int(rig.g.TaskCount), 3);
-        const ShownMessage& q = rig.messages.shown.at(0);
-        QCOMPARE(q.text, std::string("Are you sure you wish to delete T2?"));
-        QCOMPARE(q.caption, std::string("Delete Task"));
-        QVERIFY(q.buttons == MsgButtons::YesNo);
+        QCOMPARE(int(rig.g().TaskCount), 3);
+        QCOMPARE(rig.lastMessage(), std::string("Are you sure you wish to delete T2?"));
         rig.form->menus().MenuDelete->trigger();
         QCOMPARE(rig.cell(1, 0), QString("T3"));
         QCOMPARE(rig.form->grid().rows(), 2);
         QCOMPARE(rig.form->grid().row(), 1);
         rig.form->DeleteTask();
         rig.form->DeleteTask();
-        QCOMPARE(int(rig.g.TaskCount), 0);
+        QCOMPARE(int(rig.g().TaskCount), 0);
         QCOMPARE(rig.form->grid().rows(), 1);
         QCOMPARE(rig.cell(0, 0), QString());
 
@@ -211,17 +207,19 @@ private slots:
         QCOMPARE(rig.cell(0, 2), QString());
     }
 
-    // The double click toggles Active only while the hint says so (matched
-    // case-sensitively), else it edits, as Enter does.
+    // A double click on the Active column toggles it, elsewhere it edits, as
+    // Enter does.
     void doubleClickAndEnterInTheGrid() {
         EditorRig rig(3);
-        rig.form->show();
-        rig.form->grid().selectRow(1);
-        rig.form->setPanelText(2, "Double click to change the Active state.");
-        QVERIFY(!rig.cancelledEditor([&] { rig.form->Grid1_dblclick(); }));
+        QVERIFY(rig.show());
+        QTableWidget* table = rig.form->grid().table();
+        auto doubleClick = [&](int column) {
+            const QRect cell = table->visualRect(table->model()->index(1, column));
+            QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+        };
+        QVERIFY(!rig.cancelledEditor([&] { doubleClick(4); }));
         QCOMPARE(rig.cell(1, 4), QString("No"));
-        rig.form->setPanelText(2, "double");
-        QVERIFY(rig.cancelledEditor([&] { rig.form->Grid1_dblclick(); }));
+        QVERIFY(rig.cancelledEditor([&] { doubleClick(1); }));
         QString name;
         rig.form->grid().selectRow(2);
         QVERIFY(rig.inEditor(
@@ -260,17 +258,17 @@ private slots:
         rig.e->txtInput[1]->setText("Typed before the create");
         rig.create({"backup"});
         QCOMPARE(readAll(rig.dir.file("backup.wdx")), rig.header("backup.wdx"));
-        QCOMPARE(rig.g.slot(1).ScriptFile.trimmed(), std::string("backup.wdx"));
+        QCOMPARE(rig.g().slot(1).ScriptFile.trimmed(), std::string("backup.wdx"));
         QCOMPARE(rig.textEditor.opened, std::vector<std::string>{rig.dir.file("backup.wdx")});
         QCOMPARE(rig.activator.activated, std::vector<double>{77.0});
         // The create stored what was typed before it; Cancel keeps that.
         rig.e->cmdCancel_Click();
-        QCOMPARE(rig.g.slot(1).ScriptFile.trimmed(), std::string("backup.wdx"));
-        QCOMPARE(rig.g.slot(1).Comment.trimmed(), std::string("Typed before the create"));
+        QCOMPARE(rig.g().slot(1).ScriptFile.trimmed(), std::string("backup.wdx"));
+        QCOMPARE(rig.g().slot(1).Comment.trimmed(), std::string("Typed before the create"));
     }
 
     // A typed name keeps an extension in any case and gets .wdx otherwise; a
-    // name too long for the task is stored cut, the file has it whole. An
+    // name too long for the task is refused, the dialog staying open. An
     // existing file is replaced only on Yes.
     void theNameTypedAndAnExistingFile() {
         ScriptRig rig;
@@ -278,11 +276,12 @@ private slots:
         QVERIFY(QFile::exists(QString::fromStdString(rig.dir.file("Backup.WDX"))));
         rig.create({"notes.txt"});
         QVERIFY(QFile::exists(QString::fromStdString(rig.dir.file("notes.txt.wdx"))));
-        rig.create({"a-very-long-script-name-for-nightly"});
-        QCOMPARE(readAll(rig.dir.file("a-very-long-script-name-for-nightly.wdx")),
-                 rig.header("a-very-long-script-name-for-nightly.wdx"));
-        QCOMPARE(rig.g.slot(1).ScriptFile.str(), std::string("a-very-long-script-name-f"));
-        QCOMPARE(rig.e->cmbScriptFiles->currentText(), QString("a-very-long-script-name-f"));
+        const std::size_t asked = rig.messages.shown.size();
+        rig.create({"a-very-long-script-name-for-nightly", "nightly"});
+        QCOMPARE(rig.messages.shown.size(), asked + 1);
+        QVERIFY(rig.lastMessageHas("longer than the 25 characters"));
+        QVERIFY(!QFile::exists(QString::fromStdString(rig.dir.file("a-very-long-script-name-for-nightly.wdx"))));
+        QCOMPARE(rig.g().slot(1).ScriptFile.trimmed(), std::string("nightly.wdx"));
 
         writeAll(rig.dir.file("old.wdx"), "EXEC keep\r\n");
         rig.textEditor.opened.clear();
@@ -295,14 +294,18 @@ private slots:
         QCOMPARE(readAll(rig.dir.file("old.wdx")), rig.header("old.wdx"));
     }
 
-    // A name the file system refuses (a folder that does not exist) is
-    // reported and stored nowhere; when no editor can start, a clear message.
+    // A path is refused, when created and when a task names one, and stored
+    // nowhere; when no editor can start, a clear message.
     void failuresAreReportedAndNothingIsHalfWritten() {
         ScriptRig rig;
         rig.create({"no/such"});
         QCOMPARE(rig.messages.shown.size(), size_t(1));
         QVERIFY(rig.lastMessageHas("no/such.wdx"));
-        QCOMPARE(rig.g.slot(1).ScriptFile.trimmed(), std::string());
+        QCOMPARE(rig.g().slot(1).ScriptFile.trimmed(), std::string());
+        rig.e->cmbScriptFiles->setEditText("../elsewhere.wdx");
+        rig.e->cmdEditScript_Click();
+        QCOMPARE(rig.messages.shown.size(), size_t(2));
+        QVERIFY(rig.textEditor.opened.empty());
         rig.textEditor.fail = true;
         rig.e->cmbScriptFiles->setEditText("typed.wdx  ");
         rig.e->cmdEditScript_Click();

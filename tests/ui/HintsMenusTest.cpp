@@ -1,7 +1,6 @@
 // The status hints, the Help menu's windows, the two ways out of the program
 // through the menus, Run Task Now, the Run History window and Start at Login;
-// the tray (the hook's state machine, the routing of the icon's messages,
-// standby and restore) and the two start-up options that use it, and the
+// the tray (the icon's clicks, standby and restore) and the two start-up options that use it, and the
 // splash window that opens the start-up.
 
 #include "platform/Autostart.h"
@@ -137,7 +136,7 @@ private slots:
         form.menus().MenuRunNow->trigger();
         QTRY_COMPARE(rig.launcher.started.size(), size_t(2));
         QCOMPARE(rig.launcher.started.back(), std::string("progA"));
-        rig.g.slot(1).Running = 1;
+        rig.g().slot(1).Running = 1;
         form.RunTaskNow();
         QCOMPARE(rig.launcher.started.size(), size_t(2));
         QCOMPARE(form.hintText(), QString("Task A has not finished its last run: not started again."));
@@ -174,8 +173,7 @@ private slots:
         XdgAutostart autostart(config.file("autostart/wendrel.desktop"), "/opt/My Apps/50%/Wendrel");
         Services services = rig.services();
         services.loginStart = &autostart;
-        Form1 form(rig.g, rig.dir.path(), services, Form1::Options{false, false});
-        form.Form_Load();
+        Form1& form = rig.open(rig.dir.path(), true, services);
         QVERIFY(!form.menus().MenuStartAtLogin->isChecked());
         form.menus().MenuStartAtLogin->trigger();
         QVERIFY(form.menus().MenuStartAtLogin->isChecked());
@@ -194,36 +192,18 @@ private slots:
         QVERIFY(form.menus().MenuStartAtLogin->isChecked());
     }
 
-    // Hooking twice saves the original handler once; only a left release on
-    // the icon opens the menu, everything else passes on to the original
-    // (which answers 5); unhooking puts the original back.
-    void theHookRoutesOnlyTheLeftReleaseToTheMenu() {
-        using T = TrayController;
+    // In standby only a left click on the icon opens the tray menu.
+    void onlyALeftClickOnTheIconOpensTheMenu() {
         Rig rig;
         Form1& form = rig.start("");
-        T& tray = *form.tray();
-        tray.setWindowProc([](int, long) { return 5L; });
+        TrayController& tray = *form.tray();
         int opened = 0;
         tray.setMenuOpener([&] { ++opened; });
-
-        tray.UnhookWindow(); // not hooked: nothing happens
-        QCOMPARE(tray.deliver(T::kTrayCallback, T::kLeftButtonUp), 5L);
-
-        tray.HookWindow(&form);
-        tray.HookWindow(&form);
-        QCOMPARE(tray.hookCount(), 1);
-        QCOMPARE(tray.PreviousWindowProc()(0, 42), 5L); // the original, not the hook itself
-        QCOMPARE(tray.deliver(T::kTrayCallback, T::kLeftButtonDown), 5L);
-        QCOMPARE(opened, 0); // the press alone does not open it
-        QCOMPARE(tray.deliver(T::kTrayCallback, T::kLeftButtonUp), -1L);
-        QCOMPARE(opened, 1);
-        QCOMPARE(tray.deliver(T::kTrayCallback, T::kRightButtonUp), 5L);
-        // Another message that merely carries the release's number.
-        QCOMPARE(tray.deliver(0x200, T::kLeftButtonUp), 5L);
-
-        tray.UnhookWindow();
-        QVERIFY(!tray.Hooked());
-        QCOMPARE(tray.deliver(T::kTrayCallback, T::kLeftButtonUp), 5L);
+        form.SendToTray();
+        for (auto other : {QSystemTrayIcon::Context, QSystemTrayIcon::MiddleClick, QSystemTrayIcon::DoubleClick})
+            emit tray.icon()->activated(other);
+        QCOMPARE(opened, 0);
+        emit tray.icon()->activated(QSystemTrayIcon::Trigger);
         QCOMPARE(opened, 1);
     }
 
@@ -232,16 +212,14 @@ private slots:
         Form1& form = rig.start(taskLine("A"));
         form.show();
         TrayController& tray = *form.tray();
-        for (int round = 1; round <= 2; ++round) { // each standby hooks and adds the icon anew
+        for (int round = 1; round <= 2; ++round) { // each standby adds the icon anew
             rig.click("cmdSendtoTray");
             QVERIFY(!form.isVisible());
             QVERIFY(tray.iconShown());
-            QCOMPARE(tray.hookCount(), round);
             QCOMPARE(tray.iconTip(), QString("Wendrel"));
             QCOMPARE(tray.icon()->icon().availableSizes().size(), 6); // the program's icon, every size read
             form.menus().rest1->trigger();
             QVERIFY(form.isVisible());
-            QVERIFY(!tray.Hooked());
             QVERIFY(!tray.iconShown());
         }
         // Without a tray host the window is minimized instead of lost.
@@ -259,7 +237,7 @@ private slots:
         Form1& form = rig.start("", " 0 \r\n 1 \r\n");
         QAction* minimize = form.menus().MenuMinimize;
         minimize->trigger();
-        QCOMPARE(rig.g.MinimizeOnStartup, std::int16_t(1));
+        QCOMPARE(rig.g().MinimizeOnStartup, std::int16_t(1));
         QVERIFY(minimize->isChecked());
         minimize->trigger();
         QVERIFY(!minimize->isChecked());

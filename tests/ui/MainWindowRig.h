@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/core/TempFolder.h"
+#include "session/Session.h"
 #include "tests/fakes/Fakes.h"
 #include "ui/editor/frmDetail.h"
 #include "ui/main/Form1.h"
@@ -31,13 +32,17 @@ inline std::string numberedTasks(int count) {
 
 struct Rig : FakeDesktop {
     TempFolder dir;
-    General g;
+    std::unique_ptr<Session> session;
     std::unique_ptr<Form1> form;
 
+    General& g() { return session->general(); }
     // Creates and loads the window on a folder as it is. hasTray stands for a
-    // desktop with (or without) a tray host.
-    Form1& open(const std::string& folder, bool hasTray = true) {
-        form = std::make_unique<Form1>(g, folder, services(), Form1::Options{false, false});
+    // desktop with (or without) a tray host; the services are the fakes unless given.
+    Form1& open(const std::string& folder, bool hasTray = true, std::optional<Services> use = {},
+                Form1::Options options = {false, false}) {
+        form.reset();
+        session = std::make_unique<Session>(folder, use ? *use : services());
+        form = std::make_unique<Form1>(*session, options);
         form->tray()->setTrayAvailable([hasTray] { return hasTray; });
         form->tray()->setMenuOpener([] {});
         form->Form_Load();

@@ -1,0 +1,172 @@
+// The session: when the task list is written (a task that New added only
+// once the editor commits it), how failed saves are reported, where the
+// unload puts the list when the folder cannot take it, and the questions
+// asked before a task is deleted or moved; and the list's small rules the
+// windows follow.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "session/Session.h"
+#include "tests/core/TempFolder.h"
+#include "tests/fakes/Fakes.h"
+
+using namespace wendrel;
+
+namespace {
+
+struct SessionTest : ::testing::Test, FakeDesktop {
+    TempFolder dir;
+    std::vector<std::string> failures; // texts of the reported save failures
+
+    // A session on folder (by default the temporary one) with tasks T1..Tcount.
+    std::unique_ptr<Session> open(int count, const std::string& folder = {}) {
+        std::string lines;
+        for (int i = 1; i <= count; ++i) lines += "T" + std::to_string(i) + "~~0~0~0~0~0~0~0~0~0~0~1~\r\n";
+        writeAll(dir.file("Scripts.dat"), lines);
+        auto s = std::make_unique<Session>(folder.empty() ? dir.path() : folder, services());
+        s->setSaveFailureHandler([this](const std::string& text) { failures.push_back(text); });
+        s->load();
+        return s;
+    }
+    std::size_t linesOnDisk() {
+        const std::string dat = readAll(dir.file("Scripts.dat"));
+        return static_cast<std::size_t>(std::count(dat.begin(), dat.end(), '\n'));
+    }
+    static TaskRecord named(const std::string& name) {
+        TaskRecord r;
+        r.Name = name;
+        return r;
+    }
+};
+
+TEST_F(SessionTest, APendingNewTaskIsNotWrittenUntilCommitted) {
+    auto s = open(2);
+    const int n = s->New(1);
+    EXPECT_EQ(n, 3);
+    s->ToggleActive(1); // a change that saves meanwhile
+    EXPECT_EQ(linesOnDisk(), 2u);
+    s->Commit(n, named("Fresh"));
+    EXPECT_FALSE(s->newTaskPending());
+    EXPECT_NE(readAll(dir.file("Scripts.dat")).find("Fresh"), std::string::npos);
+}
+
+TEST_F(SessionTest, CancelTakesThePendingTaskAwayAndNothingElse) {
+    auto s = open(2);
+    s->New(1);
+    s->storeFields(3, named("typed"));
+    EXPECT_TRUE(s->Cancel());
+    EXPECT_EQ(s->general().TaskCount, 2);
+    EXPECT_EQ(s->general().slot(3), s->general().slot(General::BlankSlot));
+    EXPECT_EQ(s->rowBeforeNew(), 1);
+    EXPECT_FALSE(s->Cancel()); // editing an existing task: nothing goes
+    EXPECT_EQ(s->general().TaskCount, 2);
+}
+
+TEST_F(SessionTest, AFullListTakesNoNewTask) {
+    auto s = open(General::MaxTasks);
+    EXPECT_EQ(s->New(0), 0);
+    EXPECT_FALSE(s->newTaskPending());
+}
+
+TEST_F(SessionTest, CommitKeepsTheRunTimeStateOfTheSlot) {
+    auto s = open(1);
+    s->general().slot(1).Running = 1;
+    s->Commit(1, named("Renamed"));
+    EXPECT_EQ(s->general().slot(1).Running, 1);
+}
+
+TEST_F(SessionTest, AFailedSaveIsReportedOnceUntilASaveSucceeds) {
+    const std::string folder = dir.file("gone");
+    auto s = open(0, folder);
+    s->toggleOption(Session::Option::MinimizeOnStartup);
+    s->toggleOption(Session::Option::MinimizeOnStartup);
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].rfind("Wendrel could not save the change:\n\n", 0), 0u);
+    std::filesystem::create_directory(folder);
+    s->toggleOption(Session::Option::MinimizeOnStartup);
+    EXPECT_EQ(failures.size(), 1u);
+    std::filesystem::remove_all(folder);
+    s->toggleOption(Session::Option::MinimizeOnStartup);
+    EXPECT_EQ(failures.size(), 2u);
+}
+
+TEST_F(SessionTest, UnloadPutsTheListIntoTheFallbackFolderWhenItsOwnCannotTakeIt) {
+    auto s = open(0, dir.file("gone"));
+    s->setFallbackFolder(dir.file("fallback"));
+    s->New(0);
+    s->Commit(1, named("Kept"));
+    s->Unload();
+    std::vector<std::string> kept;
+    for (const auto& e : std::filesystem::directory_iterator(dir.file("fallback")))
+        if (e.path().extension() == ".dat") kept.push_back(readAll(e.path().string()));
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].rfind("Kept", 0), 0u);
+    EXPECT_TRUE(failures.size() == 1u); // the commit's; the unload reports nothing
+}
+
+TEST_F(SessionTest, NothingIsSavedAfterTheUnload) {
+    auto s = open(1);
+    s->Unload();
+    writeAll(dir.file("Scripts.dat"), "x");
+    s->ToggleActive(1);
+    EXPECT_EQ(readAll(dir.file("Scripts.dat")), "x");
+}
+
+TEST_F(SessionTest, RemoveAsksByNameAndOnlyYesRemoves) {
+    auto s = open(3);
+    s->general().slot(2).Name = "Big backup";
+    messages.answers = {MsgAnswer::No};
+    EXPECT_FALSE(s->Remove(2));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "Are you sure you wish to delete Big backup?");
+    EXPECT_EQ(messages.shown[0].caption, "Delete Task");
+    EXPECT_EQ(s->general().TaskCount, 3);
+    EXPECT_TRUE(s->Remove(2));
+    EXPECT_EQ(linesOnDisk(), 2u);
+}
+
+TEST_F(SessionTest, MoveAsksOnlyWhenTheOrderChanges) {
+    auto s = open(5);
+    EXPECT_FALSE(s->Move({3, 3}));
+    EXPECT_TRUE(messages.shown.empty());
+    messages.answers = {MsgAnswer::No};
+    EXPECT_FALSE(s->Move({2, 4}));
+    EXPECT_EQ(messages.shown.at(0).caption, "Altering task order");
+    EXPECT_TRUE(s->Move({2, 4}));
+    EXPECT_EQ(s->general().slot(4).Name.trimmed(), "T2");
+    const std::string dat = readAll(dir.file("Scripts.dat"));
+    EXPECT_LT(dat.find("T4"), dat.find("T2"));
+}
+
+TEST_F(SessionTest, RunNowSaysWhyATaskStillRunningIsNotStarted) {
+    auto s = open(1);
+    s->general().slot(1).Running = 1;
+    EXPECT_EQ(s->RunNow(1), "Task T1 has not finished its last run: not started again.");
+}
+
+TEST(ListRules, TheDeleteQuestionNamesTheTask) {
+    EXPECT_EQ(deleteQuestion("Nightly"), "Are you sure you wish to delete Nightly?");
+}
+
+TEST(ListRules, ADoubleClickTogglesOnTheActiveColumnAndRightOfIt) {
+    EXPECT_EQ(doubleClickAction(3), DoubleClickAction::Edit);
+    EXPECT_EQ(doubleClickAction(4), DoubleClickAction::ToggleActive);
+    EXPECT_EQ(doubleClickAction(5), DoubleClickAction::ToggleActive);
+}
+
+TEST(ListRules, EachIntervalShowsItsOwnFields) {
+    const std::pair<int, unsigned> table[] = {
+        {Hourly, MinsPastHourField},
+        {Daily, TimeField},
+        {Weekly, WeekdayField | TimeField},
+        {Monthly, DayOfMonthField | TimeField},
+        {Yearly, DateField | TimeField},
+        {OtherInterval, OtherAmountField},
+        {-1, OtherAmountField}, // nothing chosen
+    };
+    for (const auto& [interval, fields] : table) EXPECT_EQ(intervalFields(interval), fields) << interval;
+}
+
+} // namespace
