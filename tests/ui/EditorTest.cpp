@@ -214,8 +214,13 @@ private slots:
         QVERIFY(rig.show());
         QTableWidget* table = rig.form->grid().table();
         auto doubleClick = [&](int column) {
-            const QRect cell = table->visualRect(table->model()->index(1, column));
-            QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+            const QPointF at = table->visualRect(table->model()->index(1, column)).center();
+            for (QEvent::Type type :
+                 {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick}) {
+                QMouseEvent e(type, at, table->viewport()->mapToGlobal(at), Qt::LeftButton,
+                              type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(table->viewport(), &e);
+            }
         };
         QVERIFY(!rig.cancelledEditor([&] { doubleClick(4); }));
         QCOMPARE(rig.cell(1, 4), QString("No"));
