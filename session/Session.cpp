@@ -120,11 +120,11 @@ void Session::ToggleActive(int k) {
     saveChanges();
 }
 
-std::string Session::RunNow(int k) {
+Session::RunNowResult Session::RunNow(int k) {
     if (k < 1 || k > g_.TaskCount) return {};
     // A task whose script file was missing also stays marked until the next start.
-    if (scheduler_.RunNow(k)) return {};
-    return "Task " + historyText(g_.slot(k).Name.str()) + " has not finished its last run: not started again.";
+    if (scheduler_.RunNow(k)) return {true, {}};
+    return {false, "Task " + historyText(g_.slot(k).Name.str()) + " has not finished its last run: not started again."};
 }
 
 std::int16_t& Session::flag(Option option) {

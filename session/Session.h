@@ -76,8 +76,12 @@ public:
     bool Move(const RowMove& move);
     // Switches task k on or off (saved).
     void ToggleActive(int k);
-    // Runs task k at once. Returns an empty text when it started, else why not.
-    std::string RunNow(int k);
+    // Runs task k at once, as the tick runs a due task.
+    struct RunNowResult {
+        bool started = false;
+        std::string refusal; // why a task that is there did not start
+    };
+    RunNowResult RunNow(int k);
 
     enum class Option { MinimizeOnStartup, MinimizeToTray, RunMissedTasks };
     // Flips the option and saves; returns whether it is now on.

@@ -70,11 +70,24 @@ TEST_F(SessionTest, AFullListTakesNoNewTask) {
     EXPECT_FALSE(s->newTaskPending());
 }
 
-TEST_F(SessionTest, CommitKeepsTheRunTimeStateOfTheSlot) {
+TEST_F(SessionTest, CommitTakesEveryFieldOfTheEditorAndKeepsTheRunTimeState) {
     auto s = open(1);
-    s->general().slot(1).Running = 1;
-    s->Commit(1, named("Renamed"));
-    EXPECT_EQ(s->general().slot(1).Running, 1);
+    TaskRecord& slot = s->general().slot(1);
+    slot.Running = 1;
+    slot.ProcessId = 42;
+    TaskRecord fields = named("Renamed");
+    fields.Comment = "c";
+    fields.ScriptFile = "s.wdx";
+    std::int16_t value = 1;
+    for (std::int16_t* f :
+         {&fields.Interval, &fields.DateDay, &fields.DateMonth, &fields.TimeHour, &fields.TimeMinute,
+          &fields.DayofMonth, &fields.DayofWeek, &fields.MinsPastHour, &fields.Other, &fields.MSOption, &fields.Active})
+        *f = value++;
+    TaskRecord expected = fields;
+    expected.Running = 1;
+    expected.ProcessId = 42;
+    s->Commit(1, fields);
+    EXPECT_EQ(slot, expected);
 }
 
 TEST_F(SessionTest, AFailedSaveIsReportedOnceUntilASaveSucceeds) {
@@ -143,7 +156,7 @@ TEST_F(SessionTest, MoveAsksOnlyWhenTheOrderChanges) {
 TEST_F(SessionTest, RunNowSaysWhyATaskStillRunningIsNotStarted) {
     auto s = open(1);
     s->general().slot(1).Running = 1;
-    EXPECT_EQ(s->RunNow(1), "Task T1 has not finished its last run: not started again.");
+    EXPECT_EQ(s->RunNow(1).refusal, "Task T1 has not finished its last run: not started again.");
 }
 
 TEST(ListRules, TheDeleteQuestionNamesTheTask) {

@@ -46,8 +46,8 @@ void TaskCommands::runNow() {
     const int k = session_.taskOfRow(grid_.row());
     if (k == 0) return;
     // The refusal gets a word in the hint panel, not a message box.
-    const std::string refusal = session_.RunNow(k);
-    if (!refusal.empty()) hooks_.hint(QString::fromStdString(refusal));
+    const Session::RunNowResult run = session_.RunNow(k);
+    if (!run.started) hooks_.hint(QString::fromStdString(run.refusal));
 }
 
 } // namespace wendrel
