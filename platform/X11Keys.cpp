@@ -15,19 +15,12 @@ extern "C" {
 }
 
 #include "model/Cp1252.h"
+#include "platform/KeyStrokes.h"
 #include "platform/X11Support.h"
-#include "script/SendKeys.h"
 
 namespace wendrel {
 
 namespace {
-
-// Latin-1 characters are their own keysyms; every other character has the
-// keysym 0x01000000 plus its code point.
-KeySym keysymOf(const KeyStroke& k) {
-    if (!k.character) return XStringToKeysym(k.keysym.c_str());
-    return k.character < 0x100 ? k.character : 0x01000000 + k.character;
-}
 
 // The keysym name of a character for a libxdo key sequence, empty when X has
 // none. The "U" names are written here rather than by XKeysymToString, which
@@ -180,9 +173,9 @@ void tapBoundKey(Display* d, KeyMap& map, const KeyStroke& k, KeyCode key) {
     for (KeyCode m : mods) tap(m, false);
 }
 
-// Types one chunk of keystrokes on an open connection. The spare keys are
-// bound anew for each chunk: between two chunks other scripts may have typed
-// and bound keys of their own.
+// Types keystrokes on an open connection. The spare keys are bound anew for
+// each call: between two calls other scripts may have typed and bound keys of
+// their own.
 void typeStrokes(Display* d, const KeyStroke* first, const KeyStroke* last, X11KeySender::BoundKeys& bound) {
     x11::ErrorTrap trap(d);
     Utf8Locale utf8;
@@ -237,25 +230,16 @@ X11KeySender::~X11KeySender() {
     XCloseDisplay(d);
 }
 
-void X11KeySender::send(const std::string& keys, const Yield& yield) {
-    const std::optional<std::vector<KeyStroke>> strokes = ParseSendKeys(keys);
-    if (!strokes || strokes->empty() || noDisplay_) return;
-    // A connection of its own for each line: what Xlib and libxdo know of the
+void X11KeySender::press(std::span<const KeyStroke> strokes) {
+    if (strokes.empty() || noDisplay_) return;
+    // A connection of its own for each call: what Xlib and libxdo know of the
     // keyboard mapping is then the mapping of now, even after a layout switch.
     Display* d = XOpenDisplay(nullptr);
     if (!d) {
         noDisplay_ = true;
         return;
     }
-    // A long text goes out in chunks, and between two of them the caller
-    // lets the rest of the program run (ticks, signals, an exit).
-    const KeyStroke* const end = strokes->data() + strokes->size();
-    for (const KeyStroke* first = strokes->data(); first != end;) {
-        const KeyStroke* last = first + std::min<std::ptrdiff_t>(ChunkKeys, end - first);
-        typeStrokes(d, first, last, bound_);
-        first = last;
-        if (first != end && yield && !yield()) break;
-    }
+    typeStrokes(d, strokes.data(), strokes.data() + strokes.size(), bound_);
     XCloseDisplay(d);
 }
 

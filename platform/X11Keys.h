@@ -9,8 +9,6 @@
 
 namespace wendrel {
 
-struct KeyStroke;
-
 class X11KeySender : public KeySender {
 public:
     X11KeySender() = default;
@@ -19,15 +17,12 @@ public:
     X11KeySender(const X11KeySender&) = delete;
     X11KeySender& operator=(const X11KeySender&) = delete;
 
-    // Malformed notation sends nothing; so does a desktop without an X
-    // display. Between chunks of ChunkKeys keystrokes yield is called.
-    void send(const std::string& keys, const Yield& yield = {}) override;
+    // A desktop without an X display gets nothing.
+    void press(std::span<const KeyStroke> strokes) override;
 
     // The pause between keystrokes, in microseconds: enough for the receiving
     // program to keep up, while 1,000 keys still go out in a few seconds.
     static constexpr unsigned KeyDelayMicroseconds = 3000;
-    // Keystrokes typed between two yields: about a tenth of a second.
-    static constexpr int ChunkKeys = 32;
 
     // Keycodes bound to keysyms missing from the layout, the longest-bound
     // first: (keycode, keysym).

@@ -1,12 +1,11 @@
 #include "platform/X11Windows.h"
 
 #include <algorithm>
-#include <cctype>
-#include <chrono>
 #include <climits>
-#include <thread>
 #include <unistd.h>
 
+#include "model/AsciiCase.h"
+#include "platform/FocusWait.h"
 #include "platform/Launcher.h"
 #include "platform/X11Support.h"
 
@@ -123,21 +122,16 @@ std::optional<unsigned long> pidOf(Display* d, Window w) {
     return x11::cardinalProperty(d, w, "_NET_WM_PID", XA_CARDINAL);
 }
 
-std::string lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 // Whether either part of the window's WM_CLASS is the program's name, in any
 // case; "foo.sh" also matches a class "foo".
 bool classMatches(Display* d, Window w, const std::string& program) {
     XClassHint hint{};
     if (!XGetClassHint(d, w, &hint)) return false;
-    const std::string name = lower(program);
+    const std::string name = lowerAscii(program);
     const std::string stem = name.substr(0, name.find('.'));
     bool match = false;
     for (const char* part : {hint.res_name, hint.res_class})
-        if (part && (lower(part) == name || lower(part) == stem)) match = true;
+        if (part && (lowerAscii(part) == name || lowerAscii(part) == stem)) match = true;
     if (hint.res_name) XFree(hint.res_name);
     if (hint.res_class) XFree(hint.res_class);
     return match;
@@ -226,7 +220,7 @@ std::vector<unsigned long> X11WindowActivator::findWindows(Display* d, bool ewmh
         return {};
     }
     const std::string name = programs_->nameOf(taskId);
-    if (name.empty() || (!pids.empty() && programs_->secondsSinceStart(taskId).value_or(0) < HandOverSeconds))
+    if (name.empty() || (!pids.empty() && programs_->secondsSinceStart(taskId).value_or(0) < OwnWindowSeconds))
         return {};
     for (Window w : clients) {
         if (std::find(s->before.begin(), s->before.end(), w) != s->before.end()) continue;
@@ -274,11 +268,7 @@ ActivateResult X11WindowActivator::activate(double taskId, std::string& failure)
     }
     // The window manager hands the focus over in its own time; the keys of
     // a TYPE line that follows must not arrive before.
-    if (ewmh) {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(FocusWaitMilliseconds);
-        while (activeWindow(d, true) != target && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    if (ewmh) awaitFocus([&] { return activeWindow(d, true) == target; });
     return ActivateResult::Ok;
 }
 

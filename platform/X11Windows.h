@@ -51,12 +51,9 @@ public:
     // The program's windows as activate() finds them (for tests and tools).
     std::vector<unsigned long> windowsOf(double taskId);
 
-    // How long activation waits for the window manager to hand the focus
-    // over, so that keys sent next reach the window.
-    static constexpr int FocusWaitMilliseconds = 500;
     // How long a program that still runs has to show a window of its own
     // before a new window of its name counts as its window.
-    static constexpr double HandOverSeconds = 3;
+    static constexpr double OwnWindowSeconds = 3;
     // How many starts are remembered for that.
     static constexpr std::size_t RememberedStarts = 64;
 

@@ -2,11 +2,12 @@
 // The services of the desktop that the core and the windows need, as small
 // interfaces: the real ones live in platform/, tests use fakes. Every text
 // crossing these interfaces is UTF-8.
-#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "model/DateTime.h"
+#include "script/SendKeys.h"
 
 namespace wendrel {
 
@@ -50,14 +51,12 @@ public:
 
 class KeySender {
 public:
-    // Called between the chunks of a long text; typing stops when it returns
-    // false.
-    using Yield = std::function<bool()>;
     virtual ~KeySender() = default;
-    // Sends keystrokes in the SendKeys notation to the active window, without
-    // waiting for them to be processed. A long text goes out in chunks with a
-    // call of yield (when given) between two chunks.
-    virtual void send(const std::string& keys, const Yield& yield = {}) = 0;
+    // Presses these keystrokes in the active window, in order, without
+    // waiting for them to be processed. Every modifier is released again by
+    // the time it returns. The script engine hands a long text over in
+    // chunks, so one call takes a fraction of a second.
+    virtual void press(std::span<const KeyStroke> strokes) = 0;
 };
 
 enum class MsgButtons { Ok, YesNo };

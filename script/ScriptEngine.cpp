@@ -1,12 +1,14 @@
 #include "script/ScriptEngine.h"
 
 #include <algorithm>
-#include <cctype>
+#include <span>
 #include <sys/stat.h>
 
+#include "model/AsciiCase.h"
 #include "model/Cp1252.h"
 #include "model/Fields.h"
 #include "model/TextFile.h"
+#include "script/SendKeys.h"
 #include "store/ScriptFiles.h"
 
 namespace wendrel {
@@ -17,11 +19,6 @@ constexpr std::size_t kMaxScriptLine = 1 << 20;
 // While a script file is being read, events are processed after every so many
 // bytes: a few milliseconds of reading and running lines.
 constexpr std::size_t kReadingPumpBytes = 256 * 1024;
-
-std::string upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 bool isOneOf(const std::string& word, std::initializer_list<const char*> names) {
     return std::any_of(names.begin(), names.end(), [&](const char* n) { return word == n; });
@@ -79,7 +76,7 @@ void ScriptEngine::RunScript(int index) {
 
 // The line is UTF-8 here, whatever the encoding of the file.
 void ScriptEngine::runLine(int index, const std::string& line) {
-    const std::string keyword = upper(GetField(line, ' ', 1).value_or(std::string()));
+    const std::string keyword = upperAscii(GetField(line, ' ', 1).value_or(std::string()));
     const std::string argument = GetField(line, ' ', 2).value_or(std::string());
     // Everything after the keyword and the one character that follows it; a
     // line that is the keyword alone has no rest.
@@ -160,24 +157,31 @@ void ScriptEngine::WaitForCompletion(double taskId) {
             return;
         }
         if (r == ActivateResult::Ok || env_.launcher.isRunning(taskId)) continue;
-        if (secondsSinceStart(taskId).value_or(HandOverSeconds) >= HandOverSeconds) return;
+        if (secondsSinceStart(taskId).value_or(QuickExitSeconds) >= QuickExitSeconds) return;
     }
 }
 
 // Keys never go to one of our own windows: there they would edit the task
 // list. When the program's window cannot be activated they go to whatever
-// other window is active. A long text is typed in chunks with events
-// processed between them; a nested script may meanwhile bring another window
-// forward, so the program's window is brought back before each chunk, and
-// the rest of the text is dropped when it has gone or one of ours is active.
+// other window is active. Text that does not follow the notation types
+// nothing at all. A long text is typed in chunks with events processed
+// between them; a nested script may meanwhile bring another window forward,
+// so the program's window is brought back before each chunk, and the rest of
+// the text is dropped when it has gone or one of ours is active.
 void ScriptEngine::typeKeys(double taskId, const std::string& keys) {
     const bool toProgram = activateForTyping(taskId);
-    if (keys.empty() || env_.activator.activeWindowIsOurs()) return;
-    env_.keys.send(keys, [&] {
+    const std::optional<std::vector<KeyStroke>> strokes = ParseSendKeys(keys);
+    if (!strokes || strokes->empty() || env_.activator.activeWindowIsOurs()) return;
+    auto mayGoOn = [&] {
         std::string failure;
         return yieldToEvents(0) && (!toProgram || env_.activator.activate(taskId, failure) == ActivateResult::Ok) &&
                !env_.activator.activeWindowIsOurs();
-    });
+    };
+    const std::span<const KeyStroke> all(*strokes);
+    for (std::size_t first = 0; first < all.size(); first += TypingChunkStrokes) {
+        if (first > 0 && !mayGoOn()) return;
+        env_.keys.press(all.subspan(first, std::min(TypingChunkStrokes, all.size() - first)));
+    }
 }
 
 // A program started a moment ago may not show its window yet: wait for it
@@ -189,7 +193,7 @@ bool ScriptEngine::activateForTyping(double taskId) {
         if (env_.activator.activate(taskId, failure) == ActivateResult::Ok) return true;
         const std::optional<double> since = secondsSinceStart(taskId);
         if (!since || *since >= WindowWaitSeconds) return false;
-        if (*since >= HandOverSeconds && !env_.launcher.isRunning(taskId)) return false;
+        if (*since >= QuickExitSeconds && !env_.launcher.isRunning(taskId)) return false;
         const double until = env_.clock.monotonicSeconds() + 0.2;
         while (env_.clock.monotonicSeconds() < until)
             if (!yieldToEvents(0.02)) return false;

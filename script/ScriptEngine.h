@@ -1,6 +1,7 @@
 #pragma once
 // Carries out a task's script file line by line, and the waits that keep the
 // user interface alive meanwhile.
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <utility>
@@ -39,9 +40,13 @@ public:
 
     // How long keystrokes right after a program start wait for its window.
     static constexpr double WindowWaitSeconds = 10;
-    // A program that ends this soon after its start may have handed its work
-    // to a running instance whose new window is still to come.
-    static constexpr double HandOverSeconds = 2;
+    // A program that exits this soon after its start may have handed its
+    // work to a running instance whose new window is still to come.
+    static constexpr double QuickExitSeconds = 2;
+    // The keystrokes of a TYPE line go out in chunks of this many, with
+    // events processed between two chunks: about a tenth of a second of
+    // typing each.
+    static constexpr std::size_t TypingChunkStrokes = 32;
 
     // Where every start of a script and its outcome are recorded; none unless set.
     void setRunLog(RunLog* log) { log_ = log; }

@@ -1,9 +1,9 @@
 #include "script/SendKeys.h"
 
-#include <cctype>
 #include <cstdint>
 #include <string_view>
 
+#include "model/AsciiCase.h"
 #include "model/Cp1252.h"
 
 namespace wendrel {
@@ -15,8 +15,8 @@ struct Modifiers {
 };
 
 // The named keys of the notation and their X keysyms.
-const char* keysymOfName(std::string name) {
-    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+const char* keysymOfName(std::string_view written) {
+    const std::string name = upperAscii(written);
     struct Named {
         std::string_view name;
         const char* keysym;
@@ -157,7 +157,7 @@ private:
             if (cp < 0x20 || cp == 0x7F) return false;
             return character(cp, held, count);
         }
-        const char* keysym = keysymOfName(std::string(inside));
+        const char* keysym = keysymOfName(inside);
         if (!keysym) return false;
         return named(keysym, held, count);
     }

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "fake-input-client-protocol.h"
+#include "platform/KeyStrokes.h"
 #include "platform/wayland/WaylandClient.h"
-#include "script/SendKeys.h"
 
 namespace wendrel::wayland {
 
@@ -76,16 +76,8 @@ struct UserLayout {
     }
 };
 
-namespace {
-
-xkb_keysym_t keysymOf(const KeyStroke& k) {
-    if (!k.character) return xkb_keysym_from_name(k.keysym.c_str(), XKB_KEYSYM_NO_FLAGS);
-    return xkb_utf32_to_keysym(k.character);
-}
-
-} // namespace
-
-KdeFakeInputSender::KdeFakeInputSender(std::function<void(const std::string&)> notice) : notice_(std::move(notice)) {}
+KdeFakeInputSender::KdeFakeInputSender(std::function<void(const std::string&)> notice)
+    : refused_(notice), missing_(notice) {}
 
 KdeFakeInputSender::~KdeFakeInputSender() { drop(); }
 
@@ -94,10 +86,6 @@ void KdeFakeInputSender::drop() {
     keyboard_ = nullptr;
     connection_.reset();
     layout_.reset();
-}
-
-void KdeFakeInputSender::tell(const std::string& text) {
-    if (notice_) notice_(text);
 }
 
 void KdeFakeInputSender::keymap(void* data, wl_keyboard*, std::uint32_t format, std::int32_t fd, std::uint32_t size) {
@@ -140,16 +128,12 @@ bool KdeFakeInputSender::connect() {
         if (connection_->roundtrip() && connection_->roundtrip() && layout_) return true;
     }
     drop();
-    if (!noticedRefusal_) {
-        noticedRefusal_ = true;
-        tell("The desktop does not let Wendrel type into other programs: TYPE lines send nothing.");
-    }
+    refused_(TypingRefusedNotice);
     return false;
 }
 
-void KdeFakeInputSender::send(const std::string& keys, const Yield& yield) {
-    const std::optional<std::vector<KeyStroke>> strokes = ParseSendKeys(keys);
-    if (!strokes || strokes->empty() || !connect()) return;
+void KdeFakeInputSender::press(std::span<const KeyStroke> strokes) {
+    if (strokes.empty() || !connect()) return;
     org_kde_kwin_fake_input* input = connection_->kdeFakeInput();
     const UserLayout& layout = *layout_;
     auto key = [&](xkb_keycode_t kc, bool down) {
@@ -158,13 +142,7 @@ void KdeFakeInputSender::send(const std::string& keys, const Yield& yield) {
                                                  down ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
     };
     bool missing = false;
-    std::size_t sent = 0, nextYield = ChunkStrokes;
-    for (const KeyStroke& k : *strokes) {
-        // Between chunks the program answers its events.
-        if (sent >= nextYield) {
-            nextYield = sent + ChunkStrokes;
-            if (yield && !yield()) break;
-        }
+    for (const KeyStroke& k : strokes) {
         const auto place = layout.places.find(keysymOf(k));
         if (place == layout.places.end()) {
             missing = true;
@@ -186,14 +164,10 @@ void KdeFakeInputSender::send(const std::string& keys, const Yield& yield) {
         key(place->second.key, false);
         for (auto it = held.rbegin(); it != held.rend(); ++it) key(*it, false);
         if (!connection_->flush()) break;
-        ++sent;
         std::this_thread::sleep_for(std::chrono::microseconds(KeyDelayMicroseconds));
     }
     if (!connection_->roundtrip()) drop();
-    if (missing && !noticedMissing_) {
-        noticedMissing_ = true;
-        tell("A TYPE line has characters that the keyboard layout lacks; they were left out.");
-    }
+    if (missing) missing_("A TYPE line has characters that the keyboard layout lacks; they were left out.");
 }
 
 } // namespace wendrel::wayland

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/KeyStrokes.h"
 #include "script/Platform.h"
 
 struct wl_keyboard;
@@ -23,20 +24,18 @@ public:
     KdeFakeInputSender(const KdeFakeInputSender&) = delete;
     KdeFakeInputSender& operator=(const KdeFakeInputSender&) = delete;
 
-    void send(const std::string& keys, const Yield& yield = {}) override;
+    // A character that the user's layout lacks is left out, and the user is
+    // told so once.
+    void press(std::span<const KeyStroke> strokes) override;
 
-    // Keystrokes sent between two calls of the yield callback.
-    static constexpr std::size_t ChunkStrokes = 32;
     static constexpr unsigned KeyDelayMicroseconds = 3000;
 
 private:
     bool connect();
     void drop();
-    void tell(const std::string& text);
     static void keymap(void* data, wl_keyboard*, std::uint32_t format, std::int32_t fd, std::uint32_t size);
 
-    std::function<void(const std::string&)> notice_;
-    bool noticedRefusal_ = false, noticedMissing_ = false;
+    OnceNotice refused_, missing_;
     std::unique_ptr<Connection> connection_;
     wl_keyboard* keyboard_ = nullptr;
     std::unique_ptr<UserLayout> layout_;

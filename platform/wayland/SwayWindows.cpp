@@ -9,12 +9,14 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cstdint>
 #include <cstring>
-#include <thread>
 #include <vector>
+
+#include "platform/FocusWait.h"
 
 namespace wendrel::wayland {
 
@@ -159,15 +161,11 @@ ActivateResult SwayWindowActivator::activate(double taskId, std::string& failure
     }
     // Keys of a TYPE line that follows must reach the window, so the focus
     // change is awaited.
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(FocusWaitMilliseconds);
-    while (std::chrono::steady_clock::now() < until) {
+    awaitFocus([&] {
         const auto now = windows();
-        if (!now) break;
-        bool focused = false;
-        for (const SwayWindow& w : *now) focused = focused || (w.id == target.id && w.focused);
-        if (focused) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+        return !now || std::any_of(now->begin(), now->end(),
+                                   [&](const SwayWindow& w) { return w.id == target.id && w.focused; });
+    });
     return ActivateResult::Ok;
 }
 

@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/KeyStrokes.h"
 #include "platform/wayland/WaylandClient.h"
-#include "script/SendKeys.h"
 #include "virtual-keyboard-unstable-v1-client-protocol.h"
 
 namespace wendrel::wayland {
@@ -34,7 +34,8 @@ struct KeyLayout {
     static constexpr std::uint32_t LastCode = 247;
 
     std::map<xkb_keysym_t, KeyPlace> places;
-    std::string text; // the keymap in XKB's text format
+    std::vector<std::vector<xkb_keysym_t>> keys; // the keys besides the modifiers
+    std::string text;                            // the keymap in XKB's text format
     std::uint32_t shiftMask = 0, controlMask = 0, altMask = 0;
 
     bool covers(xkb_keysym_t ks) const { return places.count(ks) != 0; }
@@ -49,11 +50,6 @@ std::vector<xkb_keysym_t> keyOf(xkb_keysym_t ks) {
     if (upper != ks && xkb_keysym_to_lower(upper) == ks) return {ks, upper};
     if (lower != ks && xkb_keysym_to_upper(lower) == ks) return {lower, ks};
     return {ks};
-}
-
-xkb_keysym_t keysymOf(const KeyStroke& k) {
-    if (!k.character) return xkb_keysym_from_name(k.keysym.c_str(), XKB_KEYSYM_NO_FLAGS);
-    return xkb_utf32_to_keysym(k.character);
 }
 
 std::string keysymName(xkb_keysym_t ks) {
@@ -90,6 +86,7 @@ std::unique_ptr<KeyLayout> makeLayout(const std::vector<std::vector<xkb_keysym_t
         if (code > KeyLayout::LastCode) return nullptr;
         addKey(code++, key);
     }
+    layout->keys = keys;
     symbols += "    modifier_map Shift { <K42> };\n    modifier_map Control { <K29> };\n"
                "    modifier_map Mod1 { <K56> };\n";
     layout->text = "xkb_keymap {\n"
@@ -126,6 +123,28 @@ std::unique_ptr<KeyLayout> makeLayout(const std::vector<std::vector<xkb_keysym_t
     return keymap ? std::move(layout) : nullptr;
 }
 
+struct Press {
+    xkb_keysym_t keysym;
+    bool shift, ctrl, alt;
+};
+
+// The keys of a new keymap: those of the presses from the first one on, as
+// many as a keymap holds, then those of the keymap in use while there is
+// room, so that over the chunks of a long text the keymap grows to cover its
+// characters rather than being replaced for each chunk.
+std::vector<std::vector<xkb_keysym_t>> wantedKeys(const std::vector<Press>& presses, std::size_t first,
+                                                  const KeyLayout* current) {
+    std::vector<std::vector<xkb_keysym_t>> wanted;
+    std::set<xkb_keysym_t> seen;
+    auto add = [&](const std::vector<xkb_keysym_t>& syms) {
+        if (wanted.size() < KeyCapacity && seen.insert(syms[0]).second) wanted.push_back(syms);
+    };
+    for (std::size_t i = first; i < presses.size(); ++i) add(keyOf(presses[i].keysym));
+    if (current)
+        for (const auto& key : current->keys) add(key);
+    return wanted;
+}
+
 std::uint32_t now() {
     using namespace std::chrono;
     return static_cast<std::uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
@@ -160,10 +179,7 @@ bool VirtualKeyboardSender::connect() {
         if (connection_->roundtrip()) return true;
     }
     drop();
-    if (!noticed_ && notice_) {
-        noticed_ = true;
-        notice_("The desktop does not let Wendrel type into other programs: TYPE lines send nothing.");
-    }
+    notice_(TypingRefusedNotice);
     return false;
 }
 
@@ -189,17 +205,12 @@ bool VirtualKeyboardSender::useLayout(const KeyLayout& layout) {
     return true;
 }
 
-void VirtualKeyboardSender::send(const std::string& keys, const Yield& yield) {
-    const std::optional<std::vector<KeyStroke>> strokes = ParseSendKeys(keys);
-    if (!strokes || strokes->empty() || !connect()) return;
+void VirtualKeyboardSender::press(std::span<const KeyStroke> strokes) {
+    if (strokes.empty() || !connect()) return;
 
-    struct Press {
-        xkb_keysym_t keysym;
-        bool shift, ctrl, alt;
-    };
     std::vector<Press> presses;
-    presses.reserve(strokes->size());
-    for (const KeyStroke& k : *strokes)
+    presses.reserve(strokes.size());
+    for (const KeyStroke& k : strokes)
         if (const xkb_keysym_t ks = keysymOf(k); ks != XKB_KEY_NoSymbol)
             presses.push_back({ks, k.shift, k.ctrl, k.alt});
 
@@ -221,25 +232,15 @@ void VirtualKeyboardSender::send(const std::string& keys, const Yield& yield) {
     };
 
     std::size_t i = 0;
-    std::size_t sent = 0;
     bool ok = true;
     while (ok && i < presses.size()) {
-        // The keymap of now serves as long as it has the keys; a line with
-        // more different keys than one keymap holds goes out in parts.
+        // The keymap of now serves as long as it has the keys: another
+        // script may have typed in between with a keymap of its own.
         std::size_t end = i;
         if (layout_)
             while (end < presses.size() && layout_->covers(presses[end].keysym)) ++end;
         if (end == i) {
-            std::vector<std::vector<xkb_keysym_t>> wanted;
-            std::set<xkb_keysym_t> seen;
-            for (end = i; end < presses.size(); ++end) {
-                const std::vector<xkb_keysym_t> syms = keyOf(presses[end].keysym);
-                if (seen.count(syms[0])) continue;
-                if (wanted.size() == KeyCapacity) break;
-                seen.insert(syms[0]);
-                wanted.push_back(syms);
-            }
-            layout_ = makeLayout(wanted);
+            layout_ = makeLayout(wantedKeys(presses, i, layout_.get()));
             if (!layout_ || !useLayout(*layout_)) break;
             continue;
         }
@@ -258,18 +259,10 @@ void VirtualKeyboardSender::send(const std::string& keys, const Yield& yield) {
             modifier(p.ctrl, KeyLayout::ControlCode, layout.controlMask, false);
             ok = connection_->flush();
             pause();
-            // Between chunks the program answers its events; a script that
-            // runs meanwhile may type too and bring a keymap of its own, so
-            // the coverage is looked at anew after each chunk.
-            if (ok && ++sent % ChunkStrokes == 0 && i + 1 < presses.size() && yield) {
-                ++i;
-                if (!yield()) return;
-                break;
-            }
         }
     }
     // Each stroke has released its modifiers; a compositor gone in between
-    // is met anew at the next line.
+    // is met anew at the next call.
     if (!connection_->roundtrip()) drop();
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/KeyStrokes.h"
 #include "script/Platform.h"
 
 struct zwp_virtual_keyboard_v1;
@@ -25,15 +26,11 @@ public:
     VirtualKeyboardSender(const VirtualKeyboardSender&) = delete;
     VirtualKeyboardSender& operator=(const VirtualKeyboardSender&) = delete;
 
-    // Malformed notation sends nothing. Every modifier is released by the
-    // time it returns.
-    void send(const std::string& keys, const Yield& yield = {}) override;
+    void press(std::span<const KeyStroke> strokes) override;
 
-    // The pause after each key press or release: the receiving program gets
-    // the keys in order whatever the pace, but a window that redraws after
-    // each key must not fall far behind.
-    // Keystrokes sent between two calls of the yield callback.
-    static constexpr std::size_t ChunkStrokes = 32;
+    // The pause after each keystroke: the receiving program gets the keys in
+    // order whatever the pace, but a window that redraws after each key must
+    // not fall far behind.
     static constexpr unsigned KeyDelayMicroseconds = 1500;
 
 private:
@@ -41,8 +38,7 @@ private:
     void drop();
     bool useLayout(const KeyLayout& layout);
 
-    std::function<void(const std::string&)> notice_;
-    bool noticed_ = false;
+    OnceNotice notice_;
     std::unique_ptr<Connection> connection_;
     zwp_virtual_keyboard_v1* keyboard_ = nullptr;
     std::unique_ptr<KeyLayout> layout_; // the keymap the compositor has now

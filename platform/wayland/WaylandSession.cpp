@@ -119,7 +119,7 @@ ActivateResult ProcessWindowActivator::activate(double taskId, std::string&) {
 
 bool toolkitWindowActive() { return QGuiApplication::applicationState() == Qt::ApplicationActive; }
 
-void NoKeySender::send(const std::string&, const Yield&) {
+void NoKeySender::press(std::span<const KeyStroke>) {
     if (noticed_) return;
     noticed_ = true;
     if (notice_) notice_(NoKeysNotice);

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <clocale>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 
@@ -64,7 +66,7 @@ TEST(ScriptRun, KeywordsOfEachGroupInAnyCase) {
                     "' comment line\r\n\r\n WAIT 5\r\nUNKNOWN x\r\n"),
               0);
     EXPECT_EQ(r.launcher.started, (Texts{"prog1", "prog2", "prog3", "prog4"}));
-    EXPECT_EQ(r.keys.sent, (Texts{"a", "b{ENTER}", "c"}));
+    EXPECT_EQ(r.keys.sent, (Texts{"a", "b{Return}", "c"}));
     ASSERT_EQ(r.messages.shown.size(), 3u);
     EXPECT_EQ(r.messages.shown[0].text, "hello world");
     EXPECT_EQ(r.messages.shown[0].caption, "Wendrel 1.00");
@@ -72,6 +74,28 @@ TEST(ScriptRun, KeywordsOfEachGroupInAnyCase) {
     // Keystrokes go to the program the task started last.
     EXPECT_EQ(r.activator.activated, (std::vector<double>{103, 103, 103}));
     EXPECT_EQ(r.g.slot(1).ProcessId, 103);
+}
+
+// Under a Turkish locale the C library upper-cases "i" to a dotted capital
+// I, not to "I": keywords and key names must fold case the same anyway. A
+// system without that locale gets one built for the test alone.
+TEST(ScriptRun, KeywordsAndKeyNamesFoldCaseTheSameUnderATurkishLocale) {
+    const std::string before = setlocale(LC_ALL, nullptr);
+    TempFolder locales;
+    if (!setlocale(LC_ALL, "tr_TR.UTF-8")) {
+        const std::string build = "localedef -i tr_TR -f UTF-8 " + locales.file("tr_TR.UTF-8") + " >/dev/null 2>&1";
+        if (std::system(build.c_str()) != 0) GTEST_SKIP() << "no tr_TR.UTF-8 locale, and localedef cannot build it";
+        setenv("LOCPATH", locales.path().c_str(), 1);
+    }
+    const bool turkish = setlocale(LC_ALL, "tr_TR.UTF-8") != nullptr;
+    Rig r;
+    const double start = r.clock.mono;
+    if (turkish) r.run("wait 2\r\nWait 1\r\nTYPE {right}\r\n");
+    unsetenv("LOCPATH");
+    setlocale(LC_ALL, before.c_str());
+    ASSERT_TRUE(turkish);
+    EXPECT_NEAR(r.clock.mono - start, 3.0, 0.1);
+    EXPECT_EQ(r.keys.sent, (Texts{"{Right}"}));
 }
 
 TEST(ScriptRun, RestArgumentAndTheCommaRule) {
@@ -136,24 +160,41 @@ TEST(ScriptRun, KeysAfterAStartWaitForTheProgramsWindow) {
     }
 }
 
-TEST(ScriptRun, KeysLetEventsRunWhileTypedAndNeverGoToOurOwnWindow) {
+// A long text goes out in chunks with events processed between two of them;
+// the rest is dropped when one of our windows comes forward, the program's
+// window goes, or the program is leaving. Text that does not follow the
+// notation types nothing at all.
+TEST(ScriptRun, KeysGoOutInChunksWithEventsBetweenAndNeverToOurOwnWindow) {
+    const std::string chunk(ScriptEngine::TypingChunkStrokes, 'x');
+    const std::string line = "TYPE " + chunk + chunk + "{ENTER}\r\n";
     Rig r;
-    r.activator.ourWindowActive = true;
-    r.run("TYPE {ENTER}\r\n");
-    EXPECT_TRUE(r.keys.sent.empty());
-
-    // One of our windows comes forward during the second pass of events.
-    r.activator.ourWindowActive = false;
-    r.keys.yields = 5;
-    r.pump.onPass = [&] { r.activator.ourWindowActive = r.pump.passes >= 2; };
-    r.run("TYPE long text\r\n");
+    r.run(line);
+    EXPECT_EQ(r.keys.sent, (Texts{chunk, chunk, "{Return}"}));
     EXPECT_EQ(r.pump.passes, 2);
 
-    Rig gone; // the program's window is there for the first chunk and the next one only
-    gone.activator.windowsLeft[100] = 2;
-    gone.keys.yields = 5;
-    gone.run("EXEC prog\r\nTYPE long text\r\n");
-    EXPECT_EQ(gone.pump.passes, 2);
+    Rig ours;
+    ours.activator.ourWindowActive = true;
+    ours.run("TYPE {ENTER}\r\n");
+    EXPECT_TRUE(ours.keys.sent.empty());
+    // One of our windows comes forward during the second pass of events.
+    ours.activator.ourWindowActive = false;
+    ours.pump.onPass = [&] { ours.activator.ourWindowActive = ours.pump.passes >= 2; };
+    ours.run(line);
+    EXPECT_EQ(ours.keys.sent.size(), 2u);
+
+    Rig gone; // the program's window is there for the first chunk only
+    gone.activator.windowsLeft[100] = 1;
+    gone.run("EXEC prog\r\n" + line);
+    EXPECT_EQ(gone.keys.sent.size(), 1u);
+
+    Rig stopped;
+    stopped.pump.onPass = [&] { stopped.engine.requestStop(); };
+    stopped.run(line);
+    EXPECT_EQ(stopped.keys.sent.size(), 1u);
+
+    Rig malformed;
+    malformed.run("TYPE ok{ENTER\r\n");
+    EXPECT_TRUE(malformed.keys.sent.empty());
 }
 
 TEST(ScriptRun, MissingFilesNamesOutsideTheFolderAndFilesThatAreNoScripts) {

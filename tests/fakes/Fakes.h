@@ -6,9 +6,11 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "model/Cp1252.h"
 #include "model/DateTime.h"
 #include "script/Platform.h"
 #include "script/ScriptEngine.h"
@@ -103,14 +105,19 @@ public:
     }
 };
 
+// Records the strokes of each call as one text: characters as themselves,
+// named keys as {Keysym}, each after its modifiers written + ^ %.
 class FakeKeys : public KeySender {
 public:
     std::vector<std::string> sent;
-    int yields = 0; // yields asked for each text
-    void send(const std::string& keys, const Yield& yield = {}) override {
-        sent.push_back(keys);
-        for (int i = 0; i < yields && yield; ++i)
-            if (!yield()) break;
+    void press(std::span<const KeyStroke> strokes) override {
+        std::string text;
+        for (const KeyStroke& k : strokes) {
+            text += std::string(k.shift ? "+" : "") + (k.ctrl ? "^" : "") + (k.alt ? "%" : "");
+            if (k.character) appendUtf8(text, k.character);
+            else text += "{" + k.keysym + "}";
+        }
+        sent.push_back(text);
     }
 };
 

@@ -121,7 +121,7 @@ private slots:
         QVERIFY(took.elapsed() < 4000);
 
         X11KeySender keys;
-        keys.send("abc");
+        keys.press(*ParseSendKeys("abc"));
         X11WindowActivator activator;
         std::string failure;
         QCOMPARE(activator.activate(1234, failure), ActivateResult::NoSuchWindow);
@@ -144,10 +144,9 @@ private slots:
         X11KeySender keys;
         std::string failure;
         QTRY_COMPARE_WITH_TIMEOUT(activator.activate(pid, failure), ActivateResult::Ok, 10000);
-        keys.send("ok +x{TAB}{(}{LEFT 2}<");
+        keys.press(*ParseSendKeys("ok +x{TAB}{(}{LEFT 2}<"));
         QTRY_COMPARE_WITH_TIMEOUT(QString::fromStdString(readAll(file.toStdString())), QString("ok X<\t("), 10000);
-        keys.send("{("); // malformed: nothing at all is typed
-        keys.send("^q");
+        keys.press(*ParseSendKeys("^q"));
         QVERIFY(target.waitForFinished(10000));
         QCOMPARE(QFile(file).size(), qint64(7));
         QCOMPARE(activator.activate(pid, failure), ActivateResult::NoSuchWindow);
