@@ -17,4 +17,9 @@ std::vector<std::string> listScriptFiles(const std::string& folder);
 // a hidden name; the extension alone (".wdx") is hidden, so it does not count.
 bool isScriptFileName(const std::string& leaf);
 
+// Creates the script file leaf in folder holding text, replacing a file of
+// that name (atomically: a reader sees the old file or the new one). Returns
+// the reason of a failure, or empty text.
+std::string createScriptFile(const std::string& folder, const std::string& leaf, const std::string& text);
+
 } // namespace wendrel

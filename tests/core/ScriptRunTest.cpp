@@ -9,7 +9,7 @@
 #include <random>
 
 #include "scheduler/Scheduler.h"
-#include "script/RunLog.h"
+#include "store/RunLogFile.h"
 #include "script/ScriptEngine.h"
 #include "tests/core/TempFolder.h"
 #include "tests/fakes/Fakes.h"

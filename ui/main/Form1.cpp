@@ -19,7 +19,7 @@
 #include <QTableWidget>
 #include <cstdio>
 
-#include "scheduler/RunState.h"
+#include "store/FileNames.h"
 #include "model/TextFile.h"
 #include "ui/Text.h"
 #include "ui/Twips.h"
@@ -263,7 +263,7 @@ void Form1::Form_Load() {
     menus_->MenuMissed->setChecked(g_.RunMissedTasks != 0);
     store_.readTasks(g_);
     // The tasks' last starts (see Form_Unload).
-    scheduler_.useStateFile(joinPath(folder_, RunState::FileName));
+    scheduler_.useStateFile(joinPath(folder_, FileNames::StateFile));
 
     grid_->setRows(std::max<int>(1, g_.TaskCount));
     grid_->fill(g_, 0);

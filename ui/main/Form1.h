@@ -22,6 +22,7 @@
 #include "scheduler/Scheduler.h"
 #include "script/Platform.h"
 #include "script/ScriptEngine.h"
+#include "store/RunLogFile.h"
 #include "store/TaskStore.h"
 
 class QFrame;

@@ -3,7 +3,7 @@
 #include "model/TaskList.h"
 #include "scheduler/Scheduler.h"
 #include "script/Platform.h"
-#include "script/RunLog.h"
+#include "model/RunEvent.h"
 #include "ui/Text.h"
 #include "ui/main/TaskGrid.h"
 
