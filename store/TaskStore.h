@@ -1,8 +1,8 @@
 #pragma once
 // Scripts.dat (the task list) and Scripts.ini (the options, one a line:
 // MinimizeOnStartup, MinimizeToTray and, when on, RunMissedTasks) in the
-// program's folder: read at start-up, and both written in full, each
-// replaced atomically, whenever the list or the options change.
+// program's folder: read at start-up; both written in full, each replaced
+// atomically, after every change of the list or the options and at exit.
 #include <string>
 #include <vector>
 
