@@ -8,7 +8,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "script/RunLog.h"
+#include "store/RunLogFile.h"
 
 using namespace wendrel;
 using Steady = std::chrono::steady_clock;

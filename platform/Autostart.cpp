@@ -7,50 +7,18 @@
 #include <unistd.h>
 
 #include "platform/DataFolder.h"
-#include "model/TextFile.h"
+#include "store/DesktopEntry.h"
+#include "store/FileNames.h"
+#include "store/Folders.h"
 
 namespace wendrel {
 
 std::string XdgAutostart::defaultEntryPath() {
+    const std::string leaf = std::string("/autostart/") + FileNames::AutostartEntry;
     const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && config[0] == '/') return std::string(config) + "/autostart/wendrel.desktop";
+    if (config && config[0] == '/') return config + leaf;
     const std::string home = homeFolder(std::getenv("HOME"));
-    return home.empty() ? home : home + "/.config/autostart/wendrel.desktop";
-}
-
-std::string XdgAutostart::execValue(const std::string& executable) {
-    // An argument with a reserved character is written in double quotes, in
-    // which ", `, $ and \ take a backslash; a % is always doubled.
-    const std::string reserved = " \t\n\"'\\><~|&;$*?#()`";
-    const bool quote = executable.find_first_of(reserved) != std::string::npos;
-    std::string arg = quote ? "\"" : "";
-    for (char c : executable) {
-        if (quote && (c == '"' || c == '`' || c == '$' || c == '\\')) arg += '\\';
-        arg += c;
-        if (c == '%') arg += '%';
-    }
-    if (quote) arg += '"';
-    // Then the escapes of a string value in the entry file.
-    std::string value;
-    for (char c : arg) {
-        switch (c) {
-            case '\\':
-                value += "\\\\";
-                break;
-            case '\n':
-                value += "\\n";
-                break;
-            case '\t':
-                value += "\\t";
-                break;
-            case '\r':
-                value += "\\r";
-                break;
-            default:
-                value += c;
-        }
-    }
-    return value;
+    return home.empty() ? home : home + "/.config" + leaf;
 }
 
 bool XdgAutostart::isEnabled() const {
@@ -71,17 +39,15 @@ bool XdgAutostart::setEnabled(bool on, std::string& failure) {
     // The autostart folder and its parents may not exist yet.
     const std::string folder = entryPath_.substr(0, entryPath_.rfind('/'));
     if (!makePrivateFolders(folder, failure)) return false;
-    const std::string entry = "[Desktop Entry]\n"
-                              "Type=Application\n"
-                              "Name=Wendrel\n"
-                              "Comment=Start the Wendrel task scheduler at login\n"
-                              "Exec=" +
-                              execValue(executable_) +
-                              "\n"
-                              "Icon=io.github.wendrel.Wendrel\n"
-                              "Terminal=false\n"
-                              "X-GNOME-Autostart-enabled=true\n";
-    failure = writeFileAtomically(entryPath_, entry);
+    DesktopEntry entry;
+    entry.set("Type", "Application")
+        .set("Name", "Wendrel")
+        .set("Comment", "Start the Wendrel task scheduler at login")
+        .setExec({executable_})
+        .set("Icon", "io.github.wendrel.Wendrel")
+        .set("Terminal", "false")
+        .set("X-GNOME-Autostart-enabled", "true");
+    failure = entry.write(entryPath_);
     return failure.empty();
 }
 

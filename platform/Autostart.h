@@ -16,9 +16,6 @@ public:
     // $XDG_CONFIG_HOME/autostart/wendrel.desktop when that is an absolute
     // path, else ~/.config/autostart/wendrel.desktop; empty without a home.
     static std::string defaultEntryPath();
-    // The Exec value that starts this executable, quoted and escaped as
-    // desktop entries need.
-    static std::string execValue(const std::string& executable);
 
     bool isEnabled() const override;
     bool setEnabled(bool on, std::string& failure) override;

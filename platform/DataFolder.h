@@ -12,9 +12,6 @@
 
 namespace wendrel {
 
-// The desktop entry that marks an installed layout, under share/applications.
-inline constexpr const char* kDesktopEntryName = "io.github.wendrel.Wendrel.desktop";
-
 // The user's home folder: home (the value of HOME) when it is an absolute path,
 // else the one in the user database; empty when there is none.
 std::string homeFolder(const char* home);
@@ -23,10 +20,6 @@ std::string homeFolder(const char* home);
 // empty): $XDG_DATA_HOME/wendrel when it is an absolute path, else
 // homeFolder(home)/.local/share/wendrel; empty without a home folder.
 std::string perUserDataFolder(const char* xdgDataHome, const char* home);
-
-// Creates path and its missing parents, each new level with permissions 0700;
-// an existing folder is left as it is. False, with the reason, on failure.
-bool makePrivateFolders(const std::string& path, std::string& failure);
 
 // The program's folder for an executable in exeFolder, using the process's
 // environment. Creates the per-user folder (and any missing parents) with

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "scheduler/RunState.h"
+#include "store/RunState.h"
 
 namespace wendrel {
 

@@ -7,16 +7,10 @@
 #include <string>
 
 #include "model/DateTime.h"
+#include "model/RunEvent.h"
 #include "script/SendKeys.h"
 
 namespace wendrel {
-
-// How a started program ended: its exit code, or the signal that ended it.
-struct ProgramExit {
-    int code = 0;
-    int signal = 0; // not 0: ended by this signal (code is then 0)
-    bool operator==(const ProgramExit&) const = default;
-};
 
 class ProgramLauncher {
 public:

@@ -10,7 +10,7 @@
 #include "model/DateTime.h"
 #include "model/General.h"
 #include "script/Platform.h"
-#include "script/RunLog.h"
+#include "model/RunEvent.h"
 
 namespace wendrel {
 

@@ -5,7 +5,7 @@
 
 #include "model/Cp1252.h"
 #include "model/TextFile.h"
-#include "scheduler/RunState.h"
+#include "store/FileNames.h"
 
 namespace wendrel {
 
@@ -56,7 +56,7 @@ void Session::load() {
     g_.fillCaptionTables();
     store_.read(g_);
     // The tasks' last starts (see Unload).
-    scheduler_.useStateFile(joinPath(folder_, RunState::FileName));
+    scheduler_.useStateFile(joinPath(folder_, FileNames::StateFile));
 }
 
 std::string Session::loadProblemText() const {

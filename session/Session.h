@@ -19,7 +19,7 @@
 #include "model/TaskList.h"
 #include "scheduler/Scheduler.h"
 #include "script/Platform.h"
-#include "script/RunLog.h"
+#include "store/RunLogFile.h"
 #include "script/ScriptEngine.h"
 #include "session/Rules.h"
 #include "store/TaskStore.h"

@@ -1,25 +1,29 @@
 #include "store/ScriptFiles.h"
 
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 #include "model/Cp1252.h"
 #include "model/TaskRecord.h"
+#include "model/TextFile.h"
+#include "store/FileNames.h"
 
 namespace fs = std::filesystem;
 
 namespace wendrel {
 
 bool isScriptFileName(const std::string& leaf) {
-    if (leaf.empty() || leaf[0] == '.') return false;
-    if (leaf.size() < 5) return false;
-    const std::string ext = leaf.substr(leaf.size() - 4);
+    const std::string_view ext = FileNames::ScriptExtension;
+    if (leaf.empty() || leaf[0] == '.' || leaf.size() <= ext.size()) return false;
     auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-    return ext[0] == '.' && lower(ext[1]) == 'w' && lower(ext[2]) == 'd' && lower(ext[3]) == 'x';
+    for (std::size_t k = 0; k < ext.size(); ++k)
+        if (lower(leaf[leaf.size() - ext.size() + k]) != ext[k]) return false;
+    return true;
 }
 
 std::string withScriptExtension(const std::string& name) {
-    const std::string ext = ScriptExtension;
+    const std::string ext = FileNames::ScriptExtension;
     auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
     bool has = name.size() >= ext.size();
     for (std::size_t i = 0; has && i < ext.size(); ++i)
@@ -63,6 +67,10 @@ std::vector<std::string> listScriptFiles(const std::string& folder) {
         names.push_back(leaf);
     }
     return names;
+}
+
+std::string createScriptFile(const std::string& folder, const std::string& leaf, const std::string& text) {
+    return writeFileAtomically(joinPath(folder, leaf), text);
 }
 
 } // namespace wendrel

@@ -20,7 +20,6 @@ bool isScriptFileName(const std::string& leaf);
 
 // The script extension, appended to a typed name unless it already ends in
 // it (in any letter case): backup becomes backup.wdx, notes.txt notes.txt.wdx.
-inline constexpr const char* ScriptExtension = ".wdx";
 std::string withScriptExtension(const std::string& name);
 
 // Whether name (UTF-8) can be a task's script file: a plain name of a file in
@@ -29,5 +28,10 @@ std::string withScriptExtension(const std::string& name);
 // an empty name, a "/" (a path), "." and "..", a code-0 character, and a name
 // longer than the field (counted in characters).
 std::optional<std::string> scriptNameProblem(const std::string& name);
+
+// Creates the script file leaf in folder holding text, replacing a file of
+// that name (atomically: a reader sees the old file or the new one). Returns
+// the reason of a failure, or empty text.
+std::string createScriptFile(const std::string& folder, const std::string& leaf, const std::string& text);
 
 } // namespace wendrel

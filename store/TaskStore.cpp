@@ -6,12 +6,13 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "model/Fields.h"
-#include "store/TaskLine.h"
 #include "model/TextFile.h"
+#include "store/FileNames.h"
+#include "store/Folders.h"
+#include "store/TaskLine.h"
 
 namespace wendrel {
 
@@ -53,15 +54,10 @@ void removeStaleTemporaries(const std::string& folder, const std::string& leaf) 
     }
 }
 
-// mkdir -p with owner-only permissions for what it creates.
-bool makeFolders(const std::string& folder) {
-    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-        const std::string part = folder.substr(0, slash);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-        if (slash == std::string::npos) break;
-    }
-    struct stat st {};
-    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+// "Scripts.dat" with tag "-x" gives "Scripts-x.dat".
+std::string tagged(const std::string& name, const std::string& tag) {
+    const std::size_t dot = name.rfind('.');
+    return name.substr(0, dot) + tag + (dot == std::string::npos ? "" : name.substr(dot));
 }
 
 bool copyFile(const std::string& from, const std::string& to) {
@@ -73,8 +69,8 @@ bool copyFile(const std::string& from, const std::string& to) {
 }
 } // namespace
 
-std::string TaskStore::taskPath() const { return joinPath(folder_, TaskFileName); }
-std::string TaskStore::optionsPath() const { return joinPath(folder_, OptionsFileName); }
+std::string TaskStore::taskPath() const { return joinPath(folder_, FileNames::TaskFile); }
+std::string TaskStore::optionsPath() const { return joinPath(folder_, FileNames::OptionsFile); }
 
 std::string TaskStore::formatTaskFile(const General& g) {
     std::string out;
@@ -95,8 +91,8 @@ std::string TaskStore::formatOptionsFile(const General& g) {
 }
 
 void TaskStore::readOptions(General& g) {
-    removeStaleTemporaries(folder_.empty() ? "." : folder_, TaskFileName);
-    removeStaleTemporaries(folder_.empty() ? "." : folder_, OptionsFileName);
+    removeStaleTemporaries(folder_.empty() ? "." : folder_, FileNames::TaskFile);
+    removeStaleTemporaries(folder_.empty() ? "." : folder_, FileNames::OptionsFile);
     createIfMissing(taskPath(), "", errors_);
     const std::string ini = optionsPath();
     createIfMissing(ini, formatOptionValue(0) + "\r\n" + formatOptionValue(0) + "\r\n", errors_);
@@ -156,7 +152,7 @@ bool TaskStore::keepOriginal() {
     // A hard link keeps the old contents even after the atomic replace of a
     // later save; a copy where no link can be made. For a Scripts.dat that is
     // a symbolic link, the file it leads to is kept.
-    const std::string bak = path + BackupSuffix;
+    const std::string bak = path + FileNames::BackupSuffix;
     ::unlink(bak.c_str());
     if (::link(followLinks(path).c_str(), bak.c_str()) == 0 || copyFile(path, bak)) {
         backupDone_ = true;
@@ -182,20 +178,22 @@ std::vector<std::string> TaskStore::write(const General& g) {
 }
 
 std::string TaskStore::writeFallback(const General& g, const std::string& folder, std::string& why) {
-    if (folder.empty() || !makeFolders(folder)) {
-        why = folder.empty() ? "no folder for it" : describe("Cannot create", folder, std::strerror(errno));
+    if (folder.empty()) {
+        why = "no folder for it";
         return {};
     }
+    if (!makePrivateFolders(folder, why)) return {};
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     ::localtime_r(&now, &local);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    const std::string base = joinPath(folder, std::string("Scripts-") + stamp + "-" + std::to_string(::getpid()));
-    why = writeFileAtomically(base + ".dat", formatTaskFile(g));
+    const std::string tag = std::string("-") + stamp + "-" + std::to_string(::getpid());
+    const std::string tasks = joinPath(folder, tagged(FileNames::TaskFile, tag));
+    why = writeFileAtomically(tasks, formatTaskFile(g));
     if (!why.empty()) return {};
-    writeFileAtomically(base + ".ini", formatOptionsFile(g));
-    return base + ".dat";
+    writeFileAtomically(joinPath(folder, tagged(FileNames::OptionsFile, tag)), formatOptionsFile(g));
+    return tasks;
 }
 
 } // namespace wendrel

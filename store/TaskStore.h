@@ -1,7 +1,8 @@
 #pragma once
 // Scripts.dat (the task list) and Scripts.ini (the options, one a line:
 // MinimizeOnStartup, MinimizeToTray and, when on, RunMissedTasks) in the
-// program's folder: read at start-up, written back in full at unload.
+// program's folder: read at start-up; both written in full, each replaced
+// atomically, after every change of the list or the options and at exit.
 #include <string>
 #include <vector>
 
@@ -11,10 +12,6 @@ namespace wendrel {
 
 class TaskStore {
 public:
-    static constexpr const char* TaskFileName = "Scripts.dat";
-    static constexpr const char* OptionsFileName = "Scripts.ini";
-    static constexpr const char* BackupSuffix = ".bak";
-
     explicit TaskStore(std::string folder) : folder_(std::move(folder)) {}
 
     std::string taskPath() const;

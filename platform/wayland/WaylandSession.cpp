@@ -6,7 +6,7 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -18,6 +18,10 @@
 #include "platform/wayland/SwayWindows.h"
 #include "platform/wayland/VirtualKeyboard.h"
 #include "platform/wayland/WaylandClient.h"
+#include "store/DesktopEntry.h"
+#include "store/FileNames.h"
+#include "store/Fnv1a.h"
+#include "store/Folders.h"
 
 namespace wendrel::wayland {
 
@@ -39,39 +43,38 @@ void prepareKdeSession() {
     if (error) return;
     const char* dataHome = std::getenv("XDG_DATA_HOME");
     const char* home = std::getenv("HOME");
-    fs::path folder;
+    std::string folder;
     if (dataHome && *dataHome) folder = dataHome;
-    else if (home && *home) folder = fs::path(home) / ".local" / "share";
+    else if (home && *home) folder = std::string(home) + "/.local/share";
     else return;
-    folder /= "applications";
+    folder += "/applications";
 
-    // A name that stays the same for the same folder (FNV-1a of the path).
-    std::uint64_t hash = 14695981039346656037ull;
-    for (unsigned char c : program.string()) hash = (hash ^ c) * 1099511628211ull;
+    // A name that stays the same for the same folder.
     std::ostringstream name;
-    name << "wendrel-" << std::hex << hash << ".desktop";
+    name << FileNames::FolderEntryPrefix << std::hex << fnv1a(program.string()) << FileNames::EntryExtension;
+    const std::string file = folder + "/" + name.str();
 
-    // Exec is quoted, with the characters that quoting leaves special escaped
-    // (and a per cent sign doubled: alone it starts a field code).
-    std::string exec = "\"";
-    for (char c : program.string()) {
-        if (c == '"' || c == '`' || c == '$' || c == '\\') exec += '\\';
-        if (c == '%') exec += '%';
-        exec += c;
+    DesktopEntry entry;
+    entry.set("Type", "Application")
+        .set("Name", "Wendrel")
+        .set("Comment", "Runs the scripts of scheduled tasks")
+        .setExec({program.string()})
+        .set("Categories", "Utility;")
+        .set("X-KDE-Wayland-Interfaces", "org_kde_kwin_fake_input");
+    // Rewritten only when it differs, so that an ordinary start leaves the
+    // desktop's menu alone.
+    std::string failure;
+    const std::string text = entry.text(failure);
+    std::ifstream existing(file, std::ios::binary);
+    if (!text.empty() && existing) {
+        std::stringstream old;
+        old << existing.rdbuf();
+        if (old.str() == text) return;
     }
-    exec += '"';
-    const std::string entry = "[Desktop Entry]\nType=Application\nName=Wendrel\n"
-                              "Comment=Runs the scripts of scheduled tasks\nExec=" +
-                              exec + "\nCategories=Utility;\nX-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n";
-    const fs::path file = folder / name.str();
-    std::ifstream existing(file);
-    if (existing) {
-        std::stringstream text;
-        text << existing.rdbuf();
-        if (text.str() == entry) return;
-    }
-    fs::create_directories(folder, error);
-    std::ofstream(file, std::ios::trunc) << entry;
+    if (failure.empty() && makePrivateFolders(folder, failure)) failure = entry.write(file);
+    if (!failure.empty())
+        std::fprintf(stderr, "Wendrel: cannot write the desktop entry %s that KDE needs to let it type: %s\n",
+                     file.c_str(), failure.c_str());
 }
 
 std::optional<SessionServices> waylandSessionServices(ProgramProcesses& programs,

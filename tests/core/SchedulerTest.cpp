@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "scheduler/RunState.h"
+#include "store/FileNames.h"
 #include "scheduler/Scheduler.h"
 #include "tests/core/TempFolder.h"
 
@@ -164,7 +164,7 @@ TEST(SchedulerMissedRuns, ASuspendOverADueMinuteStartsTasksOnceOnlyWithTheOption
 
 TEST(SchedulerMissedRuns, TheLastStartsSurviveARestartAndTheClosedTimeIsCaughtUp) {
     TempFolder dir;
-    const std::string path = dir.file(RunState::FileName);
+    const std::string path = dir.file(FileNames::StateFile);
     {
         Rig r({daily(9, 30), hourly(45), other(1, 1)});
         EXPECT_EQ(r.s.useStateFile(path), "");
@@ -192,7 +192,7 @@ TEST(SchedulerMissedRuns, TheLastStartsSurviveARestartAndTheClosedTimeIsCaughtUp
 
 TEST(SchedulerMissedRuns, ADamagedStateFileIsIgnored) {
     TempFolder dir;
-    const std::string path = dir.file(RunState::FileName);
+    const std::string path = dir.file(FileNames::StateFile);
     writeAll(path, "alive x\r\ntask\r\ntask a b c\r\nalive 99999999999999999999\r\n");
     Rig r({daily(9, 30)});
     r.g.RunMissedTasks = 1;

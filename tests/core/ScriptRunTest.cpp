@@ -1,7 +1,7 @@
 // RunScript against fakes: the four command groups, the cuts of a line, the
 // program start's comma rule and wait flag, encodings and line ends, files
-// that are not scripts or are huge; the engine's waits; the run history in
-// Wendrel.log; and running a task by hand.
+// that are not scripts or are huge; the engine's waits; the events a run
+// records in the history; and running a task by hand.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,7 +11,7 @@
 #include <random>
 
 #include "scheduler/Scheduler.h"
-#include "script/RunLog.h"
+#include "store/RunLogFile.h"
 #include "script/ScriptEngine.h"
 #include "tests/core/TempFolder.h"
 #include "tests/fakes/Fakes.h"
@@ -51,10 +51,6 @@ struct Rig : FakeDesktop {
         return out;
     }
 };
-
-RunEvent event(const std::string& task, RunEventKind kind = RunEventKind::Started) {
-    return RunEvent{{2026, 12, 7, 9, 30, 5}, kind, task, "s.wdx", {}, {}, {}};
-}
 } // namespace
 
 TEST(ScriptRun, KeywordsOfEachGroupInAnyCase) {
@@ -284,35 +280,6 @@ TEST(RunLog, ARunRecordsItsProgramsAndWaits) {
                                  "pid 101 ended, exit status unknown", "finished"}));
     EXPECT_EQ(RunLogFile::readAll(r.dir.path()).front(),
               (RunLogEntry{"2026-12-06 09:30:00", "Backup", "t.wdx", "started"}));
-}
-
-TEST(RunLog, EachEventStaysOneLineOfFourFields) {
-    RunEvent e = event("Tab\there\r\nand line", RunEventKind::ProgramStarted);
-    e.command = std::string(600, 'x') + "\xc3\xa9";
-    e.pid = 7;
-    const std::string line = formatRunEvent(e);
-    EXPECT_EQ(line.find('\n'), std::string::npos);
-    const auto back = parseRunLogLine(line);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(back->task, "Tab here  and line");
-    EXPECT_EQ(back->what, "program started: " + std::string(500, 'x') + "... (pid 7)");
-    EXPECT_FALSE(parseRunLogLine("not an event"));
-    EXPECT_FALSE(parseRunLogLine("2026-12-07 09:30:05\ttorn"));
-}
-
-TEST(RunLog, RotationKeepsOneOldFile) {
-    TempFolder dir;
-    const std::size_t lineBytes = formatRunEvent(event("T00")).size() + 1;
-    RunLogFile log(dir.path(), lineBytes * 10);
-    for (int i = 0; i < 25; ++i) log.add(event("T" + std::string(i < 10 ? "0" : "") + std::to_string(i)));
-    // 25 lines, 10 to a file: the first 10 are gone, 10 are in the old file.
-    EXPECT_EQ(readAll(dir.file("Wendrel.log")).size(), lineBytes * 5);
-    EXPECT_EQ(readAll(dir.file("Wendrel.log.1")).size(), lineBytes * 10);
-    EXPECT_FALSE(std::filesystem::exists(dir.file("Wendrel.log.2")));
-    const auto all = RunLogFile::readAll(dir.path());
-    ASSERT_EQ(all.size(), 15u);
-    EXPECT_EQ(all.front().task, "T10");
-    EXPECT_EQ(all.back().task, "T24");
 }
 
 TEST(RunNow, StartsOnceAndNotAgainWhileItsScriptRuns) {

@@ -10,6 +10,7 @@
 #include "model/Cp1252.h"
 #include "model/General.h"
 #include "model/Fields.h"
+#include "store/Folders.h"
 #include "store/ScriptFiles.h"
 #include "store/TaskLine.h"
 #include "store/TaskStore.h"
@@ -361,4 +362,18 @@ TEST(ScriptFiles, OnlyVisibleRegularWdxFilesAndNeverAThrow) {
     EXPECT_TRUE(listScriptFiles(dir.file("notes.txt")).empty());
     fs::permissions(dir.file("sub.wdx"), fs::perms::none);
     EXPECT_NO_THROW(listScriptFiles(dir.file("sub.wdx")));
+}
+
+TEST(PrivateFolders, MissingLevelsAreMadeForTheOwnerOnlyAndExistingOnesKeptAsTheyAre) {
+    TempFolder dir;
+    fs::create_directory(dir.file("shared"));
+    fs::permissions(dir.file("shared"), fs::perms(0755));
+    std::string failure;
+    ASSERT_TRUE(makePrivateFolders(dir.file("shared/a/b"), failure)) << failure;
+    EXPECT_EQ(fs::status(dir.file("shared")).permissions(), fs::perms(0755));
+    for (const char* made : {"shared/a", "shared/a/b"})
+        EXPECT_EQ(fs::status(dir.file(made)).permissions(), fs::perms(0700)) << made;
+    writeAll(dir.file("file"), "");
+    EXPECT_FALSE(makePrivateFolders(dir.file("file"), failure));
+    EXPECT_EQ(failure, "cannot create " + dir.file("file") + ": it is not a folder");
 }

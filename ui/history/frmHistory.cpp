@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <set>
 
+#include "store/FileNames.h"
 #include "ui/Twips.h"
 #include "ui/about/Artwork.h"
 
@@ -88,7 +89,7 @@ frmHistory* frmHistory::showFor(QWidget* parent, const QString& folder, const QS
 }
 
 void frmHistory::reload() {
-    const QFileInfo info(folder_ + "/" + RunLogFile::FileName);
+    const QFileInfo info(folder_ + "/" + FileNames::LogFile);
     seenSize_ = info.exists() ? info.size() : -1;
     seenModified_ = info.exists() ? info.lastModified() : QDateTime();
     all_ = RunLogFile::readAll(folder_.toStdString());
@@ -141,7 +142,7 @@ void frmHistory::fillTable() {
 }
 
 void frmHistory::reloadIfChanged() {
-    const QFileInfo info(folder_ + "/" + RunLogFile::FileName);
+    const QFileInfo info(folder_ + "/" + FileNames::LogFile);
     const qint64 size = info.exists() ? info.size() : -1;
     const QDateTime modified = info.exists() ? info.lastModified() : QDateTime();
     if (size != seenSize_ || modified != seenModified_) reload();

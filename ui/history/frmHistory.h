@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <vector>
 
-#include "script/RunLog.h"
+#include "store/RunLogFile.h"
 
 class QComboBox;
 class QLabel;

@@ -1,47 +1,15 @@
 #pragma once
-// The run history: every start of a task's script and what came of it, one
-// event at a time. The script engine reports the events; RunLogFile keeps them
-// as text lines in Wendrel.log beside the task list, and reads them back for
-// the history window.
+// The run history file: Wendrel.log beside the task list, one event a line,
+// and Wendrel.log.1 holding the events before the last rotation. Lines end in
+// LF, text is UTF-8.
 #include <cstddef>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "model/DateTime.h"
-#include "script/Platform.h"
+#include "model/RunEvent.h"
 
 namespace wendrel {
-
-enum class RunEventKind {
-    Started,          // the script's run begins
-    ScriptMissing,    // no file of that name: the run ends
-    ScriptUnreadable, // a name that is no readable file (a folder, no permission)
-    Finished,         // the last line has been carried out
-    ProgramStarted,   // pid and the command line
-    ProgramNotFound,  // the command line that could not be started
-    WaitBegun,        // a ",1" start waits for pid
-    WaitEnded,        // pid has ended; exitStatus when the launcher knows it
-};
-
-struct RunEvent {
-    DateTime time;
-    RunEventKind kind = RunEventKind::Started;
-    std::string task;    // the task's name, UTF-8
-    std::string script;  // the script file's name, UTF-8
-    std::string command; // the command line of a program start
-    std::optional<double> pid;
-    std::optional<ProgramExit> exitStatus;
-};
-
-class RunLog {
-public:
-    virtual ~RunLog() = default;
-    // Records one event. Never fails visibly: a history that cannot be
-    // written must not stop a script.
-    virtual void add(const RunEvent& event) = 0;
-};
 
 // One event as the history shows it.
 struct RunLogEntry {
@@ -52,10 +20,6 @@ struct RunLogEntry {
     bool operator==(const RunLogEntry&) const = default;
 };
 
-// A task's fixed-width text (Windows-1252, filled with blanks or code-0
-// characters) as the history names it: UTF-8, without the filler.
-std::string historyText(std::string recordText);
-
 // The text line of an event, without a line end: time, task, script and what
 // happened, separated by tabs. Tabs and line breaks inside the texts become
 // blanks, and a long command line is cut, so each event stays one line.
@@ -63,13 +27,9 @@ std::string formatRunEvent(const RunEvent& event);
 // The fields of a line; no value for a line that is not an event.
 std::optional<RunLogEntry> parseRunLogLine(const std::string& line);
 
-// The history in a folder: Wendrel.log, and Wendrel.log.1 holding the events
-// before the last rotation. Lines end in LF, text is UTF-8.
 class RunLogFile : public RunLog {
 public:
     static constexpr std::size_t DefaultRotateBytes = std::size_t(1) << 20;
-    static constexpr const char* FileName = "Wendrel.log";
-    static constexpr const char* OldFileName = "Wendrel.log.1";
 
     explicit RunLogFile(std::string folder, std::size_t rotateBytes = DefaultRotateBytes)
         : folder_(std::move(folder)), rotateBytes_(rotateBytes) {}

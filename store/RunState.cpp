@@ -1,4 +1,4 @@
-#include "scheduler/RunState.h"
+#include "store/RunState.h"
 
 #include <algorithm>
 #include <charconv>
@@ -7,24 +7,24 @@
 #include <vector>
 
 #include "model/TextFile.h"
+#include "store/Fnv1a.h"
 
 namespace wendrel::RunState {
 
 namespace {
-// FNV-1a: a short, stable digest of the fields that identify a task.
-std::uint64_t digest(const TaskRecord& t) {
-    std::uint64_t h = 1469598103934665603ull;
-    auto add = [&h](const void* data, std::size_t size) {
-        const auto* p = static_cast<const unsigned char*>(data);
-        for (std::size_t k = 0; k < size; ++k) h = (h ^ p[k]) * 1099511628211ull;
-    };
-    auto addText = [&add](const std::string& s) { add(s.data(), s.size() + 1); };
-    addText(t.Name.str());
-    addText(t.ScriptFile.str());
+// The offset basis of the keys that earlier versions wrote: 14695981039346656037
+// with its last digit lost.
+constexpr std::uint64_t kOldOffsetBasis = 1469598103934665603ull;
+
+// The digest of the fields that identify a task.
+std::uint64_t digest(const TaskRecord& t, std::uint64_t basis) {
+    Fnv1a h(basis);
+    // Each text with its terminating zero.
+    for (const std::string& text : {t.Name.str(), t.ScriptFile.str()}) h.add(text.c_str(), text.size() + 1);
     for (std::int16_t v : {t.Interval, t.DateDay, t.DateMonth, t.TimeHour, t.TimeMinute, t.DayofMonth, t.DayofWeek,
                            t.MinsPastHour, t.Other, t.MSOption})
-        add(&v, sizeof v);
-    return h;
+        h.add(&v, sizeof v);
+    return h.value();
 }
 
 std::string keyOf(std::uint64_t h, int occurrence) {
@@ -33,13 +33,13 @@ std::string keyOf(std::uint64_t h, int occurrence) {
     return buf;
 }
 
-// The keys of slots 1..TaskCount, in table order.
-std::vector<std::string> keysOf(const General& g) {
+// The keys of slots 1..TaskCount, in table order, made from the given basis.
+std::vector<std::string> keysOf(const General& g, std::uint64_t basis = Fnv1a::OffsetBasis) {
     std::vector<std::string> keys;
     std::map<std::uint64_t, int> seen;
     const int count = std::clamp<int>(g.TaskCount, 0, General::MaxTasks);
     for (int n = 1; n <= count; ++n) {
-        const std::uint64_t h = digest(g.slot(n));
+        const std::uint64_t h = digest(g.slot(n), basis);
         keys.push_back(keyOf(h, ++seen[h]));
     }
     return keys;
@@ -50,11 +50,6 @@ bool parseInt(std::string_view text, std::int64_t& out) {
     return r.ec == std::errc() && r.ptr == text.data() + text.size();
 }
 } // namespace
-
-std::string taskKey(const General& g, int n) {
-    const auto keys = keysOf(g);
-    return n >= 1 && n <= static_cast<int>(keys.size()) ? keys[static_cast<std::size_t>(n - 1)] : std::string();
-}
 
 std::optional<std::int64_t> load(const std::string& path, General& g, std::string& problem) {
     if (!fileExists(path)) return std::nullopt;
@@ -67,7 +62,6 @@ std::optional<std::int64_t> load(const std::string& path, General& g, std::strin
     std::map<std::string, std::int64_t> starts;
     std::string line;
     while (in.next(line)) {
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
         std::string_view v(line);
         std::int64_t t = 0;
         if (v.starts_with("alive ") && parseInt(v.substr(6), t)) {
@@ -80,9 +74,11 @@ std::optional<std::int64_t> load(const std::string& path, General& g, std::strin
         }
     }
     const auto keys = keysOf(g);
+    const auto oldKeys = keysOf(g, kOldOffsetBasis);
     for (std::size_t k = 0; k < keys.size(); ++k) {
         TaskRecord& task = g.slot(static_cast<int>(k) + 1);
-        const auto it = starts.find(keys[k]);
+        auto it = starts.find(keys[k]);
+        if (it == starts.end()) it = starts.find(oldKeys[k]);
         // An Other task starts afresh in every run: its interval is counted
         // on the boot-time clock, which means nothing across runs.
         if (it != starts.end() && task.Interval != OtherInterval) task.LastStartUtc = it->second;

@@ -1,22 +1,21 @@
-#include "script/RunLog.h"
+#include "store/RunLogFile.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
-#include <fstream>
-#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "model/Cp1252.h"
-#include "model/FixedText.h"
 #include "model/TextFile.h"
+#include "store/FileNames.h"
 
 namespace wendrel {
 
 namespace {
 // A command line is cut here in the history; the script holds the whole of it.
 constexpr std::size_t kMaxCommandBytes = 500;
+// Longer lines are no events this program wrote.
+constexpr std::size_t kMaxLineBytes = 4096;
 
 // Control characters (tabs and line breaks above all) would split the line or
 // its fields: they become blanks.
@@ -67,22 +66,26 @@ std::string describe(const RunEvent& e) {
 }
 
 void appendLinesOf(const std::string& path, std::vector<RunLogEntry>& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return;
-    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = bytes.find('\n', start);
-        if (end == std::string::npos) end = bytes.size();
-        std::string line = bytes.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    LineReader in(path, kMaxLineBytes);
+    std::string line;
+    while (in.next(line))
         if (auto entry = parseRunLogLine(line)) out.push_back(std::move(*entry));
-        start = end + 1;
+}
+
+// Appends bytes to the file at path, created for the owner only when missing.
+void append(const std::string& path, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
     }
+    ::close(fd);
 }
 } // namespace
-
-std::string historyText(std::string text) { return cp1252ToUtf8(textBeforeNul(std::move(text))); }
 
 std::string formatRunEvent(const RunEvent& e) {
     char time[32];
@@ -103,29 +106,20 @@ std::optional<RunLogEntry> parseRunLogLine(const std::string& line) {
 }
 
 void RunLogFile::add(const RunEvent& event) {
+    // One write for the line, so a crash leaves at most the last line torn.
     const std::string line = formatRunEvent(event) + '\n';
-    const std::string path = joinPath(folder_, FileName);
+    const std::string path = joinPath(folder_, FileNames::LogFile);
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0 && st.st_size > 0 &&
         static_cast<std::size_t>(st.st_size) + line.size() > rotateBytes_)
-        ::rename(path.c_str(), joinPath(folder_, OldFileName).c_str());
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return;
-    // One write for the line, so a crash leaves at most the last line torn.
-    std::size_t done = 0;
-    while (done < line.size()) {
-        const ssize_t n = ::write(fd, line.data() + done, line.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
+        ::rename(path.c_str(), joinPath(folder_, FileNames::OldLogFile).c_str());
+    append(path, line);
 }
 
 std::vector<RunLogEntry> RunLogFile::readAll(const std::string& folder) {
     std::vector<RunLogEntry> all;
-    appendLinesOf(joinPath(folder, OldFileName), all);
-    appendLinesOf(joinPath(folder, FileName), all);
+    appendLinesOf(joinPath(folder, FileNames::OldLogFile), all);
+    appendLinesOf(joinPath(folder, FileNames::LogFile), all);
     return all;
 }
 

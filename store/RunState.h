@@ -1,6 +1,7 @@
 #pragma once
-// The scheduler's state file in the program's folder: each task's last start
-// (real time), and the moment the program was last known to be running.
+// The scheduler's state file, Scripts.state, in the program's folder: each
+// task's last start (real time), and the moment the program was last known to
+// be running.
 //
 // A task is known by its name, interval, time and date fields, Other amount
 // and unit and script file, plus its place among the tasks that agree in all
@@ -11,8 +12,12 @@
 // The file is plain text, one record a line, CR LF:
 //   alive <UTC seconds>
 //   task <key> <UTC seconds of the last start>
-// Lines that cannot be read are skipped: the state only ever adds to what the
-// task list says, so a damaged file costs at most one catch-up run.
+// The key is the 64-bit FNV-1a digest of those fields in hex and the place,
+// "<digest>-<place>". Earlier versions started the digest from an offset
+// basis that had lost a digit; their keys are still recognised on reading,
+// and the next save writes the right ones. Lines that cannot be read are skipped: the
+// state only ever adds to what the task list says, so a damaged file costs at
+// most one catch-up run.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,18 +26,13 @@
 
 namespace wendrel::RunState {
 
-inline constexpr const char* FileName = "Scripts.state";
-
-// The key of slot n in the table (see above).
-std::string taskKey(const General& g, int n);
-
 // Gives the table's fixed-time tasks their last starts from the file at path
 // and returns the time the program was last known to run (no value when the
 // file is missing or says nothing). A problem reading it goes to problem.
 std::optional<std::int64_t> load(const std::string& path, General& g, std::string& problem);
 
-// Writes the last starts of the table's fixed-time tasks and aliveUtc. Returns the
-// problem met, or empty text.
+// Writes the last starts of the table's fixed-time tasks and aliveUtc.
+// Returns the problem met, or empty text.
 std::string save(const std::string& path, const General& g, std::int64_t aliveUtc);
 
 } // namespace wendrel::RunState

@@ -1,0 +1,52 @@
+#pragma once
+// The run history's events: every start of a task's script and what came of
+// it. The script engine reports them through a RunLog; the history file
+// (store/RunLogFile.h) keeps them.
+#include <optional>
+#include <string>
+
+#include "model/DateTime.h"
+
+namespace wendrel {
+
+// How a started program ended: its exit code, or the signal that ended it.
+struct ProgramExit {
+    int code = 0;
+    int signal = 0; // not 0: ended by this signal (code is then 0)
+    bool operator==(const ProgramExit&) const = default;
+};
+
+enum class RunEventKind {
+    Started,          // the script's run begins
+    ScriptMissing,    // no file of that name: the run ends
+    ScriptUnreadable, // a name that is no readable file (a folder, no permission)
+    Finished,         // the last line has been carried out
+    ProgramStarted,   // pid and the command line
+    ProgramNotFound,  // the command line that could not be started
+    WaitBegun,        // a ",1" start waits for pid
+    WaitEnded,        // pid has ended; exitStatus when the launcher knows it
+};
+
+struct RunEvent {
+    DateTime time;
+    RunEventKind kind = RunEventKind::Started;
+    std::string task;    // the task's name, UTF-8
+    std::string script;  // the script file's name, UTF-8
+    std::string command; // the command line of a program start
+    std::optional<double> pid;
+    std::optional<ProgramExit> exitStatus;
+};
+
+class RunLog {
+public:
+    virtual ~RunLog() = default;
+    // Records one event. Never fails visibly: a history that cannot be
+    // written must not stop a script.
+    virtual void add(const RunEvent& event) = 0;
+};
+
+// A task's fixed-width text (Windows-1252, filled with blanks or code-0
+// characters) as the history names it: UTF-8, without the filler.
+std::string historyText(std::string recordText);
+
+} // namespace wendrel
