@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "model/Cp1252.h"
+
 namespace wendrel {
 
 // A field's text as a name or a caption: up to its first code-0 character
@@ -44,6 +46,11 @@ public:
         while (end > 0 && (chars_[end - 1] == ' ' || chars_[end - 1] == '\0')) --end;
         return std::string(chars_.data(), end);
     }
+
+    // The text as the user reads it (in the grid, the editor, messages and
+    // the run history): UTF-8, up to the first code-0 character, without the
+    // blank fill.
+    std::string shown() const { return cp1252ToUtf8(textBeforeNul(str())); }
 
     // True when the field was never written (its first character has code 0).
     bool neverWritten() const { return chars_[0] == '\0'; }

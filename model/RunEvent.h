@@ -45,8 +45,4 @@ public:
     virtual void add(const RunEvent& event) = 0;
 };
 
-// A task's fixed-width text (Windows-1252, filled with blanks or code-0
-// characters) as the history names it: UTF-8, without the filler.
-std::string historyText(std::string recordText);
-
 } // namespace wendrel

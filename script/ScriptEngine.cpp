@@ -33,7 +33,7 @@ bool pathExists(const std::string& path) {
 void ScriptEngine::RunScript(int index) {
     if (stopping_) return;
     // A never-written name holds code-0 characters: it names no file.
-    const std::string name = cp1252ToUtf8(textBeforeNul(g_.slot(index).ScriptFile.str()));
+    const std::string name = g_.slot(index).ScriptFile.shown();
 
     logRun(index, RunEventKind::Started);
     // Scripts live in the program's folder and nowhere else: a name that
@@ -123,7 +123,7 @@ void ScriptEngine::logRun(int index, RunEventKind kind, const std::string& comma
                           std::optional<ProgramExit> exitStatus) {
     if (!log_) return;
     const TaskRecord& task = g_.slot(index);
-    log_->add(RunEvent{env_.clock.now(), kind, historyText(task.Name.str()), historyText(task.ScriptFile.str()),
+    log_->add(RunEvent{env_.clock.now(), kind, task.Name.shown(), task.ScriptFile.shown(),
                        command, pid, exitStatus});
 }
 

@@ -95,7 +95,7 @@ void Session::setScriptFile(int n, const std::string& recordText) {
 
 bool Session::Remove(int k) {
     if (k < 1 || k > g_.TaskCount) return false;
-    const std::string question = deleteQuestion(cp1252ToUtf8(g_.slot(k).Name.trimmed()));
+    const std::string question = deleteQuestion(g_.slot(k).Name.shown());
     if (services_.messages->show(question, "Delete Task", MsgButtons::YesNo, MsgIcon::None) != MsgAnswer::Yes)
         return false;
     g_.remove(k);
@@ -124,7 +124,7 @@ Session::RunNowResult Session::RunNow(int k) {
     if (k < 1 || k > g_.TaskCount) return {};
     // A task whose script file was missing also stays marked until the next start.
     if (scheduler_.RunNow(k)) return {true, {}};
-    return {false, "Task " + historyText(g_.slot(k).Name.str()) + " has not finished its last run: not started again."};
+    return {false, "Task " + g_.slot(k).Name.shown() + " has not finished its last run: not started again."};
 }
 
 std::int16_t& Session::flag(Option option) {

@@ -10,19 +10,7 @@
 
 namespace wendrel {
 
-inline QString fromRecordText(const std::string& bytes) { return QString::fromStdString(cp1252ToUtf8(bytes)); }
 inline std::string toRecordText(const QString& text) { return utf8ToCp1252(text.toStdString()); }
-
-// A fixed-width record field as the user reads it: without its blank fill and
-// without the code-0 characters of a field that was never written.
-inline QString shownField(const std::string& bytes) {
-    QString text = fromRecordText(bytes);
-    text.remove(QChar(0));
-    qsizetype end = text.size();
-    while (end > 0 && text[end - 1] == QLatin1Char(' ')) --end;
-    text.truncate(end);
-    return text;
-}
 
 // A one-line label whose text may be longer than its fixed width: it shows
 // what fits followed by an ellipsis, and the whole text as its tooltip.

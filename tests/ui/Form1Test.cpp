@@ -75,10 +75,10 @@ private slots:
         Form1& form = rig.start(taskLine("Backup") + "Poll~~5~0~0~0~0~0~0~0~5~1~0~poll.wdx\r\n" + taskLine("Third"));
         const QTableWidget* table = form.grid().table();
         QCOMPARE(table->rowCount(), 3);
-        QCOMPARE(table->item(0, 0)->text(), QString("Backup              "));
+        QCOMPARE(table->item(0, 0)->text(), QString("Backup"));
         QCOMPARE(table->item(1, 2)->text(), QString("Other"));
         QCOMPARE(table->item(1, 4)->text(), QString("No"));
-        QCOMPARE(table->item(1, 3)->text(), QString("poll.wdx                 "));
+        QCOMPARE(table->item(1, 3)->text(), QString("poll.wdx"));
         QCOMPARE(form.grid().row(), 0);
         // FillGridRow(0) rewrites every row and leaves the last one current, column 4.
         form.FillGridRow(0);

@@ -94,11 +94,11 @@ void TaskControls::showIntervalFields() {
 void TaskControls::load(const TaskRecord& r) {
     // The texts show without their blank fill, so whatever is typed at the
     // end is kept up to the field's width when saved.
-    txtInput[0]->setText(shownField(r.Name.str()));
-    txtInput[1]->setText(shownField(r.Comment.str()));
+    txtInput[0]->setText(QString::fromStdString(r.Name.shown()));
+    txtInput[1]->setText(QString::fromStdString(r.Comment.shown()));
     cmbScriptFiles->blockSignals(true);
     cmbScriptFiles->setCurrentIndex(-1);
-    cmbScriptFiles->setEditText(shownField(r.ScriptFile.str()));
+    cmbScriptFiles->setEditText(QString::fromStdString(r.ScriptFile.shown()));
     cmbScriptFiles->blockSignals(false);
 
     selectPosition(cmbInterval, r.Interval);

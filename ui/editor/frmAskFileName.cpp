@@ -87,7 +87,7 @@ void frmAskFileName::cmdCreate_Click() {
     const QTime time(now.hour, now.minute, now.second);
     const QString header = "' " + name + " created on " + locale.toString(date, QLocale::ShortFormat) + " at " +
                            locale.toString(time, QLocale::LongFormat) + "\r\n";
-    const std::string failure = createScriptFile(main.folder(), leaf, toRecordText(header));
+    const std::string failure = createScriptFile(session_.folder(), leaf, toRecordText(header));
     if (!failure.empty()) {
         // The dialog stays open so another name can be tried.
         messages->show("The script file " + path + " could not be created: " + failure, "Create new script",

@@ -483,7 +483,7 @@ void Form1::MenuHistory_Click(bool currentTaskOnly) {
     QString task("");
     if (currentTaskOnly) {
         const int n = session_.taskOfRow(grid_->row());
-        task = n != 0 ? QString::fromStdString(historyText(session_.general().slot(n).Name.str())) : QString();
+        task = n != 0 ? QString::fromStdString(session_.general().slot(n).Name.shown()) : QString();
     }
     frmHistory::showFor(this, QString::fromStdString(session_.folder()), task);
 }

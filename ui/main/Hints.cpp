@@ -25,7 +25,7 @@ void Hints::show(const QString& text) { panel_->setFullText(text); }
 QString Hints::currentTaskName() const {
     const int n = grid_.row() + 1;
     if (n > g_.TaskCount) return {};
-    return shownField(g_.slot(n).Name.str());
+    return QString::fromStdString(g_.slot(n).Name.shown());
 }
 
 void Hints::showNewTask() { show(kNewHint); }

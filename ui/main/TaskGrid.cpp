@@ -184,13 +184,10 @@ void TaskGrid::keyUpLook() {
 void TaskGrid::writeCells(const General& g, int n) {
     const TaskRecord& r = g.slot(n);
     const int row = n - 1;
-    const QString cells[5] = {fromRecordText(r.Name.str()), fromRecordText(r.Comment.str()),
-                              QString::fromStdString(g.intervalName(r.Interval)), fromRecordText(r.ScriptFile.str()),
-                              QString::fromStdString(g.yesNoName(r.Active))};
+    const std::string cells[5] = {r.Name.shown(), r.Comment.shown(), g.intervalName(r.Interval), r.ScriptFile.shown(),
+                                  g.yesNoName(r.Active)};
     for (int c = 0; c < 5; ++c) {
-        // Never-written text fields hold code-0 characters; show them as nothing.
-        QString text = cells[c];
-        text.remove(QChar(0));
+        const QString text = QString::fromStdString(cells[c]);
         if (QTableWidgetItem* item = table_->item(row, c)) item->setText(text);
         else table_->setItem(row, c, new QTableWidgetItem(text));
     }
