@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
     if (form.windowState() & Qt::WindowMinimized) form.showMinimized();
     else if (!form.tray()->inStandby()) form.show();
     instance.setShowHandler([&form] { form.bringToFront(); });
-    exitGuard.setReady({[&form] { form.Exit(); }, [&session] { session.writeStore(); }});
+    exitGuard.setReady({[&form] { form.exitProgram(); }, [&session] { session.writeStore(); }});
     QTimer::singleShot(kSettleMs, &form, &wendrel::Form1::showLoadProblems);
     return app.exec();
 }

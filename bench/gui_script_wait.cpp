@@ -95,7 +95,7 @@ void typingRate(const QString& helper, const char* what, const QString& text) {
     }
     QElapsedTimer t;
     t.start();
-    keys.press(*ParseSendKeys(text.toStdString()));
+    keys.press(*parseSendKeys(text.toStdString()));
     const double sendSeconds = static_cast<double>(t.nsecsElapsed()) / 1e9;
     // Everything has arrived when the file holds as much as was sent, or
     // when it has not grown for two seconds.
@@ -117,7 +117,7 @@ void typingRate(const QString& helper, const char* what, const QString& text) {
                 "%lld arrived, %s\n",
                 what, static_cast<long long>(text.size()), sendSeconds, text.size() / sendSeconds, arrivedSeconds,
                 static_cast<long long>(got.size()), got == text ? "exactly as sent" : "NOT as sent");
-    keys.press(*ParseSendKeys("^q"));
+    keys.press(*parseSendKeys("^q"));
     if (!target.waitForFinished(5000)) target.kill();
     target.waitForFinished();
 }

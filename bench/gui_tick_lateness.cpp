@@ -157,35 +157,35 @@ void twoHundredInOneSecond(int rounds) {
     std::vector<double> wendrelLast, wendrelFirst, bareLast, bareFirst, perStart;
     for (int r = 0; r < rounds; ++r) {
         Window w;
-        for (int k = 0; k < General::MaxTasks; ++k) w.add(59, 0); // due at the first tick, then in an hour
+        for (int k = 0; k < General::kMaxTasks; ++k) w.add(59, 0); // due at the first tick, then in an hour
         w.runFor(1500);
-        auto v = awaitStamps(w.stamps, General::MaxTasks);
-        if (v.size() == General::MaxTasks) {
+        auto v = awaitStamps(w.stamps, General::kMaxTasks);
+        if (v.size() == General::kMaxTasks) {
             wendrelFirst.push_back(msIntoSecond(v.front()));
             wendrelLast.push_back(static_cast<double>(v.back() - v.front()) / 1e6);
         }
-        if (w.handedOver.size() >= General::MaxTasks)
-            perStart.push_back(static_cast<double>(w.handedOver[General::MaxTasks - 1] - w.handedOver[0]) / 1e6 /
-                               (General::MaxTasks - 1));
+        if (w.handedOver.size() >= General::kMaxTasks)
+            perStart.push_back(static_cast<double>(w.handedOver[General::kMaxTasks - 1] - w.handedOver[0]) / 1e6 /
+                               (General::kMaxTasks - 1));
     }
     std::vector<double> withoutLaunch;
     for (int r = 0; r < rounds; ++r) {
         Window w(false);
-        for (int k = 0; k < General::MaxTasks; ++k) w.add(59, 0);
+        for (int k = 0; k < General::kMaxTasks; ++k) w.add(59, 0);
         w.runFor(1500);
-        if (w.handedOver.size() >= General::MaxTasks)
-            withoutLaunch.push_back(static_cast<double>(w.handedOver[General::MaxTasks - 1] - w.handedOver[0]) / 1e6);
+        if (w.handedOver.size() >= General::kMaxTasks)
+            withoutLaunch.push_back(static_cast<double>(w.handedOver[General::kMaxTasks - 1] - w.handedOver[0]) / 1e6);
     }
     for (int r = 0; r < rounds; ++r) {
         TempFolder dir;
         const std::string stamps = dir.file("stamps");
         std::vector<pid_t> pids;
         sleepToNextSecond();
-        for (int k = 0; k < General::MaxTasks; ++k) pids.push_back(spawnProbe(stamps));
+        for (int k = 0; k < General::kMaxTasks; ++k) pids.push_back(spawnProbe(stamps));
         for (pid_t p : pids)
             if (p > 0) waitpid(p, nullptr, 0);
         auto v = readStamps(stamps);
-        if (v.size() == General::MaxTasks) {
+        if (v.size() == General::kMaxTasks) {
             bareFirst.push_back(msIntoSecond(v.front()));
             bareLast.push_back(static_cast<double>(v.back() - v.front()) / 1e6);
         }

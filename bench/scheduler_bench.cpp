@@ -27,7 +27,7 @@ double secondsSince(Steady::time_point t0) { return std::chrono::duration<double
 // but each with its date part matching so the time parts are read as well.
 void fillNoneDue(General& g, const Clock& clock) {
     const DateTime now = clock.now();
-    for (int i = 1; i <= General::MaxTasks; ++i) {
+    for (int i = 1; i <= General::kMaxTasks; ++i) {
         TaskRecord& t = g.slot(g.append());
         t.Active = 1;
         t.Interval = static_cast<std::int16_t>(i % 6);
@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
         fillNoneDue(g, real);
         long starts = 0;
         Scheduler s(g, real, [&](int) { ++starts; });
-        const double walkUs = nsPerCall(ticks, [&] { s.Tick(); }) / 1000.0;
+        const double walkUs = nsPerCall(ticks, [&] { s.tick(); }) / 1000.0;
         const double zoneUs = nsPerCall(20000, [] { tzset(); }) / 1000.0;
         const double readNs = nsPerCall(1000000, [&] { (void)real.read(); });
         const double bootNs = nsPerCall(1000000, [&] { (void)real.bootSeconds(); });
@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
         FakeClock clock;
         fillNoneDue(fg, clock);
         Scheduler fs(fg, clock, [&](int) { ++starts; });
-        const double fakeUs = nsPerCall(ticks, [&] { fs.Tick(); }) / 1000.0;
+        const double fakeUs = nsPerCall(ticks, [&] { fs.tick(); }) / 1000.0;
         std::printf("tick, 200 active tasks, none due, real clock: %.3f us (walk %.3f us + zone look %.3f us); "
                     "anchor: same walk on a fake clock %.3f us; target <= 20 us (%ld starts)\n",
                     walkUs + zoneUs, walkUs, zoneUs, fakeUs, starts);
@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
         const long year = 365L * 86400;
         const auto t0 = Steady::now();
         for (long k = 0; k < year; ++k) {
-            s.Tick();
+            s.tick();
             clock.advance(1);
         }
         const double sec = secondsSince(t0);

@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
 
     General g;
     g.fillCaptionTables();
-    for (int i = 1; i <= General::MaxTasks; ++i) {
+    for (int i = 1; i <= General::kMaxTasks; ++i) {
         g.append();
         TaskRecord& r = g.slot(i);
         r.Name = "Task " + std::to_string(i);
@@ -48,12 +48,12 @@ int main(int argc, char** argv) {
     for (int i = 0; i < rounds; ++i) {
         General back;
         TaskStore(folder).read(back);
-        if (back.TaskCount != General::MaxTasks) return 2;
+        if (back.TaskCount != General::kMaxTasks) return 2;
     }
     auto t2 = Steady::now();
 
     auto us = [&](auto d) { return std::chrono::duration<double, std::micro>(d).count() / rounds; };
-    std::printf("store of %d tasks, %d rounds\n", General::MaxTasks, rounds);
+    std::printf("store of %d tasks, %d rounds\n", General::kMaxTasks, rounds);
     std::printf("write (atomic, with fsync): %.1f us per write\n", us(t1 - t0));
     std::printf("read:                       %.1f us per read\n", us(t2 - t1));
     std::printf("one save (both files): median %.2f ms, 99th percentile %.2f ms, worst %.2f ms\n",

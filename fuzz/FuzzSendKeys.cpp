@@ -8,9 +8,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    const auto strokes = wendrel::ParseSendKeys(text);
+    const auto strokes = wendrel::parseSendKeys(text);
     if (!strokes) return 0;
-    if (strokes->size() > wendrel::MaxKeyStrokes) std::abort();
+    if (strokes->size() > wendrel::kMaxKeyStrokes) std::abort();
     for (const wendrel::KeyStroke& k : *strokes) {
         if (k.keysym.empty() == (k.character == 0)) std::abort();
         if (k.character > 0x10FFFF || (k.character != 0 && k.character < 0x20 && k.character != ' ')) std::abort();

@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     writeAll(store.optionsPath(), ini, iniSize);
     General g;
     store.read(g);
-    if (g.TaskCount < 0 || g.TaskCount > General::MaxTasks) std::abort();
+    if (g.TaskCount < 0 || g.TaskCount > General::kMaxTasks) std::abort();
 
     // Write what was loaded (as the unload does, without the disk flush) and
     // read it again: the records must come back unchanged.

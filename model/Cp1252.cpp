@@ -61,8 +61,8 @@ bool decodeUtf8(std::string_view s, std::size_t& pos, char32_t& codePoint) {
         if ((next & 0xC0) != 0x80) return false;
         c = (c << 6) | (next & 0x3F);
     }
-    static constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (c < smallest[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+    static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (c < kSmallest[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
     codePoint = c;
     pos += length;
     return true;

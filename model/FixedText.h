@@ -22,7 +22,7 @@ inline std::string textBeforeNul(std::string text) {
 
 template <std::size_t Width> class FixedText {
 public:
-    static constexpr std::size_t width = Width;
+    static constexpr std::size_t kWidth = Width;
 
     FixedText() { chars_.fill('\0'); }
     explicit FixedText(std::string_view text) { assign(text); }

@@ -20,7 +20,7 @@ std::string General::yesNoName(int active) const {
 }
 
 int General::append() {
-    if (TaskCount >= MaxTasks) return 0;
+    if (TaskCount >= kMaxTasks) return 0;
     ++TaskCount;
     clearSlot(TaskCount);
     return TaskCount;
@@ -35,13 +35,13 @@ void General::remove(int k) {
 
 void General::move(int s, int t) {
     if (s < 1 || t < 1 || s > TaskCount || t > TaskCount || s == t) return;
-    copyRecord(s, MoveSlot);
+    copyRecord(s, kMoveSlot);
     if (s < t) {
         for (int i = s; i <= t - 1; ++i) copyRecord(i + 1, i);
     } else {
         for (int i = s; i >= t + 1; --i) copyRecord(i - 1, i);
     }
-    copyRecord(MoveSlot, t);
+    copyRecord(kMoveSlot, t);
 }
 
 int General::activeCount() const {

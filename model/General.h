@@ -14,10 +14,10 @@ namespace wendrel {
 
 class General {
 public:
-    static constexpr int MaxTasks = 200;
-    static constexpr int BlankSlot = 201; // stays in its initial state
-    static constexpr int MoveSlot = 202;  // temporary of a record move
-    static constexpr int SlotCount = 202;
+    static constexpr int kMaxTasks = 200;
+    static constexpr int kBlankSlot = 201; // stays in its initial state
+    static constexpr int kMoveSlot = 202;  // temporary of a record move
+    static constexpr int kSlotCount = 202;
 
     // Slots 1..202. Any other number is a programming fault.
     TaskRecord& slot(int n) {
@@ -54,7 +54,7 @@ public:
     // Whole-record copy, all fields including run-time state.
     void copyRecord(int from, int to) { slot(to) = slot(from); }
     // Clears slot n by copying the blank record over it.
-    void clearSlot(int n) { copyRecord(BlankSlot, n); }
+    void clearSlot(int n) { copyRecord(kBlankSlot, n); }
 
     // Raises TaskCount by one; the new last slot holds the blank record.
     // Returns the new slot number, or 0 when the table is full.
@@ -71,9 +71,9 @@ public:
 
 private:
     static void check(int n) {
-        if (n < 1 || n > SlotCount) throw std::out_of_range("task slot " + std::to_string(n));
+        if (n < 1 || n > kSlotCount) throw std::out_of_range("task slot " + std::to_string(n));
     }
-    std::array<TaskRecord, SlotCount + 1> table_{}; // index 0 unused
+    std::array<TaskRecord, kSlotCount + 1> table_{}; // index 0 unused
 };
 
 // Flips an option or Active flag: 0 and 1 swap, other values become |flag - 1|.

@@ -14,7 +14,7 @@
 namespace wendrel {
 
 std::string XdgAutostart::defaultEntryPath() {
-    const std::string leaf = std::string("/autostart/") + FileNames::AutostartEntry;
+    const std::string leaf = std::string("/autostart/") + file_names::kAutostartEntry;
     const char* config = std::getenv("XDG_CONFIG_HOME");
     if (config && config[0] == '/') return config + leaf;
     const std::string home = homeFolder(std::getenv("HOME"));

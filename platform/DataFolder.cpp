@@ -18,7 +18,7 @@ bool isInstalledLayout(const std::string& exeFolder) {
     const auto slash = folder.rfind('/');
     if (slash == std::string::npos || folder.substr(slash + 1) != "bin") return false;
     struct stat st {};
-    return ::stat((folder + "/../share/applications/" + FileNames::InstalledEntry).c_str(), &st) == 0;
+    return ::stat((folder + "/../share/applications/" + file_names::kInstalledEntry).c_str(), &st) == 0;
 }
 } // namespace
 
@@ -36,7 +36,7 @@ std::string perUserDataFolder(const char* xdgDataHome, const char* home) {
 
 std::string resolveDataFolder(const std::string& exeFolder, std::string& failure) {
     struct stat st {};
-    const bool holdsTasks = ::stat(joinPath(exeFolder, FileNames::TaskFile).c_str(), &st) == 0;
+    const bool holdsTasks = ::stat(joinPath(exeFolder, file_names::kTaskFile).c_str(), &st) == 0;
     if (holdsTasks || (::access(exeFolder.c_str(), W_OK) == 0 && !isInstalledLayout(exeFolder))) return exeFolder;
 
     const std::string folder = perUserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));

@@ -8,11 +8,11 @@
 namespace wendrel {
 
 // How long a window may take to get the focus.
-inline constexpr std::chrono::milliseconds FocusWait{500};
+inline constexpr std::chrono::milliseconds kFocusWait{500};
 
-// Asks arrived() every 10 ms until it is true or FocusWait has passed.
+// Asks arrived() every 10 ms until it is true or kFocusWait has passed.
 template <class Arrived> void awaitFocus(Arrived arrived) {
-    const auto until = std::chrono::steady_clock::now() + FocusWait;
+    const auto until = std::chrono::steady_clock::now() + kFocusWait;
     while (!arrived() && std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }

@@ -30,7 +30,7 @@ private:
 };
 
 // Told when the desktop refuses this program's keystrokes.
-inline constexpr const char* TypingRefusedNotice =
+inline constexpr const char* kTypingRefusedNotice =
     "The desktop does not let Wendrel type into other programs: TYPE lines send nothing.";
 
 } // namespace wendrel

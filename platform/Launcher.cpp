@@ -305,7 +305,7 @@ std::optional<double> SpawnLauncher::secondsSinceStart(double taskId) const {
 void SpawnLauncher::forgetOldest() {
     std::size_t ended = 0;
     for (const auto& [pid, p] : programs_) ended += p.exit.has_value();
-    while (ended > RememberedEnded) {
+    while (ended > kRememberedEnded) {
         auto oldest = programs_.end();
         for (auto it = programs_.begin(); it != programs_.end(); ++it)
             if (it->second.exit && (oldest == programs_.end() || it->second.startedAt < oldest->second.startedAt))

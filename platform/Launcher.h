@@ -68,7 +68,7 @@ public:
     void reap();
 
     // How many ended programs are remembered for exitStatus.
-    static constexpr std::size_t RememberedEnded = 64;
+    static constexpr std::size_t kRememberedEnded = 64;
 
 private:
     struct Program {

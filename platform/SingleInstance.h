@@ -31,7 +31,6 @@ public:
     // fails the program runs unguarded rather than not at all, and whyNot()
     // says why.
     bool acquire();
-    bool holdsLock() const { return lockFd_ >= 0; }
     QString whyNot() const { return whyNot_; }
 
     // The program is leaving: a later start is a first start again, even

@@ -100,7 +100,7 @@ private:
     locale_t previous_ = static_cast<locale_t>(0);
 };
 
-void pause() { std::this_thread::sleep_for(std::chrono::microseconds(X11KeySender::KeyDelayMicroseconds / 2)); }
+void pause() { std::this_thread::sleep_for(std::chrono::microseconds(X11KeySender::kKeyDelayMicroseconds / 2)); }
 
 // Binds every keysym of the chunk that no key of the layout has to a spare
 // keycode, before anything is typed, and leaves it bound: a program reads its
@@ -190,7 +190,7 @@ void typeStrokes(Display* d, const KeyStroke* first, const KeyStroke* last, X11K
 
     std::string text;
     auto typeText = [&] {
-        if (!text.empty()) xdo_enter_text_window(xdo, CURRENTWINDOW, text.c_str(), X11KeySender::KeyDelayMicroseconds);
+        if (!text.empty()) xdo_enter_text_window(xdo, CURRENTWINDOW, text.c_str(), X11KeySender::kKeyDelayMicroseconds);
         text.clear();
     };
     for (const KeyStroke* k = first; k != last; ++k) {
@@ -208,7 +208,7 @@ void typeStrokes(Display* d, const KeyStroke* first, const KeyStroke* last, X11K
         }
         typeText();
         xdo_send_keysequence_window(xdo, CURRENTWINDOW, keySequence(*k, name).c_str(),
-                                    X11KeySender::KeyDelayMicroseconds);
+                                    X11KeySender::kKeyDelayMicroseconds);
     }
     typeText();
     XSync(d, False);

@@ -22,7 +22,7 @@ public:
 
     // The pause between keystrokes, in microseconds: enough for the receiving
     // program to keep up, while 1,000 keys still go out in a few seconds.
-    static constexpr unsigned KeyDelayMicroseconds = 3000;
+    static constexpr unsigned kKeyDelayMicroseconds = 3000;
 
     // Keycodes bound to keysyms missing from the layout, the longest-bound
     // first: (keycode, keysym).

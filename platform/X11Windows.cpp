@@ -191,7 +191,7 @@ void X11WindowActivator::programStarted(double taskId) {
     if (!d) return;
     x11::ErrorTrap trap(d);
     std::erase_if(started_, [&](const Started& s) { return s.taskId == taskId; });
-    if (started_.size() >= RememberedStarts) started_.pop_front();
+    if (started_.size() >= kRememberedStarts) started_.pop_front();
     const std::vector<Window> before = clientWindows(d, ewmhManagerRuns(d));
     started_.push_back({taskId, {before.begin(), before.end()}, None, false});
 }
@@ -220,7 +220,7 @@ std::vector<unsigned long> X11WindowActivator::findWindows(Display* d, bool ewmh
         return {};
     }
     const std::string name = programs_->nameOf(taskId);
-    if (name.empty() || (!pids.empty() && programs_->secondsSinceStart(taskId).value_or(0) < OwnWindowSeconds))
+    if (name.empty() || (!pids.empty() && programs_->secondsSinceStart(taskId).value_or(0) < kOwnWindowSeconds))
         return {};
     for (Window w : clients) {
         if (std::find(s->before.begin(), s->before.end(), w) != s->before.end()) continue;

@@ -53,9 +53,9 @@ public:
 
     // How long a program that still runs has to show a window of its own
     // before a new window of its name counts as its window.
-    static constexpr double OwnWindowSeconds = 3;
+    static constexpr double kOwnWindowSeconds = 3;
     // How many starts are remembered for that.
-    static constexpr std::size_t RememberedStarts = 64;
+    static constexpr std::size_t kRememberedStarts = 64;
 
 private:
     struct Started {

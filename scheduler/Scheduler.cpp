@@ -141,8 +141,8 @@ bool Scheduler::fixedTaskDue(const TaskRecord& task, const ClockReading& r, cons
     return cu.missed && fixedRuleMatchesBetween(task, cu.missed->first, cu.missed->last);
 }
 
-void Scheduler::Tick() {
-    if (depth_ >= MaxNesting) return;
+void Scheduler::tick() {
+    if (depth_ >= kMaxNesting) return;
     DepthGuard guard(depth_);
     clock_.recheckZone();
     const ClockReading start = clock_.read();
@@ -156,7 +156,7 @@ void Scheduler::Tick() {
     bool stale = false;
     // The number of slots is fixed for this walk, whatever nested ticks and
     // user commands do to the table while a script runs.
-    const int count = std::clamp<int>(g_.TaskCount, 0, General::MaxTasks);
+    const int count = std::clamp<int>(g_.TaskCount, 0, General::kMaxTasks);
     for (int i = 1; i <= count; ++i) {
         // Look the slot up afresh each time: records may have moved while an
         // earlier script of this walk was waiting.
@@ -195,7 +195,7 @@ void Scheduler::Tick() {
 std::string Scheduler::useStateFile(std::string path) {
     statePath_ = std::move(path);
     std::string problem;
-    aliveBefore_ = RunState::load(statePath_, g_, problem);
+    aliveBefore_ = run_state::load(statePath_, g_, problem);
     stateSavedUtc_ = clock_.read().utc;
     return problem;
 }
@@ -205,13 +205,13 @@ std::string Scheduler::saveState() {
     const std::int64_t now = clock_.read().utc;
     stateDirty_ = false;
     stateSavedUtc_ = now;
-    return RunState::save(statePath_, g_, now);
+    return run_state::save(statePath_, g_, now);
 }
 
-bool Scheduler::RunNow(int index) {
-    if (index < 1 || index > std::min<int>(g_.TaskCount, General::MaxTasks)) return false;
+bool Scheduler::runNow(int index) {
+    if (index < 1 || index > std::min<int>(g_.TaskCount, General::kMaxTasks)) return false;
     TaskRecord& task = g_.slot(index);
-    if (task.Running != 0 || depth_ >= MaxNesting) return false;
+    if (task.Running != 0 || depth_ >= kMaxNesting) return false;
     // A run by hand counts as a start of the task: an Other task's interval
     // counts from it, as from a start by the tick.
     DepthGuard guard(depth_);

@@ -35,14 +35,14 @@ public:
     Scheduler(General& g, const Clock& clock, Runner runScript) : g_(g), clock_(clock), run_(std::move(runScript)) {}
 
     // One walk of the task table; runs every due task, in table order.
-    void Tick();
+    void tick();
 
     // Starts the task in slot index at once, the way the tick starts a due
     // task (Running set, the script run to its end), whatever its interval and
     // Active say. An Other task's interval counts again from this start.
     // Starts nothing, and returns false, when the slot holds no task, the
     // task is marked as running, or scripts already run nested to the cap.
-    bool RunNow(int index);
+    bool runNow(int index);
 
     // Replaces the script runner (the window's tests run fake scripts).
     void setRunner(Runner runScript) { run_ = std::move(runScript); }
@@ -73,7 +73,7 @@ public:
     // At most this many ticks, and so script runs, are nested in each other.
     // A tick that would go deeper does nothing: its due tasks keep their
     // state and start from a later tick, once a run has returned.
-    static constexpr int MaxNesting = 16;
+    static constexpr int kMaxNesting = 16;
 
 private:
     struct MinuteRange {

@@ -123,8 +123,7 @@ void ScriptEngine::logRun(int index, RunEventKind kind, const std::string& comma
                           std::optional<ProgramExit> exitStatus) {
     if (!log_) return;
     const TaskRecord& task = g_.slot(index);
-    log_->add(RunEvent{env_.clock.now(), kind, task.Name.shown(), task.ScriptFile.shown(),
-                       command, pid, exitStatus});
+    log_->add(RunEvent{env_.clock.now(), kind, task.Name.shown(), task.ScriptFile.shown(), command, pid, exitStatus});
 }
 
 // Waits on the monotonic clock, so a wait across midnight still ends on time,
@@ -157,7 +156,7 @@ void ScriptEngine::WaitForCompletion(double taskId) {
             return;
         }
         if (r == ActivateResult::Ok || env_.launcher.isRunning(taskId)) continue;
-        if (secondsSinceStart(taskId).value_or(QuickExitSeconds) >= QuickExitSeconds) return;
+        if (secondsSinceStart(taskId).value_or(kQuickExitSeconds) >= kQuickExitSeconds) return;
     }
 }
 
@@ -170,7 +169,7 @@ void ScriptEngine::WaitForCompletion(double taskId) {
 // the text is dropped when it has gone or one of ours is active.
 void ScriptEngine::typeKeys(double taskId, const std::string& keys) {
     const bool toProgram = activateForTyping(taskId);
-    const std::optional<std::vector<KeyStroke>> strokes = ParseSendKeys(keys);
+    const std::optional<std::vector<KeyStroke>> strokes = parseSendKeys(keys);
     if (!strokes || strokes->empty() || env_.activator.activeWindowIsOurs()) return;
     auto mayGoOn = [&] {
         std::string failure;
@@ -178,22 +177,22 @@ void ScriptEngine::typeKeys(double taskId, const std::string& keys) {
                !env_.activator.activeWindowIsOurs();
     };
     const std::span<const KeyStroke> all(*strokes);
-    for (std::size_t first = 0; first < all.size(); first += TypingChunkStrokes) {
+    for (std::size_t first = 0; first < all.size(); first += kTypingChunkStrokes) {
         if (first > 0 && !mayGoOn()) return;
-        env_.keys.press(all.subspan(first, std::min(TypingChunkStrokes, all.size() - first)));
+        env_.keys.press(all.subspan(first, std::min(kTypingChunkStrokes, all.size() - first)));
     }
 }
 
 // A program started a moment ago may not show its window yet: wait for it
-// (processing events) for up to WindowWaitSeconds after its start, unless the
+// (processing events) for up to kWindowWaitSeconds after its start, unless the
 // program has ended without one.
 bool ScriptEngine::activateForTyping(double taskId) {
     std::string failure;
     for (;;) {
         if (env_.activator.activate(taskId, failure) == ActivateResult::Ok) return true;
         const std::optional<double> since = secondsSinceStart(taskId);
-        if (!since || *since >= WindowWaitSeconds) return false;
-        if (*since >= QuickExitSeconds && !env_.launcher.isRunning(taskId)) return false;
+        if (!since || *since >= kWindowWaitSeconds) return false;
+        if (*since >= kQuickExitSeconds && !env_.launcher.isRunning(taskId)) return false;
         const double until = env_.clock.monotonicSeconds() + 0.2;
         while (env_.clock.monotonicSeconds() < until)
             if (!yieldToEvents(0.02)) return false;
@@ -211,7 +210,7 @@ bool ScriptEngine::yieldToEvents(double maxWaitSeconds) {
 void ScriptEngine::rememberStart(double taskId) {
     const double now = env_.clock.monotonicSeconds();
     std::erase_if(recentStarts_,
-                  [&](const auto& s) { return s.first == taskId || now - s.second >= WindowWaitSeconds; });
+                  [&](const auto& s) { return s.first == taskId || now - s.second >= kWindowWaitSeconds; });
     recentStarts_.emplace_back(taskId, now);
 }
 

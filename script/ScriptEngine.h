@@ -39,14 +39,14 @@ public:
     void WaitForCompletion(double taskId);
 
     // How long keystrokes right after a program start wait for its window.
-    static constexpr double WindowWaitSeconds = 10;
+    static constexpr double kWindowWaitSeconds = 10;
     // A program that exits this soon after its start may have handed its
     // work to a running instance whose new window is still to come.
-    static constexpr double QuickExitSeconds = 2;
+    static constexpr double kQuickExitSeconds = 2;
     // The keystrokes of a TYPE line go out in chunks of this many, with
     // events processed between two chunks: about a tenth of a second of
     // typing each.
-    static constexpr std::size_t TypingChunkStrokes = 32;
+    static constexpr std::size_t kTypingChunkStrokes = 32;
 
     // Where every start of a script and its outcome are recorded; none unless set.
     void setRunLog(RunLog* log) { log_ = log; }
@@ -68,7 +68,7 @@ private:
     bool yieldToEvents(double maxWaitSeconds);
     void rememberStart(double taskId);
     // Seconds since this engine started the program; no value when it did
-    // not start it in the last WindowWaitSeconds.
+    // not start it in the last kWindowWaitSeconds.
     std::optional<double> secondsSinceStart(double taskId) const;
 
     General& g_;

@@ -21,7 +21,7 @@ const char* keysymOfName(std::string_view written) {
         std::string_view name;
         const char* keysym;
     };
-    static constexpr Named table[] = {
+    static constexpr Named kTable[] = {
         {"ENTER", "Return"},
         {"TAB", "Tab"},
         {"ESC", "Escape"},
@@ -52,7 +52,7 @@ const char* keysymOfName(std::string_view written) {
         {"MULTIPLY", "KP_Multiply"},
         {"DIVIDE", "KP_Divide"},
     };
-    for (const Named& n : table)
+    for (const Named& n : kTable)
         if (n.name == name) return n.keysym;
     static const char* const functionKeys[] = {"F1", "F2",  "F3",  "F4",  "F5",  "F6",  "F7",  "F8",
                                                "F9", "F10", "F11", "F12", "F13", "F14", "F15", "F16"};
@@ -107,7 +107,7 @@ private:
         const char c = text_[pos_];
         if (c == ')') return !anyModifier; // "(a+)": a modifier over nothing
         if (c == '(') {
-            if (++depth_ > MaxGroupDepth) return false;
+            if (++depth_ > kMaxGroupDepth) return false;
             ++pos_;
             const bool ok = sequence(held, true);
             --depth_;
@@ -146,7 +146,7 @@ private:
                 if (d < '0' || d > '9') return false;
                 count = count * 10 + (d - '0');
             }
-            if (count > MaxKeyRepeat) return false;
+            if (count > kMaxKeyRepeat) return false;
             inside = inside.substr(0, blank);
         }
 
@@ -163,12 +163,12 @@ private:
     }
 
     bool character(char32_t cp, Modifiers held, int count) {
-        if (out_->size() + count > MaxKeyStrokes) return false;
+        if (out_->size() + count > kMaxKeyStrokes) return false;
         for (int i = 0; i < count; ++i) out_->push_back({cp, {}, held.shift, held.ctrl, held.alt});
         return true;
     }
     bool named(const char* keysym, Modifiers held, int count) {
-        if (out_->size() + count > MaxKeyStrokes) return false;
+        if (out_->size() + count > kMaxKeyStrokes) return false;
         for (int i = 0; i < count; ++i) out_->push_back({0, keysym, held.shift, held.ctrl, held.alt});
         return true;
     }
@@ -179,7 +179,7 @@ private:
 
 } // namespace
 
-std::optional<std::vector<KeyStroke>> ParseSendKeys(const std::string& keys) {
+std::optional<std::vector<KeyStroke>> parseSendKeys(const std::string& keys) {
     std::vector<KeyStroke> strokes;
     if (!Parser(keys).parse(strokes)) return std::nullopt;
     return strokes;

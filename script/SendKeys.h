@@ -31,12 +31,12 @@ struct KeyStroke {
 
 // Limits past which a text is taken as malformed: the repeat count of one
 // brace, the strokes of the whole text, and groups inside groups.
-inline constexpr int MaxKeyRepeat = 10000;
-inline constexpr std::size_t MaxKeyStrokes = 1000000;
-inline constexpr int MaxGroupDepth = 100;
+inline constexpr int kMaxKeyRepeat = 10000;
+inline constexpr std::size_t kMaxKeyStrokes = 1000000;
+inline constexpr int kMaxGroupDepth = 100;
 
 // The strokes of a text in the notation (UTF-8), in order; no value when the
 // text is malformed.
-std::optional<std::vector<KeyStroke>> ParseSendKeys(const std::string& keys);
+std::optional<std::vector<KeyStroke>> parseSendKeys(const std::string& keys);
 
 } // namespace wendrel

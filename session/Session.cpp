@@ -56,7 +56,7 @@ void Session::load() {
     g_.fillCaptionTables();
     store_.read(g_);
     // The tasks' last starts (see Unload).
-    scheduler_.useStateFile(joinPath(folder_, FileNames::StateFile));
+    scheduler_.useStateFile(joinPath(folder_, file_names::kStateFile));
 }
 
 std::string Session::loadProblemText() const {
@@ -64,25 +64,25 @@ std::string Session::loadProblemText() const {
     return problemText("Wendrel met problems while loading its task list:", store_.errors());
 }
 
-int Session::New(int currentRow) {
+int Session::newTask(int currentRow) {
     taskBeforeNew_ = currentRow + 1;
-    if (g_.TaskCount >= General::MaxTasks) return 0; // full: silently nothing
+    if (g_.TaskCount >= General::kMaxTasks) return 0; // full: silently nothing
     newTaskPending_ = true;
     return g_.append();
 }
 
 void Session::storeFields(int n, const TaskRecord& fields) {
-    if (n < 1 || n > General::SlotCount) return;
+    if (n < 1 || n > General::kSlotCount) return;
     copyEditorFields(fields, g_.slot(n));
 }
 
-void Session::Commit(int n, const TaskRecord& fields) {
+void Session::commit(int n, const TaskRecord& fields) {
     storeFields(n, fields);
     newTaskPending_ = false;
     saveChanges();
 }
 
-bool Session::Cancel() {
+bool Session::cancel() {
     const bool pending = newTaskPending_ && g_.TaskCount > 0;
     if (pending) g_.remove(g_.TaskCount);
     newTaskPending_ = false;
@@ -90,10 +90,10 @@ bool Session::Cancel() {
 }
 
 void Session::setScriptFile(int n, const std::string& recordText) {
-    if (n >= 1 && n <= General::SlotCount) g_.slot(n).ScriptFile = recordText;
+    if (n >= 1 && n <= General::kSlotCount) g_.slot(n).ScriptFile = recordText;
 }
 
-bool Session::Remove(int k) {
+bool Session::remove(int k) {
     if (k < 1 || k > g_.TaskCount) return false;
     const std::string question = deleteQuestion(g_.slot(k).Name.shown());
     if (services_.messages->show(question, "Delete Task", MsgButtons::YesNo, MsgIcon::None) != MsgAnswer::Yes)
@@ -103,7 +103,7 @@ bool Session::Remove(int k) {
     return true;
 }
 
-bool Session::Move(const RowMove& move) {
+bool Session::move(const RowMove& move) {
     if (!move.changesOrder()) return false;
     if (services_.messages->show(moveQuestion(move), "Altering task order", MsgButtons::YesNo, MsgIcon::None) !=
         MsgAnswer::Yes)
@@ -120,10 +120,10 @@ void Session::ToggleActive(int k) {
     saveChanges();
 }
 
-Session::RunNowResult Session::RunNow(int k) {
+Session::RunNowResult Session::runNow(int k) {
     if (k < 1 || k > g_.TaskCount) return {};
     // A task whose script file was missing also stays marked until the next start.
-    if (scheduler_.RunNow(k)) return {true, {}};
+    if (scheduler_.runNow(k)) return {true, {}};
     return {false, "Task " + g_.slot(k).Name.shown() + " has not finished its last run: not started again."};
 }
 
@@ -157,11 +157,11 @@ bool Session::toggleOption(Option option) {
     return f != 0;
 }
 
-void Session::Tick(const std::function<void(const DateTime&)>& shown) {
+void Session::tick(const std::function<void(const DateTime&)>& shown) {
     if (unloaded_) return; // the program is leaving
     services_.clock->recheckZone();
     if (shown) shown(services_.clock->now());
-    scheduler_.Tick();
+    scheduler_.tick();
 }
 
 std::vector<std::string> Session::writeStore() {
@@ -182,7 +182,7 @@ void Session::saveChanges() {
     if (!problems.empty() && saveFailed_) saveFailed_(problemText("Wendrel could not save the change:", problems));
 }
 
-void Session::Unload() {
+void Session::unload() {
     if (unloaded_) return;
     unloaded_ = true;
     const std::vector<std::string> problems = writeStore();

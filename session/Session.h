@@ -52,7 +52,7 @@ public:
     // New: adds a blank task that stays pending (not written) until Commit.
     // currentRow: the row current before, where Cancel returns. Returns the
     // new slot, or 0 when the list is full (nothing changes then).
-    int New(int currentRow);
+    int newTask(int currentRow);
     bool newTaskPending() const { return newTaskPending_; }
     // The row that was current when New was chosen.
     int rowBeforeNew() const { return taskBeforeNew_ - 1; }
@@ -61,19 +61,19 @@ public:
     void storeFields(int n, const TaskRecord& fields);
     // The editor's Save: the fields go into slot n, a pending new task is
     // pending no more, and the list is saved.
-    void Commit(int n, const TaskRecord& fields);
+    void commit(int n, const TaskRecord& fields);
     // The editor was left without saving: a pending new task goes again.
     // Returns whether one went.
-    bool Cancel();
+    bool cancel();
     // Names the script file of slot n (the new-script dialog); not saved.
     void setScriptFile(int n, const std::string& recordText);
 
     // Asks whether task k may go and removes it on Yes (saved). Returns
     // whether it went.
-    bool Remove(int k);
+    bool remove(int k);
     // A dragged row's move: asks when it changes the order and moves on Yes
     // (saved). Returns whether the task moved.
-    bool Move(const RowMove& move);
+    bool move(const RowMove& move);
     // Switches task k on or off (saved).
     void ToggleActive(int k);
     // Runs task k at once, as the tick runs a due task.
@@ -81,7 +81,7 @@ public:
         bool started = false;
         std::string refusal; // why a task that is there did not start
     };
-    RunNowResult RunNow(int k);
+    RunNowResult runNow(int k);
 
     enum class Option { MinimizeOnStartup, MinimizeToTray, RunMissedTasks };
     // Flips the option and saves; returns whether it is now on.
@@ -90,7 +90,7 @@ public:
 
     // The schedule tick: shown (when given) gets the time the tick works at
     // before any task starts. Does nothing once the session is unloaded.
-    void Tick(const std::function<void(const DateTime&)>& shown = {});
+    void tick(const std::function<void(const DateTime&)>& shown = {});
 
     // Writes both files, without a pending new task. Returns the problems.
     std::vector<std::string> writeStore();
@@ -105,7 +105,7 @@ public:
     // Scripts stop at their next wait or line, and no tick starts another.
     void requestStop() { engine_.requestStop(); }
     // The last write (see above) and the state file; once only.
-    void Unload();
+    void unload();
     bool unloaded() const { return unloaded_; }
 
 private:

@@ -67,8 +67,8 @@ std::string DesktopEntry::escapeValue(std::string_view text) {
 }
 
 std::string DesktopEntry::quoteArgument(std::string_view argument) {
-    static constexpr std::string_view reserved = " \t\n\"'\\><~|&;$*?#()`";
-    const bool quote = argument.empty() || argument.find_first_of(reserved) != std::string_view::npos;
+    static constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
+    const bool quote = argument.empty() || argument.find_first_of(kReserved) != std::string_view::npos;
     std::string out = quote ? "\"" : "";
     for (char c : argument) {
         if (quote && (c == '"' || c == '`' || c == '$' || c == '\\')) out += '\\';

@@ -108,18 +108,18 @@ std::optional<RunLogEntry> parseRunLogLine(const std::string& line) {
 void RunLogFile::add(const RunEvent& event) {
     // One write for the line, so a crash leaves at most the last line torn.
     const std::string line = formatRunEvent(event) + '\n';
-    const std::string path = joinPath(folder_, FileNames::LogFile);
+    const std::string path = joinPath(folder_, file_names::kLogFile);
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0 && st.st_size > 0 &&
         static_cast<std::size_t>(st.st_size) + line.size() > rotateBytes_)
-        ::rename(path.c_str(), joinPath(folder_, FileNames::OldLogFile).c_str());
+        ::rename(path.c_str(), joinPath(folder_, file_names::kOldLogFile).c_str());
     append(path, line);
 }
 
 std::vector<RunLogEntry> RunLogFile::readAll(const std::string& folder) {
     std::vector<RunLogEntry> all;
-    appendLinesOf(joinPath(folder, FileNames::OldLogFile), all);
-    appendLinesOf(joinPath(folder, FileNames::LogFile), all);
+    appendLinesOf(joinPath(folder, file_names::kOldLogFile), all);
+    appendLinesOf(joinPath(folder, file_names::kLogFile), all);
     return all;
 }
 

@@ -29,9 +29,9 @@ std::optional<RunLogEntry> parseRunLogLine(const std::string& line);
 
 class RunLogFile : public RunLog {
 public:
-    static constexpr std::size_t DefaultRotateBytes = std::size_t(1) << 20;
+    static constexpr std::size_t kDefaultRotateBytes = std::size_t(1) << 20;
 
-    explicit RunLogFile(std::string folder, std::size_t rotateBytes = DefaultRotateBytes)
+    explicit RunLogFile(std::string folder, std::size_t rotateBytes = kDefaultRotateBytes)
         : folder_(std::move(folder)), rotateBytes_(rotateBytes) {}
 
     // Appends the event's line. When the line would take the file past

@@ -9,7 +9,7 @@
 #include "model/TextFile.h"
 #include "store/Fnv1a.h"
 
-namespace wendrel::RunState {
+namespace wendrel::run_state {
 
 namespace {
 // The offset basis of the keys that earlier versions wrote: 14695981039346656037
@@ -34,10 +34,10 @@ std::string keyOf(std::uint64_t h, int occurrence) {
 }
 
 // The keys of slots 1..TaskCount, in table order, made from the given basis.
-std::vector<std::string> keysOf(const General& g, std::uint64_t basis = Fnv1a::OffsetBasis) {
+std::vector<std::string> keysOf(const General& g, std::uint64_t basis = Fnv1a::kOffsetBasis) {
     std::vector<std::string> keys;
     std::map<std::uint64_t, int> seen;
-    const int count = std::clamp<int>(g.TaskCount, 0, General::MaxTasks);
+    const int count = std::clamp<int>(g.TaskCount, 0, General::kMaxTasks);
     for (int n = 1; n <= count; ++n) {
         const std::uint64_t h = digest(g.slot(n), basis);
         keys.push_back(keyOf(h, ++seen[h]));
@@ -98,4 +98,4 @@ std::string save(const std::string& path, const General& g, std::int64_t aliveUt
     return why.empty() ? std::string() : "Cannot save \"" + path + "\": " + why;
 }
 
-} // namespace wendrel::RunState
+} // namespace wendrel::run_state

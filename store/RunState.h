@@ -24,7 +24,7 @@
 
 #include "model/General.h"
 
-namespace wendrel::RunState {
+namespace wendrel::run_state {
 
 // Gives the table's fixed-time tasks their last starts from the file at path
 // and returns the time the program was last known to run (no value when the
@@ -35,4 +35,4 @@ std::optional<std::int64_t> load(const std::string& path, General& g, std::strin
 // Returns the problem met, or empty text.
 std::string save(const std::string& path, const General& g, std::int64_t aliveUtc);
 
-} // namespace wendrel::RunState
+} // namespace wendrel::run_state

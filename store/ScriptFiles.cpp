@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 namespace wendrel {
 
 bool isScriptFileName(const std::string& leaf) {
-    const std::string_view ext = FileNames::ScriptExtension;
+    const std::string_view ext = file_names::kScriptExtension;
     if (leaf.empty() || leaf[0] == '.' || leaf.size() <= ext.size()) return false;
     auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
     for (std::size_t k = 0; k < ext.size(); ++k)
@@ -23,7 +23,7 @@ bool isScriptFileName(const std::string& leaf) {
 }
 
 std::string withScriptExtension(const std::string& name) {
-    const std::string ext = FileNames::ScriptExtension;
+    const std::string ext = file_names::kScriptExtension;
     auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
     bool has = name.size() >= ext.size();
     for (std::size_t i = 0; has && i < ext.size(); ++i)
@@ -32,7 +32,7 @@ std::string withScriptExtension(const std::string& name) {
 }
 
 std::optional<std::string> scriptNameProblem(const std::string& name) {
-    constexpr std::size_t width = decltype(TaskRecord::ScriptFile)::width;
+    constexpr std::size_t kWidth = decltype(TaskRecord::ScriptFile)::kWidth;
     if (name.empty()) return "A script file needs a name.";
     if (name.find('/') != std::string::npos || name == "." || name == "..")
         return "The script file name \"" + name + "\" is not a plain file name in Wendrel's folder.";
@@ -44,8 +44,8 @@ std::optional<std::string> scriptNameProblem(const std::string& name) {
     // UTF-8: every byte but a continuation byte begins a character.
     std::size_t characters = 0;
     for (const char c : name) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    if (characters > width)
-        return "The script file name \"" + name + "\" is longer than the " + std::to_string(width) +
+    if (characters > kWidth)
+        return "The script file name \"" + name + "\" is longer than the " + std::to_string(kWidth) +
                " characters a task can hold.";
     return std::nullopt;
 }

@@ -69,8 +69,8 @@ bool copyFile(const std::string& from, const std::string& to) {
 }
 } // namespace
 
-std::string TaskStore::taskPath() const { return joinPath(folder_, FileNames::TaskFile); }
-std::string TaskStore::optionsPath() const { return joinPath(folder_, FileNames::OptionsFile); }
+std::string TaskStore::taskPath() const { return joinPath(folder_, file_names::kTaskFile); }
+std::string TaskStore::optionsPath() const { return joinPath(folder_, file_names::kOptionsFile); }
 
 std::string TaskStore::formatTaskFile(const General& g) {
     std::string out;
@@ -91,8 +91,8 @@ std::string TaskStore::formatOptionsFile(const General& g) {
 }
 
 void TaskStore::readOptions(General& g) {
-    removeStaleTemporaries(folder_.empty() ? "." : folder_, FileNames::TaskFile);
-    removeStaleTemporaries(folder_.empty() ? "." : folder_, FileNames::OptionsFile);
+    removeStaleTemporaries(folder_.empty() ? "." : folder_, file_names::kTaskFile);
+    removeStaleTemporaries(folder_.empty() ? "." : folder_, file_names::kOptionsFile);
     createIfMissing(taskPath(), "", errors_);
     const std::string ini = optionsPath();
     createIfMissing(ini, formatOptionValue(0) + "\r\n" + formatOptionValue(0) + "\r\n", errors_);
@@ -125,7 +125,7 @@ void TaskStore::readTasks(General& g) {
     }
     std::string line;
     while (in.next(line)) {
-        if (g.TaskCount >= General::MaxTasks) {
+        if (g.TaskCount >= General::kMaxTasks) {
             errors_.push_back(describe("Loaded only the first 200 tasks of", path, "it holds more lines"));
             lostOnLoad_ = true;
             break;
@@ -152,7 +152,7 @@ bool TaskStore::keepOriginal() {
     // A hard link keeps the old contents even after the atomic replace of a
     // later save; a copy where no link can be made. For a Scripts.dat that is
     // a symbolic link, the file it leads to is kept.
-    const std::string bak = path + FileNames::BackupSuffix;
+    const std::string bak = path + file_names::kBackupSuffix;
     ::unlink(bak.c_str());
     if (::link(followLinks(path).c_str(), bak.c_str()) == 0 || copyFile(path, bak)) {
         backupDone_ = true;
@@ -189,10 +189,10 @@ std::string TaskStore::writeFallback(const General& g, const std::string& folder
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
     const std::string tag = std::string("-") + stamp + "-" + std::to_string(::getpid());
-    const std::string tasks = joinPath(folder, tagged(FileNames::TaskFile, tag));
+    const std::string tasks = joinPath(folder, tagged(file_names::kTaskFile, tag));
     why = writeFileAtomically(tasks, formatTaskFile(g));
     if (!why.empty()) return {};
-    writeFileAtomically(joinPath(folder, tagged(FileNames::OptionsFile, tag)), formatOptionsFile(g));
+    writeFileAtomically(joinPath(folder, tagged(file_names::kOptionsFile, tag)), formatOptionsFile(g));
     return tasks;
 }
 

@@ -37,12 +37,12 @@ inline double fontScale() {
 
 inline double twipsToPixelsX(double twips) { return twips * screenDpiX() / 1440.0 * fontScale(); }
 inline double twipsToPixelsY(double twips) { return twips * screenDpiY() / 1440.0 * fontScale(); }
-inline int TwipsX(double twips) { return static_cast<int>(std::lround(twipsToPixelsX(twips))); }
-inline int TwipsY(double twips) { return static_cast<int>(std::lround(twipsToPixelsY(twips))); }
-inline double PixelsToTwipsX(double px) { return px / twipsToPixelsX(1.0); }
-inline double PixelsToTwipsY(double px) { return px / twipsToPixelsY(1.0); }
-inline QRect TwipsRect(int left, int top, int width, int height) {
-    return QRect(TwipsX(left), TwipsY(top), TwipsX(width), TwipsY(height));
+inline int twipsX(double twips) { return static_cast<int>(std::lround(twipsToPixelsX(twips))); }
+inline int twipsY(double twips) { return static_cast<int>(std::lround(twipsToPixelsY(twips))); }
+inline double pixelsToTwipsX(double px) { return px / twipsToPixelsX(1.0); }
+inline double pixelsToTwipsY(double px) { return px / twipsToPixelsY(1.0); }
+inline QRect twipsRect(int left, int top, int width, int height) {
+    return QRect(twipsX(left), twipsY(top), twipsX(width), twipsY(height));
 }
 
 // The width a label needs to show text whole (a framed label without an
@@ -88,7 +88,7 @@ public:
         for (const auto& [w, r] : places_) w->setGeometry(rect(r));
     }
     int x(double twips) const { return static_cast<int>(std::lround(twipsToPixelsX(twips * scaleX_))); }
-    int y(double twips) const { return TwipsY(twips); }
+    int y(double twips) const { return twipsY(twips); }
     QRect rect(QRect twips) const {
         const int left = x(twips.x());
         return QRect(left, y(twips.y()), x(twips.x() + twips.width()) - left, y(twips.height()));

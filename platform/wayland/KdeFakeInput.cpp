@@ -128,7 +128,7 @@ bool KdeFakeInputSender::connect() {
         if (connection_->roundtrip() && connection_->roundtrip() && layout_) return true;
     }
     drop();
-    refused_(TypingRefusedNotice);
+    refused_(kTypingRefusedNotice);
     return false;
 }
 
@@ -164,7 +164,7 @@ void KdeFakeInputSender::press(std::span<const KeyStroke> strokes) {
         key(place->second.key, false);
         for (auto it = held.rbegin(); it != held.rend(); ++it) key(*it, false);
         if (!connection_->flush()) break;
-        std::this_thread::sleep_for(std::chrono::microseconds(KeyDelayMicroseconds));
+        std::this_thread::sleep_for(std::chrono::microseconds(kKeyDelayMicroseconds));
     }
     if (!connection_->roundtrip()) drop();
     if (missing) missing_("A TYPE line has characters that the keyboard layout lacks; they were left out.");

@@ -28,7 +28,7 @@ public:
     // told so once.
     void press(std::span<const KeyStroke> strokes) override;
 
-    static constexpr unsigned KeyDelayMicroseconds = 3000;
+    static constexpr unsigned kKeyDelayMicroseconds = 3000;
 
 private:
     bool connect();

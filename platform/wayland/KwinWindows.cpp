@@ -17,13 +17,13 @@ namespace wendrel::wayland {
 
 namespace {
 
-const char* const Service = "org.kde.KWin";
-const char* const PluginName = "wendrel-activate";
-const char* const ReportPath = "/ActiveWindowReport";
-const char* const ReportInterface = "org.wendrel.ActiveWindowReport";
+const char* const kService = "org.kde.KWin";
+const char* const kPluginName = "wendrel-activate";
+const char* const kReportPath = "/ActiveWindowReport";
+const char* const kReportInterface = "org.wendrel.ActiveWindowReport";
 
 QDBusMessage call(const QString& path, const QString& interface, const QString& method, const QVariantList& args) {
-    QDBusMessage m = QDBusMessage::createMethodCall(Service, path, interface, method);
+    QDBusMessage m = QDBusMessage::createMethodCall(kService, path, interface, method);
     m.setArguments(args);
     return QDBusConnection::sessionBus().call(m, QDBus::Block, 2000);
 }
@@ -38,7 +38,7 @@ QDBusMessage call(const QString& path, const QString& interface, const QString& 
 class KwinWindowActivator::Receiver : public QDBusVirtualObject {
 public:
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
-        if (message.interface() != ReportInterface || message.member() != "report") return false;
+        if (message.interface() != kReportInterface || message.member() != "report") return false;
         const QVariantList args = message.arguments();
         if (args.size() == 2) {
             std::lock_guard lock(mutex_);
@@ -68,11 +68,11 @@ KwinWindowActivator::KwinWindowActivator(ProgramProcesses& programs)
     : programs_(programs), receiver_(std::make_unique<Receiver>()) {
     receiverThread_.start();
     receiver_->moveToThread(&receiverThread_);
-    QDBusConnection::sessionBus().registerVirtualObject(ReportPath, receiver_.get());
+    QDBusConnection::sessionBus().registerVirtualObject(kReportPath, receiver_.get());
 }
 
 KwinWindowActivator::~KwinWindowActivator() {
-    QDBusConnection::sessionBus().unregisterObject(ReportPath);
+    QDBusConnection::sessionBus().unregisterObject(kReportPath);
     receiverThread_.quit();
     receiverThread_.wait();
 }
@@ -92,8 +92,9 @@ std::optional<int> KwinWindowActivator::runScript(const QString& body) {
                            body +
                            "})();\n"
                            "callDBus(\"" +
-                           bus.baseService() + "\", \"" + ReportPath + "\", \"" + ReportInterface + "\", \"report\", " +
-                           QString::number(number) + ", activeWindow() ? activeWindow().pid : 0);\n";
+                           bus.baseService() + "\", \"" + kReportPath + "\", \"" + kReportInterface +
+                           "\", \"report\", " + QString::number(number) +
+                           ", activeWindow() ? activeWindow().pid : 0);\n";
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty()) folder = QDir::tempPath();
     const QString path = folder + "/wendrel-kwin-" + QString::number(getpid()) + ".js";
@@ -102,7 +103,8 @@ std::optional<int> KwinWindowActivator::runScript(const QString& body) {
     file.close();
 
     std::optional<int> pid;
-    const QDBusMessage loaded = call("/Scripting", "org.kde.kwin.Scripting", "loadScript", {path, QString(PluginName)});
+    const QDBusMessage loaded =
+        call("/Scripting", "org.kde.kwin.Scripting", "loadScript", {path, QString(kPluginName)});
     if (loaded.type() == QDBusMessage::ReplyMessage && !loaded.arguments().isEmpty()) {
         const int id = loaded.arguments().first().toInt();
         // KWin 5 names a script's object /<id>, later versions /Scripting/Script<id>.
@@ -110,9 +112,9 @@ std::optional<int> KwinWindowActivator::runScript(const QString& body) {
         if (ran.type() != QDBusMessage::ReplyMessage)
             call("/Scripting/Script" + QString::number(id), "org.kde.kwin.Script", "run", {});
         // KWin reads and runs the script after answering.
-        pid = receiver_->awaitReport(number, std::chrono::milliseconds(ReportWaitMilliseconds));
+        pid = receiver_->awaitReport(number, std::chrono::milliseconds(kReportWaitMilliseconds));
     }
-    call("/Scripting", "org.kde.kwin.Scripting", "unloadScript", {QString(PluginName)});
+    call("/Scripting", "org.kde.kwin.Scripting", "unloadScript", {QString(kPluginName)});
     QFile::remove(path);
     return pid;
 }
@@ -142,7 +144,7 @@ ActivateResult KwinWindowActivator::activate(double taskId, std::string&) {
 bool KwinWindowActivator::activeWindowIsOurs() {
     // A KWin that never reports (its scripts cannot call out) is not asked
     // again and again, each time waiting in vain.
-    if (missedReports_ >= MissedReportsBeforeGivingUp) return toolkitWindowActive();
+    if (missedReports_ >= kMissedReportsBeforeGivingUp) return toolkitWindowActive();
     const std::optional<int> pid = runScript({});
     missedReports_ = pid ? 0 : missedReports_ + 1;
     return pid ? *pid == getpid() : toolkitWindowActive();

@@ -27,12 +27,12 @@ public:
     // descendants have ended.
     ActivateResult activate(double taskId, std::string& failure) override;
     // KWin's own answer, reported back by a script; the toolkit's word when
-    // KWin does not answer within ReportWaitMilliseconds.
+    // KWin does not answer within kReportWaitMilliseconds.
     bool activeWindowIsOurs() override;
 
     // KWin reports within a few milliseconds.
-    static constexpr int ReportWaitMilliseconds = 500;
-    static constexpr int MissedReportsBeforeGivingUp = 3;
+    static constexpr int kReportWaitMilliseconds = 500;
+    static constexpr int kMissedReportsBeforeGivingUp = 3;
 
     class Receiver;
 

@@ -22,9 +22,9 @@ namespace wendrel::wayland {
 
 namespace {
 
-constexpr char Magic[] = "i3-ipc";
-constexpr std::size_t MagicLength = 6, HeaderLength = MagicLength + 8;
-constexpr int ReplyTimeoutMilliseconds = 3000;
+constexpr char kMagic[] = "i3-ipc";
+constexpr std::size_t kMagicLength = 6, kHeaderLength = kMagicLength + 8;
+constexpr int kReplyTimeoutMilliseconds = 3000;
 
 bool writeAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
@@ -105,15 +105,15 @@ std::optional<std::string> SwayIpc::request(Type type, const std::string& payloa
     // use; one new connection is tried then.
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (!connectSocket()) return std::nullopt;
-        char header[HeaderLength];
-        std::memcpy(header, Magic, MagicLength);
+        char header[kHeaderLength];
+        std::memcpy(header, kMagic, kMagicLength);
         const std::uint32_t fields[2] = {static_cast<std::uint32_t>(payload.size()), type};
-        std::memcpy(header + MagicLength, fields, sizeof fields);
-        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ReplyTimeoutMilliseconds);
+        std::memcpy(header + kMagicLength, fields, sizeof fields);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyTimeoutMilliseconds);
         std::uint32_t reply[2] = {0, 0};
         if (writeAll(fd_, header, sizeof header) && writeAll(fd_, payload.data(), payload.size()) &&
-            readAll(fd_, header, sizeof header, until) && std::memcmp(header, Magic, MagicLength) == 0) {
-            std::memcpy(reply, header + MagicLength, sizeof reply);
+            readAll(fd_, header, sizeof header, until) && std::memcmp(header, kMagic, kMagicLength) == 0) {
+            std::memcpy(reply, header + kMagicLength, sizeof reply);
             std::string body(reply[0], '\0');
             if (reply[1] == type && readAll(fd_, body.data(), body.size(), until)) return body;
         }

@@ -39,7 +39,7 @@ public:
     // The program's windows are those of its process and its descendants. One
     // that has the focus keeps it; otherwise a visible one (else any, such as
     // one on another workspace or in the scratchpad) is focused, and the call
-    // returns once sway reports it focused, or after FocusWait.
+    // returns once sway reports it focused, or after kFocusWait.
     // NoSuchWindow once the program and its descendants have ended. While
     // they run without a window (a program slow to start shows none for a
     // few seconds), or sway cannot be reached, the program counts as shown,

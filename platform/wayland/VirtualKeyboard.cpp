@@ -28,10 +28,10 @@ struct KeyPlace {
 
 struct KeyLayout {
     // The modifier keys sit where a PC keyboard has them.
-    static constexpr std::uint32_t ShiftCode = 42, ControlCode = 29, AltCode = 56;
+    static constexpr std::uint32_t kShiftCode = 42, kControlCode = 29, kAltCode = 56;
     // The highest evdev code that X programs (through Xwayland) can still
     // receive: X keycodes end at 255.
-    static constexpr std::uint32_t LastCode = 247;
+    static constexpr std::uint32_t kLastCode = 247;
 
     std::map<xkb_keysym_t, KeyPlace> places;
     std::vector<std::vector<xkb_keysym_t>> keys; // the keys besides the modifiers
@@ -60,7 +60,7 @@ std::string keysymName(xkb_keysym_t ks) {
 
 // The number of keys a keymap can hold for the characters and named keys of
 // a line, besides the three modifiers.
-constexpr std::size_t KeyCapacity = KeyLayout::LastCode - 3;
+constexpr std::size_t kKeyCapacity = KeyLayout::kLastCode - 3;
 
 // A keymap with a key for each of these keys (each one or two keysyms) and
 // the three modifiers, or no value if XKB cannot read it back.
@@ -77,13 +77,13 @@ std::unique_ptr<KeyLayout> makeLayout(const std::vector<std::vector<xkb_keysym_t
         }
         symbols += " ] };\n";
     };
-    addKey(KeyLayout::ShiftCode, {XKB_KEY_Shift_L});
-    addKey(KeyLayout::ControlCode, {XKB_KEY_Control_L});
-    addKey(KeyLayout::AltCode, {XKB_KEY_Alt_L});
+    addKey(KeyLayout::kShiftCode, {XKB_KEY_Shift_L});
+    addKey(KeyLayout::kControlCode, {XKB_KEY_Control_L});
+    addKey(KeyLayout::kAltCode, {XKB_KEY_Alt_L});
     std::uint32_t code = 1;
     for (const auto& key : keys) {
-        while (code == KeyLayout::ShiftCode || code == KeyLayout::ControlCode || code == KeyLayout::AltCode) ++code;
-        if (code > KeyLayout::LastCode) return nullptr;
+        while (code == KeyLayout::kShiftCode || code == KeyLayout::kControlCode || code == KeyLayout::kAltCode) ++code;
+        if (code > KeyLayout::kLastCode) return nullptr;
         addKey(code++, key);
     }
     layout->keys = keys;
@@ -137,7 +137,7 @@ std::vector<std::vector<xkb_keysym_t>> wantedKeys(const std::vector<Press>& pres
     std::vector<std::vector<xkb_keysym_t>> wanted;
     std::set<xkb_keysym_t> seen;
     auto add = [&](const std::vector<xkb_keysym_t>& syms) {
-        if (wanted.size() < KeyCapacity && seen.insert(syms[0]).second) wanted.push_back(syms);
+        if (wanted.size() < kKeyCapacity && seen.insert(syms[0]).second) wanted.push_back(syms);
     };
     for (std::size_t i = first; i < presses.size(); ++i) add(keyOf(presses[i].keysym));
     if (current)
@@ -150,7 +150,7 @@ std::uint32_t now() {
     return static_cast<std::uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-void pause() { std::this_thread::sleep_for(std::chrono::microseconds(VirtualKeyboardSender::KeyDelayMicroseconds)); }
+void pause() { std::this_thread::sleep_for(std::chrono::microseconds(VirtualKeyboardSender::kKeyDelayMicroseconds)); }
 
 } // namespace
 
@@ -179,7 +179,7 @@ bool VirtualKeyboardSender::connect() {
         if (connection_->roundtrip()) return true;
     }
     drop();
-    notice_(TypingRefusedNotice);
+    notice_(kTypingRefusedNotice);
     return false;
 }
 
@@ -249,14 +249,14 @@ void VirtualKeyboardSender::press(std::span<const KeyStroke> strokes) {
             const Press& p = presses[i];
             const KeyPlace place = layout.places.at(p.keysym);
             const bool shift = p.shift || place.shift;
-            modifier(p.ctrl, KeyLayout::ControlCode, layout.controlMask, true);
-            modifier(p.alt, KeyLayout::AltCode, layout.altMask, true);
-            modifier(shift, KeyLayout::ShiftCode, layout.shiftMask, true);
+            modifier(p.ctrl, KeyLayout::kControlCode, layout.controlMask, true);
+            modifier(p.alt, KeyLayout::kAltCode, layout.altMask, true);
+            modifier(shift, KeyLayout::kShiftCode, layout.shiftMask, true);
             key(place.code, true);
             key(place.code, false);
-            modifier(shift, KeyLayout::ShiftCode, layout.shiftMask, false);
-            modifier(p.alt, KeyLayout::AltCode, layout.altMask, false);
-            modifier(p.ctrl, KeyLayout::ControlCode, layout.controlMask, false);
+            modifier(shift, KeyLayout::kShiftCode, layout.shiftMask, false);
+            modifier(p.alt, KeyLayout::kAltCode, layout.altMask, false);
+            modifier(p.ctrl, KeyLayout::kControlCode, layout.controlMask, false);
             ok = connection_->flush();
             pause();
         }

@@ -31,7 +31,7 @@ public:
     // The pause after each keystroke: the receiving program gets the keys in
     // order whatever the pace, but a window that redraws after each key must
     // not fall far behind.
-    static constexpr unsigned KeyDelayMicroseconds = 1500;
+    static constexpr unsigned kKeyDelayMicroseconds = 1500;
 
 private:
     bool connect();

@@ -26,7 +26,7 @@
 namespace wendrel::wayland {
 
 namespace {
-const char* const NoKeysNotice =
+const char* const kNoKeysNotice =
     "Keystrokes cannot be sent to other programs in this desktop session: TYPE lines send nothing.";
 
 } // namespace
@@ -51,7 +51,7 @@ void prepareKdeSession() {
 
     // A name that stays the same for the same folder.
     std::ostringstream name;
-    name << FileNames::FolderEntryPrefix << std::hex << fnv1a(program.string()) << FileNames::EntryExtension;
+    name << file_names::kFolderEntryPrefix << std::hex << fnv1a(program.string()) << file_names::kEntryExtension;
     const std::string file = folder + "/" + name.str();
 
     DesktopEntry entry;
@@ -125,7 +125,7 @@ bool toolkitWindowActive() { return QGuiApplication::applicationState() == Qt::A
 void NoKeySender::press(std::span<const KeyStroke>) {
     if (noticed_) return;
     noticed_ = true;
-    if (notice_) notice_(NoKeysNotice);
+    if (notice_) notice_(kNoKeysNotice);
 }
 
 } // namespace wendrel::wayland

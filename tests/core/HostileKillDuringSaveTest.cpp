@@ -16,7 +16,7 @@ using namespace wendrel;
 namespace {
 
 void fill(General& g, const std::string& prefix, std::int16_t option) {
-    for (int i = 1; i <= General::MaxTasks; ++i)
+    for (int i = 1; i <= General::kMaxTasks; ++i)
         g.slot(g.append()).Comment = prefix + " comment of " + std::to_string(i);
     g.MinimizeOnStartup = g.MinimizeToTray = option;
 }
@@ -83,5 +83,5 @@ TEST(HostileKillDuringSave, EveryKillLeavesAWholeOldOrNewFile) {
     TaskStore(dir.path()).read(fresh);
     ASSERT_EQ(leftovers().size(), 1u);
     EXPECT_EQ(leftovers()[0].filename(), ".Scripts.dat.old");
-    EXPECT_EQ(fresh.TaskCount, General::MaxTasks);
+    EXPECT_EQ(fresh.TaskCount, General::kMaxTasks);
 }

@@ -38,8 +38,8 @@ TEST(RunLogFile, RotationKeepsOneOldFile) {
     RunLogFile log(dir.path(), lineBytes * 10);
     for (int i = 0; i < 25; ++i) log.add(event("T" + std::string(i < 10 ? "0" : "") + std::to_string(i)));
     // 25 lines, 10 to a file: the first 10 are gone, 10 are in the old file.
-    EXPECT_EQ(readAll(dir.file(FileNames::LogFile)).size(), lineBytes * 5);
-    EXPECT_EQ(readAll(dir.file(FileNames::OldLogFile)).size(), lineBytes * 10);
+    EXPECT_EQ(readAll(dir.file(file_names::kLogFile)).size(), lineBytes * 5);
+    EXPECT_EQ(readAll(dir.file(file_names::kOldLogFile)).size(), lineBytes * 10);
     EXPECT_FALSE(std::filesystem::exists(dir.file("Wendrel.log.2")));
     const auto all = RunLogFile::readAll(dir.path());
     ASSERT_EQ(all.size(), 15u);
@@ -52,7 +52,7 @@ TEST(RunLogFile, RotationKeepsOneOldFile) {
 // the tasks their last starts; the next save writes the right keys only.
 TEST(RunStateFile, KeysOfEarlierVersionsAreReadAndOnlyTheRightOnesWritten) {
     TempFolder dir;
-    const std::string path = dir.file(FileNames::StateFile);
+    const std::string path = dir.file(file_names::kStateFile);
     General g;
     for (int n : {g.append(), g.append()}) {
         TaskRecord& t = g.slot(n);
@@ -64,9 +64,9 @@ TEST(RunStateFile, KeysOfEarlierVersionsAreReadAndOnlyTheRightOnesWritten) {
     }
     writeAll(path, "alive 100\r\ntask 80602159b68df9f7-1 5000\r\ntask 80602159b68df9f7-2 6000\r\n");
     std::string problem;
-    EXPECT_EQ(RunState::load(path, g, problem), 100);
+    EXPECT_EQ(run_state::load(path, g, problem), 100);
     EXPECT_EQ(g.slot(1).LastStartUtc, 5000);
     EXPECT_EQ(g.slot(2).LastStartUtc, 6000);
-    EXPECT_EQ(RunState::save(path, g, 200), "");
+    EXPECT_EQ(run_state::save(path, g, 200), "");
     EXPECT_EQ(readAll(path), "alive 200\r\ntask c224ba697a7e50ad-1 5000\r\ntask c224ba697a7e50ad-2 6000\r\n");
 }

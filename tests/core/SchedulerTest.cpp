@@ -76,7 +76,7 @@ struct Rig {
     // Ticks once a second; returns the starts meanwhile.
     long tickFor(long seconds) {
         const size_t before = started.size();
-        for (long k = 0; k < seconds; ++k, clock.advance(1)) s.Tick();
+        for (long k = 0; k < seconds; ++k, clock.advance(1)) s.tick();
         return static_cast<long>(started.size() - before);
     }
     long startsOf(int slot) const { return std::count(started.begin(), started.end(), slot); }
@@ -102,7 +102,7 @@ TEST(SchedulerFixedTime, EachRuleReadsTheClockAfreshAfterAScriptRan) {
     r.script = [&](int i) {
         if (i == 1) r.clock.advance(45);
     };
-    r.s.Tick();
+    r.s.tick();
     EXPECT_EQ(r.started, (std::vector<int>{1, 2}));
 }
 
@@ -119,7 +119,7 @@ TEST(SchedulerOther, DueAtOnceAndWhateverRunningSays) {
 TEST(SchedulerOther, ARunByHandRestartsTheInterval) {
     Rig r({other(5, 0)});
     r.tickFor(60);
-    EXPECT_TRUE(r.s.RunNow(1));
+    EXPECT_TRUE(r.s.runNow(1));
     EXPECT_EQ(r.tickFor(300), 0);
     EXPECT_EQ(r.tickFor(1), 1);
 }
@@ -164,7 +164,7 @@ TEST(SchedulerMissedRuns, ASuspendOverADueMinuteStartsTasksOnceOnlyWithTheOption
 
 TEST(SchedulerMissedRuns, TheLastStartsSurviveARestartAndTheClosedTimeIsCaughtUp) {
     TempFolder dir;
-    const std::string path = dir.file(FileNames::StateFile);
+    const std::string path = dir.file(file_names::kStateFile);
     {
         Rig r({daily(9, 30), hourly(45), other(1, 1)});
         EXPECT_EQ(r.s.useStateFile(path), "");
@@ -192,7 +192,7 @@ TEST(SchedulerMissedRuns, TheLastStartsSurviveARestartAndTheClosedTimeIsCaughtUp
 
 TEST(SchedulerMissedRuns, ADamagedStateFileIsIgnored) {
     TempFolder dir;
-    const std::string path = dir.file(FileNames::StateFile);
+    const std::string path = dir.file(file_names::kStateFile);
     writeAll(path, "alive x\r\ntask\r\ntask a b c\r\nalive 99999999999999999999\r\n");
     Rig r({daily(9, 30)});
     r.g.RunMissedTasks = 1;
@@ -210,7 +210,7 @@ TEST(SchedulerNever, InactiveUnknownIntervalsAndACorruptCount) {
     r.clock.advance(86400);
     EXPECT_EQ(r.tickFor(1), 0);
     r.g.TaskCount = 32000;
-    EXPECT_NO_THROW(r.s.Tick());
+    EXPECT_NO_THROW(r.s.tick());
 }
 
 TEST(SchedulerNesting, TableOrderAndTicksDuringAWait) {
@@ -222,7 +222,7 @@ TEST(SchedulerNesting, TableOrderAndTicksDuringAWait) {
         for (int sec = 1; i == 1 && sec <= 130; ++sec) {
             r.clock.advance(1);
             const size_t before = r.started.size();
-            r.s.Tick();
+            r.s.tick();
             EXPECT_EQ(r.s.depth(), 1);
             for (size_t k = before; k < r.started.size(); ++k) inWait.push_back({sec, r.started[k]});
         }
@@ -249,18 +249,18 @@ TEST(SchedulerNesting, ADayOfWaitingScriptsStaysWithinTheCap) {
     int deepest = 0;
     r.script = [&](int i) {
         deepest = std::max(deepest, r.s.depth());
-        if (i != 1 || r.s.depth() > 4 * Scheduler::MaxNesting) return; // far past the cap: stop the run-away
+        if (i != 1 || r.s.depth() > 4 * Scheduler::kMaxNesting) return; // far past the cap: stop the run-away
         for (const double end = r.clock.boot + 30; r.clock.boot < end;) {
             r.clock.advance(1);
-            r.s.Tick();
+            r.s.tick();
         }
     };
     const DT end{2026, 12, 7, 0, 0, 0};
     while (r.clock.now() < end) {
-        r.s.Tick();
+        r.s.tick();
         r.clock.advance(1);
     }
-    EXPECT_EQ(deepest, Scheduler::MaxNesting);
+    EXPECT_EQ(deepest, Scheduler::kMaxNesting);
     EXPECT_GT(r.startsOf(1), 20000);
     EXPECT_EQ(r.startsOf(2), 1);
 }

@@ -161,7 +161,7 @@ TEST(ScriptRun, KeysAfterAStartWaitForTheProgramsWindow) {
 // window goes, or the program is leaving. Text that does not follow the
 // notation types nothing at all.
 TEST(ScriptRun, KeysGoOutInChunksWithEventsBetweenAndNeverToOurOwnWindow) {
-    const std::string chunk(ScriptEngine::TypingChunkStrokes, 'x');
+    const std::string chunk(ScriptEngine::kTypingChunkStrokes, 'x');
     const std::string line = "TYPE " + chunk + chunk + "{ENTER}\r\n";
     Rig r;
     r.run(line);
@@ -274,7 +274,7 @@ TEST(ScriptRun, AStopRequestEndsTheWaitsAndTheRestOfEveryScript) {
 TEST(RunLog, ARunRecordsItsProgramsAndWaits) {
     Rig r;
     writeAll(r.dir.file("t.wdx"), "EXEC editor notes.txt\r\nRUN backup --all,1\r\n");
-    r.scheduler.RunNow(1);
+    r.scheduler.runNow(1);
     EXPECT_EQ(r.events(), (Texts{"started", "program started: editor notes.txt (pid 100)",
                                  "program started: backup --all (pid 101)", "waiting for pid 101 to end",
                                  "pid 101 ended, exit status unknown", "finished"}));
@@ -286,17 +286,17 @@ TEST(RunNow, StartsOnceAndNotAgainWhileItsScriptRuns) {
     Rig r;
     writeAll(r.dir.file("t.wdx"), "EXEC prog\r\nWAIT 3\r\n");
     int refused = 0;
-    r.pump.onPass = [&] { refused += r.scheduler.RunNow(1) ? 0 : 1; };
-    EXPECT_TRUE(r.scheduler.RunNow(1));
+    r.pump.onPass = [&] { refused += r.scheduler.runNow(1) ? 0 : 1; };
+    EXPECT_TRUE(r.scheduler.runNow(1));
     EXPECT_GT(refused, 0);
     EXPECT_EQ(r.launcher.started.size(), 1u);
     EXPECT_EQ(r.g.slot(1).Running, 0);
     // Active and the interval do not matter; an empty slot runs nothing.
     r.g.slot(1).Active = 0;
     r.pump.onPass = nullptr;
-    EXPECT_TRUE(r.scheduler.RunNow(1));
+    EXPECT_TRUE(r.scheduler.runNow(1));
     EXPECT_EQ(r.launcher.started.size(), 2u);
-    EXPECT_FALSE(r.scheduler.RunNow(2));
+    EXPECT_FALSE(r.scheduler.runNow(2));
 }
 
 TEST(ScriptWait, PausePollsEventsInShortSteps) {

@@ -11,7 +11,7 @@ namespace {
 // The strokes written compactly: a character as itself, a named key as
 // <Keysym>, each preceded by its modifiers as S C A.
 std::string describe(const std::string& keys) {
-    const auto strokes = ParseSendKeys(keys);
+    const auto strokes = parseSendKeys(keys);
     if (!strokes) return "malformed";
     std::string out;
     for (const KeyStroke& k : *strokes) {
@@ -53,11 +53,11 @@ TEST(SendKeys, MalformedTextGivesNoStrokesAtAll) {
     for (const char* bad : {"ab{ENTER", "{", "{}", "{F17}", "x{LEFT 2x}", "{LEFT }", "(ab", "ab)", "ab^", "(a+)",
                             "{x 10001}", "a\x01", "\xC3", "\xC0\x80", "\xED\xA0\x80"})
         EXPECT_EQ(describe(bad), "malformed") << bad;
-    EXPECT_EQ(describe(std::string(MaxGroupDepth, '(') + "a" + std::string(MaxGroupDepth, ')')), "a");
-    EXPECT_EQ(describe(std::string(MaxGroupDepth + 1, '(') + "a" + std::string(MaxGroupDepth + 1, ')')), "malformed");
+    EXPECT_EQ(describe(std::string(kMaxGroupDepth, '(') + "a" + std::string(kMaxGroupDepth, ')')), "a");
+    EXPECT_EQ(describe(std::string(kMaxGroupDepth + 1, '(') + "a" + std::string(kMaxGroupDepth + 1, ')')), "malformed");
     std::string many;
-    for (std::size_t i = 0; i <= MaxKeyStrokes / MaxKeyRepeat; ++i) many += "{a 10000}";
-    EXPECT_FALSE(ParseSendKeys(many));
+    for (std::size_t i = 0; i <= kMaxKeyStrokes / kMaxKeyRepeat; ++i) many += "{a 10000}";
+    EXPECT_FALSE(parseSendKeys(many));
 }
 
 } // namespace

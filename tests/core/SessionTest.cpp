@@ -43,30 +43,30 @@ struct SessionTest : ::testing::Test, FakeDesktop {
 
 TEST_F(SessionTest, APendingNewTaskIsNotWrittenUntilCommitted) {
     auto s = open(2);
-    const int n = s->New(1);
+    const int n = s->newTask(1);
     EXPECT_EQ(n, 3);
     s->ToggleActive(1); // a change that saves meanwhile
     EXPECT_EQ(linesOnDisk(), 2u);
-    s->Commit(n, named("Fresh"));
+    s->commit(n, named("Fresh"));
     EXPECT_FALSE(s->newTaskPending());
     EXPECT_NE(readAll(dir.file("Scripts.dat")).find("Fresh"), std::string::npos);
 }
 
 TEST_F(SessionTest, CancelTakesThePendingTaskAwayAndNothingElse) {
     auto s = open(2);
-    s->New(1);
+    s->newTask(1);
     s->storeFields(3, named("typed"));
-    EXPECT_TRUE(s->Cancel());
+    EXPECT_TRUE(s->cancel());
     EXPECT_EQ(s->general().TaskCount, 2);
-    EXPECT_EQ(s->general().slot(3), s->general().slot(General::BlankSlot));
+    EXPECT_EQ(s->general().slot(3), s->general().slot(General::kBlankSlot));
     EXPECT_EQ(s->rowBeforeNew(), 1);
-    EXPECT_FALSE(s->Cancel()); // editing an existing task: nothing goes
+    EXPECT_FALSE(s->cancel()); // editing an existing task: nothing goes
     EXPECT_EQ(s->general().TaskCount, 2);
 }
 
 TEST_F(SessionTest, AFullListTakesNoNewTask) {
-    auto s = open(General::MaxTasks);
-    EXPECT_EQ(s->New(0), 0);
+    auto s = open(General::kMaxTasks);
+    EXPECT_EQ(s->newTask(0), 0);
     EXPECT_FALSE(s->newTaskPending());
 }
 
@@ -86,7 +86,7 @@ TEST_F(SessionTest, CommitTakesEveryFieldOfTheEditorAndKeepsTheRunTimeState) {
     TaskRecord expected = fields;
     expected.Running = 1;
     expected.ProcessId = 42;
-    s->Commit(1, fields);
+    s->commit(1, fields);
     EXPECT_EQ(slot, expected);
 }
 
@@ -108,9 +108,9 @@ TEST_F(SessionTest, AFailedSaveIsReportedOnceUntilASaveSucceeds) {
 TEST_F(SessionTest, UnloadPutsTheListIntoTheFallbackFolderWhenItsOwnCannotTakeIt) {
     auto s = open(0, dir.file("gone"));
     s->setFallbackFolder(dir.file("fallback"));
-    s->New(0);
-    s->Commit(1, named("Kept"));
-    s->Unload();
+    s->newTask(0);
+    s->commit(1, named("Kept"));
+    s->unload();
     std::vector<std::string> kept;
     for (const auto& e : std::filesystem::directory_iterator(dir.file("fallback")))
         if (e.path().extension() == ".dat") kept.push_back(readAll(e.path().string()));
@@ -121,7 +121,7 @@ TEST_F(SessionTest, UnloadPutsTheListIntoTheFallbackFolderWhenItsOwnCannotTakeIt
 
 TEST_F(SessionTest, NothingIsSavedAfterTheUnload) {
     auto s = open(1);
-    s->Unload();
+    s->unload();
     writeAll(dir.file("Scripts.dat"), "x");
     s->ToggleActive(1);
     EXPECT_EQ(readAll(dir.file("Scripts.dat")), "x");
@@ -131,23 +131,23 @@ TEST_F(SessionTest, RemoveAsksByNameAndOnlyYesRemoves) {
     auto s = open(3);
     s->general().slot(2).Name = "Big backup";
     messages.answers = {MsgAnswer::No};
-    EXPECT_FALSE(s->Remove(2));
+    EXPECT_FALSE(s->remove(2));
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "Are you sure you wish to delete Big backup?");
     EXPECT_EQ(messages.shown[0].caption, "Delete Task");
     EXPECT_EQ(s->general().TaskCount, 3);
-    EXPECT_TRUE(s->Remove(2));
+    EXPECT_TRUE(s->remove(2));
     EXPECT_EQ(linesOnDisk(), 2u);
 }
 
 TEST_F(SessionTest, MoveAsksOnlyWhenTheOrderChanges) {
     auto s = open(5);
-    EXPECT_FALSE(s->Move({3, 3}));
+    EXPECT_FALSE(s->move({3, 3}));
     EXPECT_TRUE(messages.shown.empty());
     messages.answers = {MsgAnswer::No};
-    EXPECT_FALSE(s->Move({2, 4}));
+    EXPECT_FALSE(s->move({2, 4}));
     EXPECT_EQ(messages.shown.at(0).caption, "Altering task order");
-    EXPECT_TRUE(s->Move({2, 4}));
+    EXPECT_TRUE(s->move({2, 4}));
     EXPECT_EQ(s->general().slot(4).Name.trimmed(), "T2");
     const std::string dat = readAll(dir.file("Scripts.dat"));
     EXPECT_LT(dat.find("T4"), dat.find("T2"));
@@ -156,7 +156,7 @@ TEST_F(SessionTest, MoveAsksOnlyWhenTheOrderChanges) {
 TEST_F(SessionTest, RunNowSaysWhyATaskStillRunningIsNotStarted) {
     auto s = open(1);
     s->general().slot(1).Running = 1;
-    EXPECT_EQ(s->RunNow(1).refusal, "Task T1 has not finished its last run: not started again.");
+    EXPECT_EQ(s->runNow(1).refusal, "Task T1 has not finished its last run: not started again.");
 }
 
 TEST(ListRules, TheDeleteQuestionNamesTheTask) {

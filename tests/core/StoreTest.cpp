@@ -45,7 +45,7 @@ TEST(TaskTable, AppendRemoveAndMoveKeepTheInvariants) {
 
     g.remove(2); // 1 3 4 5
     EXPECT_EQ(g.TaskCount, 4);
-    EXPECT_EQ(g.slot(5), g.slot(General::BlankSlot));
+    EXPECT_EQ(g.slot(5), g.slot(General::kBlankSlot));
     EXPECT_EQ(g.slot(3).Name.trimmed(), "4");
     EXPECT_EQ(g.slot(3).Running, 1); // run-time state moves with its record
 
@@ -55,9 +55,9 @@ TEST(TaskTable, AppendRemoveAndMoveKeepTheInvariants) {
     for (int i = 1; i <= g.TaskCount; ++i) order += g.slot(i).Name.trimmed();
     EXPECT_EQ(order, "4351");
     EXPECT_EQ(g.slot(1).ProcessId, 42);
-    EXPECT_EQ(g.slot(General::BlankSlot), TaskRecord()); // moves go through their own slot
+    EXPECT_EQ(g.slot(General::kBlankSlot), TaskRecord()); // moves go through their own slot
 
-    for (int i = g.TaskCount; i < General::MaxTasks; ++i) g.append();
+    for (int i = g.TaskCount; i < General::kMaxTasks; ++i) g.append();
     EXPECT_EQ(g.append(), 0);
     EXPECT_EQ(g.TaskCount, 200);
 }
@@ -265,7 +265,7 @@ TEST_F(StoreFiles, MoreThan200LinesLoadsTheFirstAndKeepsTheOriginal) {
     EXPECT_EQ(g.TaskCount, 200);
     EXPECT_TRUE(store.lostOnLoad());
     EXPECT_EQ(g.slot(200).Name.trimmed(), "task200");
-    EXPECT_EQ(g.slot(General::BlankSlot), TaskRecord());
+    EXPECT_EQ(g.slot(General::kBlankSlot), TaskRecord());
     ASSERT_TRUE(store.write(g).empty());
     EXPECT_EQ(readAll(dat() + ".bak"), original);
     const std::string rewritten = readAll(dat());
@@ -317,7 +317,7 @@ TEST_F(HostileStoreInput, DamagedFilesLoadQuicklyAndSaveStably) {
         TaskStore store(dir.path());
         store.read(first);
         EXPECT_LT(Steady::now() - t0, std::chrono::seconds(2));
-        ASSERT_LE(first.TaskCount, General::MaxTasks);
+        ASSERT_LE(first.TaskCount, General::kMaxTasks);
         ASSERT_TRUE(store.write(first).empty());
         const std::string saved = readAll(dat());
         const std::string options = readAll(ini());

@@ -15,21 +15,21 @@ struct DropCase {
     int from, to;
 };
 
-constexpr auto At = DropPlace::Line::AtBoundary;
-constexpr auto Bottom = DropPlace::Line::GridBottom;
-constexpr auto Top = DropPlace::Line::GridTop;
+constexpr auto kAt = DropPlace::Line::AtBoundary;
+constexpr auto kBottom = DropPlace::Line::GridBottom;
+constexpr auto kTop = DropPlace::Line::GridTop;
 
 // The grid shows as many rows as the tasks (gridRows == tasks).
 const DropCase kDrops[] = {
-    {"down", 1, 4, 0, 5, 10, 4, At, 2, 4},
-    {"up", 3, 0, 0, 5, 10, 0, At, 4, 1},
-    {"above the grid", 3, -20, 0, 5, 10, 0, Top, 4, 1},
-    {"below the last row of a short list", 1, 9, 0, 5, 10, 5, At, 2, 5},
-    {"onto itself", 2, 2, 0, 5, 10, 2, At, 3, 3},
-    {"just below itself", 2, 3, 0, 5, 10, 3, At, 3, 3},
-    {"scrolled, down", 12, 5, 10, 40, 10, 5, At, 13, 15},
-    {"scrolled, below the grid", 12, 11, 10, 40, 10, 30, Bottom, 13, 40},
-    {"scrolled to the end, below the grid", 35, 12, 30, 40, 10, 10, At, 36, 40},
+    {"down", 1, 4, 0, 5, 10, 4, kAt, 2, 4},
+    {"up", 3, 0, 0, 5, 10, 0, kAt, 4, 1},
+    {"above the grid", 3, -20, 0, 5, 10, 0, kTop, 4, 1},
+    {"below the last row of a short list", 1, 9, 0, 5, 10, 5, kAt, 2, 5},
+    {"onto itself", 2, 2, 0, 5, 10, 2, kAt, 3, 3},
+    {"just below itself", 2, 3, 0, 5, 10, 3, kAt, 3, 3},
+    {"scrolled, down", 12, 5, 10, 40, 10, 5, kAt, 13, 15},
+    {"scrolled, below the grid", 12, 11, 10, 40, 10, 30, kBottom, 13, 40},
+    {"scrolled to the end, below the grid", 35, 12, 30, 40, 10, 10, kAt, 36, 40},
 };
 
 } // namespace

@@ -121,7 +121,7 @@ private slots:
         QVERIFY(took.elapsed() < 4000);
 
         X11KeySender keys;
-        keys.press(*ParseSendKeys("abc"));
+        keys.press(*parseSendKeys("abc"));
         X11WindowActivator activator;
         std::string failure;
         QCOMPARE(activator.activate(1234, failure), ActivateResult::NoSuchWindow);
@@ -144,9 +144,9 @@ private slots:
         X11KeySender keys;
         std::string failure;
         QTRY_COMPARE_WITH_TIMEOUT(activator.activate(pid, failure), ActivateResult::Ok, 10000);
-        keys.press(*ParseSendKeys("ok +x{TAB}{(}{LEFT 2}<"));
+        keys.press(*parseSendKeys("ok +x{TAB}{(}{LEFT 2}<"));
         QTRY_COMPARE_WITH_TIMEOUT(QString::fromStdString(readAll(file.toStdString())), QString("ok X<\t("), 10000);
-        keys.press(*ParseSendKeys("^q"));
+        keys.press(*parseSendKeys("^q"));
         QVERIFY(target.waitForFinished(10000));
         QCOMPARE(QFile(file).size(), qint64(7));
         QCOMPARE(activator.activate(pid, failure), ActivateResult::NoSuchWindow);

@@ -173,7 +173,7 @@ private slots:
         QCOMPARE(rig.form->grid().row(), 40);
         QVERIFY(!rig.session->newTaskPending());
 
-        EditorRig full(General::MaxTasks);
+        EditorRig full(General::kMaxTasks);
         QVERIFY(!full.cancelledEditor([&] { full.form->NewTask(); }));
     }
 

@@ -126,7 +126,7 @@ private slots:
         QCOMPARE(rig.messages.shown.size(), size_t(2));
 
         Rig tooLong; // a list too long to load says where the original is kept
-        tooLong.start(numberedTasks(General::MaxTasks + 1)).showLoadProblems();
+        tooLong.start(numberedTasks(General::kMaxTasks + 1)).showLoadProblems();
         QVERIFY(tooLong.lastMessageHas("Scripts.dat.bak"));
     }
 

@@ -131,17 +131,17 @@ private slots:
         const QRect row0 = form.grid().table()->visualRect(form.grid().table()->model()->index(0, 1));
         emit form.grid().table()->customContextMenuRequested(row0.center());
         QCOMPARE(form.grid().row(), 0);
-        QTRY_VERIFY(form.menus().GridPopup->isVisible());
-        form.menus().GridPopup->close();
+        QTRY_VERIFY(form.menus().gridPopup->isVisible());
+        form.menus().gridPopup->close();
         form.menus().MenuRunNow->trigger();
         QTRY_COMPARE(rig.launcher.started.size(), size_t(2));
         QCOMPARE(rig.launcher.started.back(), std::string("progA"));
         rig.g().slot(1).Running = 1;
-        form.RunTaskNow();
+        form.runTaskNow();
         QCOMPARE(rig.launcher.started.size(), size_t(2));
         QCOMPARE(form.hintText(), QString("Task A has not finished its last run: not started again."));
 
-        form.menus().TaskHistory->trigger();
+        form.menus().taskHistory->trigger();
         auto* history = form.findChild<frmHistory*>("frmHistory");
         QVERIFY(history);
         QCOMPARE(history->taskFilter(), QString("A"));
@@ -154,7 +154,7 @@ private slots:
         for (int i = 0; i < 1005; ++i) log.add(startOf(i % 5 ? "Often" : "Rare", i));
         frmHistory history(QString::fromStdString(dir.path()));
         history.show();
-        QCOMPARE(history.grdEvents->rowCount(), frmHistory::MaxEvents);
+        QCOMPARE(history.grdEvents->rowCount(), frmHistory::kMaxEvents);
         QCOMPARE(history.grdEvents->item(0, 0)->text(), QString("2026-12-07 09:30:44")); // event 1004
         QCOMPARE(history.cmbTask->count(), 3);                                           // all, Often, Rare
         history.setTaskFilter("Rare");

@@ -119,7 +119,7 @@ private slots:
         auto* panel = form.findChild<ElidingLabel*>("Panel2");
         const int activeLeft = form.grid().table()->columnViewportPosition(4);
         for (double x : {activeLeft - 5.0, activeLeft + 5.0}) {
-            form.Grid1_MouseMove(0, PixelsToTwipsX(x), 10);
+            form.Grid1_MouseMove(0, pixelsToTwipsX(x), 10);
             QCOMPARE(panel->text(), form.hintText());
         }
         form.cmdSendtoTray_MouseMove();

@@ -20,7 +20,7 @@ frmHelp::frmHelp(QWidget* parent) : QDialog(parent) {
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     setModal(false);
-    resize(TwipsX(9000), TwipsY(8400));
+    resize(twipsX(9000), twipsY(8400));
 
     txtHelp = new QTextBrowser(this);
     txtHelp->setObjectName("txtHelp");

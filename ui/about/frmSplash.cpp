@@ -53,7 +53,7 @@ std::future<QImage>& pictureAhead() {
 }
 } // namespace
 
-QSize frmSplash::windowSize() { return {TwipsX(6000), TwipsY(3600)}; }
+QSize frmSplash::windowSize() { return {twipsX(6000), twipsY(3600)}; }
 
 void frmSplash::drawPictureAhead() { pictureAhead() = std::async(std::launch::async, splashPicture, windowSize()); }
 
@@ -61,9 +61,9 @@ frmSplash::frmSplash(QWidget* parent) : QDialog(parent, Qt::SplashScreen | Qt::F
     setObjectName("frmSplash");
     setWindowTitle("Wendrel");
     setFixedSize(windowSize());
-    lblProductName = splashLabel(this, "lblProductName", "Wendrel", TwipsRect(360, 300, 4200, 900), 2.9);
-    Label1 = splashLabel(this, "Label1", "Version 1.00", TwipsRect(420, 1200, 3000, 360));
-    lblPlatform = splashLabel(this, "lblPlatform", platformLine(), TwipsRect(420, 1560, 3600, 360));
+    lblProductName = splashLabel(this, "lblProductName", "Wendrel", twipsRect(360, 300, 4200, 900), 2.9);
+    Label1 = splashLabel(this, "Label1", "Version 1.00", twipsRect(420, 1200, 3000, 360));
+    lblPlatform = splashLabel(this, "lblPlatform", platformLine(), twipsRect(420, 1560, 3600, 360));
 }
 
 void frmSplash::paintEvent(QPaintEvent*) {

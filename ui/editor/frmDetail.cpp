@@ -141,7 +141,7 @@ int frmDetail::currentSlot() const { return host_.currentSlot(); }
 
 void frmDetail::Form_Activate() {
     const int n = currentSlot();
-    if (n < 1 || n > General::SlotCount) return;
+    if (n < 1 || n > General::kSlotCount) return;
     const TaskRecord& r = session_.general().slot(n);
     load(r);
 
@@ -153,7 +153,7 @@ void frmDetail::Form_Activate() {
 }
 
 void frmDetail::StoreTaskFromEditor(int n) {
-    if (n < 1 || n > General::SlotCount) return;
+    if (n < 1 || n > General::kSlotCount) return;
     TaskRecord fields = session_.general().slot(n);
     store(fields);
     session_.storeFields(n, fields);
@@ -161,18 +161,18 @@ void frmDetail::StoreTaskFromEditor(int n) {
 
 void frmDetail::cmdSave_Click() {
     const int n = currentSlot();
-    if (n < 1 || n > General::SlotCount) return;
+    if (n < 1 || n > General::kSlotCount) return;
     TaskRecord fields = session_.general().slot(n);
     store(fields);
     // Saved here, not when the editor's loop returns: a script that waits
     // inside that loop may hold it for long.
-    session_.Commit(n, fields);
+    session_.commit(n, fields);
     host_.saved(n);
     done(QDialog::Accepted);
 }
 
 void frmDetail::cmdCancel_Click() {
-    if (session_.Cancel()) host_.newTaskDropped();
+    if (session_.cancel()) host_.newTaskDropped();
     done(QDialog::Rejected);
 }
 

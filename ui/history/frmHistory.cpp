@@ -28,7 +28,7 @@ frmHistory::frmHistory(QString folder, QWidget* parent) : QDialog(parent), folde
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     setModal(false);
-    resize(TwipsX(10500), TwipsY(6000));
+    resize(twipsX(10500), twipsY(6000));
 
     auto* lblTask = new QLabel("&Task:", this);
     cmbTask = new QComboBox(this);
@@ -89,7 +89,7 @@ frmHistory* frmHistory::showFor(QWidget* parent, const QString& folder, const QS
 }
 
 void frmHistory::reload() {
-    const QFileInfo info(folder_ + "/" + FileNames::LogFile);
+    const QFileInfo info(folder_ + "/" + file_names::kLogFile);
     seenSize_ = info.exists() ? info.size() : -1;
     seenModified_ = info.exists() ? info.lastModified() : QDateTime();
     all_ = RunLogFile::readAll(folder_.toStdString());
@@ -127,7 +127,7 @@ QString frmHistory::taskFilter() const { return cmbTask->currentData().toString(
 void frmHistory::fillTable() {
     const QString task = taskFilter();
     const std::vector<RunLogEntry> shown =
-        newestEvents(all_, MaxEvents, task.isEmpty() ? std::nullopt : std::optional(task.toStdString()));
+        newestEvents(all_, kMaxEvents, task.isEmpty() ? std::nullopt : std::optional(task.toStdString()));
     grdEvents->setUpdatesEnabled(false);
     grdEvents->clearContents();
     grdEvents->setRowCount(static_cast<int>(shown.size()));
@@ -142,7 +142,7 @@ void frmHistory::fillTable() {
 }
 
 void frmHistory::reloadIfChanged() {
-    const QFileInfo info(folder_ + "/" + FileNames::LogFile);
+    const QFileInfo info(folder_ + "/" + file_names::kLogFile);
     const qint64 size = info.exists() ? info.size() : -1;
     const QDateTime modified = info.exists() ? info.lastModified() : QDateTime();
     if (size != seenSize_ || modified != seenModified_) reload();

@@ -19,7 +19,7 @@ namespace wendrel {
 class frmHistory : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int MaxEvents = 1000;
+    static constexpr int kMaxEvents = 1000;
 
     explicit frmHistory(QString folder, QWidget* parent = nullptr);
     // Opens the history window of parent (one per window) or brings it

@@ -132,7 +132,7 @@ void Form1::buildWidgets() {
     StatusBar->setObjectName("StatusBar");
     StatusBar->setSizeGripEnabled(false);
     StatusBar->setAttribute(Qt::WA_NoMousePropagation);
-    StatusBar->setFixedHeight(TwipsY(kStatusHeight));
+    StatusBar->setFixedHeight(twipsY(kStatusHeight));
     Panel1 = new QLabel(StatusBar);
     Panel1->setObjectName("Panel1");
     Panel2 = new ElidingLabel(StatusBar);
@@ -204,18 +204,18 @@ void Form1::connectMenus() {
     // A script run by hand may wait for minutes: it starts once the menu has
     // closed, not inside the menu's own event handling.
     connect(
-        m.MenuRunNow, &QAction::triggered, this, [this] { RunTaskNow(); }, Qt::QueuedConnection);
+        m.MenuRunNow, &QAction::triggered, this, [this] { runTaskNow(); }, Qt::QueuedConnection);
     connect(m.MenuHistory, &QAction::triggered, this, [this] { MenuHistory_Click(); });
-    connect(m.MenuExit, &QAction::triggered, this, [this] { Exit(); });
+    connect(m.MenuExit, &QAction::triggered, this, [this] { exitProgram(); });
     connect(m.MenuMinimize, &QAction::triggered, this, [this] { MenuMinimize_Click(); });
     connect(m.MenuTray, &QAction::triggered, this, [this] { MenuTray_Click(); });
     connect(m.MenuMissed, &QAction::triggered, this, [this] { MenuMissed_Click(); });
     connect(m.MenuStartAtLogin, &QAction::triggered, this, [this] { MenuStartAtLogin_Click(); });
     connect(m.MenuContents, &QAction::triggered, this, [this] { MenuContents_Click(); });
     connect(m.AboutOption, &QAction::triggered, this, [this] { AboutOption_Click(); });
-    connect(m.TaskHistory, &QAction::triggered, this, [this] { MenuHistory_Click(true); });
+    connect(m.taskHistory, &QAction::triggered, this, [this] { MenuHistory_Click(true); });
     connect(m.rest1, &QAction::triggered, this, [this] { rest1_Click(); });
-    connect(m.trayExit, &QAction::triggered, this, [this] { Exit(); });
+    connect(m.trayExit, &QAction::triggered, this, [this] { exitProgram(); });
 
     // Without a login service there is nothing to switch. The mark shows
     // whether the entry is there now, whoever made or removed it.
@@ -231,7 +231,7 @@ void Form1::connectMenus() {
         // The row under the mouse becomes current, as a left click makes it.
         const int row = Grid1->rowAt(pos.y());
         if (row >= 0) grid_->selectRow(row);
-        menus_->GridPopup->popup(Grid1->viewport()->mapToGlobal(pos));
+        menus_->gridPopup->popup(Grid1->viewport()->mapToGlobal(pos));
     });
 }
 
@@ -274,7 +274,7 @@ void Form1::setVisible(bool visible) {
     QMainWindow::setVisible(visible);
 }
 
-void Form1::Form_Unload() { session_.Unload(); }
+void Form1::Form_Unload() { session_.unload(); }
 
 void Form1::showLoadProblems() {
     const std::string text = session_.loadProblemText();
@@ -387,7 +387,7 @@ bool Form1::gridViewportEvent(QEvent* event) {
             auto* me = static_cast<QMouseEvent*>(event);
             const int button = me->buttons() != Qt::NoButton ? 1 : 0;
             const QPointF p = me->position();
-            Grid1_MouseMove(button, PixelsToTwipsX(p.x()), PixelsToTwipsY(p.y()));
+            Grid1_MouseMove(button, pixelsToTwipsX(p.x()), pixelsToTwipsY(p.y()));
             // While a button is held the drag owns the moves: the grid must not
             // move its current row or scroll.
             return button != 0;
@@ -425,7 +425,7 @@ void Form1::NewTask() { commands_->newTask(); }
 void Form1::EditTask() { commands_->editTask(); }
 void Form1::DeleteTask() { commands_->deleteTask(); }
 void Form1::ToggleActive() { commands_->toggleActive(); }
-void Form1::RunTaskNow() { commands_->runNow(); }
+void Form1::runTaskNow() { commands_->runNow(); }
 
 void Form1::Grid1_dblclick(int column) {
     if (doubleClickAction(column) == DoubleClickAction::ToggleActive) ToggleActive();
@@ -444,7 +444,7 @@ void Form1::Grid1_KeyUp(int) { grid_->keyUpLook(); }
 
 void Form1::Grid1_MouseMove(int button, double x, double y) {
     // The hint depends on the column under the pointer only.
-    hints_->showGrid(x > PixelsToTwipsX(grid_->activeColumnLeft()));
+    hints_->showGrid(x > pixelsToTwipsX(grid_->activeColumnLeft()));
     drag_->mouseMove(button != 0, y);
 }
 
@@ -476,7 +476,7 @@ void Form1::AboutOption_Click() {
 }
 
 // Closing runs the unload (which writes the store) and ends the program.
-void Form1::Exit() { close(); }
+void Form1::exitProgram() { close(); }
 
 void Form1::MenuHistory_Click(bool currentTaskOnly) {
     // The current task's name as the history records it (none on an empty list).

@@ -81,7 +81,7 @@ public:
     void EditTask();
     void DeleteTask();
     void ToggleActive();
-    void RunTaskNow();
+    void runTaskNow();
     // A double click in the grid, on the column under the pointer.
     void Grid1_dblclick(int column);
     void Grid1_MouseDown();
@@ -105,7 +105,7 @@ public:
     void MenuMissed_Click();
     void MenuContents_Click();
     void AboutOption_Click();
-    void Exit();
+    void exitProgram();
     // Opens the run history, of every task or (from the grid) of the current one.
     void MenuHistory_Click(bool currentTaskOnly = false);
     // Creates or removes the desktop's autostart entry.

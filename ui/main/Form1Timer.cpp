@@ -37,7 +37,7 @@ void Form1::showClock(const DateTime& t) {
 }
 
 void Form1::Timer1_Timer() {
-    session_.Tick([this](const DateTime& t) { showClock(t); });
+    session_.tick([this](const DateTime& t) { showClock(t); });
 }
 
 } // namespace wendrel

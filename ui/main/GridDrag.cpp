@@ -82,7 +82,7 @@ void GridDrag::drop() {
     const int topRow = grid_.topRow();
     grid_.selectRow(grid_.row());
     const RowMove move = dropMove(dragStartRow_, topRow, dropOffset_);
-    session_.Move(move); // asks first; a move to the same place asks nothing
+    session_.move(move); // asks first; a move to the same place asks nothing
     grid_.fill(session_.general(), 0);
     grid_.selectRow(move.to - 1);
     // The list stays where it was; it scrolls only as far as needed to show

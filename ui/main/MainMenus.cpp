@@ -52,10 +52,10 @@ MainMenus::MainMenus(QMenuBar* bar, QWidget* owner) {
     HelpSpacer = separator(HelpMenu, "HelpSpacer");
     AboutOption = item(HelpMenu, "AboutOption", "About");
 
-    GridPopup = new QMenu(owner);
-    GridPopup->setObjectName("GridPopup");
-    GridPopup->addAction(MenuRunNow);
-    TaskHistory = item(GridPopup, "TaskHistory", "Run History of This Task");
+    gridPopup = new QMenu(owner);
+    gridPopup->setObjectName("gridPopup");
+    gridPopup->addAction(MenuRunNow);
+    taskHistory = item(gridPopup, "taskHistory", "Run History of This Task");
 
     RCpopup = new QMenu("rcpopup", owner);
     RCpopup->setObjectName("RCpopup");

@@ -34,8 +34,8 @@ struct MainMenus {
     QAction* AboutOption = nullptr;
 
     // The grid's context menu: Run Task Now and the current task's history.
-    QMenu* GridPopup = nullptr;
-    QAction* TaskHistory = nullptr;
+    QMenu* gridPopup = nullptr;
+    QAction* taskHistory = nullptr;
 
     // The tray icon's menu.
     QMenu* RCpopup = nullptr;

@@ -8,7 +8,7 @@ namespace wendrel {
 
 void TaskCommands::newTask() {
     const int top = grid_.topRow();
-    const int n = session_.New(grid_.row());
+    const int n = session_.newTask(grid_.row());
     if (n == 0) return;
     const General& g = session_.general();
     grid_.setRows(g.TaskCount);
@@ -28,7 +28,7 @@ void TaskCommands::editTask() {
 
 void TaskCommands::deleteTask() {
     const int k = session_.taskOfRow(grid_.row());
-    if (!session_.Remove(k)) return;
+    if (!session_.remove(k)) return;
     const General& g = session_.general();
     grid_.fill(g, 0);
     grid_.showTaskCount(g.TaskCount, rowAfterRemoval(k, g.TaskCount));
@@ -46,7 +46,7 @@ void TaskCommands::runNow() {
     const int k = session_.taskOfRow(grid_.row());
     if (k == 0) return;
     // The refusal gets a word in the hint panel, not a message box.
-    const Session::RunNowResult run = session_.RunNow(k);
+    const Session::RunNowResult run = session_.runNow(k);
     if (!run.started) hooks_.hint(QString::fromStdString(run.refusal));
 }
 

@@ -77,7 +77,7 @@ TaskGrid::TaskGrid(QWidget* parent) {
     Grid1->verticalHeader()->hide();
     Grid1->horizontalHeader()->setMinimumSectionSize(1);
     Grid1->verticalHeader()->setMinimumSectionSize(1);
-    Grid1->verticalHeader()->setDefaultSectionSize(TwipsY(kRowHeight));
+    Grid1->verticalHeader()->setDefaultSectionSize(twipsY(kRowHeight));
     Grid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     // Whole rows scroll, so the first row in view is always shown in full and
     // the drop arithmetic can count rows from the grid's top edge.
@@ -228,7 +228,7 @@ void TaskGrid::showTaskCount(int taskCount, int currentRow) {
 
 int TaskGrid::rowHeightPixels() const {
     const int h = table_->rowCount() > 0 ? table_->rowHeight(0) : 0;
-    return h > 0 ? h : std::max(1, TwipsY(kRowHeight));
+    return h > 0 ? h : std::max(1, twipsY(kRowHeight));
 }
 
 int TaskGrid::activeColumnLeft() const { return table_->columnViewportPosition(kActiveColumn); }
