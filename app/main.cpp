@@ -10,12 +10,14 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include <clocale>
 #include <cstdlib>
 #include <fontconfig/fontconfig.h>
 #include <string>
 #include <thread>
 
 #include "platform/DataFolder.h"
+#include "platform/ProgramEnvironment.h"
 #include "platform/Desktop.h"
 #include "platform/Signals.h"
 #include "platform/SingleInstance.h"
@@ -41,8 +43,10 @@ int main(int argc, char** argv) {
     // With shared-memory images the X server answers every repaint with a
     // completion event, and the clock panel's repaint once a second would
     // wake the program twice more. The window is small: its images go over
-    // the connection instead.
-    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
+    // the connection instead. The programs that scripts start get the
+    // variable as it was.
+    wendrel::ProgramEnvironment programEnvironment;
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) programEnvironment.setOwn("QT_XCB_NO_MITSHM", "1");
 
     // Loading the desktop's font configuration is the longest single step of
     // the start-up, and Qt first needs it when the main window measures its
@@ -55,7 +59,16 @@ int main(int argc, char** argv) {
         ::unsetenv("DESKTOP_STARTUP_ID");
         ::setenv("DESKTOP_STARTUP_ID", startupId.c_str(), 1);
     }
-    std::jthread fontConfiguration([] { FcInit(); });
+    // Qt sets the process's locale meanwhile, and setlocale is not safe
+    // beside another thread's use of the global locale: this thread reads
+    // the configuration with a locale of its own.
+    std::jthread fontConfiguration([] {
+        const locale_t own = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+        if (own) ::uselocale(own);
+        FcInit();
+        ::uselocale(LC_GLOBAL_LOCALE);
+        if (own) ::freelocale(own);
+    });
 
     QApplication app(argc, argv);
     QApplication::setApplicationName("Wendrel");
@@ -91,7 +104,7 @@ int main(int argc, char** argv) {
 
     fontConfiguration.join(); // before Qt reads it itself, which would load it a second time
     wendrel::frmSplash::drawPictureAhead();
-    wendrel::Desktop desktop;
+    wendrel::Desktop desktop(&programEnvironment);
     // The fallback folder: where the list goes at exit when the program's
     // folder cannot take it.
     wendrel::Session session(folder, desktop.services(),

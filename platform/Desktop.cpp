@@ -24,7 +24,9 @@ struct Desktop::Impl {
     std::function<void(const std::string&)> notice;
 };
 
-Desktop::Desktop() : d_(std::make_unique<Impl>()) {
+Desktop::Desktop(const ProgramEnvironment* environment) : d_(std::make_unique<Impl>()) {
+    d_->launcher.setEnvironment(environment);
+    d_->textEditor.setEnvironment(environment);
     // A Wayland session has keystroke and window services of its own; X11
     // programs running there as guests cannot reach its native windows.
     auto notice = [d = d_.get()](const std::string& text) {

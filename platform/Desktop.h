@@ -11,9 +11,13 @@ class QWidget;
 
 namespace wendrel {
 
+class ProgramEnvironment;
+
 class Desktop {
 public:
-    Desktop();
+    // environment: what started programs get (see ProgramEnvironment); none:
+    // this process's own.
+    explicit Desktop(const ProgramEnvironment* environment = nullptr);
     ~Desktop();
     Services services();
     // The window that message boxes belong to.

@@ -1,5 +1,7 @@
 #include "platform/Launcher.h"
 
+#include "platform/ProgramEnvironment.h"
+
 #include <QSocketNotifier>
 
 #include <algorithm>
@@ -189,8 +191,15 @@ std::optional<double> SpawnLauncher::start(const std::string& commandLine) {
     posix_spawnattr_setsigdefault(&attr, &all);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
+    std::vector<std::string> entries;
+    std::vector<char*> envp;
+    if (environment_) {
+        entries = environment_->entries();
+        for (std::string& e : entries) envp.push_back(e.data());
+        envp.push_back(nullptr);
+    }
     pid_t pid = 0;
-    const int error = ::posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), environ);
+    const int error = ::posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), environment_ ? envp.data() : environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
     if (error != 0 || pid <= 0) return std::nullopt;

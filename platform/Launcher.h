@@ -43,6 +43,8 @@ public:
     virtual std::optional<double> secondsSinceStart(double taskId) const = 0;
 };
 
+class ProgramEnvironment;
+
 class SpawnLauncher : public ProgramLauncher, public ProgramProcesses {
 public:
     SpawnLauncher();
@@ -62,6 +64,8 @@ public:
 
     // Called right after each successful start with its task id.
     void setStartObserver(std::function<void(double)> observer) { observer_ = std::move(observer); }
+    // The environment started programs get; none set: this process's own.
+    void setEnvironment(const ProgramEnvironment* environment) { environment_ = environment; }
 
     // Collects the processes of ours that have ended. Runs by itself on
     // SIGCHLD; public for callers that must know at once.
@@ -86,6 +90,7 @@ private:
 
     std::map<int, Program> programs_;
     std::function<void(double)> observer_;
+    const ProgramEnvironment* environment_ = nullptr;
     QSocketNotifier* notifier_ = nullptr;
 };
 

@@ -1,5 +1,7 @@
 #include "platform/TextEditor.h"
 
+#include "platform/ProgramEnvironment.h"
+
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
@@ -21,9 +23,16 @@ std::optional<double> DesktopTextEditor::open(const std::string& path, std::stri
         tried << QString::fromStdString(name);
         // The path is one argument and no shell sees it, so blanks and shell
         // characters in it stay as they are.
+        QProcess process;
+        process.setProgram(program);
+        process.setArguments({QString::fromStdString(path)});
+        if (environment_) {
+            QStringList entries;
+            for (const std::string& e : environment_->entries()) entries << QString::fromStdString(e);
+            process.setEnvironment(entries);
+        }
         qint64 pid = 0;
-        if (QProcess::startDetached(program, {QString::fromStdString(path)}, QString(), &pid))
-            return static_cast<double>(pid);
+        if (process.startDetached(&pid)) return static_cast<double>(pid);
     }
     if (tried.isEmpty())
         failure = "No text editor was found to open " + path +

@@ -5,7 +5,8 @@
 # real program in the background and ends is waited for (also while its
 # window is minimized: the wait brings it back) and typed into, even though
 # its window maps well after the TYPE line began, and the keys reach no other
-# window. Lookup and activation survive a desktop where windows come
+# window. A started program gets the environment Wendrel was started with.
+# Lookup and activation survive a desktop where windows come
 # and go by the thousand, and the end of the X server.
 set -euo pipefail
 build="${1:?build folder}"
@@ -22,7 +23,8 @@ echo "ok: $(cat "$work/loop.log") among $(cat "$work/churn.log") coming and goin
 
 # The launcher starts the program it is given after a delay, and ends.
 printf 'sleep 1.5\n"$1" "$2" &\n' >"$work/launcher.sh"
-run_task 'WAIT 4' 'TYPE {ENTER}' \
+unset QT_XCB_NO_MITSHM
+run_task "EXEC sh -c 'env >$work/environment'" 'WAIT 4' 'TYPE {ENTER}' \
     "EXEC sh -c 'date +%s.%N >$work/before-sleep'" 'RUN sleep 3,1' "EXEC sh -c 'date +%s.%N >$work/after-sleep'" \
     "EXEC $target $work/decoy.txt" 'WAIT 2' "EXEC sh $work/launcher.sh $target $work/typed.txt" 'TYPE hello{ENTER}' \
     "RUN sh $work/launcher.sh $target $work/waited.txt,1" "EXEC touch $work/after-wait"
@@ -32,6 +34,10 @@ wait_for 'main=$(xdotool search --onlyvisible --pid "$wendrel" 2>/dev/null | hea
     fail "no window of Wendrel"
 xdotool windowactivate --sync "$main"
 wait_for '[ -s "$work/after-sleep" ]' 150 || fail "the script did not get past RUN sleep 3,1"
+# A started program gets the environment Wendrel got, not what Wendrel set
+# for its own windows.
+grep -q '^HOME=' "$work/environment" || fail "the started program got no HOME"
+! grep -q '^QT_XCB_NO_MITSHM=' "$work/environment" || fail "Wendrel's own QT_XCB_NO_MITSHM reached a started program"
 [ "$(xdotool search --onlyvisible --pid "$wendrel" | wc -l)" = 1 ] || fail "keys reached Wendrel's window"
 echo "ok: no keys reached Wendrel's own window"
 waited=$(awk '{ t[NR] = $1 } END { printf "%.2f", t[2] - t[1] }' "$work/before-sleep" "$work/after-sleep")
