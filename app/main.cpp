@@ -84,7 +84,11 @@ int main(int argc, char** argv) {
     wendrel::SingleInstance instance(folder);
     if (!instance.acquire()) {
         if (instance.notifyRunning()) return 0;
-        qWarning("Wendrel is already running for this folder but does not answer.");
+        // Started from a menu, stderr goes nowhere: the user is told why
+        // nothing came up.
+        qWarning("%s", qPrintable(instance.whyNot()));
+        QApplication::setWindowIcon(icon);
+        QMessageBox::warning(nullptr, "Wendrel 1.00", instance.whyNot());
         return 1;
     }
     if (!instance.whyNot().isEmpty()) qWarning("%s", qPrintable(instance.whyNot()));
