@@ -96,6 +96,14 @@ int openLock(const QString& path, int& err) {
     return fd;
 }
 
+// True when the file open at fd is still the one at path.
+bool isStillAt(int fd, const QString& path) {
+    struct stat held {
+    }, named{};
+    return ::fstat(fd, &held) == 0 && ::lstat(QFile::encodeName(path).constData(), &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
 // The socket's address; false when the path does not fit one.
 bool socketAddress(const QString& path, sockaddr_un& address) {
     const QByteArray p = QFile::encodeName(path);
@@ -192,7 +200,12 @@ void SingleInstance::release() {
         // its socket after taking the lock.
         ::unlink(QFile::encodeName(socketPath_).constData());
     }
-    if (lockFd_ >= 0) ::close(lockFd_); // releases the lock
+    if (lockFd_ >= 0) {
+        // Removed before it is unlocked, so that no start takes a lock on a
+        // file of no name (see acquire()).
+        ::unlink(QFile::encodeName(lockPath_).constData());
+        ::close(lockFd_); // releases the lock
+    }
     lockFd_ = -1;
 }
 
@@ -203,23 +216,32 @@ bool SingleInstance::acquire() {
         whyNot_ = "No folder of this user's alone for the lock of " + folder_ + ": running without it";
         return true;
     }
-    int err = 0;
-    const int fd = openLock(lockPath_, err);
-    if (fd < 0) {
-        whyNot_ = QString("Cannot open the lock %1: %2").arg(lockPath_, systemError(err));
-        return true;
+    // An instance that ends removes its lock file; one opened just before
+    // that is no lock any more, so the file locked must still be the one
+    // of that name.
+    for (;;) {
+        int err = 0;
+        const int fd = openLock(lockPath_, err);
+        if (fd < 0) {
+            whyNot_ = QString("Cannot open the lock %1: %2").arg(lockPath_, systemError(err));
+            return true;
+        }
+        int locked;
+        while ((locked = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {}
+        if (locked != 0) {
+            err = errno;
+            ::close(fd);
+            if (err == EWOULDBLOCK) return false;
+            whyNot_ = QString("Cannot lock %1: %2").arg(lockPath_, systemError(err));
+            return true;
+        }
+        if (isStillAt(fd, lockPath_)) {
+            lockFd_ = fd;
+            listen();
+            return true;
+        }
+        ::close(fd); // removed meanwhile: the file now of that name decides
     }
-    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno == EINTR) continue;
-        err = errno;
-        ::close(fd);
-        if (err == EWOULDBLOCK) return false;
-        whyNot_ = QString("Cannot lock %1: %2").arg(lockPath_, systemError(err));
-        return true;
-    }
-    lockFd_ = fd;
-    listen();
-    return true;
 }
 
 void SingleInstance::listen() {

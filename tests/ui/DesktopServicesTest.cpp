@@ -216,7 +216,7 @@ private slots:
 
         // The lock held, another user's socket where the running one's would be.
         first.release();
-        const int lock = ::open(first.lockPath().toLocal8Bit().constData(), O_RDWR);
+        const int lock = ::open(first.lockPath().toLocal8Bit().constData(), O_RDWR | O_CREAT, 0600);
         QVERIFY(::flock(lock, LOCK_EX | LOCK_NB) == 0);
         const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
         QVERIFY(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0);
@@ -231,6 +231,7 @@ private slots:
         const int peer = ::accept(listener, nullptr, nullptr);
         QCOMPARE(::recv(peer, reply, sizeof reply, MSG_DONTWAIT), ssize_t(0)); // gone without a word
         for (int fd : {peer, listener, lock}) ::close(fd);
+        for (const QString& path : {first.socketPath(), first.lockPath()}) QFile::remove(path);
     }
 
 private:
