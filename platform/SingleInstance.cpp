@@ -354,8 +354,9 @@ bool SingleInstance::notifyRunning(int timeoutMs) {
                 return false;
             }
             // The running instance may hold the lock but not listen yet, or
-            // be busy with other starts.
+            // be busy with other starts. Without its lock file it has ended.
             if (Clock::now() + std::chrono::milliseconds(kRetryMs) >= deadline) break;
+            if (::access(QFile::encodeName(lockPath_).constData(), F_OK) != 0) break;
             std::this_thread::sleep_for(std::chrono::milliseconds(kRetryMs));
         }
     }
