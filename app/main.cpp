@@ -97,8 +97,16 @@ int main(int argc, char** argv) {
     wendrel::SingleInstance instance(folder);
     if (!instance.acquire()) {
         if (instance.notifyRunning()) return 0;
-        qWarning("Wendrel is already running for this folder but does not answer.");
-        return 1;
+        const QString why = instance.whyNot();
+        // The running one may have ended while it was asked: this start is
+        // then the first. If not, the user is told why nothing came up (from
+        // a menu, stderr goes nowhere).
+        if (!instance.acquire()) {
+            qWarning("%s", qPrintable(why));
+            QApplication::setWindowIcon(icon);
+            QMessageBox::warning(nullptr, "Wendrel 1.00", why);
+            return 1;
+        }
     }
     if (!instance.whyNot().isEmpty()) qWarning("%s", qPrintable(instance.whyNot()));
 

@@ -2,51 +2,106 @@
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
+#include <poll.h>
+#include <sstream>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/un.h>
-#include <string_view>
 #include <thread>
 #include <unistd.h>
 
 namespace wendrel {
 
 namespace {
-constexpr char kShowRequest[] = "show";
-// A request is one short line; a peer that sends more is dropped.
-constexpr std::size_t kMaxRequestBytes = 256;
-// Later starts that may be connected at once; more are turned away.
-constexpr std::size_t kMaxPeers = 16;
+// Later starts that may be connected at once; more are closed at once and
+// try again, so that idle connections cannot crowd a real start out.
+constexpr std::size_t kMaxPeers = 8;
+// How long a connection may take to send its request.
+constexpr int kIdleMs = 2000;
+// How often a later start tries again while the running one is busy.
+constexpr int kRetryMs = 100;
+
+using Clock = std::chrono::steady_clock;
+
+QString systemError(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+
+// True when path is a folder (not a link) of this user's that nobody else
+// may enter or write to.
+bool isPrivateFolder(const QByteArray& path) {
+    struct stat st {};
+    return ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+           (st.st_mode & 0777) == 0700;
+}
+
+// A folder of this user's at path, made owner-only when missing. One that
+// someone else made first, or made wider, is not taken.
+bool ownFolder(const QByteArray& path) {
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) return false;
+    return isPrivateFolder(path);
+}
+
+// Where the lock and the socket go; empty when this user has no such folder.
+QString privateFolder() {
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (runtime.startsWith('/') && isPrivateFolder(runtime)) return QFile::decodeName(runtime);
+    const QByteArray temporary = QFile::encodeName(QDir::tempPath()) + "/wendrel-" + QByteArray::number(::geteuid());
+    if (ownFolder(temporary)) return QFile::decodeName(temporary);
+    QByteArray cache = qgetenv("XDG_CACHE_HOME");
+    if (!cache.startsWith('/')) {
+        const QByteArray home = qgetenv("HOME");
+        if (!home.startsWith('/')) return {};
+        cache = home + "/.cache";
+    }
+    ::mkdir(cache.constData(), 0700);
+    cache += "/wendrel";
+    return ownFolder(cache) ? QFile::decodeName(cache) : QString();
+}
 
 // The folder's identity: a name for it that every path to it shares.
 QString identityOf(const std::string& folder) {
     struct stat st {};
-    const QString user = QString::number(::getuid());
     if (::stat(folder.c_str(), &st) == 0) {
-        return "wendrel-" + user + "-" + QString::number(st.st_dev, 16) + "-" + QString::number(st.st_ino, 16);
+        return "wendrel-" + QString::number(st.st_dev, 16) + "-" + QString::number(st.st_ino, 16);
     }
     const QByteArray hash = QCryptographicHash::hash(QByteArray::fromStdString(folder), QCryptographicHash::Sha256);
-    return "wendrel-" + user + "-" + QString::fromLatin1(hash.toHex().left(20));
+    return "wendrel-" + QString::fromLatin1(hash.toHex().left(20));
 }
 
-// Opens the folder itself for its lock: the canonical path, the last step not
-// followed should it have become a link meanwhile. Close-on-exec, so programs
-// that scripts start never inherit the lock and keep it alive.
-int openFolder(const std::string& folder) {
-    char* real = ::realpath(folder.c_str(), nullptr);
-    if (!real) return -1;
-    const int fd = ::open(real, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    std::free(real);
+// Opens the lock file: never through a link, and only a plain file of this
+// user's. Close-on-exec, so programs that scripts start never inherit the
+// lock and keep it alive.
+int openLock(const QString& path, int& err) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    err = errno;
+    struct stat st {};
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())) {
+        ::close(fd);
+        err = EPERM;
+        return -1;
+    }
+    // In the runtime folder a sticky file is spared by its periodic clean-up.
+    if (fd >= 0) ::fchmod(fd, S_ISVTX | 0600);
     return fd;
+}
+
+// True when the file open at fd is still the one at path.
+bool isStillAt(int fd, const QString& path) {
+    struct stat held {
+    }, named{};
+    return ::fstat(fd, &held) == 0 && ::lstat(QFile::encodeName(path).constData(), &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
 }
 
 // The socket's address; false when the path does not fit one.
@@ -63,23 +118,71 @@ bool socketAddress(const QString& path, sockaddr_un& address) {
 bool peerIsThisUser(int fd) {
     ucred credentials{};
     socklen_t length = sizeof credentials;
-    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &length) == 0 && credentials.uid == ::getuid();
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &length) == 0 && credentials.uid == ::geteuid();
 }
 
-// A lock file owned by this user, for a folder that cannot be opened.
-int openRuntimeLock(const QString& path) {
-    const QByteArray p = QFile::encodeName(path);
-    return ::open(p.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+// The process holding an flock() on the file with this identity, from the
+// kernel's list of locks; 0 when none is listed.
+pid_t flockHolder(dev_t device, ino_t inode) {
+    std::ifstream locks("/proc/locks");
+    char id[64];
+    std::snprintf(id, sizeof id, "%02x:%02x:%llu", major(device), minor(device),
+                  static_cast<unsigned long long>(inode));
+    for (std::string line; std::getline(locks, line);) {
+        // "1: FLOCK  ADVISORY  WRITE 1234 08:01:5678 0 EOF"; waiters have "->" after the number.
+        std::istringstream fields(line);
+        std::string number, kind, mode, access, file;
+        long pid = 0;
+        if (fields >> number >> kind >> mode >> access >> pid >> file && kind == "FLOCK" && file == id && pid > 0) {
+            return static_cast<pid_t>(pid);
+        }
+    }
+    return 0;
+}
+
+// What a later start heard from the socket.
+enum class Answer { Accepted, None, Foreign };
+
+// One attempt to have the running instance show its window: connects without
+// blocking (a running one that does not accept must not hold this start up),
+// makes sure it is this user's, sends the request and waits until the
+// deadline for the answer.
+Answer askToShow(const sockaddr_un& address, Clock::time_point deadline) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) return Answer::None;
+    Answer answer = Answer::None;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        // Nobody listens yet, or its queue is full.
+    } else if (!peerIsThisUser(fd)) {
+        answer = Answer::Foreign;
+    } else if (::send(fd, kShowRequest.data(), kShowRequest.size(), MSG_NOSIGNAL) ==
+               static_cast<ssize_t>(kShowRequest.size())) {
+        std::string reply;
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            pollfd p{fd, POLLIN, 0};
+            if (left <= 0 || ::poll(&p, 1, static_cast<int>(left)) == 0) break;
+            char buffer[16];
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+            if (n <= 0) break; // closed unanswered: the running one was busy
+            reply.append(buffer, static_cast<std::size_t>(n));
+            if (reply.size() >= kShowAccepted.size()) break;
+        }
+        if (reply == kShowAccepted) answer = Answer::Accepted;
+    }
+    ::close(fd);
+    return answer;
 }
 } // namespace
 
 SingleInstance::SingleInstance(const std::string& folder, QObject* parent) : QObject(parent) {
     folder_ = QString::fromStdString(folder);
+    const QString place = privateFolder();
+    if (place.isEmpty()) return;
     const QString name = identityOf(folder);
-    QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (runtime.isEmpty() || !QFileInfo(runtime).isDir()) runtime = QDir::tempPath();
-    runtimeLockPath_ = QDir(runtime).filePath(name + ".lock");
-    socketPath_ = QDir(runtime).filePath(name + ".socket");
+    lockPath_ = QDir(place).filePath(name + ".lock");
+    socketPath_ = QDir(place).filePath(name + ".socket");
 }
 
 SingleInstance::~SingleInstance() { release(); }
@@ -97,29 +200,48 @@ void SingleInstance::release() {
         // its socket after taking the lock.
         ::unlink(QFile::encodeName(socketPath_).constData());
     }
-    if (lockFd_ >= 0) ::close(lockFd_); // releases the lock
+    if (lockFd_ >= 0) {
+        // Removed before it is unlocked, so that no start takes a lock on a
+        // file of no name (see acquire()).
+        ::unlink(QFile::encodeName(lockPath_).constData());
+        ::close(lockFd_); // releases the lock
+    }
     lockFd_ = -1;
 }
 
 bool SingleInstance::acquire() {
     if (lockFd_ >= 0) return true;
-    int fd = openFolder(folder_.toStdString());
-    if (fd < 0) fd = openRuntimeLock(runtimeLockPath_);
-    if (fd < 0) {
-        whyNot_ = QString("Cannot lock %1: %2").arg(folder_, QString::fromLocal8Bit(std::strerror(errno)));
+    whyNot_.clear();
+    if (lockPath_.isEmpty()) {
+        whyNot_ = "No folder of this user's alone for the lock of " + folder_ + ": running without it";
         return true;
     }
-    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno == EINTR) continue;
-        const int err = errno;
-        ::close(fd);
-        if (err == EWOULDBLOCK) return false;
-        whyNot_ = QString("Cannot lock %1: %2").arg(folder_, QString::fromLocal8Bit(std::strerror(err)));
-        return true;
+    // An instance that ends removes its lock file; one opened just before
+    // that is no lock any more, so the file locked must still be the one
+    // of that name.
+    for (;;) {
+        int err = 0;
+        const int fd = openLock(lockPath_, err);
+        if (fd < 0) {
+            whyNot_ = QString("Cannot open the lock %1: %2").arg(lockPath_, systemError(err));
+            return true;
+        }
+        int locked;
+        while ((locked = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {}
+        if (locked != 0) {
+            err = errno;
+            ::close(fd);
+            if (err == EWOULDBLOCK) return false;
+            whyNot_ = QString("Cannot lock %1: %2").arg(lockPath_, systemError(err));
+            return true;
+        }
+        if (isStillAt(fd, lockPath_)) {
+            lockFd_ = fd;
+            listen();
+            return true;
+        }
+        ::close(fd); // removed meanwhile: the file now of that name decides
     }
-    lockFd_ = fd;
-    listen();
-    return true;
 }
 
 void SingleInstance::listen() {
@@ -132,14 +254,12 @@ void SingleInstance::listen() {
     // instance: remove it and listen anew.
     ::unlink(address.sun_path);
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 8) != 0) {
-        whyNot_ = "Cannot listen for later starts: " + QString::fromLocal8Bit(std::strerror(errno));
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(fd, kMaxPeers) != 0) {
+        whyNot_ = "Cannot listen for later starts: " + systemError(errno);
         if (fd >= 0) ::close(fd);
         return;
     }
-    // The runtime folder is the user's own; in the shared temporary folder
-    // the socket is made so, and peers of other users are turned away anyway.
-    ::chmod(address.sun_path, 0600);
     listenFd_ = fd;
     incoming_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
     connect(incoming_.get(), &QSocketNotifier::activated, this, &SingleInstance::acceptPeers);
@@ -153,12 +273,16 @@ void SingleInstance::acceptPeers() {
             return; // EAGAIN: all taken; anything else: try at the next wake-up
         }
         if (peers_.size() >= kMaxPeers || !peerIsThisUser(fd)) {
-            ::close(fd);
+            ::close(fd); // a start turned away unanswered tries again
             continue;
         }
         Peer& peer = peers_[fd];
         peer.readable = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
         connect(peer.readable.get(), &QSocketNotifier::activated, this, [this, fd] { readPeer(fd); });
+        peer.deadline = std::make_unique<QTimer>();
+        peer.deadline->setSingleShot(true);
+        connect(peer.deadline.get(), &QTimer::timeout, this, [this, fd] { dropPeer(fd); });
+        peer.deadline->start(kIdleMs);
         readPeer(fd);
     }
 }
@@ -166,35 +290,33 @@ void SingleInstance::acceptPeers() {
 void SingleInstance::readPeer(int fd) {
     auto it = peers_.find(fd);
     if (it == peers_.end()) return;
-    std::string& received = it->second.received;
-    char buffer[512];
-    bool done = false;
+    InstanceRequestReader& request = it->second.request;
+    char buffer[kMaxRequestBytes];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno == EAGAIN) break;
-        if (n <= 0) { // the peer is done (or gone); what it sent still counts
-            done = true;
-            break;
+        if (n < 0 && errno == EAGAIN) return; // the rest of the line is still to come
+        if (n <= 0) break;                    // gone before the end of its line
+        const auto verdict = request.feed(std::string_view(buffer, static_cast<std::size_t>(n)));
+        if (verdict == InstanceRequestReader::Verdict::Incomplete) continue;
+        if (verdict == InstanceRequestReader::Verdict::Show) {
+            ::send(fd, kShowAccepted.data(), kShowAccepted.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+            pending_ = true;
         }
-        received.append(buffer, static_cast<std::size_t>(n));
-        if (received.size() > kMaxRequestBytes) {
-            dropPeer(fd);
-            return;
-        }
+        break;
     }
-    for (std::size_t end; (end = received.find('\n')) != std::string::npos; received.erase(0, end + 1)) {
-        if (std::string_view(received).substr(0, end) == kShowRequest) pending_ = true;
-    }
-    if (done) dropPeer(fd);
+    dropPeer(fd);
     deliver();
 }
 
 void SingleInstance::dropPeer(int fd) {
     auto it = peers_.find(fd);
     if (it == peers_.end()) return;
+    // Either may be inside its own signal.
     it->second.readable->setEnabled(false);
-    it->second.readable.release()->deleteLater(); // may be inside its own signal
+    it->second.readable.release()->deleteLater();
+    it->second.deadline->stop();
+    it->second.deadline.release()->deleteLater();
     ::close(fd);
     peers_.erase(it);
 }
@@ -210,24 +332,37 @@ void SingleInstance::deliver() {
     handler_();
 }
 
+QString SingleInstance::lockHolder() const {
+    struct stat st {};
+    const pid_t pid =
+        ::stat(QFile::encodeName(lockPath_).constData(), &st) == 0 ? flockHolder(st.st_dev, st.st_ino) : 0;
+    if (pid <= 0) return "another Wendrel process";
+    const QString program = QFile::symLinkTarget(QString("/proc/%1/exe").arg(pid));
+    return program.isEmpty() ? QString("process %1").arg(pid) : QString("process %1 (%2)").arg(pid).arg(program);
+}
+
 bool SingleInstance::notifyRunning(int timeoutMs) {
+    whyNot_.clear();
     sockaddr_un address;
-    if (!socketAddress(socketPath_, address)) return false;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    const std::string request = std::string(kShowRequest) + "\n";
-    do {
-        // Non-blocking: a running instance that does not accept (its queue
-        // full, itself stopped) must not hold this start up past the deadline.
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        if (fd < 0) return false;
-        const bool sent =
-            ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-            ::send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size());
-        ::close(fd); // what was sent stays for the running one to read
-        if (sent) return true;
-        // The running instance may hold the lock but not listen yet.
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    } while (std::chrono::steady_clock::now() < deadline);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    if (socketAddress(socketPath_, address)) {
+        for (;;) {
+            const Answer answer = askToShow(address, deadline);
+            if (answer == Answer::Accepted) return true;
+            if (answer == Answer::Foreign) {
+                whyNot_ = "The socket " + socketPath_ + " belongs to another user; Wendrel did not ask it anything.";
+                return false;
+            }
+            // The running instance may hold the lock but not listen yet, or
+            // be busy with other starts. Without its lock file it has ended.
+            if (Clock::now() + std::chrono::milliseconds(kRetryMs) >= deadline) break;
+            if (::access(QFile::encodeName(lockPath_).constData(), F_OK) != 0) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(kRetryMs));
+        }
+    }
+    whyNot_ = QString("Wendrel is already running for the folder %1 but does not answer.\n\n"
+                      "Its lock %2 is held by %3. End that process to start Wendrel here.")
+                  .arg(folder_, lockPath_, lockHolder());
     return false;
 }
 

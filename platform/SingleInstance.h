@@ -1,12 +1,16 @@
 #pragma once
-// One running Wendrel per program folder. The first start takes a lock on the
-// folder and listens on a local socket; a later start finds the lock taken,
-// asks the running one to show its main window and ends without touching the
-// task list or the options.
+// One running Wendrel per program folder. The first start takes a lock and
+// listens on a local socket; a later start finds the lock taken, asks the
+// running one to show its main window and ends without touching the task list
+// or the options.
 //
-// The lock is an flock() on the folder itself, so it dies with the process
-// that held it (a killed instance never blocks the next start) and no file
-// can be deleted or replaced to get around it.
+// The lock file and the socket are named by the folder's device and inode and
+// live in a folder only this user can write to: $XDG_RUNTIME_DIR, else
+// /tmp/wendrel-<uid>, else ~/.cache/wendrel, each taken only when it is a real
+// folder of this user's with no access for anyone else. Other users can then
+// neither hold the lock nor answer in the running instance's place; the lock is
+// an flock(), so it dies with the process that held it. Both ends of the
+// socket check that the other runs as this user.
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -14,7 +18,10 @@
 #include <memory>
 #include <string>
 
+#include "store/InstanceRequest.h"
+
 class QSocketNotifier;
+class QTimer;
 
 namespace wendrel {
 
@@ -24,37 +31,41 @@ public:
     explicit SingleInstance(const std::string& folder, QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // Takes the folder's lock and starts listening for later starts. False
-    // only when another process holds the lock. When the folder cannot be
-    // opened (no read permission) a lock file in the user's runtime folder,
-    // named by the folder's device and inode, stands in; when even that
-    // fails the program runs unguarded rather than not at all, and whyNot()
-    // says why.
+    // Takes the lock and starts listening for later starts. False only when
+    // another process holds the lock. When there is no private folder for the
+    // lock, or it cannot be taken, the program runs unguarded rather than not
+    // at all, and whyNot() says why.
     bool acquire();
+    // Why the last acquire() or notifyRunning() did not go as meant, for the
+    // user; empty when it did.
     QString whyNot() const { return whyNot_; }
 
     // The program is leaving: a later start is a first start again, even
     // while this process is still ending. Requests are no longer answered.
     void release();
 
-    // From a later start: asks the running instance to show its window. Tries
-    // for up to timeoutMs while the running one is still starting. False when
-    // it could not be reached.
+    // From a later start: asks the running instance to show its window and
+    // waits for its answer, trying for up to timeoutMs while the running one
+    // is still starting or busy with other starts. False when it did not
+    // answer (whyNot() then names the lock and its holder), or when the
+    // socket belongs to another user.
     bool notifyRunning(int timeoutMs = 10000);
 
     // What to do when a later start asks for the window. Requests that came
     // before a handler was set are delivered when it is set.
     void setShowHandler(std::function<void()> handler);
 
-    // The socket later starts connect to: in the user's runtime folder,
-    // named by the folder's identity.
+    // Where the lock and the socket are; empty when no private folder was
+    // found.
+    QString lockPath() const { return lockPath_; }
     QString socketPath() const { return socketPath_; }
 
 private:
     // A connected later start and what it has sent so far.
     struct Peer {
         std::unique_ptr<QSocketNotifier> readable;
-        std::string received;
+        std::unique_ptr<QTimer> deadline;
+        InstanceRequestReader request;
     };
 
     void listen();
@@ -62,9 +73,10 @@ private:
     void readPeer(int fd);
     void dropPeer(int fd);
     void deliver();
+    QString lockHolder() const;
 
     QString folder_;
-    QString runtimeLockPath_;
+    QString lockPath_;
     QString socketPath_;
     QString whyNot_;
     int lockFd_ = -1;

@@ -2,8 +2,13 @@
 // the text editor's start, the X11 window and keystroke services on the
 // test display, which has no window manager (activation falls back to
 // raising the window and giving it the input focus), all of them without a
-// display, and the folder lock with the show request between two starts.
+// display, and the single-instance lock with the show request between two
+// starts.
 #include <cstring>
+#include <fcntl.h>
+#include <future>
+#include <sys/file.h>
+#include <sys/fsuid.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -153,46 +158,102 @@ private slots:
         QCOMPARE(activator.activate(0, failure), ActivateResult::NoSuchWindow);
     }
 
-    // The lock is the folder's own: no file deleted or planted in it lets a
-    // second instance in, and none is created through a link. A show request
-    // before the window is ready waits for the handler; garbage on the socket
-    // shows nothing and leaves the running one answering.
+    // The lock goes by the folder's identity, so every path to it finds it. A
+    // show request before the window is ready waits for the handler; garbage
+    // on the socket shows nothing and leaves the running one answering.
     void oneInstancePerFolderAndLaterStartsReachIt() {
-        TempFolder dir, other, outside;
+        TempFolder dir, other;
         SingleInstance first(dir.path());
         QVERIFY(first.acquire());
-        const std::string lockFile = dir.file(".Wendrel.lock");
-        std::remove(lockFile.c_str());
-        QVERIFY(!SingleInstance(dir.path()).acquire());
-        QVERIFY(::symlink(outside.file("planted").c_str(), lockFile.c_str()) == 0);
         SingleInstance second(dir.path()), viaDots(dir.path() + "/./"), elsewhere(other.path());
         QVERIFY(!second.acquire());
         QVERIFY(!viaDots.acquire());
-        QVERIFY(!QFile::exists(QString::fromStdString(outside.file("planted"))));
         QVERIFY(elsewhere.acquire());
 
-        QVERIFY(second.notifyRunning(3000));
-        QTest::qWait(100);
+        QVERIFY(asked(second));
         int shown = 0;
         first.setShowHandler([&] { ++shown; });
         QTRY_COMPARE(shown, 1);
-        for (const std::string& junk : {std::string("sho\nshowx\n"), std::string(100000, '\x01') + "show\n"}) {
-            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-            sockaddr_un address{};
-            address.sun_family = AF_UNIX;
-            std::strncpy(address.sun_path, QFile::encodeName(first.socketPath()).constData(),
-                         sizeof address.sun_path - 1);
-            QVERIFY(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+        for (const std::string& junk : {std::string("sho\nshow\n"), std::string(100000, '\x01') + "show\n"}) {
+            const int fd = connectTo(first.socketPath());
             ::send(fd, junk.data(), junk.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
             QTest::qWait(200);
             ::close(fd);
         }
         QCOMPARE(shown, 1);
-        QVERIFY(second.notifyRunning(3000));
+        QVERIFY(asked(second));
         QTRY_COMPARE(shown, 2);
 
         first.release(); // leaving frees the folder at once
         QVERIFY(second.acquire());
+    }
+
+    // Only this user's processes are answered or asked: a request of another
+    // user is closed unanswered and shows nothing, and a later start sends
+    // nothing to a socket of another user's in the running one's place.
+    void otherUsersAreNeitherAnsweredNorAsked() {
+        if (::geteuid() != 0) QSKIP("acting as another user needs root");
+        constexpr uid_t kNobody = 65534;
+        TempFolder dir;
+        SingleInstance first(dir.path());
+        QVERIFY(first.acquire());
+        int shown = 0;
+        first.setShowHandler([&] { ++shown; });
+        // As nobody, with root's access to the files on the way.
+        const int foreign = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        ::seteuid(kNobody);
+        ::setfsuid(0);
+        const sockaddr_un address = addressOf(first.socketPath());
+        const bool connected = ::connect(foreign, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+        ::seteuid(0);
+        QVERIFY(connected);
+        ::send(foreign, "show\n", 5, MSG_NOSIGNAL);
+        char reply[8];
+        QTRY_COMPARE(::recv(foreign, reply, sizeof reply, MSG_DONTWAIT), ssize_t(0));
+        ::close(foreign);
+        QTest::qWait(100);
+        QCOMPARE(shown, 0);
+
+        // The lock held, another user's socket where the running one's would be.
+        first.release();
+        const int lock = ::open(first.lockPath().toLocal8Bit().constData(), O_RDWR | O_CREAT, 0600);
+        QVERIFY(::flock(lock, LOCK_EX | LOCK_NB) == 0);
+        const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QVERIFY(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0);
+        ::seteuid(kNobody);
+        const bool listening = ::listen(listener, 4) == 0;
+        ::seteuid(0);
+        QVERIFY(listening);
+        SingleInstance later(dir.path());
+        QVERIFY(!later.acquire());
+        QVERIFY(!later.notifyRunning(3000));
+        QVERIFY2(later.whyNot().contains("another user"), qPrintable(later.whyNot()));
+        const int peer = ::accept(listener, nullptr, nullptr);
+        QCOMPARE(::recv(peer, reply, sizeof reply, MSG_DONTWAIT), ssize_t(0)); // gone without a word
+        for (int fd : {peer, listener, lock}) ::close(fd);
+        for (const QString& path : {first.socketPath(), first.lockPath()}) QFile::remove(path);
+    }
+
+private:
+    static sockaddr_un addressOf(const QString& path) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof address.sun_path - 1);
+        return address;
+    }
+    static int connectTo(const QString& path) {
+        const sockaddr_un address = addressOf(path);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        return ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 ? fd : -1;
+    }
+    // A later start waits for the running one's answer: it asks from a thread
+    // of its own while this one answers.
+    static bool asked(SingleInstance& later) {
+        auto answer = std::async(std::launch::async, [&later] { return later.notifyRunning(3000); });
+        while (answer.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
+            QCoreApplication::processEvents();
+        }
+        return answer.get();
     }
 };
 

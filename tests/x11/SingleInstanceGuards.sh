@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# Nobody else can stop or steer the single instance. As root, with a
+# throw-away second user and a portable copy in a folder everyone may read:
+# - that user holding an flock on the folder does not keep it from starting;
+# - with no runtime folder, that user listening first on every name a start
+#   could use in the shared temporary folder hears nothing from it: it
+#   starts its own instance;
+# - 20 idle connections to the running one's socket do not keep a later
+#   start from reaching it;
+# - a start that finds the lock held and gets no answer says so in a message
+#   box, naming the lock and the process that holds it.
+set -euo pipefail
+build="${1:?build folder}"
+[ "$(id -u)" = 0 ] || { echo "skipped: acting as a second user needs root"; exit 0; }
+python=/usr/bin/python3
+tools="xdotool flock setpriv useradd userdel $python"
+source "$(dirname "$0")/lib.sh"
+
+other="wdg$$"
+useradd -M -s /usr/sbin/nologin "$other"
+trap 'status=$?; for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null || true; wait "$p" 2>/dev/null || true; done
+      userdel "$other" 2>/dev/null || true; (exit $status); cleanup' EXIT
+as_other=(setpriv --reuid="$other" --regid="$other" --clear-groups -- env -C /)
+# Holds an flock on $lock in a process of its own (whose pid goes to $holder)
+# until the test ends; the words given, if any, run it as another user.
+hold() {
+    "$@" "$python" -c 'import fcntl, os, sys, time
+path = sys.argv[1]
+fcntl.flock(os.open(path, os.O_RDONLY | (0 if os.path.isdir(path) else os.O_CREAT), 0o600), fcntl.LOCK_EX)
+time.sleep(1000)' "$lock" &
+    holder=$!
+    pids+=("$holder")
+    wait_for "! flock -n '$lock' true" 50 || fail "$lock was not locked"
+}
+
+chmod 755 "$work"
+d=$work/portable
+mkdir -m 755 "$d" "$work/home"
+mkdir -m 700 "$work/runtime"
+mkdir -m 1777 "$work/tmp"
+cp "$build/Wendrel" "$d/"
+printf 'Poll~~5~0~0~0~0~0~0~0~5~0~1~poll.wdx\r\n' >"$d/Scripts.dat"
+printf ' 0 \r\n 0 \r\n' >"$d/Scripts.ini"
+# What names the folder in every lock and socket name it may have.
+id=$(printf '%x-%x' $(stat -c '%d %i' "$d"))
+export HOME=$work/home TMPDIR=$work/tmp XDG_RUNTIME_DIR=$work/runtime
+unset XDG_CACHE_HOME
+
+# Starts the copy, in the environment changed by env's arguments if given;
+# the process goes to $started.
+start() {
+    env "$@" "$d/Wendrel" >"$work/out.log" 2>&1 &
+    started=$!
+    pids+=("$started")
+}
+stop() {
+    kill -TERM "$1"
+    wait "$1" || fail "exit status $? after SIGTERM"
+}
+
+# --- Another user's lock on the folder -----------------------------------------
+lock=$d hold "${as_other[@]}"
+start
+main_window "$started" || fail "no main window while another user locks the folder"
+echo "ok: another user's flock on the folder does not keep Wendrel from starting"
+stop "$started"
+
+# --- Another user listening first, no runtime folder ---------------------------
+# With the folder still locked by that user, on the name beside everyone's
+# files that once served, and on the same names in a folder that user made
+# where a start would make its own; that user holds the lock found there too.
+"${as_other[@]}" mkdir -m 777 "$TMPDIR/wendrel-0"
+listen_at=("$TMPDIR/wendrel-0-$id.socket" "$TMPDIR/wendrel-0/wendrel-$id.socket")
+"${as_other[@]}" touch "$work/tmp/heard"
+lock=$TMPDIR/wendrel-0/wendrel-$id.lock hold "${as_other[@]}"
+"${as_other[@]}" "$python" -c '
+import os, select, socket, sys
+ears = []
+for path in sys.argv[2:]:
+    s = socket.socket(socket.AF_UNIX)
+    s.bind(path)
+    os.chmod(path, 0o777)
+    s.listen(8)
+    ears.append(s)
+while True:
+    for s in select.select(ears, [], [])[0]:
+        c, _ = s.accept()
+        c.settimeout(1)
+        try: said = c.recv(64)
+        except OSError: said = b""
+        with open(sys.argv[1], "a") as f: f.write("%s heard %r\n" % (s.getsockname(), said))
+        c.close()
+' "$work/tmp/heard" "${listen_at[@]}" &
+pids+=($!)
+wait_for "[ -S '${listen_at[0]}' ] && [ -S '${listen_at[1]}' ]" 50 || fail "the other user does not listen"
+start -u XDG_RUNTIME_DIR
+main_window "$started" || fail "no main window while another user listens in /tmp"
+[ ! -s "$work/tmp/heard" ] || fail "the other user's socket was asked: $(cat "$work/tmp/heard")"
+echo "ok: with no runtime folder, another user listening on the names in /tmp hears nothing"
+stop "$started"
+
+# --- Idle connections do not crowd out a later start ---------------------------
+start
+first=$started
+main_window "$first" || fail "no main window"
+sleep 2 # the window settles, as a user would see it
+xdotool windowminimize "$window"
+wait_for '[ "$(wm_state)" = Iconic ]' 50 || fail "the window did not minimize"
+"$python" -c '
+import socket, sys, time
+idle = []
+for _ in range(20):
+    s = socket.socket(socket.AF_UNIX)
+    s.connect(sys.argv[1])
+    idle.append(s)
+print("connected", flush=True)
+time.sleep(1000)
+' "$XDG_RUNTIME_DIR/wendrel-$id.socket" >"$work/idle.log" 2>&1 &
+pids+=($!)
+wait_for "grep -q connected '$work/idle.log'" 50 || fail "no idle connections: $(cat "$work/idle.log")"
+t0=$(date +%s%N)
+rc=0
+timeout 15 "$d/Wendrel" >"$work/second.log" 2>&1 || rc=$?
+took_ms=$((($(date +%s%N) - t0) / 1000000))
+[ "$rc" = 0 ] || fail "the later start ended with status $rc: $(cat "$work/second.log")"
+[ "$took_ms" -lt 8000 ] || fail "the later start took $took_ms ms"
+wait_for '[ "$(wm_state)" = Normal ]' 50 || fail "the window stayed $(wm_state)"
+echo "ok: with 20 idle connections a later start still shows the window (in $took_ms ms)"
+stop "$first"
+
+# --- A lock held by a process that does not answer -----------------------------
+lock=$XDG_RUNTIME_DIR/wendrel-$id.lock hold
+start
+wait_for "xdotool search --onlyvisible --pid $started --name '^Wendrel 1.00$' >/dev/null 2>&1" 200 ||
+    fail "no message box when the lock's holder does not answer"
+grep -q "$XDG_RUNTIME_DIR/wendrel-$id.lock" "$work/out.log" || fail "the message does not name the lock"
+grep -q "process $holder" "$work/out.log" || fail "the message does not name the process $holder"
+echo "ok: a start that gets no answer says so in a message box naming the lock and its holder"
