@@ -28,7 +28,7 @@ int flagsFor(FileUse use) {
         case FileUse::ReadNoLink:
             return common | O_RDONLY | O_NOFOLLOW;
         case FileUse::AppendOrCreate:
-            return common | O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW;
+            return common | O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW;
     }
     return common | O_RDONLY;
 }
@@ -47,8 +47,8 @@ int openRegularFile(const std::string& path, FileUse use, std::string& why) {
     do fd = ::open(path.c_str(), flagsFor(use), 0600);
     while (fd < 0 && errno == EINTR);
     if (fd < 0) {
-        // O_NOFOLLOW fails with ELOOP on a link; a pipe without a reader
-        // refuses a non-blocking writer with ENXIO.
+        // O_NOFOLLOW fails with ELOOP on a link; a pipe or a device without
+        // its other end refuses a non-blocking open with ENXIO.
         why = errno == ELOOP && !follow ? "it is a symbolic link"
               : errno == ENXIO          ? "it is not a regular file"
                                         : std::strerror(errno);

@@ -10,7 +10,7 @@ namespace wendrel {
 enum class FileUse {
     Read,           // read; a symbolic link to a regular file is followed
     ReadNoLink,     // read; a symbolic link is refused
-    AppendOrCreate, // written at its end, created (owner only) when missing; a link is refused
+    AppendOrCreate, // read, and written at its end; created (owner only) when missing; a link is refused
 };
 
 // The descriptor (close-on-exec, blocking) of the regular file at path, or -1

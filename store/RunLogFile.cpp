@@ -76,10 +76,15 @@ void appendLinesOf(const std::string& path, std::vector<RunLogEntry>& out) {
 
 // Appends bytes to the regular file at path, created for the owner only when
 // missing. Returns why nothing was written, or empty text.
-std::string append(const std::string& path, const std::string& bytes) {
+std::string append(const std::string& path, std::string bytes) {
     std::string why;
     const int fd = openRegularFile(path, FileUse::AppendOrCreate, why);
     if (fd < 0) return why;
+    // A line torn by a crash would swallow this one: end it first.
+    struct stat st {};
+    char last = '\n';
+    if (::fstat(fd, &st) == 0 && st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n')
+        bytes.insert(bytes.begin(), '\n');
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);

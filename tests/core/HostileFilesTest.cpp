@@ -20,6 +20,7 @@
 #include "scheduler/Scheduler.h"
 #include "session/Session.h"
 #include "store/FileNames.h"
+#include "store/RunLogFile.h"
 #include "store/RunState.h"
 #include "tests/core/TempFolder.h"
 #include "tests/fakes/Fakes.h"
@@ -175,4 +176,14 @@ TEST(HostileStateFile, ALastStartOutOfRangeIsNotLoaded) {
         run_state::load(path, g, problem);
         EXPECT_FALSE(g.slot(1).LastStartUtc.has_value()) << "task last start " << seconds;
     }
+}
+
+// A crash may leave the history's last line without its end.
+TEST(HostileLogFile, ATornLastLineDoesNotSwallowTheNextEvent) {
+    TempFolder dir;
+    writeAll(dir.file(file_names::kLogFile), "2026-12-06 09:30:00\tT\ta.wdx\tprogram sta");
+    RunLogFile log(dir.path());
+    log.add(RunEvent{DateTime{2026, 12, 6, 9, 31, 0}, RunEventKind::Finished, "T", "a.wdx", {}, {}, {}});
+    const std::vector<RunLogEntry> all = RunLogFile::readAll(dir.path());
+    EXPECT_EQ(all.back().what, "finished");
 }
