@@ -185,5 +185,6 @@ TEST(HostileLogFile, ATornLastLineDoesNotSwallowTheNextEvent) {
     RunLogFile log(dir.path());
     log.add(RunEvent{DateTime{2026, 12, 6, 9, 31, 0}, RunEventKind::Finished, "T", "a.wdx", {}, {}, {}});
     const std::vector<RunLogEntry> all = RunLogFile::readAll(dir.path());
+    ASSERT_FALSE(all.empty());
     EXPECT_EQ(all.back().what, "finished");
 }
