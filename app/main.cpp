@@ -129,6 +129,8 @@ int main(int argc, char** argv) {
         qInfo("%s", text.c_str());
         form.setPanelText(2, QString::fromStdString(text));
     });
+    // A file of the folder refused (it has said so on stderr).
+    session.setNoticeHandler([&form](const std::string& text) { form.setPanelText(2, QString::fromStdString(text)); });
     // Closed, the window has saved the list: the folder is free for a new
     // start at once, and the process ends even if a step of a script holds it.
     QObject::connect(&form, &wendrel::Form1::unloaded, &app, [&instance, &exitGuard] {

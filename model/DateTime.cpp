@@ -31,7 +31,11 @@ std::int64_t DateTime::dayNumber() const {
     return daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
 }
 
-std::int64_t DateTime::serialSeconds() const { return dayNumber() * 86400 + hour * 3600 + minute * 60 + second; }
+// In 64 bits throughout: the fields of a time made from outside need not be
+// in their ranges.
+std::int64_t DateTime::serialSeconds() const {
+    return dayNumber() * 86400 + std::int64_t{hour} * 3600 + std::int64_t{minute} * 60 + second;
+}
 
 int DateTime::weekday() const {
     // 1970-01-01 was a Thursday (5 when Sunday is 1).

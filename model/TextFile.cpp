@@ -9,13 +9,13 @@
 
 namespace wendrel {
 
-LineReader::LineReader(const std::string& path, std::size_t maxLine) : maxLine_(maxLine) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        error_ = true;
-        return;
+LineReader::LineReader(const std::string& path, std::size_t maxLine, FileUse use) : maxLine_(maxLine) {
+    const int fd = openRegularFile(path, use, whyNotOpen_);
+    if (fd >= 0) file_ = ::fdopen(fd, "rb");
+    if (fd >= 0 && !file_) {
+        whyNotOpen_ = std::strerror(errno);
+        ::close(fd);
     }
-    file_ = std::fopen(path.c_str(), "rb");
     if (!file_) error_ = true;
 }
 
@@ -68,6 +68,11 @@ bool fileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool nothingAt(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) != 0 && errno == ENOENT;
+}
+
 std::string joinPath(const std::string& folder, const std::string& leaf) {
     if (folder.empty()) return leaf;
     if (folder.back() == '/') return folder + leaf;
@@ -94,8 +99,8 @@ std::string followLinks(const std::string& start) {
     return start;
 }
 
-std::string writeFileAtomically(const std::string& linkOrFile, const std::string& contents) {
-    const std::string path = followLinks(linkOrFile);
+std::string writeFileAtomically(const std::string& linkOrFile, const std::string& contents, LinkAtPath link) {
+    const std::string path = link == LinkAtPath::Follow ? followLinks(linkOrFile) : linkOrFile;
     std::string folder = ".";
     std::string leaf = path;
     if (auto slash = path.rfind('/'); slash != std::string::npos) {
@@ -104,7 +109,7 @@ std::string writeFileAtomically(const std::string& linkOrFile, const std::string
     }
     mode_t mode = S_IRUSR | S_IWUSR;
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) mode = st.st_mode & 07777;
 
     std::string tmp = joinPath(folder, "." + leaf + ".XXXXXX");
     int fd = ::mkstemp(tmp.data());

@@ -61,7 +61,11 @@ void ScriptEngine::RunScript(int index) {
         // (also inside one long line), so a huge file never blocks the program.
         LineReader in(path, kMaxScriptLine);
         in.onProgress(kReadingPumpBytes, [this] { env_.pump.processEvents(0); });
-        if (!in.isOpen()) logRun(index, RunEventKind::ScriptUnreadable);
+        if (!in.isOpen()) {
+            logRun(index, RunEventKind::ScriptUnreadable);
+            if (!name.empty() && refused_)
+                refused_("The script \"" + name + "\" was not run: " + in.whyNotOpen() + ".");
+        }
         std::string line;
         while (!stopping_ && in.isOpen() && in.next(line)) {
             // A code-0 byte ends the line: what follows it up to the line end

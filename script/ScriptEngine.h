@@ -2,6 +2,7 @@
 // Carries out a task's script file line by line, and the waits that keep the
 // user interface alive meanwhile.
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -50,6 +51,9 @@ public:
 
     // Where every start of a script and its outcome are recorded; none unless set.
     void setRunLog(RunLog* log) { log_ = log; }
+    // Told, in a sentence for the user, why a script file could not be read
+    // (a named pipe in its place, no permission).
+    void setRefusalHandler(std::function<void(const std::string& text)> refused) { refused_ = std::move(refused); }
 
     // The program is leaving: every running script stops at its next wait,
     // message or line, and no script starts any more. Stays set.
@@ -76,6 +80,7 @@ private:
     ScriptEnvironment env_;
     std::vector<std::pair<double, double>> recentStarts_; // (task id, monotonic time of the start)
     RunLog* log_ = nullptr;
+    std::function<void(const std::string&)> refused_;
     bool stopping_ = false;
 };
 

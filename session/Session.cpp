@@ -50,13 +50,21 @@ Session::Session(std::string folder, Services services, std::string fallbackFold
       engine_(g_, folder_, environmentOf(services_)),
       scheduler_(g_, *services_.clock, [this](int index) { engine_.RunScript(index); }) {
     engine_.setRunLog(&runLog_);
+    runLog_.setRefusalHandler([this](const std::string& text) { notice(text); });
+    engine_.setRefusalHandler([this](const std::string& text) { notice(text); });
+}
+
+void Session::notice(const std::string& text) {
+    if (text.empty() || !told_.insert(text).second) return;
+    std::fprintf(stderr, "Wendrel: %s\n", text.c_str());
+    if (noticed_) noticed_(text);
 }
 
 void Session::load() {
     g_.fillCaptionTables();
     store_.read(g_);
     // The tasks' last starts (see Unload).
-    scheduler_.useStateFile(joinPath(folder_, file_names::kStateFile));
+    notice(scheduler_.useStateFile(joinPath(folder_, file_names::kStateFile)));
 }
 
 std::string Session::loadProblemText() const {

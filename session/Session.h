@@ -12,6 +12,7 @@
 // last time and, when the folder cannot take the list, writes it into the
 // fallback folder instead, saying so on stderr.
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,11 @@ public:
         saveFailed_ = std::move(handler);
     }
 
+    // Gets a sentence for the user about a file of the folder that was
+    // refused (a named pipe or a link where the run history or a script
+    // should be); each sentence is told once, and goes to stderr too.
+    void setNoticeHandler(std::function<void(const std::string& text)> handler) { noticed_ = std::move(handler); }
+
     // Scripts stop at their next wait or line, and no tick starts another.
     void requestStop() { engine_.requestStop(); }
     // The last write (see above) and the state file; once only.
@@ -110,6 +116,7 @@ public:
 
 private:
     std::int16_t& flag(Option option);
+    void notice(const std::string& text);
 
     std::string folder_;
     Services services_;
@@ -123,6 +130,8 @@ private:
     int taskBeforeNew_ = 0;
     std::vector<std::string> reportedSaveProblems_;
     std::function<void(const std::string&)> saveFailed_;
+    std::function<void(const std::string&)> noticed_;
+    std::set<std::string> told_;
     bool unloaded_ = false;
 };
 

@@ -2,10 +2,11 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "model/RegularFile.h"
 #include "model/TextFile.h"
 #include "store/FileNames.h"
 
@@ -66,16 +67,24 @@ std::string describe(const RunEvent& e) {
 }
 
 void appendLinesOf(const std::string& path, std::vector<RunLogEntry>& out) {
-    LineReader in(path, kMaxLineBytes);
+    // Only this program writes the history: a link in its place is not ours.
+    LineReader in(path, kMaxLineBytes, FileUse::ReadNoLink);
     std::string line;
     while (in.next(line))
         if (auto entry = parseRunLogLine(line)) out.push_back(std::move(*entry));
 }
 
-// Appends bytes to the file at path, created for the owner only when missing.
-void append(const std::string& path, const std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return;
+// Appends bytes to the regular file at path, created for the owner only when
+// missing. Returns why nothing was written, or empty text.
+std::string append(const std::string& path, std::string bytes) {
+    std::string why;
+    const int fd = openRegularFile(path, FileUse::AppendOrCreate, why);
+    if (fd < 0) return why;
+    // A line torn by a crash would swallow this one: end it first.
+    struct stat st {};
+    char last = '\n';
+    if (::fstat(fd, &st) == 0 && st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n')
+        bytes.insert(bytes.begin(), '\n');
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -84,6 +93,16 @@ void append(const std::string& path, const std::string& bytes) {
         done += static_cast<std::size_t>(n);
     }
     ::close(fd);
+    return {};
+}
+
+// "yyyy-mm-dd hh:mm:ss": digits where digits belong, the separators between.
+bool isTimeField(std::string_view t) {
+    static constexpr std::string_view kShape = "0000-00-00 00:00:00";
+    if (t.size() != kShape.size()) return false;
+    for (std::size_t i = 0; i < t.size(); ++i)
+        if (kShape[i] == '0' ? (t[i] < '0' || t[i] > '9') : t[i] != kShape[i]) return false;
+    return true;
 }
 } // namespace
 
@@ -96,7 +115,7 @@ std::string formatRunEvent(const RunEvent& e) {
 
 std::optional<RunLogEntry> parseRunLogLine(const std::string& line) {
     const std::size_t t1 = line.find('\t');
-    if (t1 != 19 || line[4] != '-' || line[13] != ':') return std::nullopt;
+    if (t1 == std::string::npos || !isTimeField(std::string_view(line).substr(0, t1))) return std::nullopt;
     const std::size_t t2 = line.find('\t', t1 + 1);
     if (t2 == std::string::npos) return std::nullopt;
     const std::size_t t3 = line.find('\t', t2 + 1);
@@ -109,11 +128,14 @@ void RunLogFile::add(const RunEvent& event) {
     // One write for the line, so a crash leaves at most the last line torn.
     const std::string line = formatRunEvent(event) + '\n';
     const std::string path = joinPath(folder_, file_names::kLogFile);
+    // Only a file of ours is rotated (lstat: a link is left where it is, and
+    // refused below).
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && st.st_size > 0 &&
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
         static_cast<std::size_t>(st.st_size) + line.size() > rotateBytes_)
         ::rename(path.c_str(), joinPath(folder_, file_names::kOldLogFile).c_str());
-    append(path, line);
+    const std::string why = append(path, line);
+    if (!why.empty() && refused_) refused_("The run history is not written to \"" + path + "\": " + why + ".");
 }
 
 std::vector<RunLogEntry> RunLogFile::readAll(const std::string& folder) {

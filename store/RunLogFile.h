@@ -3,6 +3,7 @@
 // and Wendrel.log.1 holding the events before the last rotation. Lines end in
 // LF, text is UTF-8.
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,16 +37,21 @@ public:
 
     // Appends the event's line. When the line would take the file past
     // rotateBytes, the file first becomes Wendrel.log.1 (replacing the older
-    // one) and a new Wendrel.log begins.
+    // one) and a new Wendrel.log begins. Something other than a regular file
+    // in its place (a named pipe, a symbolic link) is neither written to nor
+    // followed: the event is dropped and refused is told why.
     void add(const RunEvent& event) override;
+    void setRefusalHandler(std::function<void(const std::string& text)> refused) { refused_ = std::move(refused); }
 
     // Every event of the folder's history, oldest first. Lines that are not
-    // events (a torn last line, a hand edit) are passed over.
+    // events (a torn last line, a hand edit) are passed over, and so is a
+    // file that is not a regular one (see add).
     static std::vector<RunLogEntry> readAll(const std::string& folder);
 
 private:
     std::string folder_;
     std::size_t rotateBytes_;
+    std::function<void(const std::string&)> refused_;
 };
 
 // The newest events of a history (oldest first), newest first, at most max of

@@ -45,17 +45,23 @@ std::vector<std::string> keysOf(const General& g, std::uint64_t basis = Fnv1a::k
     return keys;
 }
 
-bool parseInt(std::string_view text, std::int64_t& out) {
+// The instants a file of ours can hold: 1970-01-01 00:00:00 to 9999-12-31
+// 23:59:59 UTC. Anything else comes from a damaged file, and taken as it is
+// it would overflow the date arithmetic of the catch-up.
+constexpr std::int64_t kEarliestUtc = 0;
+constexpr std::int64_t kLatestUtc = 253402300799;
+
+bool parseUtc(std::string_view text, std::int64_t& out) {
     const auto r = std::from_chars(text.data(), text.data() + text.size(), out);
-    return r.ec == std::errc() && r.ptr == text.data() + text.size();
+    return r.ec == std::errc() && r.ptr == text.data() + text.size() && out >= kEarliestUtc && out <= kLatestUtc;
 }
 } // namespace
 
 std::optional<std::int64_t> load(const std::string& path, General& g, std::string& problem) {
-    if (!fileExists(path)) return std::nullopt;
     LineReader in(path, 4096);
     if (!in.isOpen()) {
-        problem = "Cannot read \"" + path + "\"";
+        if (!nothingAt(path))
+            problem = "The tasks' last starts are not read from \"" + path + "\": " + in.whyNotOpen() + ".";
         return std::nullopt;
     }
     std::optional<std::int64_t> alive;
@@ -64,12 +70,12 @@ std::optional<std::int64_t> load(const std::string& path, General& g, std::strin
     while (in.next(line)) {
         std::string_view v(line);
         std::int64_t t = 0;
-        if (v.starts_with("alive ") && parseInt(v.substr(6), t)) {
+        if (v.starts_with("alive ") && parseUtc(v.substr(6), t)) {
             alive = t;
         } else if (v.starts_with("task ")) {
             v.remove_prefix(5);
             const auto blank = v.find(' ');
-            if (blank != std::string_view::npos && parseInt(v.substr(blank + 1), t))
+            if (blank != std::string_view::npos && parseUtc(v.substr(blank + 1), t))
                 starts[std::string(v.substr(0, blank))] = t;
         }
     }
@@ -94,7 +100,9 @@ std::string save(const std::string& path, const General& g, std::int64_t aliveUt
         if (task.LastStartUtc && task.Interval != OtherInterval)
             out += "task " + keys[k] + " " + std::to_string(*task.LastStartUtc) + "\r\n";
     }
-    const std::string why = writeFileAtomically(path, out);
+    // Only this program writes the file: whatever stands in its place, a
+    // link above all, is replaced rather than written through.
+    const std::string why = writeFileAtomically(path, out, LinkAtPath::Replace);
     return why.empty() ? std::string() : "Cannot save \"" + path + "\": " + why;
 }
 

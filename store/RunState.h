@@ -15,7 +15,8 @@
 // The key is the 64-bit FNV-1a digest of those fields in hex and the place,
 // "<digest>-<place>". Earlier versions started the digest from an offset
 // basis that had lost a digit; their keys are still recognised on reading,
-// and the next save writes the right ones. Lines that cannot be read are skipped: the
+// and the next save writes the right ones. Lines that cannot be read, and
+// times outside the years 1970 to 9999, are skipped: the
 // state only ever adds to what the task list says, so a damaged file costs at
 // most one catch-up run.
 #include <cstdint>
@@ -28,10 +29,12 @@ namespace wendrel::run_state {
 
 // Gives the table's fixed-time tasks their last starts from the file at path
 // and returns the time the program was last known to run (no value when the
-// file is missing or says nothing). A problem reading it goes to problem.
+// file is missing or says nothing). A problem reading it (also something
+// other than a regular file in its place) goes to problem.
 std::optional<std::int64_t> load(const std::string& path, General& g, std::string& problem);
 
-// Writes the last starts of the table's fixed-time tasks and aliveUtc.
+// Writes the last starts of the table's fixed-time tasks and aliveUtc,
+// replacing whatever is at path (a symbolic link is not followed).
 // Returns the problem met, or empty text.
 std::string save(const std::string& path, const General& g, std::int64_t aliveUtc);
 

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "model/Fields.h"
+#include "model/RegularFile.h"
 #include "model/TextFile.h"
 #include "store/FileNames.h"
 #include "store/Folders.h"
@@ -61,11 +62,16 @@ std::string tagged(const std::string& name, const std::string& tag) {
 }
 
 bool copyFile(const std::string& from, const std::string& to) {
-    std::ifstream in(from, std::ios::binary);
+    std::string why;
+    const int fd = openRegularFile(from, FileUse::Read, why);
+    if (fd < 0) return false;
     std::ofstream out(to, std::ios::binary | std::ios::trunc);
-    if (!in || !out) return false;
-    out << in.rdbuf();
-    return static_cast<bool>(out);
+    char buf[65536];
+    ssize_t n = 0;
+    while (out && ((n = ::read(fd, buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR)))
+        if (n > 0) out.write(buf, n);
+    ::close(fd);
+    return n == 0 && static_cast<bool>(out);
 }
 } // namespace
 
@@ -101,7 +107,7 @@ void TaskStore::readOptions(General& g) {
     g.RunMissedTasks = 0;
     LineReader in(ini, 4096);
     if (!in.isOpen()) {
-        if (fileExists(ini)) errors_.push_back(describe("Cannot read", ini, std::strerror(errno)));
+        if (fileExists(ini)) errors_.push_back(describe("Cannot read", ini, in.whyNotOpen()));
         return;
     }
     std::string line;
@@ -117,7 +123,7 @@ void TaskStore::readTasks(General& g) {
     if (!in.isOpen()) {
         if (fileExists(path)) {
             // Whatever it holds was not loaded: keep it before it is replaced.
-            errors_.push_back(describe("Cannot read", path, std::strerror(errno)));
+            errors_.push_back(describe("Cannot read", path, in.whyNotOpen()));
             lostOnLoad_ = true;
             keepOriginal();
         }

@@ -6,144 +6,22 @@
 #include <xkbcommon/xkbcommon.h>
 
 #include <chrono>
-#include <map>
-#include <set>
 #include <thread>
 #include <vector>
 
 #include "platform/KeyStrokes.h"
+#include "platform/wayland/KeymapText.h"
 #include "platform/wayland/WaylandClient.h"
 #include "virtual-keyboard-unstable-v1-client-protocol.h"
 
 namespace wendrel::wayland {
 
-// Where a keysym sits in a generated keymap: its key (an evdev code, the
-// keymap's keycode less 8) and whether Shift picks it (the upper case of a
-// letter shares the key of the lower case, as on a real keyboard, so that
-// Shift with a letter gives the capital).
-struct KeyPlace {
-    std::uint32_t code = 0;
-    bool shift = false;
-};
-
-struct KeyLayout {
-    // The modifier keys sit where a PC keyboard has them.
-    static constexpr std::uint32_t kShiftCode = 42, kControlCode = 29, kAltCode = 56;
-    // The highest evdev code that X programs (through Xwayland) can still
-    // receive: X keycodes end at 255.
-    static constexpr std::uint32_t kLastCode = 247;
-
-    std::map<xkb_keysym_t, KeyPlace> places;
-    std::vector<std::vector<xkb_keysym_t>> keys; // the keys besides the modifiers
-    std::string text;                            // the keymap in XKB's text format
-    std::uint32_t shiftMask = 0, controlMask = 0, altMask = 0;
-
-    bool covers(xkb_keysym_t ks) const { return places.count(ks) != 0; }
-};
-
 namespace {
-
-// The two keysyms of a letter's key, lower case first; one keysym for
-// anything without a case pair (or with an irregular one).
-std::vector<xkb_keysym_t> keyOf(xkb_keysym_t ks) {
-    const xkb_keysym_t upper = xkb_keysym_to_upper(ks), lower = xkb_keysym_to_lower(ks);
-    if (upper != ks && xkb_keysym_to_lower(upper) == ks) return {ks, upper};
-    if (lower != ks && xkb_keysym_to_upper(lower) == ks) return {lower, ks};
-    return {ks};
-}
-
-std::string keysymName(xkb_keysym_t ks) {
-    char name[64];
-    if (xkb_keysym_get_name(ks, name, sizeof name) <= 0) return {};
-    return name;
-}
-
-// The number of keys a keymap can hold for the characters and named keys of
-// a line, besides the three modifiers.
-constexpr std::size_t kKeyCapacity = KeyLayout::kLastCode - 3;
-
-// A keymap with a key for each of these keys (each one or two keysyms) and
-// the three modifiers, or no value if XKB cannot read it back.
-std::unique_ptr<KeyLayout> makeLayout(const std::vector<std::vector<xkb_keysym_t>>& keys) {
-    auto layout = std::make_unique<KeyLayout>();
-    std::string codes, symbols;
-    auto addKey = [&](std::uint32_t code, const std::vector<xkb_keysym_t>& syms) {
-        const std::string id = "<K" + std::to_string(code) + ">";
-        codes += "    " + id + " = " + std::to_string(code + 8) + ";\n";
-        symbols += "    key " + id + " { type = \"" + (syms.size() == 2 ? "TWO_LEVEL" : "ONE_LEVEL") + "\", [ ";
-        for (std::size_t i = 0; i < syms.size(); ++i) {
-            symbols += (i ? ", " : "") + keysymName(syms[i]);
-            layout->places[syms[i]] = {code, i == 1};
-        }
-        symbols += " ] };\n";
-    };
-    addKey(KeyLayout::kShiftCode, {XKB_KEY_Shift_L});
-    addKey(KeyLayout::kControlCode, {XKB_KEY_Control_L});
-    addKey(KeyLayout::kAltCode, {XKB_KEY_Alt_L});
-    std::uint32_t code = 1;
-    for (const auto& key : keys) {
-        while (code == KeyLayout::kShiftCode || code == KeyLayout::kControlCode || code == KeyLayout::kAltCode) ++code;
-        if (code > KeyLayout::kLastCode) return nullptr;
-        addKey(code++, key);
-    }
-    layout->keys = keys;
-    symbols += "    modifier_map Shift { <K42> };\n    modifier_map Control { <K29> };\n"
-               "    modifier_map Mod1 { <K56> };\n";
-    layout->text = "xkb_keymap {\n"
-                   "xkb_keycodes \"wendrel\" {\n    minimum = 8;\n    maximum = 255;\n" +
-                   codes +
-                   "};\n"
-                   "xkb_types \"wendrel\" {\n"
-                   "    type \"ONE_LEVEL\" { modifiers = none; level_name[Level1] = \"Any\"; };\n"
-                   "    type \"TWO_LEVEL\" { modifiers = Shift; map[Shift] = Level2;\n"
-                   "        level_name[Level1] = \"Base\"; level_name[Level2] = \"Shift\"; };\n"
-                   "};\n"
-                   "xkb_compatibility \"wendrel\" {\n"
-                   "    interpret Any + AnyOf(all) { action = SetMods(modifiers = modMapMods, clearLocks); };\n"
-                   "};\n"
-                   "xkb_symbols \"wendrel\" {\n" +
-                   symbols +
-                   "};\n"
-                   "};\n";
-
-    // Read it back as the compositor will, for the masks of the modifiers
-    // (and so that a keymap XKB rejects is never sent).
-    xkb_context* context = xkb_context_new(
-        static_cast<xkb_context_flags>(XKB_CONTEXT_NO_DEFAULT_INCLUDES | XKB_CONTEXT_NO_ENVIRONMENT_NAMES));
-    if (!context) return nullptr;
-    xkb_keymap* keymap = xkb_keymap_new_from_string(context, layout->text.c_str(), XKB_KEYMAP_FORMAT_TEXT_V1,
-                                                    XKB_KEYMAP_COMPILE_NO_FLAGS);
-    if (keymap) {
-        layout->shiftMask = 1u << xkb_keymap_mod_get_index(keymap, XKB_MOD_NAME_SHIFT);
-        layout->controlMask = 1u << xkb_keymap_mod_get_index(keymap, XKB_MOD_NAME_CTRL);
-        layout->altMask = 1u << xkb_keymap_mod_get_index(keymap, XKB_MOD_NAME_ALT);
-        xkb_keymap_unref(keymap);
-    }
-    xkb_context_unref(context);
-    return keymap ? std::move(layout) : nullptr;
-}
 
 struct Press {
     xkb_keysym_t keysym;
     bool shift, ctrl, alt;
 };
-
-// The keys of a new keymap: those of the presses from the first one on, as
-// many as a keymap holds, then those of the keymap in use while there is
-// room, so that over the chunks of a long text the keymap grows to cover its
-// characters rather than being replaced for each chunk.
-std::vector<std::vector<xkb_keysym_t>> wantedKeys(const std::vector<Press>& presses, std::size_t first,
-                                                  const KeyLayout* current) {
-    std::vector<std::vector<xkb_keysym_t>> wanted;
-    std::set<xkb_keysym_t> seen;
-    auto add = [&](const std::vector<xkb_keysym_t>& syms) {
-        if (wanted.size() < kKeyCapacity && seen.insert(syms[0]).second) wanted.push_back(syms);
-    };
-    for (std::size_t i = first; i < presses.size(); ++i) add(keyOf(presses[i].keysym));
-    if (current)
-        for (const auto& key : current->keys) add(key);
-    return wanted;
-}
 
 std::uint32_t now() {
     using namespace std::chrono;
@@ -213,6 +91,9 @@ void VirtualKeyboardSender::press(std::span<const KeyStroke> strokes) {
     for (const KeyStroke& k : strokes)
         if (const xkb_keysym_t ks = keysymOf(k); ks != XKB_KEY_NoSymbol)
             presses.push_back({ks, k.shift, k.ctrl, k.alt});
+    std::vector<xkb_keysym_t> keysyms;
+    keysyms.reserve(presses.size());
+    for (const Press& p : presses) keysyms.push_back(p.keysym);
 
     // The events of one stroke (modifiers, press, release) go out together:
     // a press whose release came later would start the window's key repeat
@@ -240,7 +121,7 @@ void VirtualKeyboardSender::press(std::span<const KeyStroke> strokes) {
         if (layout_)
             while (end < presses.size() && layout_->covers(presses[end].keysym)) ++end;
         if (end == i) {
-            layout_ = makeLayout(wantedKeys(presses, i, layout_.get()));
+            layout_ = makeLayout(wantedKeys(keysyms, i, layout_.get()));
             if (!layout_ || !useLayout(*layout_)) break;
             continue;
         }
