@@ -312,3 +312,19 @@ TEST(SchedulerYear, EveryTaskStartsAsOftenAsItsIntervalSaysAlsoAcrossDaylightSav
     EXPECT_EQ(startsOf230[85], (DT{2028, 3, 26, 3, 0, 0}));
     EXPECT_EQ(startsOf230[302], (DT{2028, 10, 29, 2, 30, 0}));
 }
+
+TEST(SchedulerFixedTime, EachWeekdayMatchesItsOwnDayOnly) {
+    // Sunday 6 to Saturday 12 December 2026; DayofWeek 0 is Sunday.
+    for (int weekday = 0; weekday < 7; ++weekday)
+        for (int day = 6; day <= 12; ++day)
+            EXPECT_EQ(Scheduler::fixedRuleMatches(weekly(I(weekday)), DT{2026, 12, day, 12, 0, 0}), day - 6 == weekday)
+                << "weekday " << weekday << ", December " << day;
+}
+
+TEST(SchedulerOther, UnitZeroCountsMinutesAnyOtherUnitSeconds) {
+    // Units and amounts beyond the editor's lists come from an edited task file.
+    const std::tuple<I, I, int> cases[] = {{5, 0, 300}, {5, 1, 5},       {5, 2, 5},
+                                           {5, -1, 5},  {600, 0, 36000}, {32767, 0, 1966020}};
+    for (auto [amount, unit, seconds] : cases)
+        EXPECT_EQ(Scheduler::OtherAmountSeconds(other(amount, unit)), seconds) << amount << " in unit " << unit;
+}

@@ -341,3 +341,51 @@ TEST(HostileScriptInput, BinaryAndHugeScriptsRunToTheirEndInBoundedTimeAndMemory
     // times for 100 MB, not once at the end.
     EXPECT_GE(r.pump.passes - passesBefore, 100);
 }
+
+// Each keyword once, in some case, and lines that only look like commands.
+TEST(ScriptRun, EveryKeywordOfEveryGroup) {
+    struct Case {
+        const char* line;
+        std::size_t starts, typed, shown;
+        double waited;
+    };
+    const Case cases[] = {{"exec p", 1, 0, 0, 0},    {"Run p", 1, 0, 0, 0},      {"EX p", 1, 0, 0, 0},
+                          {"eXeCuTe p", 1, 0, 0, 0}, {"send k", 0, 1, 0, 0},     {"Type k", 0, 1, 0, 0},
+                          {"KEY k", 0, 1, 0, 0},     {"wait 2", 0, 0, 0, 2},     {"Pause 2", 0, 0, 0, 2},
+                          {"SLEEP 2", 0, 0, 0, 2},   {"message m", 0, 0, 1, 0},  {"Msg m", 0, 0, 1, 0},
+                          {"MSGBOX m", 0, 0, 1, 0},  {"EXECUTES p", 0, 0, 0, 0}, {" WAIT 2", 0, 0, 0, 0},
+                          {"'MSG m", 0, 0, 0, 0},    {"MSG\tm", 0, 0, 0, 0},     {"SLEEPY 2", 0, 0, 0, 0}};
+    for (const Case& c : cases) {
+        Rig r;
+        const double start = r.clock.mono;
+        r.run(c.line);
+        EXPECT_EQ(r.launcher.started.size(), c.starts) << c.line;
+        EXPECT_EQ(r.keys.sent.size(), c.typed) << c.line;
+        EXPECT_EQ(r.messages.shown.size(), c.shown) << c.line;
+        EXPECT_NEAR(r.clock.mono - start, c.waited, 0.06) << c.line;
+    }
+}
+
+// The first comma ends the command line, and only a 1 right after it waits
+// (here for a program that shows no window and has ended: about two seconds).
+TEST(ScriptRun, TheFirstCommaOfAStartLineDecides) {
+    const std::tuple<const char*, const char*, bool> cases[] = {{"RUN a b,1", "a b", true}, {"RUN a,0,1", "a", false},
+                                                                {"RUN a,12", "a", true},    {"RUN a, 1", "a", false},
+                                                                {"RUN a,", "a", false},     {"RUN a,1,0", "a", true},
+                                                                {"RUN ,1", "", false},      {"RUN,1 a", "", false}};
+    for (auto [line, command, waits] : cases) {
+        Rig r;
+        const double start = r.clock.mono;
+        r.run(line);
+        EXPECT_EQ(r.launcher.started, *command ? Texts{command} : Texts{}) << line;
+        EXPECT_EQ(r.clock.mono - start > 1, waits) << line;
+    }
+}
+
+TEST(ScriptWait, AWaitOfNoTimeStillLetsEventsRunOnceANegativeOneNot) {
+    for (auto [line, passes] : {std::pair{"WAIT 0", 1}, {"WAIT", 1}, {"WAIT -1", 0}}) {
+        Rig r;
+        r.run(line);
+        EXPECT_EQ(r.pump.passes, passes) << line;
+    }
+}

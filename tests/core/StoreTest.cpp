@@ -362,3 +362,16 @@ TEST(ScriptFiles, OnlyVisibleRegularWdxFilesAndNeverAThrow) {
     fs::permissions(dir.file("sub.wdx"), fs::perms::none);
     EXPECT_NO_THROW(listScriptFiles(dir.file("sub.wdx")));
 }
+
+TEST(TaskLine, SevenNumberFieldsReadTheNumberTheyBeginWithFourOnlyAWholeNumber) {
+    TaskRecord r;
+    parseTaskLine("n~c~3x~3x~3x~3x~3x~3x~3x~3x~3x~3x~3x~s.wdx", r);
+    const std::tuple<const char*, std::int16_t, int> fields[] =
+        {{"Interval", r.Interval, 0},     {"DateDay", r.DateDay, 3},
+         {"DateMonth", r.DateMonth, 3},   {"TimeHour", r.TimeHour, 3},
+         {"TimeMinute", r.TimeMinute, 3}, {"DayofMonth", r.DayofMonth, 0},
+         {"DayofWeek", r.DayofWeek, 0},   {"MinsPastHour", r.MinsPastHour, 0},
+         {"Other", r.Other, 3},           {"MSOption", r.MSOption, 3},
+         {"Active", r.Active, 3}};
+    for (auto [name, value, expected] : fields) EXPECT_EQ(value, expected) << name;
+}
