@@ -328,3 +328,9 @@ TEST(SchedulerOther, UnitZeroCountsMinutesAnyOtherUnitSeconds) {
     for (auto [amount, unit, seconds] : cases)
         EXPECT_EQ(Scheduler::OtherAmountSeconds(other(amount, unit)), seconds) << amount << " in unit " << unit;
 }
+
+TEST(SchedulerMissedRuns, ALeapDayIsFoundInMinutesMissedOverFourYears) {
+    const auto minute = [](DT t) { return t.serialMinute(); };
+    EXPECT_TRUE(Scheduler::fixedRuleMatchesBetween(yearly(28, 1), minute({2020, 1, 1, 0, 0, 0}),
+                                                   minute({2032, 2, 28, 23, 59, 0})));
+}
