@@ -74,9 +74,10 @@ TEST(GetField, SplitsLikeTheStoreAndTheInterpreterExpect) {
 TEST(Numbers, LeadingAndWholeTextRules) {
     // Blanks count nowhere, not even inside the digits; "&h" literals of up to
     // four digits are 16-bit signed.
-    const std::pair<const char*, double> leading[] = {{"-1", -1},       {"1 2 3", 123}, {"\t4\n5x7", 45},
-                                                      {"2.5e1abc", 25}, {"&HFF", 255},  {"&hffff", -1},
-                                                      {"&O17", 15},     {".", 0},       {".5", 0.5}};
+    const std::pair<const char*, double> leading[] = {{"-1", -1},    {"1 2 3", 123}, {"\t4\n5x7", 45}, {"2.5e1abc", 25},
+                                                      {"1e01", 10},  {"&HFF", 255},  {"&HA", 10},      {"&hAf", 175},
+                                                      {"&H89", 137}, {"&hffff", -1}, {"&O17", 15},     {"&O8", 0},
+                                                      {"&0", 0},     {"&", 0},       {".", 0},         {".5", 0.5}};
     for (auto [text, value] : leading) EXPECT_EQ(leadingNumber(text), value) << text;
     // Halves round to even. Numbers outside 16 bits read as 0, also when too
     // long for any buffer; leading zeros or blanks beyond any buffer limit
@@ -89,13 +90,14 @@ TEST(Numbers, LeadingAndWholeTextRules) {
                                                  {"-32768", -32768},
                                                  {"10" + zeros, 0},
                                                  {std::string(1 << 20, ' ') + "3", 3},
-                                                 {"&HFFFFFFFFFFFFFFFFFFFFFFFF", 0},
+                                                 {"&H10000000000000001", 0}, // not wrapped to 1
+                                                 {"&O" + zeros + "17", 15},
                                                  {zeros + "12", 12},
                                                  {"-" + zeros + "1.5", -2},
                                                  {"&H" + zeros + "FF", 255}};
     for (const auto& [text, value] : int16) EXPECT_EQ(leadingInt16(text), value) << text.substr(0, 30);
     // A whole-text number allows blanks around it only.
-    const std::pair<std::string, int> whole[] = {{" 3 ", 3}, {"3x", 0},  {"", 0},
+    const std::pair<std::string, int> whole[] = {{" 3 ", 3}, {"5.", 5},  {"3x", 0},         {"", 0},
                                                  {"- 1", 0}, {"nan", 0}, {zeros + "12", 12}};
     for (const auto& [text, value] : whole) EXPECT_EQ(wholeInt16(text), value) << text.substr(0, 30);
 }
