@@ -1,10 +1,17 @@
-// The model at its edges: the lengths of UTF-8, dates far from today, and
-// the task table's captions, counts and moves outside the list.
+// The model at its edges: the lengths of UTF-8, dates far from today, the
+// task table's captions, counts and moves outside the list, and atomic writes
+// that run out of room or go to another file system.
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 #include "model/Cp1252.h"
 #include "model/DateTime.h"
 #include "model/General.h"
+#include "model/TextFile.h"
+#include "tests/core/TempFolder.h"
 
 using namespace wendrel;
 
@@ -47,4 +54,34 @@ TEST(TaskTable, CaptionsCountsAndMovesOutsideTheList) {
         EXPECT_NO_THROW(g.move(from, to));
         EXPECT_EQ(g.slot(1).Active, 1) << from << " to " << to;
     }
+}
+
+TEST(AtomicWrite, AWriteThatRunsOutOfRoomLeavesTheOldFileAndSaysWhy) {
+    TempFolder dir;
+    writeAll(dir.file("f"), "old");
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit small{4096, limit.rlim_max};
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN); // the write fails instead
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const std::string why = writeFileAtomically(dir.file("f"), std::string(10000, 'x'));
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_NE(why, "");
+    EXPECT_EQ(readAll(dir.file("f")), "old");
+}
+
+// The temporary lies beside its file, so the rename never crosses file
+// systems (/dev/shm is mostly one of its own).
+TEST(AtomicWrite, AFileOnAnotherFileSystemThanTheRootIsWritten) {
+    struct stat root {
+    }, shm{};
+    if (::stat("/", &root) != 0 || ::stat("/dev/shm", &shm) != 0 || root.st_dev == shm.st_dev)
+        GTEST_SKIP() << "no file system of its own at /dev/shm";
+    char folder[] = "/dev/shm/wendrel-test-XXXXXX";
+    ASSERT_TRUE(::mkdtemp(folder));
+    const std::string file = std::string(folder) + "/f";
+    EXPECT_EQ(writeFileAtomically(file, "new"), "");
+    EXPECT_EQ(readAll(file), "new");
+    std::filesystem::remove_all(folder);
 }

@@ -334,3 +334,21 @@ TEST(SchedulerMissedRuns, ALeapDayIsFoundInMinutesMissedOverFourYears) {
     EXPECT_TRUE(Scheduler::fixedRuleMatchesBetween(yearly(28, 1), minute({2020, 1, 1, 0, 0, 0}),
                                                    minute({2032, 2, 28, 23, 59, 0})));
 }
+
+TEST(SchedulerMissedRuns, TasksAlikeButForTheirNameKeepTheirOwnLastStarts) {
+    TempFolder dir;
+    const std::string path = dir.file(RunState::FileName);
+    TaskRecord a = daily(9, 30), b = daily(9, 30);
+    a.Name = "A";
+    b.Name = "B";
+    {
+        Rig r({a, b});
+        r.s.useStateFile(path);
+        r.g.slot(1).LastStartUtc = 1234;
+        EXPECT_EQ(r.s.saveState(), "");
+    }
+    Rig swapped({b, a});
+    swapped.s.useStateFile(path);
+    EXPECT_FALSE(swapped.g.slot(1).LastStartUtc);
+    EXPECT_EQ(swapped.g.slot(2).LastStartUtc, 1234);
+}
