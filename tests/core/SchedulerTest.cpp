@@ -352,3 +352,36 @@ TEST(SchedulerMissedRuns, TasksAlikeButForTheirNameKeepTheirOwnLastStarts) {
     EXPECT_FALSE(swapped.g.slot(1).LastStartUtc);
     EXPECT_EQ(swapped.g.slot(2).LastStartUtc, 1234);
 }
+
+TEST(SchedulerFixedTime, EachRuleHoldsOnItsOwnDayAndTimeOnly) {
+    const std::tuple<TaskRecord, DT, bool> cases[] =
+        {{hourly(30), {2026, 3, 6, 14, 30, 0}, true},          {hourly(30), {2026, 3, 6, 14, 31, 0}, false},
+         {daily(9, 30), {2026, 3, 6, 9, 30, 59}, true},        {daily(9, 30), {2026, 3, 6, 9, 31, 0}, false},
+         {daily(9, 30), {2026, 3, 6, 10, 30, 0}, false},       {monthly(5, 9, 30), {2026, 3, 6, 9, 30, 0}, true},
+         {monthly(5, 9, 30), {2026, 3, 5, 9, 30, 0}, false},   {monthly(5, 9, 30), {2026, 3, 7, 9, 30, 0}, false},
+         {yearly(5, 2, 9, 30), {2026, 3, 6, 9, 30, 0}, true},  {yearly(5, 2, 9, 30), {2026, 3, 5, 9, 30, 0}, false},
+         {yearly(5, 2, 9, 30), {2026, 3, 7, 9, 30, 0}, false}, {yearly(5, 2, 9, 30), {2026, 4, 6, 9, 30, 0}, false},
+         {yearly(5, 2, 9, 30), {2026, 2, 6, 9, 30, 0}, false}};
+    for (const auto& [task, t, holds] : cases)
+        EXPECT_EQ(Scheduler::fixedRuleMatches(task, t), holds)
+            << "interval " << task.Interval << " at " << t.month << "-" << t.day << " " << t.hour << ":" << t.minute;
+}
+
+TEST(SchedulerMissedRuns, ASingleMinuteMissedIsCaughtUp) {
+    Rig r({daily(9, 30)}, {2026, 12, 6, 9, 29, 59});
+    r.g.RunMissedTasks = 1;
+    r.tickFor(1);
+    r.clock.advance(60); // no tick from 9:30:00 to 9:30:59
+    EXPECT_EQ(r.tickFor(1), 1);
+}
+
+TEST(SchedulerOther, ItsIntervalCountsFromItsOwnStartAfterAnEarlierScriptTookTime) {
+    Rig r({daily(9, 30), other(1, 0)});
+    r.script = [&](int i) {
+        if (i == 1) r.clock.advance(45);
+    };
+    r.s.Tick();
+    r.started.clear();
+    EXPECT_EQ(r.tickFor(60), 0);
+    EXPECT_EQ(r.tickFor(1), 1);
+}
