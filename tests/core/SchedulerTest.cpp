@@ -385,3 +385,16 @@ TEST(SchedulerOther, ItsIntervalCountsFromItsOwnStartAfterAnEarlierScriptTookTim
     EXPECT_EQ(r.tickFor(60), 0);
     EXPECT_EQ(r.tickFor(1), 1);
 }
+
+TEST(SchedulerMissedRuns, TheStateFileIsWrittenOnceAnHourWhenNothingStarts) {
+    TempFolder dir;
+    const std::string path = dir.file(RunState::FileName);
+    Rig r({});
+    r.s.useStateFile(path);
+    const std::int64_t start = r.clock.utc;
+    r.tickFor(3601);
+    const std::string afterAnHour = readAll(path);
+    EXPECT_NE(afterAnHour.find(std::to_string(start + 3600)), std::string::npos) << afterAnHour;
+    r.tickFor(60);
+    EXPECT_EQ(readAll(path), afterAnHour);
+}
