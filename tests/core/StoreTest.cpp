@@ -377,3 +377,31 @@ TEST(TaskLine, SevenNumberFieldsReadTheNumberTheyBeginWithFourOnlyAWholeNumber) 
          {"Active", r.Active, 3}};
     for (auto [name, value, expected] : fields) EXPECT_EQ(value, expected) << name;
 }
+
+// Saves that were killed half-way leave temporaries (".Scripts.dat.XXXXXX"):
+// those older than any save in progress go at the next start, nothing else.
+TEST_F(StoreFiles, OnlyOldTemporariesOfKilledSavesAreRemovedAtStart) {
+    const auto aMinuteAgo = fs::file_time_type::clock::now() - std::chrono::minutes(1);
+    for (const char* leaf : {".Scripts.dat.a1b2c3", ".Scripts.ini.x9y8z7", "holiday-photos.jpeg", ".Scripts.dat.old"})
+        writeAll(dir.file(leaf), "x");
+    writeAll(dir.file(".Scripts.dat.fresh1"), "x");
+    fs::create_directory(dir.file(".Scripts.dat.folder"));
+    for (const auto& entry : fs::directory_iterator(dir.path()))
+        if (entry.path().filename() != ".Scripts.dat.fresh1") fs::last_write_time(entry.path(), aMinuteAgo);
+    General g;
+    store.read(g);
+    for (const char* gone : {".Scripts.dat.a1b2c3", ".Scripts.ini.x9y8z7"})
+        EXPECT_FALSE(fs::exists(dir.file(gone))) << gone;
+    for (const char* kept : {"holiday-photos.jpeg", ".Scripts.dat.old", ".Scripts.dat.fresh1", ".Scripts.dat.folder"})
+        EXPECT_TRUE(fs::exists(dir.file(kept))) << kept;
+}
+
+TEST_F(StoreFiles, ALineOfUpTo64KilobytesIsKeptWholeALongerOneIsCut) {
+    for (auto [bytes, cut] : {std::pair{64 * 1024, false}, {64 * 1024 + 1, true}}) {
+        writeAll(dat(), "n~" + std::string(bytes - 2, 'c'));
+        TaskStore store(dir.path());
+        General g;
+        store.read(g);
+        EXPECT_EQ(store.lostOnLoad(), cut) << bytes;
+    }
+}
