@@ -20,19 +20,6 @@ using namespace wendrel;
 namespace fs = std::filesystem;
 using Steady = std::chrono::steady_clock;
 
-TEST(TaskTable, FixedWidthFieldsPadCutAndStartAsCodeZero) {
-    General g;
-    TaskRecord& r = g.slot(1);
-    EXPECT_EQ(r.Name.str(), std::string(20, '\0'));
-    EXPECT_TRUE(r.Name.neverWritten());
-    r.Name = "abc";
-    EXPECT_EQ(r.Name.str(), "abc" + std::string(17, ' '));
-    r.Name = "abcdefghijklmnopqrstuvwxy"; // 25 characters
-    EXPECT_EQ(r.Name.str(), "abcdefghijklmnopqrst");
-    EXPECT_THROW(g.slot(0), std::out_of_range);
-    EXPECT_THROW(g.slot(203), std::out_of_range);
-}
-
 TEST(TaskTable, AppendRemoveAndMoveKeepTheInvariants) {
     General g;
     for (int i = 1; i <= 5; ++i) {
@@ -116,27 +103,6 @@ TEST(TaskLine, WorkedExampleIsByteExactWithOneBytePerCharacter) {
     EXPECT_EQ(formatTaskLine(r), expected);
 }
 
-TEST(TaskLine, ShortLongAndShiftedLines) {
-    TaskRecord r;
-    r.Active = 1;
-    parseTaskLine("", r); // an inactive Hourly task with blank texts
-    EXPECT_EQ(r.Name.str(), std::string(20, ' '));
-    EXPECT_EQ(r.Active, 0);
-
-    parseTaskLine("Only~two", r);
-    EXPECT_EQ(r.Comment.trimmed(), "two");
-    EXPECT_EQ(r.ScriptFile.str(), std::string(25, ' '));
-
-    parseTaskLine("n~c~1~0~0~2~30~0~0~0~0~0~1~s.wdx~extra~more", r);
-    EXPECT_EQ(r.ScriptFile.trimmed(), "s.wdx");
-
-    // A "~" typed into a name shifts every later field; leading blanks stay.
-    parseTaskLine("  Ba~ckup~Nightly~1~0~0~2~30~0~0~0~0~0~1~b.wdx", r);
-    EXPECT_EQ(r.Name.str().substr(0, 4), "  Ba");
-    EXPECT_EQ(r.Comment.trimmed(), "ckup");
-    EXPECT_EQ(r.Interval, 0); // "Nightly" is no number
-}
-
 TEST(Encodings, EveryCp1252ByteRoundTripsAndUtf8IsStrict) {
     std::string all;
     for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
@@ -183,6 +149,7 @@ TEST_F(StoreFiles, OptionLines) {
     General g;
     for (auto [text, first, second, third] : {std::tuple{"-1\r\n1\r\n", -1, 1, 0},
                                               {" 1 \r\n 0 \r\n 1 \r\n", 1, 0, 1},
+                                              {"", 0, 0, 0},
                                               {"text\r\n", 0, 0, 0},
                                               {"70000\r\n1", 0, 1, 0}}) {
         writeAll(ini(), text);
