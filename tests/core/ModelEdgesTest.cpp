@@ -16,8 +16,8 @@
 using namespace wendrel;
 
 TEST(Encodings, Utf8TakesOneToFourBytesChangingAtTheirBoundaries) {
-    const std::pair<char32_t, std::size_t> cases[] = {{0x7F, 1},  {0x80, 2},   {0x7FF, 2},
-                                                      {0x800, 3}, {0xFFFF, 3}, {0x10000, 4}};
+    const std::pair<char32_t, std::size_t> cases[] = {{0x7F, 1},   {0x80, 2},    {0x7FF, 2},   {0x800, 3},
+                                                      {0xFFFF, 3}, {0x10000, 4}, {0x10FFFF, 4}};
     for (auto [codePoint, bytes] : cases) {
         std::string text;
         appendUtf8(text, codePoint);
