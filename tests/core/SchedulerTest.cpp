@@ -393,3 +393,19 @@ TEST(SchedulerMissedRuns, TheStateFileIsWrittenOnceAnHourWhenNothingStarts) {
     r.tickFor(60);
     EXPECT_EQ(readAll(path), afterAnHour);
 }
+
+TEST(SchedulerMissedRuns, ATaskStartedByANestedTickIsNotCaughtUpAgainByTheOuterOne) {
+    // Asleep over 8:30; at 9:30 the daily task's script lets a tick run, which
+    // starts the hourly task in its own minute before the outer walk gets to it.
+    Rig r({daily(9, 30), hourly(30)}, {2026, 12, 6, 8, 0, 0});
+    r.g.RunMissedTasks = 1;
+    r.tickFor(1);
+    r.clock.advance(90 * 60 - 1);
+    r.script = [&](int i) {
+        if (i != 1) return;
+        r.clock.advance(1);
+        r.s.Tick();
+    };
+    r.s.Tick();
+    EXPECT_EQ(r.startsOf(2), 1);
+}
