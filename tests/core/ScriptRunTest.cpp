@@ -315,13 +315,17 @@ TEST(ScriptRun, EveryKeywordOfEveryGroup) {
         const char* shown;
         double waited;
     };
-    const Case cases[] = {{"exec p", 1, 0, nullptr, 0},     {"Run p", 1, 0, nullptr, 0},   {"EX p", 1, 0, nullptr, 0},
-                          {"eXeCuTe p", 1, 0, nullptr, 0},  {"send k", 0, 1, nullptr, 0},  {"Type k", 0, 1, nullptr, 0},
-                          {"KEY k", 0, 1, nullptr, 0},      {"TYPE", 0, 0, nullptr, 0},    {"wait 2", 0, 0, nullptr, 2},
-                          {"Pause 2", 0, 0, nullptr, 2},    {"SLEEP 2", 0, 0, nullptr, 2}, {"message m", 0, 0, "m", 0},
-                          {"Msg  m n", 0, 0, " m n", 0},    {"MSGBOX m", 0, 0, "m", 0},    {"MSG", 0, 0, nullptr, 0},
-                          {"EXECUTES p", 0, 0, nullptr, 0}, {" WAIT 2", 0, 0, nullptr, 0}, {"'MSG m", 0, 0, nullptr, 0},
-                          {"MSG\tm", 0, 0, nullptr, 0},     {"SLEEPY 2", 0, 0, nullptr, 0}};
+    const Case cases[] = {{"exec p", 1, 0, nullptr, 0},     {"Run p", 1, 0, nullptr, 0},
+                          {"EX p", 1, 0, nullptr, 0},       {"eXeCuTe p", 1, 0, nullptr, 0},
+                          {"send k", 0, 1, nullptr, 0},     {"Type k", 0, 1, nullptr, 0},
+                          {"KEY k", 0, 1, nullptr, 0},      {"TYPE", 0, 0, nullptr, 0},
+                          {"wait 2", 0, 0, nullptr, 2},     {"Pause 2", 0, 0, nullptr, 2},
+                          {"SLEEP 2", 0, 0, nullptr, 2},    {"message m", 0, 0, "m", 0},
+                          {"Msg  m n", 0, 0, " m n", 0},    {"MSGBOX m", 0, 0, "m", 0},
+                          {"MSG", 0, 0, nullptr, 0},        {"MSG ", 0, 0, "", 0},
+                          {"EXECUTES p", 0, 0, nullptr, 0}, {" WAIT 2", 0, 0, nullptr, 0},
+                          {"'MSG m", 0, 0, nullptr, 0},     {"MSG\tm", 0, 0, nullptr, 0},
+                          {"SLEEPY 2", 0, 0, nullptr, 0}};
     for (const Case& c : cases) {
         Rig r;
         const double start = r.clock.mono;

@@ -61,3 +61,10 @@ TEST(SendKeys, MalformedTextGivesNoStrokesAtAll) {
 }
 
 } // namespace
+
+TEST(SendKeys, AsManyStrokesAsTheLimitAreTypedNotOneMore) {
+    std::string many;
+    for (std::size_t i = 0; i < MaxKeyStrokes / MaxKeyRepeat; ++i) many += "{a 10000}";
+    EXPECT_TRUE(ParseSendKeys(many));
+    EXPECT_FALSE(ParseSendKeys(many + "a"));
+}
