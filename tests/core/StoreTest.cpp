@@ -340,3 +340,12 @@ TEST_F(StoreFiles, ALineOfUpTo64KilobytesIsKeptWholeALongerOneIsCut) {
         EXPECT_EQ(store.lostOnLoad(), cut) << bytes;
     }
 }
+
+// /proc/self/mem reads as a regular file whose every read fails (EIO).
+TEST_F(StoreFiles, ATaskListThatFailsToReadToItsEndCountsAsNotLoaded) {
+    fs::create_symlink("/proc/self/mem", dat());
+    General g;
+    store.read(g);
+    EXPECT_TRUE(store.lostOnLoad());
+    EXPECT_FALSE(store.write(g).empty()) << "what could not be read must not be replaced";
+}
