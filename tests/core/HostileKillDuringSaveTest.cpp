@@ -5,6 +5,7 @@
 #include <chrono>
 #include <csignal>
 #include <random>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -41,6 +42,7 @@ TEST(HostileKillDuringSave, EveryKillLeavesAWholeOldOrNewFile) {
         pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlives a test that was stopped
             TaskStore store(dir.path());
             for (;;) {
                 store.write(newList);
