@@ -51,9 +51,9 @@ TEST(TaskTable, AppendRemoveAndMoveKeepTheInvariants) {
 TEST(GetField, SplitsLikeTheStoreAndTheInterpreterExpect) {
     // A closing separator adds no field ("a~").
     const std::tuple<const char*, int, const char*> cases[] = {{"a~b~c", 2, "b"},     {"a~b~c", 3, "c"},
-                                                               {"a~b~c", 4, nullptr}, {"", 1, ""},
-                                                               {"", 2, nullptr},      {"a~", 2, nullptr},
-                                                               {"~~x", 2, ""}};
+                                                               {"a~b~c", 4, nullptr}, {"a~b", 0, nullptr},
+                                                               {"", 1, ""},           {"", 2, nullptr},
+                                                               {"a~", 2, nullptr},    {"~~x", 2, ""}};
     for (auto [text, n, field] : cases)
         EXPECT_EQ(GetField(text, '~', n), field ? std::optional<std::string>(field) : std::nullopt) << text << " " << n;
 }
