@@ -325,6 +325,9 @@ TEST(SchedulerMissedRuns, ALeapDayIsFoundInMinutesMissedOverFourYears) {
     const auto minute = [](DT t) { return t.serialMinute(); };
     EXPECT_TRUE(Scheduler::fixedRuleMatchesBetween(yearly(28, 1), minute({2020, 1, 1, 0, 0, 0}),
                                                    minute({2032, 2, 28, 23, 59, 0})));
+    EXPECT_FALSE(Scheduler::fixedRuleMatchesBetween(daily(9, 30), minute({2026, 12, 6, 9, 31, 0}),
+                                                    minute({2026, 12, 6, 9, 30, 0})))
+        << "no minutes at all";
 }
 
 TEST(SchedulerMissedRuns, TasksAlikeButForTheirNameKeepTheirOwnLastStarts) {
