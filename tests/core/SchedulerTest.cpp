@@ -412,3 +412,12 @@ TEST(SchedulerMissedRuns, ATaskStartedByANestedTickIsNotCaughtUpAgainByTheOuterO
     r.s.Tick();
     EXPECT_EQ(r.startsOf(2), 1);
 }
+
+TEST(SchedulerClockChange, ALocalTimeSkippedBetweenTwoTicksStartsItsTaskOnce) {
+    // In Berlin 2:00 becomes 3:00 on 26 March 2028; no tick for 30 s around it.
+    Rig r({daily(2, 30)}, {2028, 3, 26, 1, 59, 50});
+    r.tickFor(1);
+    r.clock.advance(30);
+    EXPECT_EQ(r.tickFor(1), 1);
+    EXPECT_EQ(r.tickFor(60), 0);
+}
