@@ -421,3 +421,11 @@ TEST(SchedulerClockChange, ALocalTimeSkippedBetweenTwoTicksStartsItsTaskOnce) {
     EXPECT_EQ(r.tickFor(1), 1);
     EXPECT_EQ(r.tickFor(60), 0);
 }
+
+TEST(SchedulerOther, ATaskChangedFromDailyToOtherStartsAtOnce) {
+    Rig r({daily(9, 30)});
+    r.tickFor(1);
+    r.g.slot(1).Interval = OtherInterval;
+    r.g.slot(1).Other = 5;
+    EXPECT_EQ(r.tickFor(1), 1);
+}

@@ -363,3 +363,11 @@ TEST(ScriptWait, AWaitOfNoTimeStillLetsEventsRunOnceANegativeOneNot) {
         EXPECT_EQ(r.pump.passes, passes) << line;
     }
 }
+
+TEST(RunLog, AnEmptyHistoryIsNotRotatedAwayByALongEvent) {
+    TempFolder dir;
+    writeAll(dir.file("Wendrel.log.1"), "older events\n");
+    writeAll(dir.file("Wendrel.log"), "");
+    RunLogFile(dir.path(), 10).add(event("T"));
+    EXPECT_EQ(readAll(dir.file("Wendrel.log.1")), "older events\n");
+}
