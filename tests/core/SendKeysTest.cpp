@@ -62,9 +62,12 @@ TEST(SendKeys, MalformedTextGivesNoStrokesAtAll) {
 
 } // namespace
 
-TEST(SendKeys, AsManyStrokesAsTheLimitAreTypedNotOneMore) {
+TEST(SendKeys, TheLimitsThemselvesAreAllowed) {
     std::string many;
     for (std::size_t i = 0; i < MaxKeyStrokes / MaxKeyRepeat; ++i) many += "{a 10000}";
     EXPECT_TRUE(ParseSendKeys(many));
     EXPECT_FALSE(ParseSendKeys(many + "a"));
+    std::string groups; // in a row, not inside each other: no depth limit
+    for (int i = 0; i <= MaxGroupDepth; ++i) groups += "(a)";
+    EXPECT_TRUE(ParseSendKeys(groups));
 }
