@@ -338,6 +338,7 @@ TEST_F(StoreFiles, ALineOfUpTo64KilobytesIsKeptWholeALongerOneIsCut) {
         General g;
         store.read(g);
         EXPECT_EQ(store.lostOnLoad(), cut) << bytes;
+        EXPECT_EQ(store.errors().empty(), !cut) << bytes;
     }
 }
 
