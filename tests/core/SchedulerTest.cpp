@@ -429,3 +429,12 @@ TEST(SchedulerOther, ATaskChangedFromDailyToOtherStartsAtOnce) {
     r.g.slot(1).Other = 5;
     EXPECT_EQ(r.tickFor(1), 1);
 }
+
+TEST(SchedulerMissedRuns, AFixedTimeStartIsInTheStateFileAtOnce) {
+    TempFolder dir;
+    const std::string path = dir.file(RunState::FileName);
+    Rig r({daily(9, 30)});
+    r.s.useStateFile(path);
+    r.tickFor(1);
+    EXPECT_NE(readAll(path).find("task "), std::string::npos);
+}

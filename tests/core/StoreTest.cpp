@@ -85,8 +85,8 @@ TEST(Numbers, LeadingAndWholeTextRules) {
                                                  {"&H" + zeros + "FF", 255}};
     for (const auto& [text, value] : int16) EXPECT_EQ(leadingInt16(text), value) << text.substr(0, 30);
     // A whole-text number allows blanks around it only.
-    const std::pair<std::string, int> whole[] = {{" 3 ", 3}, {"5.", 5},  {"2e", 0},  {"3x", 0},
-                                                 {"", 0},    {"- 1", 0}, {"nan", 0}, {zeros + "12", 12}};
+    const std::pair<std::string, int> whole[] = {{" 3 ", 3}, {"5.", 5},  {"2e1", 20}, {"2e", 0},         {"3x", 0},
+                                                 {"", 0},    {"- 1", 0}, {"nan", 0},  {zeros + "12", 12}};
     for (const auto& [text, value] : whole) EXPECT_EQ(wholeInt16(text), value) << text.substr(0, 30);
 }
 
