@@ -47,6 +47,14 @@ TEST(RunLogFile, RotationKeepsOneOldFile) {
     EXPECT_EQ(all.back().task, "T24");
 }
 
+TEST(RunLogFile, AnEmptyHistoryIsNotRotatedAwayByALongEvent) {
+    TempFolder dir;
+    writeAll(dir.file("Wendrel.log.1"), "older events\n");
+    writeAll(dir.file("Wendrel.log"), "");
+    RunLogFile(dir.path(), 10).add(event("T"));
+    EXPECT_EQ(readAll(dir.file("Wendrel.log.1")), "older events\n");
+}
+
 // Two equal Daily tasks: the keys tell them apart by their place. Keys as
 // earlier versions wrote them (an offset basis one digit short) still give
 // the tasks their last starts; the next save writes the right keys only.

@@ -312,3 +312,129 @@ TEST(SchedulerYear, EveryTaskStartsAsOftenAsItsIntervalSaysAlsoAcrossDaylightSav
     EXPECT_EQ(startsOf230[85], (DT{2028, 3, 26, 3, 0, 0}));
     EXPECT_EQ(startsOf230[302], (DT{2028, 10, 29, 2, 30, 0}));
 }
+
+TEST(SchedulerOther, UnitZeroCountsMinutesAnyOtherUnitSeconds) {
+    // Units and amounts beyond the editor's lists come from an edited task file.
+    const std::tuple<I, I, int> cases[] = {{5, 0, 300}, {5, 1, 5},       {5, 2, 5},
+                                           {5, -1, 5},  {600, 0, 36000}, {32767, 0, 1966020}};
+    for (auto [amount, unit, seconds] : cases)
+        EXPECT_EQ(Scheduler::OtherAmountSeconds(other(amount, unit)), seconds) << amount << " in unit " << unit;
+}
+
+TEST(SchedulerMissedRuns, ALeapDayIsFoundInMinutesMissedOverFourYears) {
+    const auto minute = [](DT t) { return t.serialMinute(); };
+    EXPECT_TRUE(Scheduler::fixedRuleMatchesBetween(yearly(28, 1), minute({2020, 1, 1, 0, 0, 0}),
+                                                   minute({2032, 2, 28, 23, 59, 0})));
+    EXPECT_FALSE(Scheduler::fixedRuleMatchesBetween(daily(9, 30), minute({2026, 12, 6, 9, 31, 0}),
+                                                    minute({2026, 12, 6, 9, 30, 0})))
+        << "no minutes at all";
+}
+
+TEST(SchedulerMissedRuns, TasksAlikeButForTheirNameKeepTheirOwnLastStarts) {
+    TempFolder dir;
+    const std::string path = dir.file(file_names::kStateFile);
+    TaskRecord a = daily(9, 30), b = daily(9, 30);
+    a.Name = "A";
+    b.Name = "B";
+    {
+        Rig r({a, b});
+        r.s.useStateFile(path);
+        r.g.slot(1).LastStartUtc = 1234;
+        EXPECT_EQ(r.s.saveState(), "");
+    }
+    Rig swapped({b, a});
+    swapped.s.useStateFile(path);
+    EXPECT_FALSE(swapped.g.slot(1).LastStartUtc);
+    EXPECT_EQ(swapped.g.slot(2).LastStartUtc, 1234);
+}
+
+// December 2026 begins its second week on Sunday the 6th (DayofWeek 0).
+TEST(SchedulerFixedTime, EachRuleHoldsOnItsOwnDayAndTimeOnly) {
+    const std::tuple<TaskRecord, DT, bool> cases[] =
+        {{hourly(30), {2026, 3, 6, 14, 30, 0}, true},          {hourly(30), {2026, 3, 6, 14, 31, 0}, false},
+         {daily(9, 30), {2026, 3, 6, 9, 30, 59}, true},        {daily(9, 30), {2026, 3, 6, 9, 31, 0}, false},
+         {daily(9, 30), {2026, 3, 6, 10, 30, 0}, false},       {monthly(5, 9, 30), {2026, 3, 6, 9, 30, 0}, true},
+         {monthly(5, 9, 30), {2026, 3, 5, 9, 30, 0}, false},   {monthly(5, 9, 30), {2026, 3, 7, 9, 30, 0}, false},
+         {yearly(5, 2, 9, 30), {2026, 3, 6, 9, 30, 0}, true},  {yearly(5, 2, 9, 30), {2026, 3, 5, 9, 30, 0}, false},
+         {yearly(5, 2, 9, 30), {2026, 3, 7, 9, 30, 0}, false}, {yearly(5, 2, 9, 30), {2026, 4, 6, 9, 30, 0}, false},
+         {yearly(5, 2, 9, 30), {2026, 2, 6, 9, 30, 0}, false}, {weekly(0), {2026, 12, 6, 12, 0, 0}, true},
+         {weekly(0), {2026, 12, 12, 12, 0, 0}, false},         {weekly(1), {2026, 12, 7, 12, 0, 0}, true},
+         {weekly(1), {2026, 12, 6, 12, 0, 0}, false},          {weekly(6), {2026, 12, 12, 12, 0, 0}, true}};
+    for (const auto& [task, t, holds] : cases)
+        EXPECT_EQ(Scheduler::fixedRuleMatches(task, t), holds)
+            << "interval " << task.Interval << " at " << t.month << "-" << t.day << " " << t.hour << ":" << t.minute;
+}
+
+TEST(SchedulerMissedRuns, ASingleMinuteMissedIsCaughtUp) {
+    Rig r({daily(9, 30)}, {2026, 12, 6, 9, 29, 59});
+    r.g.RunMissedTasks = 1;
+    r.tickFor(1);
+    r.clock.advance(60); // no tick from 9:30:00 to 9:30:59
+    EXPECT_EQ(r.tickFor(1), 1);
+}
+
+TEST(SchedulerOther, ItsIntervalCountsFromItsOwnStartAfterAnEarlierScriptTookTime) {
+    Rig r({daily(9, 30), other(1, 0)});
+    r.script = [&](int i) {
+        if (i == 1) r.clock.advance(45);
+    };
+    r.s.tick();
+    r.started.clear();
+    EXPECT_EQ(r.tickFor(60), 0);
+    EXPECT_EQ(r.tickFor(1), 1);
+}
+
+TEST(SchedulerMissedRuns, TheStateFileIsWrittenOnceAnHourWhenNothingStarts) {
+    TempFolder dir;
+    const std::string path = dir.file(file_names::kStateFile);
+    Rig r({});
+    r.s.useStateFile(path);
+    const std::int64_t start = r.clock.utc;
+    r.tickFor(3601);
+    const std::string afterAnHour = readAll(path);
+    EXPECT_NE(afterAnHour.find(std::to_string(start + 3600)), std::string::npos) << afterAnHour;
+    r.tickFor(60);
+    EXPECT_EQ(readAll(path), afterAnHour);
+}
+
+TEST(SchedulerMissedRuns, ATaskStartedByANestedTickIsNotCaughtUpAgainByTheOuterOne) {
+    // Asleep over 8:30; at 9:30 the daily task's script lets a tick run, which
+    // starts the hourly task in its own minute before the outer walk gets to it.
+    Rig r({daily(9, 30), hourly(30)}, {2026, 12, 6, 8, 0, 0});
+    r.g.RunMissedTasks = 1;
+    r.tickFor(1);
+    r.clock.advance(90 * 60 - 1);
+    r.script = [&](int i) {
+        if (i != 1) return;
+        r.clock.advance(1);
+        r.s.tick();
+    };
+    r.s.tick();
+    EXPECT_EQ(r.startsOf(2), 1);
+}
+
+TEST(SchedulerClockChange, ALocalTimeSkippedBetweenTwoTicksStartsItsTaskOnce) {
+    // In Berlin 2:00 becomes 3:00 on 26 March 2028; no tick for 30 s around it.
+    Rig r({daily(2, 30)}, {2028, 3, 26, 1, 59, 50});
+    r.tickFor(1);
+    r.clock.advance(30);
+    EXPECT_EQ(r.tickFor(1), 1);
+    EXPECT_EQ(r.tickFor(60), 0);
+}
+
+TEST(SchedulerOther, ATaskChangedFromDailyToOtherStartsAtOnce) {
+    Rig r({daily(9, 30)});
+    r.tickFor(1);
+    r.g.slot(1).Interval = OtherInterval;
+    r.g.slot(1).Other = 5;
+    EXPECT_EQ(r.tickFor(1), 1);
+}
+
+TEST(SchedulerMissedRuns, AFixedTimeStartIsInTheStateFileAtOnce) {
+    TempFolder dir;
+    const std::string path = dir.file(file_names::kStateFile);
+    Rig r({daily(9, 30)});
+    r.s.useStateFile(path);
+    r.tickFor(1);
+    EXPECT_NE(readAll(path).find("task "), std::string::npos);
+}

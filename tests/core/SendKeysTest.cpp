@@ -61,3 +61,13 @@ TEST(SendKeys, MalformedTextGivesNoStrokesAtAll) {
 }
 
 } // namespace
+
+TEST(SendKeys, TheLimitsThemselvesAreAllowed) {
+    std::string many;
+    for (std::size_t i = 0; i < kMaxKeyStrokes / kMaxKeyRepeat; ++i) many += "{a 10000}";
+    EXPECT_TRUE(parseSendKeys(many));
+    EXPECT_FALSE(parseSendKeys(many + "a"));
+    std::string groups; // in a row, not inside each other: no depth limit
+    for (int i = 0; i <= kMaxGroupDepth; ++i) groups += "(a)";
+    EXPECT_TRUE(parseSendKeys(groups));
+}

@@ -32,20 +32,23 @@ validate desktop-file-validate "$stage/usr/share/applications/$app.desktop"
 validate appstreamcli validate --no-net "$stage/usr/share/metainfo/$app.metainfo.xml"
 
 # Starts the installed program for a fresh user with these extra variables,
-# waits until it has taken the lock of the folder given and written its task
-# files there (its signal handlers are in place by then) and, when $until is
-# set, a line matching it in its run history; then ends it.
+# waits until it holds the lock on the folder given and has read its options
+# there and, when $until is set, for a line matching it in its run history;
+# then ends it. A signal from then on waits for the event loop, which runs
+# only once the program is ready to leave the proper way. (The lock is
+# looked at only after the options file is there: a look before the program
+# takes it could take it first.)
 run_installed() {
     local data=$1
     shift
     env -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME="$work/home" "$@" "$stage/usr/bin/Wendrel" >"$work/out.log" 2>&1 &
     pid=$!
-    for _ in $(seq 100); do
-        if [ -e "$data/Scripts.ini" ] && ! flock -n "$data/.Wendrel.lock" true &&
-           { [ -z "${until:-}" ] || grep -q "$until" "$data/Wendrel.log" 2>/dev/null; }; then break; fi
+    settled() {
         kill -0 "$pid" 2>/dev/null || fail "the installed program ended"
-        sleep 0.1
-    done
+        [ -e "$data/Scripts.ini" ] && ! flock -n "$data" true &&
+            { [ -z "${until:-}" ] || grep -q "$until" "$data/Wendrel.log" 2>/dev/null; }
+    }
+    wait_for settled 100 || fail "the installed program did not settle in $data"
     kill -TERM "$pid"
     wait "$pid" || fail "exit status $? (folder $data)"
     [ -f "$data/Scripts.dat" ] || fail "no task list in $data"

@@ -5,8 +5,8 @@
 # the first one's window back, viewable and active, also out of Standby.
 # Standby hides the window behind a tray icon, a right click on the icon does
 # nothing, a left click opens the tray menu and Restore brings the window
-# back. (The task editor and File > Exit are driven in OneInstanceAndSignalSaves,
-# the About window in the widget tests.)
+# back. (The task editor is driven in OneInstanceAndSignalSaves, File > Exit
+# and the About window in the widget tests.)
 # Screenshots go to $WENDREL_SHOTS (default: a temporary folder) so that the
 # windows can be looked at.
 set -euo pipefail

@@ -1,0 +1,91 @@
+// The model at its edges: the lengths of UTF-8, dates far from today, the
+// task table's captions, counts and moves outside the list, and atomic writes
+// that run out of room or go to another file system.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include "model/Cp1252.h"
+#include "model/DateTime.h"
+#include "model/General.h"
+#include "model/TextFile.h"
+#include "tests/core/TempFolder.h"
+
+using namespace wendrel;
+
+TEST(Encodings, Utf8TakesOneToFourBytesChangingAtTheirBoundaries) {
+    const std::pair<char32_t, std::size_t> cases[] = {{0x7F, 1},   {0x80, 2},    {0x7FF, 2},   {0x800, 3},
+                                                      {0xFFFF, 3}, {0x10000, 4}, {0x10FFFF, 4}};
+    for (auto [codePoint, bytes] : cases) {
+        std::string text;
+        appendUtf8(text, codePoint);
+        EXPECT_EQ(text.size(), bytes) << std::hex << static_cast<unsigned>(codePoint);
+        std::size_t pos = 0;
+        char32_t back = 0;
+        EXPECT_TRUE(decodeUtf8(text, pos, back) && back == codePoint) << std::hex << static_cast<unsigned>(codePoint);
+    }
+}
+
+TEST(DateTime, DatesOfOtherCenturiesRoundTripWithTheirWeekdays) {
+    const std::pair<DateTime, int> cases[] = {{{1899, 12, 30, 0, 0, 0}, 7},  {{1900, 3, 1, 23, 59, 59}, 5},
+                                              {{1969, 12, 31, 12, 0, 0}, 4}, {{2000, 2, 29, 0, 0, 0}, 3},
+                                              {{2100, 3, 1, 0, 0, 1}, 2},    {{2400, 2, 29, 6, 0, 0}, 3}};
+    for (const auto& [t, weekday] : cases) {
+        EXPECT_EQ(DateTime::fromSerialSeconds(t.serialSeconds()), t) << t.year;
+        EXPECT_EQ(t.weekday(), weekday) << t.year;
+    }
+}
+
+TEST(TaskTable, CaptionsCountsAndMovesOutsideTheList) {
+    General g;
+    g.fillCaptionTables();
+    EXPECT_EQ(g.intervalName(0), "Hourly");
+    EXPECT_EQ(g.intervalName(5), "Other");
+    EXPECT_EQ(g.intervalName(6), "6");
+    EXPECT_EQ(g.yesNoName(0), "No");
+    EXPECT_EQ(g.yesNoName(1), "Yes");
+    EXPECT_EQ(g.yesNoName(-1), "-1");
+    for (std::int16_t active : {1, 0, 1}) g.slot(g.append()).Active = active;
+    EXPECT_EQ(g.activeCount(), 2);
+    g.move(1, 3); // the first to the last place and back
+    EXPECT_EQ(g.slot(2).Active, 1);
+    EXPECT_EQ(g.slot(3).Active, 1);
+    g.move(3, 1);
+    EXPECT_EQ(g.slot(2).Active, 0);
+    for (auto [from, to] : {std::pair{0, 1}, {1, 0}, {1, 4}, {4, 1}}) {
+        EXPECT_NO_THROW(g.move(from, to));
+        EXPECT_EQ(g.slot(1).Active, 1) << from << " to " << to;
+    }
+}
+
+TEST(AtomicWrite, AWriteThatRunsOutOfRoomLeavesTheOldFileAndSaysWhy) {
+    TempFolder dir;
+    writeAll(dir.file("f"), "old");
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit small{4096, limit.rlim_max};
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN); // the write fails instead
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const std::string why = writeFileAtomically(dir.file("f"), std::string(10000, 'x'));
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_NE(why, "");
+    EXPECT_EQ(readAll(dir.file("f")), "old");
+}
+
+// The temporary lies beside its file, so the rename never crosses file
+// systems (/dev/shm is mostly one of its own).
+TEST(AtomicWrite, AFileOnAnotherFileSystemThanTheRootIsWritten) {
+    struct stat root {
+    }, shm{};
+    if (::stat("/", &root) != 0 || ::stat("/dev/shm", &shm) != 0 || root.st_dev == shm.st_dev)
+        GTEST_SKIP() << "no file system of its own at /dev/shm";
+    char folder[] = "/dev/shm/wendrel-test-XXXXXX";
+    ASSERT_TRUE(::mkdtemp(folder));
+    const std::string file = std::string(folder) + "/f";
+    EXPECT_EQ(writeFileAtomically(file, "new"), "");
+    EXPECT_EQ(readAll(file), "new");
+    std::filesystem::remove_all(folder);
+}
