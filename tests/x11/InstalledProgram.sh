@@ -32,7 +32,8 @@ validate desktop-file-validate "$stage/usr/share/applications/$app.desktop"
 validate appstreamcli validate --no-net "$stage/usr/share/metainfo/$app.metainfo.xml"
 
 # Starts the installed program for a fresh user with these extra variables,
-# waits until it holds the lock on the folder given and has read its options
+# waits until it holds its single-instance lock (in its runtime folder,
+# named by the folder's device and inode) and has read its options
 # there and, when $until is set, for a line matching it in its run history;
 # then ends it. A signal from then on waits for the event loop, which runs
 # only once the program is ready to leave the proper way. (The lock is
@@ -45,7 +46,8 @@ run_installed() {
     pid=$!
     settled() {
         kill -0 "$pid" 2>/dev/null || fail "the installed program ended"
-        [ -e "$data/Scripts.ini" ] && ! flock -n "$data" true &&
+        [ -e "$data/Scripts.ini" ] &&
+            ! flock -n "$XDG_RUNTIME_DIR/wendrel-$(printf '%x-%x' $(stat -c '%d %i' "$data")).lock" true &&
             { [ -z "${until:-}" ] || grep -q "$until" "$data/Wendrel.log" 2>/dev/null; }
     }
     wait_for settled 100 || fail "the installed program did not settle in $data"
@@ -56,6 +58,8 @@ run_installed() {
 }
 
 mkdir -p "$work/home"
+mkdir -p -m 700 "$work/runtime"
+export XDG_RUNTIME_DIR="$work/runtime"
 run_installed "$work/home/.local/share/wendrel"
 [ "$(ls "$stage/usr/bin")" = Wendrel ] || fail "files were written beside the installed program"
 echo "ok: the installed program keeps its files in ~/.local/share/wendrel"
