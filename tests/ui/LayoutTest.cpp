@@ -68,12 +68,10 @@ QStringList sharedAccessKeys(QWidget* window) {
     QStringList keys, shared;
     static const QRegularExpression mnemonic("&([^&])");
     for (QWidget* w : window->findChildren<QWidget*>()) {
-        if (w->window() != window) continue;
-        QString text;
-        if (auto* b = qobject_cast<QAbstractButton*>(w)) text = b->text();
-        else if (auto* l = qobject_cast<QLabel*>(w)) text = l->text();
-        const auto m = mnemonic.match(text);
-        if (!m.hasMatch()) continue;
+        const auto* b = qobject_cast<QAbstractButton*>(w);
+        const auto* l = qobject_cast<QLabel*>(w);
+        const auto m = mnemonic.match(b ? b->text() : l ? l->text() : QString());
+        if (w->window() != window || !m.hasMatch()) continue;
         const QString key = m.captured(1).toUpper();
         if (keys.contains(key)) shared << key;
         keys << key;
