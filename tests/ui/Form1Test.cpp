@@ -69,11 +69,13 @@ private slots:
         QCOMPARE(form.hintText(), QString("Wendrel."));
     }
 
-    // Start-up problems come in one message once the window is up; a change
-    // that cannot be saved says so in a message box.
+    // The list starts empty, with one blank row; start-up problems come in
+    // one message once the window is up; a change that cannot be saved says
+    // so in a message box.
     void anUnusableFolderSaysWhatWentWrong() {
         Rig rig;
         Form1& form = rig.open(rig.dir.file("no-such-folder"));
+        QCOMPARE(form.grid().rows(), 1);
         QVERIFY(rig.messages.shown.empty());
         form.showLoadProblems();
         QCOMPARE(rig.messages.shown.size(), size_t(1));
