@@ -239,16 +239,6 @@ private slots:
         QCOMPARE(rig.form->grid().row(), 39);
         QVERIFY(rig.currentRowShown());
     }
-
-    // The hint follows the column under the pointer (the double click reads it).
-    void theHintFollowsTheColumn() {
-        DragRig rig(3);
-        const int activeLeft = rig.table()->columnViewportPosition(4);
-        rig.hover(rig.yOfRow(1), activeLeft + 3);
-        QVERIFY(rig.form->hintText().startsWith("Double click"));
-        rig.hover(rig.yOfRow(1), activeLeft - 3);
-        QVERIFY(rig.form->hintText().startsWith("Drag tasks"));
-    }
 };
 
 QTEST_MAIN(Form1Test)

@@ -113,11 +113,14 @@ private slots:
         QCOMPARE(clippedIn(&about), QStringList());
         QVERIFY(form.grid().table()->rowHeight(0) >= form.grid().table()->fontMetrics().height());
 
-        // The hint panel shows the longest fixed hints whole.
+        // The hint panel shows the longest fixed hints whole: the grid's,
+        // which follows the column under the pointer, and the standby button's.
         auto* panel = form.findChild<ElidingLabel*>("Panel2");
         const int activeLeft = form.grid().table()->columnViewportPosition(4);
-        for (double x : {activeLeft - 5.0, activeLeft + 5.0}) {
+        for (const auto& [x, hint] :
+             {std::pair(activeLeft - 5, "Drag tasks"), std::pair(activeLeft + 5, "Double click")}) {
             form.Grid1_MouseMove(0, pixelsToTwipsX(x), 10);
+            QVERIFY(form.hintText().startsWith(hint));
             QCOMPARE(panel->text(), form.hintText());
         }
         form.cmdSendtoTray_MouseMove();
