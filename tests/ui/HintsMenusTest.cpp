@@ -1,5 +1,4 @@
-// The status hints, the Help menu's windows, the two ways out of the program
-// through the menus, Run Task Now, the Run History window and Start at Login;
+// The status hints, the Help menu's windows, Run Task Now, the Run History window and Start at Login;
 // the tray (the icon's clicks, standby and restore) and the two start-up options that use it, and the
 // splash window that opens the start-up.
 
@@ -91,18 +90,6 @@ private slots:
         QVERIFY(help->isVisible());
         QVERIFY(help->txtHelp->toPlainText().contains("Scripts.dat"));
         QVERIFY(help->lblFolder->text().endsWith(folder));
-    }
-
-    // The tray menu's Exit (from standby) ends the program as File > Exit
-    // does, and takes the icon away.
-    void exitFromTheTrayEndsTheProgramAndTakesTheIconAway() {
-        Rig rig;
-        Form1& form = rig.start(taskLine("A"), " 1 \r\n 1 \r\n");
-        QVERIFY(form.tray()->inStandby());
-        QSignalSpy unloaded(&form, &Form1::unloaded);
-        form.menus().trayExit->trigger();
-        QCOMPARE(unloaded.count(), 1);
-        QVERIFY(!form.tray()->iconShown());
     }
 
     void runTaskNowRunsTheRowFromTheMenuOrTheGridsContextMenu() {
@@ -199,6 +186,13 @@ private slots:
             QVERIFY(form.isVisible());
             QVERIFY(!tray.iconShown());
         }
+        // The tray menu's Exit ends the program as File > Exit does, and
+        // takes the icon away.
+        rig.click("cmdSendtoTray");
+        QSignalSpy unloaded(&form, &Form1::unloaded);
+        form.menus().trayExit->trigger();
+        QCOMPARE(unloaded.count(), 1);
+        QVERIFY(!tray.iconShown());
     }
 
     // Each option's toggle flips the flag and its mark together; nothing acts

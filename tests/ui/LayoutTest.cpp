@@ -131,7 +131,8 @@ private slots:
         QCOMPARE(panel->toolTip(), form.hintText());
     }
 
-    // With and without a vertical scroll bar, whatever is clicked or pressed.
+    // With and without a vertical scroll bar, whatever is clicked or pressed:
+    // no sideways range, so no sideways scroll.
     // A cell whose text does not fit names it whole in a tooltip.
     void theGridNeverScrollsSideways_data() { fontRows(); }
     void theGridNeverScrollsSideways() {
@@ -140,15 +141,11 @@ private slots:
             ShownRig shown(points, tasks);
             Form1& form = *shown.form;
             QTableWidget* grid = form.grid().table();
-            for (int c : {1, 4}) {
-                const QPoint at(grid->columnViewportPosition(c) + grid->columnWidth(c) - 2, 5);
-                QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
-                QCOMPARE(grid->horizontalScrollBar()->value(), 0);
-            }
-            for (Qt::Key key : {Qt::Key_Right, Qt::Key_End}) {
-                QTest::keyClick(grid, key);
-                QCOMPARE(grid->horizontalScrollBar()->value(), 0);
-            }
+            for (int c : {1, 4})
+                QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                                  QPoint(grid->columnViewportPosition(c) + grid->columnWidth(c) - 2, 5));
+            QTest::keyClick(grid, Qt::Key_Right);
+            QTest::keyClick(grid, Qt::Key_End);
             QCOMPARE(grid->horizontalScrollBar()->maximum(), 0);
             const int left = grid->x() + grid->viewport()->x(); // the headings stand over their columns
             QCOMPARE(form.findChild<QLabel*>("Label5")->x(), left + grid->columnViewportPosition(4));
