@@ -246,38 +246,30 @@ private slots:
         QCOMPARE(rig.e->cmdEditScript->text(), QString("&Edit Script"));
     }
 
-    // The create writes the header, stores the name with what was typed
-    // before it (Cancel keeps both) and opens the file in a text editor.
-    void createWritesTheHeaderStoresTheNameAndOpensTheFile() {
+    // The create writes the header, opens the file in a text editor and
+    // stores the name with what was typed before it (Cancel keeps both). A
+    // refused name keeps the dialog open for another; an existing file is
+    // replaced only on Yes (No keeps the dialog open, then Cancel).
+    void createWritesTheScriptAndStoresItsName() {
         EditorRig rig(1);
         rig.e->show();
         rig.e->txtInput[1]->setText("Typed before the create");
-        rig.create({"backup"});
+        rig.create({"a-very-long-script-name-for-nightly", "backup"});
+        QCOMPARE(rig.messages.shown.size(), size_t(1));
         QCOMPARE(rig.file("backup.wdx"), rig.header("backup.wdx"));
         QCOMPARE(rig.textEditor.opened, std::vector<std::string>{rig.dir.file("backup.wdx")});
         QCOMPARE(rig.activator.activated, std::vector<double>{77.0});
-        rig.e->cmdCancel_Click();
-        QCOMPARE(rig.g().slot(1).ScriptFile.trimmed(), std::string("backup.wdx"));
-        QCOMPARE(rig.g().slot(1).Comment.trimmed(), std::string("Typed before the create"));
-    }
-
-    // A refused name keeps the dialog open for another; an existing file is
-    // replaced only on Yes (No keeps the dialog open, then Cancel).
-    void aRefusedNameAndAnExistingFileKeepTheDialogOpen() {
-        EditorRig rig(1);
-        rig.e->show();
-        rig.create({"a-very-long-script-name-for-nightly", "nightly"});
-        QCOMPARE(rig.messages.shown.size(), size_t(1));
-        QCOMPARE(rig.g().slot(1).ScriptFile.trimmed(), std::string("nightly.wdx"));
 
         writeAll(rig.dir.file("old.wdx"), "EXEC keep\r\n");
-        rig.textEditor.opened.clear();
         rig.messages.answers = {MsgAnswer::No, MsgAnswer::Yes};
         rig.create({"old.wdx"});
         QCOMPARE(rig.file("old.wdx"), std::string("EXEC keep\r\n"));
-        QVERIFY(rig.textEditor.opened.empty());
+        QCOMPARE(rig.textEditor.opened.size(), size_t(1));
         rig.create({"old"});
         QCOMPARE(rig.file("old.wdx"), rig.header("old.wdx"));
+        rig.e->cmdCancel_Click();
+        QCOMPARE(rig.g().slot(1).ScriptFile.trimmed(), std::string("old.wdx"));
+        QCOMPARE(rig.g().slot(1).Comment.trimmed(), std::string("Typed before the create"));
     }
 
     // A task naming a path opens nothing; when no editor can start, a clear
