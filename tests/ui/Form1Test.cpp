@@ -1,6 +1,7 @@
 // The main window on a temporary program folder: start-up, grid, status bar,
-// what it says when its files cannot be read or written, its tick and the way out of the program while scripts wait;
-// and reordering tasks by dragging a grid row, the mouse events sent to the grid's viewport as the desktop would
+// what it says when its files cannot be read or written, its tick and the way
+// out of the program while scripts wait; and reordering tasks by dragging a
+// grid row, the mouse events sent to the grid's viewport as the desktop would
 // deliver them.
 #include <algorithm>
 
@@ -32,17 +33,16 @@ struct DragRig : Rig {
         const QRect r = table()->visualRect(table()->model()->index(form->grid().row(), 0));
         return r.top() >= 0 && r.bottom() < viewport()->height();
     }
-    int x() { return table()->columnViewportPosition(1) + 5; }
-
-    void send(QEvent::Type type, int y, Qt::MouseButton button, Qt::MouseButtons held, int atX = -1) {
-        const QPointF p(atX < 0 ? x() : atX, y);
+    // A mouse event at height y over the second column.
+    void send(QEvent::Type type, int y, Qt::MouseButton button, Qt::MouseButtons held) {
+        const QPointF p(table()->columnViewportPosition(1) + 5, y);
         QMouseEvent e(type, p, viewport()->mapToGlobal(p), button, held, Qt::NoModifier);
         QApplication::sendEvent(viewport(), &e);
     }
     void press(int row) { send(QEvent::MouseButtonPress, yOfRow(row), Qt::LeftButton, Qt::LeftButton); }
     void dragTo(int y) { send(QEvent::MouseMove, y, Qt::NoButton, Qt::LeftButton); }
     void release(int y) { send(QEvent::MouseButtonRelease, y, Qt::LeftButton, Qt::NoButton); }
-    void hover(int y, int atX = -1) { send(QEvent::MouseMove, y, Qt::NoButton, Qt::NoButton, atX); }
+    void hover(int y) { send(QEvent::MouseMove, y, Qt::NoButton, Qt::NoButton); }
 
     void dragRow(int row, int y) {
         press(row);
