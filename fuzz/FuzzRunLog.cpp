@@ -8,20 +8,14 @@
 #include <string>
 #include <unistd.h>
 
+#include "fuzz/FuzzFolder.h"
 #include "store/FileNames.h"
 #include "store/RunLogFile.h"
 
 using namespace wendrel;
 
 namespace {
-std::string folder() {
-    static std::string path = [] {
-        char tmpl[] = "/tmp/wendrel-fuzz-log-XXXXXX";
-        if (!::mkdtemp(tmpl)) std::abort();
-        return std::string(tmpl);
-    }();
-    return path;
-}
+const std::string& folder() { return fuzzFolder("log"); }
 
 bool wellFormed(const RunLogEntry& e) {
     if (e.time.size() != 19) return false;

@@ -10,6 +10,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "fuzz/FuzzFolder.h"
 #include "scheduler/Scheduler.h"
 #include "store/RunState.h"
 
@@ -18,14 +19,7 @@ using namespace wendrel;
 namespace {
 constexpr std::int64_t kLatestUtc = 253402300799; // 9999-12-31 23:59:59
 
-std::string folder() {
-    static std::string path = [] {
-        char tmpl[] = "/tmp/wendrel-fuzz-state-XXXXXX";
-        if (!::mkdtemp(tmpl)) std::abort();
-        return std::string(tmpl);
-    }();
-    return path;
-}
+const std::string& folder() { return fuzzFolder("state"); }
 
 // Five hours behind UTC: local minutes lie below the real ones.
 struct WestClock : Clock {

@@ -7,6 +7,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "fuzz/FuzzFolder.h"
 #include "script/ScriptEngine.h"
 #include "tests/fakes/Fakes.h"
 
@@ -36,14 +37,7 @@ private:
     double step_ = 0.05;
 };
 
-std::string folder() {
-    static std::string path = [] {
-        char tmpl[] = "/tmp/wendrel-fuzz-script-XXXXXX";
-        if (!::mkdtemp(tmpl)) std::abort();
-        return std::string(tmpl);
-    }();
-    return path;
-}
+const std::string& folder() { return fuzzFolder("script"); }
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

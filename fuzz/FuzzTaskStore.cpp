@@ -8,20 +8,14 @@
 #include <string>
 #include <unistd.h>
 
+#include "fuzz/FuzzFolder.h"
 #include "store/TaskLine.h"
 #include "store/TaskStore.h"
 
 using namespace wendrel;
 
 namespace {
-std::string folder() {
-    static std::string path = [] {
-        char tmpl[] = "/tmp/wendrel-fuzz-store-XXXXXX";
-        if (!::mkdtemp(tmpl)) std::abort();
-        return std::string(tmpl);
-    }();
-    return path;
-}
+const std::string& folder() { return fuzzFolder("store"); }
 void writeAll(const std::string& path, const char* bytes, std::size_t size) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes, static_cast<std::streamsize>(size));
