@@ -200,12 +200,12 @@ int main(int argc, char** argv) {
 
     // Wendrel runs from a folder of its own, with 200 tasks.
     TempFolder app;
-    std::filesystem::copy_file(here + "/Wendrel", app.file("Wendrel"));
+    std::filesystem::copy_file(here + "/wendrel", app.file("wendrel"));
     writeAll(app.file("Scripts.dat"), taskLines());
     writeAll(app.file("idle.wdx"), "");
     auto options = [&](const char* ini) { writeAll(app.file("Scripts.ini"), ini); };
     options(" 0 \r\n 0 \r\n");
-    const Program wendrel{"Wendrel, 200 tasks", app.file("Wendrel"), "Wendrel V1.00"};
+    const Program wendrel{"Wendrel, 200 tasks", app.file("wendrel"), "Wendrel V1.00"};
     const Program minimal{"minimal Qt Widgets program", here + "/gui_minimal_window", "Minimal Qt Widgets"};
 
     std::vector<double> tw, tm;

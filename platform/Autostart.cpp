@@ -43,6 +43,7 @@ bool XdgAutostart::setEnabled(bool on, std::string& failure) {
     entry.set("Type", "Application")
         .set("Name", "Wendrel")
         .set("Comment", "Start the Wendrel task scheduler at login")
+        .set("TryExec", executable_) // desktops skip the entry once the program is removed
         .setExec({executable_})
         .set("Icon", "io.github.wendrel.Wendrel")
         .set("Terminal", "false")

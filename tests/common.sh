@@ -40,10 +40,10 @@ wait_for() {
     return 1
 }
 
-cp "$build/Wendrel" "$build/TypingTarget" "$work/"
+cp "$build/wendrel" "$build/TypingTarget" "$work/"
 target=$work/TypingTarget
 start_wendrel() {
-    "$work/Wendrel" >"$work/out.log" 2>&1 &
+    "$work/wendrel" >"$work/out.log" 2>&1 &
     wendrel=$!
     pids+=("$wendrel")
 }

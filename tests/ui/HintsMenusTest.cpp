@@ -154,6 +154,7 @@ private slots:
         QVERIFY(form.menus().MenuStartAtLogin->isChecked());
         const std::string entry = readAll(autostart.entryPath());
         QVERIFY(entry.find("\nExec=\"/opt/My Apps/50%%/Wendrel\"\n") != std::string::npos);
+        QVERIFY(entry.find("\nTryExec=/opt/My Apps/50%/Wendrel\n") != std::string::npos);
         form.menus().MenuStartAtLogin->trigger();
         QVERIFY(!form.menus().MenuStartAtLogin->isChecked());
         QVERIFY(!std::filesystem::exists(autostart.entryPath()));

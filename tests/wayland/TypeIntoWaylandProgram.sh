@@ -48,7 +48,7 @@ run_task "EXEC $target $work/typed.txt" 'WAIT 6' "${typing_keys[0]}" "${typing_k
 
 # The user moves the focus to the scheduler's own window before the keys go.
 wait_for 'swaymsg -t get_tree | grep -q "\"app_id\": \"TypingTarget\""' 300 || fail "the typing target shows no window"
-swaymsg '[app_id="Wendrel"] focus' >/dev/null || fail "the scheduler's window could not be focused"
+swaymsg '[app_id="wendrel"] focus' >/dev/null || fail "the scheduler's window could not be focused"
 
 wait_for '[ -e "$work/waited.txt" ]' 300 || fail "the script did not reach its RUN line"
 expect_typed "$typed_keys"'é€ŒšŸß' 150
@@ -56,7 +56,7 @@ echo "ok: every keystroke of the TYPE lines arrived, the first one included, and
 
 wait_for 'swaymsg -t get_tree | grep -q "\"app_id\": \"TypingTarget\""' 300 || fail "the RUN program shows no window"
 focused() { swaymsg "[app_id=\"$1\" con_id=__focused__] nop" >/dev/null 2>&1; }
-swaymsg '[app_id="Wendrel"] focus' >/dev/null
+swaymsg '[app_id="wendrel"] focus' >/dev/null
 wait_for 'focused TypingTarget' 30 || fail "the wait did not bring the window of the launcher's child forward"
 sleep 1.5
 [ ! -e "$work/after-run" ] || fail "the script went on while the RUN program's window was open"
@@ -69,5 +69,5 @@ echo "ok: RUN ...,1 brings the window of the launcher's child forward and waits 
 # at a program that has ended must not reach it ({ENTER} would open a task).
 wait_for '[ -e "$work/after-type" ]' 50 || fail "the script did not reach its end"
 sleep 0.5
-[ "$(swaymsg -t get_tree | grep -c '"app_id": "Wendrel"')" = 1 ] || fail "keys reached the scheduler's own window"
+[ "$(swaymsg -t get_tree | grep -c '"app_id": "wendrel"')" = 1 ] || fail "keys reached the scheduler's own window"
 echo "ok: keys without a program to go to do not reach the scheduler's own window"

@@ -31,7 +31,7 @@ for t in hourly daily other; do printf "EXEC %s/mark.sh %s\r\n" "$work" "$t" >"$
 start=$(date -u -d '2026-10-25 00:59:42' +%s)   # 02:59:42 summer time
 printf '%+d\n' $((start - $(date +%s))) >"$work/offset"
 TZ=Europe/Berlin LD_PRELOAD=$preload FAKETIME_TIMESTAMP_FILE="$work/offset" FAKETIME_DONT_FAKE_MONOTONIC=1 \
-    FAKETIME_CACHE_DURATION=1 "$work/Wendrel" >"$work/out.log" 2>&1 &
+    FAKETIME_CACHE_DURATION=1 "$work/wendrel" >"$work/out.log" 2>&1 &
 pids+=($!)
 offset_now() { echo $(( $(cat "$work/offset") )); }
 

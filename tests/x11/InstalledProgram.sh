@@ -12,15 +12,15 @@ source "$(dirname "$0")/../common.sh"
 stage="$work/stage"
 app=io.github.wendrel.Wendrel
 DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
-for f in bin/Wendrel "share/applications/$app.desktop" "share/metainfo/$app.metainfo.xml" \
-         share/doc/wendrel/wendrel-help.html; do
+for f in bin/wendrel share/man/man1/wendrel.1.gz "share/applications/$app.desktop" "share/metainfo/$app.metainfo.xml" \
+         share/doc/wendrel/wendrel-help.html share/doc/wendrel/copyright; do
     [ -f "$stage/usr/$f" ] || fail "$f is not installed"
 done
 for size in 16 24 32 48 64 128; do
     icon="$stage/usr/share/icons/hicolor/${size}x${size}/apps/$app.png"
     [ -f "$icon" ] || fail "no ${size}px icon"
 done
-echo "ok: program, entry, metainfo, icons and help installed"
+echo "ok: program, man page, entry, metainfo, icons, help and copyright installed"
 
 # validate TOOL ARGUMENT... FILE: the tool accepts the installed FILE.
 validate() {
@@ -42,7 +42,7 @@ validate appstreamcli validate --no-net "$stage/usr/share/metainfo/$app.metainfo
 run_installed() {
     local data=$1
     shift
-    env -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME="$work/home" "$@" "$stage/usr/bin/Wendrel" >"$work/out.log" 2>&1 &
+    env -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME="$work/home" "$@" "$stage/usr/bin/wendrel" >"$work/out.log" 2>&1 &
     pid=$!
     settled() {
         kill -0 "$pid" 2>/dev/null || fail "the installed program ended"
@@ -61,7 +61,7 @@ mkdir -p "$work/home"
 mkdir -p -m 700 "$work/runtime"
 export XDG_RUNTIME_DIR="$work/runtime"
 run_installed "$work/home/.local/share/wendrel"
-[ "$(ls "$stage/usr/bin")" = Wendrel ] || fail "files were written beside the installed program"
+[ "$(ls "$stage/usr/bin")" = wendrel ] || fail "files were written beside the installed program"
 echo "ok: the installed program keeps its files in ~/.local/share/wendrel"
 
 # A folder that already holds a task due at every tick: its runs are recorded

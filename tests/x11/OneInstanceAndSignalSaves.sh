@@ -27,7 +27,7 @@ wide_line="Waits               ~$(printf '%50s' '')~5~0~0~0~0~0~0~0~0~1~1~wait.w
 new_folder() {
     local d="$work/$1"
     mkdir -p "$d"
-    cp "$build/Wendrel" "$d/"
+    cp "$build/wendrel" "$d/"
     printf '%s\r\n' "${2:-$short_line}" >"$d/Scripts.dat"
     printf ' 0 \r\n 0 \r\n' >"$d/Scripts.ini"
     printf 'WAIT %s\r\n' "${3:-100000}" >"$d/wait.wdx"
@@ -37,7 +37,7 @@ new_folder() {
 # Starts the program of folder $1 and waits for its main window; the process
 # goes to $started, the window to $window.
 start() {
-    "$1/Wendrel" >"$1/out.log" 2>&1 &
+    "$1/wendrel" >"$1/out.log" 2>&1 &
     started=$!
     pids+=("$started")
     main_window "$started" || fail "no main window for $1: $(cat "$1/out.log")"
@@ -64,7 +64,7 @@ saved() { [ "$(cat "$1/Scripts.dat")" = "$wide_line"$'\r' ]; }
 # (after about 30 s with 136 KB). Offscreen, where the start-up needs less
 # stack than on a display.
 nest=$(new_folder nesting 'Nest~~5~0~0~0~0~0~0~0~1~1~1~wait.wdx' 30)
-(ulimit -s 136; QT_QPA_PLATFORM=offscreen exec "$nest/Wendrel") >"$nest/out.log" 2>&1 &
+(ulimit -s 136; QT_QPA_PLATFORM=offscreen exec "$nest/wendrel") >"$nest/out.log" 2>&1 &
 nest_pid=$!
 pids+=("$nest_pid")
 nest_started=$(date +%s)

@@ -38,7 +38,7 @@ d=$work/portable
 mkdir -m 755 "$d" "$work/home"
 mkdir -m 700 "$work/runtime"
 mkdir -m 1777 "$work/tmp"
-cp "$build/Wendrel" "$d/"
+cp "$build/wendrel" "$d/"
 printf 'Poll~~5~0~0~0~0~0~0~0~5~0~1~poll.wdx\r\n' >"$d/Scripts.dat"
 printf ' 0 \r\n 0 \r\n' >"$d/Scripts.ini"
 # What names the folder in every lock and socket name it may have.
@@ -49,7 +49,7 @@ unset XDG_CACHE_HOME
 # Starts the copy, in the environment changed by env's arguments if given;
 # the process goes to $started.
 start() {
-    env "$@" "$d/Wendrel" >"$work/out.log" 2>&1 &
+    env "$@" "$d/wendrel" >"$work/out.log" 2>&1 &
     started=$!
     pids+=("$started")
 }
@@ -120,7 +120,7 @@ pids+=($!)
 wait_for "grep -q connected '$work/idle.log'" 50 || fail "no idle connections: $(cat "$work/idle.log")"
 t0=$(date +%s%N)
 rc=0
-timeout 15 "$d/Wendrel" >"$work/second.log" 2>&1 || rc=$?
+timeout 15 "$d/wendrel" >"$work/second.log" 2>&1 || rc=$?
 took_ms=$((($(date +%s%N) - t0) / 1000000))
 [ "$rc" = 0 ] || fail "the later start ended with status $rc: $(cat "$work/second.log")"
 [ "$took_ms" -lt 8000 ] || fail "the later start took $took_ms ms"

@@ -38,7 +38,7 @@ files() { cd "$work" && stat -c '%n %s %Y %a' Scripts.dat Scripts.ini && sha256s
 second_start() {
     local rc=0 before
     before=$(files)
-    timeout 15 "$work/Wendrel" >"$work/second.log" 2>&1 || rc=$?
+    timeout 15 "$work/wendrel" >"$work/second.log" 2>&1 || rc=$?
     [ "$rc" = 0 ] || fail "$1: exit status $rc"
     [ "$(files)" = "$before" ] || fail "$1 changed the task files"
     kill -0 "$wendrel" 2>/dev/null || fail "$1 ended the first instance"
