@@ -13,12 +13,8 @@ stage="$work/stage"
 app=io.github.wendrel.Wendrel
 DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
 for f in bin/Wendrel "share/applications/$app.desktop" "share/metainfo/$app.metainfo.xml" \
-         share/doc/wendrel/wendrel-help.html; do
+         share/doc/wendrel/wendrel-help.html share/icons/hicolor/{16x16,24x24,32x32,48x48,64x64,128x128}/apps/"$app.png"; do
     [ -f "$stage/usr/$f" ] || fail "$f is not installed"
-done
-for size in 16 24 32 48 64 128; do
-    icon="$stage/usr/share/icons/hicolor/${size}x${size}/apps/$app.png"
-    [ -f "$icon" ] || fail "no ${size}px icon"
 done
 echo "ok: program, entry, metainfo, icons and help installed"
 
@@ -32,8 +28,8 @@ validate desktop-file-validate "$stage/usr/share/applications/$app.desktop"
 validate appstreamcli validate --no-net "$stage/usr/share/metainfo/$app.metainfo.xml"
 
 # Starts the installed program for a fresh user with these extra variables,
-# waits until it holds the lock on the folder given and has read its options
-# there and, when $until is set, for a line matching it in its run history;
+# waits until it has read its options in the folder given, holds the
+# single-instance lock of that folder and, when $until is set, for a line matching it in its run history;
 # then ends it. A signal from then on waits for the event loop, which runs
 # only once the program is ready to leave the proper way. (The lock is
 # looked at only after the options file is there: a look before the program
@@ -41,11 +37,13 @@ validate appstreamcli validate --no-net "$stage/usr/share/metainfo/$app.metainfo
 run_installed() {
     local data=$1
     shift
-    env -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME="$work/home" "$@" "$stage/usr/bin/Wendrel" >"$work/out.log" 2>&1 &
+    env -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" "$@" \
+        "$stage/usr/bin/Wendrel" >"$work/out.log" 2>&1 &
     pid=$!
     settled() {
         kill -0 "$pid" 2>/dev/null || fail "the installed program ended"
-        [ -e "$data/Scripts.ini" ] && ! flock -n "$data" true &&
+        [ -e "$data/Scripts.ini" ] &&
+            ! flock -n "$work/runtime/wendrel-$(printf '%x-%x' $(stat -c '%d %i' "$data")).lock" true &&
             { [ -z "${until:-}" ] || grep -q "$until" "$data/Wendrel.log" 2>/dev/null; }
     }
     wait_for settled 100 || fail "the installed program did not settle in $data"
@@ -55,7 +53,7 @@ run_installed() {
     [ "$(stat -c %a "$data")" = 700 ] || fail "$data is not private"
 }
 
-mkdir -p "$work/home"
+mkdir -p "$work/home" && mkdir -m 700 "$work/runtime"
 run_installed "$work/home/.local/share/wendrel"
 [ "$(ls "$stage/usr/bin")" = Wendrel ] || fail "files were written beside the installed program"
 echo "ok: the installed program keeps its files in ~/.local/share/wendrel"
