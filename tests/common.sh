@@ -50,7 +50,6 @@ start_wendrel() {
 # An Other task every 5 minutes that has never run.
 run_task() {
     printf 'Task~~5~0~0~0~0~0~0~0~5~0~1~task.wdx\r\n' >"$work/Scripts.dat"
-    printf ' 0 \r\n 0 \r\n' >"$work/Scripts.ini"
     printf '%s\r\n' "$@" >"$work/task.wdx"
     start_wendrel
 }

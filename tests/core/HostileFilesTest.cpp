@@ -63,29 +63,22 @@ struct Hostile {
     const char* noticeNames; // what the user's notice must name; none when it is quiet
 };
 
+// A named pipe in the place of leaf, or a link there to the other file.
+std::function<void(const std::string&, const std::string&)> pipeAs(std::string leaf) {
+    return [leaf](const std::string& folder, const std::string&) { ::mkfifo((folder + "/" + leaf).c_str(), 0600); };
+}
+std::function<void(const std::string&, const std::string&)> linkAs(std::string leaf) {
+    return [leaf](const std::string& folder, const std::string& other) {
+        ::symlink(other.c_str(), (folder + "/" + leaf).c_str());
+    };
+}
+
 const std::vector<Hostile> kHostile = {
-    {"a named pipe as the run history",
-     [](const std::string& folder, const std::string&) {
-         ::mkfifo((folder + "/" + file_names::kLogFile).c_str(), 0600);
-     },
-     file_names::kLogFile},
-    {"a link to another file as the run history",
-     [](const std::string& folder, const std::string& other) {
-         ::symlink(other.c_str(), (folder + "/" + file_names::kLogFile).c_str());
-     },
-     file_names::kLogFile},
-    {"a named pipe as the state file",
-     [](const std::string& folder, const std::string&) {
-         ::mkfifo((folder + "/" + file_names::kStateFile).c_str(), 0600);
-     },
-     file_names::kStateFile},
-    {"a link to another file as the state file",
-     [](const std::string& folder, const std::string& other) {
-         ::symlink(other.c_str(), (folder + "/" + file_names::kStateFile).c_str());
-     },
-     nullptr},
-    {"a named pipe as the script",
-     [](const std::string& folder, const std::string&) { ::mkfifo((folder + "/a.wdx").c_str(), 0600); }, "a.wdx"},
+    {"a named pipe as the run history", pipeAs(file_names::kLogFile), file_names::kLogFile},
+    {"a link to another file as the run history", linkAs(file_names::kLogFile), file_names::kLogFile},
+    {"a named pipe as the state file", pipeAs(file_names::kStateFile), file_names::kStateFile},
+    {"a link to another file as the state file", linkAs(file_names::kStateFile), nullptr},
+    {"a named pipe as the script", pipeAs("a.wdx"), "a.wdx"},
 };
 
 // Opens every named pipe in the folder at both ends and keeps them open, so

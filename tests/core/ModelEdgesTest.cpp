@@ -47,13 +47,8 @@ TEST(TaskTable, CaptionsCountsAndMovesOutsideTheList) {
     EXPECT_EQ(g.yesNoName(0), "No");
     EXPECT_EQ(g.yesNoName(1), "Yes");
     EXPECT_EQ(g.yesNoName(-1), "-1");
-    for (std::int16_t active : {1, 0, 1}) g.slot(g.append()).Active = active;
-    EXPECT_EQ(g.activeCount(), 2);
-    g.move(1, 3); // the first to the last place and back
-    EXPECT_EQ(g.slot(2).Active, 1);
-    EXPECT_EQ(g.slot(3).Active, 1);
-    g.move(3, 1);
-    EXPECT_EQ(g.slot(2).Active, 0);
+    for (std::int16_t active : {1, 0, 0}) g.slot(g.append()).Active = active;
+    EXPECT_EQ(g.activeCount(), 1);
     for (auto [from, to] : {std::pair{0, 1}, {1, 0}, {1, 4}, {4, 1}}) {
         EXPECT_NO_THROW(g.move(from, to));
         EXPECT_EQ(g.slot(1).Active, 1) << from << " to " << to;

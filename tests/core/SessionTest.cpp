@@ -146,6 +146,7 @@ TEST_F(SessionTest, MoveAsksOnlyWhenTheOrderChanges) {
     EXPECT_TRUE(messages.shown.empty());
     messages.answers = {MsgAnswer::No};
     EXPECT_FALSE(s->move({2, 4}));
+    EXPECT_EQ(messages.shown.at(0).text, "Are you sure you wish to move row 2 to row 4?");
     EXPECT_EQ(messages.shown.at(0).caption, "Altering task order");
     EXPECT_TRUE(s->move({2, 4}));
     EXPECT_EQ(s->general().slot(4).Name.trimmed(), "T2");
@@ -157,10 +158,6 @@ TEST_F(SessionTest, RunNowSaysWhyATaskStillRunningIsNotStarted) {
     auto s = open(1);
     s->general().slot(1).Running = 1;
     EXPECT_EQ(s->runNow(1).refusal, "Task T1 has not finished its last run: not started again.");
-}
-
-TEST(ListRules, TheDeleteQuestionNamesTheTask) {
-    EXPECT_EQ(deleteQuestion("Nightly"), "Are you sure you wish to delete Nightly?");
 }
 
 TEST(ListRules, ADoubleClickTogglesOnTheActiveColumnAndRightOfIt) {

@@ -46,12 +46,6 @@ TEST(DragDrop, PlaceAndMoveFollowThePointer) {
     }
 }
 
-TEST(DragDrop, OnlyAMoveToAnotherPlaceChangesTheOrderAndAsks) {
-    EXPECT_FALSE(dropMove(2, 0, 3).changesOrder());
-    EXPECT_TRUE(dropMove(2, 0, 4).changesOrder());
-    EXPECT_EQ(moveQuestion({2, 30}), "Are you sure you wish to move row 2 to row 30?");
-}
-
 TEST(RemoveTask, TheRowBelowMovesUpIntoPlaceElseTheLastRow) {
     EXPECT_EQ(rowAfterRemoval(2, 4), 1);
     EXPECT_EQ(rowAfterRemoval(5, 4), 3);

@@ -13,12 +13,9 @@ stage="$work/stage"
 app=io.github.wendrel.Wendrel
 DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
 for f in bin/wendrel share/man/man1/wendrel.1.gz "share/applications/$app.desktop" "share/metainfo/$app.metainfo.xml" \
-         share/doc/wendrel/wendrel-help.html share/doc/wendrel/copyright; do
+         share/doc/wendrel/wendrel-help.html share/doc/wendrel/copyright \
+         share/icons/hicolor/{16x16,24x24,32x32,48x48,64x64,128x128}/apps/"$app.png"; do
     [ -f "$stage/usr/$f" ] || fail "$f is not installed"
-done
-for size in 16 24 32 48 64 128; do
-    icon="$stage/usr/share/icons/hicolor/${size}x${size}/apps/$app.png"
-    [ -f "$icon" ] || fail "no ${size}px icon"
 done
 echo "ok: program, man page, entry, metainfo, icons, help and copyright installed"
 

@@ -29,7 +29,6 @@ new_folder() {
     mkdir -p "$d"
     cp "$build/wendrel" "$d/"
     printf '%s\r\n' "${2:-$short_line}" >"$d/Scripts.dat"
-    printf ' 0 \r\n 0 \r\n' >"$d/Scripts.ini"
     printf 'WAIT %s\r\n' "${3:-100000}" >"$d/wait.wdx"
     echo "$d"
 }
@@ -94,7 +93,6 @@ fallback=$(ls "$XDG_DATA_HOME"/wendrel/Scripts-*.dat 2>/dev/null | head -1 || tr
 [ -n "$fallback" ] || fail "read-only folder: no list in $XDG_DATA_HOME/wendrel: $(cat "$d/out.log")"
 [ "$(cat "$fallback")" = "$wide_line"$'\r' ] || fail "read-only folder: the kept list differs"
 grep -q "$fallback" "$d/out.log" || fail "read-only folder: stderr does not say where the list went"
-[ "$(stat -c %a "$XDG_DATA_HOME/wendrel")" = 700 ] || fail "the data folder is not owner-only"
 chmod u+w "$d"
 echo "ok: SIGTERM with a folder that takes no save ends and leaves the list in the data folder"
 

@@ -24,10 +24,9 @@ as_other=(setpriv --reuid="$other" --regid="$other" --clear-groups -- env -C /)
 # Holds an flock on $lock in a process of its own (whose pid goes to $holder)
 # until the test ends; the words given, if any, run it as another user.
 hold() {
-    "$@" "$python" -c 'import fcntl, os, sys, time
-path = sys.argv[1]
-fcntl.flock(os.open(path, os.O_RDONLY | (0 if os.path.isdir(path) else os.O_CREAT), 0o600), fcntl.LOCK_EX)
-time.sleep(1000)' "$lock" &
+    "$@" "$python" -c 'import fcntl, os, sys, time; p = sys.argv[1]
+fcntl.flock(os.open(p, os.O_RDONLY | (0 if os.path.isdir(p) else os.O_CREAT), 0o600), fcntl.LOCK_EX); time.sleep(1000)' \
+        "$lock" &
     holder=$!
     pids+=("$holder")
     wait_for "! flock -n '$lock' true" 50 || fail "$lock was not locked"
@@ -40,7 +39,6 @@ mkdir -m 700 "$work/runtime"
 mkdir -m 1777 "$work/tmp"
 cp "$build/wendrel" "$d/"
 printf 'Poll~~5~0~0~0~0~0~0~0~5~0~1~poll.wdx\r\n' >"$d/Scripts.dat"
-printf ' 0 \r\n 0 \r\n' >"$d/Scripts.ini"
 # What names the folder in every lock and socket name it may have.
 id=$(printf '%x-%x' $(stat -c '%d %i' "$d"))
 export HOME=$work/home TMPDIR=$work/tmp XDG_RUNTIME_DIR=$work/runtime
@@ -75,13 +73,9 @@ listen_at=("$TMPDIR/wendrel-0-$id.socket" "$TMPDIR/wendrel-0/wendrel-$id.socket"
 lock=$TMPDIR/wendrel-0/wendrel-$id.lock hold "${as_other[@]}"
 "${as_other[@]}" "$python" -c '
 import os, select, socket, sys
-ears = []
-for path in sys.argv[2:]:
-    s = socket.socket(socket.AF_UNIX)
-    s.bind(path)
-    os.chmod(path, 0o777)
-    s.listen(8)
-    ears.append(s)
+ears = [socket.socket(socket.AF_UNIX) for _ in sys.argv[2:]]
+for s, path in zip(ears, sys.argv[2:]):
+    s.bind(path); os.chmod(path, 0o777); s.listen(8)
 while True:
     for s in select.select(ears, [], [])[0]:
         c, _ = s.accept()
@@ -106,16 +100,10 @@ main_window "$first" || fail "no main window"
 sleep 2 # the window settles, as a user would see it
 xdotool windowminimize "$window"
 wait_for '[ "$(wm_state)" = Iconic ]' 50 || fail "the window did not minimize"
-"$python" -c '
-import socket, sys, time
-idle = []
-for _ in range(20):
-    s = socket.socket(socket.AF_UNIX)
-    s.connect(sys.argv[1])
-    idle.append(s)
-print("connected", flush=True)
-time.sleep(1000)
-' "$XDG_RUNTIME_DIR/wendrel-$id.socket" >"$work/idle.log" 2>&1 &
+"$python" -c 'import socket, sys, time
+idle = [socket.socket(socket.AF_UNIX) for _ in range(20)]
+for s in idle: s.connect(sys.argv[1])
+print("connected", flush=True); time.sleep(1000)' "$XDG_RUNTIME_DIR/wendrel-$id.socket" >"$work/idle.log" 2>&1 &
 pids+=($!)
 wait_for "grep -q connected '$work/idle.log'" 50 || fail "no idle connections: $(cat "$work/idle.log")"
 t0=$(date +%s%N)

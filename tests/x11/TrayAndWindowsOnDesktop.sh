@@ -7,18 +7,10 @@
 # nothing, a left click opens the tray menu and Restore brings the window
 # back. (The task editor is driven in OneInstanceAndSignalSaves, File > Exit
 # and the About window in the widget tests.)
-# Screenshots go to $WENDREL_SHOTS (default: a temporary folder) so that the
-# windows can be looked at.
 set -euo pipefail
 build="${1:?build folder}"
-tools="trayer xdotool xwininfo import"
+tools="trayer xdotool xwininfo"
 source "$(dirname "$0")/lib.sh"
-shots="${WENDREL_SHOTS:-$work/shots}"
-mkdir -p "$shots"
-shot() { import -window root "$shots/$1.png" && echo "screenshot: $shots/$1.png"; }
-
-# Waits (up to 10 s) until a visible window's name matches.
-wait_window() { wait_for "xdotool search --onlyvisible --name '$1' >/dev/null 2>&1" 100; }
 visible_windows() { xdotool search --onlyvisible --classname . 2>/dev/null | sort || true; }
 # New visible windows since $1 that are at least 40 pixels high (a menu or a
 # window, not the tip of the tray icon).
@@ -58,16 +50,12 @@ printf ' 1 \r\n 0 \r\n' >"$work/Scripts.ini"
 start_wendrel
 
 # --- Minimized at the start, brought back by a second start -----------------
-# The splash comes first (its caption is the bare name) and closes itself.
-if wait_window '^Wendrel$'; then shot splash; fi
 main_window "$wendrel" || fail "the main window did not appear after the splash"
 [ "$(wm_state)" = Iconic ] || fail "the window started $(wm_state), not minimized"
 [ "$(map_state)" = IsUnMapped ] || fail "the minimized window is mapped"
 echo "ok: Minimize on Startup starts the window minimized"
 second_start "second start"
 wait_for '[ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ]' 50 || fail "the window is not the active one"
-sleep 0.5
-shot main
 echo "ok: a second start leaves the files alone and brings the minimized window back to the front"
 standby
 second_start "start during standby"
@@ -86,7 +74,6 @@ tray_icon() {
 wait_for tray_icon 50 || fail "no tray icon appeared in the tray host"
 eval "$(xdotool getwindowgeometry --shell "$icon")"
 ix=$((X + WIDTH / 2)); iy=$((Y + HEIGHT / 2))
-shot standby
 echo "ok: Standby hides the window behind a tray icon"
 
 sleep 1
@@ -96,7 +83,6 @@ sleep 0.7
 [ -z "$(new_windows "$before")" ] || fail "a right click on the tray icon opened something"
 xdotool mousemove "$ix" "$iy" click 1
 wait_for 'menu=$(new_windows "$before" | head -1); [ -n "$menu" ]' 30 || fail "a left click on the tray icon opened no menu"
-shot traymenu
 echo "ok: right click does nothing, left click opens the tray menu"
 # The first item is Restore Wendrel.
 xdotool mousemove --window "$menu" 40 12 click 1
