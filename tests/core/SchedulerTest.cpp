@@ -331,24 +331,6 @@ TEST(SchedulerMissedRuns, ALeapDayIsFoundInMinutesMissedOverFourYears) {
         << "no minutes at all";
 }
 
-TEST(SchedulerMissedRuns, TasksAlikeButForTheirNameKeepTheirOwnLastStarts) {
-    TempFolder dir;
-    const std::string path = dir.file(file_names::kStateFile);
-    TaskRecord a = daily(9, 30), b = daily(9, 30);
-    a.Name = "A";
-    b.Name = "B";
-    {
-        Rig r({a, b});
-        r.s.useStateFile(path);
-        r.g.slot(1).LastStartUtc = 1234;
-        EXPECT_EQ(r.s.saveState(), "");
-    }
-    Rig swapped({b, a});
-    swapped.s.useStateFile(path);
-    EXPECT_FALSE(swapped.g.slot(1).LastStartUtc);
-    EXPECT_EQ(swapped.g.slot(2).LastStartUtc, 1234);
-}
-
 // December 2026 begins its second week on Sunday the 6th (DayofWeek 0).
 TEST(SchedulerFixedTime, EachRuleHoldsOnItsOwnDayAndTimeOnly) {
     const std::tuple<TaskRecord, DT, bool> cases[] =
