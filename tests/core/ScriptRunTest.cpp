@@ -1,7 +1,7 @@
 // RunScript against fakes: the four command groups, the cuts of a line, the
 // program start's comma rule and wait flag, encodings and line ends, files
 // that are not scripts or are huge; the engine's waits; the events a run
-// records in the history; and running a task by hand.
+// records in the history, also of a run by hand.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -230,32 +230,18 @@ TEST(ScriptRun, AStopRequestEndsTheWaitsAndTheRestOfEveryScript) {
     EXPECT_TRUE(r.messages.shown.empty());
 }
 
-TEST(RunLog, ARunRecordsItsProgramsAndWaits) {
+// A run by hand ignores Active; an empty slot runs nothing.
+TEST(RunLog, ARunByHandRecordsItsProgramsAndWaits) {
     Rig r;
     writeAll(r.dir.file("t.wdx"), "EXEC editor notes.txt\r\nRUN backup --all,1\r\n");
-    r.scheduler.runNow(1);
+    r.g.slot(1).Active = 0;
+    EXPECT_TRUE(r.scheduler.runNow(1));
+    EXPECT_FALSE(r.scheduler.runNow(2));
     EXPECT_EQ(r.events(), (Texts{"started", "program started: editor notes.txt (pid 100)",
                                  "program started: backup --all (pid 101)", "waiting for pid 101 to end",
                                  "pid 101 ended, exit status unknown", "finished"}));
     EXPECT_EQ(RunLogFile::readAll(r.dir.path()).front(),
               (RunLogEntry{"2026-12-06 09:30:00", "Backup", "t.wdx", "started"}));
-}
-
-TEST(RunNow, StartsOnceAndNotAgainWhileItsScriptRuns) {
-    Rig r;
-    writeAll(r.dir.file("t.wdx"), "EXEC prog\r\nWAIT 3\r\n");
-    int refused = 0;
-    r.pump.onPass = [&] { refused += r.scheduler.runNow(1) ? 0 : 1; };
-    EXPECT_TRUE(r.scheduler.runNow(1));
-    EXPECT_GT(refused, 0);
-    EXPECT_EQ(r.launcher.started.size(), 1u);
-    EXPECT_EQ(r.g.slot(1).Running, 0);
-    // Active and the interval do not matter; an empty slot runs nothing.
-    r.g.slot(1).Active = 0;
-    r.pump.onPass = nullptr;
-    EXPECT_TRUE(r.scheduler.runNow(1));
-    EXPECT_EQ(r.launcher.started.size(), 2u);
-    EXPECT_FALSE(r.scheduler.runNow(2));
 }
 
 TEST(ScriptWait, PausePollsEventsInShortSteps) {

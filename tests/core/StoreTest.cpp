@@ -361,13 +361,3 @@ TEST_F(StoreFiles, ATaskListThatFailsToReadToItsEndCountsAsNotLoaded) {
     EXPECT_TRUE(store.lostOnLoad());
     EXPECT_FALSE(store.write(g).empty()) << "what could not be read must not be replaced";
 }
-
-TEST_F(StoreFiles, TheFallbackMakesItsOwnerOnlyFoldersAndKeepsTheList) {
-    General g;
-    g.slot(g.append()).Name = "kept";
-    std::string why;
-    const std::string saved = TaskStore::writeFallback(g, dir.file("a/b"), why);
-    EXPECT_EQ(why, "");
-    EXPECT_EQ(readAll(saved).substr(0, 5), "kept ");
-    EXPECT_EQ(fs::status(dir.file("a")).permissions(), fs::perms(0700));
-}
