@@ -111,11 +111,15 @@ TEST(SchedulerFixedTime, EachRuleReadsTheClockAfreshAfterAScriptRan) {
 
 // How often Other tasks start is counted in the year below; here, what only
 // they do: start on the first tick, and again while their last run goes on.
+// Also after a fixed-time start, the task changed to Other.
 TEST(SchedulerOther, DueAtOnceWhateverRunningSaysAndAgainAfterARunByHand) {
-    Rig r({other(5, 0)}, {2026, 12, 6, 9, 0, 17});
+    Rig r({daily(9, 0)}, {2026, 12, 6, 9, 0, 17});
     r.missing = true; // Running stays 1 after each start
     EXPECT_EQ(r.tickFor(1), 1);
-    EXPECT_EQ(r.g.slot(1).LastRun, (DT{2026, 12, 6, 9, 0, 17}));
+    r.g.slot(1).Interval = OtherInterval;
+    r.g.slot(1).Other = 5;
+    EXPECT_EQ(r.tickFor(1), 1);
+    EXPECT_EQ(r.g.slot(1).LastRun, (DT{2026, 12, 6, 9, 0, 18}));
     EXPECT_EQ(r.tickFor(300), 1);
     r.missing = false;
     r.g.slot(1).Running = 0;
@@ -394,12 +398,4 @@ TEST(SchedulerClockChange, ALocalTimeSkippedBetweenTwoTicksStartsItsTaskOnce) {
     r.clock.advance(30);
     EXPECT_EQ(r.tickFor(1), 1);
     EXPECT_EQ(r.tickFor(60), 0);
-}
-
-TEST(SchedulerOther, ATaskChangedFromDailyToOtherStartsAtOnce) {
-    Rig r({daily(9, 30)});
-    r.tickFor(1);
-    r.g.slot(1).Interval = OtherInterval;
-    r.g.slot(1).Other = 5;
-    EXPECT_EQ(r.tickFor(1), 1);
 }
