@@ -96,28 +96,33 @@ TaskRecord other(I n, I unit) { return {.Interval = OtherInterval, .Other = n, .
 
 } // namespace
 
+// Slot 1's script takes 45 s and ends in 09:31, slot 2's minute; slot 3's
+// interval counts from its own start, not from the tick's.
 TEST(SchedulerFixedTime, EachRuleReadsTheClockAfreshAfterAScriptRan) {
-    // Slot 1's script takes 45 s and ends in 09:31, which is slot 2's minute.
-    Rig r({daily(9, 30), daily(9, 31)}, {2026, 12, 6, 9, 30, 30});
+    Rig r({daily(9, 30), daily(9, 31), other(1, 0)}, {2026, 12, 6, 9, 30, 30});
     r.script = [&](int i) {
         if (i == 1) r.clock.advance(45);
     };
     r.s.tick();
-    EXPECT_EQ(r.started, (std::vector<int>{1, 2}));
+    EXPECT_EQ(r.started, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(r.tickFor(60), 0);
+    EXPECT_EQ(r.tickFor(1), 1);
 }
 
 // How often Other tasks start is counted in the year below; here, what only
 // they do: start on the first tick, and again while their last run goes on.
-TEST(SchedulerOther, DueAtOnceAndWhateverRunningSays) {
-    Rig r({other(5, 0)}, {2026, 12, 6, 9, 0, 17});
+// Also after a fixed-time start, the task changed to Other.
+TEST(SchedulerOther, DueAtOnceWhateverRunningSaysAndAgainAfterARunByHand) {
+    Rig r({daily(9, 0)}, {2026, 12, 6, 9, 0, 17});
     r.missing = true; // Running stays 1 after each start
     EXPECT_EQ(r.tickFor(1), 1);
-    EXPECT_EQ(r.g.slot(1).LastRun, (DT{2026, 12, 6, 9, 0, 17}));
+    r.g.slot(1).Interval = OtherInterval;
+    r.g.slot(1).Other = 5;
+    EXPECT_EQ(r.tickFor(1), 1);
+    EXPECT_EQ(r.g.slot(1).LastRun, (DT{2026, 12, 6, 9, 0, 18}));
     EXPECT_EQ(r.tickFor(300), 1);
-}
-
-TEST(SchedulerOther, ARunByHandRestartsTheInterval) {
-    Rig r({other(5, 0)});
+    r.missing = false;
+    r.g.slot(1).Running = 0;
     r.tickFor(60);
     EXPECT_TRUE(r.s.runNow(1));
     EXPECT_EQ(r.tickFor(300), 0);
@@ -330,24 +335,6 @@ TEST(SchedulerMissedRuns, ALeapDayIsFoundInMinutesMissedOverFourYears) {
         << "no minutes at all";
 }
 
-TEST(SchedulerMissedRuns, TasksAlikeButForTheirNameKeepTheirOwnLastStarts) {
-    TempFolder dir;
-    const std::string path = dir.file(file_names::kStateFile);
-    TaskRecord a = daily(9, 30), b = daily(9, 30);
-    a.Name = "A";
-    b.Name = "B";
-    {
-        Rig r({a, b});
-        r.s.useStateFile(path);
-        r.g.slot(1).LastStartUtc = 1234;
-        EXPECT_EQ(r.s.saveState(), "");
-    }
-    Rig swapped({b, a});
-    swapped.s.useStateFile(path);
-    EXPECT_FALSE(swapped.g.slot(1).LastStartUtc);
-    EXPECT_EQ(swapped.g.slot(2).LastStartUtc, 1234);
-}
-
 // December 2026 begins its second week on Sunday the 6th (DayofWeek 0).
 TEST(SchedulerFixedTime, EachRuleHoldsOnItsOwnDayAndTimeOnly) {
     const std::tuple<TaskRecord, DT, bool> cases[] =
@@ -373,24 +360,15 @@ TEST(SchedulerMissedRuns, ASingleMinuteMissedIsCaughtUp) {
     EXPECT_EQ(r.tickFor(1), 1);
 }
 
-TEST(SchedulerOther, ItsIntervalCountsFromItsOwnStartAfterAnEarlierScriptTookTime) {
-    Rig r({daily(9, 30), other(1, 0)});
-    r.script = [&](int i) {
-        if (i == 1) r.clock.advance(45);
-    };
-    r.s.tick();
-    r.started.clear();
-    EXPECT_EQ(r.tickFor(60), 0);
-    EXPECT_EQ(r.tickFor(1), 1);
-}
-
-TEST(SchedulerMissedRuns, TheStateFileIsWrittenOnceAnHourWhenNothingStarts) {
+TEST(SchedulerMissedRuns, TheStateFileIsWrittenAtAStartAndOnceAnHourBesides) {
     TempFolder dir;
     const std::string path = dir.file(file_names::kStateFile);
-    Rig r({});
+    Rig r({daily(9, 30)});
     r.s.useStateFile(path);
     const std::int64_t start = r.clock.utc;
-    r.tickFor(3601);
+    r.tickFor(1);
+    EXPECT_NE(readAll(path).find("task "), std::string::npos);
+    r.tickFor(3600);
     const std::string afterAnHour = readAll(path);
     EXPECT_NE(afterAnHour.find(std::to_string(start + 3600)), std::string::npos) << afterAnHour;
     r.tickFor(60);
@@ -420,21 +398,4 @@ TEST(SchedulerClockChange, ALocalTimeSkippedBetweenTwoTicksStartsItsTaskOnce) {
     r.clock.advance(30);
     EXPECT_EQ(r.tickFor(1), 1);
     EXPECT_EQ(r.tickFor(60), 0);
-}
-
-TEST(SchedulerOther, ATaskChangedFromDailyToOtherStartsAtOnce) {
-    Rig r({daily(9, 30)});
-    r.tickFor(1);
-    r.g.slot(1).Interval = OtherInterval;
-    r.g.slot(1).Other = 5;
-    EXPECT_EQ(r.tickFor(1), 1);
-}
-
-TEST(SchedulerMissedRuns, AFixedTimeStartIsInTheStateFileAtOnce) {
-    TempFolder dir;
-    const std::string path = dir.file(file_names::kStateFile);
-    Rig r({daily(9, 30)});
-    r.s.useStateFile(path);
-    r.tickFor(1);
-    EXPECT_NE(readAll(path).find("task "), std::string::npos);
 }

@@ -1,7 +1,7 @@
 // RunScript against fakes: the four command groups, the cuts of a line, the
 // program start's comma rule and wait flag, encodings and line ends, files
 // that are not scripts or are huge; the engine's waits; the events a run
-// records in the history; and running a task by hand.
+// records in the history, also of a run by hand.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -43,6 +43,12 @@ struct Rig : FakeDesktop {
         writeAll(dir.file("t.wdx"), bytes);
         return runFile("t.wdx");
     }
+    // Runs the script and returns the seconds it took.
+    double timed(const std::string& bytes) {
+        const double start = clock.mono;
+        run(bytes);
+        return clock.mono - start;
+    }
     // The event texts of the history, oldest first.
     Texts events() {
         Texts out;
@@ -74,30 +80,11 @@ TEST(ScriptRun, KeywordsAndKeyNamesFoldCaseTheSameUnderATurkishLocale) {
     EXPECT_EQ(r.keys.sent, (Texts{"{Right}"}));
 }
 
-TEST(ScriptRun, WaitReadsTheNumberTheSecondWordBeginsWith) {
-    // Plain decimals only: no exponent, radix prefix or decimal comma; the
-    // third word is not part of the number; leading zeros, however many, are
-    // no digits of it.
-    const std::pair<std::string, double> cases[] = {{"SLEEP soon", 0}, {"PAUSE 3 4", 3},
-                                                    {"WAIT -4", 0},    {"WAIT +1.5", 1.5},
-                                                    {"WAIT .5", 0.5},  {"WAIT 007", 7},
-                                                    {"WAIT 1,5", 1},   {"WAIT 2e1", 2},
-                                                    {"WAIT &H3", 0},   {"WAIT " + std::string(100, '0') + "1", 1}};
-    for (auto [line, seconds] : cases) {
-        Rig r;
-        const double start = r.clock.mono;
-        r.run(line);
-        EXPECT_NEAR(r.clock.mono - start, seconds, 0.06) << line.substr(0, 20);
-    }
-}
-
 TEST(ScriptRun, AFailedStartIsSilentKeepsTheOldTaskIdAndItsWaitLastsOneSecond) {
     Rig r;
     r.g.slot(1).ProcessId = 7;
     r.launcher.fail = true;
-    const double start = r.clock.mono;
-    EXPECT_EQ(r.run("EXEC /no/such/program --flag\r\nRUN /no/such/other,1\r\nTYPE x\r\n"), 0);
-    EXPECT_NEAR(r.clock.mono - start, 1.0, 0.1);
+    EXPECT_NEAR(r.timed("EXEC /no/such/program --flag\r\nRUN /no/such/other,1\r\nTYPE x\r\n"), 1.0, 0.1);
     EXPECT_EQ(r.g.slot(1).ProcessId, 7);
     EXPECT_EQ(r.activator.activated.back(), 7);
     EXPECT_EQ(r.keys.sent, (Texts{"x"}));
@@ -243,32 +230,18 @@ TEST(ScriptRun, AStopRequestEndsTheWaitsAndTheRestOfEveryScript) {
     EXPECT_TRUE(r.messages.shown.empty());
 }
 
-TEST(RunLog, ARunRecordsItsProgramsAndWaits) {
+// A run by hand ignores Active; an empty slot runs nothing.
+TEST(RunLog, ARunByHandRecordsItsProgramsAndWaits) {
     Rig r;
     writeAll(r.dir.file("t.wdx"), "EXEC editor notes.txt\r\nRUN backup --all,1\r\n");
-    r.scheduler.runNow(1);
+    r.g.slot(1).Active = 0;
+    EXPECT_TRUE(r.scheduler.runNow(1));
+    EXPECT_FALSE(r.scheduler.runNow(2));
     EXPECT_EQ(r.events(), (Texts{"started", "program started: editor notes.txt (pid 100)",
                                  "program started: backup --all (pid 101)", "waiting for pid 101 to end",
                                  "pid 101 ended, exit status unknown", "finished"}));
     EXPECT_EQ(RunLogFile::readAll(r.dir.path()).front(),
               (RunLogEntry{"2026-12-06 09:30:00", "Backup", "t.wdx", "started"}));
-}
-
-TEST(RunNow, StartsOnceAndNotAgainWhileItsScriptRuns) {
-    Rig r;
-    writeAll(r.dir.file("t.wdx"), "EXEC prog\r\nWAIT 3\r\n");
-    int refused = 0;
-    r.pump.onPass = [&] { refused += r.scheduler.runNow(1) ? 0 : 1; };
-    EXPECT_TRUE(r.scheduler.runNow(1));
-    EXPECT_GT(refused, 0);
-    EXPECT_EQ(r.launcher.started.size(), 1u);
-    EXPECT_EQ(r.g.slot(1).Running, 0);
-    // Active and the interval do not matter; an empty slot runs nothing.
-    r.g.slot(1).Active = 0;
-    r.pump.onPass = nullptr;
-    EXPECT_TRUE(r.scheduler.runNow(1));
-    EXPECT_EQ(r.launcher.started.size(), 2u);
-    EXPECT_FALSE(r.scheduler.runNow(2));
 }
 
 TEST(ScriptWait, PausePollsEventsInShortSteps) {
@@ -315,7 +288,10 @@ TEST(HostileScriptInput, AHugeScriptRunsToItsEndInBoundedTimeAndMemory) {
 }
 
 // Each keyword once, in some case, and lines that only look like commands.
-// A MSG line shows the rest of the line after the keyword and one blank.
+// A MSG line shows the rest of the line after the keyword and one blank. A
+// wait reads the plain decimal its second word begins with: no exponent,
+// radix prefix or decimal comma, and leading zeros, however many, are no
+// digits of it.
 TEST(ScriptRun, EveryKeywordOfEveryGroup) {
     struct Case {
         const char* line;
@@ -323,25 +299,29 @@ TEST(ScriptRun, EveryKeywordOfEveryGroup) {
         const char* shown;
         double waited;
     };
-    const Case cases[] = {{"exec p", 1, 0, nullptr, 0},     {"Run p", 1, 0, nullptr, 0},
-                          {"EX p", 1, 0, nullptr, 0},       {"eXeCuTe p", 1, 0, nullptr, 0},
-                          {"send k", 0, 1, nullptr, 0},     {"Type k", 0, 1, nullptr, 0},
-                          {"KEY k", 0, 1, nullptr, 0},      {"TYPE", 0, 0, nullptr, 0},
-                          {"wait 2", 0, 0, nullptr, 2},     {"Pause 2", 0, 0, nullptr, 2},
-                          {"SLEEP 2", 0, 0, nullptr, 2},    {"message m", 0, 0, "m", 0},
-                          {"Msg  m n", 0, 0, " m n", 0},    {"MSGBOX m", 0, 0, "m", 0},
-                          {"MSG", 0, 0, nullptr, 0},        {"MSG ", 0, 0, "", 0},
-                          {"EXECUTES p", 0, 0, nullptr, 0}, {" WAIT 2", 0, 0, nullptr, 0},
-                          {"'MSG m", 0, 0, nullptr, 0},     {"MSG\tm", 0, 0, nullptr, 0},
-                          {"SLEEPY 2", 0, 0, nullptr, 0}};
+    const std::string zeros = "WAIT " + std::string(100, '0') + "7";
+    const Case cases[] = {{"exec p", 1, 0, nullptr, 0},      {"Run p", 1, 0, nullptr, 0},
+                          {"EX p", 1, 0, nullptr, 0},        {"eXeCuTe p", 1, 0, nullptr, 0},
+                          {"send k", 0, 1, nullptr, 0},      {"Type k", 0, 1, nullptr, 0},
+                          {"KEY k", 0, 1, nullptr, 0},       {"TYPE", 0, 0, nullptr, 0},
+                          {"wait 2", 0, 0, nullptr, 2},      {"Pause 2", 0, 0, nullptr, 2},
+                          {"SLEEP 2", 0, 0, nullptr, 2},     {"message m", 0, 0, "m", 0},
+                          {"Msg  m n", 0, 0, " m n", 0},     {"MSGBOX m", 0, 0, "m", 0},
+                          {"MSG", 0, 0, nullptr, 0},         {"MSG ", 0, 0, "", 0},
+                          {"EXECUTES p", 0, 0, nullptr, 0},  {" WAIT 2", 0, 0, nullptr, 0},
+                          {"'MSG m", 0, 0, nullptr, 0},      {"MSG\tm", 0, 0, nullptr, 0},
+                          {"SLEEPY 2", 0, 0, nullptr, 0},    {"SLEEP soon", 0, 0, nullptr, 0},
+                          {"PAUSE 3 4", 0, 0, nullptr, 3},   {"WAIT -4", 0, 0, nullptr, 0},
+                          {"WAIT +1.5", 0, 0, nullptr, 1.5}, {"WAIT .5", 0, 0, nullptr, 0.5},
+                          {"WAIT 1,5", 0, 0, nullptr, 1},    {"WAIT 2e1", 0, 0, nullptr, 2},
+                          {"WAIT &H3", 0, 0, nullptr, 0},    {zeros.c_str(), 0, 0, nullptr, 7}};
     for (const Case& c : cases) {
         Rig r;
-        const double start = r.clock.mono;
-        r.run(c.line);
+        const double waited = r.timed(c.line);
         EXPECT_EQ(r.launcher.started.size(), c.starts) << c.line;
         EXPECT_EQ(r.keys.sent.size(), c.typed) << c.line;
         EXPECT_EQ(r.messages.texts(), c.shown ? Texts{c.shown} : Texts{}) << c.line;
-        EXPECT_NEAR(r.clock.mono - start, c.waited, 0.06) << c.line;
+        EXPECT_NEAR(waited, c.waited, 0.06) << c.line;
     }
     Rig r;
     r.run("MSG m");
@@ -357,10 +337,8 @@ TEST(ScriptRun, TheFirstCommaOfAStartLineDecides) {
                                                                 {"RUN ,1", "", false},      {"RUN,1 a", "", false}};
     for (auto [line, command, waits] : cases) {
         Rig r;
-        const double start = r.clock.mono;
-        r.run(line);
+        EXPECT_EQ(r.timed(line) > 1, waits) << line;
         EXPECT_EQ(r.launcher.started, *command ? Texts{command} : Texts{}) << line;
-        EXPECT_EQ(r.clock.mono - start > 1, waits) << line;
     }
 }
 
