@@ -2,7 +2,7 @@
 // runs this program once more at a 2x scale factor): every caption fits its
 // control, the fixed hints fit their panel, the grid never scrolls sideways,
 // a cut cell names its whole text; the fixed windows cannot be resized or
-// maximized, and no two controls of one share an access key.
+// maximized, and no two controls or menu items of one share an access key.
 
 #include "tests/ui/MainWindowRig.h"
 #include "ui/Text.h"
@@ -62,21 +62,39 @@ QStringList clippedIn(QWidget* window) {
     return found;
 }
 
-// Access keys of a window's buttons and labels (not those of its child
-// windows), with the ones used twice.
-QStringList sharedAccessKeys(QWidget* window) {
+// The access keys used twice among texts.
+QStringList sharedAccessKeys(const QStringList& texts) {
     QStringList keys, shared;
     static const QRegularExpression mnemonic("&([^&])");
-    for (QWidget* w : window->findChildren<QWidget*>()) {
-        const auto* b = qobject_cast<QAbstractButton*>(w);
-        const auto* l = qobject_cast<QLabel*>(w);
-        const auto m = mnemonic.match(b ? b->text() : l ? l->text() : QString());
-        if (w->window() != window || !m.hasMatch()) continue;
+    for (const QString& text : texts) {
+        const auto m = mnemonic.match(text);
+        if (!m.hasMatch()) continue;
         const QString key = m.captured(1).toUpper();
         if (keys.contains(key)) shared << key;
         keys << key;
     }
     return shared;
+}
+
+// Those of a window's buttons, labels and menu titles (not those of its child
+// windows).
+QStringList sharedAccessKeys(QWidget* window) {
+    QStringList texts;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (w->window() != window) continue;
+        if (const auto* b = qobject_cast<QAbstractButton*>(w)) texts << b->text();
+        if (const auto* l = qobject_cast<QLabel*>(w)) texts << l->text();
+        if (const auto* bar = qobject_cast<QMenuBar*>(w))
+            for (const QAction* a : bar->actions()) texts << a->text();
+    }
+    return sharedAccessKeys(texts);
+}
+
+// Those of a menu's items.
+QStringList sharedAccessKeys(QMenu* menu) {
+    QStringList texts;
+    for (const QAction* a : menu->actions()) texts << a->text();
+    return sharedAccessKeys(texts);
 }
 
 void fontRows() {
@@ -163,7 +181,8 @@ private slots:
     }
 
     // Each window keeps its size and cannot be maximized (the main window can
-    // be minimized), and no two of its controls share an access key.
+    // be minimized), and no two of its controls, menu titles or items of one
+    // menu share an access key.
     void fixedWindowsWithDistinctAccessKeys() {
         Rig rig;
         Form1& form = rig.start(numberedTasks(1));
@@ -181,6 +200,8 @@ private slots:
         editor->cmbScriptFiles->setEditText("a.wdx"); // the script button's other caption
         editor->cmbScriptFiles_Click();
         QCOMPARE(sharedAccessKeys(editor), QStringList());
+        for (QMenu* menu : form.findChildren<QMenu*>())
+            QVERIFY2(sharedAccessKeys(menu).isEmpty(), qPrintable(menu->objectName()));
     }
 };
 

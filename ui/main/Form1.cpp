@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <cstdio>
@@ -225,6 +226,11 @@ void Form1::connectMenus() {
     connect(m.OptionMenu, &QMenu::aboutToShow, this, showLoginState);
     showLoginState();
 
+    // F10 opens the first menu of the menu bar.
+    auto* toMenuBar = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(toMenuBar, &QShortcut::activated, this,
+            [this] { menuBar()->setActiveAction(menus_->FileMenu->menuAction()); });
+
     QTableWidget* Grid1 = grid_->table();
     Grid1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Grid1, &QWidget::customContextMenuRequested, this, [this, Grid1](const QPoint& pos) {
@@ -397,16 +403,32 @@ bool Form1::gridViewportEvent(QEvent* event) {
     }
 }
 
+// The row menu from the keyboard (the Menu key) opens at the current row.
+void Form1::openRowMenuAtCurrentRow() {
+    QTableWidget* Grid1 = grid_->table();
+    const QRect row = Grid1->visualRect(Grid1->model()->index(grid_->row(), 0));
+    menus_->gridPopup->popup(Grid1->viewport()->mapToGlobal(row.bottomLeft()));
+}
+
 bool Form1::gridKeyEvent(QEvent* event) {
     const QEvent::Type type = event->type();
+    if (type == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        openRowMenuAtCurrentRow();
+        return true;
+    }
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
     auto* ke = static_cast<QKeyEvent*>(event);
+    if (ke->key() == Qt::Key_Menu) {
+        if (type == QEvent::KeyPress) openRowMenuAtCurrentRow();
+        return true;
+    }
     // Both Enter keys reach the handlers as the one key code of Enter.
     const bool enter = ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter;
     const int key = enter ? kEnterKeyCode : ke->key();
     if (type == QEvent::KeyPress) {
         Grid1_KeyDown(key);
-        return enter;
+        return isCommandKey(key);
     }
     // Arrow keys move the row on press; restore the look after the grid has
     // handled the key.
@@ -435,8 +457,14 @@ void Form1::Grid1_dblclick(int column) {
 void Form1::Grid1_MouseDown() { grid_->selectRow(grid_->row()); }
 void Form1::Grid1_MouseUp() { grid_->selectRow(grid_->row()); }
 
+bool Form1::isCommandKey(int key) {
+    return key == kEnterKeyCode || key == Qt::Key_F2 || key == Qt::Key_Delete || key == Qt::Key_Space;
+}
+
 void Form1::Grid1_KeyDown(int key) {
-    if (key == kEnterKeyCode) EditTask();
+    if (key == kEnterKeyCode || key == Qt::Key_F2) EditTask();
+    else if (key == Qt::Key_Delete) DeleteTask();
+    else if (key == Qt::Key_Space) ToggleActive();
     grid_->keyDownLook();
 }
 
