@@ -2,13 +2,16 @@
 // runs this program once more at a 2x scale factor): every caption fits its
 // control, the fixed hints fit their panel, the grid never scrolls sideways,
 // a cut cell names its whole text; the fixed windows cannot be resized or
-// maximized, and no two controls or menu items of one share an access key.
+// maximized, every window fits the screen, and no two controls or menu items
+// of one share an access key.
 
 #include "tests/ui/MainWindowRig.h"
 #include "ui/Text.h"
 #include "ui/Twips.h"
 #include "ui/about/frmAbout.h"
+#include "ui/about/frmHelp.h"
 #include "ui/editor/frmAskFileName.h"
+#include "ui/history/frmHistory.h"
 
 using namespace wendrel;
 using namespace wendrel::testing;
@@ -177,6 +180,22 @@ private slots:
                 const bool fits = grid->fontMetrics().horizontalAdvance(text) <= cell.width() - 3;
                 QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), fits ? QString() : text);
             }
+        }
+    }
+
+    // Every window, frame and all, opens inside the screen's free area.
+    void everyWindowFitsTheScreen_data() { fontRows(); }
+    void everyWindowFitsTheScreen() {
+        QFETCH(double, points);
+        ShownRig rig(points, numberedTasks(1));
+        frmAbout about;
+        frmHelp help;
+        frmHistory history(QString::fromStdString(rig.dir.path()));
+        for (QWidget* w : std::initializer_list<QWidget*>{rig.form.get(), rig.editor(), &about, &help, &history}) {
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w));
+            QVERIFY2(w->screen()->availableGeometry().contains(w->frameGeometry()), qPrintable(w->objectName()));
+            w->hide();
         }
     }
 

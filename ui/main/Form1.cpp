@@ -15,6 +15,9 @@
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QVBoxLayout>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -161,9 +164,7 @@ void Form1::buildWidgets() {
     Panel1->setFixedWidth(std::max(thirdPlus60, clockWidth));
     StatusBar->addWidget(Panel1);
     StatusBar->addWidget(Panel2, 1);
-    setStatusBar(StatusBar);
-    // The window is exactly as large as its menu bar, client area and status bar.
-    QMainWindow::layout()->setSizeConstraint(QLayout::SetFixedSize);
+    placeClientArea(central);
 
     Line1 = new QFrame(central);
     Line1->setObjectName("Line1");
@@ -176,6 +177,35 @@ void Form1::buildWidgets() {
     Line1->hide();
 
     grid_->fitColumns();
+}
+
+// The window is exactly as large as its menu bar, client area and status
+// bar. One larger than the screen's free area (a large face or scale factor)
+// keeps its controls' sizes: it becomes as large as the area allows, and the
+// client area and the status bar scroll in it.
+void Form1::placeClientArea(QWidget* central) {
+    const QSize whole(central->width(), menuBar()->sizeHint().height() + central->height() + StatusBar->height());
+    const QSize room = screenRoom(screen());
+    if (whole.width() <= room.width() && whole.height() <= room.height()) {
+        setStatusBar(StatusBar);
+        QMainWindow::layout()->setSizeConstraint(QLayout::SetFixedSize);
+        return;
+    }
+    takeCentralWidget();
+    auto* page = new QWidget;
+    page->setObjectName("ClientPage");
+    auto* column = new QVBoxLayout(page);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(central);
+    column->addWidget(StatusBar);
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName("ClientScroll");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(page);
+    setCentralWidget(scroll);
+    setFixedSize(whole.boundedTo(room));
 }
 
 QString Form1::widestClockText() const {

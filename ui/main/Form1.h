@@ -138,6 +138,7 @@ private:
     bool gridKeyEvent(QEvent* event);
     void openRowMenuAtCurrentRow();
     void buildWidgets();
+    void placeClientArea(QWidget* central);
     void connectMenus();
     QString widestClockText() const;
     void showProblem(const std::string& text);
