@@ -199,6 +199,23 @@ private slots:
         }
     }
 
+    // The main window opens where it was closed; a place off the screen
+    // (one that has gone) comes back into the free area.
+    void theWindowOpensWhereItWasClosed() {
+        Rig rig;
+        rig.start(numberedTasks(1));
+        for (const QPoint at : {QPoint(8, 30), QPoint(-5000, 30)}) {
+            QVERIFY(rig.show());
+            rig.form->move(at);
+            rig.form->close();
+            rig.open(rig.dir.path());
+            QVERIFY(rig.show());
+            QVERIFY2(rig.form->frameGeometry().topLeft() == at ||
+                         (at.x() < 0 && rig.form->screen()->availableGeometry().contains(rig.form->frameGeometry())),
+                     qPrintable(QString("%1,%2").arg(rig.form->x()).arg(rig.form->y())));
+        }
+    }
+
     // Each window keeps its size and cannot be maximized (the main window can
     // be minimized), and no two of its controls, menu titles or items of one
     // menu share an access key.

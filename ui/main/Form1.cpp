@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSettings>
 #include <QVBoxLayout>
 #include <QShortcut>
 #include <QStatusBar>
@@ -271,6 +272,31 @@ void Form1::connectMenus() {
     });
 }
 
+// Where the window was last closed is kept in Window.ini in the program's
+// folder, next to (and apart from) Scripts.ini.
+QString Form1::positionFile() const { return QString::fromStdString(session_.folder()) + "/Window.ini"; }
+
+void Form1::savePosition() {
+    if (!windowHandle()) return; // never shown: the window has no place of its own yet
+    QSettings(positionFile(), QSettings::IniFormat).setValue("position", pos());
+}
+
+// The window opens where it was closed; a place off the screens (one that
+// has gone or shrunk) is moved back into the free area.
+void Form1::restorePosition() {
+    const QVariant saved = QSettings(positionFile(), QSettings::IniFormat).value("position");
+    if (!saved.isValid()) return; // the first start: the window manager places it
+    QPoint at = saved.toPoint();
+    QScreen* s = QGuiApplication::screenAt(at);
+    if (!s) s = QGuiApplication::primaryScreen();
+    if (!s) return;
+    const QRect room = s->availableGeometry();
+    const QSize size = sizeHint().boundedTo(screenRoom(s)); // laid out only once shown
+    at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - size.width())));
+    at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - size.height())));
+    move(at);
+}
+
 void Form1::Form_Load() {
     if (options_.showSplash) frmSplash::showModal(this);
 
@@ -289,6 +315,7 @@ void Form1::Form_Load() {
     grid_->fill(g, 0);
     grid_->fitColumns();
     grid_->selectRow(0);
+    restorePosition();
 
     if (session_.option(Option::MinimizeOnStartup)) {
         if (session_.option(Option::MinimizeToTray)) SendToTray();
@@ -326,6 +353,7 @@ void Form1::showProblem(const std::string& text) {
 void Form1::closeEvent(QCloseEvent* event) {
     event->accept();
     if (session_.unloaded()) return;
+    savePosition();
     // Scripts stop at their next wait or line, and no tick starts another.
     session_.requestStop();
     Timer1->stop();

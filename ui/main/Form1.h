@@ -139,6 +139,9 @@ private:
     void openRowMenuAtCurrentRow();
     void buildWidgets();
     void placeClientArea(QWidget* central);
+    QString positionFile() const;
+    void savePosition();
+    void restorePosition();
     void connectMenus();
     QString widestClockText() const;
     void showProblem(const std::string& text);
