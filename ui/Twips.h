@@ -45,6 +45,16 @@ inline QRect twipsRect(int left, int top, int width, int height) {
     return QRect(twipsX(left), twipsY(top), twipsX(width), twipsY(height));
 }
 
+// The largest window that fits the screen's free area. The window manager's
+// frame is not known before a window is shown: room is left for a title bar
+// and borders.
+inline QSize screenRoom(const QScreen* s = QGuiApplication::primaryScreen()) {
+    const QSize frameAllowance(16, 40);
+    return s ? s->availableGeometry().size() - frameAllowance : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+}
+// A window's size, no larger than that.
+inline QSize withinScreen(QSize size) { return size.boundedTo(screenRoom()); }
+
 // The width a label needs to show text whole (a framed label without an
 // indent of its own indents by half an "x").
 inline int captionWidth(const QLabel* l, const QString& text) {

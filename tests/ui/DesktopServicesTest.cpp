@@ -33,6 +33,34 @@ struct NoDisplay {
         if (!display.isEmpty()) qputenv("DISPLAY", display);
     }
 };
+
+// A folder of fake programs as the whole PATH, no editor variables and no
+// desktop entries but the folder's own, for one test; all back as they were
+// after. Each fake program writes its arguments, each ended by |, to
+// <name>.args in the folder.
+struct EditorSandbox {
+    TempFolder dir;
+    std::vector<std::pair<const char*, std::optional<QByteArray>>> saved;
+    EditorSandbox() {
+        for (const char* name : {"PATH", "VISUAL", "EDITOR", "XDG_DATA_HOME", "XDG_DATA_DIRS"}) {
+            saved.emplace_back(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
+            qunsetenv(name);
+        }
+        qputenv("PATH", QByteArray::fromStdString(dir.path()));
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dir.path()));
+        qputenv("XDG_DATA_DIRS", QByteArray::fromStdString(dir.file("none")));
+    }
+    ~EditorSandbox() {
+        for (const auto& [name, value] : saved) value ? qputenv(name, *value) : qunsetenv(name);
+    }
+    void program(const std::string& name, const std::string& body = {}) {
+        const std::string path = dir.file(name);
+        writeAll(path,
+                 "#!/bin/sh\n" + (body.empty() ? "for a; do printf '%s|' \"$a\"; done > " + path + ".args\n" : body));
+        QFile::setPermissions(QString::fromStdString(path), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    }
+    std::string args(const std::string& name) const { return readAll(dir.file(name + ".args")); }
+};
 } // namespace
 
 class DesktopServicesTest : public QObject {
@@ -79,22 +107,60 @@ private slots:
         QCOMPARE(own.exitCode(), 5);
     }
 
-    // The first text editor found opens the script, its path one argument
-    // whatever it holds; none found is a clear failure.
+    // Without an editor chosen the first common editor found opens the
+    // script, its path one argument whatever it holds; none found is a clear
+    // failure.
     void theDesktopEditorGetsThePathAsOneArgument() {
-        TempFolder dir;
-        const std::string editor = dir.file("fake-editor");
-        writeAll(editor, "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > \"$(dirname \"$0\")/args\"\n");
-        QFile::setPermissions(QString::fromStdString(editor), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        DesktopTextEditor launcher({"no-such-editor-here", editor});
+        EditorSandbox sandbox;
+        sandbox.program("fake-editor");
+        DesktopTextEditor launcher({"no-such-editor-here", "fake-editor"});
         std::string failure;
-        const std::string script = dir.file("my script; $(x).wdx");
+        const std::string script = sandbox.dir.file("my script; $(x).wdx");
         QVERIFY(launcher.open(script, failure).has_value());
-        QTRY_COMPARE(readAll(dir.file("args")), "1|" + script);
+        QTRY_COMPARE(sandbox.args("fake-editor"), script + "|");
 
         DesktopTextEditor none({"no-such-editor-here"});
         QVERIFY(!none.open(script, failure).has_value());
         QVERIFY(QString::fromStdString(failure).contains("No text editor"));
+    }
+
+    // The user's choice comes first: $VISUAL, then $EDITOR (one that works in
+    // a terminal is run in one), then the desktop's default for plain text.
+    void theUsersEditorComesFirst_data() {
+        QTest::addColumn<QString>("visual");
+        QTest::addColumn<QString>("editor");
+        QTest::addColumn<QString>("started");
+        QTest::addColumn<QString>("args"); // BIN: the fakes' folder
+        QTest::newRow("VISUAL wins") << "gui-ed --wait"
+                                     << "nano"
+                                     << "gui-ed"
+                                     << "--wait|s.wdx|";
+        QTest::newRow("EDITOR in a terminal") << ""
+                                              << "nano -w"
+                                              << "x-terminal-emulator"
+                                              << "-e|BIN/nano|-w|s.wdx|";
+        QTest::newRow("the desktop's default") << ""
+                                               << ""
+                                               << "gui-ed"
+                                               << "--new-window|s.wdx|";
+    }
+    void theUsersEditorComesFirst() {
+        QFETCH(QString, visual);
+        QFETCH(QString, editor);
+        QFETCH(QString, started);
+        QFETCH(QString, args);
+        EditorSandbox sandbox;
+        for (const char* name : {"gui-ed", "nano", "x-terminal-emulator"}) sandbox.program(name);
+        sandbox.program("xdg-mime", "echo fake-gui.desktop\n");
+        std::filesystem::create_directories(sandbox.dir.file("applications"));
+        writeAll(sandbox.dir.file("applications/fake-gui.desktop"),
+                 "[Desktop Entry]\nType=Application\nName=Fake\nExec=gui-ed --new-window %U\n");
+        if (!visual.isEmpty()) qputenv("VISUAL", visual.toUtf8());
+        if (!editor.isEmpty()) qputenv("EDITOR", editor.toUtf8());
+        std::string failure;
+        QVERIFY(DesktopTextEditor(std::vector<std::string>{}).open("s.wdx", failure).has_value());
+        const QString bin = QString::fromStdString(sandbox.dir.path());
+        QTRY_COMPARE(QString::fromStdString(sandbox.args(started.toStdString())), args.replace("BIN", bin));
     }
 
     // Without any window system (Wayland, a console) a wait still follows the

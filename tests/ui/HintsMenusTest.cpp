@@ -123,6 +123,87 @@ private slots:
         QCOMPARE(history->grdEvents->item(0, 3)->text(), QString("finished"));
     }
 
+    // The window's keys: each row is a key, where it is pressed (the grid or
+    // a button, in the shown and active window) and what it does.
+    void keysActOnTheCurrentTask_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("onGrid");
+        QTest::addColumn<QString>("effect");
+        const int none = Qt::NoModifier, ctrl = Qt::ControlModifier;
+        QTest::newRow("Enter") << int(Qt::Key_Return) << none << true << "editor";
+        QTest::newRow("F2") << int(Qt::Key_F2) << none << true << "editor";
+        QTest::newRow("Ctrl+N") << int(Qt::Key_N) << ctrl << false << "editor";
+        QTest::newRow("Delete") << int(Qt::Key_Delete) << none << true << "deleted after asking";
+        QTest::newRow("Delete works in the grid only") << int(Qt::Key_Delete) << none << false << "nothing";
+        QTest::newRow("Space") << int(Qt::Key_Space) << none << true << "toggled";
+        QTest::newRow("Ctrl+R") << int(Qt::Key_R) << ctrl << false << "run";
+        QTest::newRow("Ctrl+Q") << int(Qt::Key_Q) << ctrl << false << "exit";
+        QTest::newRow("F1") << int(Qt::Key_F1) << none << false << "help";
+        QTest::newRow("F10") << int(Qt::Key_F10) << none << false << "menu &File";
+    }
+    void keysActOnTheCurrentTask() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, onGrid);
+        Rig rig;
+        writeAll(rig.dir.file("a.wdx"), "EXEC progA\r\n");
+        Form1& form = rig.start(task("A", "a.wdx") + task("B", "a.wdx"));
+        QVERIFY(rig.show());
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QWidget* target =
+            onGrid ? static_cast<QWidget*>(form.grid().table()) : form.findChild<QPushButton*>("cmdNewTask");
+        target->setFocus();
+        QSignalSpy unloaded(&form, &Form1::unloaded);
+        const bool editor =
+            rig.inEditor([&] { rig.editor()->cmdCancel_Click(); },
+                         [&] { QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers)); });
+        QCoreApplication::processEvents(); // Run Task Now starts once the key is handled
+        QString effect = "nothing";
+        if (editor) effect = "editor";
+        else if (!rig.launcher.started.empty()) effect = "run";
+        else if (unloaded.count() == 1) effect = "exit";
+        else if (rig.g().TaskCount == 1) effect = rig.messages.shown.empty() ? "deleted" : "deleted after asking";
+        else if (rig.g().slot(1).Active == 0) effect = "toggled";
+        else if (form.findChild<frmHelp*>()) effect = "help";
+        else if (form.menuBar()->activeAction()) effect = "menu " + form.menuBar()->activeAction()->text();
+        QTEST(effect, "effect");
+    }
+
+    // In the task editor Enter saves (from any field) and Escape cancels.
+    void theEditorSavesOnEnterAndCancelsOnEscape_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("Enter") << int(Qt::Key_Return) << "Typed";
+        QTest::newRow("Escape") << int(Qt::Key_Escape) << "A";
+    }
+    void theEditorSavesOnEnterAndCancelsOnEscape() {
+        QFETCH(int, key);
+        Rig rig;
+        rig.start(taskLine("A"));
+        QVERIFY(rig.inEditor([&] {
+            QLineEdit* name = rig.editor()->txtInput[0];
+            name->setText("Typed");
+            QTest::keyClick(name, Qt::Key(key));
+            if (rig.editor()->isVisible()) rig.editor()->cmdCancel_Click(); // the key did not end it
+        }));
+        QTEST(QString::fromStdString(rig.g().slot(1).Name.shown()), "name");
+    }
+
+    // The Menu key opens the row menu under the current row.
+    void theMenuKeyOpensTheRowMenuAtTheCurrentRow() {
+        Rig rig;
+        Form1& form = rig.start(numberedTasks(5));
+        QVERIFY(rig.show());
+        QTableWidget* grid = form.grid().table();
+        form.grid().selectRow(3);
+        QTest::keyClick(grid, Qt::Key_Menu);
+        QTRY_VERIFY(form.menus().gridPopup->isVisible());
+        const QRect row = grid->visualRect(grid->model()->index(3, 0));
+        QCOMPARE(form.menus().gridPopup->pos(), grid->viewport()->mapToGlobal(row.bottomLeft()));
+    }
+
     void theHistoryShowsTheNewestThousandNewestFirstPerTaskAndFollowsTheFile() {
         TempFolder dir;
         RunLogFile log(dir.path());

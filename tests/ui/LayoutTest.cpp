@@ -2,13 +2,16 @@
 // runs this program once more at a 2x scale factor): every caption fits its
 // control, the fixed hints fit their panel, the grid never scrolls sideways,
 // a cut cell names its whole text; the fixed windows cannot be resized or
-// maximized, and no two controls of one share an access key.
+// maximized, every window fits the screen, and no two controls or menu items
+// of one share an access key.
 
 #include "tests/ui/MainWindowRig.h"
 #include "ui/Text.h"
 #include "ui/Twips.h"
 #include "ui/about/frmAbout.h"
+#include "ui/about/frmHelp.h"
 #include "ui/editor/frmAskFileName.h"
+#include "ui/history/frmHistory.h"
 
 using namespace wendrel;
 using namespace wendrel::testing;
@@ -62,21 +65,39 @@ QStringList clippedIn(QWidget* window) {
     return found;
 }
 
-// Access keys of a window's buttons and labels (not those of its child
-// windows), with the ones used twice.
-QStringList sharedAccessKeys(QWidget* window) {
+// The access keys used twice among texts.
+QStringList sharedAccessKeys(const QStringList& texts) {
     QStringList keys, shared;
     static const QRegularExpression mnemonic("&([^&])");
-    for (QWidget* w : window->findChildren<QWidget*>()) {
-        const auto* b = qobject_cast<QAbstractButton*>(w);
-        const auto* l = qobject_cast<QLabel*>(w);
-        const auto m = mnemonic.match(b ? b->text() : l ? l->text() : QString());
-        if (w->window() != window || !m.hasMatch()) continue;
+    for (const QString& text : texts) {
+        const auto m = mnemonic.match(text);
+        if (!m.hasMatch()) continue;
         const QString key = m.captured(1).toUpper();
         if (keys.contains(key)) shared << key;
         keys << key;
     }
     return shared;
+}
+
+// Those of a window's buttons, labels and menu titles (not those of its child
+// windows).
+QStringList sharedAccessKeys(QWidget* window) {
+    QStringList texts;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (w->window() != window) continue;
+        if (const auto* b = qobject_cast<QAbstractButton*>(w)) texts << b->text();
+        if (const auto* l = qobject_cast<QLabel*>(w)) texts << l->text();
+        if (const auto* bar = qobject_cast<QMenuBar*>(w))
+            for (const QAction* a : bar->actions()) texts << a->text();
+    }
+    return sharedAccessKeys(texts);
+}
+
+// Those of a menu's items.
+QStringList sharedAccessKeys(QMenu* menu) {
+    QStringList texts;
+    for (const QAction* a : menu->actions()) texts << a->text();
+    return sharedAccessKeys(texts);
 }
 
 void fontRows() {
@@ -162,8 +183,42 @@ private slots:
         }
     }
 
+    // Every window, frame and all, opens inside the screen's free area.
+    void everyWindowFitsTheScreen_data() { fontRows(); }
+    void everyWindowFitsTheScreen() {
+        QFETCH(double, points);
+        ShownRig rig(points, numberedTasks(1));
+        frmAbout about;
+        frmHelp help;
+        frmHistory history(QString::fromStdString(rig.dir.path()));
+        for (QWidget* w : std::initializer_list<QWidget*>{rig.form.get(), rig.editor(), &about, &help, &history}) {
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w));
+            QVERIFY2(w->screen()->availableGeometry().contains(w->frameGeometry()), qPrintable(w->objectName()));
+            w->hide();
+        }
+    }
+
+    // The main window opens where it was closed; a place off the screen
+    // (one that has gone) comes back into the free area.
+    void theWindowOpensWhereItWasClosed() {
+        Rig rig;
+        rig.start(numberedTasks(1));
+        for (const QPoint at : {QPoint(8, 30), QPoint(-5000, 30)}) {
+            QVERIFY(rig.show());
+            rig.form->move(at);
+            rig.form->close();
+            rig.open(rig.dir.path());
+            QVERIFY(rig.show());
+            QVERIFY2(rig.form->frameGeometry().topLeft() == at ||
+                         (at.x() < 0 && rig.form->screen()->availableGeometry().contains(rig.form->frameGeometry())),
+                     qPrintable(QString("%1,%2").arg(rig.form->x()).arg(rig.form->y())));
+        }
+    }
+
     // Each window keeps its size and cannot be maximized (the main window can
-    // be minimized), and no two of its controls share an access key.
+    // be minimized), and no two of its controls, menu titles or items of one
+    // menu share an access key.
     void fixedWindowsWithDistinctAccessKeys() {
         Rig rig;
         Form1& form = rig.start(numberedTasks(1));
@@ -181,6 +236,8 @@ private slots:
         editor->cmbScriptFiles->setEditText("a.wdx"); // the script button's other caption
         editor->cmbScriptFiles_Click();
         QCOMPARE(sharedAccessKeys(editor), QStringList());
+        for (QMenu* menu : form.findChildren<QMenu*>())
+            QVERIFY2(sharedAccessKeys(menu).isEmpty(), qPrintable(menu->objectName()));
     }
 };
 

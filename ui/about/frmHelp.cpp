@@ -20,7 +20,7 @@ frmHelp::frmHelp(QWidget* parent) : QDialog(parent) {
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     setModal(false);
-    resize(twipsX(9000), twipsY(8400));
+    resize(withinScreen(QSize(twipsX(9000), twipsY(8400))));
 
     txtHelp = new QTextBrowser(this);
     txtHelp->setObjectName("txtHelp");

@@ -96,9 +96,11 @@ frmDetail::frmDetail(Session& session, Host host, QWidget* parent)
     cmdCancel = new QPushButton("&Cancel", this);
     cmdCancel->setObjectName("cmdCancel");
     place(cmdCancel, QRect(4440, 2230, 855, 375));
-    // Enter in a field does not press a button by itself.
+    // Enter saves from any field (Escape cancels, see reject); a button with
+    // the focus does not take Enter over.
     cmdSave->setAutoDefault(false);
     cmdCancel->setAutoDefault(false);
+    cmdSave->setDefault(true);
 
     // Keyboard order.
     QWidget* order[] = {txtInput[0],     txtInput[1],  cmbActive,   cmbScriptFiles, cmbInterval,  cmbDayofMonth,

@@ -28,7 +28,7 @@ frmHistory::frmHistory(QString folder, QWidget* parent) : QDialog(parent), folde
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     setModal(false);
-    resize(twipsX(10500), twipsY(6000));
+    resize(withinScreen(QSize(twipsX(10500), twipsY(6000))));
 
     auto* lblTask = new QLabel("&Task:", this);
     cmbTask = new QComboBox(this);

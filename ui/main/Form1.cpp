@@ -15,6 +15,11 @@
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSettings>
+#include <QVBoxLayout>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <cstdio>
@@ -160,9 +165,7 @@ void Form1::buildWidgets() {
     Panel1->setFixedWidth(std::max(thirdPlus60, clockWidth));
     StatusBar->addWidget(Panel1);
     StatusBar->addWidget(Panel2, 1);
-    setStatusBar(StatusBar);
-    // The window is exactly as large as its menu bar, client area and status bar.
-    QMainWindow::layout()->setSizeConstraint(QLayout::SetFixedSize);
+    placeClientArea(central);
 
     Line1 = new QFrame(central);
     Line1->setObjectName("Line1");
@@ -175,6 +178,35 @@ void Form1::buildWidgets() {
     Line1->hide();
 
     grid_->fitColumns();
+}
+
+// The window is exactly as large as its menu bar, client area and status
+// bar. One larger than the screen's free area (a large face or scale factor)
+// keeps its controls' sizes: it becomes as large as the area allows, and the
+// client area and the status bar scroll in it.
+void Form1::placeClientArea(QWidget* central) {
+    const QSize whole(central->width(), menuBar()->sizeHint().height() + central->height() + StatusBar->height());
+    const QSize room = screenRoom(screen());
+    if (whole.width() <= room.width() && whole.height() <= room.height()) {
+        setStatusBar(StatusBar);
+        QMainWindow::layout()->setSizeConstraint(QLayout::SetFixedSize);
+        return;
+    }
+    takeCentralWidget();
+    auto* page = new QWidget;
+    page->setObjectName("ClientPage");
+    auto* column = new QVBoxLayout(page);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(central);
+    column->addWidget(StatusBar);
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName("ClientScroll");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(page);
+    setCentralWidget(scroll);
+    setFixedSize(whole.boundedTo(room));
 }
 
 QString Form1::widestClockText() const {
@@ -225,6 +257,11 @@ void Form1::connectMenus() {
     connect(m.OptionMenu, &QMenu::aboutToShow, this, showLoginState);
     showLoginState();
 
+    // F10 opens the first menu of the menu bar.
+    auto* toMenuBar = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(toMenuBar, &QShortcut::activated, this,
+            [this] { menuBar()->setActiveAction(menus_->FileMenu->menuAction()); });
+
     QTableWidget* Grid1 = grid_->table();
     Grid1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Grid1, &QWidget::customContextMenuRequested, this, [this, Grid1](const QPoint& pos) {
@@ -233,6 +270,31 @@ void Form1::connectMenus() {
         if (row >= 0) grid_->selectRow(row);
         menus_->gridPopup->popup(Grid1->viewport()->mapToGlobal(pos));
     });
+}
+
+// Where the window was last closed is kept in Window.ini in the program's
+// folder, next to (and apart from) Scripts.ini.
+QString Form1::positionFile() const { return QString::fromStdString(session_.folder()) + "/Window.ini"; }
+
+void Form1::savePosition() {
+    if (!windowHandle()) return; // never shown: the window has no place of its own yet
+    QSettings(positionFile(), QSettings::IniFormat).setValue("position", pos());
+}
+
+// The window opens where it was closed; a place off the screens (one that
+// has gone or shrunk) is moved back into the free area.
+void Form1::restorePosition() {
+    const QVariant saved = QSettings(positionFile(), QSettings::IniFormat).value("position");
+    if (!saved.isValid()) return; // the first start: the window manager places it
+    QPoint at = saved.toPoint();
+    QScreen* s = QGuiApplication::screenAt(at);
+    if (!s) s = QGuiApplication::primaryScreen();
+    if (!s) return;
+    const QRect room = s->availableGeometry();
+    const QSize size = sizeHint().boundedTo(screenRoom(s)); // laid out only once shown
+    at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - size.width())));
+    at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - size.height())));
+    move(at);
 }
 
 void Form1::Form_Load() {
@@ -253,6 +315,7 @@ void Form1::Form_Load() {
     grid_->fill(g, 0);
     grid_->fitColumns();
     grid_->selectRow(0);
+    restorePosition();
 
     if (session_.option(Option::MinimizeOnStartup)) {
         if (session_.option(Option::MinimizeToTray)) SendToTray();
@@ -290,6 +353,7 @@ void Form1::showProblem(const std::string& text) {
 void Form1::closeEvent(QCloseEvent* event) {
     event->accept();
     if (session_.unloaded()) return;
+    savePosition();
     // Scripts stop at their next wait or line, and no tick starts another.
     session_.requestStop();
     Timer1->stop();
@@ -397,16 +461,32 @@ bool Form1::gridViewportEvent(QEvent* event) {
     }
 }
 
+// The row menu from the keyboard (the Menu key) opens at the current row.
+void Form1::openRowMenuAtCurrentRow() {
+    QTableWidget* Grid1 = grid_->table();
+    const QRect row = Grid1->visualRect(Grid1->model()->index(grid_->row(), 0));
+    menus_->gridPopup->popup(Grid1->viewport()->mapToGlobal(row.bottomLeft()));
+}
+
 bool Form1::gridKeyEvent(QEvent* event) {
     const QEvent::Type type = event->type();
+    if (type == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        openRowMenuAtCurrentRow();
+        return true;
+    }
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
     auto* ke = static_cast<QKeyEvent*>(event);
+    if (ke->key() == Qt::Key_Menu) {
+        if (type == QEvent::KeyPress) openRowMenuAtCurrentRow();
+        return true;
+    }
     // Both Enter keys reach the handlers as the one key code of Enter.
     const bool enter = ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter;
     const int key = enter ? kEnterKeyCode : ke->key();
     if (type == QEvent::KeyPress) {
         Grid1_KeyDown(key);
-        return enter;
+        return isCommandKey(key);
     }
     // Arrow keys move the row on press; restore the look after the grid has
     // handled the key.
@@ -435,8 +515,14 @@ void Form1::Grid1_dblclick(int column) {
 void Form1::Grid1_MouseDown() { grid_->selectRow(grid_->row()); }
 void Form1::Grid1_MouseUp() { grid_->selectRow(grid_->row()); }
 
+bool Form1::isCommandKey(int key) {
+    return key == kEnterKeyCode || key == Qt::Key_F2 || key == Qt::Key_Delete || key == Qt::Key_Space;
+}
+
 void Form1::Grid1_KeyDown(int key) {
-    if (key == kEnterKeyCode) EditTask();
+    if (key == kEnterKeyCode || key == Qt::Key_F2) EditTask();
+    else if (key == Qt::Key_Delete) DeleteTask();
+    else if (key == Qt::Key_Space) ToggleActive();
     grid_->keyDownLook();
 }
 

@@ -88,7 +88,11 @@ public:
     void Grid1_MouseUp();
     // The key code that the grid's key handlers get for either Enter key.
     static constexpr int kEnterKeyCode = 13;
+    // Enter and F2 edit the current task, Delete deletes it (after asking),
+    // Space switches it on or off; other keys move the row as the grid does.
     void Grid1_KeyDown(int key);
+    // The keys the grid leaves to Grid1_KeyDown alone.
+    static bool isCommandKey(int key);
     void Grid1_KeyUp(int key);
     // The column hint and drag reordering; x and y in twips from the grid's
     // top-left corner.
@@ -132,7 +136,12 @@ private:
     // The grid's mouse events (from its viewport) and its keys.
     bool gridViewportEvent(QEvent* event);
     bool gridKeyEvent(QEvent* event);
+    void openRowMenuAtCurrentRow();
     void buildWidgets();
+    void placeClientArea(QWidget* central);
+    QString positionFile() const;
+    void savePosition();
+    void restorePosition();
     void connectMenus();
     QString widestClockText() const;
     void showProblem(const std::string& text);
