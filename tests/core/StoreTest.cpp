@@ -85,6 +85,7 @@ TEST(Numbers, LeadingAndWholeTextRules) {
     const std::pair<std::string, int> whole[] = {{" 3 ", 3}, {"5.", 5},  {"2e1", 20}, {"2e", 0},         {"3x", 0},
                                                  {"", 0},    {"- 1", 0}, {"nan", 0},  {zeros + "12", 12}};
     for (const auto& [text, value] : whole) EXPECT_EQ(wholeInt16(text), value) << text.substr(0, 30);
+    EXPECT_EQ(waitNumber("0019.9"), 19.9); // a wait's plain decimal
 }
 
 TEST(TaskLine, WorkedExampleIsByteExactWithOneBytePerCharacter) {
@@ -252,6 +253,7 @@ TEST_F(StoreFiles, AnUnusableFolderStartsEmptyAndReportsBothFilesAtSave) {
         unusable.read(g);
         EXPECT_EQ(g.TaskCount, 0) << folder;
         EXPECT_FALSE(unusable.errors().empty()) << folder;
+        EXPECT_FALSE(unusable.lostOnLoad()) << folder; // a folder holds no tasks to keep
         g.append();
         auto problems = unusable.write(g);
         ASSERT_EQ(problems.size(), 2u) << folder;
