@@ -20,14 +20,16 @@ RunEvent event(const std::string& task, RunEventKind kind = RunEventKind::Starte
 
 TEST(RunLogFile, EachEventStaysOneLineOfFourFields) {
     RunEvent e = event("Tab\there\r\nand line", RunEventKind::ProgramStarted);
-    e.command = std::string(600, 'x') + "\xc3\xa9";
+    e.command = "y" + std::string(599, 'x') + "\xc3\xa9";
     e.pid = 7;
     const std::string line = formatRunEvent(e);
     EXPECT_EQ(line.find('\n'), std::string::npos);
     const auto back = parseRunLogLine(line);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->task, "Tab here  and line");
-    EXPECT_EQ(back->what, "program started: " + std::string(500, 'x') + "... (pid 7)");
+    EXPECT_EQ(back->what, "program started: y" + std::string(499, 'x') + "... (pid 7)");
+    e.command = std::string(500, 'x');
+    EXPECT_EQ(parseRunLogLine(formatRunEvent(e))->what, "program started: " + e.command + " (pid 7)");
     EXPECT_FALSE(parseRunLogLine("not an event"));
     EXPECT_FALSE(parseRunLogLine("2026-12-07 09:30:05\ttorn"));
 }

@@ -42,11 +42,11 @@ struct SessionTest : ::testing::Test, FakeDesktop {
 };
 
 TEST_F(SessionTest, APendingNewTaskIsNotWrittenUntilCommitted) {
-    auto s = open(2);
-    const int n = s->newTask(1);
-    EXPECT_EQ(n, 3);
-    s->ToggleActive(1); // a change that saves meanwhile
-    EXPECT_EQ(linesOnDisk(), 2u);
+    auto s = open(0);
+    const int n = s->newTask(0);
+    EXPECT_EQ(n, 1);
+    s->toggleOption(Session::Option::MinimizeOnStartup); // a change that saves meanwhile
+    EXPECT_EQ(linesOnDisk(), 0u);
     s->commit(n, named("Fresh"));
     EXPECT_FALSE(s->newTaskPending());
     EXPECT_NE(readAll(dir.file("Scripts.dat")).find("Fresh"), std::string::npos);
@@ -129,14 +129,14 @@ TEST_F(SessionTest, NothingIsSavedAfterTheUnload) {
 
 TEST_F(SessionTest, RemoveAsksByNameAndOnlyYesRemoves) {
     auto s = open(3);
-    s->general().slot(2).Name = "Big backup";
+    s->general().slot(1).Name = "Big backup";
     messages.answers = {MsgAnswer::No};
-    EXPECT_FALSE(s->remove(2));
+    EXPECT_FALSE(s->remove(1));
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "Are you sure you wish to delete Big backup?");
     EXPECT_EQ(messages.shown[0].caption, "Delete Task");
     EXPECT_EQ(s->general().TaskCount, 3);
-    EXPECT_TRUE(s->remove(2));
+    EXPECT_TRUE(s->remove(1));
     EXPECT_EQ(linesOnDisk(), 2u);
 }
 
