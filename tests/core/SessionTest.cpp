@@ -158,6 +158,7 @@ TEST_F(SessionTest, RunNowSaysWhyATaskStillRunningIsNotStarted) {
     auto s = open(1);
     s->general().slot(1).Running = 1;
     EXPECT_EQ(s->runNow(1).refusal, "Task T1 has not finished its last run: not started again.");
+    EXPECT_FALSE(s->runNow(0).started) << "no task selected";
 }
 
 TEST(ListRules, ADoubleClickTogglesOnTheActiveColumnAndRightOfIt) {
