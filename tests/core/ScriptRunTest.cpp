@@ -166,6 +166,7 @@ TEST(ScriptRun, MissingFilesNamesOutsideTheFolderAndFilesThatAreNoScripts) {
     std::filesystem::create_directories(r.dir.file("in/sub"));
     for (const char* file : {"x.wdx", "in/sub/b.wdx"}) writeAll(r.dir.file(file), "EXEC escaped\r\n");
     ScriptEngine inner(r.g, r.dir.file("in"), r.environment());
+    inner.setRunLog(&r.log);
     for (const char* name : {"../x.wdx", "sub/b.wdx", ".."}) {
         r.g.slot(1).ScriptFile = name;
         inner.RunScript(1);
@@ -173,6 +174,7 @@ TEST(ScriptRun, MissingFilesNamesOutsideTheFolderAndFilesThatAreNoScripts) {
     }
     EXPECT_EQ(r.g.slot(1).Running, 1);
     EXPECT_TRUE(r.launcher.started.empty());
+    EXPECT_EQ(r.events().back(), "script missing");
 
     // An empty name leaves the program's folder as the path: the run ends.
     EXPECT_EQ(r.runFile(""), 0);

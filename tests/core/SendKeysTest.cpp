@@ -51,7 +51,7 @@ TEST(SendKeys, NamedKeysInAnyCaseRepeatCountsAndBracedCharacters) {
 
 TEST(SendKeys, MalformedTextGivesNoStrokesAtAll) {
     for (const char* bad : {"ab{ENTER", "{", "{}", "{F17}", "x{LEFT 2x}", "{LEFT }", "(ab", "ab)", "ab^", "(a+)",
-                            "{x 10001}", "a\x01", "\xC3", "\xC0\x80", "\xED\xA0\x80"})
+                            "{x 10001}", "{x 000001}", "a\x01", "\xC3", "\xC0\x80", "\xED\xA0\x80"})
         EXPECT_EQ(describe(bad), "malformed") << bad;
     EXPECT_EQ(describe(std::string(kMaxGroupDepth, '(') + "a" + std::string(kMaxGroupDepth, ')')), "a");
     EXPECT_EQ(describe(std::string(kMaxGroupDepth + 1, '(') + "a" + std::string(kMaxGroupDepth + 1, ')')), "malformed");
