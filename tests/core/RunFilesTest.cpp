@@ -43,6 +43,8 @@ TEST(RunLogFile, RotationKeepsOneOldFile) {
     EXPECT_EQ(readAll(dir.file(file_names::kLogFile)).size(), lineBytes * 5);
     EXPECT_EQ(readAll(dir.file(file_names::kOldLogFile)).size(), lineBytes * 10);
     EXPECT_FALSE(std::filesystem::exists(dir.file("Wendrel.log.2")));
+    EXPECT_EQ(std::filesystem::status(dir.file(file_names::kLogFile)).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     const auto all = RunLogFile::readAll(dir.path());
     ASSERT_EQ(all.size(), 15u);
     EXPECT_EQ(all.front().task, "T10");

@@ -154,6 +154,15 @@ TEST_F(SessionTest, MoveAsksOnlyWhenTheOrderChanges) {
     EXPECT_LT(dat.find("T4"), dat.find("T2"));
 }
 
+TEST_F(SessionTest, ToggleActiveAndOptionsSaveAtOnce) {
+    auto s = open(1);
+    s->ToggleActive(1);
+    EXPECT_NE(readAll(dir.file("Scripts.dat")).find("~0~ "), std::string::npos) << "Active saved as 0";
+    EXPECT_TRUE(s->toggleOption(Session::Option::MinimizeToTray));
+    s->setScriptFile(1, "first.wdx");
+    EXPECT_EQ(s->general().slot(1).ScriptFile.trimmed(), "first.wdx");
+}
+
 TEST_F(SessionTest, RunNowSaysWhyATaskStillRunningIsNotStarted) {
     auto s = open(1);
     s->general().slot(1).Running = 1;

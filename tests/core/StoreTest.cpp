@@ -13,6 +13,7 @@
 #include "store/Folders.h"
 #include "store/ScriptFiles.h"
 #include "store/TaskLine.h"
+#include "store/InstanceRequest.h"
 #include "store/TaskStore.h"
 #include "model/TextFile.h"
 #include "tests/core/TempFolder.h"
@@ -59,7 +60,7 @@ TEST(Numbers, LeadingAndWholeTextRules) {
     // Blanks count nowhere, not even inside the digits; "&h" literals of up to
     // four digits are 16-bit signed.
     const std::pair<const char*, double> leading[] = {{"-1", -1},    {"1 2 3", 123}, {"\t4\n5x7", 45}, {"2.5e1abc", 25},
-                                                      {"1e+2", 100}, {"25e-1", 2.5}, {"1e01", 10},     {"&HFF", 255},
+                                                      {"1E+2", 100}, {"25e-1", 2.5}, {"1e01", 10},     {"&HFF", 255},
                                                       {"&HA", 10},   {"&hAf", 175},  {"&H89", 137},    {"&hffff", -1},
                                                       {"&O17", 15},  {"&O8", 0},     {"&0", 0},        {"&", 0},
                                                       {".", 0},      {".5", 0.5}};
@@ -362,4 +363,11 @@ TEST_F(StoreFiles, ATaskListThatFailsToReadToItsEndCountsAsNotLoaded) {
     store.read(g);
     EXPECT_TRUE(store.lostOnLoad());
     EXPECT_FALSE(store.write(g).empty()) << "what could not be read must not be replaced";
+}
+
+TEST(InstanceRequest, TheFirstLineDecidesInAnyPiecesAndStays) {
+    InstanceRequestReader reader;
+    EXPECT_EQ(reader.feed("sh"), InstanceRequestReader::Verdict::Incomplete);
+    EXPECT_EQ(reader.feed("ow\nquit\n"), InstanceRequestReader::Verdict::Show);
+    EXPECT_EQ(reader.feed("x\n"), InstanceRequestReader::Verdict::Show);
 }
