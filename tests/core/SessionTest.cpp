@@ -168,6 +168,11 @@ TEST_F(SessionTest, RunNowSaysWhyATaskStillRunningIsNotStarted) {
     s->general().slot(1).Running = 1;
     EXPECT_EQ(s->runNow(1).refusal, "Task T1 has not finished its last run: not started again.");
     EXPECT_FALSE(s->runNow(0).started) << "no task selected";
+    std::vector<std::string> notices;
+    s->setNoticeHandler([&](const std::string& text) { notices.push_back(text); });
+    s->general().slot(1).Running = 0;
+    EXPECT_TRUE(s->runNow(1).started);
+    EXPECT_TRUE(notices.empty()) << "a task without a script names no refused file";
 }
 
 TEST(ListRules, ADoubleClickTogglesOnTheActiveColumnAndRightOfIt) {

@@ -337,6 +337,8 @@ TEST_F(StoreFiles, OnlyOldTemporariesOfKilledSavesAreRemovedAtStart) {
     fs::create_directory(dir.file(".Scripts.dat.folder"));
     for (const auto& entry : fs::directory_iterator(dir.path()))
         if (entry.path().filename() != ".Scripts.dat.fresh1") fs::last_write_time(entry.path(), aMinuteAgo);
+    // Under ten seconds old: a save may still be writing it.
+    fs::last_write_time(dir.file(".Scripts.dat.fresh1"), aMinuteAgo + std::chrono::milliseconds(50500));
     General g;
     store.read(g);
     for (const char* gone : {".Scripts.dat.a1b2c3", ".Scripts.ini.x9y8z7"})
