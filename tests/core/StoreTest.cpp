@@ -372,4 +372,7 @@ TEST(InstanceRequest, TheFirstLineDecidesInAnyPiecesAndStays) {
     EXPECT_EQ(reader.feed("sh"), InstanceRequestReader::Verdict::Incomplete);
     EXPECT_EQ(reader.feed("ow\nquit\n"), InstanceRequestReader::Verdict::Show);
     EXPECT_EQ(reader.feed("x\n"), InstanceRequestReader::Verdict::Show);
+    InstanceRequestReader endless;
+    EXPECT_EQ(endless.feed(std::string(kMaxRequestBytes - 1, 'x')), InstanceRequestReader::Verdict::Incomplete);
+    EXPECT_EQ(endless.feed("x"), InstanceRequestReader::Verdict::TooLong);
 }
