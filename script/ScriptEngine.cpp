@@ -173,6 +173,9 @@ void ScriptEngine::WaitForCompletion(double taskId) {
 // the text is dropped when it has gone or one of ours is active.
 void ScriptEngine::typeKeys(double taskId, const std::string& keys) {
     const bool toProgram = activateForTyping(taskId);
+    // Leaving while the program's window was awaited: nothing is typed into
+    // whatever window has the focus now.
+    if (stopping_) return;
     const std::optional<std::vector<KeyStroke>> strokes = parseSendKeys(keys);
     if (!strokes || strokes->empty() || env_.activator.activeWindowIsOurs()) return;
     auto mayGoOn = [&] {

@@ -146,6 +146,10 @@ TEST(ScriptRun, KeysGoOutInChunksWithEventsBetweenAndNeverToOurOwnWindow) {
     stopped.pump.onPass = [&] { stopped.engine.requestStop(); };
     stopped.run(line);
     EXPECT_EQ(stopped.keys.sent.size(), 1u);
+    Rig leaving; // the program leaves while the started one shows no window yet
+    leaving.pump.onPass = [&] { leaving.engine.requestStop(); };
+    leaving.run("EXEC prog\r\nTYPE {ENTER}\r\n");
+    EXPECT_TRUE(leaving.keys.sent.empty());
 
     Rig malformed;
     malformed.run("TYPE ok{ENTER\r\n");
