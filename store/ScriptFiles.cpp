@@ -4,6 +4,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "model/AsciiCase.h"
 #include "model/Cp1252.h"
 #include "model/TaskRecord.h"
 #include "model/TextFile.h"
@@ -13,22 +14,21 @@ namespace fs = std::filesystem;
 
 namespace wendrel {
 
-bool isScriptFileName(const std::string& leaf) {
+namespace {
+// Whether name ends in the script extension, in any letter case.
+bool endsWithScriptExtension(const std::string& name) {
     const std::string_view ext = file_names::kScriptExtension;
-    if (leaf.empty() || leaf[0] == '.' || leaf.size() <= ext.size()) return false;
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-    for (std::size_t k = 0; k < ext.size(); ++k)
-        if (lower(leaf[leaf.size() - ext.size() + k]) != ext[k]) return false;
-    return true;
+    return name.size() >= ext.size() && lowerAscii(std::string_view(name).substr(name.size() - ext.size())) == ext;
+}
+} // namespace
+
+bool isScriptFileName(const std::string& leaf) {
+    return !leaf.empty() && leaf[0] != '.' && leaf.size() > std::string_view(file_names::kScriptExtension).size() &&
+           endsWithScriptExtension(leaf);
 }
 
 std::string withScriptExtension(const std::string& name) {
-    const std::string ext = file_names::kScriptExtension;
-    auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
-    bool has = name.size() >= ext.size();
-    for (std::size_t i = 0; has && i < ext.size(); ++i)
-        has = upper(name[name.size() - ext.size() + i]) == upper(ext[i]);
-    return has ? name : name + ext;
+    return endsWithScriptExtension(name) ? name : name + file_names::kScriptExtension;
 }
 
 std::optional<std::string> scriptNameProblem(const std::string& name) {
