@@ -2,6 +2,7 @@
 
 #include "platform/ProgramEnvironment.h"
 #include "script/CommandLine.h"
+#include "store/DesktopEntry.h"
 
 #include <QDir>
 #include <QFile>
@@ -145,8 +146,7 @@ std::optional<Command> defaultApplication(const QString& path) {
         else if (inMainGroup && line.startsWith("Terminal=")) terminal = line.mid(9).trimmed() == "true";
     }
     // The value's own escapes come first, then the line is split into words.
-    exec.replace("\\s", " ").replace("\\\\", "\\");
-    const QStringList command = words(exec);
+    const QStringList command = words(QString::fromStdString(DesktopEntry::unescapeValue(exec.toStdString())));
     if (command.isEmpty()) return std::nullopt;
     return editorCommand(withFile(command, path), terminal);
 }

@@ -66,6 +66,27 @@ std::string DesktopEntry::escapeValue(std::string_view text) {
     return out;
 }
 
+std::string DesktopEntry::unescapeValue(std::string_view value) {
+    std::string out;
+    for (std::size_t k = 0; k < value.size(); ++k) {
+        const char next = k + 1 < value.size() ? value[k + 1] : '\0';
+        const char* escaped = value[k] != '\\' ? nullptr
+                              : next == 's'    ? " "
+                              : next == 'n'    ? "\n"
+                              : next == 't'    ? "\t"
+                              : next == 'r'    ? "\r"
+                              : next == '\\'   ? "\\"
+                                               : nullptr;
+        if (escaped) {
+            out += escaped;
+            ++k;
+        } else {
+            out += value[k];
+        }
+    }
+    return out;
+}
+
 std::string DesktopEntry::quoteArgument(std::string_view argument) {
     static constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
     const bool quote = argument.empty() || argument.find_first_of(kReserved) != std::string_view::npos;

@@ -31,6 +31,9 @@ public:
     // A string value as the file holds it: backslash, line feed, tab and
     // carriage return as \\, \n, \t, \r, and a leading blank as \s.
     static std::string escapeValue(std::string_view text);
+    // The text of a value as the file holds it: the escapes above read back
+    // in one pass (an unknown escape stays as it is).
+    static std::string unescapeValue(std::string_view value);
     // One argument of an Exec command line before the string escapes: in
     // double quotes when it holds a reserved character, with ", `, $ and the
     // backslash escaped by a backslash inside them; a % is always doubled,

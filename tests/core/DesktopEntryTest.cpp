@@ -28,6 +28,8 @@ TEST(DesktopEntry, StringValuesEscapeBackslashLineBreaksTabsAndALeadingBlank) {
     for (const Case& c : {Case{"a\\b", "a\\\\b"}, Case{"a\nb", "a\\nb"}, Case{"a\tb", "a\\tb"}, Case{"a\rb", "a\\rb"},
                           Case{" a b ", "\\sa b "}, Case{"Utility;", "Utility;"}})
         EXPECT_EQ(DesktopEntry::escapeValue(c.in), c.out) << c.in;
+    // Read back in one pass: an escaped backslash before an "s" is no blank.
+    EXPECT_EQ(DesktopEntry::unescapeValue("\\sa\\\\sb\\n\\x"), " a\\sb\n\\x");
 }
 
 TEST(DesktopEntry, ExecArgumentsAreQuotedOnlyWhenTheyHoldAReservedCharacter) {
