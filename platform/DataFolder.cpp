@@ -28,10 +28,15 @@ std::string homeFolder(const char* home) {
     return pw && pw->pw_dir && pw->pw_dir[0] == '/' ? pw->pw_dir : "";
 }
 
-std::string perUserDataFolder(const char* xdgDataHome, const char* home) {
-    if (xdgDataHome && xdgDataHome[0] == '/') return std::string(xdgDataHome) + "/wendrel";
+std::string userDataHome(const char* xdgDataHome, const char* home) {
+    if (xdgDataHome && xdgDataHome[0] == '/') return xdgDataHome;
     const std::string base = homeFolder(home);
-    return base.empty() ? base : base + "/.local/share/wendrel";
+    return base.empty() ? base : base + "/.local/share";
+}
+
+std::string perUserDataFolder(const char* xdgDataHome, const char* home) {
+    const std::string base = userDataHome(xdgDataHome, home);
+    return base.empty() ? base : base + "/wendrel";
 }
 
 std::string resolveDataFolder(const std::string& exeFolder, std::string& failure) {

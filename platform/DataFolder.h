@@ -16,6 +16,11 @@ namespace wendrel {
 // else the one in the user database; empty when there is none.
 std::string homeFolder(const char* home);
 
+// The user's data home for these environment values (either may be null or
+// empty): $XDG_DATA_HOME when it is an absolute path, else
+// homeFolder(home)/.local/share; empty without a home folder.
+std::string userDataHome(const char* xdgDataHome, const char* home);
+
 // The per-user folder for these environment values (either may be null or
 // empty): $XDG_DATA_HOME/wendrel when it is an absolute path, else
 // homeFolder(home)/.local/share/wendrel; empty without a home folder.

@@ -1,10 +1,11 @@
 #include "platform/TextEditor.h"
 
+#include "platform/DataFolder.h"
 #include "platform/ProgramEnvironment.h"
 #include "script/CommandLine.h"
 #include "store/DesktopEntry.h"
 
-#include <QDir>
+#include <cstdlib>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -110,8 +111,7 @@ QStringList withFile(const QStringList& exec, const QString& path) {
 // Where a desktop entry of that name is installed: the user's applications
 // before the system's.
 QString desktopEntryPath(const QString& id) {
-    QString home = qEnvironmentVariable("XDG_DATA_HOME");
-    if (home.isEmpty()) home = QDir::homePath() + "/.local/share";
+    const QString home = QString::fromStdString(userDataHome(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));
     QString dirs = qEnvironmentVariable("XDG_DATA_DIRS");
     if (dirs.isEmpty()) dirs = "/usr/local/share:/usr/share";
     for (const QString& dir : QStringList{home} + dirs.split(':', Qt::SkipEmptyParts)) {

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/DataFolder.h"
 #include "platform/wayland/KdeFakeInput.h"
 #include "platform/wayland/KwinWindows.h"
 #include "platform/wayland/SwayWindows.h"
@@ -41,12 +42,8 @@ void prepareKdeSession() {
     std::error_code error;
     const fs::path program = fs::canonical("/proc/self/exe", error);
     if (error) return;
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    const char* home = std::getenv("HOME");
-    std::string folder;
-    if (dataHome && *dataHome) folder = dataHome;
-    else if (home && *home) folder = std::string(home) + "/.local/share";
-    else return;
+    std::string folder = userDataHome(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    if (folder.empty()) return;
     folder += "/applications";
 
     // A name that stays the same for the same folder.
