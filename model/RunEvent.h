@@ -25,6 +25,7 @@ enum class RunEventKind {
     ProgramNotFound,  // the command line that could not be started
     WaitBegun,        // a ",1" start waits for pid
     WaitEnded,        // pid has ended; exitStatus when the launcher knows it
+    KeysNotTyped,     // characters of a TYPE line the keyboard could not produce, in command
 };
 
 struct RunEvent {
@@ -36,6 +37,23 @@ struct RunEvent {
     std::optional<double> pid;
     std::optional<ProgramExit> exitStatus;
 };
+
+// Whether the event tells of a run that went wrong: a script that could not
+// be read, a program that could not be started or that ended with a non-zero
+// status or by a signal, keys that could not be typed.
+inline bool isFailure(const RunEvent& e) {
+    switch (e.kind) {
+        case RunEventKind::ScriptMissing:
+        case RunEventKind::ScriptUnreadable:
+        case RunEventKind::ProgramNotFound:
+        case RunEventKind::KeysNotTyped:
+            return true;
+        case RunEventKind::WaitEnded:
+            return e.exitStatus && (e.exitStatus->code != 0 || e.exitStatus->signal != 0);
+        default:
+            return false;
+    }
+}
 
 class RunLog {
 public:

@@ -49,9 +49,21 @@ Session::Session(std::string folder, Services services, std::string fallbackFold
       runLog_(folder_),
       engine_(g_, folder_, environmentOf(services_)),
       scheduler_(g_, *services_.clock, [this](int index) { engine_.RunScript(index); }) {
-    engine_.setRunLog(&runLog_);
+    engine_.setRunLog(&runEvents_);
     runLog_.setRefusalHandler([this](const std::string& text) { notice(text); });
     engine_.setRefusalHandler([this](const std::string& text) { notice(text); });
+}
+
+void Session::RunEvents::add(const RunEvent& event) {
+    s_.runLog_.add(event);
+    for (const auto& listener : s_.runListeners_) listener(event);
+}
+
+Session::TaskStatus Session::status(int k) const {
+    TaskStatus st;
+    st.running = g_.slot(k).Running != 0;
+    if (st.running) st.lastOutcome = TaskStatus::Outcome::Running;
+    return st;
 }
 
 void Session::notice(const std::string& text) {

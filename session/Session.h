@@ -12,6 +12,7 @@
 // last time and, when the folder cannot take the list, writes it into the
 // fallback folder instead, saying so on stderr.
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -84,6 +85,17 @@ public:
     };
     RunNowResult runNow(int k);
 
+    // What the grid and the command line show of task k beside its fields.
+    struct TaskStatus {
+        std::optional<DateTime> nextStart; // local; none when inactive or never again
+        bool running = false;
+        std::optional<DateTime> lastStart; // local
+        enum class Outcome { None, Succeeded, Failed, Running };
+        Outcome lastOutcome = Outcome::None;
+        std::string lastFailure; // what went wrong, as the run history says it
+    };
+    TaskStatus status(int k) const;
+
     enum class Option { MinimizeOnStartup, MinimizeToTray, RunMissedTasks };
     // Flips the option and saves; returns whether it is now on.
     bool toggleOption(Option option);
@@ -108,6 +120,13 @@ public:
     // should be); each sentence is told once, and goes to stderr too.
     void setNoticeHandler(std::function<void(const std::string& text)> handler) { noticed_ = std::move(handler); }
 
+    // Gets every event of the run history as the scripts report it, after
+    // it has been written (or failed to be). For views and notices that
+    // follow the runs; listeners are called in the order they were added.
+    void addRunListener(std::function<void(const RunEvent& event)> listener) {
+        runListeners_.push_back(std::move(listener));
+    }
+
     // Scripts stop at their next wait or line, and no tick starts another.
     void requestStop() { engine_.requestStop(); }
     // The last write (see above) and the state file; once only.
@@ -115,6 +134,16 @@ public:
     bool unloaded() const { return unloaded_; }
 
 private:
+    // The engine's run log: the history file, then the listeners.
+    class RunEvents : public RunLog {
+    public:
+        explicit RunEvents(Session& s) : s_(s) {}
+        void add(const RunEvent& event) override;
+
+    private:
+        Session& s_;
+    };
+
     std::int16_t& flag(Option option);
     void notice(const std::string& text);
 
@@ -124,6 +153,8 @@ private:
     General g_;
     TaskStore store_;
     RunLogFile runLog_;
+    RunEvents runEvents_{*this};
+    std::vector<std::function<void(const RunEvent&)>> runListeners_;
     ScriptEngine engine_;
     Scheduler scheduler_;
     bool newTaskPending_ = false;

@@ -62,6 +62,8 @@ std::string describe(const RunEvent& e) {
             if (e.exitStatus->signal)
                 return "pid " + pidText(e.pid) + " ended by signal " + std::to_string(e.exitStatus->signal);
             return "pid " + pidText(e.pid) + " ended, exit status " + std::to_string(e.exitStatus->code);
+        case RunEventKind::KeysNotTyped:
+            return "could not type: " + command;
     }
     return "unknown event";
 }
