@@ -82,8 +82,41 @@ bool isValidUtf8(std::string_view s) {
     return true;
 }
 
-std::string scriptLineToUtf8(std::string_view line) {
-    return isValidUtf8(line) ? std::string(line) : cp1252ToUtf8(line);
+std::string lineToUtf8(std::string_view line) { return isValidUtf8(line) ? std::string(line) : cp1252ToUtf8(line); }
+
+std::string lineBytes(std::string_view utf8) {
+    std::string bytes;
+    bytes.reserve(utf8.size());
+    bool high = false;
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        char32_t c;
+        if (!decodeUtf8(utf8, pos, c)) return std::string(utf8);
+        const char b = toByte(c);
+        if (b == '?' && c != '?') return std::string(utf8);
+        high = high || c >= 0x80;
+        bytes += b;
+    }
+    return high && isValidUtf8(bytes) ? std::string(utf8) : bytes;
+}
+
+std::size_t utf8Length(std::string_view utf8) {
+    std::size_t n = 0;
+    for (std::size_t pos = 0; pos < utf8.size(); ++n) {
+        char32_t c;
+        if (!decodeUtf8(utf8, pos, c)) ++pos;
+    }
+    return n;
+}
+
+std::string fitToWidth(std::string_view text, std::size_t width) {
+    const std::string utf8 = lineToUtf8(text);
+    std::size_t pos = 0;
+    std::size_t n = 0;
+    for (char32_t c; n < width && decodeUtf8(utf8, pos, c); ++n) {}
+    std::string out = utf8.substr(0, pos);
+    out.append(width - n, ' ');
+    return out;
 }
 
 std::string cp1252ToUtf8(std::string_view bytes) {

@@ -71,7 +71,7 @@ void ScriptEngine::RunScript(int index) {
             // A code-0 byte ends the line: what follows it up to the line end
             // is no part of the command.
             line.erase(std::find(line.begin(), line.end(), '\0'), line.end());
-            runLine(index, scriptLineToUtf8(line));
+            runLine(index, lineToUtf8(line));
         }
     }
     g_.slot(index).Running = 0;

@@ -6,6 +6,7 @@
 #include <map>
 #include <vector>
 
+#include "model/Cp1252.h"
 #include "model/TextFile.h"
 #include "store/Fnv1a.h"
 
@@ -19,8 +20,10 @@ constexpr std::uint64_t kOldOffsetBasis = 1469598103934665603ull;
 // The digest of the fields that identify a task.
 std::uint64_t digest(const TaskRecord& t, std::uint64_t basis) {
     Fnv1a h(basis);
-    // Each text with its terminating zero.
-    for (const std::string& text : {t.Name.str(), t.ScriptFile.str()}) h.add(text.c_str(), text.size() + 1);
+    // Each text with its terminating zero, in the bytes the task list holds
+    // (so keys written when the list was all Windows-1252 still match).
+    for (const std::string& text : {lineBytes(t.Name.str()), lineBytes(t.ScriptFile.str())})
+        h.add(text.c_str(), text.size() + 1);
     for (std::int16_t v : {t.Interval, t.DateDay, t.DateMonth, t.TimeHour, t.TimeMinute, t.DayofMonth, t.DayofWeek,
                            t.MinsPastHour, t.Other, t.MSOption})
         h.add(&v, sizeof v);

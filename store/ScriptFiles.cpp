@@ -37,14 +37,8 @@ std::optional<std::string> scriptNameProblem(const std::string& name) {
     if (name.find('/') != std::string::npos || name == "." || name == "..")
         return "The script file name \"" + name + "\" is not a plain file name in Wendrel's folder.";
     if (name.find('\0') != std::string::npos) return std::string("A script file name cannot hold a code-0 character.");
-    // The task keeps the name in Windows-1252: a character it cannot hold
-    // would name another file.
-    if (cp1252ToUtf8(utf8ToCp1252(name)) != name)
-        return "The script file name \"" + name + "\" has characters a task cannot hold.";
-    // UTF-8: every byte but a continuation byte begins a character.
-    std::size_t characters = 0;
-    for (const char c : name) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    if (characters > kWidth)
+    if (!isValidUtf8(name)) return std::string("A script file name must be valid UTF-8 text.");
+    if (utf8Length(name) > kWidth)
         return "The script file name \"" + name + "\" is longer than the " + std::to_string(kWidth) +
                " characters a task can hold.";
     return std::nullopt;

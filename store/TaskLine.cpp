@@ -1,5 +1,6 @@
 #include "store/TaskLine.h"
 
+#include "model/Cp1252.h"
 #include "model/Fields.h"
 
 namespace wendrel {
@@ -17,10 +18,11 @@ std::string formatTaskLine(const TaskRecord& r) {
     }
     line += '~';
     line += r.ScriptFile.str();
-    return line;
+    return lineBytes(line);
 }
 
-void parseTaskLine(std::string_view line, TaskRecord& r) {
+void parseTaskLine(std::string_view bytes, TaskRecord& r) {
+    const std::string line = lineToUtf8(bytes);
     auto text = [&](int n) { return GetField(line, '~', n).value_or(std::string()); };
     r.Name.assign(text(1));
     r.Comment.assign(text(2));

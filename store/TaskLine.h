@@ -9,10 +9,12 @@
 namespace wendrel {
 
 // The 14 persistent fields joined by "~": 20-, 50- and 25-character texts and
-// eleven decimal numbers. No line end.
+// eleven decimal numbers, as the file's bytes (see lineBytes: Windows-1252
+// when it holds every character, else UTF-8). No line end.
 std::string formatTaskLine(const TaskRecord& rec);
 
-// Fills the persistent fields of rec from a line (without its line end).
+// Fills the persistent fields of rec from a line's bytes (without its line
+// end; UTF-8 when valid, else Windows-1252).
 // Missing fields give blanks or 0; run-time fields are left untouched.
 void parseTaskLine(std::string_view line, TaskRecord& rec);
 

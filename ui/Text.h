@@ -10,8 +10,6 @@
 
 namespace wendrel {
 
-inline std::string toRecordText(const QString& text) { return utf8ToCp1252(text.toStdString()); }
-
 // A one-line label whose text may be longer than its fixed width: it shows
 // what fits followed by an ellipsis, and the whole text as its tooltip.
 class ElidingLabel : public QLabel {

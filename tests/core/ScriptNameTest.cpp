@@ -9,13 +9,14 @@ using namespace wendrel;
 
 TEST(ScriptName, APlainNameThatFitsTheTaskIsFine) {
     for (const std::string name :
-         {std::string("backup.wdx"), std::string(25, 'x'), std::string(20, 'a') + "\xc3\xa9.wdx"})
+         {std::string("backup.wdx"), std::string(25, 'x'), std::string(20, 'a') + "\xc3\xa9.wdx",
+          std::string("\xe6\x97\xa5.wdx")})
         EXPECT_EQ(scriptNameProblem(name), std::nullopt) << name;
 }
 
 TEST(ScriptName, PathsEmptyNamesAndNamesTheTaskCannotHoldAreRefused) {
     for (const std::string name : {std::string(), std::string("no/such.wdx"), std::string("."), std::string(".."),
-                                   std::string("a\0b.wdx", 7), std::string(26, 'x'), std::string("\xe6\x97\xa5.wdx")})
+                                   std::string("a\0b.wdx", 7), std::string(26, 'x'), std::string("\xff.wdx")})
         EXPECT_NE(scriptNameProblem(name), std::nullopt) << name;
 }
 

@@ -224,7 +224,7 @@ private slots:
     }
 
     // Box text and position survive a refill; the name is found as spelt;
-    // picking an entry makes the button edit, clearing the box alone does not.
+    // the button's caption follows the box.
     void scriptListShowsTheFolderScripts() {
         EditorRig rig(1);
         for (const char* leaf : {"a.wdx", "b.wdx", "notes.txt"}) writeAll(rig.dir.file(leaf), "x");
@@ -243,7 +243,23 @@ private slots:
         rig.e->cmbScriptFiles->setCurrentIndex(0);
         QCOMPARE(rig.e->cmdEditScript->text(), QString("&Edit Script"));
         rig.e->cmbScriptFiles->setEditText("");
-        QCOMPARE(rig.e->cmdEditScript->text(), QString("&Edit Script"));
+        QCOMPARE(rig.e->cmdEditScript->text(), QString("C&reate Script"));
+    }
+
+    // A name is checked as it is typed; one in any language is kept whole.
+    void aScriptNameIsCheckedAsItIsTypedAndKeptWhole() {
+        EditorRig rig(1);
+        frmAskFileName* ask = rig.e->askFileName();
+        ask->txtNewScriptName->setText(QString(22, 'x')); // 26 characters with the extension
+        QVERIFY(!ask->cmdCreate->isEnabled());
+        QVERIFY(!ask->lblNameProblem->text().isEmpty());
+        rig.create({QString::fromUtf8("\xD0\xBE\xD1\x82\xD1\x87\xD1\x91\xD1\x82")}); // отчёт
+        QCOMPARE(rig.g().slot(1).ScriptFile.shown(), std::string("\xD0\xBE\xD1\x82\xD1\x87\xD1\x91\xD1\x82.wdx"));
+        // Typed into the editor's box, a name too long for the task is
+        // refused at Save rather than cut to another file's name.
+        rig.e->cmbScriptFiles->setEditText(QString(26, 'y'));
+        rig.e->cmdSave_Click();
+        QCOMPARE(rig.messages.shown.size(), size_t(1));
     }
 
     // The create writes the header, opens the file in a text editor and
@@ -255,7 +271,6 @@ private slots:
         rig.e->show();
         rig.e->txtInput[1]->setText("Typed before the create");
         rig.create({"a-very-long-script-name-for-nightly", "backup"});
-        QCOMPARE(rig.messages.shown.size(), size_t(1));
         QCOMPARE(rig.file("backup.wdx"), rig.header("backup.wdx"));
         QCOMPARE(rig.textEditor.opened, std::vector<std::string>{rig.dir.file("backup.wdx")});
         QCOMPARE(rig.activator.activated, std::vector<double>{77.0});

@@ -116,10 +116,10 @@ void TaskControls::load(const TaskRecord& r) {
 }
 
 void TaskControls::store(TaskRecord& r) const {
-    r.Name = toRecordText(txtInput[0]->text());
-    r.Comment = toRecordText(txtInput[1]->text());
+    r.Name = txtInput[0]->text().toStdString();
+    r.Comment = txtInput[1]->text().toStdString();
     r.Interval = positionOf(cmbInterval);
-    r.ScriptFile = toRecordText(cmbScriptFiles->currentText());
+    r.ScriptFile = cmbScriptFiles->currentText().toStdString();
     r.DayofMonth = positionOf(cmbDayofMonth);
     r.DayofWeek = positionOf(cmbDayofWeek);
     r.Other = positionOf(cmbOther);

@@ -29,6 +29,9 @@ frmAskFileName::frmAskFileName(Session& session, frmDetail& editor)
     txtNewScriptName = new QLineEdit(this);
     txtNewScriptName->setObjectName("txtNewScriptName");
     txtNewScriptName->setMaxLength(32767);
+    lblNameProblem = new QLabel(this);
+    lblNameProblem->setObjectName("lblNameProblem");
+    lblNameProblem->setWordWrap(true);
     cmdCreate = new QPushButton("Create &File", this);
     cmdCreate->setObjectName("cmdCreate");
     cmdCancel = new QPushButton("&Cancel", this);
@@ -36,6 +39,7 @@ frmAskFileName::frmAskFileName(Session& session, frmDetail& editor)
     TwipsLayout layout;
     layout.add(Label1, QRect(240, 120, 3855, 375));
     layout.add(txtNewScriptName, QRect(1080, 600, 2055, 320));
+    layout.add(lblNameProblem, QRect(240, 930, 3855, 255));
     layout.add(cmdCreate, QRect(720, 1200, 1335, 375));
     layout.add(cmdCancel, QRect(2160, 1200, 1335, 375));
     layout.apply();
@@ -43,6 +47,7 @@ frmAskFileName::frmAskFileName(Session& session, frmDetail& editor)
     setTabOrder(txtNewScriptName, cmdCreate);
     setTabOrder(cmdCreate, cmdCancel);
 
+    connect(txtNewScriptName, &QLineEdit::textChanged, this, [this] { txtNewScriptName_Change(); });
     connect(cmdCreate, &QPushButton::clicked, this, [this] { cmdCreate_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
 }
@@ -58,6 +63,15 @@ void frmAskFileName::Form_Activate() {
 }
 
 void frmAskFileName::cmdCancel_Click() { hide(); }
+
+void frmAskFileName::txtNewScriptName_Change() {
+    const QString typed = txtNewScriptName->text();
+    const auto problem = typed.isEmpty() ? std::nullopt : scriptNameProblem(withScriptExtension(typed.toStdString()));
+    const QString text = problem ? QString::fromStdString(*problem) : QString();
+    lblNameProblem->setText(text);
+    lblNameProblem->setToolTip(text);
+    cmdCreate->setEnabled(!problem);
+}
 
 void frmAskFileName::cmdCreate_Click() {
     const QString typed = txtNewScriptName->text(); // as typed, not trimmed
@@ -87,7 +101,7 @@ void frmAskFileName::cmdCreate_Click() {
     const QTime time(now.hour, now.minute, now.second);
     const QString header = "' " + name + " created on " + locale.toString(date, QLocale::ShortFormat) + " at " +
                            locale.toString(time, QLocale::LongFormat) + "\r\n";
-    const std::string failure = createScriptFile(session_.folder(), leaf, toRecordText(header));
+    const std::string failure = createScriptFile(session_.folder(), leaf, header.toStdString());
     if (!failure.empty()) {
         // The dialog stays open so another name can be tried.
         messages->show("The script file " + path + " could not be created: " + failure, "Create new script",
@@ -99,7 +113,7 @@ void frmAskFileName::cmdCreate_Click() {
     editor_.FillScriptList(name, k);
     editor_.cmbScriptFiles->setCurrentIndex(k);
     editor_.cmbScriptFiles_Click();
-    session_.setScriptFile(editor_.currentSlot(), toRecordText(name));
+    session_.setScriptFile(editor_.currentSlot(), name.toStdString());
     hide();
 }
 

@@ -24,6 +24,8 @@ public:
 
     QLabel* Label1 = nullptr;
     QLineEdit* txtNewScriptName = nullptr;
+    // What is wrong with the name typed so far; empty while it is fine.
+    QLabel* lblNameProblem = nullptr;
     QPushButton* cmdCreate = nullptr;
     QPushButton* cmdCancel = nullptr;
 
@@ -31,6 +33,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Checks the name as it is typed: the problem shows under the box and
+    // Create waits until it is gone.
+    void txtNewScriptName_Change();
+
     Session& session_;
     frmDetail& editor_;
 };

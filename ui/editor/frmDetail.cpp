@@ -8,6 +8,7 @@
 #include <QShowEvent>
 
 #include "session/Session.h"
+#include "store/ScriptFiles.h"
 #include "ui/Text.h"
 #include "ui/Twips.h"
 #include "ui/editor/frmAskFileName.h"
@@ -117,6 +118,9 @@ frmDetail::frmDetail(Session& session, Host host, QWidget* parent)
             box->setToolTip(box->fontMetrics().horizontalAdvance(text) > room ? text : QString());
         });
     }
+    // The button creates a script while the box names none, and edits the
+    // named one otherwise.
+    connect(cmbScriptFiles, &QComboBox::editTextChanged, this, [this] { showScriptButtonCaption(); });
     connect(cmbInterval, &QComboBox::currentIndexChanged, this, [this] { cmbInterval_Click(); });
     connect(cmbScriptFiles, &QComboBox::activated, this, [this] { cmbScriptFiles_Click(); });
     connect(cmbScriptFiles, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -150,7 +154,7 @@ void frmDetail::Form_Activate() {
     int unused = 0;
     FillScriptList(QString(), unused);
 
-    cmdEditScript->setText(r.ScriptFile.empty() ? kCreateScript : kEditScript);
+    showScriptButtonCaption();
     txtInput[0]->setFocus();
 }
 
@@ -161,9 +165,21 @@ void frmDetail::StoreTaskFromEditor(int n) {
     session_.storeFields(n, fields);
 }
 
+void frmDetail::showScriptButtonCaption() {
+    cmdEditScript->setText(cmbScriptFiles->currentText().trimmed().isEmpty() ? kCreateScript : kEditScript);
+}
+
 void frmDetail::cmdSave_Click() {
     const int n = currentSlot();
     if (n < 1 || n > General::kSlotCount) return;
+    // A script name the task cannot hold whole would be cut to another
+    // file's name: the editor stays open until it is corrected.
+    std::string script = cmbScriptFiles->currentText().toStdString();
+    while (!script.empty() && script.back() == ' ') script.pop_back();
+    if (const auto problem = script.empty() ? std::nullopt : scriptNameProblem(script)) {
+        session_.services().messages->show(*problem, "Wendrel 1.00", MsgButtons::Ok, MsgIcon::Critical);
+        return;
+    }
     TaskRecord fields = session_.general().slot(n);
     store(fields);
     // Saved here, not when the editor's loop returns: a script that waits

@@ -75,6 +75,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Create Script while the script box is empty, Edit Script otherwise.
+    void showScriptButtonCaption();
     Session& session_;
     Host host_;
     QPointer<frmAskFileName> askFileName_;
