@@ -36,19 +36,13 @@ mkdir -m 755 "$d" "$work/home"
 mkdir -m 700 "$work/runtime"
 mkdir -m 1777 "$work/tmp"
 cp "$build/wendrel" "$d/"
+exe=$d/wendrel
 printf 'Poll~~5~0~0~0~0~0~0~0~5~0~1~poll.wdx\r\n' >"$d/Scripts.dat"
 # What names the folder in every lock and socket name it may have.
 id=$(printf '%x-%x' $(stat -c '%d %i' "$d"))
 export HOME=$work/home TMPDIR=$work/tmp XDG_RUNTIME_DIR=$work/runtime
 unset XDG_CACHE_HOME
 
-# Starts the copy, in the environment changed by env's arguments if given;
-# the process goes to $started.
-start() {
-    env "$@" "$d/wendrel" >"$work/out.log" 2>&1 &
-    started=$!
-    pids+=("$started")
-}
 stop() {
     kill -TERM "$1"
     wait "$1" || fail "exit status $? after SIGTERM"
@@ -56,10 +50,10 @@ stop() {
 
 # --- Another user's lock on the folder -----------------------------------------
 lock=$d hold "${as_other[@]}"
-start
-main_window "$started" || fail "no main window while another user locks the folder"
+start_wendrel
+main_window "$wendrel" || fail "no main window while another user locks the folder"
 echo "ok: another user's flock on the folder does not keep Wendrel from starting"
-stop "$started"
+stop "$wendrel"
 
 # --- Another user listening first, no runtime folder ---------------------------
 # With the folder still locked by that user, on the name beside everyone's
@@ -85,16 +79,16 @@ while True:
 ' "$work/tmp/heard" "${listen_at[@]}" &
 pids+=($!)
 wait_for "[ -S '${listen_at[0]}' ] && [ -S '${listen_at[1]}' ]" 50 || fail "the other user does not listen"
-start -u XDG_RUNTIME_DIR
-main_window "$started" || fail "no main window while another user listens in /tmp"
+start_wendrel -u XDG_RUNTIME_DIR
+main_window "$wendrel" || fail "no main window while another user listens in /tmp"
 [ ! -s "$work/tmp/heard" ] || fail "the other user's socket was asked: $(cat "$work/tmp/heard")"
 echo "ok: with no runtime folder, another user listening on the names in /tmp hears nothing"
-stop "$started"
+stop "$wendrel"
 
 # --- A lock held by a process that does not answer -----------------------------
 lock=$XDG_RUNTIME_DIR/wendrel-$id.lock hold
-start
-wait_for "xdotool search --onlyvisible --pid $started --name '^Wendrel 1.00$' >/dev/null 2>&1" 200 ||
+start_wendrel
+wait_for "xdotool search --onlyvisible --pid $wendrel --name '^Wendrel 1.00$' >/dev/null 2>&1" 200 ||
     fail "no message box when the lock's holder does not answer"
 grep -q "process $holder" "$work/out.log" || fail "the message does not name the process $holder"
 echo "ok: a start that gets no answer says so in a message box naming the lock's holder"
