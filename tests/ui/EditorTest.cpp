@@ -159,6 +159,7 @@ private slots:
         QCOMPARE(rig.form->grid().rows(), 40);
         QVERIFY(rig.inEditor([&] { rig.e->cmdSave_Click(); }, [&] { rig.form->NewTask(); }));
         QCOMPARE(rig.form->grid().rows(), 41);
+        QVERIFY(!rig.session->newTaskPending()); // committed, so written
 
         EditorRig full(General::kMaxTasks);
         QVERIFY(!full.cancelledEditor([&] { full.form->NewTask(); }));

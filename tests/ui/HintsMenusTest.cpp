@@ -214,6 +214,7 @@ private slots:
         form.menus().MenuStartAtLogin->trigger();
         QVERIFY(form.menus().MenuStartAtLogin->isChecked());
         const std::string entry = readAll(autostart.entryPath());
+        QVERIFY(entry.find("\nExec=\"/opt/My Apps/50%%/Wendrel\"\n") != std::string::npos);
         QVERIFY(entry.find("\nTryExec=/opt/My Apps/50%/Wendrel\n") != std::string::npos);
         form.menus().MenuStartAtLogin->trigger();
         QVERIFY(!form.menus().MenuStartAtLogin->isChecked());
@@ -227,8 +228,8 @@ private slots:
 
     // Standby hides the window behind the program's icon and tip; the tray
     // menu's Exit ends the program as File > Exit does, and takes the icon
-    // away. (The clicks on a real tray's icon and Restore are the desktop
-    // tests'.)
+    // away. (A right and a left click on a real tray's icon, and Restore,
+    // are the desktop tests'.)
     void standbyHidesBehindTheIconAndExitTakesItAway() {
         Rig rig;
         Form1& form = rig.start(taskLine("A"));
@@ -239,6 +240,12 @@ private slots:
         QVERIFY(tray.iconShown());
         QCOMPARE(tray.iconTip(), QString("Wendrel"));
         QCOMPARE(tray.icon()->icon().availableSizes().size(), 6); // the program's icon, every size read
+        // A middle or a double click opens nothing.
+        int opened = 0;
+        tray.setMenuOpener([&] { ++opened; });
+        for (auto other : {QSystemTrayIcon::MiddleClick, QSystemTrayIcon::DoubleClick})
+            emit tray.icon()->activated(other);
+        QCOMPARE(opened, 0);
         QSignalSpy unloaded(&form, &Form1::unloaded);
         form.menus().trayExit->trigger();
         QCOMPARE(unloaded.count(), 1);
@@ -246,7 +253,7 @@ private slots:
     }
 
     // Each option's toggle flips the flag and its mark together; nothing acts
-    // before the next start.
+    // before the next start, and the options are saved.
     void togglesFlipFlagAndMarkAndActOnlyAtTheNextStart() {
         Rig rig;
         Form1& form = rig.start("", " 0 \r\n 1 \r\n");
@@ -258,6 +265,7 @@ private slots:
         form.menus().MenuTray->trigger();
         QVERIFY(!form.menus().MenuTray->isChecked());
         QVERIFY(!(form.windowState() & Qt::WindowMinimized));
+        QCOMPARE(readAll(rig.dir.file("Scripts.ini")), std::string(" 0 \r\n 0 \r\n")); // saved as flipped
     }
 
     void startUpHonoursTheOptions_data() {
