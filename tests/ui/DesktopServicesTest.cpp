@@ -1,9 +1,7 @@
 // The Linux desktop services: the program launcher (never through a shell),
-// the text editor's start, the X11 window and keystroke services on the
-// test display, which has no window manager (activation falls back to
-// raising the window and giving it the input focus), all of them without a
+// the text editor's start, the X11 window and keystroke services without a
 // display, and the single-instance lock with the show request between two
-// starts.
+// starts. (Typing into a real window is the desktop tests'.)
 #include <cstring>
 #include <fcntl.h>
 #include <future>
