@@ -5,7 +5,8 @@
 #                       from a copy in $work)
 #   fail MESSAGE        ends the test, showing the program's output
 #   wait_for CMD N      waits up to N tenths of a second until CMD succeeds
-#   start_wendrel       starts the copy in $work; its pid goes to $wendrel
+#   start_wendrel [ARG...] starts $exe (by default the copy in $work) in the
+#                       environment that env's ARGs make; its pid goes to $wendrel
 #   run_task LINE...    starts it with one task, due at the first tick, whose
 #                       script (CR LF lines) is these lines
 #   target_pid FILE     the pid of the typing target that records into FILE
@@ -43,7 +44,7 @@ wait_for() {
 cp "$build/wendrel" "$build/TypingTarget" "$work/"
 target=$work/TypingTarget
 start_wendrel() {
-    "$work/wendrel" >"$work/out.log" 2>&1 &
+    env "$@" "${exe:-$work/wendrel}" >"$work/out.log" 2>&1 &
     wendrel=$!
     pids+=("$wendrel")
 }

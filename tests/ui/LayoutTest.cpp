@@ -118,20 +118,43 @@ class LayoutTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void captionsAndFixedHintsFit_data() { fontRows(); }
-    void captionsAndFixedHintsFit() {
+    // At each face: every caption of a fixed window fits its control (the
+    // editor's for every interval); a fixed window keeps its size, cannot be
+    // maximized (the main window can be minimized) and gives no access key
+    // twice among its controls, menu titles or the items of one menu; every
+    // window opens inside the screen's free area, frame and all.
+    void everyWindowFits_data() { fontRows(); }
+    void everyWindowFits() {
         QFETCH(double, points);
         ShownRig shown(points, manyTasks());
         Form1& form = *shown.form;
-        QCOMPARE(clippedIn(&form), QStringList());
         frmDetail* editor = form.editor();
+        frmAbout about;
+        frmHelp help;
+        frmHistory history(QString::fromStdString(shown.dir.path()));
+        const QList<QWidget*> fixed = {&form, editor, editor->askFileName(), &about};
+        for (QWidget* w : fixed + QList<QWidget*>{&help, &history}) {
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w));
+            QVERIFY2(w->screen()->availableGeometry().contains(w->frameGeometry()), qPrintable(w->objectName()));
+            if (fixed.contains(w)) {
+                QCOMPARE(clippedIn(w), QStringList());
+                QCOMPARE(w->minimumSize(), w->maximumSize());
+                QVERIFY2(!(w->windowFlags() & Qt::WindowMaximizeButtonHint), qPrintable(w->objectName()));
+                QCOMPARE(sharedAccessKeys(w), QStringList());
+            }
+            if (w != &form) w->hide();
+        }
+        QVERIFY(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+        for (QMenu* menu : form.findChildren<QMenu*>())
+            QVERIFY2(sharedAccessKeys(menu).isEmpty(), qPrintable(menu->objectName()));
         for (int interval = 0; interval < 6; ++interval) {
             editor->cmbInterval->setCurrentIndex(interval);
             QCOMPARE(clippedIn(editor), QStringList());
         }
-        QCOMPARE(clippedIn(editor->askFileName()), QStringList());
-        frmAbout about;
-        QCOMPARE(clippedIn(&about), QStringList());
+        editor->cmbScriptFiles->setEditText("a.wdx"); // the script button's other caption
+        editor->cmbScriptFiles_Click();
+        QCOMPARE(sharedAccessKeys(editor), QStringList());
         QVERIFY(form.grid().table()->rowHeight(0) >= form.grid().table()->fontMetrics().height());
 
         // The hint panel shows the longest fixed hints whole: the grid's,
@@ -183,22 +206,6 @@ private slots:
         }
     }
 
-    // Every window, frame and all, opens inside the screen's free area.
-    void everyWindowFitsTheScreen_data() { fontRows(); }
-    void everyWindowFitsTheScreen() {
-        QFETCH(double, points);
-        ShownRig rig(points, numberedTasks(1));
-        frmAbout about;
-        frmHelp help;
-        frmHistory history(QString::fromStdString(rig.dir.path()));
-        for (QWidget* w : std::initializer_list<QWidget*>{rig.form.get(), rig.editor(), &about, &help, &history}) {
-            w->show();
-            QVERIFY(QTest::qWaitForWindowExposed(w));
-            QVERIFY2(w->screen()->availableGeometry().contains(w->frameGeometry()), qPrintable(w->objectName()));
-            w->hide();
-        }
-    }
-
     // The main window opens where it was closed; a place off the screen
     // (one that has gone) comes back into the free area.
     void theWindowOpensWhereItWasClosed() {
@@ -214,30 +221,6 @@ private slots:
                          (at.x() < 0 && rig.form->screen()->availableGeometry().contains(rig.form->frameGeometry())),
                      qPrintable(QString("%1,%2").arg(rig.form->x()).arg(rig.form->y())));
         }
-    }
-
-    // Each window keeps its size and cannot be maximized (the main window can
-    // be minimized), and no two of its controls, menu titles or items of one
-    // menu share an access key.
-    void fixedWindowsWithDistinctAccessKeys() {
-        Rig rig;
-        Form1& form = rig.start(numberedTasks(1));
-        frmDetail* editor = form.editor();
-        frmAbout about;
-        for (QWidget* w : std::initializer_list<QWidget*>{&form, editor, editor->askFileName(), &about}) {
-            w->show();
-            QVERIFY(QTest::qWaitForWindowExposed(w));
-            QCOMPARE(w->minimumSize(), w->maximumSize());
-            QVERIFY2(!(w->windowFlags() & Qt::WindowMaximizeButtonHint), qPrintable(w->objectName()));
-            QCOMPARE(sharedAccessKeys(w), QStringList());
-            w->hide();
-        }
-        QVERIFY(form.windowFlags() & Qt::WindowMinimizeButtonHint);
-        editor->cmbScriptFiles->setEditText("a.wdx"); // the script button's other caption
-        editor->cmbScriptFiles_Click();
-        QCOMPARE(sharedAccessKeys(editor), QStringList());
-        for (QMenu* menu : form.findChildren<QMenu*>())
-            QVERIFY2(sharedAccessKeys(menu).isEmpty(), qPrintable(menu->objectName()));
     }
 };
 

@@ -34,12 +34,10 @@ new_folder() {
 }
 
 # Starts the program of folder $1 and waits for its main window; the process
-# goes to $started, the window to $window.
+# goes to $wendrel, the window to $window.
 start() {
-    "$1/wendrel" >"$1/out.log" 2>&1 &
-    started=$!
-    pids+=("$started")
-    main_window "$started" || fail "no main window for $1: $(cat "$1/out.log")"
+    exe=$1/wendrel start_wendrel
+    main_window "$wendrel" || fail "no main window for $1"
     sleep 0.3
 }
 
@@ -72,7 +70,7 @@ nest_started=$(date +%s)
 # (File > Exit takes the same way out; the window's tests trigger it.)
 for way in TERM INT HUP; do
     d=$(new_folder "exit-$way")
-    start "$d"; pid=$started
+    start "$d"; pid=$wendrel
     sleep 1.5   # the task has started and waits
     kill -s "$way" "$pid"
     ends_within "$pid" 3 || fail "$way: the program did not end while its script waits"
@@ -83,22 +81,22 @@ done
 
 # --- A save that fails leaves the list in the user's data folder -------------
 d=$(new_folder readonly)
-start "$d"; pid=$started
+start "$d"; pid=$wendrel
 rm "$d/Scripts.dat"
 mkdir "$d/Scripts.dat"   # no save can replace it, not even root's
 chmod a-w "$d"
 kill -s TERM "$pid"
 ends_within "$pid" 3 || fail "read-only folder: SIGTERM did not end the program"
 fallback=$(ls "$XDG_DATA_HOME"/wendrel/Scripts-*.dat 2>/dev/null | head -1 || true)
-[ -n "$fallback" ] || fail "read-only folder: no list in $XDG_DATA_HOME/wendrel: $(cat "$d/out.log")"
+[ -n "$fallback" ] || fail "read-only folder: no list in $XDG_DATA_HOME/wendrel"
 [ "$(cat "$fallback")" = "$wide_line"$'\r' ] || fail "read-only folder: the kept list differs"
-grep -q "$fallback" "$d/out.log" || fail "read-only folder: stderr does not say where the list went"
+grep -q "$fallback" "$work/out.log" || fail "read-only folder: stderr does not say where the list went"
 chmod u+w "$d"
 echo "ok: SIGTERM with a folder that takes no save ends and leaves the list in the data folder"
 
 # --- An edit through the window is on disk at once ---------------------------
 d=$(new_folder edit)
-start "$d"; pid=$started
+start "$d"; pid=$wendrel
 # Enter on the first row opens the editor with the name focused; Alt+S saves.
 xdotool windowactivate --sync "$window" 2>/dev/null || true
 xdotool mousemove --window "$window" 40 52 click 1 sleep 0.3 key Return sleep 0.8 key ctrl+a type Edited
