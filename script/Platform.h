@@ -57,6 +57,16 @@ enum class MsgButtons { Ok, YesNo };
 enum class MsgIcon { None, Critical };
 enum class MsgAnswer { Ok, Yes, No };
 
+class SessionLock {
+public:
+    virtual ~SessionLock() = default;
+    // Whether the user's session is locked (a screen locker is up): keys
+    // pressed now would go to the locker, on X11 into its password field.
+    // Asked before every chunk of keys, so it answers from what it already
+    // knows.
+    virtual bool locked() = 0;
+};
+
 class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
@@ -91,7 +101,8 @@ public:
 
 // Everything the windows need from the desktop, bundled so that tests can hand
 // in fakes (message boxes answered by the test, a fake clock...). Every
-// service must be there, except loginStart: the windows use them unchecked.
+// service must be there, except loginStart and sessionLock: the windows use
+// them unchecked.
 struct Services {
     MessageBoxes* messages = nullptr;
     ProgramLauncher* launcher = nullptr;
@@ -100,7 +111,8 @@ struct Services {
     EventPump* pump = nullptr;
     const Clock* clock = nullptr;
     TextEditorLauncher* textEditor = nullptr;
-    LoginStart* loginStart = nullptr; // none: the Start at Login item is disabled
+    LoginStart* loginStart = nullptr;   // none: the Start at Login item is disabled
+    SessionLock* sessionLock = nullptr; // none: the session is never taken as locked
 };
 
 } // namespace wendrel

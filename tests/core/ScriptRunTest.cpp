@@ -156,6 +156,41 @@ TEST(ScriptRun, KeysGoOutInChunksWithEventsBetweenAndNeverToOurOwnWindow) {
     EXPECT_TRUE(malformed.keys.sent.empty());
 }
 
+// No key goes out while the session is locked: the TYPE waits until the
+// unlock, then brings the program's window back and types in full. The lock
+// may also come between two chunks; leaving ends the hold at once.
+TEST(ScriptRun, TypingWaitsWhileTheSessionIsLocked) {
+    Rig r;
+    r.sessionLock.on = true;
+    r.activator.windowsLeft[100] = 1000;
+    const double start = r.clock.mono;
+    bool keysWhileLocked = false;
+    r.pump.onPass = [&] {
+        keysWhileLocked |= r.sessionLock.on && !r.keys.sent.empty();
+        if (r.clock.mono - start >= 30) r.sessionLock.on = false;
+    };
+    r.run("EXEC prog\r\nTYPE abc\r\n");
+    EXPECT_FALSE(keysWhileLocked);
+    EXPECT_EQ(r.keys.sent, (Texts{"abc"}));
+    EXPECT_EQ(r.activator.activated.size(), 2u) << "the window is brought back after the unlock";
+    EXPECT_EQ(r.events(), (Texts{"started", "program started: prog (pid 100)", "typing held: the screen is locked",
+                                 "typing resumed: the screen is unlocked", "finished"}));
+
+    const std::string chunk(ScriptEngine::kTypingChunkStrokes, 'x');
+    Rig between; // locked while the first chunk's events are processed
+    between.pump.onPass = [&] { between.sessionLock.on = between.pump.passes == 1; };
+    between.run("TYPE " + chunk + "y\r\n");
+    EXPECT_EQ(between.keys.sent, (Texts{chunk, "y"}));
+    EXPECT_EQ(between.pump.passes, 2);
+
+    Rig leaving;
+    leaving.sessionLock.on = true;
+    leaving.pump.onPass = [&] { leaving.engine.requestStop(); };
+    leaving.run("TYPE abc\r\n");
+    EXPECT_TRUE(leaving.keys.sent.empty());
+    EXPECT_EQ(leaving.events(), (Texts{"started", "typing held: the screen is locked", "finished"}));
+}
+
 TEST(ScriptRun, MissingFilesNamesOutsideTheFolderAndFilesThatAreNoScripts) {
     Rig r;
     EXPECT_EQ(r.runFile("gone.wdx   "), 1);

@@ -121,6 +121,12 @@ public:
     }
 };
 
+class FakeSessionLock : public SessionLock {
+public:
+    bool on = false;
+    bool locked() override { return on; }
+};
+
 // Event processing that advances the fake clock by the time it may wait, and
 // runs a hook (a nested tick, a user action) on each pass.
 class FakePump : public EventPump {
@@ -148,8 +154,11 @@ struct FakeDesktop {
     FakeActivator activator;
     FakeKeys keys;
     FakeTextEditor textEditor;
-    Services services() { return {&messages, &launcher, &activator, &keys, &pump, &clock, &textEditor, nullptr}; }
-    ScriptEnvironment environment() { return {launcher, activator, keys, messages, pump, clock}; }
+    FakeSessionLock sessionLock;
+    Services services() {
+        return {&messages, &launcher, &activator, &keys, &pump, &clock, &textEditor, nullptr, &sessionLock};
+    }
+    ScriptEnvironment environment() { return {launcher, activator, keys, messages, pump, clock, &sessionLock}; }
 };
 
 } // namespace wendrel
