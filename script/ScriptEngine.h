@@ -67,7 +67,7 @@ private:
     // Records an event of the run of the task in slot index.
     void logRun(int index, RunEventKind kind, const std::string& command = {}, std::optional<double> pid = {},
                 std::optional<ProgramExit> exitStatus = {});
-    void typeKeys(double taskId, const std::string& keys);
+    void typeKeys(int index, const std::string& keys);
     bool activateForTyping(double taskId);
     bool yieldToEvents(double maxWaitSeconds);
     void rememberStart(double taskId);

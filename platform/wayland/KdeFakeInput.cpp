@@ -132,8 +132,10 @@ bool KdeFakeInputSender::connect() {
     return false;
 }
 
-void KdeFakeInputSender::press(std::span<const KeyStroke> strokes) {
-    if (strokes.empty() || !connect()) return;
+KeysPressed KdeFakeInputSender::press(std::span<const KeyStroke> strokes) {
+    if (strokes.empty()) return {};
+    if (!connect()) return noneTyped(strokes);
+    KeysPressed result;
     org_kde_kwin_fake_input* input = connection_->kdeFakeInput();
     const UserLayout& layout = *layout_;
     auto key = [&](xkb_keycode_t kc, bool down) {
@@ -146,6 +148,7 @@ void KdeFakeInputSender::press(std::span<const KeyStroke> strokes) {
         const auto place = layout.places.find(keysymOf(k));
         if (place == layout.places.end()) {
             missing = true;
+            result.notTyped += keyText(k);
             continue;
         }
         // The keys to hold: Ctrl and Alt as asked, and the modifiers of the
@@ -168,6 +171,7 @@ void KdeFakeInputSender::press(std::span<const KeyStroke> strokes) {
     }
     if (!connection_->roundtrip()) drop();
     if (missing) missing_("A TYPE line has characters that the keyboard layout lacks; they were left out.");
+    return result;
 }
 
 } // namespace wendrel::wayland

@@ -26,7 +26,7 @@ public:
 
     // A character that the user's layout lacks is left out, and the user is
     // told so once.
-    void press(std::span<const KeyStroke> strokes) override;
+    KeysPressed press(std::span<const KeyStroke> strokes) override;
 
     static constexpr unsigned kKeyDelayMicroseconds = 3000;
 

@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "platform/DataFolder.h"
+#include "platform/KeyStrokes.h"
 #include "platform/wayland/KdeFakeInput.h"
 #include "platform/wayland/KwinWindows.h"
 #include "platform/wayland/SwayWindows.h"
@@ -119,10 +120,12 @@ ActivateResult ProcessWindowActivator::activate(double taskId, std::string&) {
 
 bool toolkitWindowActive() { return QGuiApplication::applicationState() == Qt::ApplicationActive; }
 
-void NoKeySender::press(std::span<const KeyStroke>) {
-    if (noticed_) return;
+KeysPressed NoKeySender::press(std::span<const KeyStroke> strokes) {
+    const KeysPressed result = noneTyped(strokes);
+    if (noticed_) return result;
     noticed_ = true;
     if (notice_) notice_(kNoKeysNotice);
+    return result;
 }
 
 } // namespace wendrel::wayland
