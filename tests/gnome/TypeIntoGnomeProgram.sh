@@ -23,3 +23,10 @@ echo "ok: the German layout's characters arrived exactly, the first key and a th
 wait_for 'grep -q "could not type: ж" "$work/Wendrel.log" 2>/dev/null' 50 ||
     fail "the character the layout lacks is not named in the history"
 echo "ok: the character the layout lacks is named in the history"
+
+# Wendrel, not installed, wrote its shell extension for the next login and
+# enabled it.
+cmp -s "$XDG_DATA_HOME/gnome-shell/extensions/$gnome_uuid/extension.js" \
+    "$gnome_extension_dir/$gnome_uuid/extension.js" || fail "the shell extension was not written"
+gsettings get org.gnome.shell enabled-extensions | grep -q "'$gnome_uuid'" || fail "the shell extension was not enabled"
+echo "ok: the shell extension is written and enabled for the next login"

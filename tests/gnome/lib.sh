@@ -4,6 +4,7 @@
 # XDG folders set before that bus starts (dconf and the shell keep their
 # settings there), and a second private bus standing in for the system bus.
 # The test exits 77 (a skip) when GNOME Shell is missing or does not start.
+#   gnome_uuid          the uuid of Wendrel's own shell extension
 #   gnome_extensions    the uuids of shell extensions to enable at the shell's
 #                       start (set before start_gnome); installed ones are
 #                       copied in from $gnome_extension_dir/<uuid>
@@ -36,6 +37,7 @@ exec 2>&3 3>&-
 source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
 
 gnome_extensions=()
+gnome_uuid=wendrel-windows@wendrel.github.io
 gnome_extension_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/resources/gnome-shell"
 shell_get() {
     gdbus call --session -d org.gnome.Shell -o /org/gnome/Shell \

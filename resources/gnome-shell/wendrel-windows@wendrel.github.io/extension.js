@@ -24,8 +24,10 @@ const INTERFACE = `<node>
 </node>`;
 
 // Normal windows and dialogs on every workspace, minimized ones included.
+const SHOWN_TYPES = [Meta.WindowType.NORMAL, Meta.WindowType.DIALOG, Meta.WindowType.MODAL_DIALOG];
 function windows() {
-    return global.display.get_tab_list(Meta.TabList.NORMAL_ALL, null);
+    return global.get_window_actors().map(a => a.get_meta_window())
+        .filter(w => w && SHOWN_TYPES.includes(w.get_window_type()));
 }
 
 function pidOf(window) {
@@ -42,12 +44,13 @@ class WindowsService {
     }
 
     // Brings forward a window of one of these processes, unless one of them
-    // has the focus already; the process id of that window, or 0 for none.
+    // has the focus already (the topmost one otherwise); the process id of
+    // that window, or 0 for none.
     Activate(pids) {
         const focused = pidOf(global.display.focus_window);
         if (focused && pids.includes(focused))
             return focused;
-        const window = windows().find(w => pids.includes(pidOf(w)));
+        const window = windows().reverse().find(w => pids.includes(pidOf(w)));
         if (!window)
             return 0;
         if (window.minimized)
