@@ -43,14 +43,26 @@ public:
     virtual bool activeWindowIsOurs() = 0;
 };
 
+// What became of the keystrokes handed to a KeySender.
+struct KeysPressed {
+    // The strokes that were not typed, in order, each as keyText writes it:
+    // characters the keyboard layout cannot produce, and every stroke after
+    // the typing was ended.
+    std::string notTyped;
+    // The desktop ended the typing (the user stopped it): the rest of the
+    // line is not typed either. The next line may type again.
+    bool ended = false;
+};
+
 class KeySender {
 public:
     virtual ~KeySender() = default;
     // Presses these keystrokes in the active window, in order, without
     // waiting for them to be processed. Every modifier is released again by
     // the time it returns. The script engine hands a long text over in
-    // chunks, so one call takes a fraction of a second.
-    virtual void press(std::span<const KeyStroke> strokes) = 0;
+    // chunks, so one call takes a fraction of a second. Nothing is left out
+    // silently: what was not typed is returned.
+    virtual KeysPressed press(std::span<const KeyStroke> strokes) = 0;
 };
 
 enum class MsgButtons { Ok, YesNo };

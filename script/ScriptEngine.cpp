@@ -115,7 +115,7 @@ void ScriptEngine::runLine(int index, const std::string& line) {
             logRun(index, RunEventKind::WaitEnded, {}, *id, env_.launcher.exitStatus(*id));
         }
     } else if (isOneOf(keyword, {"SEND", "TYPE", "KEY"})) {
-        typeKeys(index, g_.slot(index).ProcessId, rest.value_or(std::string()));
+        typeKeys(index, rest.value_or(std::string()));
     } else if (isOneOf(keyword, {"WAIT", "PAUSE", "SLEEP"})) {
         Pause(static_cast<float>(waitNumber(argument)));
     } else if (isOneOf(keyword, {"MESSAGE", "MSG", "MSGBOX"})) {
@@ -170,10 +170,12 @@ void ScriptEngine::WaitForCompletion(double taskId) {
 // nothing at all. A long text is typed in chunks with events processed
 // between them; a nested script may meanwhile bring another window forward,
 // so the program's window is brought back before each chunk, and the rest of
-// the text is dropped when it has gone or one of ours is active. No chunk goes
-// out while the session is locked: the typing waits for the unlock, and then
+// the text is dropped when it has gone or one of ours is active. Keys that
+// the desktop could not type are named in the run history. No chunk goes out
+// while the session is locked: the typing waits for the unlock, and then
 // brings the program's window back first.
-void ScriptEngine::typeKeys(int index, double taskId, const std::string& keys) {
+void ScriptEngine::typeKeys(int index, const std::string& keys) {
+    const double taskId = g_.slot(index).ProcessId;
     const bool toProgram = activateForTyping(taskId);
     // Leaving while the program's window was awaited: nothing is typed into
     // whatever window has the focus now.
@@ -186,13 +188,20 @@ void ScriptEngine::typeKeys(int index, double taskId, const std::string& keys) {
                !env_.activator.activeWindowIsOurs();
     };
     const std::span<const KeyStroke> all(*strokes);
+    std::string notTyped;
     for (std::size_t first = 0; first < all.size(); first += kTypingChunkStrokes) {
-        if (first > 0 && !yieldToEvents(0)) return;
+        if (first > 0 && !yieldToEvents(0)) break;
         const bool held = sessionLocked();
-        if (held && !waitUntilUnlocked(index)) return;
-        if (!mayGoOn(first > 0 || held)) return;
-        env_.keys.press(all.subspan(first, std::min(kTypingChunkStrokes, all.size() - first)));
+        if (held && !waitUntilUnlocked(index)) break;
+        if (!mayGoOn(first > 0 || held)) break;
+        const std::size_t end = std::min(first + kTypingChunkStrokes, all.size());
+        const KeysPressed pressed = env_.keys.press(all.subspan(first, end - first));
+        notTyped += pressed.notTyped;
+        if (!pressed.ended) continue;
+        for (const KeyStroke& k : all.subspan(end)) notTyped += keyText(k);
+        break;
     }
+    if (!notTyped.empty()) logRun(index, RunEventKind::KeysNotTyped, notTyped);
 }
 
 // Keys pressed in a locked session would reach the locker (on X11 it holds

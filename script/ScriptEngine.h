@@ -70,7 +70,7 @@ private:
     // Records an event of the run of the task in slot index.
     void logRun(int index, RunEventKind kind, const std::string& command = {}, std::optional<double> pid = {},
                 std::optional<ProgramExit> exitStatus = {});
-    void typeKeys(int index, double taskId, const std::string& keys);
+    void typeKeys(int index, const std::string& keys);
     bool sessionLocked() const { return env_.sessionLock && env_.sessionLock->locked(); }
     bool waitUntilUnlocked(int index);
     bool activateForTyping(double taskId);

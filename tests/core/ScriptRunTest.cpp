@@ -191,6 +191,20 @@ TEST(ScriptRun, TypingWaitsWhileTheSessionIsLocked) {
     EXPECT_EQ(leaving.events(), (Texts{"started", "typing held: the screen is locked", "finished"}));
 }
 
+// What the desktop could not type is named in the history, never dropped
+// silently: characters the layout lacks, and the rest of a line whose typing
+// the user stopped; the next line types again.
+TEST(ScriptRun, KeysThatCouldNotBeTypedAreNamedInTheHistory) {
+    const std::string chunk(ScriptEngine::kTypingChunkStrokes, 'x');
+    Rig r;
+    r.keys.cannotType = U"\u00e9\u20ac";
+    r.keys.endInCall = 2;
+    r.run("TYPE a\xC3\xA9{TAB}\xE2\x82\xAC\r\nTYPE " + chunk + "yz{ENTER}\r\nTYPE b\r\n");
+    EXPECT_EQ(r.keys.sent, (Texts{"a{Tab}", "", "b"}));
+    EXPECT_EQ(r.events(), (Texts{"started", "could not type: \xC3\xA9\xE2\x82\xAC",
+                                 "could not type: " + chunk + "yz{Return}", "finished"}));
+}
+
 TEST(ScriptRun, MissingFilesNamesOutsideTheFolderAndFilesThatAreNoScripts) {
     Rig r;
     EXPECT_EQ(r.runFile("gone.wdx   "), 1);
