@@ -66,11 +66,14 @@ public:
           interface_(std::move(interface)),
           property_(std::move(property)),
           watcher_(service_, bus_, QDBusServiceWatcher::WatchForOwnerChange) {
+        // The slots' signatures as Qt writes them, without blanks.
+        // clang-format off
         if (property_.isEmpty())
             bus_.connect(service_, path_, interface_, "ActiveChanged", this, SLOT(onActiveChanged(bool)));
         else
             bus_.connect(service_, path_, kProperties, "PropertiesChanged", this,
-                         SLOT(onPropertiesChanged(QString, QVariantMap, QStringList)));
+                         SLOT(onPropertiesChanged(QString,QVariantMap,QStringList)));
+        // clang-format on
         connect(&watcher_, &QDBusServiceWatcher::serviceRegistered, this, &LockSource::ask);
         connect(&watcher_, &QDBusServiceWatcher::serviceUnregistered, this, [this] { locked_ = false; });
         ask();
