@@ -26,6 +26,8 @@ enum class RunEventKind {
     WaitBegun,        // a ",1" start waits for pid
     WaitEnded,        // pid has ended; exitStatus when the launcher knows it
     KeysNotTyped,     // characters of a TYPE line the keyboard could not produce, in command
+    TypingHeld,       // a TYPE line waits: the session is locked
+    TypingResumed,    // the session is unlocked and the held TYPE line goes on
 };
 
 struct RunEvent {

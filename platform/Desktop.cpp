@@ -5,6 +5,7 @@
 #include "platform/Autostart.h"
 #include "platform/Launcher.h"
 #include "platform/QtServices.h"
+#include "platform/SessionLock.h"
 #include "platform/TextEditor.h"
 #include "platform/X11Keys.h"
 #include "platform/X11Windows.h"
@@ -20,6 +21,7 @@ struct Desktop::Impl {
     std::unique_ptr<WindowActivator> activator;
     std::unique_ptr<KeySender> keys;
     DesktopTextEditor textEditor;
+    DBusSessionLock sessionLock;
     XdgAutostart autostart{XdgAutostart::defaultEntryPath(), QCoreApplication::applicationFilePath().toStdString()};
     std::function<void(const std::string&)> notice;
 };
@@ -55,6 +57,7 @@ Services Desktop::services() {
     s.clock = &d_->clock;
     s.textEditor = &d_->textEditor;
     s.loginStart = &d_->autostart;
+    s.sessionLock = &d_->sessionLock;
     return s;
 }
 

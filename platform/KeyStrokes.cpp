@@ -9,4 +9,10 @@ std::uint32_t keysymOf(const KeyStroke& stroke) {
     return xkb_utf32_to_keysym(stroke.character);
 }
 
+KeysPressed noneTyped(std::span<const KeyStroke> strokes) {
+    KeysPressed result;
+    for (const KeyStroke& k : strokes) result.notTyped += keyText(k);
+    return result;
+}
+
 } // namespace wendrel

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "script/Platform.h"
 #include "script/SendKeys.h"
 
 namespace wendrel {
@@ -13,6 +14,9 @@ namespace wendrel {
 // as XKB writes it (Latin-1 as itself, others by their legacy keysym where
 // one exists, otherwise 0x01000000 plus the code point). 0 for none.
 std::uint32_t keysymOf(const KeyStroke& stroke);
+
+// The outcome of strokes that could not be sent at all.
+KeysPressed noneTyped(std::span<const KeyStroke> strokes);
 
 // Tells the user a sentence once; later calls say nothing.
 class OnceNotice {

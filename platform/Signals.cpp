@@ -4,12 +4,15 @@
 #include <QSessionManager>
 #include <QSocketNotifier>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <thread>
 #include <unistd.h>
+
+#include "platform/wayland/WaylandClient.h"
 
 namespace wendrel {
 
@@ -29,6 +32,22 @@ extern "C" void onSignal(int signal) {
     [[maybe_unused]] ssize_t n = ::write(pipeFds[1], &number, 1);
     ::alarm(kStuckSeconds);
     errno = saved;
+}
+
+// Set once the list is saved and the program is on its way out.
+std::atomic<bool> leavingNow{false};
+QtMessageHandler previousHandler = nullptr;
+
+// Qt's Wayland platform ends the process when its connection to the
+// compositor breaks, saying that the compositor died. On the way out, with
+// the list saved and the compositor still there, that is no news: the
+// program ends quietly, as it would have a moment later. A compositor that
+// has really gone is still reported.
+void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (leavingNow && type == QtWarningMsg && text.startsWith("The Wayland connection broke") &&
+        wayland::Connection::open())
+        ::_exit(0);
+    previousHandler(type, context, text);
 }
 
 // Ends the process the way the signal would have without a handler.
@@ -60,6 +79,7 @@ void catchExitSignals() {
 
 ExitGuard::ExitGuard(QGuiApplication& app, QObject* parent) : QObject(parent) {
     catchExitSignals();
+    previousHandler = qInstallMessageHandler(onQtMessage);
     if (pipeFds[0] >= 0) {
         notifier_ = new QSocketNotifier(pipeFds[0], QSocketNotifier::Read, this);
         connect(notifier_, &QSocketNotifier::activated, this, &ExitGuard::onPipeReadable);
@@ -75,6 +95,8 @@ ExitGuard::ExitGuard(QGuiApplication& app, QObject* parent) : QObject(parent) {
     });
 }
 
+// The message handler stays: Qt's Wayland connection ends with the
+// application, after the guard.
 ExitGuard::~ExitGuard() {
     for (int sig : kSignals) {
         struct sigaction old {};
@@ -91,6 +113,7 @@ void ExitGuard::setReady(Actions actions) {
 void ExitGuard::armDeadline() {
     if (leaving_) return;
     leaving_ = true;
+    leavingNow = true;
     // A thread of its own, so that it fires whatever the event loop is doing.
     std::thread([ms = graceMs_] {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));

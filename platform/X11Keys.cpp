@@ -230,17 +230,18 @@ X11KeySender::~X11KeySender() {
     XCloseDisplay(d);
 }
 
-void X11KeySender::press(std::span<const KeyStroke> strokes) {
-    if (strokes.empty() || noDisplay_) return;
+KeysPressed X11KeySender::press(std::span<const KeyStroke> strokes) {
+    if (strokes.empty() || noDisplay_) return {};
     // A connection of its own for each call: what Xlib and libxdo know of the
     // keyboard mapping is then the mapping of now, even after a layout switch.
     Display* d = XOpenDisplay(nullptr);
     if (!d) {
         noDisplay_ = true;
-        return;
+        return {};
     }
     typeStrokes(d, strokes.data(), strokes.data() + strokes.size(), bound_);
     XCloseDisplay(d);
+    return {};
 }
 
 } // namespace wendrel

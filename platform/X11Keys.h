@@ -18,7 +18,7 @@ public:
     X11KeySender& operator=(const X11KeySender&) = delete;
 
     // A desktop without an X display gets nothing.
-    void press(std::span<const KeyStroke> strokes) override;
+    KeysPressed press(std::span<const KeyStroke> strokes) override;
 
     // The pause between keystrokes, in microseconds: enough for the receiving
     // program to keep up, while 1,000 keys still go out in a few seconds.

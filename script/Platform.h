@@ -43,19 +43,41 @@ public:
     virtual bool activeWindowIsOurs() = 0;
 };
 
+// What became of the keystrokes handed to a KeySender.
+struct KeysPressed {
+    // The strokes that were not typed, in order, each as keyText writes it:
+    // characters the keyboard layout cannot produce, and every stroke after
+    // the typing was ended.
+    std::string notTyped;
+    // The desktop ended the typing (the user stopped it): the rest of the
+    // line is not typed either. The next line may type again.
+    bool ended = false;
+};
+
 class KeySender {
 public:
     virtual ~KeySender() = default;
     // Presses these keystrokes in the active window, in order, without
     // waiting for them to be processed. Every modifier is released again by
     // the time it returns. The script engine hands a long text over in
-    // chunks, so one call takes a fraction of a second.
-    virtual void press(std::span<const KeyStroke> strokes) = 0;
+    // chunks, so one call takes a fraction of a second. Nothing is left out
+    // silently: what was not typed is returned.
+    virtual KeysPressed press(std::span<const KeyStroke> strokes) = 0;
 };
 
 enum class MsgButtons { Ok, YesNo };
 enum class MsgIcon { None, Critical };
 enum class MsgAnswer { Ok, Yes, No };
+
+class SessionLock {
+public:
+    virtual ~SessionLock() = default;
+    // Whether the user's session is locked (a screen locker is up): keys
+    // pressed now would go to the locker, on X11 into its password field.
+    // Asked before every chunk of keys, so it answers from what it already
+    // knows.
+    virtual bool locked() = 0;
+};
 
 class MessageBoxes {
 public:
@@ -91,7 +113,8 @@ public:
 
 // Everything the windows need from the desktop, bundled so that tests can hand
 // in fakes (message boxes answered by the test, a fake clock...). Every
-// service must be there, except loginStart: the windows use them unchecked.
+// service must be there, except loginStart and sessionLock: the windows use
+// them unchecked.
 struct Services {
     MessageBoxes* messages = nullptr;
     ProgramLauncher* launcher = nullptr;
@@ -100,7 +123,8 @@ struct Services {
     EventPump* pump = nullptr;
     const Clock* clock = nullptr;
     TextEditorLauncher* textEditor = nullptr;
-    LoginStart* loginStart = nullptr; // none: the Start at Login item is disabled
+    LoginStart* loginStart = nullptr;   // none: the Start at Login item is disabled
+    SessionLock* sessionLock = nullptr; // none: the session is never taken as locked
 };
 
 } // namespace wendrel

@@ -115,7 +115,7 @@ void ScriptEngine::runLine(int index, const std::string& line) {
             logRun(index, RunEventKind::WaitEnded, {}, *id, env_.launcher.exitStatus(*id));
         }
     } else if (isOneOf(keyword, {"SEND", "TYPE", "KEY"})) {
-        typeKeys(g_.slot(index).ProcessId, rest.value_or(std::string()));
+        typeKeys(index, rest.value_or(std::string()));
     } else if (isOneOf(keyword, {"WAIT", "PAUSE", "SLEEP"})) {
         Pause(static_cast<float>(waitNumber(argument)));
     } else if (isOneOf(keyword, {"MESSAGE", "MSG", "MSGBOX"})) {
@@ -170,24 +170,50 @@ void ScriptEngine::WaitForCompletion(double taskId) {
 // nothing at all. A long text is typed in chunks with events processed
 // between them; a nested script may meanwhile bring another window forward,
 // so the program's window is brought back before each chunk, and the rest of
-// the text is dropped when it has gone or one of ours is active.
-void ScriptEngine::typeKeys(double taskId, const std::string& keys) {
+// the text is dropped when it has gone or one of ours is active. Keys that
+// the desktop could not type are named in the run history. No chunk goes out
+// while the session is locked: the typing waits for the unlock, and then
+// brings the program's window back first.
+void ScriptEngine::typeKeys(int index, const std::string& keys) {
+    const double taskId = g_.slot(index).ProcessId;
     const bool toProgram = activateForTyping(taskId);
     // Leaving while the program's window was awaited: nothing is typed into
     // whatever window has the focus now.
     if (stopping_) return;
     const std::optional<std::vector<KeyStroke>> strokes = parseSendKeys(keys);
-    if (!strokes || strokes->empty() || env_.activator.activeWindowIsOurs()) return;
-    auto mayGoOn = [&] {
+    if (!strokes || strokes->empty()) return;
+    auto mayGoOn = [&](bool bringBack) {
         std::string failure;
-        return yieldToEvents(0) && (!toProgram || env_.activator.activate(taskId, failure) == ActivateResult::Ok) &&
+        return (!bringBack || !toProgram || env_.activator.activate(taskId, failure) == ActivateResult::Ok) &&
                !env_.activator.activeWindowIsOurs();
     };
     const std::span<const KeyStroke> all(*strokes);
+    std::string notTyped;
     for (std::size_t first = 0; first < all.size(); first += kTypingChunkStrokes) {
-        if (first > 0 && !mayGoOn()) return;
-        env_.keys.press(all.subspan(first, std::min(kTypingChunkStrokes, all.size() - first)));
+        if (first > 0 && !yieldToEvents(0)) break;
+        const bool held = sessionLocked();
+        if (held && !waitUntilUnlocked(index)) break;
+        if (!mayGoOn(first > 0 || held)) break;
+        const std::size_t end = std::min(first + kTypingChunkStrokes, all.size());
+        const KeysPressed pressed = env_.keys.press(all.subspan(first, end - first));
+        notTyped += pressed.notTyped;
+        if (!pressed.ended) continue;
+        for (const KeyStroke& k : all.subspan(end)) notTyped += keyText(k);
+        break;
     }
+    if (!notTyped.empty()) logRun(index, RunEventKind::KeysNotTyped, notTyped);
+}
+
+// Keys pressed in a locked session would reach the locker (on X11 it holds
+// the keyboard). Waits, events processed, until the session is unlocked;
+// the run history tells of the hold and of its end. False when the program is
+// leaving meanwhile: then nothing more is typed.
+bool ScriptEngine::waitUntilUnlocked(int index) {
+    logRun(index, RunEventKind::TypingHeld);
+    while (sessionLocked())
+        if (!yieldToEvents(kLockPollSeconds)) return false;
+    logRun(index, RunEventKind::TypingResumed);
+    return true;
 }
 
 // A program started a moment ago may not show its window yet: wait for it

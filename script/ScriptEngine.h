@@ -22,6 +22,7 @@ struct ScriptEnvironment {
     MessageBoxes& messages;
     EventPump& pump;
     const Clock& clock;
+    SessionLock* sessionLock = nullptr; // none: typing is never held
 };
 
 class ScriptEngine {
@@ -48,6 +49,8 @@ public:
     // events processed between two chunks: about a tenth of a second of
     // typing each.
     static constexpr std::size_t kTypingChunkStrokes = 32;
+    // While the session is locked, typing asks this often whether it still is.
+    static constexpr double kLockPollSeconds = 0.25;
 
     // Where every start of a script and its outcome are recorded; none unless set.
     void setRunLog(RunLog* log) { log_ = log; }
@@ -67,7 +70,9 @@ private:
     // Records an event of the run of the task in slot index.
     void logRun(int index, RunEventKind kind, const std::string& command = {}, std::optional<double> pid = {},
                 std::optional<ProgramExit> exitStatus = {});
-    void typeKeys(double taskId, const std::string& keys);
+    void typeKeys(int index, const std::string& keys);
+    bool sessionLocked() const { return env_.sessionLock && env_.sessionLock->locked(); }
+    bool waitUntilUnlocked(int index);
     bool activateForTyping(double taskId);
     bool yieldToEvents(double maxWaitSeconds);
     void rememberStart(double taskId);

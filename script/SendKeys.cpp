@@ -179,6 +179,13 @@ private:
 
 } // namespace
 
+std::string keyText(const KeyStroke& stroke) {
+    if (!stroke.character) return "{" + stroke.keysym + "}";
+    std::string text;
+    appendUtf8(text, stroke.character);
+    return text;
+}
+
 std::optional<std::vector<KeyStroke>> parseSendKeys(const std::string& keys) {
     std::vector<KeyStroke> strokes;
     if (!Parser(keys).parse(strokes)) return std::nullopt;

@@ -35,6 +35,10 @@ inline constexpr int kMaxKeyRepeat = 10000;
 inline constexpr std::size_t kMaxKeyStrokes = 1000000;
 inline constexpr int kMaxGroupDepth = 100;
 
+// A stroke for the run history, without its modifiers: a character as
+// itself (UTF-8), a named key as its keysym name in braces.
+std::string keyText(const KeyStroke& stroke);
+
 // The strokes of a text in the notation (UTF-8), in order; no value when the
 // text is malformed.
 std::optional<std::vector<KeyStroke>> parseSendKeys(const std::string& keys);

@@ -12,7 +12,7 @@ namespace wendrel {
 namespace {
 
 ScriptEnvironment environmentOf(const Services& s) {
-    return ScriptEnvironment{*s.launcher, *s.activator, *s.keys, *s.messages, *s.pump, *s.clock};
+    return ScriptEnvironment{*s.launcher, *s.activator, *s.keys, *s.messages, *s.pump, *s.clock, s.sessionLock};
 }
 
 std::string problemText(const std::string& heading, const std::vector<std::string>& problems) {

@@ -64,6 +64,10 @@ std::string describe(const RunEvent& e) {
             return "pid " + pidText(e.pid) + " ended, exit status " + std::to_string(e.exitStatus->code);
         case RunEventKind::KeysNotTyped:
             return "could not type: " + command;
+        case RunEventKind::TypingHeld:
+            return "typing held: the screen is locked";
+        case RunEventKind::TypingResumed:
+            return "typing resumed: the screen is unlocked";
     }
     return "unknown event";
 }

@@ -13,6 +13,10 @@
 #   expect_typed TEXT N waits until the typing target's record is TEXT
 #   typing_keys, typed_keys: TYPE lines that every typing test sends, and the
 #                       text they give
+#   expect_typing_held_while_locked D  on the session bus, a stand-in screen
+#                       saver org.D.ScreenSaver says locked: a task's TYPE line
+#                       sends nothing (the history says it is held) until it
+#                       says unlocked, and then arrives in full
 # When $WENDREL_OWN_DISPLAY names a file, the test's status is written there.
 work=$(mktemp -d)
 pids=()
@@ -80,4 +84,26 @@ expect_typed() {
         diff <(printf '%s' "$expected" | od -c) <(printf '%s' "$actual" | od -c) >&2 || true
         fail "the typed text differs"
     fi
+}
+saver_says() {
+    dbus-send --session --print-reply --dest="org.$1.ScreenSaver" "/org/$1/ScreenSaver" \
+        "org.$1.ScreenSaver.GetActive" 2>/dev/null | grep -q "boolean $2"
+}
+expect_typing_held_while_locked() {
+    cp "$build/FakeScreenSaver" "$work/"
+    "$work/FakeScreenSaver" "$1" &
+    local saver=$!
+    pids+=("$saver")
+    wait_for "saver_says $1 false" 100 || fail "the screen saver did not come up"
+    kill -USR1 "$saver"
+    wait_for "saver_says $1 true" 50 || fail "the screen saver did not lock"
+    run_task "EXEC $target $work/typed.txt" 'WAIT 2' 'TYPE held{ENTER}back' 'TYPE ^q'
+    wait_for 'grep -q "typing held: the screen is locked" "$work/Wendrel.log" 2>/dev/null' 150 ||
+        fail "the run history does not tell of the held typing"
+    sleep 1.5
+    [ ! -s "$work/typed.txt" ] || fail "keys arrived while the screen was locked: $(cat "$work/typed.txt")"
+    echo "ok: a TYPE line sends nothing while the screen is locked, and the history says so"
+    kill -USR2 "$saver"
+    expect_typed $'held\nback' 150
+    echo "ok: once the screen is unlocked the keys arrive in full"
 }

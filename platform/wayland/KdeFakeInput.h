@@ -10,12 +10,10 @@
 #include "platform/KeyStrokes.h"
 #include "script/Platform.h"
 
-struct wl_keyboard;
-
 namespace wendrel::wayland {
 
 class Connection;
-struct UserLayout;
+class SeatLayout;
 
 class KdeFakeInputSender : public KeySender {
 public:
@@ -26,19 +24,17 @@ public:
 
     // A character that the user's layout lacks is left out, and the user is
     // told so once.
-    void press(std::span<const KeyStroke> strokes) override;
+    KeysPressed press(std::span<const KeyStroke> strokes) override;
 
     static constexpr unsigned kKeyDelayMicroseconds = 3000;
 
 private:
     bool connect();
     void drop();
-    static void keymap(void* data, wl_keyboard*, std::uint32_t format, std::int32_t fd, std::uint32_t size);
 
     OnceNotice refused_, missing_;
     std::unique_ptr<Connection> connection_;
-    wl_keyboard* keyboard_ = nullptr;
-    std::unique_ptr<UserLayout> layout_;
+    std::unique_ptr<SeatLayout> seat_;
 };
 
 } // namespace wendrel::wayland

@@ -83,14 +83,17 @@ bool VirtualKeyboardSender::useLayout(const KeyLayout& layout) {
     return true;
 }
 
-void VirtualKeyboardSender::press(std::span<const KeyStroke> strokes) {
-    if (strokes.empty() || !connect()) return;
+KeysPressed VirtualKeyboardSender::press(std::span<const KeyStroke> strokes) {
+    if (strokes.empty()) return {};
+    if (!connect()) return noneTyped(strokes);
+    KeysPressed result;
 
     std::vector<Press> presses;
     presses.reserve(strokes.size());
     for (const KeyStroke& k : strokes)
         if (const xkb_keysym_t ks = keysymOf(k); ks != XKB_KEY_NoSymbol)
             presses.push_back({ks, k.shift, k.ctrl, k.alt});
+        else result.notTyped += keyText(k);
     std::vector<xkb_keysym_t> keysyms;
     keysyms.reserve(presses.size());
     for (const Press& p : presses) keysyms.push_back(p.keysym);
@@ -145,6 +148,7 @@ void VirtualKeyboardSender::press(std::span<const KeyStroke> strokes) {
     // Each stroke has released its modifiers; a compositor gone in between
     // is met anew at the next call.
     if (!connection_->roundtrip()) drop();
+    return result;
 }
 
 } // namespace wendrel::wayland

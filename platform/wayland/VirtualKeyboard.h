@@ -26,7 +26,7 @@ public:
     VirtualKeyboardSender(const VirtualKeyboardSender&) = delete;
     VirtualKeyboardSender& operator=(const VirtualKeyboardSender&) = delete;
 
-    void press(std::span<const KeyStroke> strokes) override;
+    KeysPressed press(std::span<const KeyStroke> strokes) override;
 
     // The pause after each keystroke: the receiving program gets the keys in
     // order whatever the pace, but a window that redraws after each key must

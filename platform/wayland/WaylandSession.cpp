@@ -14,6 +14,9 @@
 #include <sstream>
 
 #include "platform/DataFolder.h"
+#include "platform/KeyStrokes.h"
+#include "platform/wayland/GnomeKeys.h"
+#include "platform/wayland/GnomeWindows.h"
 #include "platform/wayland/KdeFakeInput.h"
 #include "platform/wayland/KwinWindows.h"
 #include "platform/wayland/SwayWindows.h"
@@ -84,9 +87,10 @@ std::optional<SessionServices> waylandSessionServices(ProgramProcesses& programs
     // wlroots compositors offer a virtual keyboard to any client. KWin (KDE
     // Plasma) offers its fake input to programs that a desktop entry names
     // (see prepareKdeSession); it types with the user's layout, and KWin's
-    // scripting brings windows forward. GNOME needs libei, which Debian 12
-    // lacks. Where no way is offered the user is told that keystrokes cannot
-    // be sent, and RUN ...,1 follows the program's process.
+    // scripting brings windows forward. GNOME's mutter types through its
+    // remote desktop interface on the session bus, and our shell extension
+    // brings windows forward. Where no way is offered the user is told that
+    // keystrokes cannot be sent, and RUN ...,1 follows the program's process.
     SessionServices s;
     const char* swaySocket = std::getenv("SWAYSOCK");
     if (swaySocket && *swaySocket) s.activator = std::make_unique<SwayWindowActivator>(swaySocket, programs);
@@ -96,6 +100,11 @@ std::optional<SessionServices> waylandSessionServices(ProgramProcesses& programs
     } else if (probe->kdeFakeInput()) {
         s.keys = std::make_unique<KdeFakeInputSender>(std::move(notice));
         s.activator = std::make_unique<KwinWindowActivator>(programs);
+    } else if (GnomeKeySender::available()) {
+        if (const std::string failure = prepareGnomeExtension(); !failure.empty())
+            std::fprintf(stderr, "Wendrel: cannot set up its GNOME Shell extension: %s\n", failure.c_str());
+        s.keys = std::make_unique<GnomeKeySender>(notice);
+        s.activator = std::make_unique<GnomeWindowActivator>(programs, std::move(notice));
     } else {
         s.keys = std::make_unique<NoKeySender>(std::move(notice));
     }
@@ -119,10 +128,12 @@ ActivateResult ProcessWindowActivator::activate(double taskId, std::string&) {
 
 bool toolkitWindowActive() { return QGuiApplication::applicationState() == Qt::ApplicationActive; }
 
-void NoKeySender::press(std::span<const KeyStroke>) {
-    if (noticed_) return;
+KeysPressed NoKeySender::press(std::span<const KeyStroke> strokes) {
+    const KeysPressed result = noneTyped(strokes);
+    if (noticed_) return result;
     noticed_ = true;
     if (notice_) notice_(kNoKeysNotice);
+    return result;
 }
 
 } // namespace wendrel::wayland

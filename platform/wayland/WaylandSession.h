@@ -67,7 +67,7 @@ private:
 class NoKeySender : public KeySender {
 public:
     explicit NoKeySender(std::function<void(const std::string&)> notice) : notice_(std::move(notice)) {}
-    void press(std::span<const KeyStroke> strokes) override;
+    KeysPressed press(std::span<const KeyStroke> strokes) override;
 
 private:
     std::function<void(const std::string&)> notice_;

@@ -106,19 +106,41 @@ public:
 };
 
 // Records the strokes of each call as one text: characters as themselves,
-// named keys as {Keysym}, each after its modifiers written + ^ %.
+// named keys as {Keysym}, each after its modifiers written + ^ %. The
+// characters in cannotType are left out and reported; endInCall ends
+// the typing (as a user's stop would) in that call.
 class FakeKeys : public KeySender {
 public:
     std::vector<std::string> sent;
-    void press(std::span<const KeyStroke> strokes) override {
+    std::u32string cannotType;
+    int endInCall = 0;
+    KeysPressed press(std::span<const KeyStroke> strokes) override {
+        KeysPressed result;
+        if (endInCall > 0 && static_cast<int>(sent.size()) + 1 == endInCall) {
+            for (const KeyStroke& k : strokes) result.notTyped += keyText(k);
+            result.ended = true;
+            sent.push_back({});
+            return result;
+        }
         std::string text;
         for (const KeyStroke& k : strokes) {
+            if (k.character && cannotType.find(k.character) != std::u32string::npos) {
+                result.notTyped += keyText(k);
+                continue;
+            }
             text += std::string(k.shift ? "+" : "") + (k.ctrl ? "^" : "") + (k.alt ? "%" : "");
             if (k.character) appendUtf8(text, k.character);
             else text += "{" + k.keysym + "}";
         }
         sent.push_back(text);
+        return result;
     }
+};
+
+class FakeSessionLock : public SessionLock {
+public:
+    bool on = false;
+    bool locked() override { return on; }
 };
 
 // Event processing that advances the fake clock by the time it may wait, and
@@ -148,8 +170,11 @@ struct FakeDesktop {
     FakeActivator activator;
     FakeKeys keys;
     FakeTextEditor textEditor;
-    Services services() { return {&messages, &launcher, &activator, &keys, &pump, &clock, &textEditor, nullptr}; }
-    ScriptEnvironment environment() { return {launcher, activator, keys, messages, pump, clock}; }
+    FakeSessionLock sessionLock;
+    Services services() {
+        return {&messages, &launcher, &activator, &keys, &pump, &clock, &textEditor, nullptr, &sessionLock};
+    }
+    ScriptEnvironment environment() { return {launcher, activator, keys, messages, pump, clock, &sessionLock}; }
 };
 
 } // namespace wendrel

@@ -252,6 +252,22 @@ private slots:
         QVERIFY(!tray.iconShown());
     }
 
+    // Without a tray Standby minimizes the window, leaving it a way back, and
+    // the hint panel says so the first time.
+    void standbyWithoutATrayMinimizesAndSaysSoOnce() {
+        Rig rig;
+        Form1& form = rig.start(taskLine("A"), " 0 \r\n 0 \r\n", false);
+        form.show();
+        rig.click("cmdSendtoTray");
+        QVERIFY(form.isVisible());
+        QVERIFY(form.isMinimized());
+        QVERIFY(form.hintText().contains("no system tray"));
+        form.bringToFront();
+        form.setPanelText(2, "Wendrel.");
+        rig.click("cmdSendtoTray");
+        QCOMPARE(form.hintText(), QString("Wendrel."));
+    }
+
     // Each option's toggle flips the flag and its mark together; nothing acts
     // before the next start, and the options are saved.
     void togglesFlipFlagAndMarkAndActOnlyAtTheNextStart() {

@@ -7,6 +7,7 @@
 # arrived, the first key included. Then RUN ...,1, through a launcher script
 # whose child shows the window, brings that window forward while it waits and
 # goes on once the window is gone. Keys never reach the scheduler's own window.
+# A SIGTERM at the end leaves quietly.
 set -euo pipefail
 build="${1:?build folder}"
 for tool in sway swaymsg setpriv; do
@@ -71,3 +72,11 @@ wait_for '[ -e "$work/after-type" ]' 50 || fail "the script did not reach its en
 sleep 0.5
 [ "$(swaymsg -t get_tree | grep -c '"app_id": "wendrel"')" = 1 ] || fail "keys reached the scheduler's own window"
 echo "ok: keys without a program to go to do not reach the scheduler's own window"
+
+# A SIGTERM while the compositor runs ends the program quietly, with success.
+kill -TERM "$wendrel"
+status=0
+wait "$wendrel" || status=$?
+[ "$status" = 0 ] || fail "SIGTERM ended the program with status $status"
+! grep "connection broke" "$work/out.log" || fail "SIGTERM was taken for a compositor that died"
+echo "ok: SIGTERM ends the program quietly while the compositor runs"

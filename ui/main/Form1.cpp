@@ -80,6 +80,7 @@ Form1::Form1(Session& session, Options options, QWidget* parent)
     TaskCommands::Hooks hooks{[this] { editor()->exec(); }, [this](const QString& text) { setPanelText(2, text); }};
     commands_ = std::make_unique<TaskCommands>(session_, *grid_, std::move(hooks));
     tray_ = std::make_unique<TrayController>(*this, menus_->RCpopup);
+    connect(tray_.get(), &TrayController::minimizedWithoutTray, this, [this] { hints_->showNoTray(); });
 
     Timer1 = new SecondTimer(this);
     Timer1->setObjectName("Timer1");

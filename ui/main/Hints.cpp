@@ -12,6 +12,8 @@ QString editHint(const QString& name) { return "Review task " + name + "'s prope
 QString deleteHint(const QString& name) { return "Delete task " + name + " from the task list permanently."; }
 const char* const kNewHint = "Add a new task to the end of the task list.";
 const char* const kTrayHint = "Send Wendrel to the system tray where it will continue to process tasks.";
+const char* const kNoTrayHint =
+    "This desktop has no system tray: Wendrel is minimized instead and continues to process tasks.";
 const char* const kDragHint = "Drag tasks up or down to change the order in which they execute.";
 const char* const kToggleHint = "Double click this column to quickly toggle the active status of a task.";
 
@@ -32,6 +34,7 @@ void Hints::showNewTask() { show(kNewHint); }
 void Hints::showEditTask() { show(editHint(currentTaskName())); }
 void Hints::showDelete() { show(deleteHint(currentTaskName())); }
 void Hints::showStandby() { show(kTrayHint); }
+void Hints::showNoTray() { show(kNoTrayHint); }
 void Hints::showGrid(bool overActiveColumn) { show(overActiveColumn ? kToggleHint : kDragHint); }
 void Hints::showSummary() { show(summary()); }
 

@@ -19,6 +19,8 @@ public:
     void showEditTask();
     void showDelete();
     void showStandby();
+    // Standby found no system tray and minimized the window instead.
+    void showNoTray();
     // The grid's hint for a pointer over the Active column or left of it.
     void showGrid(bool overActiveColumn);
     void showSummary();

@@ -3,6 +3,7 @@
 #include <QCursor>
 #include <QMenu>
 #include <QWidget>
+#include <utility>
 
 #include "ui/about/Artwork.h"
 
@@ -49,6 +50,7 @@ void TrayController::enterStandby() {
         // lost, so the window goes to the taskbar instead.
         window_.setWindowState(window_.windowState() | Qt::WindowMinimized);
         if (window_.isVisible()) window_.showMinimized();
+        if (!std::exchange(minimizedWithoutTray_, true)) emit minimizedWithoutTray();
         return;
     }
     AddTrayIcon(window_.windowIcon(), "Wendrel");

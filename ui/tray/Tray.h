@@ -42,11 +42,17 @@ public:
     // Whether the desktop has a tray; tests replace the check.
     void setTrayAvailable(std::function<bool()> check) { trayAvailable_ = std::move(check); }
 
+signals:
+    // The first time Standby minimizes the window because there is no tray,
+    // so that the user can be told where it went.
+    void minimizedWithoutTray();
+
 private:
     void onActivated(QSystemTrayIcon::ActivationReason reason);
 
     QWidget& window_;
     bool standby_ = false;
+    bool minimizedWithoutTray_ = false;
     QSystemTrayIcon* icon_ = nullptr;
     std::function<void()> menuOpener_;
     std::function<bool()> trayAvailable_;

@@ -1,0 +1,74 @@
+# Shared by the GNOME test scripts, sourced by them once $build names the build
+# folder. It runs the test in a headless GNOME Shell of its own (Wayland only,
+# one 1280x800 virtual monitor) on a private session bus, with private HOME and
+# XDG folders set before that bus starts (dconf and the shell keep their
+# settings there), and a second private bus standing in for the system bus.
+# The test exits 77 (a skip) when GNOME Shell is missing or does not start.
+#   gnome_uuid          the uuid of Wendrel's own shell extension
+#   gnome_extensions    the uuids of shell extensions to enable at the shell's
+#                       start (set before start_gnome); installed ones are
+#                       copied in from $gnome_extension_dir/<uuid>
+#   start_gnome         starts the shell and leaves its start-up overview, so
+#                       that new windows get the focus; exports WAYLAND_DISPLAY
+#                       and the session variables for the programs after it
+#   shell_get PROP      a property of org.gnome.Shell, as gdbus prints it
+# and everything of tests/common.sh.
+readonly gnome_skip=77
+if [ -z "${WENDREL_GNOME_DIR:-}" ]; then
+    for tool in gnome-shell dbus-run-session dbus-daemon gdbus gsettings; do
+        command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (Debian package gnome-shell)"; exit $gnome_skip; }
+    done
+    ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1 ||
+        { echo "skipped: Qt's Wayland platform is not installed (Debian package qt6-wayland)"; exit $gnome_skip; }
+    WENDREL_GNOME_DIR=$(mktemp -d)
+    mkdir -p "$WENDREL_GNOME_DIR"/{home,config,data,cache,state} && mkdir -m 700 "$WENDREL_GNOME_DIR/run"
+    export WENDREL_GNOME_DIR HOME="$WENDREL_GNOME_DIR/home" XDG_CONFIG_HOME="$WENDREL_GNOME_DIR/config" \
+        XDG_DATA_HOME="$WENDREL_GNOME_DIR/data" XDG_CACHE_HOME="$WENDREL_GNOME_DIR/cache" \
+        XDG_STATE_HOME="$WENDREL_GNOME_DIR/state" XDG_RUNTIME_DIR="$WENDREL_GNOME_DIR/run"
+    unset DISPLAY WAYLAND_DISPLAY SWAYSOCK DBUS_SESSION_BUS_ADDRESS DBUS_SYSTEM_BUS_ADDRESS
+    # What the bus's services say goes to a log; the test's own errors come
+    # back on fd 3.
+    status=0
+    dbus-run-session -- bash "$0" "$@" 3>&2 2>"$WENDREL_GNOME_DIR/bus.log" || status=$?
+    rm -rf "$WENDREL_GNOME_DIR"
+    exit $status
+fi
+exec 2>&3 3>&-
+source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
+
+gnome_extensions=()
+gnome_uuid=wendrel-windows@wendrel.github.io
+gnome_extension_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/resources/gnome-shell"
+shell_get() {
+    gdbus call --session -d org.gnome.Shell -o /org/gnome/Shell \
+        -m org.freedesktop.DBus.Properties.Get org.gnome.Shell "$1" 2>/dev/null
+}
+start_gnome() {
+    local uuid list=""
+    for uuid in "${gnome_extensions[@]}"; do
+        mkdir -p "$XDG_DATA_HOME/gnome-shell/extensions"
+        [ -d "$gnome_extension_dir/$uuid" ] && cp -r "$gnome_extension_dir/$uuid" "$XDG_DATA_HOME/gnome-shell/extensions/"
+        list+="${list:+, }'$uuid'"
+    done
+    [ -z "$list" ] || gsettings set org.gnome.shell enabled-extensions "[$list]"
+    # The shell asks logind (on the system bus) about seats and sessions; a bus
+    # where nobody answers is enough.
+    dbus-daemon --session --nofork --address="unix:path=$XDG_RUNTIME_DIR/system_bus" >/dev/null 2>&1 &
+    pids+=($!)
+    export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$XDG_RUNTIME_DIR/system_bus"
+    gnome-shell --headless --wayland --no-x11 --virtual-monitor 1280x800 --wayland-display wendrel-gnome \
+        >"$work/shell.log" 2>&1 &
+    pids+=($!)
+    # The shell shows its overview once it has started; leaving it is what
+    # the user's Escape does.
+    if ! wait_for 'shell_get OverviewActive | grep -q true' 300; then
+        echo "skipped: GNOME Shell did not start"
+        tail -20 "$work/shell.log"
+        exit $gnome_skip
+    fi
+    gdbus call --session -d org.gnome.Shell -o /org/gnome/Shell -m org.freedesktop.DBus.Properties.Set \
+        org.gnome.Shell OverviewActive '<false>' >/dev/null
+    wait_for 'shell_get OverviewActive | grep -q false' 50 || fail "the shell's overview did not close"
+    export WAYLAND_DISPLAY=wendrel-gnome QT_QPA_PLATFORM=wayland XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=wayland \
+        XDG_SESSION_DESKTOP=gnome
+}
