@@ -67,6 +67,8 @@ private:
     // Records an event of the run of the task in slot index.
     void logRun(int index, RunEventKind kind, const std::string& command = {}, std::optional<double> pid = {},
                 std::optional<ProgramExit> exitStatus = {});
+    // The lines of a missing script's box that name the task and the file.
+    std::string whoseScript(int index, const std::string& file) const;
     void typeKeys(double taskId, const std::string& keys);
     bool activateForTyping(double taskId);
     bool yieldToEvents(double maxWaitSeconds);
