@@ -17,15 +17,18 @@
 #include <thread>
 
 #include "platform/DataFolder.h"
+#include "platform/DesktopNotifications.h"
 #include "platform/ProgramEnvironment.h"
 #include "platform/Desktop.h"
 #include "platform/Signals.h"
 #include "platform/SingleInstance.h"
 #include "platform/X11Windows.h"
 #include "platform/wayland/WaylandSession.h"
+#include "session/FailureNotices.h"
 #include "session/Session.h"
 #include "ui/about/Artwork.h"
 #include "ui/about/frmSplash.h"
+#include "ui/history/frmHistory.h"
 #include "ui/main/Form1.h"
 #include "ui/tray/Tray.h"
 
@@ -128,6 +131,13 @@ int main(int argc, char** argv) {
     desktop.setNoticeHandler([&form](const std::string& text) {
         qInfo("%s", text.c_str());
         form.setPanelText(2, QString::fromStdString(text));
+    });
+    // A failed run is told on the desktop; its notice opens the task's history.
+    wendrel::DesktopNotifications desktopNotices;
+    wendrel::FailureNotices failureNotices(desktopNotices);
+    session.addRunListener([&failureNotices](const wendrel::RunEvent& e) { failureNotices.onRunEvent(e); });
+    desktopNotices.setActionHandler([&form, &session](const std::string& task) {
+        wendrel::frmHistory::showFor(&form, QString::fromStdString(session.folder()), QString::fromStdString(task));
     });
     // A file of the folder refused (it has said so on stderr).
     session.setNoticeHandler([&form](const std::string& text) { form.setPanelText(2, QString::fromStdString(text)); });
