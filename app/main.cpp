@@ -18,6 +18,7 @@
 
 #include "platform/DataFolder.h"
 #include "platform/DesktopNotifications.h"
+#include "platform/OutputCaptures.h"
 #include "platform/ProgramEnvironment.h"
 #include "platform/Desktop.h"
 #include "platform/Signals.h"
@@ -26,6 +27,7 @@
 #include "platform/wayland/WaylandSession.h"
 #include "session/FailureNotices.h"
 #include "session/Session.h"
+#include "store/FileNames.h"
 #include "ui/about/Artwork.h"
 #include "ui/about/frmSplash.h"
 #include "ui/history/frmHistory.h"
@@ -115,7 +117,10 @@ int main(int argc, char** argv) {
 
     fontConfiguration.join(); // before Qt reads it itself, which would load it a second time
     wendrel::frmSplash::drawPictureAhead();
+    // What the scripts' programs write is kept per run, for the history.
+    wendrel::OutputCaptures captures(folder + "/" + wendrel::file_names::kCapturesFolder);
     wendrel::Desktop desktop(&programEnvironment);
+    desktop.setOutputCaptures(&captures);
     // The fallback folder: where the list goes at exit when the program's
     // folder cannot take it.
     wendrel::Session session(folder, desktop.services(),

@@ -90,6 +90,8 @@ TEST_F(FailureNoticesTest, AWaitedProgramThatFailsIsNamedByItsCommandLine) {
 
     // A long command line is cut, never inside a character.
     run("W");
+    EXPECT_EQ(bodyOfWaited({1, 0}, std::string(300, 'x')), std::string(200, 'x') + "... ended with exit status 1.");
+    run("W");
     const std::string body = bodyOfWaited({1, 0}, std::string(199, 'x') + "\xC3\xA9" + std::string(100, 'y'));
     EXPECT_EQ(body, std::string(199, 'x') + "... ended with exit status 1.");
 
