@@ -108,8 +108,9 @@ void frmHistory::showOutputOfChosenEvent() {
     if (started.hasMatch() && at.isValid())
         output = OutputCaptures::read(folder_.toStdString() + "/" + file_names::kCapturesFolder,
                                       started.captured(1).toInt(), at.toSecsSinceEpoch());
-    if (output) txtOutput->setPlainText(output->empty() ? QString("(no output)") : QString::fromUtf8(*output));
-    txtOutput->setVisible(output.has_value());
+    if (!output) txtOutput->setPlainText("(its output is no longer kept)");
+    else txtOutput->setPlainText(output->empty() ? QString("(no output)") : QString::fromUtf8(*output));
+    txtOutput->setVisible(started.hasMatch());
 }
 
 frmHistory* frmHistory::showFor(QWidget* parent, const QString& folder, const QString& task) {
