@@ -1,6 +1,5 @@
 #include "session/FailureNotices.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace wendrel {
@@ -20,13 +19,11 @@ std::string cut(const std::string& text) {
 std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 
 std::string programFailure(const RunEvent& e, const std::string& program) {
-    char pid[32];
-    std::snprintf(pid, sizeof pid, "%.0f", e.pid.value_or(0));
-    const std::string who = program.empty() ? "The program with pid " + std::string(pid) : cut(program);
+    const std::string who = program.empty() ? "A waited program" : cut(program);
     if (e.exitStatus->signal == 0) return who + " ended with exit status " + std::to_string(e.exitStatus->code) + ".";
-    const char* name = ::strsignal(e.exitStatus->signal);
-    return who + " was ended by signal " + std::to_string(e.exitStatus->signal) +
-           (name ? " (" + std::string(name) + ")" : "") + ".";
+    // strsignal names unknown signals too ("Unknown signal 70").
+    return who + " was ended by signal " + std::to_string(e.exitStatus->signal) + " (" +
+           ::strsignal(e.exitStatus->signal) + ").";
 }
 } // namespace
 
@@ -61,7 +58,7 @@ void FailureNotices::onRunEvent(const RunEvent& e) {
     if (it == tasks_.end()) return; // a run that began before we listened
     TaskState& task = it->second;
     if (e.kind == RunEventKind::ProgramStarted) {
-        task.pid = e.pid.value_or(0);
+        task.pid = e.pid;
         task.command = e.command;
     } else if (e.kind == RunEventKind::Finished) {
         if (!task.runFailed) task.told.clear();

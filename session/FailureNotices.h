@@ -10,6 +10,7 @@
 // task whose program is not found is still told when its script goes
 // missing, and one task's failure never silences another's.
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -46,7 +47,7 @@ private:
     struct TaskState {
         std::set<RunEventKind> told; // kinds told since the last run without failure
         bool runFailed = false;      // in the run going on
-        double pid = 0;              // the program this task started last
+        std::optional<double> pid;   // the program this task started last
         std::string command;         // its command line
     };
 

@@ -92,14 +92,16 @@ TEST_F(FailureNoticesTest, AWaitedProgramThatFailsIsNamedByItsCommandLine) {
     run("W");
     EXPECT_EQ(bodyOfWaited({1, 0}, std::string(300, 'x')), std::string(200, 'x') + "... ended with exit status 1.");
     run("W");
+    EXPECT_EQ(bodyOfWaited({1, 0}, std::string(200, 'x')), std::string(200, 'x') + " ended with exit status 1.");
+    run("W");
     const std::string body = bodyOfWaited({1, 0}, std::string(199, 'x') + "\xC3\xA9" + std::string(100, 'y'));
     EXPECT_EQ(body, std::string(199, 'x') + "... ended with exit status 1.");
 
-    // A program the task did not start last is named by its pid.
+    // A program the task did not start last cannot be named.
     run("W");
     event("W", RunEventKind::Started);
     event("W", RunEventKind::WaitEnded, {}, 7, ProgramExit{2, 0});
-    EXPECT_EQ(notifier.told.back().body, "The program with pid 7 ended with exit status 2.");
+    EXPECT_EQ(notifier.told.back().body, "A waited program ended with exit status 2.");
 }
 
 } // namespace
