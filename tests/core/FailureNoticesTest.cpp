@@ -2,106 +2,84 @@
 // failing the same way is told once, until one of its runs succeeds.
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "session/FailureNotices.h"
 
 using namespace wendrel;
 
 namespace {
 
-struct Notifier : FailureNotifier {
+struct FailureNoticesTest : ::testing::Test, FailureNotifier {
     std::vector<FailureNotice> told;
+    FailureNotices notices{*this};
     void notify(const FailureNotice& n) override { told.push_back(n); }
-};
 
-struct FailureNoticesTest : ::testing::Test {
-    Notifier notifier;
-    FailureNotices notices{notifier};
-
-    void event(const std::string& task, RunEventKind kind, const std::string& command = {},
+    void event(const std::string& task, RunEventKind kind, const std::string& command = "prog",
                std::optional<double> pid = {}, std::optional<ProgramExit> exit = {}) {
         notices.onRunEvent(RunEvent{{}, kind, task, task + ".wdx", command, pid, exit});
     }
-    // A whole run: started, then (when given) one failure, then finished.
+    // One run of task: started, with one failure (when given), finished.
     void run(const std::string& task, std::optional<RunEventKind> failure = {}) {
         event(task, RunEventKind::Started);
-        if (failure) event(task, *failure, "prog");
+        if (failure) event(task, *failure);
         event(task, RunEventKind::Finished);
     }
-    // A run whose waited program ends with this status.
-    const std::string& bodyOfWaited(ProgramExit exit, const std::string& command = "sh -c 'exit 3'") {
+    // The body told of a run whose waited program ends so; after a run that re-arms.
+    std::string waited(ProgramExit exit, const std::string& command = "sh -c 'exit 3'") {
+        run("W");
+        const std::size_t before = told.size();
         event("W", RunEventKind::Started);
         event("W", RunEventKind::ProgramStarted, command, 42);
-        event("W", RunEventKind::WaitBegun, {}, 42);
         event("W", RunEventKind::WaitEnded, {}, 42, exit);
-        event("W", RunEventKind::Finished);
-        static const std::string none = "(none)";
-        return notifier.told.empty() ? none : notifier.told.back().body;
+        return told.size() > before ? told.back().body : "(none)";
     }
 };
 
-TEST_F(FailureNoticesTest, AFailureIsToldOnceUntilARunOfTheTaskSucceeds) {
-    run("Backup", RunEventKind::ProgramNotFound);
-    ASSERT_EQ(notifier.told.size(), 1u);
-    EXPECT_EQ(notifier.told[0].task, "Backup");
-    EXPECT_EQ(notifier.told[0].summary, "Task \"Backup\" failed");
-    EXPECT_EQ(notifier.told[0].body, "Could not start: prog");
+TEST_F(FailureNoticesTest, AFailureIsToldOncePerTaskAndKindUntilARunSucceeds) {
+    run("A", RunEventKind::ProgramNotFound);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].task, "A");
+    EXPECT_EQ(told[0].summary, "Task \"A\" failed");
+    EXPECT_EQ(told[0].body, "Could not start: prog");
 
-    run("Backup", RunEventKind::ProgramNotFound);
-    EXPECT_EQ(notifier.told.size(), 1u) << "a repeat is not told";
-    run("Backup", RunEventKind::KeysNotTyped);
-    run("Backup", RunEventKind::KeysNotTyped);
-    EXPECT_EQ(notifier.told.size(), 2u) << "a new kind is told, once";
-
-    run("Backup");
-    run("Backup", RunEventKind::ProgramNotFound);
-    EXPECT_EQ(notifier.told.size(), 3u) << "a run without failure re-arms";
-}
-
-TEST_F(FailureNoticesTest, TasksAreToldApartAndARunWithAFailureDoesNotReArm) {
+    run("A", RunEventKind::ProgramNotFound);
+    EXPECT_EQ(told.size(), 1u) << "a repeat is told";
+    run("B", RunEventKind::ProgramNotFound);
+    EXPECT_EQ(told.size(), 2u) << "another task's failure is not told";
     event("A", RunEventKind::Started);
     event("A", RunEventKind::ScriptMissing); // such a run never finishes
-    event("B", RunEventKind::Started);
-    event("B", RunEventKind::ScriptMissing);
-    ASSERT_EQ(notifier.told.size(), 2u);
-    EXPECT_EQ(notifier.told[1].summary, "Task \"B\" failed");
-    EXPECT_EQ(notifier.told[1].body, "Its script file \"B.wdx\" does not exist.");
-
-    // A's next run starts a program that is not found, then finishes: its
-    // failed run leaves the missing script told.
-    run("A", RunEventKind::ProgramNotFound);
+    EXPECT_EQ(told.size(), 3u) << "another kind is not told";
+    run("A", RunEventKind::KeysNotTyped);
     event("A", RunEventKind::Started);
     event("A", RunEventKind::ScriptMissing);
-    EXPECT_EQ(notifier.told.size(), 3u);
-
-    run("C", RunEventKind::ScriptUnreadable);
-    EXPECT_EQ(notifier.told.back().body, "Its script file \"C.wdx\" could not be read.");
-    EXPECT_EQ(notifier.told.back().task, "C");
-    run("D", RunEventKind::KeysNotTyped);
-    EXPECT_EQ(notifier.told.back().body, "Could not type: prog");
+    EXPECT_EQ(told.size(), 4u) << "a run with a failure re-armed";
+    run("A");
+    run("A", RunEventKind::ProgramNotFound);
+    EXPECT_EQ(told.size(), 5u) << "a run without failure did not re-arm";
 }
 
-TEST_F(FailureNoticesTest, AWaitedProgramThatFailsIsNamedByItsCommandLine) {
-    EXPECT_EQ(bodyOfWaited({0, 0}), "(none)") << "exit status 0 is no failure";
-    EXPECT_EQ(bodyOfWaited({3, 0}), "sh -c 'exit 3' ended with exit status 3.");
-    run("W"); // re-arms
-    EXPECT_EQ(bodyOfWaited({0, 9}, "xterm"), "xterm was ended by signal 9 (Killed).");
+TEST_F(FailureNoticesTest, WhatFailedIsSaid) {
+    event("M", RunEventKind::Started);
+    event("M", RunEventKind::ScriptMissing);
+    EXPECT_EQ(told.back().body, "Its script file \"M.wdx\" does not exist.");
+    run("U", RunEventKind::ScriptUnreadable);
+    EXPECT_EQ(told.back().body, "Its script file \"U.wdx\" could not be read.");
+    run("K", RunEventKind::KeysNotTyped);
+    EXPECT_EQ(told.back().body, "Could not type: prog");
 
+    EXPECT_EQ(waited({0, 0}), "(none)");
+    EXPECT_EQ(waited({3, 0}), "sh -c 'exit 3' ended with exit status 3.");
+    EXPECT_EQ(waited({0, 9}, "xterm"), "xterm was ended by signal 9 (Killed).");
     // A long command line is cut, never inside a character.
-    run("W");
-    EXPECT_EQ(bodyOfWaited({1, 0}, std::string(300, 'x')), std::string(200, 'x') + "... ended with exit status 1.");
-    run("W");
-    EXPECT_EQ(bodyOfWaited({1, 0}, std::string(200, 'x')), std::string(200, 'x') + " ended with exit status 1.");
-    run("W");
-    const std::string body = bodyOfWaited({1, 0}, std::string(199, 'x') + "\xC3\xA9" + std::string(100, 'y'));
-    EXPECT_EQ(body, std::string(199, 'x') + "... ended with exit status 1.");
+    EXPECT_EQ(waited({1, 0}, std::string(200, 'x')), std::string(200, 'x') + " ended with exit status 1.");
+    EXPECT_EQ(waited({1, 0}, std::string(300, 'x')), std::string(200, 'x') + "... ended with exit status 1.");
+    EXPECT_EQ(waited({1, 0}, std::string(199, 'x') + "\xC3\xA9" + "yy"),
+              std::string(199, 'x') + "... ended with exit status 1.");
 
     // A program the task did not start last cannot be named.
     run("W");
     event("W", RunEventKind::Started);
     event("W", RunEventKind::WaitEnded, {}, 7, ProgramExit{2, 0});
-    EXPECT_EQ(notifier.told.back().body, "A waited program ended with exit status 2.");
+    EXPECT_EQ(told.back().body, "A waited program ended with exit status 2.");
 }
 
 } // namespace
