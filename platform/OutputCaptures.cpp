@@ -77,7 +77,14 @@ int OutputCaptures::open() {
     // Named by its program once that has started.
     const std::string path =
         folder_ + "/new-" + std::to_string(::getpid()) + "-" + std::to_string(++counter_) + kSuffix;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600);
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // Started with a standard descriptor closed, we could get 0 to 2 here,
+    // which the program's own would replace before they are copied.
+    if (fd >= 0 && fd < 3) {
+        const int high = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+        ::close(fd);
+        fd = high;
+    }
     if (fd >= 0) pending_[fd] = path;
     return fd;
 }
