@@ -17,15 +17,20 @@
 #include <thread>
 
 #include "platform/DataFolder.h"
+#include "platform/DesktopNotifications.h"
+#include "platform/OutputCaptures.h"
 #include "platform/ProgramEnvironment.h"
 #include "platform/Desktop.h"
 #include "platform/Signals.h"
 #include "platform/SingleInstance.h"
 #include "platform/X11Windows.h"
 #include "platform/wayland/WaylandSession.h"
+#include "session/FailureNotices.h"
 #include "session/Session.h"
+#include "store/FileNames.h"
 #include "ui/about/Artwork.h"
 #include "ui/about/frmSplash.h"
+#include "ui/history/frmHistory.h"
 #include "ui/main/Form1.h"
 #include "ui/tray/Tray.h"
 
@@ -112,7 +117,10 @@ int main(int argc, char** argv) {
 
     fontConfiguration.join(); // before Qt reads it itself, which would load it a second time
     wendrel::frmSplash::drawPictureAhead();
+    // What the scripts' programs write is kept per run, for the history.
+    wendrel::OutputCaptures captures(folder + "/" + wendrel::file_names::kCapturesFolder);
     wendrel::Desktop desktop(&programEnvironment);
+    desktop.setOutputCaptures(&captures);
     // The fallback folder: where the list goes at exit when the program's
     // folder cannot take it.
     wendrel::Session session(folder, desktop.services(),
@@ -128,6 +136,13 @@ int main(int argc, char** argv) {
     desktop.setNoticeHandler([&form](const std::string& text) {
         qInfo("%s", text.c_str());
         form.setPanelText(2, QString::fromStdString(text));
+    });
+    // A failed run is told on the desktop; its notice opens the task's history.
+    wendrel::DesktopNotifications desktopNotices;
+    wendrel::FailureNotices failureNotices(desktopNotices);
+    session.addRunListener([&failureNotices](const wendrel::RunEvent& e) { failureNotices.onRunEvent(e); });
+    desktopNotices.setActionHandler([&form, &session](const std::string& task) {
+        wendrel::frmHistory::showFor(&form, QString::fromStdString(session.folder()), QString::fromStdString(task));
     });
     // A file of the folder refused (it has said so on stderr).
     session.setNoticeHandler([&form](const std::string& text) { form.setPanelText(2, QString::fromStdString(text)); });

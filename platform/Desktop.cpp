@@ -47,6 +47,8 @@ Desktop::Desktop(const ProgramEnvironment* environment) : d_(std::make_unique<Im
 }
 Desktop::~Desktop() = default;
 
+void Desktop::setOutputCaptures(OutputCaptures* captures) { d_->launcher.setOutputCaptures(captures); }
+
 Services Desktop::services() {
     Services s;
     s.messages = &d_->messages;

@@ -11,6 +11,7 @@ class QWidget;
 
 namespace wendrel {
 
+class OutputCaptures;
 class ProgramEnvironment;
 
 class Desktop {
@@ -25,6 +26,8 @@ public:
     // Where the services tell the user, once, of something the desktop
     // cannot do (such as sending keystrokes in this session).
     void setNoticeHandler(std::function<void(const std::string&)> notice);
+    // Where the scripts' programs write their output (see OutputCaptures).
+    void setOutputCaptures(OutputCaptures* captures);
 
 private:
     struct Impl;

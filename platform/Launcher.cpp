@@ -1,5 +1,6 @@
 #include "platform/Launcher.h"
 
+#include "platform/OutputCaptures.h"
 #include "platform/ProgramEnvironment.h"
 
 #include <QSocketNotifier>
@@ -179,6 +180,14 @@ std::optional<double> SpawnLauncher::start(const std::string& commandLine) {
     // Input from nothing: the program must not read the terminal we may have
     // been started from. No descriptor of ours leaks into it.
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    // Output and errors go to the run's capture (or nowhere).
+    const int capture = captures_ ? captures_->open() : -1;
+    if (capture >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, capture, 1);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    }
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     // A process group of its own (its descendants are known by it, and a
     // Ctrl+C in the terminal we were started from does not reach it), with
@@ -202,6 +211,10 @@ std::optional<double> SpawnLauncher::start(const std::string& commandLine) {
     const int error = ::posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), environment_ ? envp.data() : environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
+    if (capture >= 0) {
+        if (error != 0 || pid <= 0) captures_->failed(capture);
+        else captures_->started(capture, pid);
+    }
     if (error != 0 || pid <= 0) return std::nullopt;
 
     Program p;
@@ -229,7 +242,9 @@ const SpawnLauncher::Program* SpawnLauncher::find(double taskId) const {
 void SpawnLauncher::reap() {
     for (auto& [pid, p] : programs_) {
         int status = 0;
-        if (!p.exit && ::waitpid(pid, &status, WNOHANG) == pid) p.exit = exitOf(status);
+        if (p.exit || ::waitpid(pid, &status, WNOHANG) != pid) continue;
+        p.exit = exitOf(status);
+        if (captures_) captures_->ended(pid);
     }
     // Orphans adopted from the programs' process groups. Children in our own
     // group are not ours to reap (QProcess keeps its own).

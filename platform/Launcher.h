@@ -43,6 +43,7 @@ public:
     virtual std::optional<double> secondsSinceStart(double taskId) const = 0;
 };
 
+class OutputCaptures;
 class ProgramEnvironment;
 
 class SpawnLauncher : public ProgramLauncher, public ProgramProcesses {
@@ -66,6 +67,9 @@ public:
     void setStartObserver(std::function<void(double)> observer) { observer_ = std::move(observer); }
     // The environment started programs get; none set: this process's own.
     void setEnvironment(const ProgramEnvironment* environment) { environment_ = environment; }
+    // Where started programs' output and errors go; none set: nowhere. Never
+    // to our own: from a menu nobody would see it.
+    void setOutputCaptures(OutputCaptures* captures) { captures_ = captures; }
 
     // Collects the processes of ours that have ended. Runs by itself on
     // SIGCHLD; public for callers that must know at once.
@@ -91,6 +95,7 @@ private:
     std::map<int, Program> programs_;
     std::function<void(double)> observer_;
     const ProgramEnvironment* environment_ = nullptr;
+    OutputCaptures* captures_ = nullptr;
     QSocketNotifier* notifier_ = nullptr;
 };
 

@@ -41,15 +41,16 @@ void ScriptEngine::RunScript(int index) {
     // missing file, saying why. An empty name names no file: its run ends
     // below, as for any path that is no readable file.
     if (const auto problem = name.empty() ? std::nullopt : scriptNameProblem(name)) {
-        env_.messages.show(*problem + " Task Aborted", "Script File Missing.", MsgButtons::Ok, MsgIcon::Critical);
+        env_.messages.show(*problem + " Task Aborted" + whoseScript(index, name), "Script File Missing.",
+                           MsgButtons::Ok, MsgIcon::Critical);
         logRun(index, RunEventKind::ScriptMissing);
         return; // Running stays 1, as for a missing file
     }
     const std::string path = joinPath(folder_, name);
     if (!pathExists(path)) {
         logRun(index, RunEventKind::ScriptMissing);
-        env_.messages.show("Script File does not exist. Task Aborted", "Script File Missing.", MsgButtons::Ok,
-                           MsgIcon::Critical);
+        env_.messages.show("Script File does not exist. Task Aborted" + whoseScript(index, path),
+                           "Script File Missing.", MsgButtons::Ok, MsgIcon::Critical);
         return; // Running stays 1 until the program is restarted
     }
 
@@ -121,6 +122,12 @@ void ScriptEngine::runLine(int index, const std::string& line) {
     } else if (isOneOf(keyword, {"MESSAGE", "MSG", "MSGBOX"})) {
         if (rest && !stopping_) env_.messages.show(*rest, "Wendrel 1.00", MsgButtons::Ok, MsgIcon::None);
     }
+}
+
+// With several tasks due together, the box of a missing script must say
+// which task it was and where its script was looked for.
+std::string ScriptEngine::whoseScript(int index, const std::string& file) const {
+    return "\n\nTask: " + g_.slot(index).Name.shown() + "\nScript file: " + file;
 }
 
 void ScriptEngine::logRun(int index, RunEventKind kind, const std::string& command, std::optional<double> pid,

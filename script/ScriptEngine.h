@@ -73,6 +73,8 @@ private:
     void typeKeys(int index, const std::string& keys);
     bool sessionLocked() const { return env_.sessionLock && env_.sessionLock->locked(); }
     bool waitUntilUnlocked(int index);
+    // The lines of a missing script's box that name the task and the file.
+    std::string whoseScript(int index, const std::string& file) const;
     bool activateForTyping(double taskId);
     bool yieldToEvents(double maxWaitSeconds);
     void rememberStart(double taskId);

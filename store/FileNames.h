@@ -7,6 +7,7 @@ inline constexpr const char* kTaskFile = "Scripts.dat";
 inline constexpr const char* kOptionsFile = "Scripts.ini";
 inline constexpr const char* kStateFile = "Scripts.state";
 inline constexpr const char* kLogFile = "Wendrel.log";
+inline constexpr const char* kCapturesFolder = "captures";  // what the started programs wrote, per run
 inline constexpr const char* kOldLogFile = "Wendrel.log.1"; // the history before the last rotation
 inline constexpr const char* kBackupSuffix = ".bak";        // a task list kept before it is replaced
 inline constexpr const char* kScriptExtension = ".wdx";

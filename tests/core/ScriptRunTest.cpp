@@ -208,7 +208,8 @@ TEST(ScriptRun, MissingFilesNamesOutsideTheFolderAndFilesThatAreNoScripts) {
     Rig r;
     EXPECT_EQ(r.runFile("gone.wdx   "), 1);
     ASSERT_EQ(r.messages.shown.size(), 1u);
-    EXPECT_EQ(r.messages.shown[0].text, "Script File does not exist. Task Aborted");
+    EXPECT_EQ(r.messages.shown[0].text,
+              "Script File does not exist. Task Aborted\n\nTask: Backup\nScript file: " + r.dir.file("gone.wdx"));
     EXPECT_EQ(r.messages.shown[0].caption, "Script File Missing.");
     EXPECT_EQ(r.messages.shown[0].icon, MsgIcon::Critical);
     EXPECT_EQ(r.events(), (Texts{"started", "script missing"}));

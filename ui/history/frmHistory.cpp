@@ -4,13 +4,17 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QFontDatabase>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <set>
 
+#include "platform/OutputCaptures.h"
 #include "store/FileNames.h"
 #include "ui/Twips.h"
 #include "ui/about/Artwork.h"
@@ -74,7 +78,39 @@ frmHistory::frmHistory(QString folder, QWidget* parent) : QDialog(parent), folde
     watch_->setInterval(1000);
     connect(watch_, &QTimer::timeout, this, &frmHistory::reloadIfChanged);
 
+    setUpOutputPane();
     reload();
+}
+
+// Below the table, shown while a program's start is the chosen event.
+void frmHistory::setUpOutputPane() {
+    txtOutput = new QPlainTextEdit(this);
+    txtOutput->setObjectName("txtOutput");
+    txtOutput->setReadOnly(true);
+    txtOutput->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtOutput->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    txtOutput->hide();
+    auto* box = static_cast<QVBoxLayout*>(layout());
+    box->insertWidget(box->indexOf(grdEvents) + 1, txtOutput, 1);
+    connect(grdEvents, &QTableWidget::itemSelectionChanged, this, &frmHistory::showOutputOfChosenEvent);
+}
+
+// The event names the program by its pid, and its time is the start's: the
+// capture of that run is found by both.
+void frmHistory::showOutputOfChosenEvent() {
+    static const QRegularExpression kStarted(R"(^program started: .* \(pid (\d+)\)$)");
+    const int row = grdEvents->currentRow();
+    const QTableWidgetItem* time = row >= 0 ? grdEvents->item(row, 0) : nullptr;
+    const QTableWidgetItem* what = row >= 0 ? grdEvents->item(row, 3) : nullptr;
+    const QRegularExpressionMatch started = what ? kStarted.match(what->text()) : QRegularExpressionMatch();
+    const QDateTime at = time ? QDateTime::fromString(time->text(), "yyyy-MM-dd HH:mm:ss") : QDateTime();
+    std::optional<std::string> output;
+    if (started.hasMatch() && at.isValid())
+        output = OutputCaptures::read(folder_.toStdString() + "/" + file_names::kCapturesFolder,
+                                      started.captured(1).toInt(), at.toSecsSinceEpoch());
+    if (!output) txtOutput->setPlainText("(its output is no longer kept)");
+    else txtOutput->setPlainText(output->empty() ? QString("(no output)") : QString::fromUtf8(*output));
+    txtOutput->setVisible(started.hasMatch());
 }
 
 frmHistory* frmHistory::showFor(QWidget* parent, const QString& folder, const QString& task) {

@@ -10,6 +10,7 @@
 
 class QComboBox;
 class QLabel;
+class QPlainTextEdit;
 class QPushButton;
 class QTableWidget;
 class QTimer;
@@ -36,6 +37,9 @@ public:
     QTableWidget* grdEvents = nullptr;
     QLabel* lblCount = nullptr;
     QPushButton* cmdClose = nullptr;
+    // What the program of the chosen "program started" event wrote; hidden
+    // for other events.
+    QPlainTextEdit* txtOutput = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -46,6 +50,8 @@ private:
     // Makes task the list's choice (added when it has no events), without refilling.
     void chooseTask(const QString& task);
     void reloadIfChanged();
+    void setUpOutputPane();
+    void showOutputOfChosenEvent();
 
     QString folder_;
     std::vector<RunLogEntry> all_;
