@@ -176,20 +176,21 @@ bool GnomeKeySender::open() {
     if (!session_->path.isEmpty())
         QDBusConnection::sessionBus().connect(session_->service, session_->path, session_->interface, "Closed", this,
                                               SLOT(sessionClosed()));
-    // The seat gets its keyboard with the session's first key, and a window
-    // hears of that keyboard only then: a first key that mattered would be
-    // lost. A lone Shift goes first; then the seat's keymap is read, which
-    // also gives the windows a moment.
-    if (!started || !session_->key(kHarmlessKey, true, true) || !session_->key(kHarmlessKey, false, true)) {
+    // A seat without a keyboard (no keyboard plugged in) gets one with the
+    // session's first key, and each window hears of that keyboard only
+    // then: a first key that mattered would be lost. A lone Shift goes first,
+    // and the windows are given time to take the new keyboard.
+    connection_ = Connection::open();
+    if (connection_) seat_ = std::make_unique<SeatLayout>(*connection_);
+    const bool hadKeyboard = connection_ && connection_->roundtrip() && seat_->hasKeyboard();
+    if (!started || !seat_ || !session_->key(kHarmlessKey, true, true) || !session_->key(kHarmlessKey, false, true)) {
         stop();
         return false;
     }
-    connection_ = Connection::open();
-    if (connection_) seat_ = std::make_unique<SeatLayout>(*connection_);
-    for (int tries = 0; connection_ && tries < 20 && connection_->roundtrip() && !seat_->layout(); ++tries)
+    for (int tries = 0; tries < 50 && connection_->roundtrip() && !(seat_->layout() && seat_->hasKeyboard()); ++tries)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    if (!seat_ || !seat_->layout()) {
+    if (!hadKeyboard) std::this_thread::sleep_for(std::chrono::milliseconds(kNewKeyboardMilliseconds));
+    if (!seat_->layout()) {
         stop();
         return false;
     }

@@ -57,6 +57,8 @@ public:
     // A pause in the typing this long ends the session (and GNOME's
     // indicator of it).
     static constexpr int kIdleStopMilliseconds = 1500;
+    // How long the windows get to take a keyboard new to the seat.
+    static constexpr int kNewKeyboardMilliseconds = 250;
     // Between two strokes, so that the window keeps up.
     static constexpr unsigned kKeyDelayMicroseconds = 1000;
 
