@@ -57,8 +57,10 @@ public:
     // A pause in the typing this long ends the session (and GNOME's
     // indicator of it).
     static constexpr int kIdleStopMilliseconds = 1500;
-    // How long the windows get to take a keyboard new to the seat.
-    static constexpr int kNewKeyboardMilliseconds = 250;
+    // How long the windows get to take a keyboard new to the seat (only a
+    // seat without a keyboard of its own gets one with each session: one
+    // with a keyboard plugged in, as a user's has, needs no wait).
+    static constexpr int kNewKeyboardMilliseconds = 600;
     // Between two strokes, so that the window keeps up.
     static constexpr unsigned kKeyDelayMicroseconds = 1000;
 

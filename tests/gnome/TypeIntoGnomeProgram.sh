@@ -22,7 +22,7 @@ for _ in $(seq 50); do mixed+="aZ9ä€Ö@ß.-_,;:#'!Qy<"; done
 run_task "EXEC $target $work/typed.txt" 'WAIT 3' "TYPE $german" "TYPE {ENTER}$mixed" 'TYPE жx' 'WAIT 3' \
     'TYPE {ENTER}{k 3000}' 'TYPE {ENTER}done'
 wait_for '[ -e "$work/typed.txt" ]' 100 || fail "the typing target did not start"
-expect_typed "$typed_german"$'\n'"${mixed}x" 300
+expect_typed "$typed_german"$'\n'"${mixed}x" 600
 echo "ok: the German layout's characters arrived exactly, the first key and a thousand mixed ones included"
 wait_for 'grep -q "could not type: ж" "$work/Wendrel.log" 2>/dev/null' 50 ||
     fail "the character the layout lacks is not named in the history"
