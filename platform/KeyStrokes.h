@@ -27,6 +27,7 @@ public:
         told_ = true;
         tell_(text);
     }
+    bool told() const { return told_ || !tell_; }
 
 private:
     std::function<void(const std::string&)> tell_;

@@ -3,6 +3,7 @@
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusVariant>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -29,6 +30,23 @@ constexpr int kCallTimeoutMilliseconds = 1000;
 const char* const kNotRunningNotice =
     "Wendrel's GNOME Shell extension is not running yet, so keys go to whichever window has the focus. Log out and "
     "back in once (and leave the extension switched on) to let Wendrel bring its programs' windows to the front.";
+const char* const kTooNewNotice =
+    "Wendrel's GNOME Shell extension runs on GNOME Shell 43 and 44 only, so keys go to whichever window has the "
+    "focus, and Wendrel cannot bring its programs' windows to the front.";
+// The newest shell the extension is written for: later ones load extensions
+// as modules of another form.
+constexpr int kNewestShell = 44;
+
+// The major version of the running shell; 0 when it does not say.
+int shellMajorVersion() {
+    const QDBusMessage reply =
+        QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(kShellService, "/org/gnome/Shell",
+                                                                          "org.freedesktop.DBus.Properties", "Get")
+                                               << QString("org.gnome.Shell") << QString("ShellVersion"),
+                                           QDBus::Block, kCallTimeoutMilliseconds);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return 0;
+    return reply.arguments().first().value<QDBusVariant>().variant().toString().section('.', 0, 0).toInt();
+}
 
 // Whether a data folder of the system (where GNOME Shell looks for installed
 // extensions) holds the extension.
@@ -95,7 +113,7 @@ std::optional<unsigned> GnomeWindowActivator::ask(const char* method, const QVar
     m.setArguments(args);
     const QDBusMessage reply = QDBusConnection::sessionBus().call(m, QDBus::Block, kCallTimeoutMilliseconds);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-        missing_(kNotRunningNotice);
+        if (!missing_.told()) missing_(shellMajorVersion() > kNewestShell ? kTooNewNotice : kNotRunningNotice);
         return std::nullopt;
     }
     return reply.arguments().first().toUInt();

@@ -71,10 +71,24 @@ std::optional<std::vector<xkb_keycode_t>> UserLayout::keysFor(const KeyStroke& s
     return keys;
 }
 
+// The keyboard is asked for once the seat has one: mutter does not cope
+// with a keyboard object made before it.
 SeatLayout::SeatLayout(Connection& connection) {
     context_ = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
     if (!connection.seat() || !context_) return;
-    keyboard_ = wl_seat_get_keyboard(connection.seat());
+    static const wl_seat_listener seatListener = {
+        [](void* data, wl_seat* seat, std::uint32_t caps) {
+            static_cast<SeatLayout*>(data)->capabilities(seat, caps & WL_SEAT_CAPABILITY_KEYBOARD);
+        },
+        [](void*, wl_seat*, const char*) {},
+    };
+    wl_seat_add_listener(connection.seat(), &seatListener, this);
+}
+
+void SeatLayout::capabilities(wl_seat* seat, bool keyboard) {
+    hasKeyboard_ = keyboard;
+    if (!keyboard || keyboard_) return;
+    keyboard_ = wl_seat_get_keyboard(seat);
     static const wl_keyboard_listener listener = {
         &SeatLayout::keymap,
         [](void*, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) {},

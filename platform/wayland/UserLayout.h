@@ -15,6 +15,7 @@
 #include "script/SendKeys.h"
 
 struct wl_keyboard;
+struct wl_seat;
 
 namespace wendrel::wayland {
 
@@ -50,7 +51,8 @@ private:
 // the user switches layouts.
 class SeatLayout {
 public:
-    // Asks the connection's seat for a keyboard; a roundtrip brings its keymap.
+    // Asks the connection's seat for a keyboard; a roundtrip brings its keymap
+    // (the second one, when the seat has just got its keyboard).
     explicit SeatLayout(Connection& connection);
     ~SeatLayout();
     SeatLayout(const SeatLayout&) = delete;
@@ -58,17 +60,21 @@ public:
 
     // Null until the compositor has sent a keymap that XKB can read.
     const UserLayout* layout() const { return layout_.get(); }
+    // Whether the seat has a keyboard, as last told.
+    bool hasKeyboard() const { return hasKeyboard_; }
 
 private:
     static void keymap(void* data, wl_keyboard*, std::uint32_t format, std::int32_t fd, std::uint32_t size);
     static void modifiers(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
                           std::uint32_t group);
     void rebuild();
+    void capabilities(wl_seat* seat, bool keyboard);
 
     wl_keyboard* keyboard_ = nullptr;
     xkb_context* context_ = nullptr;
     xkb_keymap* keymap_ = nullptr;
     xkb_layout_index_t group_ = 0;
+    bool hasKeyboard_ = false;
     std::unique_ptr<UserLayout> layout_;
 };
 

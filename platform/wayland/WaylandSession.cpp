@@ -100,10 +100,10 @@ std::optional<SessionServices> waylandSessionServices(ProgramProcesses& programs
     } else if (probe->kdeFakeInput()) {
         s.keys = std::make_unique<KdeFakeInputSender>(std::move(notice));
         s.activator = std::make_unique<KwinWindowActivator>(programs);
-    } else if (GnomeKeySender::available()) {
+    } else if (const auto gnome = GnomeKeySender::available()) {
         if (const std::string failure = prepareGnomeExtension(); !failure.empty())
             std::fprintf(stderr, "Wendrel: cannot set up its GNOME Shell extension: %s\n", failure.c_str());
-        s.keys = std::make_unique<GnomeKeySender>(notice);
+        s.keys = std::make_unique<GnomeKeySender>(*gnome, notice);
         s.activator = std::make_unique<GnomeWindowActivator>(programs, std::move(notice));
     } else {
         s.keys = std::make_unique<NoKeySender>(std::move(notice));

@@ -6,8 +6,8 @@
 # The test exits 77 (a skip) when GNOME Shell is missing or does not start.
 #   gnome_uuid          the uuid of Wendrel's own shell extension
 #   gnome_extensions    the uuids of shell extensions to enable at the shell's
-#                       start (set before start_gnome); installed ones are
-#                       copied in from $gnome_extension_dir/<uuid>
+#                       start (set before start_gnome); Wendrel's own and those
+#                       of the tests (tests/gnome/<uuid>) are copied in
 #   start_gnome         starts the shell and leaves its start-up overview, so
 #                       that new windows get the focus; exports WAYLAND_DISPLAY
 #                       and the session variables for the programs after it
@@ -44,10 +44,12 @@ shell_get() {
         -m org.freedesktop.DBus.Properties.Get org.gnome.Shell "$1" 2>/dev/null
 }
 start_gnome() {
-    local uuid list=""
+    local uuid dir list=""
     for uuid in "${gnome_extensions[@]}"; do
         mkdir -p "$XDG_DATA_HOME/gnome-shell/extensions"
-        [ -d "$gnome_extension_dir/$uuid" ] && cp -r "$gnome_extension_dir/$uuid" "$XDG_DATA_HOME/gnome-shell/extensions/"
+        for dir in "$gnome_extension_dir" "$(dirname "${BASH_SOURCE[0]}")"; do
+            [ -d "$dir/$uuid" ] && cp -r "$dir/$uuid" "$XDG_DATA_HOME/gnome-shell/extensions/"
+        done
         list+="${list:+, }'$uuid'"
     done
     [ -z "$list" ] || gsettings set org.gnome.shell enabled-extensions "[$list]"

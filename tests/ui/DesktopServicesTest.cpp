@@ -16,6 +16,7 @@
 #include "platform/TextEditor.h"
 #include "platform/X11Keys.h"
 #include "platform/X11Windows.h"
+#include "platform/wayland/UserLayout.h"
 #include "script/ScriptEngine.h"
 #include "tests/ui/MainWindowRig.h"
 
@@ -163,6 +164,37 @@ private slots:
         std::string failure;
         QCOMPARE(activator.activate(1234, failure), ActivateResult::NoSuchWindow);
         QVERIFY(!activator.activeWindowIsOurs());
+    }
+
+    // Where the desktop types with the user's layout, each character is
+    // pressed as the keys that give it there: Shift, AltGr, both, or a key
+    // in another place than on a US keyboard (German z and y). Pressed into
+    // the same keymap, they give the character back.
+    void theUsersLayoutGivesEachCharacterItsKeys() {
+        xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
+        const xkb_rule_names german{"evdev", "pc105", "de", "", ""};
+        xkb_keymap* keymap = xkb_keymap_new_from_names(context, &german, XKB_KEYMAP_COMPILE_NO_FLAGS);
+        QVERIFY(keymap);
+        const wayland::UserLayout layout(keymap, 0);
+        auto press = [&](char32_t c, bool ctrl) {
+            KeyStroke stroke;
+            stroke.character = c;
+            stroke.ctrl = ctrl;
+            const auto keys = layout.keysFor(stroke);
+            xkb_state* state = xkb_state_new(keymap);
+            for (std::size_t i = 0; keys && i + 1 < keys->size(); ++i)
+                xkb_state_update_key(state, (*keys)[i], XKB_KEY_DOWN);
+            const xkb_keysym_t typed = keys ? xkb_state_key_get_one_sym(state, keys->back()) : XKB_KEY_NoSymbol;
+            const bool control = xkb_state_mod_name_is_active(state, XKB_MOD_NAME_CTRL, XKB_STATE_MODS_EFFECTIVE) > 0;
+            xkb_state_unref(state);
+            return std::pair{typed, control};
+        };
+        for (char32_t c : std::u32string(U"zyQ\u00c4@\u20ac\u03a9\u00c6\u00a1"))
+            QCOMPARE(press(c, false), std::pair(xkb_utf32_to_keysym(c), false));
+        QCOMPARE(press(U'q', true), std::pair(xkb_keysym_t{XKB_KEY_q}, true));
+        QCOMPARE(press(U'\u0436', false).first, xkb_keysym_t{XKB_KEY_NoSymbol}); // not in the layout
+        xkb_keymap_unref(keymap);
+        xkb_context_unref(context);
     }
 
     // The lock goes by the folder's identity, so every path to it finds it. A
