@@ -4,6 +4,7 @@
 #   pids+=(...)         processes to end at exit (and every program running
 #                       from a copy in $work)
 #   fail MESSAGE        ends the test, showing the program's output
+#   stop PID [WHAT]     ends PID with SIGTERM, which must leave with status 0
 #   wait_for CMD N      waits up to N tenths of a second until CMD succeeds
 #   start_wendrel [ARG...] starts $exe (by default the copy in $work) in the
 #                       environment that env's ARGs make; its pid goes to $wendrel
@@ -37,6 +38,7 @@ trap cleanup EXIT
 # A step that fails outside any check ends the test (set -e) and says which.
 trap 'err=$?; echo "FAIL: ${0##*/} line $LINENO: $BASH_COMMAND (status $err)" >&2' ERR
 fail() { echo "FAIL: $*" >&2; cat "$work/out.log" >&2 2>/dev/null || true; exit 1; }
+stop() { kill -TERM "$1" && wait "$1" || fail "exit status $? after SIGTERM${2:+ ($2)}"; }
 wait_for() {
     for _ in $(seq "$2"); do
         eval "$1" && return 0

@@ -181,8 +181,9 @@ private slots:
     // A click is no drag. The first move with the button held starts one;
     // the indicator marks the top edge of the row under the pointer across
     // the window, above the grid it sticks to the grid's top edge, and the
-    // release alone does not drop.
-    void theIndicatorMarksTheRowUnderThePointer() {
+    // release alone does not drop. The drop asks, Yes reorders the grid, the
+    // dropped task is current and the indicator goes.
+    void theIndicatorMarksTheRowUnderThePointerAndADropReorders() {
         DragRig rig(5);
         rig.press(1);
         rig.release(rig.yOfRow(1));
@@ -198,12 +199,6 @@ private slots:
         QCOMPARE(rig.line()->y(), rig.table()->y());
         rig.release(-300);
         QVERIFY(rig.messages.shown.empty());
-    }
-
-    // The drop asks, Yes reorders the grid, the dropped task is current and
-    // the indicator goes.
-    void aDropReordersTheGrid() {
-        DragRig rig(5);
         rig.dragRow(1, rig.yOfRow(4));
         QCOMPARE(rig.messages.shown.size(), std::size_t(1));
         QCOMPARE(rig.cell(3, 0), QString("T2"));

@@ -42,8 +42,7 @@ run_installed() {
         [ -e "$data/Scripts.ini" ] && { [ -z "${until:-}" ] || grep -q "$until" "$data/Wendrel.log" 2>/dev/null; }
     }
     wait_for settled 100 || fail "the installed program did not settle in $data"
-    kill -TERM "$pid"
-    wait "$pid" || fail "exit status $? (folder $data)"
+    stop "$pid" "folder $data"
     [ -f "$data/Scripts.dat" ] || fail "no task list in $data"
     [ "$(stat -c %a "$data")" = 700 ] || fail "$data is not private"
 }

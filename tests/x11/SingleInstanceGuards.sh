@@ -43,11 +43,6 @@ id=$(printf '%x-%x' $(stat -c '%d %i' "$d"))
 export HOME=$work/home TMPDIR=$work/tmp XDG_RUNTIME_DIR=$work/runtime
 unset XDG_CACHE_HOME
 
-stop() {
-    kill -TERM "$1"
-    wait "$1" || fail "exit status $? after SIGTERM"
-}
-
 # --- Another user's lock on the folder -----------------------------------------
 lock=$d hold "${as_other[@]}"
 start_wendrel
