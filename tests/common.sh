@@ -1,6 +1,6 @@
-# Shared by the desktop test scripts, sourced by them once $build names the
-# build folder: a work folder $work holding copies of Wendrel and of the typing
-# target ($target), and
+# Shared by the desktop test scripts, sourced by them with their arguments:
+# $build, the build folder (the first argument), a work folder $work holding
+# copies of Wendrel and of the typing target ($target), and
 #   pids+=(...)         processes to end at exit (and every program running
 #                       from a copy in $work)
 #   fail MESSAGE        ends the test, showing the program's output
@@ -19,6 +19,7 @@
 #                       sends nothing (the history says it is held) until it
 #                       says unlocked, and then arrives in full
 # When $WENDREL_OWN_DISPLAY names a file, the test's status is written there.
+build="${1:?build folder}"
 work=$(mktemp -d)
 pids=()
 cleanup() {

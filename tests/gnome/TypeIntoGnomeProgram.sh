@@ -6,7 +6,6 @@
 # in one line, all of them. A character the layout lacks is named in the run
 # history.
 set -euo pipefail
-build="${1:?build folder}"
 source "$(dirname "$0")/lib.sh"
 
 gsettings set org.gnome.desktop.input-sources sources "[('xkb', 'de')]"

@@ -19,9 +19,6 @@
 #include "script/ScriptEngine.h"
 #include "tests/ui/MainWindowRig.h"
 
-using namespace wendrel;
-using namespace wendrel::testing;
-
 class DesktopServicesTest : public QObject {
     Q_OBJECT
 private slots:

@@ -5,9 +5,6 @@
 #include "tests/ui/MainWindowRig.h"
 #include "ui/editor/frmAskFileName.h"
 
-using namespace wendrel;
-using namespace wendrel::testing;
-
 namespace {
 struct EditorRig : Rig {
     frmDetail* e = nullptr;
@@ -189,11 +186,9 @@ private slots:
         auto doubleClick = [&](int column) {
             const QPointF at = table->visualRect(table->model()->index(1, column)).center();
             for (QEvent::Type type :
-                 {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick}) {
-                QMouseEvent e(type, at, table->viewport()->mapToGlobal(at), Qt::LeftButton,
-                              type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
-                QApplication::sendEvent(table->viewport(), &e);
-            }
+                 {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick})
+                sendMouse(table->viewport(), type, at, Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton);
         };
         QVERIFY(!rig.cancelledEditor([&] { doubleClick(4); }));
         QCOMPARE(rig.cell(1, 4), QString("No"));

@@ -8,9 +8,6 @@
 #include "platform/QtServices.h"
 #include "tests/ui/MainWindowRig.h"
 
-using namespace wendrel;
-using namespace wendrel::testing;
-
 namespace {
 // An active task of interval Other with its script: due on every tick.
 std::string everyTick(const std::string& script = "") { return "Waits~~5~0~0~0~0~0~0~0~0~1~1~" + script + "\r\n"; }
@@ -35,9 +32,7 @@ struct DragRig : Rig {
     }
     // A mouse event at height y over the second column.
     void send(QEvent::Type type, int y, Qt::MouseButton button, Qt::MouseButtons held) {
-        const QPointF p(table()->columnViewportPosition(1) + 5, y);
-        QMouseEvent e(type, p, viewport()->mapToGlobal(p), button, held, Qt::NoModifier);
-        QApplication::sendEvent(viewport(), &e);
+        sendMouse(viewport(), type, QPointF(table()->columnViewportPosition(1) + 5, y), button, held);
     }
     void press(int row) { send(QEvent::MouseButtonPress, yOfRow(row), Qt::LeftButton, Qt::LeftButton); }
     void dragTo(int y) { send(QEvent::MouseMove, y, Qt::NoButton, Qt::LeftButton); }

@@ -10,15 +10,8 @@
 #include "ui/about/frmSplash.h"
 #include "ui/history/frmHistory.h"
 
-using namespace wendrel;
-using namespace wendrel::testing;
-
 namespace {
-void moveOver(QWidget* w) {
-    QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), w->mapToGlobal(QPointF(3, 3)), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
-    QCoreApplication::sendEvent(w, &move);
-}
+void moveOver(QWidget* w) { sendMouse(w, QEvent::MouseMove, QPointF(3, 3)); }
 // An Hourly task that is not due now, with its own script.
 std::string task(const std::string& name, const std::string& script) {
     return name + "~~0~0~0~0~0~0~0~59~0~0~1~" + script + "\r\n";

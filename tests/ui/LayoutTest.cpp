@@ -13,9 +13,6 @@
 #include "ui/editor/frmAskFileName.h"
 #include "ui/history/frmHistory.h"
 
-using namespace wendrel;
-using namespace wendrel::testing;
-
 namespace {
 
 // The desktop face at a point size, for one test; back to the default after.

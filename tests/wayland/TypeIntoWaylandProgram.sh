@@ -9,7 +9,6 @@
 # goes on once the window is gone. Keys never reach the scheduler's own window.
 # A SIGTERM at the end leaves quietly.
 set -euo pipefail
-build="${1:?build folder}"
 for tool in sway swaymsg setpriv; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (Debian package sway)"; exit 0; }
 done

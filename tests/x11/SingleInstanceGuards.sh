@@ -8,7 +8,6 @@
 # - a start that finds the lock held and gets no answer says so in a message
 #   box, naming the process that holds the lock.
 set -euo pipefail
-build="${1:?build folder}"
 [ "$(id -u)" = 0 ] || { echo "skipped: acting as a second user needs root"; exit 0; }
 python=/usr/bin/python3
 tools="xdotool flock setpriv useradd userdel $python"
