@@ -1,9 +1,10 @@
-# Shared by the desktop test scripts, sourced by them once $build names the
-# build folder: a work folder $work holding copies of Wendrel and of the typing
-# target ($target), and
+# Shared by the desktop test scripts, sourced by them with their arguments:
+# $build, the build folder (the first argument), a work folder $work holding
+# copies of Wendrel and of the typing target ($target), and
 #   pids+=(...)         processes to end at exit (and every program running
 #                       from a copy in $work)
 #   fail MESSAGE        ends the test, showing the program's output
+#   stop PID [WHAT]     ends PID with SIGTERM, which must leave with status 0
 #   wait_for CMD N      waits up to N tenths of a second until CMD succeeds
 #   start_wendrel [ARG...] starts $exe (by default the copy in $work) in the
 #                       environment that env's ARGs make; its pid goes to $wendrel
@@ -18,6 +19,7 @@
 #                       sends nothing (the history says it is held) until it
 #                       says unlocked, and then arrives in full
 # When $WENDREL_OWN_DISPLAY names a file, the test's status is written there.
+build="${1:?build folder}"
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -37,6 +39,7 @@ trap cleanup EXIT
 # A step that fails outside any check ends the test (set -e) and says which.
 trap 'err=$?; echo "FAIL: ${0##*/} line $LINENO: $BASH_COMMAND (status $err)" >&2' ERR
 fail() { echo "FAIL: $*" >&2; cat "$work/out.log" >&2 2>/dev/null || true; exit 1; }
+stop() { kill -TERM "$1" && wait "$1" || fail "exit status $? after SIGTERM${2:+ ($2)}"; }
 wait_for() {
     for _ in $(seq "$2"); do
         eval "$1" && return 0

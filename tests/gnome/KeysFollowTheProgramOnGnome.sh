@@ -4,7 +4,6 @@
 # the focus, and keys with no program to go to are not sent at all while
 # Wendrel's own window has the focus ({ENTER} there would open a task).
 set -euo pipefail
-build="${1:?build folder}"
 source "$(dirname "$0")/lib.sh"
 
 gnome_extensions=("$gnome_uuid")

@@ -4,7 +4,6 @@
 # task's TYPE line sends nothing; once it says unlocked, the keys arrive in
 # full.
 set -euo pipefail
-build="${1:?build folder}"
 source "$(dirname "$0")/lib.sh"
 command -v dbus-send >/dev/null || { echo "skipped: dbus-send is not installed"; exit $gnome_skip; }
 

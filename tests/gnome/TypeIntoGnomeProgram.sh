@@ -8,7 +8,6 @@
 # screen-sharing indicator) ends that line, named in the history, and the
 # next line types again.
 set -euo pipefail
-build="${1:?build folder}"
 source "$(dirname "$0")/lib.sh"
 
 gsettings set org.gnome.desktop.input-sources sources "[('xkb', 'de')]"

@@ -1,6 +1,6 @@
-# Shared by the GNOME test scripts, sourced by them once $build names the build
-# folder. It runs the test in a headless GNOME Shell of its own (Wayland only,
-# one 1280x800 virtual monitor) on a private session bus, with private HOME and
+# Shared by the GNOME test scripts, sourced by them with their arguments (the
+# build folder first). It runs the test in a headless GNOME Shell of its own
+# (Wayland only, one 1280x800 virtual monitor) on a private session bus, with private HOME and
 # XDG folders set before that bus starts (dconf and the shell keep their
 # settings there), and a second private bus standing in for the system bus.
 # The test exits 77 (a skip) when GNOME Shell is missing or does not start.

@@ -20,51 +20,10 @@
 #include "script/ScriptEngine.h"
 #include "tests/ui/MainWindowRig.h"
 
-using namespace wendrel;
-using namespace wendrel::testing;
-
-namespace {
-// Takes DISPLAY away for its lifetime, as on a console or under Wayland.
-struct NoDisplay {
-    QByteArray display = qgetenv("DISPLAY");
-    NoDisplay() { qunsetenv("DISPLAY"); }
-    ~NoDisplay() {
-        if (!display.isEmpty()) qputenv("DISPLAY", display);
-    }
-};
-
-// A folder of fake programs as the whole PATH, no editor variables and no
-// desktop entries but the folder's own, for one test; all back as they were
-// after. Each fake program writes its arguments, each ended by |, to
-// <name>.args in the folder.
-struct EditorSandbox {
-    TempFolder dir;
-    std::vector<std::pair<const char*, std::optional<QByteArray>>> saved;
-    EditorSandbox() {
-        for (const char* name : {"PATH", "VISUAL", "EDITOR", "XDG_DATA_HOME", "XDG_DATA_DIRS"}) {
-            saved.emplace_back(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
-            qunsetenv(name);
-        }
-        qputenv("PATH", QByteArray::fromStdString(dir.path()));
-        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dir.path()));
-        qputenv("XDG_DATA_DIRS", QByteArray::fromStdString(dir.file("none")));
-    }
-    ~EditorSandbox() {
-        for (const auto& [name, value] : saved) value ? qputenv(name, *value) : qunsetenv(name);
-    }
-    void program(const std::string& name, const std::string& body = {}) {
-        const std::string path = dir.file(name);
-        writeAll(path,
-                 "#!/bin/sh\n" + (body.empty() ? "for a; do printf '%s|' \"$a\"; done > " + path + ".args\n" : body));
-        QFile::setPermissions(QString::fromStdString(path), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    }
-};
-} // namespace
-
 class DesktopServicesTest : public QObject {
     Q_OBJECT
 private slots:
-    void shellCharactersArePlainArgumentText() {
+    void shellCharactersArePlainTextAndAProgramRunsUntilWhatItStartedEnds() {
         TempFolder dir;
         Desktop desktop;
         ProgramLauncher* launcher = desktop.services().launcher;
@@ -81,13 +40,10 @@ private slots:
         QCOMPARE(QDir(d).entryList(QDir::Files | QDir::NoDotAndDotDot).size(), names.size());
         QVERIFY(!launcher->start("/no/such/program --flag"));
         QVERIFY(!launcher->start("touch 'never"));
-    }
 
-    void aProgramRunsUntilWhatItStartedHasEndedAndItsExitIsKept() {
-        Desktop desktop;
-        ProgramLauncher* launcher = desktop.services().launcher;
-        // The shell ends at once; the sleep it leaves behind is still the program.
-        const auto id = launcher->start("sh -c 'sleep 1 & exit 3'");
+        // A program runs until what it started has ended, and its exit is
+        // kept. The shell ends at once; the sleep it leaves behind is still the program.
+        id = launcher->start("sh -c 'sleep 1 & exit 3'");
         QVERIFY(id);
         QTest::qWait(300);
         QVERIFY(launcher->isRunning(*id));
@@ -110,17 +66,37 @@ private slots:
     // then the first common editor found. The script's path is one argument
     // whatever it holds; no editor at all is a clear failure.
     void theUsersEditorComesFirst() {
-        EditorSandbox sandbox;
-        for (const char* name : {"gui-ed", "nano", "x-terminal-emulator", "common-ed"}) sandbox.program(name);
-        sandbox.program("xdg-mime", "echo fake-gui.desktop\n");
-        std::filesystem::create_directories(sandbox.dir.file("applications"));
-        writeAll(sandbox.dir.file("applications/fake-gui.desktop"),
+        // A folder of fake programs as the whole PATH, no editor variables and
+        // no desktop entries but the folder's own; all back as they were after.
+        TempFolder dir;
+        std::vector<std::pair<const char*, std::optional<QByteArray>>> saved;
+        for (const char* name : {"PATH", "VISUAL", "EDITOR", "XDG_DATA_HOME", "XDG_DATA_DIRS"}) {
+            saved.emplace_back(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
+            qunsetenv(name);
+        }
+        const auto restore = qScopeGuard([&] {
+            for (const auto& [name, value] : saved) value ? qputenv(name, *value) : qunsetenv(name);
+        });
+        qputenv("PATH", QByteArray::fromStdString(dir.path()));
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dir.path()));
+        qputenv("XDG_DATA_DIRS", QByteArray::fromStdString(dir.file("none")));
+        // Each fake program writes its arguments, each ended by |, to <name>.args.
+        auto program = [&](const std::string& name, const std::string& body = {}) {
+            const std::string path = dir.file(name);
+            writeAll(path, "#!/bin/sh\n" +
+                               (body.empty() ? "for a; do printf '%s|' \"$a\"; done > " + path + ".args\n" : body));
+            QFile::setPermissions(QString::fromStdString(path), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        };
+        for (const char* name : {"gui-ed", "nano", "x-terminal-emulator", "common-ed"}) program(name);
+        program("xdg-mime", "echo fake-gui.desktop\n");
+        std::filesystem::create_directories(dir.file("applications"));
+        writeAll(dir.file("applications/fake-gui.desktop"),
                  "[Desktop Entry]\nType=Application\nName=Fake\nExec=gui-ed --new-window %U\n");
-        const std::string script = sandbox.dir.file("my script; $(x).wdx");
+        const std::string script = dir.file("my script; $(x).wdx");
         DesktopTextEditor editor({"no-such-editor-here", "common-ed"});
         // What the program started got as its arguments, or why none started.
-        auto opened = [&](const std::string& program) {
-            const std::string args = sandbox.dir.file(program + ".args");
+        auto opened = [&](const std::string& name) {
+            const std::string args = dir.file(name + ".args");
             std::filesystem::remove(args);
             std::string failure;
             if (!editor.open(script, failure)) return failure;
@@ -131,19 +107,21 @@ private slots:
         qputenv("EDITOR", "nano -w");
         QCOMPARE(opened("gui-ed"), "--wait|" + script + "|");
         qunsetenv("VISUAL");
-        QCOMPARE(opened("x-terminal-emulator"), "-e|" + sandbox.dir.file("nano") + "|-w|" + script + "|");
+        QCOMPARE(opened("x-terminal-emulator"), "-e|" + dir.file("nano") + "|-w|" + script + "|");
         qunsetenv("EDITOR");
         QCOMPARE(opened("gui-ed"), "--new-window|" + script + "|");
-        std::filesystem::remove(sandbox.dir.file("xdg-mime"));
+        std::filesystem::remove(dir.file("xdg-mime"));
         QCOMPARE(opened("common-ed"), script + "|");
-        std::filesystem::remove(sandbox.dir.file("common-ed"));
+        std::filesystem::remove(dir.file("common-ed"));
         QVERIFY(QString::fromStdString(opened("none")).contains("No text editor"));
     }
 
     // Without any window system (Wayland, a console) a wait still follows the
     // program's processes, no key is sent and no program has a window.
     void withoutADisplayWaitsFollowTheProgramAndNothingIsTyped() {
-        NoDisplay none;
+        const QByteArray display = qgetenv("DISPLAY");
+        qunsetenv("DISPLAY");
+        const auto restore = qScopeGuard([&] { display.isEmpty() || qputenv("DISPLAY", display); });
         TempFolder dir;
         writeAll(dir.file("w.wdx"), "RUN sh -c 'sleep 1.5 & exit 0',1\r\nEXEC touch " + dir.file("after") + "\r\n");
         General g;

@@ -5,9 +5,6 @@
 #include "tests/ui/MainWindowRig.h"
 #include "ui/editor/frmAskFileName.h"
 
-using namespace wendrel;
-using namespace wendrel::testing;
-
 namespace {
 struct EditorRig : Rig {
     frmDetail* e = nullptr;
@@ -78,13 +75,6 @@ private slots:
         shown.sort();
         own.sort();
         QCOMPARE(shown, own);
-    }
-
-    // Only the script box takes typed text; the others are choices.
-    void listsOfferTheirEntries() {
-        EditorRig rig(1);
-        QCOMPARE(entries(rig.e->cmbDateDay).section(',', 9, 13), QString("10th,11th,12th,13th,14th"));
-        for (QComboBox* c : rig.e->findChildren<QComboBox*>()) QCOMPARE(c->isEditable(), c == rig.e->cmbScriptFiles);
     }
 
     // The boxes show the texts without their blank fill, so text typed at the
@@ -196,11 +186,9 @@ private slots:
         auto doubleClick = [&](int column) {
             const QPointF at = table->visualRect(table->model()->index(1, column)).center();
             for (QEvent::Type type :
-                 {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick}) {
-                QMouseEvent e(type, at, table->viewport()->mapToGlobal(at), Qt::LeftButton,
-                              type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
-                QApplication::sendEvent(table->viewport(), &e);
-            }
+                 {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick})
+                sendMouse(table->viewport(), type, at, Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton);
         };
         QVERIFY(!rig.cancelledEditor([&] { doubleClick(4); }));
         QCOMPARE(rig.cell(1, 4), QString("No"));
@@ -209,8 +197,11 @@ private slots:
 
     // Box text and position survive a refill; the name is found;
     // the button's caption follows the box.
-    void scriptListShowsTheFolderScripts() {
+    // Only the script box takes typed text; the others are choices.
+    void scriptListShowsTheFolderScriptsAndEditScriptOpensOneOfThem() {
         EditorRig rig(1);
+        QCOMPARE(entries(rig.e->cmbDateDay).section(',', 9, 13), QString("10th,11th,12th,13th,14th"));
+        for (QComboBox* c : rig.e->findChildren<QComboBox*>()) QCOMPARE(c->isEditable(), c == rig.e->cmbScriptFiles);
         for (const char* leaf : {"a.wdx", "b.wdx", "notes.txt"}) writeAll(rig.dir.file(leaf), "x");
         rig.e->cmbScriptFiles->setEditText("typed");
         int found = -7;
@@ -225,6 +216,19 @@ private slots:
         QCOMPARE(rig.e->cmdEditScript->text(), QString("&Edit Script"));
         rig.e->cmbScriptFiles->setEditText("");
         QCOMPARE(rig.e->cmdEditScript->text(), QString("C&reate Script"));
+
+        // A task naming a path opens nothing; when no editor can start, a
+        // clear message and nothing to raise.
+        rig.e->cmbScriptFiles->setEditText("../elsewhere.wdx");
+        rig.e->cmdEditScript_Click();
+        QCOMPARE(rig.messages.shown.size(), size_t(1));
+        QVERIFY(rig.textEditor.opened.empty());
+        rig.textEditor.fail = true;
+        rig.e->cmbScriptFiles->setEditText("typed.wdx  ");
+        rig.e->cmdEditScript_Click();
+        QCOMPARE(rig.textEditor.opened.back(), rig.dir.file("typed.wdx"));
+        QVERIFY(rig.lastMessageHas("no editor"));
+        QVERIFY(rig.activator.activated.empty());
     }
 
     // A name is checked as it is typed; one in any language is kept whole.
@@ -266,22 +270,6 @@ private slots:
         rig.e->cmdCancel_Click();
         QCOMPARE(rig.g().slot(1).ScriptFile.trimmed(), std::string("old.wdx"));
         QCOMPARE(rig.g().slot(1).Comment.trimmed(), std::string("Typed before the create"));
-    }
-
-    // A task naming a path opens nothing; when no editor can start, a clear
-    // message and nothing to raise.
-    void editScriptRefusesAPathAndReportsAMissingEditor() {
-        EditorRig rig(1);
-        rig.e->cmbScriptFiles->setEditText("../elsewhere.wdx");
-        rig.e->cmdEditScript_Click();
-        QCOMPARE(rig.messages.shown.size(), size_t(1));
-        QVERIFY(rig.textEditor.opened.empty());
-        rig.textEditor.fail = true;
-        rig.e->cmbScriptFiles->setEditText("typed.wdx  ");
-        rig.e->cmdEditScript_Click();
-        QCOMPARE(rig.textEditor.opened.back(), rig.dir.file("typed.wdx"));
-        QVERIFY(rig.lastMessageHas("no editor"));
-        QVERIFY(rig.activator.activated.empty());
     }
 };
 

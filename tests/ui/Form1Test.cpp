@@ -8,9 +8,6 @@
 #include "platform/QtServices.h"
 #include "tests/ui/MainWindowRig.h"
 
-using namespace wendrel;
-using namespace wendrel::testing;
-
 namespace {
 // An active task of interval Other with its script: due on every tick.
 std::string everyTick(const std::string& script = "") { return "Waits~~5~0~0~0~0~0~0~0~0~1~1~" + script + "\r\n"; }
@@ -35,9 +32,7 @@ struct DragRig : Rig {
     }
     // A mouse event at height y over the second column.
     void send(QEvent::Type type, int y, Qt::MouseButton button, Qt::MouseButtons held) {
-        const QPointF p(table()->columnViewportPosition(1) + 5, y);
-        QMouseEvent e(type, p, viewport()->mapToGlobal(p), button, held, Qt::NoModifier);
-        QApplication::sendEvent(viewport(), &e);
+        sendMouse(viewport(), type, QPointF(table()->columnViewportPosition(1) + 5, y), button, held);
     }
     void press(int row) { send(QEvent::MouseButtonPress, yOfRow(row), Qt::LeftButton, Qt::LeftButton); }
     void dragTo(int y) { send(QEvent::MouseMove, y, Qt::NoButton, Qt::LeftButton); }
@@ -181,8 +176,9 @@ private slots:
     // A click is no drag. The first move with the button held starts one;
     // the indicator marks the top edge of the row under the pointer across
     // the window, above the grid it sticks to the grid's top edge, and the
-    // release alone does not drop.
-    void theIndicatorMarksTheRowUnderThePointer() {
+    // release alone does not drop. The drop asks, Yes reorders the grid, the
+    // dropped task is current and the indicator goes.
+    void theIndicatorMarksTheRowUnderThePointerAndADropReorders() {
         DragRig rig(5);
         rig.press(1);
         rig.release(rig.yOfRow(1));
@@ -198,12 +194,6 @@ private slots:
         QCOMPARE(rig.line()->y(), rig.table()->y());
         rig.release(-300);
         QVERIFY(rig.messages.shown.empty());
-    }
-
-    // The drop asks, Yes reorders the grid, the dropped task is current and
-    // the indicator goes.
-    void aDropReordersTheGrid() {
-        DragRig rig(5);
         rig.dragRow(1, rig.yOfRow(4));
         QCOMPARE(rig.messages.shown.size(), std::size_t(1));
         QCOMPARE(rig.cell(3, 0), QString("T2"));

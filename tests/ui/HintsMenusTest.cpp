@@ -10,15 +10,8 @@
 #include "ui/about/frmSplash.h"
 #include "ui/history/frmHistory.h"
 
-using namespace wendrel;
-using namespace wendrel::testing;
-
 namespace {
-void moveOver(QWidget* w) {
-    QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), w->mapToGlobal(QPointF(3, 3)), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
-    QCoreApplication::sendEvent(w, &move);
-}
+void moveOver(QWidget* w) { sendMouse(w, QEvent::MouseMove, QPointF(3, 3)); }
 // An Hourly task that is not due now, with its own script.
 std::string task(const std::string& name, const std::string& script) {
     return name + "~~0~0~0~0~0~0~0~59~0~0~1~" + script + "\r\n";
@@ -32,20 +25,17 @@ class HintsMenusTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // A move over the window's free area (the client area between the controls).
-    void theSummaryCountsTasksAndActiveOnes() {
-        Rig one, three;
+    // A move over the window's free area (the client area between the
+    // controls) counts the tasks and active ones. The button hints name the
+    // current task without its blank fill, and an empty list's no task at
+    // all; labels write no hint.
+    void theSummaryCountsTasksAndButtonHintsNameTheCurrentTask() {
+        Rig one, three, empty;
         moveOver(one.start(taskLine("One")).centralWidget());
         QCOMPARE(one.form->hintText(), QString("1 Tasks listed, 1 of which is currently active."));
-        moveOver(three.start(taskLine("A") + taskLine("B", 0) + taskLine("C")).centralWidget());
-        QCOMPARE(three.form->hintText(), QString("3 Tasks listed, 2 of which are currently active."));
-    }
-
-    // The button hints name the current task without its blank fill, and an
-    // empty list's no task at all; labels write no hint.
-    void buttonHintsNameTheCurrentTask() {
-        Rig rig, empty;
-        Form1& form = rig.start(taskLine("First") + taskLine("Big backup  "));
+        Form1& form = three.start(taskLine("A") + taskLine("Big backup  ", 0) + taskLine("C"));
+        moveOver(form.centralWidget());
+        QCOMPARE(form.hintText(), QString("3 Tasks listed, 2 of which are currently active."));
         form.grid().selectRow(1);
         moveOver(form.findChild<QPushButton*>("cmdDelete"));
         QCOMPARE(form.hintText(), QString("Delete task Big backup from the task list permanently."));
@@ -96,6 +86,12 @@ private slots:
         emit form.grid().table()->customContextMenuRequested(row1.center());
         QCOMPARE(form.grid().row(), 1);
         QTRY_VERIFY(form.menus().gridPopup->isVisible());
+        form.menus().gridPopup->close();
+        // The Menu key opens it under the current row.
+        QTest::keyClick(form.grid().table(), Qt::Key_Menu);
+        QTRY_VERIFY(form.menus().gridPopup->isVisible());
+        const QRect row = form.grid().table()->visualRect(form.grid().table()->model()->index(1, 0));
+        QCOMPARE(form.menus().gridPopup->pos(), form.grid().table()->viewport()->mapToGlobal(row.bottomLeft()));
         form.menus().gridPopup->close();
         form.menus().MenuRunNow->trigger();
         QTRY_COMPARE(rig.launcher.started, (std::vector<std::string>{"progB"}));
@@ -169,19 +165,6 @@ private slots:
             if (rig.editor()->isVisible()) rig.editor()->cmdCancel_Click(); // the key did not end it
         }));
         QCOMPARE(rig.g().slot(1).Name.shown(), std::string("Typed"));
-    }
-
-    // The Menu key opens the row menu under the current row.
-    void theMenuKeyOpensTheRowMenuAtTheCurrentRow() {
-        Rig rig;
-        Form1& form = rig.start(numberedTasks(5));
-        QVERIFY(rig.show());
-        QTableWidget* grid = form.grid().table();
-        form.grid().selectRow(3);
-        QTest::keyClick(grid, Qt::Key_Menu);
-        QTRY_VERIFY(form.menus().gridPopup->isVisible());
-        const QRect row = grid->visualRect(grid->model()->index(3, 0));
-        QCOMPARE(form.menus().gridPopup->pos(), grid->viewport()->mapToGlobal(row.bottomLeft()));
     }
 
     void theHistoryShowsTheNewestThousandNewestFirstPerTaskAndFollowsTheFile() {

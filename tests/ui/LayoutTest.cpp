@@ -13,9 +13,6 @@
 #include "ui/editor/frmAskFileName.h"
 #include "ui/history/frmHistory.h"
 
-using namespace wendrel;
-using namespace wendrel::testing;
-
 namespace {
 
 // The desktop face at a point size, for one test; back to the default after.
@@ -80,9 +77,11 @@ QStringList sharedAccessKeys(const QStringList& texts) {
 }
 
 // Those of a window's buttons, labels and menu titles (not those of its child
-// windows).
+// windows), or of a menu's items.
 QStringList sharedAccessKeys(QWidget* window) {
     QStringList texts;
+    if (const auto* menu = qobject_cast<QMenu*>(window))
+        for (const QAction* a : menu->actions()) texts << a->text();
     for (QWidget* w : window->findChildren<QWidget*>()) {
         if (w->window() != window) continue;
         if (const auto* b = qobject_cast<QAbstractButton*>(w)) texts << b->text();
@@ -90,13 +89,6 @@ QStringList sharedAccessKeys(QWidget* window) {
         if (const auto* bar = qobject_cast<QMenuBar*>(w))
             for (const QAction* a : bar->actions()) texts << a->text();
     }
-    return sharedAccessKeys(texts);
-}
-
-// Those of a menu's items.
-QStringList sharedAccessKeys(QMenu* menu) {
-    QStringList texts;
-    for (const QAction* a : menu->actions()) texts << a->text();
     return sharedAccessKeys(texts);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // A main window on a temporary program folder with the fake desktop, shared
-// by the widget tests, which also share the Qt headers.
+// by the widget tests, which also share the Qt headers and namespaces.
 #include <QtTest>
 #include <QtWidgets>
 #include <functional>
@@ -28,6 +28,13 @@ inline std::string numberedTasks(int count) {
     std::string lines;
     for (int i = 1; i <= count; ++i) lines += "T" + std::to_string(i) + "~~0~0~0~0~0~0~0~0~0~0~1~\r\n";
     return lines;
+}
+
+// A mouse event at p in w, as the desktop delivers it.
+inline void sendMouse(QWidget* w, QEvent::Type type, QPointF p, Qt::MouseButton button = Qt::NoButton,
+                      Qt::MouseButtons held = Qt::NoButton) {
+    QMouseEvent e(type, p, w->mapToGlobal(p), button, held, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
 }
 
 struct Rig : FakeDesktop {
@@ -86,3 +93,6 @@ struct Rig : FakeDesktop {
 };
 
 } // namespace wendrel::testing
+
+using namespace wendrel;
+using namespace wendrel::testing;

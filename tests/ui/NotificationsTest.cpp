@@ -1,10 +1,7 @@
 // Failure notices on a private session bus with a notification service of
 // our own: what a failure notifies, that a repeat does not, that the
 // notice's action names its task, and that nothing waits when no service runs.
-#include <QCoreApplication>
 #include <QDBusMessage>
-#include <QElapsedTimer>
-#include <QProcess>
 #include <QtTest>
 
 #include "platform/DesktopNotifications.h"
@@ -81,10 +78,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    NotificationsTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_GUILESS_MAIN(NotificationsTest)
 
 #include "NotificationsTest.moc"

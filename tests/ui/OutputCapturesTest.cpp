@@ -1,8 +1,5 @@
 // What started programs write: kept per run, cut to its last bytes (also
 // while the program still runs), only the newest runs kept within a total.
-#include <QCoreApplication>
-#include <QDir>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
@@ -62,10 +59,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    OutputCapturesTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_GUILESS_MAIN(OutputCapturesTest)
 
 #include "OutputCapturesTest.moc"

@@ -8,8 +8,6 @@
 // the kernel does after the clock was set (ECANCELED) and disarms the timer,
 // whose old aim the new time may be hours away from.
 #include <QGuiApplication>
-#include <QProcess>
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <atomic>

@@ -6,7 +6,6 @@
 # lacks is left out, and the user is told so. RUN ...,1 waits for the
 # program's process. Keys never reach the scheduler's own window.
 set -euo pipefail
-build="${1:?build folder}"
 for tool in kwin_wayland dbus-run-session dbus-send; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (Debian package kwin-wayland)"; exit 0; }
 done

@@ -8,7 +8,6 @@
 # - an Other task every 5 seconds goes on at its pace through both changes.
 # Each task's script starts a small shell script that appends a line to a log.
 set -euo pipefail
-build="${1:?build folder}"
 preload=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -1 || true)
 [ -n "$preload" ] || { echo "skipped: libfaketime is not installed"; exit 0; }
 [ -e /usr/share/zoneinfo/Europe/Berlin ] || { echo "skipped: no Europe/Berlin zone"; exit 0; }
@@ -20,19 +19,15 @@ count() { grep -c "^$1 " "$work/runs.log" 2>/dev/null || true; }
 printf '#!/bin/sh\necho "$1 $(date +%%H:%%M:%%S)" >>"%s/runs.log"\n' "$work" >"$work/mark.sh"
 chmod +x "$work/mark.sh"
 for t in hourly daily other; do printf "EXEC %s/mark.sh %s\r\n" "$work" "$t" >"$work/$t.wdx"; done
-{
-    printf 'Hourly~~0~0~0~0~0~0~0~0~0~0~1~hourly.wdx\r\n'
-    printf 'Daily~~1~0~0~2~0~0~0~0~0~0~1~daily.wdx\r\n'
-    printf 'Other~~5~0~0~0~0~0~0~0~5~1~1~other.wdx\r\n'
-} >"$work/Scripts.dat"
+printf '%s\r\n' 'Hourly~~0~0~0~0~0~0~0~0~0~0~1~hourly.wdx' 'Daily~~1~0~0~2~0~0~0~0~0~0~1~daily.wdx' \
+    'Other~~5~0~0~0~0~0~0~0~5~1~1~other.wdx' >"$work/Scripts.dat"
 
 # The fake clock is the real one moved by an offset that the program reads
 # from a file; monotonic and boot-time clocks stay real.
 start=$(date -u -d '2026-10-25 00:59:42' +%s)   # 02:59:42 summer time
 printf '%+d\n' $((start - $(date +%s))) >"$work/offset"
-TZ=Europe/Berlin LD_PRELOAD=$preload FAKETIME_TIMESTAMP_FILE="$work/offset" FAKETIME_DONT_FAKE_MONOTONIC=1 \
-    FAKETIME_CACHE_DURATION=1 "$work/wendrel" >"$work/out.log" 2>&1 &
-pids+=($!)
+start_wendrel TZ=Europe/Berlin LD_PRELOAD="$preload" FAKETIME_TIMESTAMP_FILE="$work/offset" FAKETIME_DONT_FAKE_MONOTONIC=1 \
+    FAKETIME_CACHE_DURATION=1
 offset_now() { echo $(( $(cat "$work/offset") )); }
 
 # Past 01:00:10 UTC, that is 02:00:10 winter time.

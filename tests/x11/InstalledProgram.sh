@@ -5,7 +5,6 @@
 # the installed program keeps each user's files in the per-user data folder,
 # created 0700, never beside itself. Runs offscreen: no display is needed.
 set -euo pipefail
-build="${1:?build folder}"
 export QT_QPA_PLATFORM=offscreen
 source "$(dirname "$0")/../common.sh"
 
@@ -35,21 +34,18 @@ validate appstreamcli validate --no-net "$stage/usr/share/metainfo/$app.metainfo
 run_installed() {
     local data=$1
     shift
-    env -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME="$work/home" "$@" "$stage/usr/bin/wendrel" >"$work/out.log" 2>&1 &
-    pid=$!
+    exe=$stage/usr/bin/wendrel start_wendrel -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME="$work/home" "$@"
     settled() {
-        kill -0 "$pid" 2>/dev/null || fail "the installed program ended"
+        kill -0 "$wendrel" 2>/dev/null || fail "the installed program ended"
         [ -e "$data/Scripts.ini" ] && { [ -z "${until:-}" ] || grep -q "$until" "$data/Wendrel.log" 2>/dev/null; }
     }
     wait_for settled 100 || fail "the installed program did not settle in $data"
-    kill -TERM "$pid"
-    wait "$pid" || fail "exit status $? (folder $data)"
+    stop "$wendrel" "folder $data"
     [ -f "$data/Scripts.dat" ] || fail "no task list in $data"
     [ "$(stat -c %a "$data")" = 700 ] || fail "$data is not private"
 }
 
-mkdir -p "$work/home"
-mkdir -p -m 700 "$work/runtime"
+mkdir -p "$work/home" && mkdir -m 700 "$work/runtime"
 export XDG_RUNTIME_DIR="$work/runtime" # its lock and socket, apart from other starts
 run_installed "$work/home/.local/share/wendrel"
 [ "$(ls "$stage/usr/bin")" = wendrel ] || fail "files were written beside the installed program"

@@ -3,7 +3,6 @@
 # says so), a task's TYPE line sends nothing: on X11 the keys would land in
 # the locker's password field. Once it says unlocked, the keys arrive in full.
 set -euo pipefail
-build="${1:?build folder}"
 tools="dbus-daemon dbus-send"
 source "$(dirname "$0")/lib.sh"
 

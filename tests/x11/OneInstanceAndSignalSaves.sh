@@ -11,7 +11,6 @@
 # Uses a display of its own (with a window manager) for the window's parts.
 set -euo pipefail
 set -m  # background jobs keep SIGINT (a script's jobs would ignore it)
-build="${1:?build folder}"
 tools="xdotool flock"
 source "$(dirname "$0")/lib.sh"
 export XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime"
@@ -91,7 +90,6 @@ fallback=$(ls "$XDG_DATA_HOME"/wendrel/Scripts-*.dat 2>/dev/null | head -1 || tr
 [ -n "$fallback" ] || fail "read-only folder: no list in $XDG_DATA_HOME/wendrel"
 [ "$(cat "$fallback")" = "$wide_line"$'\r' ] || fail "read-only folder: the kept list differs"
 grep -q "$fallback" "$work/out.log" || fail "read-only folder: stderr does not say where the list went"
-chmod u+w "$d"
 echo "ok: SIGTERM with a folder that takes no save ends and leaves the list in the data folder"
 
 # --- An edit through the window is on disk at once ---------------------------

@@ -9,7 +9,6 @@
 # Lookup and activation survive a desktop where windows come
 # and go by the thousand, and the end of the X server.
 set -euo pipefail
-build="${1:?build folder}"
 tools="xdotool xwininfo"
 source "$(dirname "$0")/lib.sh"
 

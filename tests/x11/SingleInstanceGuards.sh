@@ -8,7 +8,6 @@
 # - a start that finds the lock held and gets no answer says so in a message
 #   box, naming the process that holds the lock.
 set -euo pipefail
-build="${1:?build folder}"
 [ "$(id -u)" = 0 ] || { echo "skipped: acting as a second user needs root"; exit 0; }
 python=/usr/bin/python3
 tools="xdotool flock setpriv useradd userdel $python"
@@ -42,11 +41,6 @@ printf 'Poll~~5~0~0~0~0~0~0~0~5~0~1~poll.wdx\r\n' >"$d/Scripts.dat"
 id=$(printf '%x-%x' $(stat -c '%d %i' "$d"))
 export HOME=$work/home TMPDIR=$work/tmp XDG_RUNTIME_DIR=$work/runtime
 unset XDG_CACHE_HOME
-
-stop() {
-    kill -TERM "$1"
-    wait "$1" || fail "exit status $? after SIGTERM"
-}
 
 # --- Another user's lock on the folder -----------------------------------------
 lock=$d hold "${as_other[@]}"

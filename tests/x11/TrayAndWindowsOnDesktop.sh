@@ -8,7 +8,6 @@
 # back. (The task editor is driven in OneInstanceAndSignalSaves, File > Exit
 # and the About window in the widget tests.)
 set -euo pipefail
-build="${1:?build folder}"
 tools="trayer xdotool xwininfo"
 source "$(dirname "$0")/lib.sh"
 visible_windows() { xdotool search --onlyvisible --classname . 2>/dev/null | sort || true; }

@@ -5,7 +5,6 @@
 # records exactly what arrived.
 # Uses a display of its own, with openbox as the window manager.
 set -euo pipefail
-build="${1:?build folder}"
 tools=""
 source "$(dirname "$0")/lib.sh"
 

@@ -1,5 +1,5 @@
-# Shared set-up of the desktop tests, sourced by them. Needs $build (the build
-# folder) and the names of the tools the test uses in $tools. Gives the test a
+# Shared set-up of the desktop tests, sourced by them with their arguments.
+# Needs the names of the tools the test uses in $tools. Gives the test a
 # display of its own with openbox as the window manager, what tests/common.sh
 # gives, and:
 #   main_window PID  waits until the splash of PID has closed and the window
