@@ -50,7 +50,13 @@ Session::Session(std::string folder, Services services, std::string fallbackFold
       engine_(g_, folder_, environmentOf(services_)),
       scheduler_(g_, *services_.clock, [this](int index) { engine_.RunScript(index); }) {
     engine_.setRunLog(&runEvents_);
-    runLog_.setRefusalHandler([this](const std::string& text) { notice(text); });
+    scheduler_.setScriptCheck([this](int index) { return engine_.scriptPresent(index); });
+    // The history tells of a failure once until a line is written again: a
+    // later failure is news, even in the same words.
+    runLog_.setRefusalHandler([this](const std::string& text) {
+        told_.erase(text);
+        notice(text);
+    });
     engine_.setRefusalHandler([this](const std::string& text) { notice(text); });
 }
 
@@ -98,6 +104,8 @@ void Session::storeFields(int n, const TaskRecord& fields) {
 
 void Session::commit(int n, const TaskRecord& fields) {
     storeFields(n, fields);
+    // Saved, perhaps with another script: the tick may start it again.
+    if (n >= 1 && n <= General::kSlotCount) g_.slot(n).ScriptMissing = false;
     newTaskPending_ = false;
     saveChanges();
 }
@@ -142,7 +150,6 @@ void Session::ToggleActive(int k) {
 
 Session::RunNowResult Session::runNow(int k) {
     if (k < 1 || k > g_.TaskCount) return {};
-    // A task whose script file was missing also stays marked until the next start.
     if (scheduler_.runNow(k)) return {true, {}};
     return {false, "Task " + g_.slot(k).Name.shown() + " has not finished its last run: not started again."};
 }

@@ -1,6 +1,8 @@
 #include "store/RunLogFile.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <string_view>
 #include <sys/stat.h>
@@ -34,6 +36,14 @@ std::string cutUtf8(const std::string& text, std::size_t max) {
     return text.substr(0, end) + "...";
 }
 
+RunEvent lostEvents(const DateTime& time, std::size_t lost) {
+    RunEvent e;
+    e.time = time;
+    e.kind = RunEventKind::EventsLost;
+    e.lost = lost;
+    return e;
+}
+
 std::string pidText(std::optional<double> pid) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.0f", pid.value_or(0));
@@ -64,6 +74,13 @@ std::string describe(const RunEvent& e) {
             return "pid " + pidText(e.pid) + " ended, exit status " + std::to_string(e.exitStatus->code);
         case RunEventKind::KeysNotTyped:
             return "could not type: " + command;
+        case RunEventKind::StoppedAtExit:
+            return "stopped at exit";
+        case RunEventKind::WaitLeftRunning:
+            return "pid " + pidText(e.pid) + " still running when the wait ended";
+        case RunEventKind::EventsLost:
+            return std::to_string(e.lost) + (e.lost == 1 ? " event" : " events") +
+                   " lost: the history could not be written";
     }
     return "unknown event";
 }
@@ -91,11 +108,105 @@ std::string append(const std::string& path, std::string bytes) {
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
+        if (n <= 0) {
+            why = n < 0 ? std::strerror(errno) : "nothing could be written";
+            break;
+        }
         done += static_cast<std::size_t>(n);
     }
     ::close(fd);
-    return {};
+    return why;
+}
+
+// Reads size bytes at offset; false on a read error or a file cut short meanwhile.
+bool readAt(int fd, char* data, std::size_t size, std::uint64_t offset) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd, data + done, size - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// A line gathered from the pieces of several blocks; a line too long to be an
+// event is only skipped, never held.
+class LinePieces {
+public:
+    void append(const char* data, std::size_t size) { add(data, size, false); }
+    void prepend(const char* data, std::size_t size) { add(data, size, true); }
+    // The whole line, or nothing when it was too long; starts the next one.
+    std::optional<std::string> take() {
+        std::optional<std::string> line;
+        if (!tooLong_) line = std::move(text_);
+        text_.clear();
+        tooLong_ = false;
+        return line;
+    }
+
+private:
+    void add(const char* data, std::size_t size, bool atFront) {
+        if (tooLong_) return;
+        if (text_.size() + size > kMaxLineBytes) {
+            tooLong_ = true;
+            text_.clear();
+        } else {
+            text_.insert(atFront ? text_.begin() : text_.end(), data, data + size);
+        }
+    }
+    std::string text_;
+    bool tooLong_ = false;
+};
+
+// Calls take with each complete line of fd before end, the last one first,
+// until it returns false. The bytes after the last line end are no complete
+// line yet. Returns the offset after the last line end (0 when none).
+std::uint64_t linesBackwards(int fd, std::uint64_t end, std::uint64_t& bytesRead,
+                             const std::function<bool(const std::string&)>& take) {
+    std::vector<char> block(RunLogReader::kBlockBytes);
+    LinePieces line;
+    std::optional<std::uint64_t> complete;
+    std::uint64_t pos = end;
+    bool more = true;
+    while (more && pos > 0) {
+        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), pos));
+        if (!readAt(fd, block.data(), n, pos - n)) return complete.value_or(0);
+        pos -= n;
+        bytesRead += n;
+        std::size_t stop = n; // the block's bytes from stop on are taken
+        for (std::size_t i = n; more && i-- > 0;) {
+            if (block[i] != '\n') continue;
+            line.prepend(block.data() + i + 1, stop - i - 1);
+            const std::optional<std::string> text = line.take();
+            if (!complete) complete = pos + i + 1;
+            else if (text) more = take(*text);
+            stop = i;
+        }
+        if (more) line.prepend(block.data(), stop);
+    }
+    // The file's first line has no line end before it.
+    if (more && complete)
+        if (const std::optional<std::string> text = line.take()) take(*text);
+    return complete.value_or(0);
+}
+
+struct FileId {
+    std::pair<std::uint64_t, std::uint64_t> id; // (device, inode)
+    std::uint64_t size = 0;
+};
+
+// Opens a history file for reading; -1 when there is none (or no regular one).
+int openLog(const std::string& path, FileId& file) {
+    std::string why;
+    const int fd = openRegularFile(path, FileUse::ReadNoLink, why);
+    struct stat st {};
+    if (fd >= 0 && ::fstat(fd, &st) == 0) {
+        file = {{st.st_dev, st.st_ino}, static_cast<std::uint64_t>(st.st_size)};
+        return fd;
+    }
+    if (fd >= 0) ::close(fd);
+    return -1;
 }
 
 // "yyyy-mm-dd hh:mm:ss": digits where digits belong, the separators between.
@@ -128,7 +239,8 @@ std::optional<RunLogEntry> parseRunLogLine(const std::string& line) {
 
 void RunLogFile::add(const RunEvent& event) {
     // One write for the line, so a crash leaves at most the last line torn.
-    const std::string line = formatRunEvent(event) + '\n';
+    std::string line = formatRunEvent(event) + '\n';
+    if (lost_ > 0) line = formatRunEvent(lostEvents(event.time, lost_)) + '\n' + line;
     const std::string path = joinPath(folder_, file_names::kLogFile);
     // Only a file of ours is rotated (lstat: a link is left where it is, and
     // refused below).
@@ -137,7 +249,11 @@ void RunLogFile::add(const RunEvent& event) {
         static_cast<std::size_t>(st.st_size) + line.size() > rotateBytes_)
         ::rename(path.c_str(), joinPath(folder_, file_names::kOldLogFile).c_str());
     const std::string why = append(path, line);
-    if (!why.empty() && refused_) refused_("The run history is not written to \"" + path + "\": " + why + ".");
+    if (why.empty()) {
+        lost_ = 0;
+        return;
+    }
+    if (lost_++ == 0 && refused_) refused_("The run history is not written to \"" + path + "\": " + why + ".");
 }
 
 std::vector<RunLogEntry> RunLogFile::readAll(const std::string& folder) {
@@ -153,6 +269,102 @@ std::vector<RunLogEntry> newestEvents(const std::vector<RunLogEntry>& all, std::
     for (auto it = all.rbegin(); it != all.rend() && out.size() < max; ++it)
         if (!task || it->task == *task) out.push_back(*it);
     return out;
+}
+
+std::optional<RunLogEntry> RunLogReader::parseWanted(const std::string& line) {
+    std::optional<RunLogEntry> entry = parseRunLogLine(line);
+    if (!entry) return std::nullopt;
+    if (names_.size() < kMaxNames) names_.insert(entry->task);
+    if (task_ && entry->task != *task_) return std::nullopt;
+    return entry;
+}
+
+bool RunLogReader::takeOlder(const std::string& line) {
+    if (auto entry = parseWanted(line)) events_.push_front(std::move(*entry));
+    return events_.size() < max_;
+}
+
+void RunLogReader::takeNewer(const std::string& line, std::size_t& added) {
+    auto entry = parseWanted(line);
+    if (!entry) return;
+    events_.push_back(std::move(*entry));
+    ++added;
+    if (events_.size() > max_) events_.pop_front();
+}
+
+std::uint64_t RunLogReader::readForward(int fd, std::uint64_t offset, std::size_t& added) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return offset;
+    const auto size = static_cast<std::uint64_t>(st.st_size);
+    std::vector<char> block(kBlockBytes);
+    LinePieces line;
+    std::uint64_t pos = offset, complete = offset;
+    while (pos < size) {
+        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), size - pos));
+        if (!readAt(fd, block.data(), n, pos)) break;
+        bytesRead_ += n;
+        std::size_t start = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (block[i] != '\n') continue;
+            line.append(block.data() + start, i - start);
+            if (const std::optional<std::string> text = line.take()) takeNewer(*text, added);
+            start = i + 1;
+            complete = pos + start;
+        }
+        line.append(block.data() + start, n - start);
+        pos += n;
+    }
+    return complete;
+}
+
+void RunLogReader::reload() {
+    events_.clear();
+    file_.reset();
+    offset_ = 0;
+    if (max_ == 0) return;
+    const auto take = [this](const std::string& line) { return takeOlder(line); };
+    FileId f;
+    if (const int fd = openLog(joinPath(folder_, file_names::kLogFile), f); fd >= 0) {
+        file_ = f.id;
+        offset_ = linesBackwards(fd, f.size, bytesRead_, take);
+        ::close(fd);
+    }
+    if (events_.size() >= max_) return;
+    if (const int fd = openLog(joinPath(folder_, file_names::kOldLogFile), f); fd >= 0) {
+        linesBackwards(fd, f.size, bytesRead_, take);
+        ::close(fd);
+    }
+}
+
+RunLogReader::Change RunLogReader::refresh() {
+    Change change;
+    FileId now;
+    // No file: between a rotation's rename and its first line, or removed.
+    const int fd = openLog(joinPath(folder_, file_names::kLogFile), now);
+    if (fd < 0) return change;
+    if (file_ == now.id && now.size < offset_) {
+        change.reloaded = true; // cut short
+    } else if (file_ == now.id) {
+        offset_ = readForward(fd, offset_, change.added);
+    } else {
+        // Another file: after a rotation ours is Wendrel.log.1, whose rest
+        // comes before the new file's lines.
+        FileId old;
+        const int oldFd = file_ ? openLog(joinPath(folder_, file_names::kOldLogFile), old) : -1;
+        if (oldFd >= 0 && old.id == *file_ && old.size >= offset_) readForward(oldFd, offset_, change.added);
+        else change.reloaded = file_.has_value();
+        if (oldFd >= 0) ::close(oldFd);
+        if (!change.reloaded) {
+            file_ = now.id;
+            offset_ = readForward(fd, 0, change.added);
+        }
+    }
+    ::close(fd);
+    if (change.reloaded) {
+        change.added = 0;
+        reload();
+    }
+    return change;
 }
 
 } // namespace wendrel
