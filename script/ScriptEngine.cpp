@@ -91,7 +91,7 @@ void ScriptEngine::markMissing(int index) {
 
 bool ScriptEngine::scriptPresent(int index) const {
     const std::string name = g_.slot(index).ScriptFile.shown();
-    return !name.empty() && !scriptNameProblem(name) && pathExists(joinPath(folder_, name));
+    return !scriptNameProblem(name) && pathExists(joinPath(folder_, name));
 }
 
 // The line is UTF-8 here, whatever the encoding of the file.

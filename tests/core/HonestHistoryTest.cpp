@@ -77,7 +77,8 @@ TEST(HonestHistory, AWaitEndedWhileTheProgramRunsSaysSoAndAStopAtExitIsNoFinish)
                                           "pid 100 still running when the wait ended", "stopped at exit"}));
 }
 
-TEST(HonestHistory, AHistoryThatCannotBeWrittenIsToldOnceAndTheGapNoted) {
+// A folder in the history's place, then a full disk (as a file size limit).
+TEST(HonestHistory, LostEventsAreToldOnceAndCountedInTheNextLineWritten) {
     Desk d;
     writeAll(d.dir.file("a.wdx"), "");
     const std::string log = d.dir.file(file_names::kLogFile);
@@ -88,32 +89,21 @@ TEST(HonestHistory, AHistoryThatCannotBeWrittenIsToldOnceAndTheGapNoted) {
     std::filesystem::remove(log);
     d.s->runNow(1);
     EXPECT_EQ(whats(d.dir.path()), (Texts{"4 events lost: the history could not be written", "started", "finished"}));
-    std::filesystem::remove(log);
-    std::filesystem::create_directory(log);
-    d.s->runNow(1);
-    EXPECT_EQ(d.notices.size(), 2u) << "a new failure after a written line is told again";
-}
-
-// A full disk, as a file size limit: the writes themselves fail.
-TEST(HonestHistory, WritesThatFailAreCountedLikeAFileThatCannotBeOpened) {
-    TempFolder dir;
-    RunLogFile log(dir.path());
-    int told = 0;
-    log.setRefusalHandler([&](const std::string&) { ++told; });
-    log.add(numbered(0));
     rlimit was{};
     ::getrlimit(RLIMIT_FSIZE, &was);
-    const rlimit full{static_cast<rlim_t>(lineOf(0).size()), was.rlim_max};
     std::signal(SIGXFSZ, SIG_IGN);
-    ::setrlimit(RLIMIT_FSIZE, &full);
-    log.add(numbered(1));
-    log.add(numbered(2));
-    ::setrlimit(RLIMIT_FSIZE, &was);
+    const auto runOnFullDisk = [&] {
+        const rlimit full{std::filesystem::file_size(log), was.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &full);
+        d.s->runNow(1);
+        ::setrlimit(RLIMIT_FSIZE, &was);
+    };
+    runOnFullDisk();
+    EXPECT_EQ(d.notices.size(), 2u) << "a failed write";
+    d.s->runNow(1);
+    runOnFullDisk();
+    EXPECT_EQ(d.notices.size(), 3u) << "the same failure after a written line";
     std::signal(SIGXFSZ, SIG_DFL);
-    EXPECT_EQ(told, 1);
-    log.add(numbered(3));
-    EXPECT_EQ(whats(dir.path()), (Texts{"program not found: 0", "2 events lost: the history could not be written",
-                                        "program not found: 3"}));
 }
 
 // 100 MB of older history (a hole, made in no time) before the newest events.
