@@ -51,12 +51,7 @@ Session::Session(std::string folder, Services services, std::string fallbackFold
       scheduler_(g_, *services_.clock, [this](int index) { engine_.RunScript(index); }) {
     engine_.setRunLog(&runEvents_);
     scheduler_.setScriptCheck([this](int index) { return engine_.scriptPresent(index); });
-    // The history tells of a failure once until a line is written again: a
-    // later failure is news, even in the same words.
-    runLog_.setRefusalHandler([this](const std::string& text) {
-        told_.erase(text);
-        notice(text);
-    });
+    runLog_.setRefusalHandler([this](const std::string& text) { notice(text); });
     engine_.setRefusalHandler([this](const std::string& text) { notice(text); });
 }
 

@@ -253,7 +253,8 @@ void RunLogFile::add(const RunEvent& event) {
         lost_ = 0;
         return;
     }
-    if (lost_++ == 0 && refused_) refused_("The run history is not written to \"" + path + "\": " + why + ".");
+    ++lost_;
+    if (refused_) refused_("The run history is not written to \"" + path + "\": " + why + ".");
 }
 
 std::vector<RunLogEntry> RunLogFile::readAll(const std::string& folder) {

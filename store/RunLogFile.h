@@ -43,9 +43,9 @@ public:
     // one) and a new Wendrel.log begins. Something other than a regular file
     // in its place (a named pipe, a symbolic link) is neither written to nor
     // followed: the event is dropped and refused is told why.
-    // A line that cannot be written (no permission, a full disk) is lost:
-    // refused is told once, at the first loss, and the next line that is
-    // written is preceded by one that says how many were lost.
+    // A line that cannot be written (no permission, a full disk) is lost,
+    // refused is told why, and the next line that is written is preceded by
+    // one that says how many were lost.
     void add(const RunEvent& event) override;
     void setRefusalHandler(std::function<void(const std::string& text)> refused) { refused_ = std::move(refused); }
 

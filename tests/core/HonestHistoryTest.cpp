@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <fcntl.h>
 #include <filesystem>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -18,31 +17,32 @@ using namespace wendrel;
 using Texts = std::vector<std::string>;
 
 namespace {
-Texts whats(const std::string& folder) {
-    Texts out;
-    for (const RunLogEntry& e : RunLogFile::readAll(folder)) out.push_back(e.what);
-    return out;
-}
-
-// Events told apart by their command line: "program not found: <n>".
+// Events told apart by their command line.
 RunEvent numbered(int n, const std::string& task = "T") {
     return {{2026, 12, 7, 9, 30, 0}, RunEventKind::ProgramNotFound, task, "s.wdx", std::to_string(n), {}, {}};
 }
+std::string found(int n) { return "program not found: " + std::to_string(n); }
+Texts founds(int from, int to, int step = 1) {
+    Texts out;
+    for (int n = from; n < to; n += step) out.push_back(found(n));
+    return out;
+}
 std::string lineOf(int n, const std::string& task = "T") { return formatRunEvent(numbered(n, task)) + "\n"; }
-std::string numbers(int from, int to) {
-    std::string lines;
-    for (int n = from; n < to; ++n) lines += lineOf(n, n % 2 ? "B" : "A");
-    return lines;
+// Lines of tasks A (even numbers) and B (odd ones).
+std::string lines(int from, int to) {
+    std::string text;
+    for (int n = from; n < to; ++n) text += lineOf(n, n % 2 ? "B" : "A");
+    return text;
 }
 Texts whatsOf(const RunLogReader& r) {
     Texts out;
-    for (const RunLogEntry& e : r.events()) out.push_back(e.what.substr(e.what.rfind(' ') + 1));
+    for (const RunLogEntry& e : r.events()) out.push_back(e.what);
     return out;
 }
-Texts range(int from, int to, int step = 1) {
-    Texts out;
-    for (int n = from; n < to; n += step) out.push_back(std::to_string(n));
-    return out;
+Texts whats(const std::string& folder) {
+    RunLogReader r(folder, 1000);
+    r.reload();
+    return whatsOf(r);
 }
 
 // A session on a temporary folder whose task T1 runs a.wdx daily at 09:30,
@@ -77,98 +77,74 @@ TEST(HonestHistory, AWaitEndedWhileTheProgramRunsSaysSoAndAStopAtExitIsNoFinish)
                                           "pid 100 still running when the wait ended", "stopped at exit"}));
 }
 
-// A folder in the history's place, then a full disk (as a file size limit).
-TEST(HonestHistory, LostEventsAreToldOnceAndCountedInTheNextLineWritten) {
+// A folder in the history's place, then a full disk (a file size limit).
+TEST(HonestHistory, LostEventsAreToldAndCountedInTheNextLineWritten) {
     Desk d;
     writeAll(d.dir.file("a.wdx"), "");
     const std::string log = d.dir.file(file_names::kLogFile);
     std::filesystem::create_directory(log);
     d.s->runNow(1);
     d.s->runNow(1);
-    EXPECT_EQ(d.notices.size(), 1u);
     std::filesystem::remove(log);
     d.s->runNow(1);
     EXPECT_EQ(whats(d.dir.path()), (Texts{"4 events lost: the history could not be written", "started", "finished"}));
     rlimit was{};
     ::getrlimit(RLIMIT_FSIZE, &was);
+    const rlimit full{std::filesystem::file_size(log), was.rlim_max};
     std::signal(SIGXFSZ, SIG_IGN);
-    const auto runOnFullDisk = [&] {
-        const rlimit full{std::filesystem::file_size(log), was.rlim_max};
-        ::setrlimit(RLIMIT_FSIZE, &full);
-        d.s->runNow(1);
-        ::setrlimit(RLIMIT_FSIZE, &was);
-    };
-    runOnFullDisk();
-    EXPECT_EQ(d.notices.size(), 2u) << "a failed write";
+    ::setrlimit(RLIMIT_FSIZE, &full);
     d.s->runNow(1);
-    runOnFullDisk();
-    EXPECT_EQ(d.notices.size(), 3u) << "the same failure after a written line";
+    ::setrlimit(RLIMIT_FSIZE, &was);
     std::signal(SIGXFSZ, SIG_DFL);
+    EXPECT_EQ(d.notices.size(), 2u) << "one for the folder, one for the full disk";
 }
 
-// 100 MB of older history (a hole, made in no time) before the newest events.
-TEST(HistoryReader, AHugeHistoryIsReadFromItsEndOnly) {
+// 100 MB of older history (a hole, made in no time) before the newest events;
+// then a short history whose older file is needed, or not.
+TEST(HistoryReader, ReadsFromTheEndOnlyWhatItKeeps) {
+    TempFolder big;
+    const std::string bigLog = big.file(file_names::kLogFile);
+    writeAll(bigLog, "");
+    ASSERT_EQ(::truncate(bigLog.c_str(), 100 << 20), 0);
+    std::ofstream(bigLog, std::ios::app) << "\n" + lines(0, 2000);
+    RunLogReader r(big.path(), 1000);
+    r.reload();
+    EXPECT_EQ(whatsOf(r), founds(1000, 2000));
+    EXPECT_LT(r.bytesRead(), 256u << 10);
+
     TempFolder dir;
     const std::string log = dir.file(file_names::kLogFile);
-    const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT, 0600);
-    ASSERT_EQ(::ftruncate(fd, 100 << 20), 0);
-    ::close(fd);
-    std::ofstream(log, std::ios::app) << "\n" + numbers(0, 2000);
-    RunLogReader r(dir.path(), 1000);
-    r.reload();
-    EXPECT_EQ(whatsOf(r), range(1000, 2000));
-    EXPECT_LT(r.bytesRead(), 256u << 10);
-}
-
-TEST(HistoryReader, TheOlderFileOnlyWhenTheNewerHoldsTooFewAndTheEventsOfOneTask) {
-    TempFolder dir;
-    writeAll(dir.file(file_names::kOldLogFile), numbers(0, 10) + "torn, no event\n" + std::string(5000, 'x') + "\n");
-    writeAll(dir.file(file_names::kLogFile), numbers(10, 15) + lineOf(15).substr(0, 30));
+    writeAll(dir.file(file_names::kOldLogFile), lines(0, 10) + std::string(5000, 'x') + "\n");
+    writeAll(log, lines(10, 15));
     RunLogReader few(dir.path(), 5);
     few.reload();
-    EXPECT_EQ(few.bytesRead(), std::filesystem::file_size(dir.file(file_names::kLogFile)));
-    RunLogReader more(dir.path(), 8);
-    more.reload();
-    EXPECT_EQ(whatsOf(more), range(7, 15));
-    RunLogReader a(dir.path(), 100, "A");
+    EXPECT_EQ(few.bytesRead(), std::filesystem::file_size(log)) << "the older file is not read";
+    RunLogReader a(dir.path(), 6, "A");
     a.reload();
-    EXPECT_EQ(whatsOf(a), range(0, 15, 2));
+    EXPECT_EQ(whatsOf(a), founds(4, 15, 2));
     EXPECT_EQ(a.taskNames(), (std::set<std::string>{"A", "B"}));
 }
 
-TEST(HistoryReader, ARefreshReadsOnlyWhatWasAppendedAndCompleteLines) {
+TEST(HistoryReader, ARefreshReadsWhatWasAppendedAlsoAcrossARotationAndAfreshAFileCutShort) {
     TempFolder dir;
-    RunLogFile log(dir.path(), 1 << 30);
-    for (int n = 0; n < 1500; ++n) log.add(numbered(n));
-    RunLogReader r(dir.path(), 1000);
+    const std::string log = dir.file(file_names::kLogFile);
+    RunLogFile file(dir.path(), lineOf(0).size() * 10);
+    for (int n = 0; n < 5; ++n) file.add(numbered(n));
+    RunLogReader r(dir.path(), 100);
     r.reload();
     const std::uint64_t before = r.bytesRead();
     EXPECT_FALSE(r.refresh().any());
-    log.add(numbered(1500));
+    file.add(numbered(5));
     EXPECT_EQ(r.refresh().added, 1u);
-    EXPECT_EQ(r.bytesRead() - before, lineOf(1500).size());
-    EXPECT_EQ(whatsOf(r), range(501, 1501));
-    const std::string next = lineOf(1501);
-    std::ofstream(dir.file(file_names::kLogFile), std::ios::app) << next.substr(0, 20);
-    EXPECT_EQ(r.refresh().added, 0u) << "a line still being written";
-    std::ofstream(dir.file(file_names::kLogFile), std::ios::app) << next.substr(20);
-    EXPECT_EQ(r.refresh().added, 1u);
-    EXPECT_EQ(r.events().back().what, "program not found: 1501");
-}
-
-TEST(HistoryReader, ARefreshFollowsARotationAndRereadsAFileCutShort) {
-    TempFolder dir;
-    RunLogFile log(dir.path(), lineOf(0).size() * 10);
-    for (int n = 0; n < 5; ++n) log.add(numbered(n));
-    RunLogReader r(dir.path(), 100);
-    r.reload();
-    for (int n = 5; n < 15; ++n) log.add(numbered(n)); // rotates after 9
-    const RunLogReader::Change rotated = r.refresh();
-    EXPECT_FALSE(rotated.reloaded);
-    EXPECT_EQ(whatsOf(r), range(0, 15));
-    writeAll(dir.file(file_names::kLogFile), lineOf(99));
+    EXPECT_EQ(r.bytesRead() - before, lineOf(5).size());
+    for (int n = 6; n < 15; ++n) file.add(numbered(n)); // rotates before 10
+    const std::string torn = lineOf(15);
+    std::ofstream(log, std::ios::app) << torn.substr(0, torn.size() - 2); // still being written
+    EXPECT_FALSE(r.refresh().reloaded);
+    EXPECT_EQ(whatsOf(r), founds(0, 15));
+    writeAll(log, lineOf(99));
     EXPECT_TRUE(r.refresh().reloaded);
-    EXPECT_EQ(whatsOf(r), (Texts{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "99"}));
+    EXPECT_EQ(whatsOf(r).back(), found(99));
 }
 
 // Once shown, the box for a missing script does not come at every due time;
