@@ -108,26 +108,20 @@ std::string append(const std::string& path, std::string bytes) {
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            why = n < 0 ? std::strerror(errno) : "nothing could be written";
-            break;
-        }
+        if (n <= 0) break;
         done += static_cast<std::size_t>(n);
     }
+    // A full disk, a file size limit: the line is lost (the next line written
+    // ends a torn part of it).
+    const int error = errno;
     ::close(fd);
-    return why;
+    return done == bytes.size() ? std::string() : std::strerror(error);
 }
 
-// Reads size bytes at offset; false on a read error or a file cut short meanwhile.
+// Reads size bytes at offset; false on a read error or a file cut short
+// meanwhile (a regular file gives what it has at once).
 bool readAt(int fd, char* data, std::size_t size, std::uint64_t offset) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd, data + done, size - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
+    return ::pread(fd, data, size, static_cast<off_t>(offset)) == static_cast<ssize_t>(size);
 }
 
 // A line gathered from the pieces of several blocks; a line too long to be an
@@ -147,13 +141,8 @@ public:
 
 private:
     void add(const char* data, std::size_t size, bool atFront) {
-        if (tooLong_) return;
-        if (text_.size() + size > kMaxLineBytes) {
-            tooLong_ = true;
-            text_.clear();
-        } else {
-            text_.insert(atFront ? text_.begin() : text_.end(), data, data + size);
-        }
+        tooLong_ = tooLong_ || text_.size() + size > kMaxLineBytes;
+        if (!tooLong_) text_.insert(atFront ? text_.begin() : text_.end(), data, data + size);
     }
     std::string text_;
     bool tooLong_ = false;
@@ -169,15 +158,17 @@ std::uint64_t linesBackwards(int fd, std::uint64_t end, std::uint64_t& bytesRead
     std::optional<std::uint64_t> complete;
     std::uint64_t pos = end;
     bool more = true;
-    while (more && pos > 0) {
+    while (more && pos != 0) {
         const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), pos));
-        if (!readAt(fd, block.data(), n, pos - n)) return complete.value_or(0);
         pos -= n;
+        more = readAt(fd, block.data(), n, pos);
         bytesRead += n;
         std::size_t stop = n; // the block's bytes from stop on are taken
-        for (std::size_t i = n; more && i-- > 0;) {
-            if (block[i] != '\n') continue;
-            line.prepend(block.data() + i + 1, stop - i - 1);
+        while (more) {
+            const auto* lineEnd = static_cast<const char*>(::memrchr(block.data(), '\n', stop));
+            if (!lineEnd) break;
+            const auto i = static_cast<std::size_t>(lineEnd - block.data());
+            line.prepend(lineEnd + 1, stop - i - 1);
             const std::optional<std::string> text = line.take();
             if (!complete) complete = pos + i + 1;
             else if (text) more = take(*text);
@@ -191,23 +182,26 @@ std::uint64_t linesBackwards(int fd, std::uint64_t end, std::uint64_t& bytesRead
     return complete.value_or(0);
 }
 
-struct FileId {
-    std::pair<std::uint64_t, std::uint64_t> id; // (device, inode)
+// A history file open for reading (when id has a value), closed with this.
+struct LogFile {
+    explicit LogFile(const std::string& path) {
+        std::string why;
+        fd = openRegularFile(path, FileUse::ReadNoLink, why);
+        struct stat st {};
+        if (fd == -1 || ::fstat(fd, &st) != 0) return;
+        id = {st.st_dev, st.st_ino};
+        size = static_cast<std::uint64_t>(st.st_size);
+    }
+    ~LogFile() {
+        if (fd != -1) ::close(fd);
+    }
+    LogFile(const LogFile&) = delete;
+    LogFile& operator=(const LogFile&) = delete;
+
+    int fd = -1;
+    std::optional<std::pair<std::uint64_t, std::uint64_t>> id; // (device, inode)
     std::uint64_t size = 0;
 };
-
-// Opens a history file for reading; -1 when there is none (or no regular one).
-int openLog(const std::string& path, FileId& file) {
-    std::string why;
-    const int fd = openRegularFile(path, FileUse::ReadNoLink, why);
-    struct stat st {};
-    if (fd >= 0 && ::fstat(fd, &st) == 0) {
-        file = {{st.st_dev, st.st_ino}, static_cast<std::uint64_t>(st.st_size)};
-        return fd;
-    }
-    if (fd >= 0) ::close(fd);
-    return -1;
-}
 
 // "yyyy-mm-dd hh:mm:ss": digits where digits belong, the separators between.
 bool isTimeField(std::string_view t) {
@@ -293,10 +287,7 @@ void RunLogReader::takeNewer(const std::string& line, std::size_t& added) {
     if (events_.size() > max_) events_.pop_front();
 }
 
-std::uint64_t RunLogReader::readForward(int fd, std::uint64_t offset, std::size_t& added) {
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) return offset;
-    const auto size = static_cast<std::uint64_t>(st.st_size);
+std::uint64_t RunLogReader::readForward(int fd, std::uint64_t offset, std::uint64_t size, std::size_t& added) {
     std::vector<char> block(kBlockBytes);
     LinePieces line;
     std::uint64_t pos = offset, complete = offset;
@@ -305,8 +296,8 @@ std::uint64_t RunLogReader::readForward(int fd, std::uint64_t offset, std::size_
         if (!readAt(fd, block.data(), n, pos)) break;
         bytesRead_ += n;
         std::size_t start = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            if (block[i] != '\n') continue;
+        while (const auto* lineEnd = static_cast<const char*>(::memchr(block.data() + start, '\n', n - start))) {
+            const auto i = static_cast<std::size_t>(lineEnd - block.data());
             line.append(block.data() + start, i - start);
             if (const std::optional<std::string> text = line.take()) takeNewer(*text, added);
             start = i + 1;
@@ -320,51 +311,36 @@ std::uint64_t RunLogReader::readForward(int fd, std::uint64_t offset, std::size_
 
 void RunLogReader::reload() {
     events_.clear();
-    file_.reset();
-    offset_ = 0;
-    if (max_ == 0) return;
     const auto take = [this](const std::string& line) { return takeOlder(line); };
-    FileId f;
-    if (const int fd = openLog(joinPath(folder_, file_names::kLogFile), f); fd >= 0) {
-        file_ = f.id;
-        offset_ = linesBackwards(fd, f.size, bytesRead_, take);
-        ::close(fd);
-    }
+    const LogFile log(joinPath(folder_, file_names::kLogFile));
+    file_ = log.id;
+    offset_ = log.id ? linesBackwards(log.fd, log.size, bytesRead_, take) : 0;
     if (events_.size() >= max_) return;
-    if (const int fd = openLog(joinPath(folder_, file_names::kOldLogFile), f); fd >= 0) {
-        linesBackwards(fd, f.size, bytesRead_, take);
-        ::close(fd);
-    }
+    const LogFile old(joinPath(folder_, file_names::kOldLogFile));
+    if (old.id) linesBackwards(old.fd, old.size, bytesRead_, take);
 }
 
 RunLogReader::Change RunLogReader::refresh() {
     Change change;
-    FileId now;
     // No file: between a rotation's rename and its first line, or removed.
-    const int fd = openLog(joinPath(folder_, file_names::kLogFile), now);
-    if (fd < 0) return change;
-    if (file_ == now.id && now.size < offset_) {
-        change.reloaded = true; // cut short
-    } else if (file_ == now.id) {
-        offset_ = readForward(fd, offset_, change.added);
-    } else {
-        // Another file: after a rotation ours is Wendrel.log.1, whose rest
-        // comes before the new file's lines.
-        FileId old;
-        const int oldFd = file_ ? openLog(joinPath(folder_, file_names::kOldLogFile), old) : -1;
-        if (oldFd >= 0 && old.id == *file_ && old.size >= offset_) readForward(oldFd, offset_, change.added);
-        else change.reloaded = file_.has_value();
-        if (oldFd >= 0) ::close(oldFd);
-        if (!change.reloaded) {
-            file_ = now.id;
-            offset_ = readForward(fd, 0, change.added);
-        }
+    const LogFile log(joinPath(folder_, file_names::kLogFile));
+    if (!log.id) return change;
+    if (log.id == file_ && log.size >= offset_) {
+        offset_ = readForward(log.fd, offset_, log.size, change.added);
+        return change;
     }
-    ::close(fd);
-    if (change.reloaded) {
-        change.added = 0;
-        reload();
+    // After a rotation ours is Wendrel.log.1: its rest comes before the new
+    // file's lines.
+    const LogFile old(joinPath(folder_, file_names::kOldLogFile));
+    if (old.id && old.id == file_) {
+        readForward(old.fd, offset_, old.size, change.added);
+        file_ = log.id;
+        offset_ = readForward(log.fd, 0, log.size, change.added);
+        return change;
     }
+    // None before, or one cut short or replaced.
+    reload();
+    change.reloaded = true;
     return change;
 }
 

@@ -102,9 +102,9 @@ private:
     bool takeOlder(const std::string& line);
     // Takes an event read going forwards; counts it in added.
     void takeNewer(const std::string& line, std::size_t& added);
-    // Reads the complete lines of fd from offset to its end, returning the
+    // Reads the complete lines of fd from offset to size, returning the
     // offset after the last line end.
-    std::uint64_t readForward(int fd, std::uint64_t offset, std::size_t& added);
+    std::uint64_t readForward(int fd, std::uint64_t offset, std::uint64_t size, std::size_t& added);
     std::optional<RunLogEntry> parseWanted(const std::string& line);
 
     std::string folder_;

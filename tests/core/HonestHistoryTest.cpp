@@ -112,36 +112,45 @@ TEST(HistoryReader, ReadsFromTheEndOnlyWhatItKeeps) {
     EXPECT_EQ(whatsOf(r), founds(1000, 2000));
     EXPECT_LT(r.bytesRead(), 256u << 10);
 
+    // Lines of up to 4096 bytes are events.
     TempFolder dir;
     const std::string log = dir.file(file_names::kLogFile);
-    writeAll(dir.file(file_names::kOldLogFile), lines(0, 10) + std::string(5000, 'x') + "\n");
+    const std::string start = "2026-12-07 09:30:00\tA\ts.wdx\t";
+    const std::string longest(4096 - start.size(), 'x');
+    writeAll(dir.file(file_names::kOldLogFile),
+             lines(0, 5) + start + longest + "\n" + start + longest + "x\n" + lines(5, 10));
     writeAll(log, lines(10, 15));
     RunLogReader few(dir.path(), 5);
     few.reload();
     EXPECT_EQ(few.bytesRead(), std::filesystem::file_size(log)) << "the older file is not read";
-    RunLogReader a(dir.path(), 6, "A");
+    RunLogReader a(dir.path(), 7, "A");
     a.reload();
-    EXPECT_EQ(whatsOf(a), founds(4, 15, 2));
+    Texts expected = founds(4, 15, 2);
+    expected.insert(expected.begin() + 1, longest);
+    EXPECT_EQ(whatsOf(a), expected);
     EXPECT_EQ(a.taskNames(), (std::set<std::string>{"A", "B"}));
 }
 
 TEST(HistoryReader, ARefreshReadsWhatWasAppendedAlsoAcrossARotationAndAfreshAFileCutShort) {
     TempFolder dir;
     const std::string log = dir.file(file_names::kLogFile);
-    RunLogFile file(dir.path(), lineOf(0).size() * 10);
-    for (int n = 0; n < 5; ++n) file.add(numbered(n));
-    RunLogReader r(dir.path(), 100);
+    writeAll(log, "");
+    RunLogReader r(dir.path(), 3000);
     r.reload();
+    RunLogFile file(dir.path(), 1 << 30);
+    for (int n = 0; n < 2000; ++n) file.add(numbered(n));
+    EXPECT_EQ(r.refresh().added, 2000u);
     const std::uint64_t before = r.bytesRead();
     EXPECT_FALSE(r.refresh().any());
-    file.add(numbered(5));
+    file.add(numbered(2000));
     EXPECT_EQ(r.refresh().added, 1u);
-    EXPECT_EQ(r.bytesRead() - before, lineOf(5).size());
-    for (int n = 6; n < 15; ++n) file.add(numbered(n)); // rotates before 10
-    const std::string torn = lineOf(15);
+    EXPECT_EQ(r.bytesRead() - before, lineOf(2000).size());
+    RunLogFile rotating(dir.path(), std::filesystem::file_size(log) + lineOf(2001).size());
+    for (int n = 2001; n < 2004; ++n) rotating.add(numbered(n)); // rotates before 2002
+    const std::string torn = lineOf(2004);
     std::ofstream(log, std::ios::app) << torn.substr(0, torn.size() - 2); // still being written
     EXPECT_FALSE(r.refresh().reloaded);
-    EXPECT_EQ(whatsOf(r), founds(0, 15));
+    EXPECT_EQ(whatsOf(r), founds(0, 2004));
     writeAll(log, lineOf(99));
     EXPECT_TRUE(r.refresh().reloaded);
     EXPECT_EQ(whatsOf(r).back(), found(99));
