@@ -38,8 +38,8 @@ struct TaskRecord {
     // scheduler's state file.
     std::optional<std::int64_t> LastStartUtc;
     // The script file was missing at the last start (its box was shown): the
-    // tick starts the task again only once the file is back. A start by hand
-    // and a save of the task end this too.
+    // tick starts the task again only once the file is back or the task has
+    // been saved. A start by hand is always made.
     bool ScriptMissing = false;
 
     bool operator==(const TaskRecord&) const = default;

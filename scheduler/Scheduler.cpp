@@ -225,18 +225,13 @@ bool Scheduler::runNow(int index) {
         task.LastStartUtc = r.utc;
     }
     task.Running = 1;
-    task.ScriptMissing = false; // the user asks again: the box may come again
     if (run_) run_(index);
     return true;
 }
 
 // Only looked at when the task is due, so an idle tick touches no file.
-bool Scheduler::stillMissing(int index) {
-    TaskRecord& task = g_.slot(index);
-    if (!task.ScriptMissing) return false;
-    if (!scriptPresent_ || !scriptPresent_(index)) return true;
-    task.ScriptMissing = false;
-    return false;
+bool Scheduler::stillMissing(int index) const {
+    return g_.slot(index).ScriptMissing && !(scriptPresent_ && scriptPresent_(index));
 }
 
 } // namespace wendrel

@@ -48,7 +48,8 @@ public:
     void setRunner(Runner runScript) { run_ = std::move(runScript); }
     // Tells whether the script file of the task in slot index is there. A
     // task marked ScriptMissing is started by the tick again only once it
-    // is; without this check, only runNow and a save end the mark.
+    // is; without this check, only a save ends the mark. runNow starts it
+    // whatever the mark says.
     void setScriptCheck(std::function<bool(int index)> present) { scriptPresent_ = std::move(present); }
     const Runner& runner() const { return run_; }
 
@@ -92,9 +93,8 @@ private:
     CatchUp catchUpFor(const ClockReading& now, double boot);
     bool isRepeatedLocalTime(const ClockReading& r) const;
     bool fixedTaskDue(const TaskRecord& task, const ClockReading& r, const CatchUp& cu) const;
-    // Whether the task in slot index waits for its missing script file;
-    // ends the wait when the file is back.
-    bool stillMissing(int index);
+    // Whether the task in slot index waits for its missing script file.
+    bool stillMissing(int index) const;
 
     General& g_;
     const Clock& clock_;

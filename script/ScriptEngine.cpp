@@ -52,6 +52,7 @@ void ScriptEngine::RunScript(int index) {
                            MsgIcon::Critical);
         return;
     }
+    g_.slot(index).ScriptMissing = false;
 
     {
         // Each run reads through a reader of its own, so nested runs never

@@ -170,4 +170,5 @@ TEST(MissingScript, TheTaskComesBackWhenSavedRunByHandOrItsFileIsThere) {
     writeAll(d.dir.file("a.wdx"), "EXEC back\r\n");
     d.tickNextDay();
     EXPECT_EQ(d.launcher.started, Texts{"back"});
+    EXPECT_FALSE(d.s->general().slot(1).ScriptMissing);
 }
