@@ -95,12 +95,13 @@ int Session::newTask(int currentRow) {
 void Session::storeFields(int n, const TaskRecord& fields) {
     if (n < 1 || n > General::kSlotCount) return;
     copyEditorFields(fields, g_.slot(n));
+    // The user has been at the task (its script named anew, perhaps): the
+    // tick may start it again even if its script was missing.
+    g_.slot(n).ScriptMissing = false;
 }
 
 void Session::commit(int n, const TaskRecord& fields) {
     storeFields(n, fields);
-    // Saved, perhaps with another script: the tick may start it again.
-    if (n >= 1 && n <= General::kSlotCount) g_.slot(n).ScriptMissing = false;
     newTaskPending_ = false;
     saveChanges();
 }

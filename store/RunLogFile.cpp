@@ -37,11 +37,7 @@ std::string cutUtf8(const std::string& text, std::size_t max) {
 }
 
 RunEvent lostEvents(const DateTime& time, std::size_t lost) {
-    RunEvent e;
-    e.time = time;
-    e.kind = RunEventKind::EventsLost;
-    e.lost = lost;
-    return e;
+    return RunEvent{time, RunEventKind::EventsLost, {}, {}, {}, {}, {}, lost};
 }
 
 std::string pidText(std::optional<double> pid) {
@@ -176,8 +172,9 @@ std::uint64_t linesBackwards(int fd, std::uint64_t end, std::uint64_t& bytesRead
         }
         if (more) line.prepend(block.data(), stop);
     }
-    // The file's first line has no line end before it.
-    if (more && complete)
+    // The file's first line has no line end before it. (Once enough lines
+    // were taken, the line gathered is empty.)
+    if (pos == 0 && complete)
         if (const std::optional<std::string> text = line.take()) take(*text);
     return complete.value_or(0);
 }
@@ -192,9 +189,7 @@ struct LogFile {
         id = {st.st_dev, st.st_ino};
         size = static_cast<std::uint64_t>(st.st_size);
     }
-    ~LogFile() {
-        if (fd != -1) ::close(fd);
-    }
+    ~LogFile() { ::close(fd); } // nothing for -1
     LogFile(const LogFile&) = delete;
     LogFile& operator=(const LogFile&) = delete;
 

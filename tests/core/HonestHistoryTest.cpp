@@ -134,11 +134,12 @@ TEST(HistoryReader, ReadsFromTheEndOnlyWhatItKeeps) {
 TEST(HistoryReader, ARefreshReadsWhatWasAppendedAlsoAcrossARotationAndAfreshAFileCutShort) {
     TempFolder dir;
     const std::string log = dir.file(file_names::kLogFile);
-    writeAll(log, "");
-    RunLogReader r(dir.path(), 3000);
+    const std::string first = lineOf(0);
+    writeAll(log, first.substr(0, first.size() - 1)); // still being written
+    RunLogReader r(dir.path(), 2000);
     r.reload();
     RunLogFile file(dir.path(), 1 << 30);
-    for (int n = 0; n < 2000; ++n) file.add(numbered(n));
+    for (int n = 1; n < 2000; ++n) file.add(numbered(n));
     EXPECT_EQ(r.refresh().added, 2000u);
     const std::uint64_t before = r.bytesRead();
     EXPECT_FALSE(r.refresh().any());
@@ -148,12 +149,16 @@ TEST(HistoryReader, ARefreshReadsWhatWasAppendedAlsoAcrossARotationAndAfreshAFil
     RunLogFile rotating(dir.path(), std::filesystem::file_size(log) + lineOf(2001).size());
     for (int n = 2001; n < 2004; ++n) rotating.add(numbered(n)); // rotates before 2002
     const std::string torn = lineOf(2004);
-    std::ofstream(log, std::ios::app) << torn.substr(0, torn.size() - 2); // still being written
+    std::ofstream(log, std::ios::app) << torn.substr(0, torn.size() - 2);
     EXPECT_FALSE(r.refresh().reloaded);
-    EXPECT_EQ(whatsOf(r), founds(0, 2004));
+    EXPECT_EQ(whatsOf(r), founds(4, 2004));
     writeAll(log, lineOf(99));
     EXPECT_TRUE(r.refresh().reloaded);
     EXPECT_EQ(whatsOf(r).back(), found(99));
+    const std::uint64_t afterCut = r.bytesRead();
+    file.add(numbered(100));
+    r.refresh();
+    EXPECT_EQ(r.bytesRead() - afterCut, lineOf(100).size());
 }
 
 // Once shown, the box for a missing script does not come at every due time;
