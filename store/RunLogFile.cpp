@@ -75,8 +75,7 @@ std::string describe(const RunEvent& e) {
         case RunEventKind::WaitLeftRunning:
             return "pid " + pidText(e.pid) + " still running when the wait ended";
         case RunEventKind::EventsLost:
-            return std::to_string(e.lost) + (e.lost == 1 ? " event" : " events") +
-                   " lost: the history could not be written";
+            return "the history could not be written; events lost: " + std::to_string(e.lost);
     }
     return "unknown event";
 }
@@ -181,9 +180,7 @@ std::uint64_t linesBackwards(int fd, std::uint64_t end, std::uint64_t& bytesRead
 
 // A history file open for reading (when id has a value), closed with this.
 struct LogFile {
-    explicit LogFile(const std::string& path) {
-        std::string why;
-        fd = openRegularFile(path, FileUse::ReadNoLink, why);
+    explicit LogFile(const std::string& path) : fd(openForReading(path)) {
         struct stat st {};
         if (fd == -1 || ::fstat(fd, &st) != 0) return;
         id = {st.st_dev, st.st_ino};
@@ -193,9 +190,14 @@ struct LogFile {
     LogFile(const LogFile&) = delete;
     LogFile& operator=(const LogFile&) = delete;
 
-    int fd = -1;
+    static int openForReading(const std::string& path) {
+        std::string why;
+        return openRegularFile(path, FileUse::ReadNoLink, why);
+    }
+
+    const int fd;
     std::optional<std::pair<std::uint64_t, std::uint64_t>> id; // (device, inode)
-    std::uint64_t size = 0;
+    std::uint64_t size{};
 };
 
 // "yyyy-mm-dd hh:mm:ss": digits where digits belong, the separators between.
@@ -229,7 +231,7 @@ std::optional<RunLogEntry> parseRunLogLine(const std::string& line) {
 void RunLogFile::add(const RunEvent& event) {
     // One write for the line, so a crash leaves at most the last line torn.
     std::string line = formatRunEvent(event) + '\n';
-    if (lost_ > 0) line = formatRunEvent(lostEvents(event.time, lost_)) + '\n' + line;
+    if (lost_ != 0) line = formatRunEvent(lostEvents(event.time, lost_)) + '\n' + line;
     const std::string path = joinPath(folder_, file_names::kLogFile);
     // Only a file of ours is rotated (lstat: a link is left where it is, and
     // refused below).

@@ -87,7 +87,7 @@ TEST(HonestHistory, LostEventsAreToldAndCountedInTheNextLineWritten) {
     d.s->runNow(1);
     std::filesystem::remove(log);
     d.s->runNow(1);
-    EXPECT_EQ(whats(d.dir.path()), (Texts{"4 events lost: the history could not be written", "started", "finished"}));
+    EXPECT_EQ(whats(d.dir.path()), (Texts{"the history could not be written; events lost: 4", "started", "finished"}));
     rlimit was{};
     ::getrlimit(RLIMIT_FSIZE, &was);
     const rlimit full{std::filesystem::file_size(log), was.rlim_max};
