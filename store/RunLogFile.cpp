@@ -7,6 +7,7 @@
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 #include "model/RegularFile.h"
 #include "model/TextFile.h"
@@ -127,11 +128,9 @@ public:
     void prepend(const char* data, std::size_t size) { add(data, size, true); }
     // The whole line, or nothing when it was too long; starts the next one.
     std::optional<std::string> take() {
-        std::optional<std::string> line;
-        if (!tooLong_) line = std::move(text_);
-        text_.clear();
-        tooLong_ = false;
-        return line;
+        std::string text = std::exchange(text_, {});
+        if (std::exchange(tooLong_, false)) return std::nullopt;
+        return text;
     }
 
 private:
@@ -182,7 +181,7 @@ std::uint64_t linesBackwards(int fd, std::uint64_t end, std::uint64_t& bytesRead
 struct LogFile {
     explicit LogFile(const std::string& path) : fd(openForReading(path)) {
         struct stat st {};
-        if (fd == -1 || ::fstat(fd, &st) != 0) return;
+        if (::fstat(fd, &st) != 0) return; // also for -1: no file
         id = {st.st_dev, st.st_ino};
         size = static_cast<std::uint64_t>(st.st_size);
     }
