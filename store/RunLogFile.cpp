@@ -310,10 +310,10 @@ void RunLogReader::reload() {
     const auto take = [this](const std::string& line) { return takeOlder(line); };
     const LogFile log(joinPath(folder_, file_names::kLogFile));
     file_ = log.id;
-    offset_ = log.id ? linesBackwards(log.fd, log.size, bytesRead_, take) : 0;
+    offset_ = linesBackwards(log.fd, log.size, bytesRead_, take); // none: size 0, nothing read
     if (events_.size() >= max_) return;
     const LogFile old(joinPath(folder_, file_names::kOldLogFile));
-    if (old.id) linesBackwards(old.fd, old.size, bytesRead_, take);
+    linesBackwards(old.fd, old.size, bytesRead_, take);
 }
 
 RunLogReader::Change RunLogReader::refresh() {
