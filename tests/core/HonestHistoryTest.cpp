@@ -129,6 +129,14 @@ TEST(HistoryReader, ReadsFromTheEndOnlyWhatItKeeps) {
     expected.insert(expected.begin() + 1, longest);
     EXPECT_EQ(whatsOf(a), expected);
     EXPECT_EQ(a.taskNames(), (std::set<std::string>{"A", "B"}));
+
+    TempFolder named;
+    std::string names;
+    for (int n = 0; n <= int(RunLogReader::kMaxNames); ++n) names += lineOf(n, std::to_string(n));
+    writeAll(named.file(file_names::kLogFile), names);
+    RunLogReader each(named.path(), 2000);
+    each.reload();
+    EXPECT_EQ(each.taskNames().size(), RunLogReader::kMaxNames);
 }
 
 TEST(HistoryReader, ARefreshReadsWhatWasAppendedAlsoAcrossARotationAndAfreshAFileCutShort) {
