@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string_view tail = rest.substr(rest.size() - std::min<std::size_t>(rest.size(), 600));
     RunEvent event;
     event.time = DateTime{2026, 12, 6, 9, 30, 0};
-    event.kind = static_cast<RunEventKind>(data[1] % 8);
+    event.kind = static_cast<RunEventKind>(data[1] % 12);
     event.task = take(tail, data[1] % 64);
     event.script = take(tail, data[2] % 32);
     event.command = take(tail, data[3] * 2u);

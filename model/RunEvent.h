@@ -2,6 +2,7 @@
 // The run history's events: every start of a task's script and what came of
 // it. The script engine reports them through a RunLog; the history file
 // (store/RunLogFile.h) keeps them.
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -21,13 +22,16 @@ enum class RunEventKind {
     ScriptMissing,    // no file of that name: the run ends
     ScriptUnreadable, // a name that is no readable file (a folder, no permission)
     Finished,         // the last line has been carried out
+    StoppedAtExit,    // the program left while the script ran: its remaining lines were not carried out
     ProgramStarted,   // pid and the command line
     ProgramNotFound,  // the command line that could not be started
     WaitBegun,        // a ",1" start waits for pid
     WaitEnded,        // pid has ended; exitStatus when the launcher knows it
+    WaitLeftRunning,  // the wait for pid ended (the program left, a failure) while pid still runs
     KeysNotTyped,     // characters of a TYPE line the keyboard could not produce, in command
     TypingHeld,       // a TYPE line waits: the session is locked
     TypingResumed,    // the session is unlocked and the held TYPE line goes on
+    EventsLost,       // written by the history itself: lost events could not be written before this
 };
 
 struct RunEvent {
@@ -38,6 +42,7 @@ struct RunEvent {
     std::string command; // the command line of a program start
     std::optional<double> pid;
     std::optional<ProgramExit> exitStatus;
+    std::size_t lost = 0; // EventsLost: how many
 };
 
 // Whether the event tells of a run that went wrong: a script that could not

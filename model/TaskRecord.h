@@ -37,6 +37,10 @@ struct TaskRecord {
     // a task starts at most once per real minute. Kept across runs in the
     // scheduler's state file.
     std::optional<std::int64_t> LastStartUtc;
+    // The script file was missing at the last start (its box was shown): the
+    // tick starts the task again only once the file is back or the task has
+    // been saved. A start by hand is always made.
+    bool ScriptMissing = false;
 
     bool operator==(const TaskRecord&) const = default;
 };

@@ -176,10 +176,13 @@ void Scheduler::tick() {
                 const double elapsed = std::fabs(onWall - onBoot) <= kClockStepSeconds ? onWall : std::floor(onBoot);
                 if (elapsed < OtherAmountSeconds(task)) continue;
             }
+            // The interval counts on while the script is missing, so its
+            // file is looked for once per interval.
             task.LastRun = r.local;
             task.LastRunElapsed = boot;
+            if (stillMissing(i)) continue;
         } else {
-            if (!fixedTaskDue(task, r, cu)) continue;
+            if (!fixedTaskDue(task, r, cu) || stillMissing(i)) continue;
             stateDirty_ = true;
         }
         task.LastStartUtc = r.utc;
@@ -224,6 +227,11 @@ bool Scheduler::runNow(int index) {
     task.Running = 1;
     if (run_) run_(index);
     return true;
+}
+
+// Only looked at when the task is due, so an idle tick touches no file.
+bool Scheduler::stillMissing(int index) const {
+    return g_.slot(index).ScriptMissing && !(scriptPresent_ && scriptPresent_(index));
 }
 
 } // namespace wendrel

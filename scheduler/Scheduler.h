@@ -46,6 +46,11 @@ public:
 
     // Replaces the script runner (the window's tests run fake scripts).
     void setRunner(Runner runScript) { run_ = std::move(runScript); }
+    // Tells whether the script file of the task in slot index is there. A
+    // task marked ScriptMissing is started by the tick again only once it
+    // is; without this check, only a save ends the mark. runNow starts it
+    // whatever the mark says.
+    void setScriptCheck(std::function<bool(int index)> present) { scriptPresent_ = std::move(present); }
     const Runner& runner() const { return run_; }
 
     // Keeps the tasks' last starts in the state file at path: reads it now
@@ -88,10 +93,13 @@ private:
     CatchUp catchUpFor(const ClockReading& now, double boot);
     bool isRepeatedLocalTime(const ClockReading& r) const;
     bool fixedTaskDue(const TaskRecord& task, const ClockReading& r, const CatchUp& cu) const;
+    // Whether the task in slot index waits for its missing script file.
+    bool stillMissing(int index) const;
 
     General& g_;
     const Clock& clock_;
     Runner run_;
+    std::function<bool(int)> scriptPresent_;
     int depth_ = 0;
 
     // The last tick, on both clocks.

@@ -41,18 +41,19 @@ void ScriptEngine::RunScript(int index) {
     // missing file, saying why. An empty name names no file: its run ends
     // below, as for any path that is no readable file.
     if (const auto problem = name.empty() ? std::nullopt : scriptNameProblem(name)) {
+        markMissing(index);
         env_.messages.show(*problem + " Task Aborted" + whoseScript(index, name), "Script File Missing.",
                            MsgButtons::Ok, MsgIcon::Critical);
-        logRun(index, RunEventKind::ScriptMissing);
-        return; // Running stays 1, as for a missing file
+        return;
     }
     const std::string path = joinPath(folder_, name);
     if (!pathExists(path)) {
-        logRun(index, RunEventKind::ScriptMissing);
+        markMissing(index);
         env_.messages.show("Script File does not exist. Task Aborted" + whoseScript(index, path),
                            "Script File Missing.", MsgButtons::Ok, MsgIcon::Critical);
-        return; // Running stays 1 until the program is restarted
+        return;
     }
+    g_.slot(index).ScriptMissing = false;
 
     {
         // Each run reads through a reader of its own, so nested runs never
@@ -76,7 +77,23 @@ void ScriptEngine::RunScript(int index) {
         }
     }
     g_.slot(index).Running = 0;
-    logRun(index, RunEventKind::Finished);
+    // Leaving cuts the script short, also in its last line (a wait, typing).
+    logRun(index, stopping_ ? RunEventKind::StoppedAtExit : RunEventKind::Finished);
+}
+
+// The run ends here and the box is shown once: the tick leaves the task
+// alone until its file is back (see Scheduler), so the box does not come
+// again at every due time.
+void ScriptEngine::markMissing(int index) {
+    TaskRecord& task = g_.slot(index);
+    task.Running = 0;
+    task.ScriptMissing = true;
+    logRun(index, RunEventKind::ScriptMissing);
+}
+
+bool ScriptEngine::scriptPresent(int index) const {
+    const std::string name = g_.slot(index).ScriptFile.shown();
+    return !scriptNameProblem(name) && pathExists(joinPath(folder_, name));
 }
 
 // The line is UTF-8 here, whatever the encoding of the file.
@@ -113,7 +130,10 @@ void ScriptEngine::runLine(int index, const std::string& line) {
         if (waitFlag == "1") {
             logRun(index, RunEventKind::WaitBegun, {}, *id);
             WaitForCompletion(*id);
-            logRun(index, RunEventKind::WaitEnded, {}, *id, env_.launcher.exitStatus(*id));
+            // The wait also ends when the program leaves or the window
+            // cannot be activated: then the program may well run on.
+            if (env_.launcher.isRunning(*id)) logRun(index, RunEventKind::WaitLeftRunning, {}, *id);
+            else logRun(index, RunEventKind::WaitEnded, {}, *id, env_.launcher.exitStatus(*id));
         }
     } else if (isOneOf(keyword, {"SEND", "TYPE", "KEY"})) {
         typeKeys(index, rest.value_or(std::string()));

@@ -31,8 +31,12 @@ public:
         : g_(g), folder_(std::move(folder)), env_(env) {}
 
     // Runs the script of the task in slot index; returns when the whole script
-    // has been carried out. The caller has set Running to 1.
+    // has been carried out. The caller has set Running to 1. A missing script
+    // file ends the run at once and marks the task ScriptMissing.
     void RunScript(int index);
+    // Whether the script file of the task in slot index is there (it may
+    // still be unreadable).
+    bool scriptPresent(int index) const;
     // Waits the given number of seconds while processing events.
     void Pause(float seconds);
     // Waits until the program with this task id has ended (no process of it
@@ -67,6 +71,7 @@ public:
 
 private:
     void runLine(int index, const std::string& line);
+    void markMissing(int index);
     // Records an event of the run of the task in slot index.
     void logRun(int index, RunEventKind kind, const std::string& command = {}, std::optional<double> pid = {},
                 std::optional<ProgramExit> exitStatus = {});

@@ -50,6 +50,7 @@ Session::Session(std::string folder, Services services, std::string fallbackFold
       engine_(g_, folder_, environmentOf(services_)),
       scheduler_(g_, *services_.clock, [this](int index) { engine_.RunScript(index); }) {
     engine_.setRunLog(&runEvents_);
+    scheduler_.setScriptCheck([this](int index) { return engine_.scriptPresent(index); });
     runLog_.setRefusalHandler([this](const std::string& text) { notice(text); });
     engine_.setRefusalHandler([this](const std::string& text) { notice(text); });
 }
@@ -94,6 +95,9 @@ int Session::newTask(int currentRow) {
 void Session::storeFields(int n, const TaskRecord& fields) {
     if (n < 1 || n > General::kSlotCount) return;
     copyEditorFields(fields, g_.slot(n));
+    // The user has been at the task (its script named anew, perhaps): the
+    // tick may start it again even if its script was missing.
+    g_.slot(n).ScriptMissing = false;
 }
 
 void Session::commit(int n, const TaskRecord& fields) {
@@ -142,7 +146,6 @@ void Session::ToggleActive(int k) {
 
 Session::RunNowResult Session::runNow(int k) {
     if (k < 1 || k > g_.TaskCount) return {};
-    // A task whose script file was missing also stays marked until the next start.
     if (scheduler_.runNow(k)) return {true, {}};
     return {false, "Task " + g_.slot(k).Name.shown() + " has not finished its last run: not started again."};
 }

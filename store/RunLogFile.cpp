@@ -1,10 +1,13 @@
 #include "store/RunLogFile.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 #include "model/RegularFile.h"
 #include "model/TextFile.h"
@@ -32,6 +35,10 @@ std::string cutUtf8(const std::string& text, std::size_t max) {
     std::size_t end = max;
     while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
     return text.substr(0, end) + "...";
+}
+
+RunEvent lostEvents(const DateTime& time, std::size_t lost) {
+    return RunEvent{time, RunEventKind::EventsLost, {}, {}, {}, {}, {}, lost};
 }
 
 std::string pidText(std::optional<double> pid) {
@@ -68,6 +75,12 @@ std::string describe(const RunEvent& e) {
             return "typing held: the screen is locked";
         case RunEventKind::TypingResumed:
             return "typing resumed: the screen is unlocked";
+        case RunEventKind::StoppedAtExit:
+            return "stopped at exit";
+        case RunEventKind::WaitLeftRunning:
+            return "pid " + pidText(e.pid) + " still running when the wait ended";
+        case RunEventKind::EventsLost:
+            return "the history could not be written; events lost: " + std::to_string(e.lost);
     }
     return "unknown event";
 }
@@ -98,9 +111,97 @@ std::string append(const std::string& path, std::string bytes) {
         if (n <= 0) break;
         done += static_cast<std::size_t>(n);
     }
+    // A full disk, a file size limit: the line is lost (the next line written
+    // ends a torn part of it).
+    const int error = errno;
     ::close(fd);
-    return {};
+    return done == bytes.size() ? std::string() : std::strerror(error);
 }
+
+// Reads size bytes at offset; false on a read error or a file cut short
+// meanwhile (a regular file gives what it has at once).
+bool readAt(int fd, char* data, std::size_t size, std::uint64_t offset) {
+    return ::pread(fd, data, size, static_cast<off_t>(offset)) == static_cast<ssize_t>(size);
+}
+
+// A line gathered from the pieces of several blocks; a line too long to be an
+// event is only skipped, never held.
+class LinePieces {
+public:
+    void append(const char* data, std::size_t size) { add(data, size, false); }
+    void prepend(const char* data, std::size_t size) { add(data, size, true); }
+    // The whole line, or nothing when it was too long; starts the next one.
+    std::optional<std::string> take() {
+        std::string text = std::exchange(text_, {});
+        if (std::exchange(tooLong_, false)) return std::nullopt;
+        return text;
+    }
+
+private:
+    void add(const char* data, std::size_t size, bool atFront) {
+        tooLong_ = tooLong_ || text_.size() + size > kMaxLineBytes;
+        if (!tooLong_) text_.insert(atFront ? text_.begin() : text_.end(), data, data + size);
+    }
+    std::string text_;
+    bool tooLong_ = false;
+};
+
+// Calls take with each complete line of fd before end, the last one first,
+// until it returns false. The bytes after the last line end are no complete
+// line yet. Returns the offset after the last line end (0 when none).
+std::uint64_t linesBackwards(int fd, std::uint64_t end, std::uint64_t& bytesRead,
+                             const std::function<bool(const std::string&)>& take) {
+    std::vector<char> block(RunLogReader::kBlockBytes);
+    LinePieces line;
+    std::optional<std::uint64_t> complete;
+    std::uint64_t pos = end;
+    bool more = true;
+    while (more && pos != 0) {
+        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), pos));
+        pos -= n;
+        more = readAt(fd, block.data(), n, pos);
+        bytesRead += n;
+        std::size_t stop = n; // the block's bytes from stop on are taken
+        while (more) {
+            const auto* lineEnd = static_cast<const char*>(::memrchr(block.data(), '\n', stop));
+            if (!lineEnd) break;
+            const auto i = static_cast<std::size_t>(lineEnd - block.data());
+            line.prepend(lineEnd + 1, stop - i - 1);
+            const std::optional<std::string> text = line.take();
+            if (!complete) complete = pos + i + 1;
+            else if (text) more = take(*text);
+            stop = i;
+        }
+        if (more) line.prepend(block.data(), stop);
+    }
+    // The file's first line has no line end before it. (Once enough lines
+    // were taken, the line gathered is empty.)
+    if (pos == 0 && complete)
+        if (const std::optional<std::string> text = line.take()) take(*text);
+    return complete.value_or(0);
+}
+
+// A history file open for reading (when id has a value), closed with this.
+struct LogFile {
+    explicit LogFile(const std::string& path) : fd(openForReading(path)) {
+        struct stat st {};
+        if (::fstat(fd, &st) != 0) return; // also for -1: no file
+        id = {st.st_dev, st.st_ino};
+        size = static_cast<std::uint64_t>(st.st_size);
+    }
+    ~LogFile() { ::close(fd); } // nothing for -1
+    LogFile(const LogFile&) = delete;
+    LogFile& operator=(const LogFile&) = delete;
+
+    static int openForReading(const std::string& path) {
+        std::string why;
+        return openRegularFile(path, FileUse::ReadNoLink, why);
+    }
+
+    const int fd;
+    std::optional<std::pair<std::uint64_t, std::uint64_t>> id; // (device, inode)
+    std::uint64_t size{};
+};
 
 // "yyyy-mm-dd hh:mm:ss": digits where digits belong, the separators between.
 bool isTimeField(std::string_view t) {
@@ -132,7 +233,8 @@ std::optional<RunLogEntry> parseRunLogLine(const std::string& line) {
 
 void RunLogFile::add(const RunEvent& event) {
     // One write for the line, so a crash leaves at most the last line torn.
-    const std::string line = formatRunEvent(event) + '\n';
+    std::string line = formatRunEvent(event) + '\n';
+    if (lost_ != 0) line = formatRunEvent(lostEvents(event.time, lost_)) + '\n' + line;
     const std::string path = joinPath(folder_, file_names::kLogFile);
     // Only a file of ours is rotated (lstat: a link is left where it is, and
     // refused below).
@@ -141,7 +243,12 @@ void RunLogFile::add(const RunEvent& event) {
         static_cast<std::size_t>(st.st_size) + line.size() > rotateBytes_)
         ::rename(path.c_str(), joinPath(folder_, file_names::kOldLogFile).c_str());
     const std::string why = append(path, line);
-    if (!why.empty() && refused_) refused_("The run history is not written to \"" + path + "\": " + why + ".");
+    if (why.empty()) {
+        lost_ = 0;
+        return;
+    }
+    ++lost_;
+    if (refused_) refused_("The run history is not written to \"" + path + "\": " + why + ".");
 }
 
 std::vector<RunLogEntry> RunLogFile::readAll(const std::string& folder) {
@@ -157,6 +264,84 @@ std::vector<RunLogEntry> newestEvents(const std::vector<RunLogEntry>& all, std::
     for (auto it = all.rbegin(); it != all.rend() && out.size() < max; ++it)
         if (!task || it->task == *task) out.push_back(*it);
     return out;
+}
+
+std::optional<RunLogEntry> RunLogReader::parseWanted(const std::string& line) {
+    std::optional<RunLogEntry> entry = parseRunLogLine(line);
+    if (!entry) return std::nullopt;
+    if (names_.size() < kMaxNames) names_.insert(entry->task);
+    if (task_ && entry->task != *task_) return std::nullopt;
+    return entry;
+}
+
+bool RunLogReader::takeOlder(const std::string& line) {
+    if (auto entry = parseWanted(line)) events_.push_front(std::move(*entry));
+    return events_.size() < max_;
+}
+
+void RunLogReader::takeNewer(const std::string& line, std::size_t& added) {
+    auto entry = parseWanted(line);
+    if (!entry) return;
+    events_.push_back(std::move(*entry));
+    ++added;
+    if (events_.size() > max_) events_.pop_front();
+}
+
+std::uint64_t RunLogReader::readForward(int fd, std::uint64_t offset, std::uint64_t size, std::size_t& added) {
+    std::vector<char> block(kBlockBytes);
+    LinePieces line;
+    std::uint64_t pos = offset, complete = offset;
+    while (pos < size) {
+        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), size - pos));
+        if (!readAt(fd, block.data(), n, pos)) break;
+        bytesRead_ += n;
+        std::size_t start = 0;
+        while (const auto* lineEnd = static_cast<const char*>(::memchr(block.data() + start, '\n', n - start))) {
+            const auto i = static_cast<std::size_t>(lineEnd - block.data());
+            line.append(block.data() + start, i - start);
+            if (const std::optional<std::string> text = line.take()) takeNewer(*text, added);
+            start = i + 1;
+            complete = pos + start;
+        }
+        line.append(block.data() + start, n - start);
+        pos += n;
+    }
+    return complete;
+}
+
+void RunLogReader::reload() {
+    events_.clear();
+    const auto take = [this](const std::string& line) { return takeOlder(line); };
+    const LogFile log(joinPath(folder_, file_names::kLogFile));
+    file_ = log.id;
+    offset_ = linesBackwards(log.fd, log.size, bytesRead_, take); // none: size 0, nothing read
+    if (events_.size() >= max_) return;
+    const LogFile old(joinPath(folder_, file_names::kOldLogFile));
+    linesBackwards(old.fd, old.size, bytesRead_, take);
+}
+
+RunLogReader::Change RunLogReader::refresh() {
+    Change change;
+    // No file: between a rotation's rename and its first line, or removed.
+    const LogFile log(joinPath(folder_, file_names::kLogFile));
+    if (!log.id) return change;
+    if (log.id == file_ && log.size >= offset_) {
+        offset_ = readForward(log.fd, offset_, log.size, change.added);
+        return change;
+    }
+    // After a rotation ours is Wendrel.log.1: its rest comes before the new
+    // file's lines.
+    const LogFile old(joinPath(folder_, file_names::kOldLogFile));
+    if (old.id && old.id == file_) {
+        readForward(old.fd, offset_, old.size, change.added);
+        file_ = log.id;
+        offset_ = readForward(log.fd, 0, log.size, change.added);
+        return change;
+    }
+    // None before, or one cut short or replaced.
+    reload();
+    change.reloaded = true;
+    return change;
 }
 
 } // namespace wendrel

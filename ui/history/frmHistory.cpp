@@ -1,7 +1,7 @@
 #include "ui/history/frmHistory.h"
 
 #include <QComboBox>
-#include <QFileInfo>
+#include <algorithm>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QFontDatabase>
@@ -12,7 +12,6 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <set>
 
 #include "platform/OutputCaptures.h"
 #include "store/FileNames.h"
@@ -70,13 +69,13 @@ frmHistory::frmHistory(QString folder, QWidget* parent) : QDialog(parent), folde
     layout->addWidget(grdEvents, 1);
     layout->addWidget(cmdClose, 0, Qt::AlignRight);
 
-    connect(cmbTask, &QComboBox::currentIndexChanged, this, [this] { fillTable(); });
+    connect(cmbTask, &QComboBox::currentIndexChanged, this, [this] { reload(); });
 
-    // The file is small and changes only when a script does something: a
-    // look at its size and time once a second is enough to stay current.
+    // The file changes only when a script does something: a look at its size
+    // once a second, reading only what was appended, keeps the view current.
     watch_ = new QTimer(this);
     watch_->setInterval(1000);
-    connect(watch_, &QTimer::timeout, this, &frmHistory::reloadIfChanged);
+    connect(watch_, &QTimer::timeout, this, &frmHistory::readAppended);
 
     setUpOutputPane();
     reload();
@@ -124,27 +123,31 @@ frmHistory* frmHistory::showFor(QWidget* parent, const QString& folder, const QS
     return window;
 }
 
+// With a task chosen, its newest events are read, however far back they lie.
 void frmHistory::reload() {
-    const QFileInfo info(folder_ + "/" + file_names::kLogFile);
-    seenSize_ = info.exists() ? info.size() : -1;
-    seenModified_ = info.exists() ? info.lastModified() : QDateTime();
-    all_ = RunLogFile::readAll(folder_.toStdString());
+    const QString task = taskFilter();
+    reader_ = std::make_unique<RunLogReader>(folder_.toStdString(), kMaxEvents,
+                                             task.isEmpty() ? std::nullopt : std::optional(task.toStdString()));
+    reader_->reload();
+    updateTaskList();
+    fillTable();
+}
 
-    // The task list: every name in the history, keeping the one chosen.
+void frmHistory::updateTaskList() {
+    const std::size_t known = names_.size();
+    names_.insert(reader_->taskNames().begin(), reader_->taskNames().end());
+    if (names_.size() == known && cmbTask->count() > 0) return;
     const QString chosen = taskFilter();
-    std::set<std::string> names;
-    for (const RunLogEntry& e : all_) names.insert(e.task);
     const QSignalBlocker block(cmbTask);
     cmbTask->clear();
     cmbTask->addItem(kAllTasks);
-    for (const std::string& n : names) cmbTask->addItem(QString::fromStdString(n), QString::fromStdString(n));
+    for (const std::string& n : names_) cmbTask->addItem(QString::fromStdString(n), QString::fromStdString(n));
     chooseTask(chosen);
-    fillTable();
 }
 
 void frmHistory::setTaskFilter(const QString& task) {
     chooseTask(task);
-    fillTable();
+    reload();
 }
 
 void frmHistory::chooseTask(const QString& task) {
@@ -161,27 +164,49 @@ void frmHistory::chooseTask(const QString& task) {
 QString frmHistory::taskFilter() const { return cmbTask->currentData().toString(); }
 
 void frmHistory::fillTable() {
-    const QString task = taskFilter();
-    const std::vector<RunLogEntry> shown =
-        newestEvents(all_, kMaxEvents, task.isEmpty() ? std::nullopt : std::optional(task.toStdString()));
+    const std::deque<RunLogEntry>& events = reader_->events();
     grdEvents->setUpdatesEnabled(false);
     grdEvents->clearContents();
-    grdEvents->setRowCount(static_cast<int>(shown.size()));
-    for (int row = 0; row < static_cast<int>(shown.size()); ++row) {
-        const RunLogEntry& e = shown[static_cast<std::size_t>(row)];
-        const std::string* cells[4] = {&e.time, &e.task, &e.script, &e.what};
-        for (int c = 0; c < 4; ++c) grdEvents->setItem(row, c, new QTableWidgetItem(QString::fromStdString(*cells[c])));
-    }
+    grdEvents->setRowCount(static_cast<int>(events.size()));
+    for (int row = 0; row < static_cast<int>(events.size()); ++row) fillRow(row, *eventOfRow(row));
     grdEvents->setUpdatesEnabled(true);
-    lblCount->setText(shown.empty() ? QString("No runs recorded yet.")
-                                    : QString::number(shown.size()) + (shown.size() == 1 ? " event" : " events"));
+    showCount();
 }
 
-void frmHistory::reloadIfChanged() {
-    const QFileInfo info(folder_ + "/" + file_names::kLogFile);
-    const qint64 size = info.exists() ? info.size() : -1;
-    const QDateTime modified = info.exists() ? info.lastModified() : QDateTime();
-    if (size != seenSize_ || modified != seenModified_) reload();
+void frmHistory::addNewestRows(std::size_t count) {
+    const int rows = static_cast<int>(reader_->events().size());
+    const int added = std::min(static_cast<int>(count), rows);
+    grdEvents->setUpdatesEnabled(false);
+    for (int row = 0; row < added; ++row) grdEvents->insertRow(0);
+    grdEvents->setRowCount(rows);
+    for (int row = 0; row < added; ++row) fillRow(row, *eventOfRow(row));
+    grdEvents->setUpdatesEnabled(true);
+    showCount();
+}
+
+const RunLogEntry* frmHistory::eventOfRow(int row) const {
+    const std::deque<RunLogEntry>& events = reader_->events();
+    if (row < 0 || row >= static_cast<int>(events.size())) return nullptr;
+    return &events[events.size() - 1 - static_cast<std::size_t>(row)];
+}
+
+void frmHistory::fillRow(int row, const RunLogEntry& e) {
+    const std::string* cells[4] = {&e.time, &e.task, &e.script, &e.what};
+    for (int c = 0; c < 4; ++c) grdEvents->setItem(row, c, new QTableWidgetItem(QString::fromStdString(*cells[c])));
+}
+
+void frmHistory::showCount() {
+    const int shown = grdEvents->rowCount();
+    lblCount->setText(shown == 0 ? QString("No runs recorded yet.")
+                                 : QString::number(shown) + (shown == 1 ? " event" : " events"));
+}
+
+void frmHistory::readAppended() {
+    const RunLogReader::Change change = reader_->refresh();
+    if (!change.any()) return;
+    updateTaskList();
+    if (change.reloaded) fillTable();
+    else addNewestRows(change.added);
 }
 
 void frmHistory::showEvent(QShowEvent* event) {

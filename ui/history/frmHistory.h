@@ -1,10 +1,11 @@
 #pragma once
 // The Run History window: the newest events of Wendrel.log (starts of task
 // scripts, the programs they started, waits and outcomes), newest first, all
-// tasks' or one task's. It follows the file while it is open.
-#include <QDateTime>
+// tasks' or one task's. It reads only the events it shows, from the end of
+// the files, and follows what is appended while it is open.
 #include <QDialog>
-#include <vector>
+#include <memory>
+#include <set>
 
 #include "store/RunLogFile.h"
 
@@ -29,6 +30,8 @@ public:
 
     // Reads the history files again and refills the task list and the table.
     void reload();
+    // The event shown in a row of the table; none for a row without one.
+    const RunLogEntry* eventOfRow(int row) const;
     // Shows only this task's events; an empty name shows every task's.
     void setTaskFilter(const QString& task);
     QString taskFilter() const;
@@ -47,17 +50,23 @@ protected:
 
 private:
     void fillTable();
+    // Puts the newest `count` events in new rows at the top, dropping the
+    // oldest rows beyond what the reader keeps.
+    void addNewestRows(std::size_t count);
+    void fillRow(int row, const RunLogEntry& e);
+    void showCount();
+    // Adds the task names met so far to the list, keeping its choice.
+    void updateTaskList();
     // Makes task the list's choice (added when it has no events), without refilling.
     void chooseTask(const QString& task);
-    void reloadIfChanged();
+    void readAppended();
     void setUpOutputPane();
     void showOutputOfChosenEvent();
 
     QString folder_;
-    std::vector<RunLogEntry> all_;
+    std::unique_ptr<RunLogReader> reader_;
+    std::set<std::string> names_; // every task name met, in the list's order
     QTimer* watch_ = nullptr;
-    qint64 seenSize_ = -1;
-    QDateTime seenModified_;
 };
 
 } // namespace wendrel
