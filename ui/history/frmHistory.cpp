@@ -1,6 +1,7 @@
 #include "ui/history/frmHistory.h"
 
 #include <QComboBox>
+#include <QDateTime>
 #include <algorithm>
 #include <QHBoxLayout>
 #include <QHeaderView>
