@@ -128,6 +128,9 @@ public:
     void addRunListener(std::function<void(const RunEvent& event)> listener) {
         runListeners_.push_back(std::move(listener));
     }
+    // Inside a run listener: the slot of the task whose run the event is
+    // from; 0 outside any run.
+    int runningSlot() const { return runs_.empty() ? 0 : runs_.back().slot; }
 
     // Scripts stop at their next wait or line, and no tick starts another.
     void requestStop() { engine_.requestStop(); }
