@@ -43,8 +43,10 @@ namespace wendrel {
 
 namespace {
 // The grid's columns of the next start and the last run widen the window
-// (and the grid) by this much, right of the columns of the task's fields.
-constexpr int kStatusColumnsWidth = 3100;
+// (and the grid) by this much, and take the rest of their room from the
+// comment column (see TaskGrid): the window stays within 1024 pixels at
+// 12 points.
+constexpr int kStatusColumnsWidth = 1500;
 constexpr int kClientWidth = 8355 + kStatusColumnsWidth;
 constexpr int kStatusTop = 3195;
 constexpr int kStatusHeight = 375;
@@ -123,8 +125,8 @@ void Form1::buildWidgets() {
     layout.add(Label5, QRect(7440, 120, 495, 255));
     Label6 = makeLabel(central, "Label6", "Next Start");
     Label7 = makeLabel(central, "Label7", "Last Run");
-    layout.add(Label6, QRect(8240, 120, 1215, 255));
-    layout.add(Label7, QRect(9540, 120, 1215, 255));
+    layout.add(Label6, QRect(6640, 120, 1215, 255));
+    layout.add(Label7, QRect(7940, 120, 1215, 255));
 
     grid_ = std::make_unique<TaskGrid>(central);
     grid_->setHeadings({Label1, Label2, Label3, Label4, Label5, Label6, Label7});

@@ -49,15 +49,9 @@ QStringList Hints::samples() {
     // The hints with a name are sized for a name of ordinary length; a longer
     // one ends in an ellipsis and shows whole in the panel's tooltip.
     const QString name = "Nightly backup";
-    return {kNewHint,
-            kTrayHint,
-            kDragHint,
-            kToggleHint,
-            kNextStartHint,
-            kLastRunHint,
-            editHint(name),
-            deleteHint(name),
-            "200 Tasks listed, 200 of which are currently active."};
+    return {kNewHint,       kTrayHint,        kDragHint,
+            kToggleHint,    kNextStartHint,   kLastRunHint,
+            editHint(name), deleteHint(name), "200 Tasks listed, 200 of which are currently active."};
 }
 
 } // namespace wendrel

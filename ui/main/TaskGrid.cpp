@@ -27,12 +27,12 @@ namespace {
 
 constexpr int kRowHeight = 225;
 constexpr int kColumns = 8;
-const int kColumnWidths[kColumns] = {1600, 4000, 700, 1000, 770, 1, 1300, 1800};
+const int kColumnWidths[kColumns] = {1600, 2400, 700, 1000, 770, 1, 1250, 1850};
 constexpr int kActiveColumn = 4;
 constexpr int kCurrentColumn = 5; // holds the current cell of a whole-row selection
 // The columns that carry headings, in the order of the headings.
-constexpr int kHeadingColumns[TaskGrid::kHeadings] = {0, 1, 2, 3, 4, TaskGrid::kNextStartColumn,
-                                                      TaskGrid::kLastRunColumn};
+constexpr int kHeadingColumns[TaskGrid::kHeadings] =
+    {0, 1, 2, 3, 4, TaskGrid::kNextStartColumn, TaskGrid::kLastRunColumn};
 
 QDate dateOf(const DateTime& t) { return QDate(t.year, t.month, t.day); }
 
