@@ -58,9 +58,12 @@ bool Scheduler::fixedRuleMatches(const TaskRecord& task, const DateTime& t) {
     }
 }
 
+bool Scheduler::fixedRuleMatchesBetween(const TaskRecord& task, std::int64_t first, std::int64_t last) {
+    return firstFixedMatch(task, std::max(first, last - kLongestPeriodDays * kMinutesPerDay + 1), last).has_value();
+}
+
 std::optional<std::int64_t> Scheduler::firstFixedMatch(const TaskRecord& task, std::int64_t first, std::int64_t last) {
     if (last < first) return std::nullopt;
-    first = std::max(first, last - kLongestPeriodDays * kMinutesPerDay + 1);
     const bool hourly = task.Interval == Hourly;
     if (hourly ? (task.MinsPastHour < 0 || task.MinsPastHour > 59) : !validTime(task)) return std::nullopt;
     // The minutes of a day at which the rule's time part holds.
@@ -147,12 +150,15 @@ bool Scheduler::fixedTaskDue(const TaskRecord& task, const ClockReading& r, cons
     return cu.missed && fixedRuleMatchesBetween(task, cu.missed->first, cu.missed->last);
 }
 
-double Scheduler::otherElapsed(const TaskRecord& task, const ClockReading& r, double boot) {
+double Scheduler::otherWait(const TaskRecord& task, const ClockReading& r, double boot) {
+    // A task that the Other rule has not started yet is due at once.
+    if (!task.LastRunElapsed || !task.LastStartUtc) return 0;
     // Whole wall-clock seconds, unless the wall clock was set meanwhile: then
     // the boot-time clock's count.
-    const double onBoot = boot - task.LastRunElapsed.value_or(boot);
-    const double onWall = static_cast<double>(r.utc - task.LastStartUtc.value_or(r.utc));
-    return std::fabs(onWall - onBoot) <= kClockStepSeconds ? onWall : std::floor(onBoot);
+    const double onBoot = boot - *task.LastRunElapsed;
+    const double onWall = static_cast<double>(r.utc - *task.LastStartUtc);
+    const double elapsed = std::fabs(onWall - onBoot) <= kClockStepSeconds ? onWall : std::floor(onBoot);
+    return OtherAmountSeconds(task) - elapsed;
 }
 
 void Scheduler::tick() {
@@ -182,8 +188,7 @@ void Scheduler::tick() {
             stale = false;
         }
         if (task.Interval == OtherInterval) {
-            if (task.LastRunElapsed && task.LastStartUtc && otherElapsed(task, r, boot) < OtherAmountSeconds(task))
-                continue;
+            if (otherWait(task, r, boot) > 0) continue;
             task.LastRun = r.local;
             task.LastRunElapsed = boot;
         } else {
@@ -237,7 +242,8 @@ bool Scheduler::runNow(int index) {
 std::int64_t Scheduler::firstShowing(std::int64_t local, bool& skipped) const {
     // The zone's offsets a day either side; a zone changes at most once
     // within them. A larger offset shows the local time earlier.
-    const std::int32_t before = clock_.utcOffsetAt(local - 86400), after = clock_.utcOffsetAt(local + 86400);
+    const std::int64_t day = kMinutesPerDay * 60;
+    const std::int32_t before = clock_.utcOffsetAt(local - day), after = clock_.utcOffsetAt(local + day);
     skipped = false;
     for (const std::int32_t o : {std::max(before, after), std::min(before, after)})
         if (clock_.utcOffsetAt(local - o) == o) return local - o;
@@ -249,9 +255,9 @@ std::optional<DateTime> Scheduler::nextFixedStart(const TaskRecord& task, const 
     // The tick starts a task at most once per real minute, never while it runs.
     const bool startedThisMinute =
         task.LastStartUtc && DateTime::floorDiv(*task.LastStartUtc, 60) == DateTime::floorDiv(now.utc, 60);
-    std::int64_t from = now.local.serialMinute() + (startedThisMinute || task.Running != 0 ? 1 : 0);
-    const std::int64_t thisMinuteUtc = DateTime::floorDiv(now.utc, 60) * 60;
-    while (const auto m = firstFixedMatch(task, from, from + kLongestPeriodDays * kMinutesPerDay - 1)) {
+    std::int64_t from = now.local.serialMinute();
+    if (startedThisMinute || task.Running != 0) ++from;
+    while (const auto m = firstFixedMatch(task, from, from + kLongestPeriodDays * kMinutesPerDay)) {
         from = *m + 1;
         bool skipped = false;
         const std::int64_t at = firstShowing(*m * 60, skipped);
@@ -259,7 +265,7 @@ std::optional<DateTime> Scheduler::nextFixedStart(const TaskRecord& task, const 
             // An hourly task has no start in a skipped hour; the others start
             // at the change.
             if (task.Interval != Hourly) return localAt(at);
-        } else if (task.Interval == Hourly || at >= thisMinuteUtc) {
+        } else if (task.Interval == Hourly || DateTime::floorDiv(at, 60) >= DateTime::floorDiv(now.utc, 60)) {
             return DateTime::fromSerialSeconds(*m * 60);
         }
     }
@@ -269,9 +275,8 @@ std::optional<DateTime> Scheduler::nextFixedStart(const TaskRecord& task, const 
 std::optional<DateTime> Scheduler::nextStart(const TaskRecord& task, const ClockReading& now, double boot) const {
     if (task.Active != 1 || task.Interval < Hourly || task.Interval > OtherInterval) return std::nullopt;
     if (task.Interval != OtherInterval) return nextFixedStart(task, now);
-    if (!task.LastRunElapsed || !task.LastStartUtc) return now.local;
-    const double wait = OtherAmountSeconds(task) - otherElapsed(task, now, boot);
-    return wait <= 0 ? now.local : localAt(now.utc + static_cast<std::int64_t>(std::ceil(wait)));
+    const double wait = std::max(0.0, otherWait(task, now, boot));
+    return localAt(now.utc + static_cast<std::int64_t>(std::ceil(wait)));
 }
 
 } // namespace wendrel

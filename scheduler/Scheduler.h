@@ -62,11 +62,10 @@ public:
     static bool fixedRuleMatches(const TaskRecord& task, const DateTime& t);
     // Whether a fixed-time rule holds at some local minute from first to last
     // (DateTime::serialMinute, both included).
-    static bool fixedRuleMatchesBetween(const TaskRecord& task, std::int64_t first, std::int64_t last) {
-        return firstFixedMatch(task, first, last).has_value();
-    }
+    // Only the last eight years of the range are looked at.
+    static bool fixedRuleMatchesBetween(const TaskRecord& task, std::int64_t first, std::int64_t last);
     // The first local minute from first to last at which a fixed-time rule
-    // holds; only the last eight years of the range are looked at.
+    // holds.
     static std::optional<std::int64_t> firstFixedMatch(const TaskRecord& task, std::int64_t first, std::int64_t last);
 
     // When the tick would next start the task, seen at the reading now with
@@ -111,8 +110,9 @@ private:
     // skipped by a forward change, the instant of the change, and skipped.
     std::int64_t firstShowing(std::int64_t local, bool& skipped) const;
     std::optional<DateTime> nextFixedStart(const TaskRecord& task, const ClockReading& now) const;
-    // Whole seconds since an Other task's last start (see tick).
-    static double otherElapsed(const TaskRecord& task, const ClockReading& r, double boot);
+    // The seconds until an Other task is due, at the reading r with the
+    // boot-time clock at boot: 0 or less when it is due.
+    static double otherWait(const TaskRecord& task, const ClockReading& r, double boot);
     bool fixedTaskDue(const TaskRecord& task, const ClockReading& r, const CatchUp& cu) const;
 
     General& g_;

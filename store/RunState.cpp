@@ -72,11 +72,6 @@ void readLastRun(std::string_view v, TaskRecord& task) {
     task.LastFailure = failure;
 }
 
-std::string oneLine(std::string text) {
-    for (char& c : text)
-        if (c == '\r' || c == '\n') c = ' ';
-    return text;
-}
 } // namespace
 
 std::optional<std::int64_t> load(const std::string& path, General& g, std::string& problem) {
@@ -133,7 +128,8 @@ std::string save(const std::string& path, const General& g, std::int64_t aliveUt
         if (!task.LastRunUtc) continue;
         const char outcome = !task.LastRunEnded ? 'R' : task.LastFailure.empty() ? 'S' : 'F';
         out += "last " + keys[k] + " " + std::to_string(*task.LastRunUtc) + " " + outcome;
-        out += (task.LastFailure.empty() ? "" : " " + oneLine(task.LastFailure)) + "\r\n";
+        // The history's words for an event are one line.
+        out += (task.LastFailure.empty() ? "" : " " + task.LastFailure) + "\r\n";
     }
     // Only this program writes the file: whatever stands in its place, a
     // link above all, is replaced rather than written through.
