@@ -67,7 +67,7 @@ private slots:
             hint = rig.form->hintText();
         };
         rig.form->runTaskNow();
-        QCOMPARE(during, QString("Running since 09:30"));
+        QCOMPARE(during, QString("09:30 Running"));
         QVERIFY(boldDuring);
         QCOMPARE(hint, QString("Task Ten started."));
         QCOMPARE(rig.last(), QString("09:30 Succeeded"));

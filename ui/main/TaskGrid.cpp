@@ -234,7 +234,7 @@ QString TaskGrid::lastRunText(const Session::TaskStatus& st, const DateTime& now
     const QString when = st.lastStart ? momentText(*st.lastStart, now) : QString();
     switch (st.lastOutcome) {
         case Outcome::Running:
-            return when.isEmpty() ? QString("Running") : "Running since " + when;
+            return when.isEmpty() ? QString("Running") : when + " Running";
         case Outcome::Succeeded:
             return when + " Succeeded";
         case Outcome::Failed:
