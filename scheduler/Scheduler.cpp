@@ -239,16 +239,14 @@ bool Scheduler::runNow(int index) {
     return true;
 }
 
-std::int64_t Scheduler::firstShowing(std::int64_t local, bool& skipped) const {
+Scheduler::Showing Scheduler::firstShowing(std::int64_t local) const {
     // The zone's offsets a day either side; a zone changes at most once
     // within them. A larger offset shows the local time earlier.
     const std::int64_t day = kMinutesPerDay * 60;
     const std::int32_t before = clock_.utcOffsetAt(local - day), after = clock_.utcOffsetAt(local + day);
-    skipped = false;
     for (const std::int32_t o : {std::max(before, after), std::min(before, after)})
-        if (clock_.utcOffsetAt(local - o) == o) return local - o;
-    skipped = true;
-    return offsetChangeAfter(local - after, local - before);
+        if (clock_.utcOffsetAt(local - o) == o) return {local - o, false};
+    return {offsetChangeAfter(local - after, local - before), true};
 }
 
 std::optional<DateTime> Scheduler::nextFixedStart(const TaskRecord& task, const ClockReading& now) const {
@@ -259,13 +257,12 @@ std::optional<DateTime> Scheduler::nextFixedStart(const TaskRecord& task, const 
     if (startedThisMinute || task.Running != 0) ++from;
     while (const auto m = firstFixedMatch(task, from, from + kLongestPeriodDays * kMinutesPerDay)) {
         from = *m + 1;
-        bool skipped = false;
-        const std::int64_t at = firstShowing(*m * 60, skipped);
-        if (skipped) {
+        const Showing at = firstShowing(*m * 60);
+        if (at.skipped) {
             // An hourly task has no start in a skipped hour; the others start
             // at the change.
-            if (task.Interval != Hourly) return localAt(at);
-        } else if (task.Interval == Hourly || DateTime::floorDiv(at, 60) >= DateTime::floorDiv(now.utc, 60)) {
+            if (task.Interval != Hourly) return localAt(at.utc);
+        } else if (task.Interval == Hourly || DateTime::floorDiv(at.utc, 60) >= DateTime::floorDiv(now.utc, 60)) {
             return DateTime::fromSerialSeconds(*m * 60);
         }
     }
@@ -273,7 +270,8 @@ std::optional<DateTime> Scheduler::nextFixedStart(const TaskRecord& task, const 
 }
 
 std::optional<DateTime> Scheduler::nextStart(const TaskRecord& task, const ClockReading& now, double boot) const {
-    if (task.Active != 1 || task.Interval < Hourly || task.Interval > OtherInterval) return std::nullopt;
+    // An unknown interval never matches a fixed-time rule.
+    if (task.Active != 1) return std::nullopt;
     if (task.Interval != OtherInterval) return nextFixedStart(task, now);
     const double wait = std::max(0.0, otherWait(task, now, boot));
     return localAt(now.utc + static_cast<std::int64_t>(std::ceil(wait)));

@@ -107,8 +107,12 @@ private:
     // The first instant after lo, up to hi, whose UTC offset is not lo's.
     std::int64_t offsetChangeAfter(std::int64_t lo, std::int64_t hi) const;
     // The first real instant that shows the local time (seconds); for one
-    // skipped by a forward change, the instant of the change, and skipped.
-    std::int64_t firstShowing(std::int64_t local, bool& skipped) const;
+    // skipped by a forward change, the instant of the change.
+    struct Showing {
+        std::int64_t utc;
+        bool skipped;
+    };
+    Showing firstShowing(std::int64_t local) const;
     std::optional<DateTime> nextFixedStart(const TaskRecord& task, const ClockReading& now) const;
     // The seconds until an Other task is due, at the reading r with the
     // boot-time clock at boot: 0 or less when it is due.

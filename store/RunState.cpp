@@ -15,7 +15,7 @@ namespace {
 // The offset basis of the keys that earlier versions wrote: 14695981039346656037
 // with its last digit lost.
 constexpr std::uint64_t kOldOffsetBasis = 1469598103934665603ull;
-// What a run still going when the file was written reads back as.
+// What a run still going when the file was written reads back as: a failure.
 constexpr const char* kUnfinished = "did not finish: Wendrel stopped";
 
 // The digest of the fields that identify a task.
@@ -57,16 +57,15 @@ bool parseUtc(std::string_view text, std::int64_t& out) {
     const auto r = std::from_chars(text.data(), text.data() + text.size(), out);
     return r.ec == std::errc() && r.ptr == text.data() + text.size() && out >= kEarliestUtc && out <= kLatestUtc;
 }
-// "<UTC> <R|S|F> <what failed>" into the task's last run; a line that does
-// not read so leaves it as it was.
+// "<UTC> S" or "<UTC> F <what failed>" into the task's last run; a line
+// that does not read so leaves it as it was.
 void readLastRun(std::string_view v, TaskRecord& task) {
     std::int64_t t = 0;
     const auto blank = v.find(' ');
-    if (blank == std::string_view::npos || !parseUtc(v.substr(0, blank), t) || v.size() < blank + 2) return;
-    const char outcome = v[blank + 1];
-    if (outcome != 'R' && outcome != 'S' && outcome != 'F') return;
-    std::string failure(outcome == 'S' ? std::string_view() : v.substr(std::min(v.size(), blank + 3)));
-    if (failure.empty() && outcome != 'S') failure = outcome == 'R' ? kUnfinished : "failed";
+    if (blank == std::string_view::npos || !parseUtc(v.substr(0, blank), t)) return;
+    const std::string_view rest = v.substr(blank + 1);
+    const std::string_view failure = rest.starts_with("F ") ? rest.substr(2) : std::string_view();
+    if (rest != "S" && failure.empty()) return;
     task.LastRunUtc = t;
     task.LastRunEnded = true;
     task.LastFailure = failure;
@@ -126,10 +125,11 @@ std::string save(const std::string& path, const General& g, std::int64_t aliveUt
     for (std::size_t k = 0; k < keys.size(); ++k) {
         const TaskRecord& task = g.slot(static_cast<int>(k) + 1);
         if (!task.LastRunUtc) continue;
-        const char outcome = !task.LastRunEnded ? 'R' : task.LastFailure.empty() ? 'S' : 'F';
-        out += "last " + keys[k] + " " + std::to_string(*task.LastRunUtc) + " " + outcome;
-        // The history's words for an event are one line.
-        out += (task.LastFailure.empty() ? "" : " " + task.LastFailure) + "\r\n";
+        // A run still going has not ended well. (The history's words for an
+        // event are one line.)
+        const std::string failure = task.LastRunEnded || !task.LastFailure.empty() ? task.LastFailure : kUnfinished;
+        out += "last " + keys[k] + " " + std::to_string(*task.LastRunUtc) + (failure.empty() ? " S" : " F " + failure);
+        out += "\r\n";
     }
     // Only this program writes the file: whatever stands in its place, a
     // link above all, is replaced rather than written through.

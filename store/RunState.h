@@ -12,12 +12,13 @@
 // The file is plain text, one record a line, CR LF:
 //   alive <UTC seconds>
 //   task <key> <UTC seconds of the last start>
-//   last <key> <UTC seconds> <R|S|F> <what failed>
+//   last <key> <UTC seconds> S
+//   last <key> <UTC seconds> F <what failed>
 // A "last" line is the last run of any task, by hand or by the tick: when it
-// began, whether it was still running (R), succeeded (S) or failed (F), and
-// the history's words for its first failure. Versions that knew no "last"
-// lines pass over them. A run still going when the file was written did not
-// end well: it reads back as failed.
+// began, and that it succeeded (S) or failed (F), with the history's words
+// for its first failure. A run still going when the file is written did not
+// end well: it is written as failed. Versions that knew no "last" lines pass
+// over them.
 // The key is the 64-bit FNV-1a digest of those fields in hex and the place,
 // "<digest>-<place>". Earlier versions started the digest from an offset
 // basis that had lost a digit; their keys are still recognised on reading,
