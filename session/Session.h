@@ -155,7 +155,7 @@ private:
         bool failedBefore = false; // the task's run before this one failed
     };
     std::int16_t& flag(Option option);
-    // Keeps task k's last run (see TaskRecord) up to date with its events.
+    // Keeps the last run (see TaskRecord) of the run's task up to date.
     void followRun(Run& run, const RunEvent& event);
     void notice(const std::string& text);
 

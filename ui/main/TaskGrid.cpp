@@ -250,7 +250,8 @@ void TaskGrid::refreshStatus(int n) {
     const Session::TaskStatus st = statusOf_(n);
     if (nextStarts_.size() < static_cast<std::size_t>(rows())) nextStarts_.resize(rows());
     nextStarts_[row] = st.nextStart;
-    const DateTime now = shownMinute_.value_or(st.nextStart.value_or(DateTime{}));
+    // The window shows the clock before it fills the grid.
+    const DateTime now = shownMinute_.value_or(DateTime{});
     setCell(row, kNextStartColumn, nextStartText(st, now));
     setCell(row, kLastRunColumn, lastRunText(st, now));
     // A running task's row is drawn in bold.
