@@ -193,19 +193,14 @@ TEST_F(LastRun, ARunCutShortByTheProgramsEndFailed) {
     EXPECT_EQ(open().lastOutcome, Outcome::Failed);
 }
 
-TEST_F(LastRun, ALineThatDoesNotReadIsPassedOver) {
+TEST_F(LastRun, ASuccessOutlivesARestartAndADamagedLineIsPassedOver) {
     open("WAIT 0\r\n");
     run();
-    s->unload();
-    const std::string state = readAll(dir.file(file_names::kStateFile));
-    const auto at = state.find(" S\r\n");
-    ASSERT_NE(at, std::string::npos);
     EXPECT_EQ(open().lastOutcome, Outcome::Succeeded);
-    for (const char* damaged : {" X\r\n", "\r\n", " F \r\n"}) {
-        s->unload(); // before the file is damaged
-        writeAll(dir.file(file_names::kStateFile), state.substr(0, at) + damaged);
-        EXPECT_EQ(open().lastOutcome, Outcome::None) << damaged;
-    }
+    s->unload();
+    std::string state = readAll(dir.file(file_names::kStateFile));
+    writeAll(dir.file(file_names::kStateFile), state.replace(state.find(" S\r\n"), 2, " X"));
+    EXPECT_EQ(open().lastOutcome, Outcome::None);
 }
 
 } // namespace
