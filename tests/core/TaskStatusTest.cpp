@@ -140,11 +140,14 @@ struct LastRun : ::testing::Test, FakeDesktop {
 };
 
 TEST_F(LastRun, FollowsTheRunsEvents) {
-    EXPECT_EQ(open("WAIT 1\r\n").lastOutcome, Outcome::None);
+    const auto before = open("WAIT 1\r\n");
+    EXPECT_EQ(before.lastOutcome, Outcome::None);
+    EXPECT_EQ(before.nextStart, (DT{2026, 12, 7, 9, 0}));
+    EXPECT_EQ(run().lastOutcome, Outcome::Succeeded);
     std::optional<Session::TaskStatus> during;
     pump.onPass = [&] { during = s->status(1); };
     const DT began = clock.wall;
-    EXPECT_EQ(run().lastOutcome, Outcome::Succeeded);
+    run();
     ASSERT_TRUE(during);
     EXPECT_EQ(during->lastOutcome, Outcome::Running);
     EXPECT_TRUE(during->running);
