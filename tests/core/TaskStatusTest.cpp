@@ -200,6 +200,7 @@ TEST_F(LastRun, ASuccessOutlivesARestartAndADamagedLineIsPassedOver) {
     open("WAIT 0\r\n");
     run();
     EXPECT_EQ(open().lastOutcome, Outcome::Succeeded);
+    EXPECT_EQ(open().lastOutcome, Outcome::Succeeded) << "written again as read";
     s->unload();
     std::string state = readAll(dir.file(file_names::kStateFile));
     writeAll(dir.file(file_names::kStateFile), state.replace(state.find(" S\r\n"), 2, " X"));
