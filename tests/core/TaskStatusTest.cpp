@@ -207,4 +207,9 @@ TEST_F(LastRun, ASuccessOutlivesARestartAndADamagedLineIsPassedOver) {
     EXPECT_EQ(open().lastOutcome, Outcome::None);
 }
 
+TEST(GridDoubleClick, TheLastRunColumnShowsTheHistoryTheNextStartOneEdits) {
+    EXPECT_EQ(doubleClickAction(6), DoubleClickAction::Edit);
+    EXPECT_EQ(doubleClickAction(7), DoubleClickAction::ShowHistory);
+}
+
 } // namespace
