@@ -121,9 +121,6 @@ std::string save(const std::string& path, const General& g, std::int64_t aliveUt
         const TaskRecord& task = g.slot(static_cast<int>(k) + 1);
         if (task.LastStartUtc && task.Interval != OtherInterval)
             out += "task " + keys[k] + " " + std::to_string(*task.LastStartUtc) + "\r\n";
-    }
-    for (std::size_t k = 0; k < keys.size(); ++k) {
-        const TaskRecord& task = g.slot(static_cast<int>(k) + 1);
         if (!task.LastRunUtc) continue;
         // A run still going has not ended well. (The history's words for an
         // event are one line.)
