@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "model/DateTime.h"
 #include "model/FixedText.h"
@@ -41,6 +42,13 @@ struct TaskRecord {
     // tick starts the task again only once the file is back or the task has
     // been saved. A start by hand is always made.
     bool ScriptMissing = false;
+    // The last run as the views show it, followed from the run history's
+    // events and kept across runs in the scheduler's state file: when it
+    // began (UTC seconds, by hand or by the tick), whether it has ended, and
+    // what first went wrong in it (empty: nothing).
+    std::optional<std::int64_t> LastRunUtc;
+    bool LastRunEnded = false;
+    std::string LastFailure;
 
     bool operator==(const TaskRecord&) const = default;
 };

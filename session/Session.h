@@ -86,6 +86,8 @@ public:
     RunNowResult runNow(int k);
 
     // What the grid and the command line show of task k beside its fields.
+    // A run's outcome is Failed when any of its events was a failure (see
+    // isFailure); a run still going when the program stopped counts as failed.
     struct TaskStatus {
         std::optional<DateTime> nextStart; // local; none when inactive or never again
         bool running = false;
@@ -126,6 +128,9 @@ public:
     void addRunListener(std::function<void(const RunEvent& event)> listener) {
         runListeners_.push_back(std::move(listener));
     }
+    // Inside a run listener: the slot of the task whose run the event is
+    // from; 0 outside any run.
+    int runningSlot() const { return runs_.empty() ? 0 : runs_.back().slot; }
 
     // Scripts stop at their next wait or line, and no tick starts another.
     void requestStop() { engine_.requestStop(); }
@@ -144,7 +149,14 @@ private:
         Session& s_;
     };
 
+    // A script run under way (see runs_).
+    struct Run {
+        int slot;
+        bool failedBefore = false; // the task's run before this one failed
+    };
     std::int16_t& flag(Option option);
+    // Keeps the last run (see TaskRecord) of the run's task up to date.
+    void followRun(Run& run, const RunEvent& event);
     void notice(const std::string& text);
 
     std::string folder_;
@@ -155,6 +167,10 @@ private:
     RunLogFile runLog_;
     RunEvents runEvents_{*this};
     std::vector<std::function<void(const RunEvent&)>> runListeners_;
+    // The slots whose scripts run, innermost last: the engine's events are
+    // the innermost run's, as a nested run ends before the one it waits in
+    // goes on.
+    std::vector<Run> runs_;
     ScriptEngine engine_;
     Scheduler scheduler_;
     bool newTaskPending_ = false;

@@ -16,6 +16,8 @@ const char* const kNoTrayHint =
     "This desktop has no system tray: Wendrel is minimized instead and continues to process tasks.";
 const char* const kDragHint = "Drag tasks up or down to change the order in which they execute.";
 const char* const kToggleHint = "Double click this column to quickly toggle the active status of a task.";
+const char* const kNextStartHint = "When each task starts next. Double click to edit the task.";
+const char* const kLastRunHint = "When and how each task last ran. Double click for the task's run history.";
 
 } // namespace
 
@@ -36,6 +38,8 @@ void Hints::showDelete() { show(deleteHint(currentTaskName())); }
 void Hints::showStandby() { show(kTrayHint); }
 void Hints::showNoTray() { show(kNoTrayHint); }
 void Hints::showGrid(bool overActiveColumn) { show(overActiveColumn ? kToggleHint : kDragHint); }
+void Hints::showNextStartColumn() { show(kNextStartHint); }
+void Hints::showLastRunColumn() { show(kLastRunHint); }
 void Hints::showSummary() { show(summary()); }
 
 QString Hints::summary() const {
@@ -48,13 +52,9 @@ QStringList Hints::samples() {
     // The hints with a name are sized for a name of ordinary length; a longer
     // one ends in an ellipsis and shows whole in the panel's tooltip.
     const QString name = "Nightly backup";
-    return {kNewHint,
-            kTrayHint,
-            kDragHint,
-            kToggleHint,
-            editHint(name),
-            deleteHint(name),
-            "200 Tasks listed, 200 of which are currently active."};
+    return {kNewHint,       kTrayHint,        kDragHint,
+            kToggleHint,    kNextStartHint,   kLastRunHint,
+            editHint(name), deleteHint(name), "200 Tasks listed, 200 of which are currently active."};
 }
 
 } // namespace wendrel

@@ -23,6 +23,8 @@ public:
     void showNoTray();
     // The grid's hint for a pointer over the Active column or left of it.
     void showGrid(bool overActiveColumn);
+    void showNextStartColumn();
+    void showLastRunColumn();
     void showSummary();
     // "n Tasks listed, m of which are currently active."
     QString summary() const;
