@@ -1,0 +1,74 @@
+#include "platform/CommandLineClient.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+#include "platform/DataFolder.h"
+#include "platform/SingleInstance.h"
+#include "session/RemoteControl.h"
+#include "store/TaskStore.h"
+
+namespace wendrel {
+
+namespace {
+
+int say(int status, const std::string& reason) {
+    std::fprintf(stderr, "wendrel: %s\n", reason.c_str());
+    return status;
+}
+
+// The listing of the task list as its file holds it.
+int listFromFiles(const std::string& folder, bool json) {
+    General g;
+    g.fillCaptionTables();
+    TaskStore store(folder);
+    store.readTasks(g);
+    for (const std::string& problem : store.errors()) say(kExitDone, problem);
+    const std::vector<ListedTask> tasks = listedTasks(g, g.TaskCount);
+    const std::string text = json ? taskJson(tasks) : taskTable(tasks);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    if (!json) say(kExitDone, "Wendrel is not running for " + folder + ": no task starts until it does.");
+    return kExitDone;
+}
+
+} // namespace
+
+int runCommandLine(int& argc, char** argv, const ProgramArguments& arguments) {
+    if (!arguments.problem.empty()) return say(kExitUsage, arguments.problem + " (see wendrel --help)");
+    if (arguments.action == ProgramArguments::Action::Help) {
+        std::fwrite(kHelpText.data(), 1, kHelpText.size(), stdout);
+        return kExitDone;
+    }
+    if (arguments.action == ProgramArguments::Action::Version) {
+        std::printf("wendrel %s\n", WENDREL_VERSION);
+        return kExitDone;
+    }
+    // For the program's folder and the socket; no display is needed.
+    QCoreApplication app(argc, argv);
+    std::string failure;
+    const std::string folder = resolveDataFolder(QCoreApplication::applicationDirPath().toStdString(), failure);
+    if (folder.empty()) return say(kExitFailed, "no folder for the task list: " + failure);
+    const std::optional<InstanceRequest> request = requestFor(arguments);
+    const std::optional<std::string> line = request ? requestLine(*request) : std::nullopt;
+    if (!line) return say(kExitFailed, "no task is named \"" + arguments.task + "\"");
+
+    SingleInstance instance(folder);
+    if (instance.acquire()) {
+        // None runs, and none starts while this process holds the folder.
+        const int status = arguments.action == ProgramArguments::Action::List
+                               ? listFromFiles(folder, arguments.json)
+                               : say(kExitNotRunning, "Wendrel is not running for " + folder + ": start it first");
+        instance.release();
+        return status;
+    }
+    std::string bytes;
+    if (!instance.ask(*line, bytes)) return say(kExitNotRunning, instance.whyNot().simplified().toStdString());
+    const std::optional<InstanceReply> reply = parseReply(bytes);
+    if (!reply) return say(kExitNotRunning, "the running Wendrel gave an answer this program does not read");
+    if (reply->status != ReplyStatus::Ok) return say(exitStatusOf(reply->status), reply->text);
+    std::fwrite(reply->text.data(), 1, reply->text.size(), stdout);
+    return kExitDone;
+}
+
+} // namespace wendrel
