@@ -7,7 +7,6 @@
 #include "platform/DataFolder.h"
 #include "platform/SingleInstance.h"
 #include "session/RemoteControl.h"
-#include "store/TaskStore.h"
 
 namespace wendrel {
 
@@ -18,17 +17,10 @@ int say(int status, const std::string& reason) {
     return status;
 }
 
-// The listing of the task list as its file holds it.
-int listFromFiles(const std::string& folder, bool json) {
-    General g;
-    g.fillCaptionTables();
-    TaskStore store(folder);
-    store.readTasks(g);
-    for (const std::string& problem : store.errors()) say(kExitDone, problem);
-    const std::vector<ListedTask> tasks = listedTasks(g, g.TaskCount);
-    const std::string text = json ? taskJson(tasks) : taskTable(tasks);
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    if (!json) say(kExitDone, "Wendrel is not running for " + folder + ": no task starts until it does.");
+// Prints what the running instance, or the files, answered.
+int print(const InstanceReply& reply) {
+    if (reply.status != ReplyStatus::Ok) return say(exitStatusOf(reply.status), reply.text);
+    std::fwrite(reply.text.data(), 1, reply.text.size(), stdout);
     return kExitDone;
 }
 
@@ -55,10 +47,20 @@ int runCommandLine(int& argc, char** argv, const ProgramArguments& arguments) {
 
     SingleInstance instance(folder);
     if (instance.acquire()) {
-        // None runs, and none starts while this process holds the folder.
-        const int status = arguments.action == ProgramArguments::Action::List
-                               ? listFromFiles(folder, arguments.json)
-                               : say(kExitNotRunning, "Wendrel is not running for " + folder + ": start it first");
+        // None runs, and none starts while this process holds the folder:
+        // the files are the program's own for the moment.
+        int status = kExitNotRunning;
+        if (request->command == Command::Run || request->command == Command::Show) {
+            say(status, "Wendrel is not running for " + folder + ": start it first");
+        } else {
+            std::vector<std::string> problems;
+            const InstanceReply reply = performOnFiles(folder, *request, problems);
+            for (const std::string& problem : problems) say(kExitDone, problem);
+            status = print(reply);
+            if (request->command == Command::List) {
+                say(kExitDone, "Wendrel is not running for " + folder + ": no task starts until it does.");
+            }
+        }
         instance.release();
         return status;
     }
@@ -66,9 +68,7 @@ int runCommandLine(int& argc, char** argv, const ProgramArguments& arguments) {
     if (!instance.ask(*line, bytes)) return say(kExitNotRunning, instance.whyNot().simplified().toStdString());
     const std::optional<InstanceReply> reply = parseReply(bytes);
     if (!reply) return say(kExitNotRunning, "the running Wendrel gave an answer this program does not read");
-    if (reply->status != ReplyStatus::Ok) return say(exitStatusOf(reply->status), reply->text);
-    std::fwrite(reply->text.data(), 1, reply->text.size(), stdout);
-    return kExitDone;
+    return print(*reply);
 }
 
 } // namespace wendrel

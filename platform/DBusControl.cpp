@@ -44,8 +44,10 @@ QString errorName(ReplyStatus status) {
             return kService + ".Error.NoSuchTask";
         case ReplyStatus::Ambiguous:
             return kService + ".Error.Ambiguous";
-        default:
+        case ReplyStatus::NotStarted:
             return kService + ".Error.NotStarted";
+        default:
+            return kService + ".Error.Failed";
     }
 }
 } // namespace

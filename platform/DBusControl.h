@@ -8,7 +8,8 @@
 //   Run(s task), Enable(s task), Disable(s task), Show()
 // A task is named as on the command line. A task that is not there, a name
 // several tasks share and a task that did not start are errors
-// io.github.wendrel.Wendrel.Error.NoSuchTask, .Ambiguous and .NotStarted.
+// io.github.wendrel.Wendrel.Error.NoSuchTask, .Ambiguous and .NotStarted
+// (.Failed for any other failure).
 #include <QDBusContext>
 #include <QList>
 #include <QObject>

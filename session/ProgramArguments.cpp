@@ -105,12 +105,13 @@ already running on the same data folder.
   --version         show the version and end
 
 TASK is a task's name (letters A-Z in any case) or its position in the list.
-With no Wendrel running, --list reads the task list from its file; the
-other actions need the running one.
+With no Wendrel running, --list reads the task list from its file and
+--enable and --disable change it there; --run and --show need the running
+one.
 
-Exit status: 0 done; 1 no such task, several tasks of that name, or the
-task did not start; 2 wrong options; 3 Wendrel is not running, or does
-not answer.
+Exit status: 0 done; 1 no such task, several tasks of that name, the task
+did not start, or the change could not be saved; 2 wrong options;
+3 Wendrel is not running, or does not answer.
 )";
 
 } // namespace wendrel

@@ -30,9 +30,9 @@ std::optional<InstanceRequest> requestFor(const ProgramArguments& arguments);
 // The exit statuses of the command-line actions.
 enum ExitStatus : int {
     kExitDone = 0,
-    kExitFailed = 1,     // no such task, several of that name, or it did not start
+    kExitFailed = 1,     // no such task, several of that name, it did not start, or not saved
     kExitUsage = 2,      // wrong options
-    kExitNotRunning = 3, // no running instance where one is needed, or it does not answer
+    kExitNotRunning = 3, // none runs for --run or --show, or the running one does not answer
 };
 int exitStatusOf(ReplyStatus status);
 

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 #include "model/AsciiCase.h"
 #include "model/Cp1252.h"
+#include "store/TaskStore.h"
 
 namespace wendrel {
 
@@ -64,6 +66,10 @@ std::string outcomeText(Outcome outcome) {
 }
 
 std::string jsonTime(const std::optional<DateTime>& t) { return t ? "\"" + timeText(*t, 'T') + "\"" : "null"; }
+
+std::string named(const General& g, int k) { return "Task " + std::to_string(k) + " (" + g.slot(k).Name.shown() + ")"; }
+
+std::string activeText(bool on) { return on ? " is active.\n" : " is inactive.\n"; }
 
 ListedTask listed(const General& g, int k) {
     const TaskRecord& r = g.slot(k);
@@ -185,16 +191,40 @@ CommandResult perform(Session& s, const InstanceRequest& request) {
     const int count = s.general().TaskCount - (s.newTaskPending() ? 1 : 0);
     const TaskMatch match = findTask(s.general(), count, request.task);
     if (match.task == 0) return {{match.failure, match.reason}};
-    const std::string named =
-        "Task " + std::to_string(match.task) + " (" + s.general().slot(match.task).Name.shown() + ")";
     if (request.command == Command::Run) {
         const Session::RunNowResult may = s.mayRunNow(match.task);
         if (!may.started) return {{ReplyStatus::NotStarted, may.refusal}, match.task};
-        return {{ReplyStatus::Ok, named + " started.\n"}, match.task, true};
+        return {{ReplyStatus::Ok, named(s.general(), match.task) + " started.\n"}, match.task, true};
     }
     const bool on = request.command == Command::Enable;
     s.setActive(match.task, on);
-    return {{ReplyStatus::Ok, named + (on ? " is active.\n" : " is inactive.\n")}, match.task};
+    return {{ReplyStatus::Ok, named(s.general(), match.task) + activeText(on)}, match.task};
+}
+
+InstanceReply performOnFiles(const std::string& folder, const InstanceRequest& request,
+                             std::vector<std::string>& problems) {
+    // On the heap: the table is large.
+    auto g = std::make_unique<General>();
+    g->fillCaptionTables();
+    TaskStore store(folder);
+    store.readTasks(*g);
+    problems = store.errors();
+    if (request.command == Command::List) return {ReplyStatus::Ok, taskTable(listedTasks(*g, g->TaskCount))};
+    if (request.command == Command::ListJson) return {ReplyStatus::Ok, taskJson(listedTasks(*g, g->TaskCount))};
+    const TaskMatch match = findTask(*g, g->TaskCount, request.task);
+    if (match.task == 0) return {match.failure, match.reason};
+    const bool on = request.command == Command::Enable;
+    TaskRecord& task = g->slot(match.task);
+    if ((task.Active == 1) != on) {
+        // What was not loaded would be lost with the rewrite.
+        if (store.lostOnLoad()) return {ReplyStatus::Failed, "the task list could not be read whole: not changed"};
+        // Written with the options as they are.
+        store.readOptions(*g);
+        task.Active = on ? 1 : 0;
+        const std::vector<std::string> unsaved = store.write(*g);
+        if (!unsaved.empty()) return {ReplyStatus::Failed, "the task list could not be saved: " + unsaved.front()};
+    }
+    return {ReplyStatus::Ok, named(*g, match.task) + activeText(on)};
 }
 
 } // namespace wendrel

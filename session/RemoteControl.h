@@ -59,4 +59,12 @@ struct CommandResult {
 };
 CommandResult perform(Session& s, const InstanceRequest& request);
 
+// The same with no instance running, on the files of folder: List and
+// ListJson read the task list (nothing is next to start then), Enable and
+// Disable change it in its file. What was met while reading or writing goes
+// to problems; a list that could not be read whole is not changed. Not for
+// Run and Show, which need the running program.
+InstanceReply performOnFiles(const std::string& folder, const InstanceRequest& request,
+                             std::vector<std::string>& problems);
+
 } // namespace wendrel

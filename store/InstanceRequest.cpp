@@ -18,11 +18,12 @@ constexpr std::array<std::pair<Command, std::string_view>, 6> kWords{{
     {Command::Disable, "disable"},
 }};
 
-constexpr std::array<std::pair<ReplyStatus, std::string_view>, 5> kStatusLines{{
+constexpr std::array<std::pair<ReplyStatus, std::string_view>, 6> kStatusLines{{
     {ReplyStatus::Ok, "ok"},
     {ReplyStatus::NoSuchTask, "error no-such-task"},
     {ReplyStatus::Ambiguous, "error ambiguous"},
     {ReplyStatus::NotStarted, "error not-started"},
+    {ReplyStatus::Failed, "error failed"},
     {ReplyStatus::Busy, "busy"},
 }};
 

@@ -71,6 +71,7 @@ enum class ReplyStatus {
     NoSuchTask, // no task has that name or position
     Ambiguous,  // several tasks have that name
     NotStarted, // the task is there but did not start
+    Failed,     // the change could not be made
     Busy,       // the running instance cannot answer yet
 };
 

@@ -58,7 +58,7 @@ TEST(InstanceProtocol, ATaskThatCannotGoOnOneLineIsNotSent) {
 
 TEST(InstanceProtocol, RepliesComeBackAsSent) {
     for (ReplyStatus status : {ReplyStatus::Ok, ReplyStatus::NoSuchTask, ReplyStatus::Ambiguous,
-                               ReplyStatus::NotStarted, ReplyStatus::Busy}) {
+                               ReplyStatus::NotStarted, ReplyStatus::Failed, ReplyStatus::Busy}) {
         const InstanceReply reply{status, "a\nb\n"};
         EXPECT_EQ(parseReply(formatReply(reply)), reply);
     }
@@ -169,6 +169,28 @@ TEST_F(Steering, ANewTaskNotYetSavedIsNotThere) {
     EXPECT_EQ(ask(Command::Run, "3").reply.status, ReplyStatus::NoSuchTask);
     EXPECT_EQ(ask(Command::ListJson).reply.text.find("\"position\": 3"), std::string::npos);
     EXPECT_EQ(ask(Command::List).reply.text.substr(0, 3), "#  ");
+}
+
+TEST(NoneRunning, TheFilesAreListedAndChanged) {
+    TempFolder dir;
+    const std::string lead = "Lead~~0~0~0~0~0~0~0~0~0~0~1~\r\n";
+    writeAll(dir.file("Scripts.dat"), lead);
+    std::vector<std::string> problems;
+    const InstanceReply listed = performOnFiles(dir.path(), {Command::List, {}}, problems);
+    EXPECT_EQ(listed.text.substr(listed.text.find('\n') + 1, 16), "1  Lead  Hourly ");
+    EXPECT_EQ(performOnFiles(dir.path(), {Command::Enable, "lead"}, problems).text, "Task 1 (Lead) is active.\n");
+    EXPECT_EQ(readAll(dir.file("Scripts.dat")), lead) << "nothing to change: nothing written";
+    EXPECT_EQ(performOnFiles(dir.path(), {Command::Disable, "1"}, problems).status, ReplyStatus::Ok);
+    TaskRecord r;
+    parseTaskLine(readAll(dir.file("Scripts.dat")), r);
+    EXPECT_EQ(r.Active, 0);
+    EXPECT_EQ(performOnFiles(dir.path(), {Command::Enable, "2"}, problems).status, ReplyStatus::NoSuchTask);
+    // A list that was cut on reading is not written back.
+    const std::string damaged = lead + std::string(70000, 'x') + "\r\n";
+    writeAll(dir.file("Scripts.dat"), damaged);
+    EXPECT_EQ(performOnFiles(dir.path(), {Command::Disable, "1"}, problems).status, ReplyStatus::Failed);
+    EXPECT_FALSE(problems.empty());
+    EXPECT_EQ(readAll(dir.file("Scripts.dat")), damaged);
 }
 
 TEST(ProgramOptions, OneActionWithItsTask) {

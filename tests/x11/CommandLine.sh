@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # The program steered from a terminal and over D-Bus:
-# - with none running, --list reads the task list from its file and --run
-#   says that none runs;
+# - with none running, --list reads the task list from its file, --disable
+#   changes it there and --run says that none runs;
 # - against the running one, --list lists, --run runs a task named with a
 #   blank and accented letters, --disable and --enable (by position, by name
 #   in another case) are on disk at once, and a name no task has ends with
 #   status 1 and one line on stderr;
-# - on a session bus of the test's own, Disable does the same, and a name no
+# - on a session bus of the test's own, Enable does the same, and a name no
 #   task has is a D-Bus error.
 set -euo pipefail
 build="${1:?build folder}"
@@ -34,23 +34,25 @@ cli() {
 cli --list
 [ "$rc" = 0 ] || fail "--list with none running: status $rc: $(cat "$work/err")"
 grep -q '^2  Café Über  *Other  *No ' "$work/cli.out" || fail "--list from the file: $(cat "$work/cli.out")"
+cli --disable 1
+[ "$(active 1)" = 0 ] || fail "--disable 1 with none running (status $rc) left Active at $(active 1)"
 cli --run 1
 [ "$rc" = 3 ] || fail "--run with none running: status $rc"
 grep -q 'not running' "$work/err" || fail "--run with none running says: $(cat "$work/err")"
-echo "ok: with none running, --list reads the file and --run says none runs"
+echo "ok: with none running, --list reads the file, --disable changes it and --run says none runs"
 
 # --- The running one --------------------------------------------------------------
 start_wendrel
 main_window "$wendrel" || fail "no main window"
 cli --list
-grep -q '^1  Backup home  *Hourly  *Yes ' "$work/cli.out" || fail "--list: $(cat "$work/cli.out")"
+grep -q '^1  Backup home  *Hourly  *No ' "$work/cli.out" || fail "--list: $(cat "$work/cli.out")"
 cli --run 'Café Über'
 [ "$rc" = 0 ] || fail "--run of a name with a blank and accents: status $rc: $(cat "$work/err")"
 wait_for "[ -e '$work/ran' ]" 50 || fail "--run did not run the task"
-cli --disable 1
-[ "$(active 1)" = 0 ] || fail "--disable 1 (status $rc) left Active at $(active 1)"
 cli --enable 'BACKUP HOME'
 [ "$(active 1)" = 1 ] || fail "--enable in capitals (status $rc) left Active at $(active 1)"
+cli --disable 1
+[ "$(active 1)" = 0 ] || fail "--disable 1 (status $rc) left Active at $(active 1)"
 cli --run 'Nobody'
 [ "$rc" = 1 ] || fail "--run of a name no task has: status $rc"
 [ "$(wc -l <"$work/err")" = 1 ] || fail "--run of a name no task has says: $(cat "$work/err")"
@@ -58,8 +60,8 @@ echo "ok: --list, --run, --disable and --enable reach the running one; a wrong n
 
 # --- D-Bus ---------------------------------------------------------------------------
 bus=(gdbus call --session --dest io.github.wendrel.Wendrel --object-path /io/github/wendrel/Wendrel)
-"${bus[@]}" --method io.github.wendrel.Wendrel.Disable 'Backup home' >/dev/null || fail "Disable over D-Bus failed"
-[ "$(active 1)" = 0 ] || fail "Disable over D-Bus left Active at $(active 1)"
+"${bus[@]}" --method io.github.wendrel.Wendrel.Enable 'Backup home' >/dev/null || fail "Enable over D-Bus failed"
+[ "$(active 1)" = 1 ] || fail "Enable over D-Bus left Active at $(active 1)"
 ! "${bus[@]}" --method io.github.wendrel.Wendrel.Run 'Nobody' 2>"$work/err" >/dev/null ||
     fail "Run of a name no task has succeeded over D-Bus"
 grep -q 'io.github.wendrel.Wendrel.Error.NoSuchTask' "$work/err" || fail "the D-Bus error: $(cat "$work/err")"
