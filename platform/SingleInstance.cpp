@@ -323,9 +323,14 @@ void SingleInstance::readPeer(int fd) {
             ::send(fd, kShowAccepted.data(), kShowAccepted.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
             pending_ = true;
         } else if (verdict == InstanceRequestReader::Verdict::Command) {
-            const std::string reply =
-                commandHandler_ ? commandHandler_(request.request()) : formatReply({ReplyStatus::Busy, {}});
-            sendAll(fd, reply, Clock::now() + std::chrono::milliseconds(kIdleMs));
+            // The handler may wait in a message box (a failed save), with
+            // events going on: the connection stays as it is meanwhile,
+            // unless the program leaves.
+            const InstanceRequest asked = request.request();
+            it->second.readable->setEnabled(false);
+            it->second.deadline->stop();
+            const std::string reply = commandHandler_ ? commandHandler_(asked) : formatReply({ReplyStatus::Busy, {}});
+            if (peers_.count(fd) != 0) sendAll(fd, reply, Clock::now() + std::chrono::milliseconds(kIdleMs));
         }
         break;
     }

@@ -29,6 +29,13 @@ constexpr std::array<std::pair<ReplyStatus, std::string_view>, 6> kStatusLines{{
 
 bool takesTask(Command c) { return c == Command::Run || c == Command::Enable || c == Command::Disable; }
 
+// A task's text that a request line can carry: UTF-8 without line breaks or
+// code-0 characters, which no name holds.
+bool sendable(std::string_view task) {
+    return !task.empty() && task.find_first_of(std::string_view("\n\r\0", 3)) == std::string_view::npos &&
+           isValidUtf8(task);
+}
+
 // The request of one line (without its end); nothing when it is none.
 std::optional<InstanceRequest> parseLine(std::string_view line) {
     const std::size_t blank = line.find(' ');
@@ -41,7 +48,7 @@ std::optional<InstanceRequest> parseLine(std::string_view line) {
         }
         if (blank == std::string_view::npos) return std::nullopt;
         const std::string_view task = line.substr(blank + 1);
-        if (task.empty() || !isValidUtf8(task)) return std::nullopt;
+        if (!sendable(task)) return std::nullopt;
         return InstanceRequest{command, std::string(task)};
     }
     return std::nullopt;
@@ -55,8 +62,7 @@ std::optional<std::string> requestLine(const InstanceRequest& request) {
         if (command == request.command) line = name;
     }
     if (takesTask(request.command)) {
-        if (request.task.empty() || request.task.find_first_of(std::string_view("\n\r\0", 3)) != std::string::npos)
-            return std::nullopt;
+        if (!sendable(request.task)) return std::nullopt;
         line += " " + request.task;
     }
     // The reader takes at most kMaxRequestBytes - 1 bytes before the line end.

@@ -39,8 +39,9 @@ TEST(InstanceProtocol, EveryRequestComesThroughItsLine) {
 }
 
 TEST(InstanceProtocol, ALineThatIsNoRequestIsUnknown) {
-    for (std::string_view line :
-         {"run\n", "run \n", "list all\n", "show now\n", "RUN x\n", "run \xff\n", "list-jsonx\n", "\n"}) {
+    using namespace std::string_view_literals;
+    for (std::string_view line : {"run\n"sv, "run \n"sv, "list all\n"sv, "show now\n"sv, "RUN x\n"sv, "run \xff\n"sv,
+                                  "run a\0b\n"sv, "run a\rb\n"sv, "list-jsonx\n"sv, "\n"sv}) {
         EXPECT_EQ(verdictOf(line), Verdict::Unknown) << line;
     }
 }
