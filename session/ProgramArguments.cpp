@@ -1,7 +1,7 @@
 #include "session/ProgramArguments.h"
 
 #include <algorithm>
-#include <array>
+#include <iterator>
 #include <utility>
 
 namespace wendrel {
@@ -9,17 +9,11 @@ namespace wendrel {
 namespace {
 using Action = ProgramArguments::Action;
 
-constexpr std::array<std::pair<std::string_view, Action>, 9> kOptions{{
-    {"--help", Action::Help},
-    {"-h", Action::Help},
-    {"--version", Action::Version},
-    {"--show", Action::Show},
-    {"--list", Action::List},
-    {"--run", Action::Run},
-    {"--enable", Action::Enable},
-    {"--disable", Action::Disable},
+constexpr std::pair<std::string_view, Action> kOptions[] = {
+    {"--help", Action::Help},  {"-h", Action::Help},   {"--version", Action::Version}, {"--show", Action::Show},
+    {"--list", Action::List},  {"--run", Action::Run}, {"--enable", Action::Enable},   {"--disable", Action::Disable},
     {"--json", Action::Start}, // a modifier of --list, not an action
-}};
+};
 
 bool takesTask(Action a) { return a == Action::Run || a == Action::Enable || a == Action::Disable; }
 } // namespace
@@ -33,8 +27,8 @@ ProgramArguments parseProgramArguments(const std::vector<std::string>& arguments
         const std::size_t equals = word.starts_with("--") ? word.find('=') : std::string::npos;
         const std::string_view option = std::string_view(word).substr(0, equals);
         const auto known =
-            std::find_if(kOptions.begin(), kOptions.end(), [&](const auto& o) { return o.first == option; });
-        if (known == kOptions.end()) {
+            std::find_if(std::begin(kOptions), std::end(kOptions), [&](const auto& o) { return o.first == option; });
+        if (known == std::end(kOptions)) {
             if (word.starts_with("--")) parsed.problem = "unknown option " + std::string(option);
             else others.push_back(word);
             continue;

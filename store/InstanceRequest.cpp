@@ -1,6 +1,5 @@
 #include "store/InstanceRequest.h"
 
-#include <array>
 #include <utility>
 
 #include "model/Cp1252.h"
@@ -9,23 +8,19 @@ namespace wendrel {
 
 namespace {
 
-constexpr std::array<std::pair<Command, std::string_view>, 6> kWords{{
-    {Command::Show, "show"},
-    {Command::List, "list"},
-    {Command::ListJson, "list-json"},
-    {Command::Run, "run"},
-    {Command::Enable, "enable"},
-    {Command::Disable, "disable"},
-}};
+constexpr std::pair<Command, std::string_view> kWords[] = {
+    {Command::Show, "show"}, {Command::List, "list"},     {Command::ListJson, "list-json"},
+    {Command::Run, "run"},   {Command::Enable, "enable"}, {Command::Disable, "disable"},
+};
 
-constexpr std::array<std::pair<ReplyStatus, std::string_view>, 6> kStatusLines{{
+constexpr std::pair<ReplyStatus, std::string_view> kStatusLines[] = {
     {ReplyStatus::Ok, "ok"},
     {ReplyStatus::NoSuchTask, "error no-such-task"},
     {ReplyStatus::Ambiguous, "error ambiguous"},
     {ReplyStatus::NotStarted, "error not-started"},
     {ReplyStatus::Failed, "error failed"},
     {ReplyStatus::Busy, "busy"},
-}};
+};
 
 bool takesTask(Command c) { return c == Command::Run || c == Command::Enable || c == Command::Disable; }
 
