@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "model/DateTime.h"
 #include "model/FixedText.h"
@@ -37,6 +38,13 @@ struct TaskRecord {
     // a task starts at most once per real minute. Kept across runs in the
     // scheduler's state file.
     std::optional<std::int64_t> LastStartUtc;
+    // The last run as the views show it, followed from the run history's
+    // events and kept across runs in the scheduler's state file: when it
+    // began (UTC seconds, by hand or by the tick), whether it has ended, and
+    // what first went wrong in it (empty: nothing).
+    std::optional<std::int64_t> LastRunUtc;
+    bool LastRunEnded = false;
+    std::string LastFailure;
 
     bool operator==(const TaskRecord&) const = default;
 };

@@ -9,8 +9,9 @@ namespace wendrel {
 
 namespace {
 constexpr std::int64_t kMinutesPerDay = 1440;
-// Every fixed-time rule that can hold at all holds within four years and a day.
-constexpr std::int64_t kLongestPeriodDays = 4 * 365 + 2;
+// Every fixed-time rule that can hold at all holds within eight years: the
+// 29 February of a leap year may be followed by a century year without one.
+constexpr std::int64_t kLongestPeriodDays = 8 * 366;
 // The Other rule counts whole wall-clock seconds as long as the wall clock
 // keeps pace with the boot-time clock; a larger difference is a clock change.
 constexpr double kClockStepSeconds = 2.0;
@@ -58,10 +59,13 @@ bool Scheduler::fixedRuleMatches(const TaskRecord& task, const DateTime& t) {
 }
 
 bool Scheduler::fixedRuleMatchesBetween(const TaskRecord& task, std::int64_t first, std::int64_t last) {
-    if (last < first) return false;
-    first = std::max(first, last - kLongestPeriodDays * kMinutesPerDay + 1);
+    return firstFixedMatch(task, std::max(first, last - kLongestPeriodDays * kMinutesPerDay + 1), last).has_value();
+}
+
+std::optional<std::int64_t> Scheduler::firstFixedMatch(const TaskRecord& task, std::int64_t first, std::int64_t last) {
+    if (last < first) return std::nullopt;
     const bool hourly = task.Interval == Hourly;
-    if (hourly ? (task.MinsPastHour < 0 || task.MinsPastHour > 59) : !validTime(task)) return false;
+    if (hourly ? (task.MinsPastHour < 0 || task.MinsPastHour > 59) : !validTime(task)) return std::nullopt;
     // The minutes of a day at which the rule's time part holds.
     const int perDay = hourly ? 24 : 1;
     for (std::int64_t day = DateTime::floorDiv(first, kMinutesPerDay); day <= DateTime::floorDiv(last, kMinutesPerDay);
@@ -69,10 +73,10 @@ bool Scheduler::fixedRuleMatchesBetween(const TaskRecord& task, std::int64_t fir
         for (int k = 0; k < perDay; ++k) {
             const std::int64_t m =
                 day * kMinutesPerDay + (hourly ? k * 60 + task.MinsPastHour : task.TimeHour * 60 + task.TimeMinute);
-            if (m >= first && m <= last && fixedRuleMatches(task, DateTime::fromSerialSeconds(m * 60))) return true;
+            if (m >= first && m <= last && fixedRuleMatches(task, DateTime::fromSerialSeconds(m * 60))) return m;
         }
     }
-    return false;
+    return std::nullopt;
 }
 
 bool Scheduler::isRepeatedLocalTime(const ClockReading& r) const {
@@ -82,6 +86,15 @@ bool Scheduler::isRepeatedLocalTime(const ClockReading& r) const {
     const std::int32_t earlier = clock_.utcOffsetAt(r.utc - 6 * 3600);
     if (earlier <= r.offset) return false;
     return clock_.utcOffsetAt(r.utc - (earlier - r.offset)) == earlier;
+}
+
+std::int64_t Scheduler::offsetChangeAfter(std::int64_t lo, std::int64_t hi) const {
+    const std::int32_t before = clock_.utcOffsetAt(lo);
+    while (hi - lo > 1) {
+        const std::int64_t mid = lo + (hi - lo) / 2;
+        (clock_.utcOffsetAt(mid) == before ? lo : hi) = mid;
+    }
+    return hi;
 }
 
 Scheduler::CatchUp Scheduler::catchUpFor(const ClockReading& now, double boot) {
@@ -98,13 +111,9 @@ Scheduler::CatchUp Scheduler::catchUpFor(const ClockReading& now, double boot) {
     if (lastTickBoot_ && gap <= kTickGapForSkippedTime && localMinute != lastTickLocalMinute_) {
         const std::int32_t before = clock_.utcOffsetAt(*from);
         if (now.offset > before) {
-            // Find the first second of the new offset; the local times from
-            // the old offset's reading of it up to the new one never showed.
-            std::int64_t lo = *from, hi = now.utc;
-            while (hi - lo > 1) {
-                const std::int64_t mid = lo + (hi - lo) / 2;
-                (clock_.utcOffsetAt(mid) == before ? lo : hi) = mid;
-            }
+            // The local times from the old offset's reading of the change up
+            // to the new one's never showed.
+            const std::int64_t hi = offsetChangeAfter(*from, now.utc);
             cu.skipped = MinuteRange{DateTime::floorDiv(hi + before, 60), DateTime::floorDiv(hi + now.offset - 1, 60)};
         }
     }
@@ -141,6 +150,17 @@ bool Scheduler::fixedTaskDue(const TaskRecord& task, const ClockReading& r, cons
     return cu.missed && fixedRuleMatchesBetween(task, cu.missed->first, cu.missed->last);
 }
 
+double Scheduler::otherWait(const TaskRecord& task, const ClockReading& r, double boot) {
+    // A task that the Other rule has not started yet is due at once.
+    if (!task.LastRunElapsed || !task.LastStartUtc) return 0;
+    // Whole wall-clock seconds, unless the wall clock was set meanwhile: then
+    // the boot-time clock's count.
+    const double onBoot = boot - *task.LastRunElapsed;
+    const double onWall = static_cast<double>(r.utc - *task.LastStartUtc);
+    const double elapsed = std::fabs(onWall - onBoot) <= kClockStepSeconds ? onWall : std::floor(onBoot);
+    return OtherAmountSeconds(task) - elapsed;
+}
+
 void Scheduler::tick() {
     if (depth_ >= kMaxNesting) return;
     DepthGuard guard(depth_);
@@ -168,14 +188,7 @@ void Scheduler::tick() {
             stale = false;
         }
         if (task.Interval == OtherInterval) {
-            if (task.LastRunElapsed && task.LastStartUtc) {
-                // Whole wall-clock seconds, unless the wall clock was set
-                // meanwhile: then the boot-time clock's count.
-                const double onBoot = boot - *task.LastRunElapsed;
-                const double onWall = static_cast<double>(r.utc - *task.LastStartUtc);
-                const double elapsed = std::fabs(onWall - onBoot) <= kClockStepSeconds ? onWall : std::floor(onBoot);
-                if (elapsed < OtherAmountSeconds(task)) continue;
-            }
+            if (otherWait(task, r, boot) > 0) continue;
             task.LastRun = r.local;
             task.LastRunElapsed = boot;
         } else {
@@ -228,6 +241,46 @@ bool Scheduler::runNow(int index) {
     task.Running = 1;
     if (run_) run_(index);
     return true;
+}
+
+std::int64_t Scheduler::firstShowing(std::int64_t local, bool& skipped) const {
+    // The zone's offsets a day either side; a zone changes at most once
+    // within them. A larger offset shows the local time earlier.
+    const std::int64_t day = kMinutesPerDay * 60;
+    const std::int32_t before = clock_.utcOffsetAt(local - day), after = clock_.utcOffsetAt(local + day);
+    skipped = false;
+    for (const std::int32_t o : {std::max(before, after), std::min(before, after)})
+        if (clock_.utcOffsetAt(local - o) == o) return local - o;
+    skipped = true;
+    return offsetChangeAfter(local - after, local - before);
+}
+
+std::optional<DateTime> Scheduler::nextFixedStart(const TaskRecord& task, const ClockReading& now) const {
+    // The tick starts a task at most once per real minute, never while it runs.
+    const bool startedThisMinute =
+        task.LastStartUtc && DateTime::floorDiv(*task.LastStartUtc, 60) == DateTime::floorDiv(now.utc, 60);
+    std::int64_t from = now.local.serialMinute();
+    if (startedThisMinute || task.Running != 0) ++from;
+    while (const auto m = firstFixedMatch(task, from, from + kLongestPeriodDays * kMinutesPerDay)) {
+        from = *m + 1;
+        bool skipped = false;
+        const std::int64_t at = firstShowing(*m * 60, skipped);
+        if (skipped) {
+            // An hourly task has no start in a skipped hour; the others start
+            // at the change.
+            if (task.Interval != Hourly) return localAt(at);
+        } else if (task.Interval == Hourly || DateTime::floorDiv(at, 60) >= DateTime::floorDiv(now.utc, 60)) {
+            return DateTime::fromSerialSeconds(*m * 60);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<DateTime> Scheduler::nextStart(const TaskRecord& task, const ClockReading& now, double boot) const {
+    if (task.Active != 1 || task.Interval < Hourly || task.Interval > OtherInterval) return std::nullopt;
+    if (task.Interval != OtherInterval) return nextFixedStart(task, now);
+    const double wait = std::max(0.0, otherWait(task, now, boot));
+    return localAt(now.utc + static_cast<std::int64_t>(std::ceil(wait)));
 }
 
 } // namespace wendrel

@@ -56,13 +56,30 @@ public:
     std::string useStateFile(std::string path);
     // Writes the state file (at exit). Returns the problem met, or empty text.
     std::string saveState();
+    // Has the state file written after the next tick (a run's outcome changed).
+    void stateChanged() { stateDirty_ = true; }
 
     // Whether the date, hour and minute parts of a fixed-time rule hold at the
     // local time t. Running and earlier starts are not looked at.
     static bool fixedRuleMatches(const TaskRecord& task, const DateTime& t);
     // Whether a fixed-time rule holds at some local minute from first to last
     // (DateTime::serialMinute, both included).
+    // Only the last eight years of the range are looked at.
     static bool fixedRuleMatchesBetween(const TaskRecord& task, std::int64_t first, std::int64_t last);
+    // The first local minute from first to last at which a fixed-time rule
+    // holds.
+    static std::optional<std::int64_t> firstFixedMatch(const TaskRecord& task, std::int64_t first, std::int64_t last);
+
+    // When the tick would next start the task, seen at the reading now with
+    // the boot-time clock at boot: the local time of that start (an Other
+    // task that is due already: now). None when the task is inactive, its
+    // interval unknown, or its rule never holds. The tick's own rules decide:
+    // a task started or running in this minute waits for the next match, a
+    // local time skipped by a forward change starts Daily to Yearly tasks at
+    // the change, a repeated one only at its first showing.
+    std::optional<DateTime> nextStart(const TaskRecord& task, const ClockReading& now, double boot) const;
+    // The local time at a real instant (UTC seconds).
+    DateTime localAt(std::int64_t utc) const { return DateTime::fromSerialSeconds(utc + clock_.utcOffsetAt(utc)); }
 
     // The length of the Other interval in seconds: Other minutes when MSOption
     // is 0, else Other seconds. Counted in 32 bits, so an Other beyond the
@@ -89,6 +106,15 @@ private:
     };
     CatchUp catchUpFor(const ClockReading& now, double boot);
     bool isRepeatedLocalTime(const ClockReading& r) const;
+    // The first instant after lo, up to hi, whose UTC offset is not lo's.
+    std::int64_t offsetChangeAfter(std::int64_t lo, std::int64_t hi) const;
+    // The first real instant that shows the local time (seconds); for one
+    // skipped by a forward change, the instant of the change, and skipped.
+    std::int64_t firstShowing(std::int64_t local, bool& skipped) const;
+    std::optional<DateTime> nextFixedStart(const TaskRecord& task, const ClockReading& now) const;
+    // The seconds until an Other task is due, at the reading r with the
+    // boot-time clock at boot: 0 or less when it is due.
+    static double otherWait(const TaskRecord& task, const ClockReading& r, double boot);
     bool fixedTaskDue(const TaskRecord& task, const ClockReading& r, const CatchUp& cu) const;
 
     General& g_;

@@ -7,8 +7,9 @@ namespace wendrel {
 std::string deleteQuestion(const std::string& name) { return "Are you sure you wish to delete " + name + "?"; }
 
 DoubleClickAction doubleClickAction(int column) {
-    constexpr int kActiveColumn = 4;
-    return column >= kActiveColumn ? DoubleClickAction::ToggleActive : DoubleClickAction::Edit;
+    constexpr int kActiveColumn = 4, kLastRunColumn = 7;
+    if (column == kActiveColumn || column == kActiveColumn + 1) return DoubleClickAction::ToggleActive;
+    return column == kLastRunColumn ? DoubleClickAction::ShowHistory : DoubleClickAction::Edit;
 }
 
 unsigned intervalFields(int interval) {

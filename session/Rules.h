@@ -10,8 +10,9 @@ namespace wendrel {
 std::string deleteQuestion(const std::string& name);
 
 // What a double click on the grid does, by the column under the pointer:
-// the Active column (and the hair-thin one right of it) toggles, any other edits.
-enum class DoubleClickAction { ToggleActive, Edit };
+// the Active column (and the hair-thin one right of it) toggles, the last
+// run's column opens the task's run history, any other edits.
+enum class DoubleClickAction { ToggleActive, Edit, ShowHistory };
 DoubleClickAction doubleClickAction(int column);
 
 // The editor's fields that an interval needs besides those every task shows.

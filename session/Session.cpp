@@ -48,7 +48,14 @@ Session::Session(std::string folder, Services services, std::string fallbackFold
       store_(folder_),
       runLog_(folder_),
       engine_(g_, folder_, environmentOf(services_)),
-      scheduler_(g_, *services_.clock, [this](int index) { engine_.RunScript(index); }) {
+      scheduler_(g_, *services_.clock, [this](int index) {
+          runs_.push_back({index});
+          struct Pop {
+              std::vector<Run>& runs;
+              ~Pop() { runs.pop_back(); }
+          } pop{runs_};
+          engine_.RunScript(index);
+      }) {
     engine_.setRunLog(&runEvents_);
     runLog_.setRefusalHandler([this](const std::string& text) { notice(text); });
     engine_.setRefusalHandler([this](const std::string& text) { notice(text); });
@@ -56,13 +63,44 @@ Session::Session(std::string folder, Services services, std::string fallbackFold
 
 void Session::RunEvents::add(const RunEvent& event) {
     s_.runLog_.add(event);
+    if (!s_.runs_.empty()) s_.followRun(s_.runs_.back(), event);
     for (const auto& listener : s_.runListeners_) listener(event);
+}
+
+void Session::followRun(Run& run, const RunEvent& event) {
+    TaskRecord& t = g_.slot(run.slot);
+    if (event.kind == RunEventKind::Started) {
+        run.failedBefore = !t.LastFailure.empty();
+        t.LastRunUtc = services_.clock->read().utc;
+        t.LastRunEnded = false;
+        t.LastFailure.clear();
+        return;
+    }
+    if (isFailure(event) && t.LastFailure.empty()) {
+        const auto entry = parseRunLogLine(formatRunEvent(event));
+        t.LastFailure = entry ? entry->what : "failed";
+    }
+    if (event.kind != RunEventKind::Finished && event.kind != RunEventKind::ScriptMissing) return;
+    t.LastRunEnded = true;
+    // The state file keeps the outcome; an Other task that runs every few
+    // seconds has it written only when it turns from success to failure or
+    // back.
+    if (t.Interval != OtherInterval || run.failedBefore != !t.LastFailure.empty()) scheduler_.stateChanged();
 }
 
 Session::TaskStatus Session::status(int k) const {
     TaskStatus st;
-    st.running = g_.slot(k).Running != 0;
-    if (st.running) st.lastOutcome = TaskStatus::Outcome::Running;
+    if (k < 1 || k > g_.TaskCount) return st;
+    const TaskRecord& t = g_.slot(k);
+    const Clock& clock = *services_.clock;
+    st.nextStart = scheduler_.nextStart(t, clock.read(), clock.bootSeconds());
+    // A run that ended without clearing Running (a missing script) is over.
+    st.running = t.Running != 0 && !(t.LastRunUtc && t.LastRunEnded);
+    if (t.LastRunUtc) st.lastStart = scheduler_.localAt(*t.LastRunUtc);
+    st.lastFailure = t.LastFailure;
+    using Outcome = TaskStatus::Outcome;
+    if (st.running) st.lastOutcome = Outcome::Running;
+    else if (t.LastRunUtc) st.lastOutcome = t.LastFailure.empty() ? Outcome::Succeeded : Outcome::Failed;
     return st;
 }
 

@@ -90,6 +90,8 @@ public:
     RunNowResult mayRunNow(int k) const;
 
     // What the grid and the command line show of task k beside its fields.
+    // A run's outcome is Failed when any of its events was a failure (see
+    // isFailure); a run still going when the program stopped counts as failed.
     struct TaskStatus {
         std::optional<DateTime> nextStart; // local; none when inactive or never again
         bool running = false;
@@ -130,6 +132,9 @@ public:
     void addRunListener(std::function<void(const RunEvent& event)> listener) {
         runListeners_.push_back(std::move(listener));
     }
+    // Inside a run listener: the slot of the task whose run the event is
+    // from; 0 outside any run.
+    int runningSlot() const { return runs_.empty() ? 0 : runs_.back().slot; }
 
     // Scripts stop at their next wait or line, and no tick starts another.
     void requestStop() { engine_.requestStop(); }
@@ -148,7 +153,14 @@ private:
         Session& s_;
     };
 
+    // A script run under way (see runs_).
+    struct Run {
+        int slot;
+        bool failedBefore = false; // the task's run before this one failed
+    };
     std::int16_t& flag(Option option);
+    // Keeps task k's last run (see TaskRecord) up to date with its events.
+    void followRun(Run& run, const RunEvent& event);
     void notice(const std::string& text);
 
     std::string folder_;
@@ -159,6 +171,10 @@ private:
     RunLogFile runLog_;
     RunEvents runEvents_{*this};
     std::vector<std::function<void(const RunEvent&)>> runListeners_;
+    // The slots whose scripts run, innermost last: the engine's events are
+    // the innermost run's, as a nested run ends before the one it waits in
+    // goes on.
+    std::vector<Run> runs_;
     ScriptEngine engine_;
     Scheduler scheduler_;
     bool newTaskPending_ = false;

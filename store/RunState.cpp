@@ -15,6 +15,8 @@ namespace {
 // The offset basis of the keys that earlier versions wrote: 14695981039346656037
 // with its last digit lost.
 constexpr std::uint64_t kOldOffsetBasis = 1469598103934665603ull;
+// What a run still going when the file was written reads back as.
+constexpr const char* kUnfinished = "did not finish: Wendrel stopped";
 
 // The digest of the fields that identify a task.
 std::uint64_t digest(const TaskRecord& t, std::uint64_t basis) {
@@ -55,6 +57,21 @@ bool parseUtc(std::string_view text, std::int64_t& out) {
     const auto r = std::from_chars(text.data(), text.data() + text.size(), out);
     return r.ec == std::errc() && r.ptr == text.data() + text.size() && out >= kEarliestUtc && out <= kLatestUtc;
 }
+// "<UTC> <R|S|F> <what failed>" into the task's last run; a line that does
+// not read so leaves it as it was.
+void readLastRun(std::string_view v, TaskRecord& task) {
+    std::int64_t t = 0;
+    const auto blank = v.find(' ');
+    if (blank == std::string_view::npos || !parseUtc(v.substr(0, blank), t) || v.size() < blank + 2) return;
+    const char outcome = v[blank + 1];
+    if (outcome != 'R' && outcome != 'S' && outcome != 'F') return;
+    std::string failure(outcome == 'S' ? std::string_view() : v.substr(std::min(v.size(), blank + 3)));
+    if (failure.empty() && outcome != 'S') failure = outcome == 'R' ? kUnfinished : "failed";
+    task.LastRunUtc = t;
+    task.LastRunEnded = true;
+    task.LastFailure = failure;
+}
+
 } // namespace
 
 std::optional<std::int64_t> load(const std::string& path, General& g, std::string& problem) {
@@ -66,6 +83,7 @@ std::optional<std::int64_t> load(const std::string& path, General& g, std::strin
     }
     std::optional<std::int64_t> alive;
     std::map<std::string, std::int64_t> starts;
+    std::map<std::string, std::string> runs; // the text after the key
     std::string line;
     while (in.next(line)) {
         std::string_view v(line);
@@ -77,6 +95,10 @@ std::optional<std::int64_t> load(const std::string& path, General& g, std::strin
             const auto blank = v.find(' ');
             if (blank != std::string_view::npos && parseUtc(v.substr(blank + 1), t))
                 starts[std::string(v.substr(0, blank))] = t;
+        } else if (v.starts_with("last ")) {
+            v.remove_prefix(5);
+            const auto blank = v.find(' ');
+            if (blank != std::string_view::npos) runs[std::string(v.substr(0, blank))] = v.substr(blank + 1);
         }
     }
     const auto keys = keysOf(g);
@@ -88,6 +110,7 @@ std::optional<std::int64_t> load(const std::string& path, General& g, std::strin
         // An Other task starts afresh in every run: its interval is counted
         // on the boot-time clock, which means nothing across runs.
         if (it != starts.end() && task.Interval != OtherInterval) task.LastStartUtc = it->second;
+        if (const auto run = runs.find(keys[k]); run != runs.end()) readLastRun(run->second, task);
     }
     return alive;
 }
@@ -99,6 +122,14 @@ std::string save(const std::string& path, const General& g, std::int64_t aliveUt
         const TaskRecord& task = g.slot(static_cast<int>(k) + 1);
         if (task.LastStartUtc && task.Interval != OtherInterval)
             out += "task " + keys[k] + " " + std::to_string(*task.LastStartUtc) + "\r\n";
+    }
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+        const TaskRecord& task = g.slot(static_cast<int>(k) + 1);
+        if (!task.LastRunUtc) continue;
+        const char outcome = !task.LastRunEnded ? 'R' : task.LastFailure.empty() ? 'S' : 'F';
+        out += "last " + keys[k] + " " + std::to_string(*task.LastRunUtc) + " " + outcome;
+        // The history's words for an event are one line.
+        out += (task.LastFailure.empty() ? "" : " " + task.LastFailure) + "\r\n";
     }
     // Only this program writes the file: whatever stands in its place, a
     // link above all, is replaced rather than written through.

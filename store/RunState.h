@@ -12,6 +12,12 @@
 // The file is plain text, one record a line, CR LF:
 //   alive <UTC seconds>
 //   task <key> <UTC seconds of the last start>
+//   last <key> <UTC seconds> <R|S|F> <what failed>
+// A "last" line is the last run of any task, by hand or by the tick: when it
+// began, whether it was still running (R), succeeded (S) or failed (F), and
+// the history's words for its first failure. Versions that knew no "last"
+// lines pass over them. A run still going when the file was written did not
+// end well: it reads back as failed.
 // The key is the 64-bit FNV-1a digest of those fields in hex and the place,
 // "<digest>-<place>". Earlier versions started the digest from an offset
 // basis that had lost a digit; their keys are still recognised on reading,
@@ -27,13 +33,14 @@
 
 namespace wendrel::run_state {
 
-// Gives the table's fixed-time tasks their last starts from the file at path
+// Gives the table's fixed-time tasks their last starts, and every task its
+// last run, from the file at path
 // and returns the time the program was last known to run (no value when the
 // file is missing or says nothing). A problem reading it (also something
 // other than a regular file in its place) goes to problem.
 std::optional<std::int64_t> load(const std::string& path, General& g, std::string& problem);
 
-// Writes the last starts of the table's fixed-time tasks and aliveUtc,
+// Writes the last starts of the table's fixed-time tasks, the last runs and aliveUtc,
 // replacing whatever is at path (a symbolic link is not followed).
 // Returns the problem met, or empty text.
 std::string save(const std::string& path, const General& g, std::int64_t aliveUtc);

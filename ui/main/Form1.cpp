@@ -42,7 +42,12 @@
 namespace wendrel {
 
 namespace {
-constexpr int kClientWidth = 8355;
+// The grid's columns of the next start and the last run widen the window
+// (and the grid) by this much, and take the rest of their room from the
+// comment column (see TaskGrid): the window stays within 1024 pixels at
+// 12 points.
+constexpr int kStatusColumnsWidth = 1500;
+constexpr int kClientWidth = 8355 + kStatusColumnsWidth;
 constexpr int kStatusTop = 3195;
 constexpr int kStatusHeight = 375;
 constexpr int kGridLeft = 120;
@@ -77,8 +82,16 @@ Form1::Form1(Session& session, Options options, QWidget* parent)
     session_.setSaveFailureHandler([this](const std::string& text) { showProblem(text); });
     hints_ = std::make_unique<Hints>(session_.general(), *grid_, Panel2);
     drag_ = std::make_unique<GridDrag>(session_, *grid_, Line1);
-    TaskCommands::Hooks hooks{[this] { editor()->exec(); }, [this](const QString& text) { setPanelText(2, text); }};
+    TaskCommands::Hooks hooks{[this] { editor()->exec(); }, [this](const QString& text) { setPanelText(2, text); },
+                              [this] { return hintText(); }};
     commands_ = std::make_unique<TaskCommands>(session_, *grid_, std::move(hooks));
+    // Each run shows in its task's row as it goes (and in the hint panel when
+    // the user started it).
+    session_.addRunListener([this](const RunEvent& event) {
+        const int n = session_.runningSlot();
+        grid_->refreshStatus(n);
+        if (event.kind == RunEventKind::Started) commands_->runStarted(n);
+    });
     tray_ = std::make_unique<TrayController>(*this, menus_->RCpopup);
 
     Timer1 = new SecondTimer(this);
@@ -110,11 +123,16 @@ void Form1::buildWidgets() {
     layout.add(Label3, QRect(5760, 120, 735, 255));
     layout.add(Label4, QRect(6480, 120, 615, 255));
     layout.add(Label5, QRect(7440, 120, 495, 255));
+    Label6 = makeLabel(central, "Label6", "Next Start");
+    Label7 = makeLabel(central, "Label7", "Last Run");
+    layout.add(Label6, QRect(6640, 120, 1215, 255));
+    layout.add(Label7, QRect(7940, 120, 1215, 255));
 
     grid_ = std::make_unique<TaskGrid>(central);
-    grid_->setHeadings({Label1, Label2, Label3, Label4, Label5});
+    grid_->setHeadings({Label1, Label2, Label3, Label4, Label5, Label6, Label7});
+    grid_->setStatusSource([this](int n) { return session_.status(n); });
     QTableWidget* Grid1 = grid_->table();
-    layout.add(Grid1, QRect(kGridLeft, kGridTop, 8115, 2295));
+    layout.add(Grid1, QRect(kGridLeft, kGridTop, 8115 + kStatusColumnsWidth, 2295));
     // The grid's mouse (on its viewport) and keys come to the window's handlers.
     Grid1->viewport()->installEventFilter(this);
     Grid1->installEventFilter(this);
@@ -126,7 +144,7 @@ void Form1::buildWidgets() {
     layout.add(cmdEditTask, QRect(120, 2760, 1215, 375));
     layout.add(cmdNewTask, QRect(1440, 2760, 1215, 375));
     layout.add(cmdDelete, QRect(2760, 2760, 1215, 375));
-    layout.add(cmdSendtoTray, QRect(7000, 2760, 1215, 375));
+    layout.add(cmdSendtoTray, QRect(7000 + kStatusColumnsWidth, 2760, 1215, 375));
     for (QPushButton* b : {cmdEditTask, cmdNewTask, cmdDelete, cmdSendtoTray}) b->installEventFilter(this);
     connect(cmdNewTask, &QPushButton::clicked, this, [this] { NewTask(); });
     connect(cmdEditTask, &QPushButton::clicked, this, [this] { EditTask(); });
@@ -302,6 +320,7 @@ void Form1::Form_Load() {
 
     grid_->selectRow(0);
     showClock(session_.services().clock->now());
+    grid_->clockShows(session_.services().clock->now());
     setPanelText(2, "Wendrel.");
 
     session_.load();
@@ -508,8 +527,16 @@ void Form1::ToggleActive() { commands_->toggleActive(); }
 void Form1::runTaskNow() { commands_->runNow(); }
 
 void Form1::Grid1_dblclick(int column) {
-    if (doubleClickAction(column) == DoubleClickAction::ToggleActive) ToggleActive();
-    else EditTask();
+    switch (doubleClickAction(column)) {
+        case DoubleClickAction::ToggleActive:
+            ToggleActive();
+            break;
+        case DoubleClickAction::ShowHistory:
+            if (session_.taskOfRow(grid_->row()) != 0) MenuHistory_Click(true);
+            break;
+        default:
+            EditTask();
+    }
 }
 
 void Form1::Grid1_MouseDown() { grid_->selectRow(grid_->row()); }
@@ -530,7 +557,10 @@ void Form1::Grid1_KeyUp(int) { grid_->keyUpLook(); }
 
 void Form1::Grid1_MouseMove(int button, double x, double y) {
     // The hint depends on the column under the pointer only.
-    hints_->showGrid(x > pixelsToTwipsX(grid_->activeColumnLeft()));
+    const auto leftOf = [this](int column) { return pixelsToTwipsX(grid_->table()->columnViewportPosition(column)); };
+    if (x >= leftOf(TaskGrid::kLastRunColumn)) hints_->showLastRunColumn();
+    else if (x >= leftOf(TaskGrid::kNextStartColumn)) hints_->showNextStartColumn();
+    else hints_->showGrid(x > pixelsToTwipsX(grid_->activeColumnLeft()));
     drag_->mouseMove(button != 0, y);
 }
 

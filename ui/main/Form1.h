@@ -157,6 +157,8 @@ private:
     QLabel* Label3 = nullptr;
     QLabel* Label4 = nullptr;
     QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr; // over the next start
+    QLabel* Label7 = nullptr; // over the last run
     QPushButton* cmdEditTask = nullptr;
     QPushButton* cmdNewTask = nullptr;
     QPushButton* cmdDelete = nullptr;

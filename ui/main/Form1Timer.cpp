@@ -7,8 +7,8 @@
 // processing while this tick is still inside RunScript, and the ticks nest.
 //
 // An idle tick costs one wake-up: the timer, a few clock reads that do not
-// touch the zone files (the zone is looked at once), the walk, and the
-// repaint of the clock panel alone.
+// touch the zone files (the zone is looked at once), the walk, the grid's
+// check of the minute, and the repaint of the clock panel alone.
 #include <QDate>
 #include <QLabel>
 #include <QLocale>
@@ -16,6 +16,7 @@
 
 #include "session/Session.h"
 #include "ui/main/Form1.h"
+#include "ui/main/TaskGrid.h"
 
 namespace wendrel {
 
@@ -37,7 +38,10 @@ void Form1::showClock(const DateTime& t) {
 }
 
 void Form1::Timer1_Timer() {
-    session_.tick([this](const DateTime& t) { showClock(t); });
+    session_.tick([this](const DateTime& t) {
+        showClock(t);
+        grid_->clockShows(t);
+    });
 }
 
 } // namespace wendrel

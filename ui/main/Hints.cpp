@@ -14,6 +14,8 @@ const char* const kNewHint = "Add a new task to the end of the task list.";
 const char* const kTrayHint = "Send Wendrel to the system tray where it will continue to process tasks.";
 const char* const kDragHint = "Drag tasks up or down to change the order in which they execute.";
 const char* const kToggleHint = "Double click this column to quickly toggle the active status of a task.";
+const char* const kNextStartHint = "When each task starts next. Double click to edit the task.";
+const char* const kLastRunHint = "When and how each task last ran. Double click for the task's run history.";
 
 } // namespace
 
@@ -33,6 +35,8 @@ void Hints::showEditTask() { show(editHint(currentTaskName())); }
 void Hints::showDelete() { show(deleteHint(currentTaskName())); }
 void Hints::showStandby() { show(kTrayHint); }
 void Hints::showGrid(bool overActiveColumn) { show(overActiveColumn ? kToggleHint : kDragHint); }
+void Hints::showNextStartColumn() { show(kNextStartHint); }
+void Hints::showLastRunColumn() { show(kLastRunHint); }
 void Hints::showSummary() { show(summary()); }
 
 QString Hints::summary() const {
@@ -45,13 +49,9 @@ QStringList Hints::samples() {
     // The hints with a name are sized for a name of ordinary length; a longer
     // one ends in an ellipsis and shows whole in the panel's tooltip.
     const QString name = "Nightly backup";
-    return {kNewHint,
-            kTrayHint,
-            kDragHint,
-            kToggleHint,
-            editHint(name),
-            deleteHint(name),
-            "200 Tasks listed, 200 of which are currently active."};
+    return {kNewHint,       kTrayHint,        kDragHint,
+            kToggleHint,    kNextStartHint,   kLastRunHint,
+            editHint(name), deleteHint(name), "200 Tasks listed, 200 of which are currently active."};
 }
 
 } // namespace wendrel

@@ -21,6 +21,8 @@ public:
     void showStandby();
     // The grid's hint for a pointer over the Active column or left of it.
     void showGrid(bool overActiveColumn);
+    void showNextStartColumn();
+    void showLastRunColumn();
     void showSummary();
     // "n Tasks listed, m of which are currently active."
     QString summary() const;

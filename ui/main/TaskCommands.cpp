@@ -6,6 +6,10 @@
 
 namespace wendrel {
 
+namespace {
+QString startedText(const QString& name) { return "Task " + name + " started."; }
+} // namespace
+
 void TaskCommands::newTask() {
     const int top = grid_.topRow();
     const int n = session_.newTask(grid_.row());
@@ -45,9 +49,30 @@ void TaskCommands::toggleActive() {
 void TaskCommands::runNow() {
     const int k = session_.taskOfRow(grid_.row());
     if (k == 0) return;
+    startingByHand_ = k;
+    startedHint_.clear();
     // The refusal gets a word in the hint panel, not a message box.
     const Session::RunNowResult run = session_.runNow(k);
-    if (!run.started) hooks_.hint(QString::fromStdString(run.refusal));
+    startingByHand_ = 0;
+    if (!run.started) {
+        hooks_.hint(QString::fromStdString(run.refusal));
+        return;
+    }
+    // How it ended, unless the panel shows another hint by now or the task
+    // moved while its script ran.
+    const QString name = QString::fromStdString(session_.general().slot(k).Name.shown());
+    if (startedHint_.isEmpty() || hooks_.shownHint() != startedHint_ || startedHint_ != startedText(name)) return;
+    const Session::TaskStatus st = session_.status(k);
+    if (st.lastOutcome == Session::TaskStatus::Outcome::Succeeded) hooks_.hint("Task " + name + " ended: succeeded.");
+    else if (st.lastOutcome == Session::TaskStatus::Outcome::Failed)
+        hooks_.hint("Task " + name + " ended: failed, " + QString::fromStdString(st.lastFailure) + ".");
+}
+
+void TaskCommands::runStarted(int n) {
+    if (n == 0 || n != startingByHand_) return;
+    startingByHand_ = 0; // not the runs nested in it
+    startedHint_ = startedText(QString::fromStdString(session_.general().slot(n).Name.shown()));
+    hooks_.hint(startedHint_);
 }
 
 } // namespace wendrel

@@ -3,12 +3,16 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QItemSelectionModel>
+#include <QDate>
+#include <QFont>
 #include <QLabel>
+#include <QLocale>
 #include <QPalette>
 #include <QProxyStyle>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
+#include <QTime>
 #include <QToolTip>
 #include <algorithm>
 #include <cmath>
@@ -22,10 +26,29 @@ namespace wendrel {
 namespace {
 
 constexpr int kRowHeight = 225;
-constexpr int kColumns = 6;
-const int kColumnWidths[kColumns] = {1600, 4000, 700, 1000, 770, 1};
+constexpr int kColumns = 8;
+const int kColumnWidths[kColumns] = {1600, 2400, 700, 1000, 770, 1, 1250, 1850};
 constexpr int kActiveColumn = 4;
 constexpr int kCurrentColumn = 5; // holds the current cell of a whole-row selection
+// The columns that carry headings, in the order of the headings.
+constexpr int kHeadingColumns[TaskGrid::kHeadings] =
+    {0, 1, 2, 3, 4, TaskGrid::kNextStartColumn, TaskGrid::kLastRunColumn};
+
+QDate dateOf(const DateTime& t) { return QDate(t.year, t.month, t.day); }
+
+// A moment near now, as short as says it: the time alone today (with the
+// seconds when they are not 0), the weekday within a week, the day and month
+// within the year, else the date alone.
+QString momentText(const DateTime& t, const DateTime& now) {
+    const QLocale sys = QLocale::system();
+    const QTime time(t.hour, t.minute, t.second);
+    const QString hm = sys.toString(time, t.second != 0 ? "HH:mm:ss" : "HH:mm");
+    const qint64 days = std::abs(dateOf(now).daysTo(dateOf(t)));
+    if (days == 0) return hm;
+    if (days < 7) return sys.toString(dateOf(t), "ddd") + ' ' + hm;
+    if (t.year == now.year) return sys.toString(dateOf(t), "dd MMM") + ' ' + hm;
+    return sys.toString(dateOf(t), "dd MMM yyyy");
+}
 
 // The grid's cells are narrow (a script name gets 1000 twips), so their text
 // keeps a margin of one pixel instead of the desktop's wider focus margin.
@@ -159,26 +182,38 @@ void TaskGrid::setSelection(int rowStart, int rowEnd, int colStart, int colEnd) 
     table_->selectionModel()->select(sel, QItemSelectionModel::ClearAndSelect);
 }
 
+void TaskGrid::selectTaskCells(int row) {
+    setSelection(row, row, 0, kActiveColumn);
+    const QItemSelection status(table_->model()->index(row, kNextStartColumn),
+                                table_->model()->index(row, kLastRunColumn));
+    table_->selectionModel()->select(status, QItemSelectionModel::Select);
+}
+
 void TaskGrid::selectRow(int row) {
     if (row < 0) row = 0;
     if (row >= rows()) row = rows() - 1;
     setRow(row);
     setCol(kCurrentColumn);
-    setSelection(row, row, 0, kActiveColumn);
+    selectTaskCells(row);
 }
 
 void TaskGrid::keyDownLook() {
     const int r = row();
-    setSelection(r, r, 0, kActiveColumn);
+    selectTaskCells(r);
     table_->horizontalScrollBar()->setValue(0);
     setCol(0);
 }
 
 void TaskGrid::keyUpLook() {
     const int r = row();
-    setSelection(r, r, 0, kActiveColumn);
+    selectTaskCells(r);
     setCol(kCurrentColumn);
     table_->horizontalScrollBar()->setValue(0);
+}
+
+void TaskGrid::setCell(int row, int col, const QString& text) {
+    if (QTableWidgetItem* item = table_->item(row, col)) item->setText(text);
+    else table_->setItem(row, col, new QTableWidgetItem(text));
 }
 
 void TaskGrid::writeCells(const General& g, int n) {
@@ -186,11 +221,59 @@ void TaskGrid::writeCells(const General& g, int n) {
     const int row = n - 1;
     const std::string cells[5] = {r.Name.shown(), r.Comment.shown(), g.intervalName(r.Interval), r.ScriptFile.shown(),
                                   g.yesNoName(r.Active)};
-    for (int c = 0; c < 5; ++c) {
-        const QString text = QString::fromStdString(cells[c]);
-        if (QTableWidgetItem* item = table_->item(row, c)) item->setText(text);
-        else table_->setItem(row, c, new QTableWidgetItem(text));
+    for (int c = 0; c < 5; ++c) setCell(row, c, QString::fromStdString(cells[c]));
+    refreshStatus(n);
+}
+
+QString TaskGrid::nextStartText(const Session::TaskStatus& st, const DateTime& now) {
+    return st.nextStart ? momentText(*st.nextStart, now) : QString();
+}
+
+QString TaskGrid::lastRunText(const Session::TaskStatus& st, const DateTime& now) {
+    using Outcome = Session::TaskStatus::Outcome;
+    const QString when = st.lastStart ? momentText(*st.lastStart, now) : QString();
+    switch (st.lastOutcome) {
+        case Outcome::Running:
+            return when.isEmpty() ? QString("Running") : "Running since " + when;
+        case Outcome::Succeeded:
+            return when + " Succeeded";
+        case Outcome::Failed:
+            return when + " Failed: " + QString::fromStdString(st.lastFailure);
+        default:
+            return {};
     }
+}
+
+void TaskGrid::refreshStatus(int n) {
+    if (!statusOf_ || n < 1 || n > rows()) return;
+    const int row = n - 1;
+    const Session::TaskStatus st = statusOf_(n);
+    if (nextStarts_.size() < static_cast<std::size_t>(rows())) nextStarts_.resize(rows());
+    nextStarts_[row] = st.nextStart;
+    const DateTime now = shownMinute_.value_or(st.nextStart.value_or(DateTime{}));
+    setCell(row, kNextStartColumn, nextStartText(st, now));
+    setCell(row, kLastRunColumn, lastRunText(st, now));
+    // A running task's row is drawn in bold.
+    for (int c = 0; c < table_->columnCount(); ++c) {
+        QTableWidgetItem* item = table_->item(row, c);
+        if (item && item->font().bold() != st.running) {
+            QFont f = item->font();
+            f.setBold(st.running);
+            item->setFont(f);
+        }
+    }
+}
+
+void TaskGrid::clockShows(const DateTime& now) {
+    DateTime minute = now;
+    minute.second = 0;
+    if (shownMinute_ && *shownMinute_ == minute) return;
+    const std::int64_t step = shownMinute_ ? minute.serialMinute() - shownMinute_->serialMinute() : 0;
+    const bool everyRow = !shownMinute_ || step != 1 || dateOf(minute) != dateOf(*shownMinute_);
+    shownMinute_ = minute;
+    const int count = std::min<int>(rows(), static_cast<int>(nextStarts_.size()));
+    for (int row = 0; row < count; ++row)
+        if (everyRow || (nextStarts_[row] && *nextStarts_[row] <= now)) refreshStatus(row + 1);
 }
 
 void TaskGrid::fill(const General& g, int index) {
@@ -257,9 +340,10 @@ void TaskGrid::fitColumns() {
     table_->horizontalScrollBar()->setValue(0);
 
     const int left = table_->x() + table_->viewport()->x();
-    for (int c = 0; c < 5; ++c) {
-        QLabel* h = headings_[c];
+    for (int k = 0; k < kHeadings; ++k) {
+        QLabel* h = headings_[k];
         if (!h) continue;
+        const int c = kHeadingColumns[k];
         const int x = left + table_->columnViewportPosition(c);
         h->setGeometry(x, h->y(), std::max(h->width(), table_->columnWidth(c)), h->height());
     }

@@ -1,9 +1,19 @@
 #pragma once
 // The main window's task grid: one row per task, columns name, comment,
-// interval, script and active, and a sixth, hair-thin column that holds the
-// current cell while a whole row shows selected. Rows count from 0 (task
-// n is row n - 1).
+// interval, script and active, a sixth, hair-thin column that holds the
+// current cell while a whole row shows selected, and the task's next start
+// and last run. Rows count from 0 (task n is row n - 1).
+//
+// The status columns cost the idle tick one comparison: a task's cells are
+// written when the task is written, when one of its runs reports, and when
+// the minute passes its next start (or the date or the clock jumps).
+#include <QString>
 #include <array>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "session/Session.h"
 
 class QLabel;
 class QTableWidget;
@@ -55,8 +65,23 @@ public:
     // The left edge of the Active column in the grid's viewport.
     int activeColumnLeft() const;
 
-    // The headings that stand over the first five columns.
-    void setHeadings(const std::array<QLabel*, 5>& headings) { headings_ = headings; }
+    // The headings that stand over the columns, all but the hair-thin one.
+    static constexpr int kHeadings = 7;
+    void setHeadings(const std::array<QLabel*, kHeadings>& headings) { headings_ = headings; }
+
+    // Where the status columns get task n's status; without one they stay empty.
+    void setStatusSource(std::function<Session::TaskStatus(int n)> statusOf) { statusOf_ = std::move(statusOf); }
+    // Writes task n's status cells again (one of its runs reported).
+    void refreshStatus(int n);
+    // The clock shows now: rewrites the tasks whose next start it has
+    // reached, every task when the date changed or the clock jumped.
+    void clockShows(const DateTime& now);
+    // The texts of the status cells, as of the local time now.
+    static QString nextStartText(const Session::TaskStatus& st, const DateTime& now);
+    static QString lastRunText(const Session::TaskStatus& st, const DateTime& now);
+    // The columns of the next start and the last run.
+    static constexpr int kNextStartColumn = 6;
+    static constexpr int kLastRunColumn = 7;
     // Shares the grid's inner width among the columns and moves the headings
     // over them.
     void fitColumns();
@@ -66,8 +91,16 @@ private:
     void writeCells(const General& g, int n);
     void clearRow(int row);
 
+    // Selects the task's cells of row, all but the hair-thin column.
+    void selectTaskCells(int row);
+    void setCell(int row, int col, const QString& text);
+
     QTableWidget* table_ = nullptr;
-    std::array<QLabel*, 5> headings_{};
+    std::array<QLabel*, kHeadings> headings_{};
+    std::function<Session::TaskStatus(int)> statusOf_;
+    // Each row's next start as written, and the clock's minute last seen.
+    std::vector<std::optional<DateTime>> nextStarts_;
+    std::optional<DateTime> shownMinute_;
 };
 
 } // namespace wendrel
