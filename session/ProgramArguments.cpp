@@ -83,29 +83,4 @@ int exitStatusOf(ReplyStatus status) {
     }
 }
 
-const std::string_view kHelpText =
-    R"(Usage: wendrel [OPTION]
-Without an option, starts Wendrel, or shows the window of the Wendrel
-already running on the same data folder.
-
-  --list            list the tasks: position, name, interval, active,
-                    next start and last outcome
-  --list --json     the same as a JSON array, for scripts
-  --run TASK        run the task now in the running Wendrel
-  --enable TASK     make the task active
-  --disable TASK    make the task inactive
-  --show            bring the running Wendrel's window to the front
-  -h, --help        show this help and end
-  --version         show the version and end
-
-TASK is a task's name (letters A-Z in any case) or its position in the list.
-With no Wendrel running, --list reads the task list from its file and
---enable and --disable change it there; --run and --show need the running
-one.
-
-Exit status: 0 done; 1 no such task, several tasks of that name, the task
-did not start, or the change could not be saved; 2 wrong options;
-3 Wendrel is not running, or does not answer.
-)";
-
 } // namespace wendrel

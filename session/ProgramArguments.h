@@ -36,6 +36,4 @@ enum ExitStatus : int {
 };
 int exitStatusOf(ReplyStatus status);
 
-extern const std::string_view kHelpText;
-
 } // namespace wendrel

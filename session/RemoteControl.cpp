@@ -46,7 +46,7 @@ std::string padded(const std::string& text, std::size_t width) {
 }
 
 std::string timeText(const DateTime& t, char between) {
-    char text[32];
+    char text[sizeof "yyyy-mm-dd hh:mm:ss"];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d%c%02d:%02d:%02d", t.year, t.month, t.day, between, t.hour,
                   t.minute, t.second);
     return text;
@@ -151,7 +151,7 @@ std::string jsonString(std::string_view text) {
         } else if (c == '\t') {
             out += "\\t";
         } else if (c < 0x20) {
-            char escaped[8];
+            char escaped[sizeof "\\u0000"];
             std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
             out += escaped;
         } else {

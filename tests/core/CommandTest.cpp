@@ -95,6 +95,7 @@ TEST_F(Tasks, WhatFitsNoSingleTaskSaysWhy) {
     EXPECT_EQ(beyond.failure, ReplyStatus::NoSuchTask);
     EXPECT_EQ(beyond.reason, "there is no task at position 5 (the list holds 4)");
     EXPECT_EQ(find("0").task, 0);
+    EXPECT_EQ(find("9999").reason, "there is no task at position 9999 (the list holds 4)");
     EXPECT_EQ(find("12345").reason, "no task is named \"12345\"");
     EXPECT_EQ(find("Nobody").failure, ReplyStatus::NoSuchTask);
 }
