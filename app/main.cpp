@@ -155,7 +155,8 @@ int main(int argc, char** argv) {
     instance.setShowHandler([&form] { form.bringToFront(); });
     // The command line's and D-Bus's requests. A task is run once the answer
     // has gone: the run lasts as long as its script.
-    const auto answer = [&session, &form](const wendrel::InstanceRequest& request) {
+    const auto answer = [&session, &form](const wendrel::InstanceRequest& request) -> wendrel::CommandResult {
+        if (session.unloaded()) return {{wendrel::ReplyStatus::Failed, "Wendrel is leaving"}};
         if (request.command == wendrel::Command::Show) form.bringToFront();
         const wendrel::CommandResult result = wendrel::perform(session, request);
         if (result.task > 0) form.FillGridRow(result.task);
