@@ -24,10 +24,11 @@ printf 'Backup home~~0~0~0~0~0~0~0~%d~0~0~1~idle.wdx\r\nCaf\xe9 \xdcber~~5~0~0~0
     $((($(date +%-M) + 30) % 60)) >"$work/Scripts.dat"
 printf 'RUN touch %s/ran\r\n' "$work" >"$work/touch.wdx"
 active() { awk -F'~' -v n="$1" 'NR == n { print $13 + 0 }' "$work/Scripts.dat"; }
-# Runs wendrel with the arguments given; its status goes to $rc, stderr to err.
+# Runs wendrel with the arguments given (a start of the window, which never
+# ends by itself, fails); its status goes to $rc, stderr to err.
 cli() {
     rc=0
-    "$w" "$@" >"$work/cli.out" 2>"$work/err" || rc=$?
+    timeout 20 "$w" "$@" >"$work/cli.out" 2>"$work/err" || rc=$?
 }
 
 # --- None running ---------------------------------------------------------------
