@@ -87,11 +87,10 @@ TaskMatch findTask(const General& g, int count, std::string_view rawKey) {
         if (lowerAscii(name) == lowerAscii(key)) folded.push_back(k);
     }
     for (const std::vector<int>* found : {&exact, &folded}) {
+        if (found->empty()) continue;
         if (found->size() == 1) return {found->front(), ReplyStatus::Ok, {}};
-        if (found->size() > 1) {
-            return {0, ReplyStatus::Ambiguous,
-                    "the tasks at " + positionsText(*found) + " are all named \"" + key + "\": give the position"};
-        }
+        return {0, ReplyStatus::Ambiguous,
+                "the tasks at " + positionsText(*found) + " are all named \"" + key + "\": give the position"};
     }
     const int position = positionOf(key);
     if (position >= 1 && position <= count) return {position, ReplyStatus::Ok, {}};

@@ -86,6 +86,7 @@ TEST_F(Tasks, ANameIsFoundExactlyThenInAnyCaseThenAsAPosition) {
 TEST_F(Tasks, WhatFitsNoSingleTaskSaysWhy) {
     for (auto name : {"Backup", "backup", "Mail"}) add(name);
     const TaskMatch both = find("BACKUP");
+    EXPECT_EQ(both.task, 0);
     EXPECT_EQ(both.failure, ReplyStatus::Ambiguous);
     EXPECT_EQ(both.reason, "the tasks at 1 and 2 are all named \"BACKUP\": give the position");
     add("backUp");
@@ -164,10 +165,12 @@ TEST_F(Steering, EnableAndDisableAreSavedAtOnce) {
     EXPECT_EQ(s->general().slot(1).Active, 1);
 }
 
-TEST_F(Steering, ANewTaskNotYetSavedIsNotThere) {
+TEST_F(Steering, TheListingShowsTheSavedTasks) {
     s->newTask(0);
     EXPECT_EQ(ask(Command::Run, "3").reply.status, ReplyStatus::NoSuchTask);
-    EXPECT_EQ(ask(Command::ListJson).reply.text.find("\"position\": 3"), std::string::npos);
+    const std::string json = ask(Command::ListJson).reply.text;
+    EXPECT_EQ(json.find("\"position\": 3"), std::string::npos);
+    EXPECT_NE(json.find("\"name\": \"Lead\", \"interval\": \"Hourly\", \"active\": true,"), std::string::npos);
     EXPECT_EQ(ask(Command::List).reply.text.substr(0, 3), "#  ");
 }
 
