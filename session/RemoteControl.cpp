@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "model/AsciiCase.h"
 #include "model/Cp1252.h"
@@ -19,10 +20,10 @@ std::string trimmedKey(std::string_view key) {
     return std::string(key);
 }
 
-// The position that key spells, or 0 when it is no plain number of a few digits.
-int positionOf(const std::string& key) {
-    if (key.empty() || key.size() > 4) return 0;
-    if (!std::all_of(key.begin(), key.end(), [](char c) { return c >= '0' && c <= '9'; })) return 0;
+// The position that key spells; nothing when it is no plain number of a few digits.
+std::optional<int> positionOf(const std::string& key) {
+    if (key.empty() || key.size() > 4) return std::nullopt;
+    if (!std::all_of(key.begin(), key.end(), [](char c) { return c >= '0' && c <= '9'; })) return std::nullopt;
     return std::stoi(key);
 }
 
@@ -92,9 +93,8 @@ TaskMatch findTask(const General& g, int count, std::string_view rawKey) {
         return {0, ReplyStatus::Ambiguous,
                 "the tasks at " + positionsText(*found) + " are all named \"" + key + "\": give the position"};
     }
-    const int position = positionOf(key);
-    if (position >= 1 && position <= count) return {position, ReplyStatus::Ok, {}};
-    if (position > 0 || key == "0") {
+    if (const std::optional<int> position = positionOf(key)) {
+        if (*position >= 1 && *position <= count) return {*position, ReplyStatus::Ok, {}};
         return {0, ReplyStatus::NoSuchTask,
                 "there is no task at position " + key + " (the list holds " + std::to_string(count) + ")"};
     }

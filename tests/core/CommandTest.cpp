@@ -94,7 +94,7 @@ TEST_F(Tasks, WhatFitsNoSingleTaskSaysWhy) {
     const TaskMatch beyond = find("5");
     EXPECT_EQ(beyond.failure, ReplyStatus::NoSuchTask);
     EXPECT_EQ(beyond.reason, "there is no task at position 5 (the list holds 4)");
-    EXPECT_EQ(find("0").task, 0);
+    EXPECT_EQ(find("0").failure, ReplyStatus::NoSuchTask);
     EXPECT_EQ(find("9990").reason, "there is no task at position 9990 (the list holds 4)");
     EXPECT_EQ(find("12345").reason, "no task is named \"12345\"");
 }
