@@ -122,7 +122,7 @@ std::string taskTable(const std::vector<ListedTask>& tasks) {
                         t.status.nextStart ? timeText(*t.status.nextStart, ' ') : "-",
                         outcome.empty() ? "-" : outcome});
     }
-    std::vector<std::size_t> widths(rows.front().size(), 0);
+    std::vector<std::size_t> widths(rows.front().size());
     for (const auto& row : rows) {
         for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], characters(row[c]));
     }

@@ -170,6 +170,7 @@ TEST_F(Steering, TheListingShowsTheSavedTasks) {
     EXPECT_EQ(ask(Command::Run, "3").reply.status, ReplyStatus::NoSuchTask);
     const std::string json = ask(Command::ListJson).reply.text;
     EXPECT_EQ(json.find("\"position\": 3"), std::string::npos);
+    EXPECT_NE(json.find("\"position\": 2"), std::string::npos);
     EXPECT_NE(json.find("\"name\": \"Lead\", \"interval\": \"Hourly\", \"active\": true,"), std::string::npos);
     EXPECT_EQ(ask(Command::List).reply.text.substr(0, 3), "#  ");
 }
