@@ -68,6 +68,9 @@ std::string outcomeText(Outcome outcome) {
 
 std::string jsonTime(const std::optional<DateTime>& t) { return t ? "\"" + timeText(*t, 'T') + "\"" : "null"; }
 
+// The tasks of the list, without a new one the editor has not saved yet.
+int savedTasks(const Session& s) { return s.general().TaskCount - (s.newTaskPending() ? 1 : 0); }
+
 std::string named(const General& g, int k) { return "Task " + std::to_string(k) + " (" + g.slot(k).Name.shown() + ")"; }
 
 std::string activeText(bool on) { return on ? " is active.\n" : " is inactive.\n"; }
@@ -108,8 +111,7 @@ std::vector<ListedTask> listedTasks(const General& g, int count) {
 }
 
 std::vector<ListedTask> listedTasks(const Session& s) {
-    const int count = s.general().TaskCount - (s.newTaskPending() ? 1 : 0);
-    std::vector<ListedTask> tasks = listedTasks(s.general(), count);
+    std::vector<ListedTask> tasks = listedTasks(s.general(), savedTasks(s));
     for (ListedTask& t : tasks) t.status = s.status(t.position);
     return tasks;
 }
@@ -164,7 +166,7 @@ std::string taskJson(const std::vector<ListedTask>& tasks) {
     std::string out = "[";
     for (const ListedTask& t : tasks) {
         const std::string outcome = outcomeText(t.status.lastOutcome);
-        out += out.size() > 1 ? ",\n" : "\n";
+        out += &t == &tasks.front() ? "\n" : ",\n";
         out += " {\"position\": " + std::to_string(t.position) + ", \"name\": " + jsonString(t.name) +
                ", \"interval\": " + jsonString(t.interval) + ", \"active\": " + (t.isActive ? "true" : "false") +
                ", \"nextStart\": " + jsonTime(t.status.nextStart) +
@@ -187,8 +189,7 @@ CommandResult perform(Session& s, const InstanceRequest& request) {
         default:
             break;
     }
-    const int count = s.general().TaskCount - (s.newTaskPending() ? 1 : 0);
-    const TaskMatch match = findTask(s.general(), count, request.task);
+    const TaskMatch match = findTask(s.general(), savedTasks(s), request.task);
     if (match.task == 0) return {{match.failure, match.reason}};
     if (request.command == Command::Run) {
         const Session::RunNowResult may = s.mayRunNow(match.task);

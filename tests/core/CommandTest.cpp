@@ -168,6 +168,7 @@ TEST_F(Steering, EnableAndDisableAreSavedAtOnce) {
 TEST_F(Steering, TheListingShowsTheSavedTasks) {
     s->newTask(0);
     EXPECT_EQ(ask(Command::Run, "3").reply.status, ReplyStatus::NoSuchTask);
+    EXPECT_EQ(ask(Command::Run, "2").reply.status, ReplyStatus::Ok);
     const std::string json = ask(Command::ListJson).reply.text;
     EXPECT_EQ(json.find("\"position\": 3"), std::string::npos);
     EXPECT_NE(json.find("\"position\": 2"), std::string::npos);
