@@ -1,5 +1,6 @@
 #include "store/InstanceRequest.h"
 
+#include <iterator>
 #include <utility>
 
 #include "model/Cp1252.h"
@@ -24,11 +25,13 @@ constexpr std::pair<ReplyStatus, std::string_view> kStatusLines[] = {
 
 bool takesTask(Command c) { return c == Command::Run || c == Command::Enable || c == Command::Disable; }
 
+constexpr char kLineBreaksAndNulChars[] = {'\n', '\r', '\0'};
+constexpr std::string_view kLineBreaksAndNul(kLineBreaksAndNulChars, std::size(kLineBreaksAndNulChars));
+
 // A task's text that a request line can carry: UTF-8 without line breaks or
 // code-0 characters, which no name holds.
 bool sendable(std::string_view task) {
-    return !task.empty() && task.find_first_of(std::string_view("\n\r\0", 3)) == std::string_view::npos &&
-           isValidUtf8(task);
+    return !task.empty() && task.find_first_of(kLineBreaksAndNul) == std::string_view::npos && isValidUtf8(task);
 }
 
 // The request of one line (without its end); nothing when it is none.

@@ -179,7 +179,9 @@ TEST_F(Steering, TheListingShowsTheSavedTasks) {
 TEST(NoneRunning, TheFilesAreListedAndChanged) {
     TempFolder dir;
     const std::string lead = "Lead~~0~0~0~0~0~0~0~0~0~0~1~\r\n";
+    const std::string options = "-1 \r\n-1 \r\n-1 \r\n";
     writeAll(dir.file("Scripts.dat"), lead);
+    writeAll(dir.file("Scripts.ini"), options);
     std::vector<std::string> problems;
     const InstanceReply listed = performOnFiles(dir.path(), {Command::List, {}}, problems);
     EXPECT_EQ(listed.text.substr(listed.text.find('\n') + 1, 16), "1  Lead  Hourly ");
@@ -189,6 +191,10 @@ TEST(NoneRunning, TheFilesAreListedAndChanged) {
     TaskRecord r;
     parseTaskLine(readAll(dir.file("Scripts.dat")), r);
     EXPECT_EQ(r.Active, 0);
+    performOnFiles(dir.path(), {Command::Enable, "1"}, problems);
+    parseTaskLine(readAll(dir.file("Scripts.dat")), r);
+    EXPECT_EQ(r.Active, 1);
+    EXPECT_EQ(readAll(dir.file("Scripts.ini")), options) << "the options stay as they were";
     EXPECT_EQ(performOnFiles(dir.path(), {Command::Enable, "2"}, problems).status, ReplyStatus::NoSuchTask);
     // A list that was cut on reading is not written back.
     const std::string damaged = lead + std::string(70000, 'x') + "\r\n";
