@@ -66,4 +66,4 @@ bus=(gdbus call --session --dest io.github.wendrel.Wendrel --object-path /io/git
 ! "${bus[@]}" --method io.github.wendrel.Wendrel.Run 'Nobody' 2>"$work/err" >/dev/null ||
     fail "Run of a name no task has succeeded over D-Bus"
 grep -q 'io.github.wendrel.Wendrel.Error.NoSuchTask' "$work/err" || fail "the D-Bus error: $(cat "$work/err")"
-echo "ok: on the session bus, Disable acts and an unknown task is an error"
+echo "ok: on the session bus, Enable acts and an unknown task is an error"
