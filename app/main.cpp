@@ -16,6 +16,8 @@
 #include <string>
 #include <thread>
 
+#include "platform/CommandLineClient.h"
+#include "platform/DBusControl.h"
 #include "platform/DataFolder.h"
 #include "platform/DesktopNotifications.h"
 #include "platform/OutputCaptures.h"
@@ -26,6 +28,8 @@
 #include "platform/X11Windows.h"
 #include "platform/wayland/WaylandSession.h"
 #include "session/FailureNotices.h"
+#include "session/ProgramArguments.h"
+#include "session/RemoteControl.h"
 #include "session/Session.h"
 #include "store/FileNames.h"
 #include "ui/about/Artwork.h"
@@ -41,6 +45,12 @@ constexpr int kSettleMs = 300;
 } // namespace
 
 int main(int argc, char** argv) {
+    // `wendrel --list` and the other actions do their one thing and end,
+    // without a window.
+    const wendrel::ProgramArguments arguments = wendrel::parseProgramArguments({argv + 1, argv + argc});
+    if (arguments.action != wendrel::ProgramArguments::Action::Start || !arguments.problem.empty())
+        return wendrel::runCommandLine(argc, argv, arguments);
+
     // Before anything that takes time: a signal of the start-up is kept and
     // acted on, never the end of a half-started program.
     wendrel::catchExitSignals();
@@ -158,6 +168,25 @@ int main(int argc, char** argv) {
     if (form.windowState() & Qt::WindowMinimized) form.showMinimized();
     else if (!form.tray()->inStandby()) form.show();
     instance.setShowHandler([&form] { form.bringToFront(); });
+    // The command line's and D-Bus's requests. A task is run once the answer
+    // has gone: the run lasts as long as its script.
+    const auto answer = [&session, &form](const wendrel::InstanceRequest& request) -> wendrel::CommandResult {
+        if (session.unloaded()) return {{wendrel::ReplyStatus::Failed, "Wendrel is leaving"}};
+        if (request.command == wendrel::Command::Show) form.bringToFront();
+        const wendrel::CommandResult result = wendrel::perform(session, request);
+        if (result.task > 0) form.FillGridRow(result.task);
+        if (result.startTask) {
+            QTimer::singleShot(0, &form, [&session, &form, k = result.task] {
+                const wendrel::Session::RunNowResult run = session.runNow(k);
+                if (!run.started) form.setPanelText(2, QString::fromStdString(run.refusal));
+            });
+        }
+        return result;
+    };
+    instance.setCommandHandler(
+        [answer](const wendrel::InstanceRequest& request) { return wendrel::formatReply(answer(request).reply); });
+    wendrel::DBusControl dbus(session, answer);
+    if (const QString why = dbus.publish(); !why.isEmpty()) qWarning("%s", qPrintable(why));
     exitGuard.setReady({[&form] { form.exitProgram(); }, [&session] { session.writeStore(); }});
     QTimer::singleShot(kSettleMs, &form, &wendrel::Form1::showLoadProblems);
     return app.exec();

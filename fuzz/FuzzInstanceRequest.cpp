@@ -1,8 +1,9 @@
 // The request of a later start: any bytes, in any pieces, give the same
-// verdict as the rule read straight off the whole input, and a verdict once
-// given stays.
+// verdict as the rule read straight off the whole input, a verdict once
+// given stays, and a request read is one whose line is that very line.
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include "store/InstanceRequest.h"
@@ -11,14 +12,21 @@ using namespace wendrel;
 using Verdict = InstanceRequestReader::Verdict;
 
 namespace {
-// The rule, from the whole input at once.
-Verdict expected(std::string_view bytes) {
+// The first line, without its end.
+std::string_view firstLine(std::string_view bytes) {
+    std::string_view line = bytes.substr(0, bytes.find('\n'));
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    return line;
+}
+
+// The rule, from the whole input at once; a line that is not "show" may be
+// another request (Command) or none.
+Verdict expected(std::string_view bytes, Verdict got) {
     const std::size_t end = bytes.find('\n');
     if (end == std::string_view::npos) return bytes.size() >= kMaxRequestBytes ? Verdict::TooLong : Verdict::Incomplete;
     if (end >= kMaxRequestBytes) return Verdict::TooLong;
-    std::string_view line = bytes.substr(0, end);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    return line == "show" ? Verdict::Show : Verdict::Unknown;
+    if (firstLine(bytes) == "show") return Verdict::Show;
+    return got == Verdict::Command ? Verdict::Command : Verdict::Unknown;
 }
 } // namespace
 
@@ -31,7 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Verdict atOnce = whole.feed(bytes);
     for (std::size_t at = 0; at < bytes.size(); at += step) pieces.feed(bytes.substr(at, step));
     if (bytes.empty()) pieces.feed({});
-    if (atOnce != expected(bytes) || pieces.verdict() != atOnce) std::abort();
+    if (atOnce != expected(bytes, atOnce) || pieces.verdict() != atOnce) std::abort();
+    if (atOnce == Verdict::Command && requestLine(whole.request()) != std::string(firstLine(bytes)) + "\n")
+        std::abort();
     // A settled verdict stays.
     if (atOnce != Verdict::Incomplete && whole.feed("show\n") != atOnce) std::abort();
     return 0;

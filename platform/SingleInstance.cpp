@@ -142,12 +142,32 @@ pid_t flockHolder(dev_t device, ino_t inode) {
 
 // What a later start heard from the socket.
 enum class Answer { Accepted, None, Foreign };
+// The most of a reply that is read: a listing of every task in JSON is far less.
+constexpr std::size_t kMaxReplyBytes = 4 << 20;
 
-// One attempt to have the running instance show its window: connects without
+// Writes all of bytes to a socket that does not block, waiting until the
+// deadline for room in it. False when the peer went or did not read.
+bool sendAll(int fd, std::string_view bytes, Clock::time_point deadline) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        pollfd p{fd, POLLOUT, 0};
+        if (n == 0 || errno != EAGAIN || left <= 0 || ::poll(&p, 1, static_cast<int>(left)) <= 0) return false;
+    }
+    return true;
+}
+
+// One attempt to put a request to the running instance: connects without
 // blocking (a running one that does not accept must not hold this start up),
-// makes sure it is this user's, sends the request and waits until the
-// deadline for the answer.
-Answer askToShow(const sockaddr_un& address, Clock::time_point deadline) {
+// makes sure it is this user's, sends the request and reads the reply until
+// the running one closes the connection or the deadline passes.
+Answer askOnce(const sockaddr_un& address, std::string_view request, Clock::time_point deadline, std::string& reply) {
+    reply.clear();
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) return Answer::None;
     Answer answer = Answer::None;
@@ -155,21 +175,20 @@ Answer askToShow(const sockaddr_un& address, Clock::time_point deadline) {
         // Nobody listens yet, or its queue is full.
     } else if (!peerIsThisUser(fd)) {
         answer = Answer::Foreign;
-    } else if (::send(fd, kShowRequest.data(), kShowRequest.size(), MSG_NOSIGNAL) ==
-               static_cast<ssize_t>(kShowRequest.size())) {
-        std::string reply;
-        for (;;) {
+    } else if (sendAll(fd, request, deadline)) {
+        bool ended = false;
+        while (!ended && reply.size() < kMaxReplyBytes) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
             pollfd p{fd, POLLIN, 0};
             if (left <= 0 || ::poll(&p, 1, static_cast<int>(left)) == 0) break;
-            char buffer[16];
+            char buffer[4096];
             const ssize_t n = ::read(fd, buffer, sizeof buffer);
             if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-            if (n <= 0) break; // closed unanswered: the running one was busy
-            reply.append(buffer, static_cast<std::size_t>(n));
-            if (reply.size() >= kShowAccepted.size()) break;
+            if (n > 0) reply.append(buffer, static_cast<std::size_t>(n));
+            ended = n <= 0;
         }
-        if (reply == kShowAccepted) answer = Answer::Accepted;
+        // Closed unanswered, the running one was busy with other starts.
+        if (ended && !reply.empty()) answer = Answer::Accepted;
     }
     ::close(fd);
     return answer;
@@ -189,6 +208,7 @@ SingleInstance::~SingleInstance() { release(); }
 
 void SingleInstance::release() {
     handler_ = nullptr;
+    commandHandler_ = nullptr;
     pending_ = false;
     while (!peers_.empty()) dropPeer(peers_.begin()->first);
     if (listenFd_ >= 0) {
@@ -302,6 +322,15 @@ void SingleInstance::readPeer(int fd) {
         if (verdict == InstanceRequestReader::Verdict::Show) {
             ::send(fd, kShowAccepted.data(), kShowAccepted.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
             pending_ = true;
+        } else if (verdict == InstanceRequestReader::Verdict::Command) {
+            // The handler may wait in a message box (a failed save), with
+            // events going on: the connection stays as it is meanwhile,
+            // unless the program leaves.
+            const InstanceRequest asked = request.request();
+            it->second.readable->setEnabled(false);
+            it->second.deadline->stop();
+            const std::string reply = commandHandler_ ? commandHandler_(asked) : formatReply({ReplyStatus::Busy, {}});
+            if (peers_.count(fd) != 0) sendAll(fd, reply, Clock::now() + std::chrono::milliseconds(kIdleMs));
         }
         break;
     }
@@ -342,13 +371,23 @@ QString SingleInstance::lockHolder() const {
 }
 
 bool SingleInstance::notifyRunning(int timeoutMs) {
+    std::string reply;
+    if (!ask(kShowRequest, reply, timeoutMs)) return false;
+    if (reply == kShowAccepted) return true;
+    whyNot_ = "Wendrel is already running for the folder " + folder_ +
+              " but did not understand: " + QString::fromStdString(reply).trimmed();
+    return false;
+}
+
+bool SingleInstance::ask(std::string_view line, std::string& reply, int timeoutMs) {
     whyNot_.clear();
     sockaddr_un address;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     if (socketAddress(socketPath_, address)) {
         for (;;) {
-            const Answer answer = askToShow(address, deadline);
-            if (answer == Answer::Accepted) return true;
+            const Answer answer = askOnce(address, line, deadline, reply);
+            const std::optional<InstanceReply> parsed = parseReply(reply);
+            if (answer == Answer::Accepted && !(parsed && parsed->status == ReplyStatus::Busy)) return true;
             if (answer == Answer::Foreign) {
                 whyNot_ = "The socket " + socketPath_ + " belongs to another user; Wendrel did not ask it anything.";
                 return false;

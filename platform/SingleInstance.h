@@ -2,7 +2,8 @@
 // One running Wendrel per program folder. The first start takes a lock and
 // listens on a local socket; a later start finds the lock taken, asks the
 // running one to show its main window and ends without touching the task list
-// or the options.
+// or the options. The command line's actions (--list, --run ...) ask the
+// running one over the same socket (see store/InstanceRequest.h).
 //
 // The lock file and the socket are named by the folder's device and inode and
 // live in a folder only this user can write to: $XDG_RUNTIME_DIR, else
@@ -17,6 +18,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "store/InstanceRequest.h"
 
@@ -50,10 +52,19 @@ public:
     // answer (whyNot() then names the lock and its holder), or when the
     // socket belongs to another user.
     bool notifyRunning(int timeoutMs = 10000);
+    // From the command line: sends the request line and waits up to
+    // timeoutMs for the whole reply, trying again while the running one is
+    // busy or still starting. False as for notifyRunning.
+    bool ask(std::string_view line, std::string& reply, int timeoutMs = 10000);
 
     // What to do when a later start asks for the window. Requests that came
     // before a handler was set are delivered when it is set.
     void setShowHandler(std::function<void()> handler);
+    // What answers the other requests: it gets the request and returns the
+    // reply's bytes. Until it is set they are answered "busy".
+    void setCommandHandler(std::function<std::string(const InstanceRequest&)> handler) {
+        commandHandler_ = std::move(handler);
+    }
 
     // Where the lock and the socket are; empty when no private folder was
     // found.
@@ -84,6 +95,7 @@ private:
     std::unique_ptr<QSocketNotifier> incoming_;
     std::map<int, Peer> peers_;
     std::function<void()> handler_;
+    std::function<std::string(const InstanceRequest&)> commandHandler_;
     bool pending_ = false;
 };
 

@@ -224,10 +224,14 @@ std::string Scheduler::saveState() {
     return run_state::save(statePath_, g_, now);
 }
 
-bool Scheduler::runNow(int index) {
+bool Scheduler::canRunNow(int index) const {
     if (index < 1 || index > std::min<int>(g_.TaskCount, General::kMaxTasks)) return false;
+    return g_.slot(index).Running == 0 && depth_ < kMaxNesting;
+}
+
+bool Scheduler::runNow(int index) {
+    if (!canRunNow(index)) return false;
     TaskRecord& task = g_.slot(index);
-    if (task.Running != 0 || depth_ >= kMaxNesting) return false;
     // A run by hand counts as a start of the task: an Other task's interval
     // counts from it, as from a start by the tick.
     DepthGuard guard(depth_);

@@ -43,6 +43,8 @@ public:
     // Starts nothing, and returns false, when the slot holds no task, the
     // task is marked as running, or scripts already run nested to the cap.
     bool runNow(int index);
+    // Whether runNow(index) would start the task now.
+    bool canRunNow(int index) const;
 
     // Replaces the script runner (the window's tests run fake scripts).
     void setRunner(Runner runScript) { run_ = std::move(runScript); }

@@ -186,9 +186,21 @@ void Session::ToggleActive(int k) {
     saveChanges();
 }
 
+void Session::setActive(int k, bool active) {
+    if (k < 1 || k > g_.TaskCount || (g_.slot(k).Active == 1) == active) return;
+    g_.slot(k).Active = active ? 1 : 0;
+    saveChanges();
+}
+
 Session::RunNowResult Session::runNow(int k) {
     if (k < 1 || k > g_.TaskCount) return {};
     if (scheduler_.runNow(k)) return {true, {}};
+    return {false, "Task " + g_.slot(k).Name.shown() + " has not finished its last run: not started again."};
+}
+
+Session::RunNowResult Session::mayRunNow(int k) const {
+    if (k < 1 || k > g_.TaskCount) return {};
+    if (scheduler_.canRunNow(k)) return {true, {}};
     return {false, "Task " + g_.slot(k).Name.shown() + " has not finished its last run: not started again."};
 }
 

@@ -78,12 +78,16 @@ public:
     bool move(const RowMove& move);
     // Switches task k on or off (saved).
     void ToggleActive(int k);
+    // Makes task k active (1) or inactive (0); saved when that changes it.
+    void setActive(int k, bool active);
     // Runs task k at once, as the tick runs a due task.
     struct RunNowResult {
         bool started = false;
         std::string refusal; // why a task that is there did not start
     };
     RunNowResult runNow(int k);
+    // What runNow(k) would do now, without starting anything.
+    RunNowResult mayRunNow(int k) const;
 
     // What the grid and the command line show of task k beside its fields.
     // A run's outcome is Failed when any of its events was a failure (see
