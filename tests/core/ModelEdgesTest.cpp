@@ -84,3 +84,17 @@ TEST(AtomicWrite, AFileOnAnotherFileSystemThanTheRootIsWritten) {
     EXPECT_EQ(readAll(file), "new");
     std::filesystem::remove_all(folder);
 }
+
+// A program started with its input closed gets descriptor 0 for the first
+// file it opens.
+TEST(LineReader, ReadsAFileThatGotDescriptorZero) {
+    TempFolder dir;
+    writeAll(dir.file("f"), "line\n");
+    const int input = ::dup(0);
+    ::close(0);
+    std::string line;
+    const bool read = LineReader(dir.file("f")).next(line);
+    ::dup2(input, 0);
+    ::close(input);
+    EXPECT_TRUE(read);
+}

@@ -131,6 +131,7 @@ TEST_F(SessionTest, RemoveAsksByNameAndOnlyYesRemoves) {
     auto s = open(3);
     s->general().slot(1).Name = "Big backup";
     messages.answers = {MsgAnswer::No};
+    EXPECT_FALSE(s->remove(0)) << "no row selected";
     EXPECT_FALSE(s->remove(1));
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "Are you sure you wish to delete Big backup?");
@@ -158,7 +159,11 @@ TEST_F(SessionTest, ToggleActiveAndOptionsSaveAtOnce) {
     auto s = open(1);
     s->ToggleActive(1);
     EXPECT_NE(readAll(dir.file("Scripts.dat")).find("~0~ "), std::string::npos) << "Active saved as 0";
-    EXPECT_TRUE(s->toggleOption(Session::Option::MinimizeToTray));
+    for (auto o :
+         {Session::Option::MinimizeOnStartup, Session::Option::MinimizeToTray, Session::Option::RunMissedTasks}) {
+        EXPECT_TRUE(s->toggleOption(o));
+        EXPECT_TRUE(s->option(o));
+    }
     s->setScriptFile(1, "first.wdx");
     EXPECT_EQ(s->general().slot(1).ScriptFile.trimmed(), "first.wdx");
 }

@@ -86,7 +86,7 @@ TEST(Numbers, LeadingAndWholeTextRules) {
     const std::pair<std::string, int> whole[] = {{" 3 ", 3}, {"5.", 5},  {"2e1", 20}, {"2e", 0},         {"3x", 0},
                                                  {"", 0},    {"- 1", 0}, {"nan", 0},  {zeros + "12", 12}};
     for (const auto& [text, value] : whole) EXPECT_EQ(wholeInt16(text), value) << text.substr(0, 30);
-    EXPECT_EQ(waitNumber("0019.9"), 19.9); // a wait's plain decimal
+    EXPECT_EQ(waitNumber("0010.5"), 10.5); // a wait's plain decimal
 }
 
 TEST(TaskLine, WorkedExampleIsByteExactWithOneBytePerCharacter) {
@@ -372,6 +372,7 @@ TEST(InstanceRequest, TheFirstLineDecidesInAnyPiecesAndStays) {
     EXPECT_EQ(reader.feed("sh"), InstanceRequestReader::Verdict::Incomplete);
     EXPECT_EQ(reader.feed("ow\nquit\n"), InstanceRequestReader::Verdict::Show);
     EXPECT_EQ(reader.feed("x\n"), InstanceRequestReader::Verdict::Show);
+    EXPECT_EQ(InstanceRequestReader().feed("show\r\n"), InstanceRequestReader::Verdict::Show);
     InstanceRequestReader endless;
     EXPECT_EQ(endless.feed(std::string(kMaxRequestBytes - 1, 'x')), InstanceRequestReader::Verdict::Incomplete);
     EXPECT_EQ(endless.feed("x"), InstanceRequestReader::Verdict::TooLong);
