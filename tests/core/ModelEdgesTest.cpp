@@ -1,6 +1,6 @@
 // The model at its edges: the lengths of UTF-8, dates far from today, the
-// task table's captions, counts and moves outside the list, and atomic writes
-// that run out of room or go to another file system.
+// task table's captions, counts and moves outside the list, and writes that
+// run out of room or go to another file system.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -11,6 +11,8 @@
 #include "model/DateTime.h"
 #include "model/General.h"
 #include "model/TextFile.h"
+#include "store/FileNames.h"
+#include "store/RunLogFile.h"
 #include "tests/core/TempFolder.h"
 
 using namespace wendrel;
@@ -55,15 +57,19 @@ TEST(TaskTable, CaptionsCountsAndMovesOutsideTheList) {
     }
 }
 
-TEST(AtomicWrite, AWriteThatRunsOutOfRoomLeavesTheOldFileAndSaysWhy) {
+// A file size limit stands in for a full disk: writes fail part-way.
+TEST(FullDisk, ASaveLeavesTheOldFileAndSaysWhyAndTheHistoryGivesUp) {
     TempFolder dir;
     writeAll(dir.file("f"), "old");
+    writeAll(dir.file(file_names::kLogFile), std::string(4090, 'x'));
     rlimit limit{};
     ::getrlimit(RLIMIT_FSIZE, &limit);
     const rlimit small{4096, limit.rlim_max};
     const auto previous = std::signal(SIGXFSZ, SIG_IGN); // the write fails instead
     ::setrlimit(RLIMIT_FSIZE, &small);
     const std::string why = writeFileAtomically(dir.file("f"), std::string(10000, 'x'));
+    RunLogFile(dir.path())
+        .add(RunEvent{DateTime{2026, 12, 6, 9, 30, 0}, RunEventKind::Finished, "T", "a.wdx", {}, {}, {}});
     ::setrlimit(RLIMIT_FSIZE, &limit);
     std::signal(SIGXFSZ, previous);
     EXPECT_NE(why, "");

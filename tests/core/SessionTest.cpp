@@ -62,6 +62,10 @@ TEST_F(SessionTest, CancelTakesThePendingTaskAwayAndNothingElse) {
     EXPECT_EQ(s->rowBeforeNew(), 1);
     EXPECT_FALSE(s->cancel()); // editing an existing task: nothing goes
     EXPECT_EQ(s->general().TaskCount, 2);
+    auto emptied = open(0); // the new task deleted from the list meanwhile
+    emptied->newTask(0);
+    emptied->remove(1);
+    EXPECT_FALSE(emptied->cancel());
 }
 
 TEST_F(SessionTest, AFullListTakesNoNewTask) {
