@@ -1,6 +1,6 @@
 // The model at its edges: the lengths of UTF-8, dates far from today, the
 // task table's captions, counts and moves outside the list, and writes that
-// run out of room or go to another file system.
+// run out of room.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -74,21 +74,6 @@ TEST(FullDisk, ASaveLeavesTheOldFileAndSaysWhyAndTheHistoryGivesUp) {
     std::signal(SIGXFSZ, previous);
     EXPECT_NE(why, "");
     EXPECT_EQ(readAll(dir.file("f")), "old");
-}
-
-// The temporary lies beside its file, so the rename never crosses file
-// systems (/dev/shm is mostly one of its own).
-TEST(AtomicWrite, AFileOnAnotherFileSystemThanTheRootIsWritten) {
-    struct stat root {
-    }, shm{};
-    if (::stat("/", &root) != 0 || ::stat("/dev/shm", &shm) != 0 || root.st_dev == shm.st_dev)
-        GTEST_SKIP() << "no file system of its own at /dev/shm";
-    char folder[] = "/dev/shm/wendrel-test-XXXXXX";
-    ASSERT_TRUE(::mkdtemp(folder));
-    const std::string file = std::string(folder) + "/f";
-    EXPECT_EQ(writeFileAtomically(file, "new"), "");
-    EXPECT_EQ(readAll(file), "new");
-    std::filesystem::remove_all(folder);
 }
 
 // A program started with its input closed gets descriptor 0 for the first

@@ -256,12 +256,6 @@ TEST(RunLog, ARunByHandRecordsItsProgramsAndWaits) {
               (RunLogEntry{"2026-12-06 09:30:00", "Backup", "t.wdx", "started"}));
 }
 
-TEST(ScriptWait, PausePollsEventsInShortSteps) {
-    Rig r; // each pass waits at most 0.05 s
-    r.engine.Pause(1.0f);
-    EXPECT_GE(r.pump.passes, 20);
-}
-
 TEST(ScriptWait, WaitForCompletionEndsWhenTheWindowAndTheProcessesAreGoneOrOnFailure) {
     Rig r;
     r.activator.windowsLeft[42] = 3;

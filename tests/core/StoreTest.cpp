@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <random>
+#include <sys/stat.h>
 
 #include "model/Cp1252.h"
 #include "model/General.h"
@@ -356,6 +357,27 @@ TEST_F(StoreFiles, ALineOfUpTo64KilobytesIsKeptWholeALongerOneIsCut) {
         EXPECT_EQ(store.lostOnLoad(), cut) << bytes;
         EXPECT_EQ(store.errors().empty(), !cut) << bytes;
     }
+}
+
+// A task list linked to another file system (/dev/shm is mostly one of its
+// own), too damaged to load whole: no hard link can keep the original, a copy
+// does, and the save goes to the link's target, written beside it.
+TEST_F(StoreFiles, WhereNoHardLinkCanKeepTheOriginalACopyDoes) {
+    struct stat here {
+    }, shm{};
+    if (::stat(dir.path().c_str(), &here) != 0 || ::stat("/dev/shm", &shm) != 0 || here.st_dev == shm.st_dev)
+        GTEST_SKIP() << "/dev/shm is no file system of its own";
+    char folder[] = "/dev/shm/wendrel-test-XXXXXX";
+    ASSERT_TRUE(::mkdtemp(folder));
+    const std::string target = std::string(folder) + "/Scripts.dat";
+    writeAll(target, "n~" + std::string(64 * 1024, 'c'));
+    fs::create_symlink(target, dat());
+    General g;
+    store.read(g);
+    EXPECT_TRUE(store.write(g).empty());
+    EXPECT_EQ(fs::file_size(dat() + ".bak"), 64 * 1024 + 2);
+    EXPECT_EQ(readAll(target).substr(0, 2), "n ");
+    fs::remove_all(folder);
 }
 
 // /proc/self/mem reads as a regular file whose every read fails (EIO).
