@@ -51,8 +51,10 @@ TaskRecord daily(std::int16_t hour, std::int16_t minute) {
     return t;
 }
 
-// UTC seconds outside 1970..9999, as a damaged or hand-made file may hold them.
-const std::vector<std::string> kAbsurdSeconds = {"-9223372036854775808", "9223372036854775807", "-1", "253402300800"};
+// UTC seconds outside 1970..9999 or no number, as a damaged or hand-made file
+// may hold them.
+const std::vector<std::string> kAbsurdSeconds =
+    {"-9223372036854775808", "9223372036854775807", "-1", "253402300800", "99999999999999999999", "x", "1 2"};
 
 // Someone else's file, where a link in the folder leads.
 constexpr const char* kOthersText = "someone else's\n";

@@ -197,16 +197,6 @@ TEST(SchedulerMissedRuns, TheLastStartsSurviveARestartAndTheClosedTimeIsCaughtUp
     }
 }
 
-TEST(SchedulerMissedRuns, ADamagedStateFileIsIgnored) {
-    TempFolder dir;
-    const std::string path = dir.file(file_names::kStateFile);
-    writeAll(path, "alive x\r\ntask\r\ntask a b c\r\nalive 99999999999999999999\r\n");
-    Rig r({daily(9, 30)});
-    r.g.RunMissedTasks = 1;
-    EXPECT_EQ(r.s.useStateFile(path), "");
-    EXPECT_EQ(r.tickFor(1), 1);
-}
-
 TEST(SchedulerNever, InactiveUnknownIntervalsAndACorruptCount) {
     TaskRecord off = other(0, 1), two = other(0, 1);
     off.Active = 0;
