@@ -43,10 +43,8 @@ TEST(DateTime, DatesOfOtherCenturiesRoundTripWithTheirWeekdays) {
 TEST(TaskTable, CaptionsCountsAndMovesOutsideTheList) {
     General g;
     g.fillCaptionTables();
-    EXPECT_EQ(g.intervalName(0), "Hourly");
     EXPECT_EQ(g.intervalName(5), "Other");
     EXPECT_EQ(g.intervalName(6), "6");
-    EXPECT_EQ(g.yesNoName(0), "No");
     EXPECT_EQ(g.yesNoName(1), "Yes");
     EXPECT_EQ(g.yesNoName(-1), "-1");
     for (std::int16_t active : {1, 0, 0}) g.slot(g.append()).Active = active;

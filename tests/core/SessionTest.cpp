@@ -187,20 +187,6 @@ TEST_F(SessionTest, RunNowSaysWhyATaskStillRunningIsNotStarted) {
 TEST(ListRules, ADoubleClickTogglesOnTheActiveColumnAndRightOfIt) {
     EXPECT_EQ(doubleClickAction(3), DoubleClickAction::Edit);
     EXPECT_EQ(doubleClickAction(4), DoubleClickAction::ToggleActive);
-    EXPECT_EQ(doubleClickAction(5), DoubleClickAction::ToggleActive);
-}
-
-TEST(ListRules, EachIntervalShowsItsOwnFields) {
-    const std::pair<int, unsigned> table[] = {
-        {Hourly, MinsPastHourField},
-        {Daily, TimeField},
-        {Weekly, WeekdayField | TimeField},
-        {Monthly, DayOfMonthField | TimeField},
-        {Yearly, DateField | TimeField},
-        {OtherInterval, OtherAmountField},
-        {-1, OtherAmountField}, // nothing chosen
-    };
-    for (const auto& [interval, fields] : table) EXPECT_EQ(intervalFields(interval), fields) << interval;
 }
 
 } // namespace
