@@ -150,7 +150,6 @@ TEST_F(StoreFiles, OptionLines) {
     General g;
     for (auto [text, first, second, third] : {std::tuple{"-1\r\n1\r\n", -1, 1, 0},
                                               {" 1 \r\n 0 \r\n 1 \r\n", 1, 0, 1},
-                                              {"", 0, 0, 0},
                                               {"text\r\n", 0, 0, 0},
                                               {"70000\r\n1", 0, 1, 0}}) {
         writeAll(ini(), text);
