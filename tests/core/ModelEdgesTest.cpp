@@ -43,6 +43,7 @@ TEST(DateTime, DatesOfOtherCenturiesRoundTripWithTheirWeekdays) {
 TEST(TaskTable, CaptionsCountsAndMovesOutsideTheList) {
     General g;
     g.fillCaptionTables();
+    EXPECT_EQ(g.intervalName(0), "Hourly");
     EXPECT_EQ(g.intervalName(5), "Other");
     EXPECT_EQ(g.intervalName(6), "6");
     EXPECT_EQ(g.yesNoName(1), "Yes");

@@ -25,6 +25,7 @@ const DropCase kDrops[] = {
     {"up", 3, 0, 0, 5, 10, 0, kAt, 4, 1},
     {"above the grid", 3, -20, 0, 5, 10, 0, kTop, 4, 1},
     {"below the last row of a short list", 1, 9, 0, 5, 10, 5, kAt, 2, 5},
+    {"onto itself", 2, 2, 0, 5, 10, 2, kAt, 3, 3},
     {"just below itself", 2, 3, 0, 5, 10, 3, kAt, 3, 3},
     {"scrolled, down", 12, 5, 10, 40, 10, 5, kAt, 13, 15},
     {"scrolled, below the grid", 12, 11, 10, 40, 10, 30, kBottom, 13, 40},
