@@ -84,6 +84,7 @@ TEST(ScriptRun, AFailedStartIsSilentKeepsTheOldTaskIdAndItsWaitLastsOneSecond) {
     Rig r;
     r.g.slot(1).ProcessId = 7;
     r.launcher.fail = true;
+    r.launcher.runsFor[1] = 1000; // another program's id (1 is init's pid): not waited for
     EXPECT_NEAR(r.timed("EXEC /no/such/program --flag\r\nRUN /no/such/other,1\r\nTYPE x\r\n"), 1.0, 0.1);
     EXPECT_EQ(r.g.slot(1).ProcessId, 7);
     EXPECT_EQ(r.activator.activated.back(), 7);
@@ -99,10 +100,11 @@ TEST(ScriptRun, KeysAfterAStartWaitUntilTheProgramEndsOrTenSeconds) {
     for (auto [runs, minWait, maxWait] : {std::tuple{0, 1.0, 3.0}, {1000, 9.9, 10.3}}) {
         Rig r;
         r.launcher.runsFor[100] = runs;
-        const double waited = r.timed("EXEC prog\r\nTYPE abc\r\n");
+        const std::string chunk(ScriptEngine::kTypingChunkStrokes, 'x');
+        const double waited = r.timed("EXEC prog\r\nTYPE " + chunk + "y\r\n");
         EXPECT_GE(waited, minWait) << runs;
         EXPECT_LE(waited, maxWait) << runs;
-        EXPECT_EQ(r.keys.sent, (Texts{"abc"})) << "the keys go out even without a window";
+        EXPECT_EQ(r.keys.sent, (Texts{chunk, "y"})) << "the keys go out even without a window";
     }
 }
 

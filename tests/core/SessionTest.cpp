@@ -43,6 +43,7 @@ struct SessionTest : ::testing::Test, FakeDesktop {
 
 TEST_F(SessionTest, APendingNewTaskIsNotWrittenUntilCommitted) {
     auto s = open(0);
+    EXPECT_EQ(s->general().intervalName(Daily), "Daily") << "captions for the views";
     const int n = s->newTask(0);
     EXPECT_EQ(n, 1);
     s->toggleOption(Session::Option::MinimizeOnStartup); // a change that saves meanwhile
@@ -172,7 +173,7 @@ TEST_F(SessionTest, ToggleActiveAndOptionsSaveAtOnce) {
     EXPECT_EQ(s->general().slot(1).ScriptFile.trimmed(), "first.wdx");
 }
 
-TEST_F(SessionTest, RunNowSaysWhyATaskStillRunningIsNotStarted) {
+TEST_F(SessionTest, RunNowAndTheTickStartTasksAndSayWhyARunningOneIsNot) {
     auto s = open(1);
     s->general().slot(1).Running = 1;
     EXPECT_EQ(s->runNow(1).refusal, "Task T1 has not finished its last run: not started again.");
@@ -182,6 +183,9 @@ TEST_F(SessionTest, RunNowSaysWhyATaskStillRunningIsNotStarted) {
     s->general().slot(1).Running = 0;
     EXPECT_TRUE(s->runNow(1).started);
     EXPECT_TRUE(notices.empty()) << "a task without a script names no refused file";
+    s->general().slot(1).Interval = OtherInterval;
+    s->tick();
+    EXPECT_TRUE(s->general().slot(1).LastStartUtc.has_value()) << "the tick starts a due task";
 }
 
 TEST(ListRules, ADoubleClickTogglesOnTheActiveColumnAndRightOfIt) {
