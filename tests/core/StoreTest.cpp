@@ -234,6 +234,7 @@ TEST_F(StoreFiles, MoreThan200LinesLoadsTheFirstAndKeepsTheOriginal) {
     store.read(g);
     EXPECT_EQ(g.TaskCount, 200);
     EXPECT_TRUE(store.lostOnLoad());
+    EXPECT_NE(store.errors().back().find("Scripts.dat.bak"), std::string::npos) << "the user is told of the backup";
     EXPECT_EQ(g.slot(200).Name.trimmed(), "task200");
     EXPECT_EQ(g.slot(General::kBlankSlot), TaskRecord());
     ASSERT_TRUE(store.write(g).empty());
