@@ -40,10 +40,11 @@ TEST(TaskTable, AppendRemoveAndMoveKeepTheInvariants) {
 
     g.move(3, 1); // 4 1 3 5
     g.move(2, 4); // 4 3 5 1
+    g.move(4, 1); // 1 4 3 5: the last row moves too
     std::string order;
     for (int i = 1; i <= g.TaskCount; ++i) order += g.slot(i).Name.trimmed();
-    EXPECT_EQ(order, "4351");
-    EXPECT_EQ(g.slot(1).ProcessId, 42);
+    EXPECT_EQ(order, "1435");
+    EXPECT_EQ(g.slot(2).ProcessId, 42);
     EXPECT_EQ(g.slot(General::kBlankSlot), TaskRecord()); // moves go through their own slot
 }
 
