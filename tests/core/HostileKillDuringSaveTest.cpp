@@ -59,6 +59,13 @@ TEST(HostileKillDuringSave, EveryKillLeavesAWholeOldOrNewFile) {
         ASSERT_TRUE(options == oldOptions || options == newOptions) << "trial " << trial;
         (tasks == oldTasks ? sawOld : sawNew)++;
     }
+    // The temporaries kills leave are named as the next start's clean-up expects.
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        const std::string leaf = entry.path().filename().string();
+        EXPECT_TRUE(leaf.starts_with("Scripts.") || leaf.starts_with(".Scripts.dat.") ||
+                    leaf.starts_with(".Scripts.ini."))
+            << leaf;
+    }
     // Both versions turned up, so kills did land while saves were going on.
     EXPECT_GT(sawOld, 0);
     EXPECT_GT(sawNew, 0);

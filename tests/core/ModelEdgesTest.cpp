@@ -1,6 +1,6 @@
 // The model at its edges: the lengths of UTF-8, dates far from today, the
-// task table's captions, counts and moves outside the list, and atomic writes
-// that run out of room or go to another file system.
+// task table's captions, counts and moves outside the list, and writes that
+// run out of room.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -11,6 +11,8 @@
 #include "model/DateTime.h"
 #include "model/General.h"
 #include "model/TextFile.h"
+#include "store/FileNames.h"
+#include "store/RunLogFile.h"
 #include "tests/core/TempFolder.h"
 
 using namespace wendrel;
@@ -44,7 +46,6 @@ TEST(TaskTable, CaptionsCountsAndMovesOutsideTheList) {
     EXPECT_EQ(g.intervalName(0), "Hourly");
     EXPECT_EQ(g.intervalName(5), "Other");
     EXPECT_EQ(g.intervalName(6), "6");
-    EXPECT_EQ(g.yesNoName(0), "No");
     EXPECT_EQ(g.yesNoName(1), "Yes");
     EXPECT_EQ(g.yesNoName(-1), "-1");
     for (std::int16_t active : {1, 0, 0}) g.slot(g.append()).Active = active;
@@ -55,32 +56,35 @@ TEST(TaskTable, CaptionsCountsAndMovesOutsideTheList) {
     }
 }
 
-TEST(AtomicWrite, AWriteThatRunsOutOfRoomLeavesTheOldFileAndSaysWhy) {
+// A file size limit stands in for a full disk: writes fail part-way.
+TEST(FullDisk, ASaveLeavesTheOldFileAndSaysWhyAndTheHistoryGivesUp) {
     TempFolder dir;
     writeAll(dir.file("f"), "old");
+    writeAll(dir.file(file_names::kLogFile), std::string(4090, 'x'));
     rlimit limit{};
     ::getrlimit(RLIMIT_FSIZE, &limit);
     const rlimit small{4096, limit.rlim_max};
     const auto previous = std::signal(SIGXFSZ, SIG_IGN); // the write fails instead
     ::setrlimit(RLIMIT_FSIZE, &small);
     const std::string why = writeFileAtomically(dir.file("f"), std::string(10000, 'x'));
+    RunLogFile(dir.path())
+        .add(RunEvent{DateTime{2026, 12, 6, 9, 30, 0}, RunEventKind::Finished, "T", "a.wdx", {}, {}, {}});
     ::setrlimit(RLIMIT_FSIZE, &limit);
     std::signal(SIGXFSZ, previous);
     EXPECT_NE(why, "");
     EXPECT_EQ(readAll(dir.file("f")), "old");
 }
 
-// The temporary lies beside its file, so the rename never crosses file
-// systems (/dev/shm is mostly one of its own).
-TEST(AtomicWrite, AFileOnAnotherFileSystemThanTheRootIsWritten) {
-    struct stat root {
-    }, shm{};
-    if (::stat("/", &root) != 0 || ::stat("/dev/shm", &shm) != 0 || root.st_dev == shm.st_dev)
-        GTEST_SKIP() << "no file system of its own at /dev/shm";
-    char folder[] = "/dev/shm/wendrel-test-XXXXXX";
-    ASSERT_TRUE(::mkdtemp(folder));
-    const std::string file = std::string(folder) + "/f";
-    EXPECT_EQ(writeFileAtomically(file, "new"), "");
-    EXPECT_EQ(readAll(file), "new");
-    std::filesystem::remove_all(folder);
+// A program started with its input closed gets descriptor 0 for the first
+// file it opens.
+TEST(LineReader, ReadsAFileThatGotDescriptorZero) {
+    TempFolder dir;
+    writeAll(dir.file("f"), "line\n");
+    const int input = ::dup(0);
+    ::close(0);
+    std::string line;
+    const bool read = LineReader(dir.file("f")).next(line);
+    ::dup2(input, 0);
+    ::close(input);
+    EXPECT_TRUE(read);
 }

@@ -30,6 +30,9 @@ TEST(RunLogFile, EachEventStaysOneLineOfFourFields) {
     EXPECT_EQ(back->what, "program started: y" + std::string(499, 'x') + "... (pid 7)");
     e.command = std::string(500, 'x');
     EXPECT_EQ(parseRunLogLine(formatRunEvent(e))->what, "program started: " + e.command + " (pid 7)");
+    RunEvent noScript = event("T");
+    noScript.script.clear();
+    EXPECT_TRUE(parseRunLogLine(formatRunEvent(noScript))) << "a task without a script";
     EXPECT_FALSE(parseRunLogLine("not an event"));
     EXPECT_FALSE(parseRunLogLine("2026-12-07 09:30:05\ttorn"));
 }
