@@ -12,6 +12,7 @@
 
 #include <clocale>
 #include <cstdlib>
+#include <memory>
 #include <fontconfig/fontconfig.h>
 #include <string>
 #include <thread>
@@ -132,9 +133,13 @@ int main(int argc, char** argv) {
     wendrel::Desktop desktop(&programEnvironment);
     desktop.setOutputCaptures(&captures);
     // The fallback folder: where the list goes at exit when the program's
-    // folder cannot take it.
-    wendrel::Session session(folder, desktop.services(),
-                             wendrel::perUserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));
+    // folder cannot take it. The session holds the whole task table: it lives
+    // on the heap, so the stack keeps its room for the scripts' nested runs.
+    const auto sessionOwner =
+        std::make_unique<wendrel::Session>(folder, desktop.services(),
+                                           wendrel::perUserDataFolder(std::getenv("XDG_DATA_HOME"),
+                                                                      std::getenv("HOME")));
+    wendrel::Session& session = *sessionOwner;
     wendrel::Form1 form(session);
     desktop.setMainWindow(&form);
     // Our own X connections (window lookup, typing) break when the X server
