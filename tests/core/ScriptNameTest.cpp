@@ -8,9 +8,8 @@
 using namespace wendrel;
 
 TEST(ScriptName, APlainNameThatFitsTheTaskIsFine) {
-    for (const std::string name :
-         {std::string("backup.wdx"), std::string(25, 'x'), std::string(20, 'a') + "\xc3\xa9.wdx",
-          std::string("\xe6\x97\xa5.wdx")})
+    for (const std::string name : {std::string("backup.wdx"), std::string(25, 'x'),
+                                   std::string(20, 'a') + "\xc3\xa9.wdx", std::string("\xe6\x97\xa5.wdx")})
         EXPECT_EQ(scriptNameProblem(name), std::nullopt) << name;
 }
 
