@@ -36,11 +36,14 @@ public:
     QString publish();
 
 public slots:
+    // The interface's method names, as D-Bus callers spell them.
+    // NOLINTBEGIN(readability-identifier-naming)
     Q_SCRIPTABLE QList<QVariantMap> List();
     Q_SCRIPTABLE void Run(const QString& task);
     Q_SCRIPTABLE void Enable(const QString& task);
     Q_SCRIPTABLE void Disable(const QString& task);
     Q_SCRIPTABLE void Show();
+    // NOLINTEND(readability-identifier-naming)
 
 private:
     void perform(Command command, const QString& task);

@@ -28,12 +28,10 @@ ProgramArguments parseProgramArguments(const std::vector<std::string>& arguments
 std::optional<InstanceRequest> requestFor(const ProgramArguments& arguments);
 
 // The exit statuses of the command-line actions.
-enum ExitStatus : int {
-    kExitDone = 0,
-    kExitFailed = 1,     // no such task, several of that name, it did not start, or not saved
-    kExitUsage = 2,      // wrong options
-    kExitNotRunning = 3, // none runs for --run or --show, or the running one does not answer
-};
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitFailed = 1;     // no such task, several of that name, it did not start, or not saved
+inline constexpr int kExitUsage = 2;      // wrong options
+inline constexpr int kExitNotRunning = 3; // none runs for --run or --show, or the running one does not answer
 int exitStatusOf(ReplyStatus status);
 
 } // namespace wendrel

@@ -15,6 +15,7 @@ class FakeService : public QObject {
 public:
     QStringList calls; // summary | body | first action
 public slots:
+    // NOLINTNEXTLINE(readability-identifier-naming): the service's method name
     uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
                 const QStringList& actions, const QVariantMap&, int) {
         calls.append(summary + " | " + body + " | " + actions.value(0));
