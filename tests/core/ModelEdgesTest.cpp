@@ -33,7 +33,8 @@ TEST(Encodings, Utf8TakesOneToFourBytesChangingAtTheirBoundaries) {
 TEST(DateTime, DatesOfOtherCenturiesRoundTripWithTheirWeekdays) {
     const std::pair<DateTime, int> cases[] = {{{1899, 12, 30, 0, 0, 0}, 7},  {{1900, 3, 1, 23, 59, 59}, 5},
                                               {{1969, 12, 31, 12, 0, 0}, 4}, {{2000, 2, 29, 0, 0, 0}, 3},
-                                              {{2100, 3, 1, 0, 0, 1}, 2},    {{2400, 2, 29, 6, 0, 0}, 3}};
+                                              {{2100, 3, 1, 0, 0, 1}, 2},    {{2400, 2, 29, 6, 0, 0}, 3},
+                                              {{2004, 7, 1, 0, 0, 0}, 5}};
     for (const auto& [t, weekday] : cases) {
         EXPECT_EQ(DateTime::fromSerialSeconds(t.serialSeconds()), t) << t.year;
         EXPECT_EQ(t.weekday(), weekday) << t.year;
