@@ -19,25 +19,6 @@ bool sessionBusExists() {
     return !runtime.isEmpty() && QFileInfo(runtime + "/bus").exists();
 }
 
-QString timeText(const std::optional<DateTime>& t) {
-    if (!t) return {};
-    return QString::asprintf("%04d-%02d-%02dT%02d:%02d:%02d", t->year, t->month, t->day, t->hour, t->minute, t->second);
-}
-
-QString outcomeText(Session::TaskStatus::Outcome outcome) {
-    using Outcome = Session::TaskStatus::Outcome;
-    switch (outcome) {
-        case Outcome::Succeeded:
-            return "succeeded";
-        case Outcome::Failed:
-            return "failed";
-        case Outcome::Running:
-            return "running";
-        default:
-            return {};
-    }
-}
-
 QString errorName(ReplyStatus status) {
     switch (status) {
         case ReplyStatus::NoSuchTask:
@@ -72,12 +53,13 @@ QString DBusControl::publish() {
 QList<QVariantMap> DBusControl::List() {
     QList<QVariantMap> tasks;
     for (const ListedTask& t : listedTasks(session_)) {
-        tasks.append({{"position", t.position},
-                      {"name", QString::fromStdString(t.name)},
-                      {"interval", QString::fromStdString(t.interval)},
-                      {"active", t.isActive},
-                      {"nextStart", timeText(t.status.nextStart)},
-                      {"lastOutcome", outcomeText(t.status.lastOutcome)}});
+        tasks.append(
+            {{"position", t.position},
+             {"name", QString::fromStdString(t.name)},
+             {"interval", QString::fromStdString(t.interval)},
+             {"active", t.isActive},
+             {"nextStart", t.status.nextStart ? QString::fromStdString(timeText(*t.status.nextStart, 'T')) : QString()},
+             {"lastOutcome", QString::fromStdString(outcomeText(t.status.lastOutcome))}});
     }
     return tasks;
 }

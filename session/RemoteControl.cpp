@@ -46,6 +46,22 @@ std::string padded(const std::string& text, std::size_t width) {
     return text + std::string(width - std::min(width, characters(text)), ' ');
 }
 
+std::string jsonTime(const std::optional<DateTime>& t) { return t ? "\"" + timeText(*t, 'T') + "\"" : "null"; }
+
+// The tasks of the list, without a new one the editor has not saved yet.
+int savedTasks(const Session& s) { return s.general().TaskCount - (s.newTaskPending() ? 1 : 0); }
+
+std::string named(const General& g, int k) { return "Task " + std::to_string(k) + " (" + g.slot(k).Name.shown() + ")"; }
+
+std::string activeText(bool on) { return on ? " is active.\n" : " is inactive.\n"; }
+
+ListedTask listed(const General& g, int k) {
+    const TaskRecord& r = g.slot(k);
+    return {k, r.Name.shown(), g.intervalName(r.Interval), g.yesNoName(r.Active), r.Active == 1, {}};
+}
+
+} // namespace
+
 std::string timeText(const DateTime& t, char between) {
     char text[sizeof "yyyy-mm-dd hh:mm:ss"];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d%c%02d:%02d:%02d", t.year, t.month, t.day, between, t.hour,
@@ -65,22 +81,6 @@ std::string outcomeText(Outcome outcome) {
             return {};
     }
 }
-
-std::string jsonTime(const std::optional<DateTime>& t) { return t ? "\"" + timeText(*t, 'T') + "\"" : "null"; }
-
-// The tasks of the list, without a new one the editor has not saved yet.
-int savedTasks(const Session& s) { return s.general().TaskCount - (s.newTaskPending() ? 1 : 0); }
-
-std::string named(const General& g, int k) { return "Task " + std::to_string(k) + " (" + g.slot(k).Name.shown() + ")"; }
-
-std::string activeText(bool on) { return on ? " is active.\n" : " is inactive.\n"; }
-
-ListedTask listed(const General& g, int k) {
-    const TaskRecord& r = g.slot(k);
-    return {k, r.Name.shown(), g.intervalName(r.Interval), g.yesNoName(r.Active), r.Active == 1, {}};
-}
-
-} // namespace
 
 TaskMatch findTask(const General& g, int count, std::string_view rawKey) {
     const std::string key = trimmedKey(rawKey);

@@ -48,6 +48,11 @@ std::string taskJson(const std::vector<ListedTask>& tasks);
 // U+FFFD.
 std::string jsonString(std::string_view text);
 
+// A local time as "yyyy-mm-dd<between>hh:mm:ss", and a last run's outcome as
+// the listings name it ("succeeded", "failed", "running"; empty for none).
+std::string timeText(const DateTime& t, char between);
+std::string outcomeText(Session::TaskStatus::Outcome outcome);
+
 // What a request for the session does, and what it answers. Show is the
 // window's (answered Ok here). A task to run is only checked: startTask says
 // the caller is to run it once the reply has gone, as a run lasts as long as
