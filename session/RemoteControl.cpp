@@ -37,13 +37,8 @@ std::string positionsText(const std::vector<int>& positions) {
 }
 
 // Characters, not bytes, so that columns line up for any letters.
-std::size_t characters(std::string_view utf8) {
-    return static_cast<std::size_t>(
-        std::count_if(utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
 std::string padded(const std::string& text, std::size_t width) {
-    return text + std::string(width - std::min(width, characters(text)), ' ');
+    return text + std::string(width - std::min(width, utf8Length(text)), ' ');
 }
 
 std::string jsonTime(const std::optional<DateTime>& t) { return t ? "\"" + timeText(*t, 'T') + "\"" : "null"; }
@@ -126,7 +121,7 @@ std::string taskTable(const std::vector<ListedTask>& tasks) {
     }
     std::vector<std::size_t> widths(rows.front().size());
     for (const auto& row : rows) {
-        for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], characters(row[c]));
+        for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], utf8Length(row[c]));
     }
     std::string text;
     for (const auto& row : rows) {
