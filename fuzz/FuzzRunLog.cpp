@@ -1,7 +1,7 @@
 // The run history reader on any Wendrel.log: reading never fails, every event
 // read has a well-formed time and fields without tabs, an event added after it
-// reads back as written, and the newest events of a task are that task's,
-// newest first, no more than asked for.
+// reads back as written, and the newest events of a task read from the end
+// are that task's, in order, no more than asked for.
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -58,14 +58,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!wellFormed(e)) std::abort();
 
     const std::optional<std::string> task = all.empty() ? std::nullopt : std::optional(all[all.size() / 2].task);
-    const std::vector<RunLogEntry> newest = newestEvents(all, max, task);
-    if (newest.size() > max) std::abort();
-    // Newest first: a subsequence of the history read backwards.
-    auto from = all.rbegin();
-    for (const RunLogEntry& e : newest) {
+    RunLogReader newest(folder(), max, task);
+    newest.reload();
+    if (newest.events().size() > max) std::abort();
+    // Read from the end, oldest first: a subsequence of the whole history.
+    auto from = all.begin();
+    for (const RunLogEntry& e : newest.events()) {
         if (e.task != *task) std::abort();
-        while (from != all.rend() && !(*from == e)) ++from;
-        if (from == all.rend()) std::abort();
+        while (from != all.end() && !(*from == e)) ++from;
+        if (from == all.end()) std::abort();
         ++from;
     }
 

@@ -96,17 +96,15 @@ void OutputCaptures::started(int fd, int pid) {
     if (::rename(it->second.c_str(), path.c_str()) == 0) {
         running_[pid] = path;
         watch(path);
-    } else {
-        ::unlink(it->second.c_str());
+        it->second.clear(); // renamed: failed() below must not remove it
     }
-    ::close(fd);
-    pending_.erase(it);
+    failed(fd); // closes and forgets the descriptor
 }
 
 void OutputCaptures::failed(int fd) {
     const auto it = pending_.find(fd);
     if (it == pending_.end()) return;
-    ::unlink(it->second.c_str());
+    if (!it->second.empty()) ::unlink(it->second.c_str());
     ::close(fd);
     pending_.erase(it);
 }

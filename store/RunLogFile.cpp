@@ -258,14 +258,6 @@ std::vector<RunLogEntry> RunLogFile::readAll(const std::string& folder) {
     return all;
 }
 
-std::vector<RunLogEntry> newestEvents(const std::vector<RunLogEntry>& all, std::size_t max,
-                                      const std::optional<std::string>& task) {
-    std::vector<RunLogEntry> out;
-    for (auto it = all.rbegin(); it != all.rend() && out.size() < max; ++it)
-        if (!task || it->task == *task) out.push_back(*it);
-    return out;
-}
-
 std::optional<RunLogEntry> RunLogReader::parseWanted(const std::string& line) {
     std::optional<RunLogEntry> entry = parseRunLogLine(line);
     if (!entry) return std::nullopt;

@@ -118,9 +118,4 @@ private:
     std::uint64_t offset_ = 0;
 };
 
-// The newest events of a history (oldest first), newest first, at most max of
-// them; with a task name, only that task's events.
-std::vector<RunLogEntry> newestEvents(const std::vector<RunLogEntry>& all, std::size_t max,
-                                      const std::optional<std::string>& task = std::nullopt);
-
 } // namespace wendrel
