@@ -1,13 +1,20 @@
 # Shared by the desktop test scripts, sourced by them with their arguments:
 # $build, the build folder (the first argument), a work folder $work holding
-# copies of Wendrel and of the typing target ($target), and
+# copies of Wendrel and of the typing target ($target), a private runtime
+# folder $XDG_RUNTIME_DIR (its lock and socket, apart from other starts), and
+#   $tools              (set before) tools the test needs: it is skipped
+#                       without them, naming Debian package $package if set
+#   $own_bus            (set before) the test runs on a session bus of its own
 #   pids+=(...)         processes to end at exit (and every program running
 #                       from a copy in $work)
-#   fail MESSAGE        ends the test, showing the program's output
+#   at_exit             (set after) a command run at exit, after those ends
+#   skip MESSAGE        ends the test as skipped (status $skip_status, or 0)
+#   fail MESSAGE        ends the test, showing the ends of its logs
 #   stop PID [WHAT]     ends PID with SIGTERM, which must leave with status 0
 #   wait_for CMD N      waits up to N tenths of a second until CMD succeeds
 #   start_wendrel [ARG...] starts $exe (by default the copy in $work) in the
-#                       environment that env's ARGs make; its pid goes to $wendrel
+#                       environment that env's ARGs make; its pid goes to
+#                       $wendrel, its output to out.log
 #   run_task LINE...    starts it with one task, due at the first tick, whose
 #                       script (CR LF lines) is these lines
 #   target_pid FILE     the pid of the typing target that records into FILE
@@ -20,8 +27,19 @@
 #                       says unlocked, and then arrives in full
 # When $WENDREL_OWN_DISPLAY names a file, the test's status is written there.
 build="${1:?build folder}"
+skip() {
+    echo "skipped: $*"
+    [ -z "${WENDREL_OWN_DISPLAY:-}" ] || echo "${skip_status:-0}" >"$WENDREL_OWN_DISPLAY"
+    exit "${skip_status:-0}"
+}
+for tool in ${tools:-} ${own_bus:+dbus-run-session}; do
+    command -v "$tool" >/dev/null || skip "$tool is not installed${package:+ (Debian package $package)}"
+done
+[ -z "${own_bus:-}" ] || [ -n "${WENDREL_OWN_BUS:-}" ] || WENDREL_OWN_BUS=1 exec dbus-run-session -- bash "$0" "$@"
+
 work=$(mktemp -d)
 pids=()
+at_exit=
 cleanup() {
     local status=$?
     [ -n "${WENDREL_OWN_DISPLAY:-}" ] && echo "$status" >"$WENDREL_OWN_DISPLAY"
@@ -33,12 +51,13 @@ cleanup() {
         kill -9 "$p" 2>/dev/null || true
         wait "$p" 2>/dev/null || true
     done
+    eval "$at_exit" || true
     rm -rf "$work"
 }
 trap cleanup EXIT
 # A step that fails outside any check ends the test (set -e) and says which.
 trap 'err=$?; echo "FAIL: ${0##*/} line $LINENO: $BASH_COMMAND (status $err)" >&2' ERR
-fail() { echo "FAIL: $*" >&2; cat "$work/out.log" >&2 2>/dev/null || true; exit 1; }
+fail() { echo "FAIL: $*" >&2; tail -n 30 "$work"/*.log >&2 2>/dev/null || true; exit 1; }
 stop() { kill -TERM "$1" && wait "$1" || fail "exit status $? after SIGTERM${2:+ ($2)}"; }
 wait_for() {
     for _ in $(seq "$2"); do
@@ -48,6 +67,8 @@ wait_for() {
     return 1
 }
 
+mkdir -m 700 "$work/run"
+export XDG_RUNTIME_DIR="$work/run"
 cp "$build/wendrel" "$build/TypingTarget" "$work/"
 target=$work/TypingTarget
 start_wendrel() {

@@ -11,9 +11,7 @@ set -euo pipefail
 preload=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -1 || true)
 [ -n "$preload" ] || { echo "skipped: libfaketime is not installed"; exit 0; }
 [ -e /usr/share/zoneinfo/Europe/Berlin ] || { echo "skipped: no Europe/Berlin zone"; exit 0; }
-tools=""
 source "$(dirname "$0")/lib.sh"
-fail() { echo "FAIL: $*" >&2; cat "$work/runs.log" "$work/out.log" >&2 2>/dev/null || true; exit 1; }
 count() { grep -c "^$1 " "$work/runs.log" 2>/dev/null || true; }
 
 printf '#!/bin/sh\necho "$1 $(date +%%H:%%M:%%S)" >>"%s/runs.log"\n' "$work" >"$work/mark.sh"

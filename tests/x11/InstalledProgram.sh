@@ -45,21 +45,16 @@ run_installed() {
     [ "$(stat -c %a "$data")" = 700 ] || fail "$data is not private"
 }
 
-mkdir -p "$work/home" && mkdir -m 700 "$work/runtime"
-export XDG_RUNTIME_DIR="$work/runtime" # its lock and socket, apart from other starts
+mkdir -p "$work/home"
 run_installed "$work/home/.local/share/wendrel"
 [ "$(ls "$stage/usr/bin")" = wendrel ] || fail "files were written beside the installed program"
 echo "ok: the installed program keeps its files in ~/.local/share/wendrel"
 
-# A folder that already holds a task due at every tick: its runs are recorded
-# in the folder's run history.
+# A folder that already holds a task due at every tick: its runs, with the
+# started program's pid, are recorded in the folder's run history.
 data="$work/xdg/wendrel"
 mkdir -p -m 700 "$work/xdg" "$data"
 printf 'Tick~~5~0~0~0~0~0~0~0~0~1~1~t.wdx\r\n' >"$data/Scripts.dat"
-printf 'EXEC /bin/true\r\nEXEC no-such-program-here\r\n' >"$data/t.wdx"
-until='program not found' run_installed "$data" XDG_DATA_HOME="$work/xdg"
-echo "ok: XDG_DATA_HOME is honoured"
-grep -qP '^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\tTick\tt.wdx\tprogram started: /bin/true \(pid [1-9]\d*\)$' "$data/Wendrel.log" ||
-    fail "no start of /bin/true with its pid in the history"
-grep -qP '\tprogram not found: no-such-program-here$' "$data/Wendrel.log" || fail "no missing program in the history"
-echo "ok: the runs are recorded in the per-user folder"
+printf 'EXEC /bin/true\r\n' >"$data/t.wdx"
+until='program started: /bin/true (pid [1-9]' run_installed "$data" XDG_DATA_HOME="$work/xdg"
+echo "ok: XDG_DATA_HOME is honoured, and the runs are recorded there"

@@ -16,7 +16,7 @@ source "$(dirname "$0")/lib.sh"
 # windows as fast as it can.
 "$build/WindowChurn" 22 >"$work/churn.log" &
 pids+=($!)
-"$build/WindowLookupLoop" "${pids[-1]}" 20 >"$work/loop.log" 2>&1 || fail "the lookup loop crashed: $(cat "$work/loop.log")"
+"$build/WindowLookupLoop" "${pids[-1]}" 20 >"$work/loop.log" 2>&1 || fail "the lookup loop crashed"
 wait "${pids[-1]}"
 echo "ok: $(cat "$work/loop.log") among $(cat "$work/churn.log") coming and going"
 
@@ -29,9 +29,8 @@ run_task "EXEC sh -c 'env >$work/environment'" 'WAIT 4' 'TYPE {ENTER}' \
     "RUN sh $work/launcher.sh $target $work/waited.txt,1" "EXEC touch $work/after-wait"
 
 # Wendrel's own window is the active one when the first TYPE line comes.
-wait_for 'main=$(xdotool search --onlyvisible --pid "$wendrel" 2>/dev/null | head -1) && [ -n "$main" ]' 100 ||
-    fail "no window of Wendrel"
-xdotool windowactivate --sync "$main"
+main_window "$wendrel"
+xdotool windowactivate --sync "$window"
 wait_for '[ -s "$work/after-sleep" ]' 150 || fail "the script did not get past RUN sleep 3,1"
 # A started program gets the environment Wendrel got, not what Wendrel set
 # for its own windows.
@@ -65,10 +64,8 @@ echo "ok: RUN ...,1 waited for the program its launcher started, which was reape
 lookup=$!
 sleep 1
 kill -9 "$(cat "/tmp/.X${DISPLAY#:}-lock")"
-status=0
-wait "$lookup" || status=$?
-[ "$status" = 3 ] || fail "the lookup ended with status $status on the loss of the X server: $(cat "$work/lost.log")"
-status=0
-wait "$wendrel" || status=$?
-[ "$status" -lt 128 ] || fail "Wendrel crashed (status $status) when the X server ended"
-echo "ok: the end of the X server ends the lookup and Wendrel cleanly (Wendrel: status $status)"
+rc=0; wait "$lookup" || rc=$?
+[ "$rc" = 3 ] || fail "the lookup ended with status $rc on the loss of the X server"
+rc=0; wait "$wendrel" || rc=$?
+[ "$rc" -lt 128 ] || fail "Wendrel crashed (status $rc) when the X server ended"
+echo "ok: the end of the X server ends the lookup and Wendrel cleanly (Wendrel: status $rc)"

@@ -5,7 +5,6 @@
 # records exactly what arrived.
 # Uses a display of its own, with openbox as the window manager.
 set -euo pipefail
-tools=""
 source "$(dirname "$0")/lib.sh"
 
 # CR LF lines, each read in its own encoding: the second TYPE line ends in
