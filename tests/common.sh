@@ -22,9 +22,9 @@
 #   typing_keys, typed_keys: TYPE lines that every typing test sends, and the
 #                       text they give
 #   expect_typing_held_while_locked D  on the session bus, a stand-in screen
-#                       saver org.D.ScreenSaver says locked: a task's TYPE line
+#                       saver org.D.ScreenSaver is locked: a task's TYPE line
 #                       sends nothing (the history says it is held) until it
-#                       says unlocked, and then arrives in full
+#                       is unlocked, and then arrives in full
 # When $WENDREL_OWN_DISPLAY names a file, the test's status is written there.
 build="${1:?build folder}"
 skip() {
@@ -41,17 +41,13 @@ work=$(mktemp -d)
 pids=()
 at_exit=
 cleanup() {
-    local status=$?
+    local status=$? p
+    set +e; trap - ERR
     [ -n "${WENDREL_OWN_DISPLAY:-}" ] && echo "$status" >"$WENDREL_OWN_DISPLAY"
     # Programs started by Wendrel are known by their copies in this folder.
-    for p in /proc/[0-9]*; do
-        case "$(readlink "$p/exe" 2>/dev/null)" in "$work"/*) kill -9 "${p#/proc/}" 2>/dev/null ;; esac
-    done
-    for p in "${pids[@]}"; do
-        kill -9 "$p" 2>/dev/null || true
-        wait "$p" 2>/dev/null || true
-    done
-    eval "$at_exit" || true
+    for p in /proc/[0-9]*; do [[ "$(readlink "$p/exe")" != "$work"/* ]] || kill -9 "${p#/proc/}"; done 2>/dev/null
+    for p in "${pids[@]}"; do kill -9 "$p" && wait "$p"; done 2>/dev/null
+    eval "$at_exit"
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -109,25 +105,18 @@ expect_typed() {
         fail "the typed text differs"
     fi
 }
-saver_says() {
-    dbus-send --session --print-reply --dest="org.$1.ScreenSaver" "/org/$1/ScreenSaver" \
-        "org.$1.ScreenSaver.GetActive" 2>/dev/null | grep -q "boolean $2"
-}
 expect_typing_held_while_locked() {
-    cp "$build/FakeScreenSaver" "$work/"
-    "$work/FakeScreenSaver" "$1" &
-    local saver=$!
-    pids+=("$saver")
-    wait_for "saver_says $1 false" 100 || fail "the screen saver did not come up"
-    kill -USR1 "$saver"
-    wait_for "saver_says $1 true" 50 || fail "the screen saver did not lock"
+    "$build/FakeScreenSaver" "$1" &
+    pids+=($!)
+    saver=(dbus-send --session --print-reply --dest="org.$1.ScreenSaver" "/org/$1/ScreenSaver" "org.$1.ScreenSaver.SetActive")
+    wait_for '"${saver[@]}" boolean:true >/dev/null 2>&1' 100 || fail "the screen saver did not come up locked"
     run_task "EXEC $target $work/typed.txt" 'WAIT 2' 'TYPE held{ENTER}back' 'TYPE ^q'
     wait_for 'grep -q "typing held: the screen is locked" "$work/Wendrel.log" 2>/dev/null' 150 ||
         fail "the run history does not tell of the held typing"
     sleep 1.5
     [ ! -s "$work/typed.txt" ] || fail "keys arrived while the screen was locked: $(cat "$work/typed.txt")"
     echo "ok: a TYPE line sends nothing while the screen is locked, and the history says so"
-    kill -USR2 "$saver"
+    "${saver[@]}" boolean:false >/dev/null
     expect_typed $'held\nback' 150
     echo "ok: once the screen is unlocked the keys arrive in full"
 }
