@@ -78,14 +78,7 @@ run_task() {
     printf '%s\r\n' "$@" >"$work/task.wdx"
     start_wendrel
 }
-target_pid() {
-    local p
-    for p in /proc/[0-9]*; do
-        [ "$(readlink "$p/exe" 2>/dev/null)" = "$target" ] && grep -q "$1" "$p/cmdline" 2>/dev/null &&
-            echo "${p#/proc/}" && return 0
-    done
-    return 1
-}
+target_pid() { pgrep -f "^$target .*$1" | head -1; }
 
 # Plain and shifted characters, named keys with repeat counts, and literal
 # special characters; each test adds characters no key of its layout gives.
@@ -94,16 +87,10 @@ typing_keys=('TYPE Hello +world 42 !@#$&*_:"<>?|{ENTER}next~line{TAB}tab Typx{BS
 typed_keys=$'Hello World 42 !@#$&*_:"<>?|\nnext\nline\ttab Ty-po +%~(){} AB'
 # On a mismatch both texts are shown byte by byte.
 expect_typed() {
-    local expected=$1 actual
-    typed_in_full() {
-        actual=$(cat "$work/typed.txt"; echo .)
-        actual=${actual%.}
-        [ "$actual" = "$expected" ]
-    }
-    if ! wait_for typed_in_full "$2"; then
-        diff <(printf '%s' "$expected" | od -c) <(printf '%s' "$actual" | od -c) >&2 || true
-        fail "the typed text differs"
-    fi
+    local expected="$1."
+    wait_for '[ "$(cat "$work/typed.txt" 2>/dev/null; echo .)" = "$expected" ]' "$2" && return
+    diff <(printf '%s' "${expected%.}" | od -c) <(od -c "$work/typed.txt") >&2 || true
+    fail "the typed text differs"
 }
 expect_typing_held_while_locked() {
     "$build/FakeScreenSaver" "$1" &

@@ -4,8 +4,8 @@
 # task's TYPE line sends nothing; once it says unlocked, the keys arrive in
 # full.
 set -euo pipefail
+tools=dbus-send
 source "$(dirname "$0")/lib.sh"
-command -v dbus-send >/dev/null || { echo "skipped: dbus-send is not installed"; exit $gnome_skip; }
 
 start_gnome
 expect_typing_held_while_locked gnome

@@ -4,6 +4,7 @@
 # XDG folders set before that bus starts (dconf and the shell keep their
 # settings there), and a second private bus standing in for the system bus.
 # The test exits 77 (a skip) when GNOME Shell is missing or does not start.
+# $tools names what else the test needs.
 #   gnome_uuid          the uuid of Wendrel's own shell extension
 #   gnome_extensions    the uuids of shell extensions to enable at the shell's
 #                       start (set before start_gnome); Wendrel's own and those
@@ -13,13 +14,9 @@
 #                       and the session variables for the programs after it
 #   shell_get PROP      a property of org.gnome.Shell, as gdbus prints it
 # and everything of tests/common.sh.
-readonly gnome_skip=77
+skip_status=77
 if [ -z "${WENDREL_GNOME_DIR:-}" ]; then
-    for tool in gnome-shell dbus-run-session dbus-daemon gdbus gsettings; do
-        command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (Debian package gnome-shell)"; exit $gnome_skip; }
-    done
-    ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1 ||
-        { echo "skipped: Qt's Wayland platform is not installed (Debian package qt6-wayland)"; exit $gnome_skip; }
+    command -v dbus-run-session >/dev/null || { echo "skipped: dbus-run-session is not installed"; exit $skip_status; }
     WENDREL_GNOME_DIR=$(mktemp -d)
     mkdir -p "$WENDREL_GNOME_DIR"/{home,config,data,cache,state} && mkdir -m 700 "$WENDREL_GNOME_DIR/run"
     export WENDREL_GNOME_DIR HOME="$WENDREL_GNOME_DIR/home" XDG_CONFIG_HOME="$WENDREL_GNOME_DIR/config" \
@@ -34,7 +31,11 @@ if [ -z "${WENDREL_GNOME_DIR:-}" ]; then
     exit $status
 fi
 exec 2>&3 3>&-
+tools+=" gnome-shell dbus-daemon gdbus gsettings" package=gnome-shell
 source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
+export XDG_RUNTIME_DIR=$WENDREL_GNOME_DIR/run
+ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1 ||
+    skip "Qt's Wayland platform is not installed (Debian package qt6-wayland)"
 
 gnome_extensions=()
 gnome_uuid=wendrel-windows@wendrel.github.io
@@ -63,11 +64,7 @@ start_gnome() {
     pids+=($!)
     # The shell shows its overview once it has started; leaving it is what
     # the user's Escape does.
-    if ! wait_for 'shell_get OverviewActive | grep -q true' 300; then
-        echo "skipped: GNOME Shell did not start"
-        tail -20 "$work/shell.log"
-        exit $gnome_skip
-    fi
+    wait_for 'shell_get OverviewActive | grep -q true' 300 || { tail -20 "$work/shell.log"; skip "GNOME Shell did not start"; }
     gdbus call --session -d org.gnome.Shell -o /org/gnome/Shell -m org.freedesktop.DBus.Properties.Set \
         org.gnome.Shell OverviewActive '<false>' >/dev/null
     wait_for 'shell_get OverviewActive | grep -q false' 50 || fail "the shell's overview did not close"

@@ -10,15 +10,13 @@
 set -euo pipefail
 tools="trayer xdotool xwininfo"
 source "$(dirname "$0")/lib.sh"
-visible_windows() { xdotool search --onlyvisible --classname . 2>/dev/null | sort || true; }
-# New visible windows since $1 that are at least 40 pixels high (a menu or a
-# window, not the tip of the tray icon).
-new_windows() {
-    for w in $(comm -13 <(echo "$1") <(visible_windows)); do
+# Visible windows at least 40 pixels high (a menu or a window, not the tip
+# of the tray icon).
+tall_windows() {
+    for w in $(xdotool search --onlyvisible --classname . 2>/dev/null || true); do
         eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null || echo HEIGHT=0)"
-        [ "$HEIGHT" -ge 40 ] && echo "$w"
-    done
-    return 0
+        [ "$HEIGHT" -lt 40 ] || echo "$w"
+    done | sort
 }
 map_state() { xwininfo -id "$window" | sed -n 's/.*Map State: //p'; }
 standby() {
@@ -42,8 +40,7 @@ trayer --edge top --align right --widthtype pixel --width 120 --heighttype pixel
 pids+=($!)
 wait_for "xdotool search --onlyvisible --name '^panel$' >/dev/null 2>&1" 300 || fail "the tray host did not start"
 sleep 1   # the tray host takes its selection after its window appears
-printf 'Backup~Nightly copy~1~0~9~30~0~0~0~0~0~0~1~backup.wdx\r\nPoll~~5~0~0~0~0~0~0~0~5~1~0~poll.wdx\r\n' \
-    >"$work/Scripts.dat"
+printf 'Poll~~5~0~0~0~0~0~0~0~5~1~0~poll.wdx\r\n' >"$work/Scripts.dat"
 printf ' 1 \r\n 0 \r\n' >"$work/Scripts.ini"
 start_wendrel
 
@@ -73,12 +70,12 @@ ix=$((X + WIDTH / 2)); iy=$((Y + HEIGHT / 2))
 echo "ok: Standby hides the window behind a tray icon"
 
 sleep 1
-before=$(visible_windows)
+before=$(tall_windows)
 xdotool mousemove "$ix" "$iy" click 3
 sleep 0.7
-[ -z "$(new_windows "$before")" ] || fail "a right click on the tray icon opened something"
+[ "$(tall_windows)" = "$before" ] || fail "a right click on the tray icon opened something"
 xdotool mousemove "$ix" "$iy" click 1
-wait_for 'menu=$(new_windows "$before" | head -1); [ -n "$menu" ]' 30 || fail "a left click on the tray icon opened no menu"
+wait_for 'menu=$(comm -13 <(echo "$before") <(tall_windows) | head -1); [ -n "$menu" ]' 30 || fail "a left click on the tray icon opened no menu"
 echo "ok: right click does nothing, left click opens the tray menu"
 # The first item is Restore Wendrel.
 xdotool mousemove --window "$menu" 40 12 click 1
