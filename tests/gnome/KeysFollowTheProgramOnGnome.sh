@@ -6,7 +6,7 @@
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
-gnome_extensions=("$gnome_uuid")
+gnome_extensions=("$own_extension")
 start_gnome
 windows() {
     gdbus call --session -d org.gnome.Shell -o /io/github/wendrel/Windows -m io.github.wendrel.Windows."$@"

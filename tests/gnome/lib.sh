@@ -5,10 +5,10 @@
 # settings there), and a second private bus standing in for the system bus.
 # The test exits 77 (a skip) when GNOME Shell is missing or does not start.
 # $tools names what else the test needs.
-#   gnome_uuid          the uuid of Wendrel's own shell extension
-#   gnome_extensions    the uuids of shell extensions to enable at the shell's
-#                       start (set before start_gnome); Wendrel's own and those
-#                       of the tests (tests/gnome/<uuid>) are copied in
+#   own_extension       the folder of Wendrel's own shell extension
+#   gnome_extensions    the folders of shell extensions (named by their uuids)
+#                       to install and enable at the shell's start (set before
+#                       start_gnome)
 #   start_gnome         starts the shell and leaves its start-up overview, so
 #                       that new windows get the focus; exports WAYLAND_DISPLAY
 #                       and the session variables for the programs after it
@@ -38,20 +38,16 @@ ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1 ||
     skip "Qt's Wayland platform is not installed (Debian package qt6-wayland)"
 
 gnome_extensions=()
-gnome_uuid=wendrel-windows@wendrel.github.io
-gnome_extension_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/resources/gnome-shell"
+own_extension="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/resources/gnome-shell/wendrel-windows@wendrel.github.io"
 shell_get() {
     gdbus call --session -d org.gnome.Shell -o /org/gnome/Shell \
         -m org.freedesktop.DBus.Properties.Get org.gnome.Shell "$1" 2>/dev/null
 }
 start_gnome() {
-    local uuid dir list=""
-    for uuid in "${gnome_extensions[@]}"; do
-        mkdir -p "$XDG_DATA_HOME/gnome-shell/extensions"
-        for dir in "$gnome_extension_dir" "$(dirname "${BASH_SOURCE[0]}")"; do
-            [ -d "$dir/$uuid" ] && cp -r "$dir/$uuid" "$XDG_DATA_HOME/gnome-shell/extensions/"
-        done
-        list+="${list:+, }'$uuid'"
+    local dir list=""
+    for dir in "${gnome_extensions[@]}"; do
+        mkdir -p "$XDG_DATA_HOME/gnome-shell/extensions" && cp -r "$dir" "$XDG_DATA_HOME/gnome-shell/extensions/"
+        list+="${list:+, }'${dir##*/}'"
     done
     [ -z "$list" ] || gsettings set org.gnome.shell enabled-extensions "[$list]"
     # The shell asks logind (on the system bus) about seats and sessions; a bus

@@ -19,19 +19,15 @@ chmod 755 "$work"
 # sockets all the same.
 mkdir -m 700 "$work/sway-run"
 as_user=()
-if [ "$(id -u)" = 0 ]; then
-    chown nobody "$work/sway-run"
-    as_user=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups)
-fi
+[ "$(id -u)" != 0 ] || { chown nobody "$work/sway-run"; as_user=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups); }
 printf 'xwayland disable\noutput HEADLESS-1 resolution 1280x1024\n' >"$work/sway.conf"
 env -u DISPLAY -u WAYLAND_DISPLAY -u SWAYSOCK HOME="$work" XDG_RUNTIME_DIR="$work/sway-run" \
     WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
     "${as_user[@]}" sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
 pids+=($!)
 wait_for 'ls "$work"/sway-run/sway-ipc.*.sock "$work"/sway-run/wayland-? >/dev/null 2>&1' 100 || fail "sway did not start"
-export SWAYSOCK WAYLAND_DISPLAY QT_QPA_PLATFORM=wayland
-SWAYSOCK=$(ls "$work"/sway-run/sway-ipc.*.sock)
-WAYLAND_DISPLAY=$(ls "$work"/sway-run/wayland-? | head -1)
+export SWAYSOCK=$(ls "$work"/sway-run/sway-ipc.*.sock) WAYLAND_DISPLAY=$(ls "$work"/sway-run/wayland-? | head -1) \
+    QT_QPA_PLATFORM=wayland
 unset DISPLAY
 shows() { swaymsg -t get_tree | grep -q '"app_id": "TypingTarget"'; }
 

@@ -17,30 +17,28 @@ printf 'Backup home~~0~0~0~0~0~0~0~%d~0~0~1~idle.wdx\r\nCaf\xe9 \xdcber~~5~0~0~0
     $((($(date +%-M) + 30) % 60)) >"$work/Scripts.dat"
 printf 'RUN touch %s/ran\r\n' "$work" >"$work/touch.wdx"
 active() { awk -F'~' 'NR == 1 { print $13 + 0 }' "$work/Scripts.dat"; }
-# Runs wendrel with the arguments given (a start of the window, which never
-# ends by itself, fails); its status goes to $rc.
+# Runs wendrel with the arguments after $1, which must end with status $1 (a
+# start of the window, which never ends by itself, fails).
 cli() {
-    rc=0
-    timeout 20 "$work/wendrel" "$@" >"$work/cli.log" 2>&1 || rc=$?
+    local rc=0
+    timeout 20 "$work/wendrel" "${@:2}" >"$work/cli.log" 2>&1 || rc=$?
+    [ "$rc" = "$1" ] || fail "wendrel ${*:2}: status $rc, not $1"
 }
 
-cli --disable 1
-[ "$rc" = 0 ] && [ "$(active)" = 0 ] || fail "--disable 1 with none running: status $rc, Active $(active)"
-cli --run 1
-[ "$rc" = 3 ] || fail "--run with none running: status $rc"
+cli 0 --disable 1
+[ "$(active)" = 0 ] || fail "--disable 1 with none running left Active at $(active)"
+cli 3 --run 1
 echo "ok: with none running, --disable changes the file and --run ends with status 3"
 
 start_wendrel
 main_window "$wendrel"
-cli --list
+cli 0 --list
 grep -q '^2  Café Über ' "$work/cli.log" || fail "the running one's --list"
-cli --run 'Café Über'
-[ "$rc" = 0 ] || fail "--run of a name with a blank and accents: status $rc"
+cli 0 --run 'Café Über'
 wait_for "[ -e '$work/ran' ]" 50 || fail "--run did not run the task"
-cli --enable 'BACKUP HOME'
-[ "$(active)" = 1 ] || fail "--enable in capitals (status $rc) left Active at $(active)"
-cli --run 'Nobody'
-[ "$rc" = 1 ] || fail "--run of a name no task has: status $rc"
+cli 0 --enable 'BACKUP HOME'
+[ "$(active)" = 1 ] || fail "--enable in capitals left Active at $(active)"
+cli 1 --run 'Nobody'
 echo "ok: --list, --run and --enable reach the running one; a wrong name is refused"
 
 bus=(gdbus call --session --dest io.github.wendrel.Wendrel --object-path /io/github/wendrel/Wendrel)

