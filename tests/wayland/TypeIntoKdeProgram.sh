@@ -41,8 +41,6 @@ wait_for 'grep -q "focus on: Wendrel V" "$work/kwin.log"' 50 || fail "the focus 
 wait_for '[ -e "$work/waited.txt" ]' 400 || fail "the script did not reach its RUN line"
 expect_typed "$typed_keys!" 150
 grep -q "keyboard layout lacks" "$work/out.log" || fail "no notice of the character the layout lacks"
-grep -lq "X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input" "$work"/home/.local/share/applications/wendrel-*.desktop ||
-    fail "no desktop entry names the program for KWin"
 echo "ok: the program came forward, the keys of the layout arrived, and the user was told of the one left out"
 
 sleep 2.5
