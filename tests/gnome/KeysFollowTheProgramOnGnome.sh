@@ -3,11 +3,17 @@
 # a task reach the program it started even after another window has taken
 # the focus, and keys with no program to go to are not sent at all while
 # Wendrel's own window has the focus ({ENTER} there would open a task).
+# Before that, while org.gnome.ScreenSaver says the screen is locked (a
+# stand-in: the headless shell has no lock screen of its own), a task's TYPE
+# line sends nothing; once it says unlocked, the keys arrive in full.
 set -euo pipefail
+tools=dbus-send
 source "$(dirname "$0")/lib.sh"
 
 gnome_extensions=("$own_extension")
 start_gnome
+expect_typing_held_while_locked gnome
+stop "$wendrel"
 windows() {
     gdbus call --session -d org.gnome.Shell -o /io/github/wendrel/Windows -m io.github.wendrel.Windows."$@"
 }

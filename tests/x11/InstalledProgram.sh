@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The installed program: `cmake --install` into a staging folder lays out the
 # program, its desktop entry, metainfo, icons and help; the entry and the
-# metainfo pass their validators (skipped where they are not installed); and
+# metainfo pass their validators, and the Debian package that cpack makes
+# passes lintian (each skipped where its tool is not installed); and
 # the installed program keeps each user's files in the per-user data folder,
 # created 0700, never beside itself. Runs offscreen: no display is needed.
 set -euo pipefail
@@ -26,6 +27,9 @@ validate() {
 }
 validate desktop-file-validate "$stage/usr/share/applications/$app.desktop"
 validate appstreamcli validate --no-net "$stage/usr/share/metainfo/$app.metainfo.xml"
+# The Debian package that cpack makes of that layout: no error, no warning.
+cpack --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 || fail "cpack made no package"
+validate lintian --fail-on error,warning "$work"/wendrel_*.deb
 
 # Starts the installed program for a fresh user with these extra variables,
 # waits until it has made its options file in the folder and, when $until is
