@@ -28,19 +28,16 @@ fcntl.flock(os.open(p, os.O_RDONLY | (0 if os.path.isdir(p) else os.O_CREAT), 0o
 }
 
 chmod 755 "$work"
-d=$work/portable
-mkdir -m 755 "$d" "$work/home"
+mkdir -m 755 "$work/home"
 mkdir -m 1777 "$work/tmp"
-cp "$build/wendrel" "$d/"
-exe=$d/wendrel
-printf 'Poll~~5~0~0~0~0~0~0~0~5~0~1~poll.wdx\r\n' >"$d/Scripts.dat"
+printf 'Poll~~5~0~0~0~0~0~0~0~5~0~1~poll.wdx\r\n' >"$work/Scripts.dat"
 # What names the folder in every lock and socket name it may have.
-id=$(printf '%x-%x' $(stat -c '%d %i' "$d"))
+id=$(printf '%x-%x' $(stat -c '%d %i' "$work"))
 export HOME=$work/home TMPDIR=$work/tmp
 unset XDG_CACHE_HOME
 
 # --- Another user's lock on the folder -----------------------------------------
-lock=$d hold "${as_other[@]}"
+lock=$work hold "${as_other[@]}"
 start_wendrel
 main_window "$wendrel" "while another user locks the folder"
 echo "ok: another user's flock on the folder does not keep Wendrel from starting"

@@ -6,14 +6,14 @@
 #   wm_state         that window's state for the window manager
 command -v xvfb-run >/dev/null || { echo "skipped: xvfb-run is not installed"; exit 0; }
 if [ -z "${WENDREL_OWN_DISPLAY:-}" ]; then
-    # The test's own status, not xvfb-run's, which fails when a test has ended
-    # the X server on purpose.
+    # The test's own status (xvfb-run fails when a test has ended the X server
+    # on purpose), or xvfb-run's when the test ended before it could say.
     WENDREL_OWN_DISPLAY=$(mktemp)
     export WENDREL_OWN_DISPLAY
-    xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@" || true
-    status=$(cat "$WENDREL_OWN_DISPLAY")
-    rm -f "$WENDREL_OWN_DISPLAY"
-    exit "${status:-1}"
+    rc=0
+    xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@" || rc=$?
+    status=$(cat "$WENDREL_OWN_DISPLAY") && rm -f "$WENDREL_OWN_DISPLAY"
+    exit "${status:-$rc}"
 fi
 unset QT_QPA_PLATFORM
 tools+=" openbox xprop"
