@@ -14,9 +14,7 @@ gnome_extensions=("$own_extension")
 start_gnome
 expect_typing_held_while_locked gnome
 stop "$wendrel"
-windows() {
-    gdbus call --session -d org.gnome.Shell -o /io/github/wendrel/Windows -m io.github.wendrel.Windows."$@"
-}
+windows() { gdbus call --session -d org.gnome.Shell -o /io/github/wendrel/Windows -m io.github.wendrel.Windows."$@"; }
 wait_for 'windows FocusedPid >/dev/null 2>&1' 100 || fail "the extension does not answer"
 
 run_task "EXEC $target $work/typed.txt" 'WAIT 4' 'TYPE Hallo{ENTER}' 'TYPE ^q' 'WAIT 5' 'TYPE {ENTER}' \

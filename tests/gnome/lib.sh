@@ -12,16 +12,16 @@
 #   start_gnome         starts the shell and leaves its start-up overview, so
 #                       that new windows get the focus; exports WAYLAND_DISPLAY
 #                       and the session variables for the programs after it
-#   shell_get PROP      a property of org.gnome.Shell, as gdbus prints it
+#   shell_property Get|Set org.gnome.Shell PROP [VALUE]  a property of the shell,
+#                       as gdbus prints it
 # and everything of tests/common.sh.
 skip_status=77
 if [ -z "${WENDREL_GNOME_DIR:-}" ]; then
     command -v dbus-run-session >/dev/null || { echo "skipped: dbus-run-session is not installed"; exit $skip_status; }
-    WENDREL_GNOME_DIR=$(mktemp -d)
-    mkdir -p "$WENDREL_GNOME_DIR"/{home,config,data,cache,state} && mkdir -m 700 "$WENDREL_GNOME_DIR/run"
-    export WENDREL_GNOME_DIR HOME="$WENDREL_GNOME_DIR/home" XDG_CONFIG_HOME="$WENDREL_GNOME_DIR/config" \
-        XDG_DATA_HOME="$WENDREL_GNOME_DIR/data" XDG_CACHE_HOME="$WENDREL_GNOME_DIR/cache" \
-        XDG_STATE_HOME="$WENDREL_GNOME_DIR/state" XDG_RUNTIME_DIR="$WENDREL_GNOME_DIR/run"
+    g=$(mktemp -d)
+    mkdir -p "$g"/{home,config,data,cache,state} && mkdir -m 700 "$g/run"
+    export WENDREL_GNOME_DIR=$g HOME=$g/home XDG_CONFIG_HOME=$g/config XDG_DATA_HOME=$g/data XDG_CACHE_HOME=$g/cache \
+        XDG_STATE_HOME=$g/state XDG_RUNTIME_DIR=$g/run
     unset DISPLAY WAYLAND_DISPLAY SWAYSOCK DBUS_SESSION_BUS_ADDRESS DBUS_SYSTEM_BUS_ADDRESS
     # What the bus's services say goes to a log; the test's own errors come
     # back on fd 3.
@@ -39,10 +39,7 @@ ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1 ||
 
 gnome_extensions=()
 own_extension="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/resources/gnome-shell/wendrel-windows@wendrel.github.io"
-shell_get() {
-    gdbus call --session -d org.gnome.Shell -o /org/gnome/Shell \
-        -m org.freedesktop.DBus.Properties.Get org.gnome.Shell "$1" 2>/dev/null
-}
+shell_property() { gdbus call --session -d org.gnome.Shell -o /org/gnome/Shell -m org.freedesktop.DBus.Properties."$@"; }
 start_gnome() {
     local dir list=""
     for dir in "${gnome_extensions[@]}"; do
@@ -60,10 +57,10 @@ start_gnome() {
     pids+=($!)
     # The shell shows its overview once it has started; leaving it is what
     # the user's Escape does.
-    wait_for 'shell_get OverviewActive | grep -q true' 300 || { tail -20 "$work/shell.log"; skip "GNOME Shell did not start"; }
-    gdbus call --session -d org.gnome.Shell -o /org/gnome/Shell -m org.freedesktop.DBus.Properties.Set \
-        org.gnome.Shell OverviewActive '<false>' >/dev/null
-    wait_for 'shell_get OverviewActive | grep -q false' 50 || fail "the shell's overview did not close"
+    wait_for 'shell_property Get org.gnome.Shell OverviewActive 2>/dev/null | grep -q true' 300 ||
+        { tail -20 "$work/shell.log"; skip "GNOME Shell did not start"; }
+    shell_property Set org.gnome.Shell OverviewActive '<false>' >/dev/null
+    wait_for 'shell_property Get org.gnome.Shell OverviewActive | grep -q false' 50 || fail "the shell's overview did not close"
     export WAYLAND_DISPLAY=wendrel-gnome QT_QPA_PLATFORM=wayland XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=wayland \
         XDG_SESSION_DESKTOP=gnome
 }

@@ -9,8 +9,10 @@
 namespace {
 class ScreenSaver : public QDBusVirtualObject {
 public:
-    QString name, path;
+    const QString name, path;
     bool active = false;
+    explicit ScreenSaver(const QString& desktop)
+        : name("org." + desktop + ".ScreenSaver"), path("/org/" + desktop + "/ScreenSaver") {}
     bool handleMessage(const QDBusMessage& m, const QDBusConnection& bus) override {
         if (m.member() == "SetActive" && !m.arguments().isEmpty()) {
             active = m.arguments().first().toBool();
@@ -28,9 +30,7 @@ public:
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (argc < 2) return 2;
-    ScreenSaver saver;
-    saver.name = QString("org.%1.ScreenSaver").arg(argv[1]);
-    saver.path = QString("/org/%1/ScreenSaver").arg(argv[1]);
+    ScreenSaver saver(argv[1]);
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.registerVirtualObject(saver.path, &saver) || !bus.registerService(saver.name)) return 1;
     return app.exec();

@@ -8,7 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <ctime>
 #include <cstdlib>
 #include <string>
 
@@ -18,17 +18,15 @@
 #include <X11/Xlib.h>
 
 namespace {
-using Clock = std::chrono::steady_clock;
-
 // Windows carrying this process's id, one in eight a menu, each destroyed
 // eight windows later.
-void churn(Clock::time_point until) {
+void churn(std::time_t until) {
     Display* d = XOpenDisplay(nullptr);
     if (!d) std::_Exit(2);
     const Atom pidAtom = XInternAtom(d, "_NET_WM_PID", False);
     const unsigned long pid = static_cast<unsigned long>(::getpid());
     Window ring[8] = {};
-    for (long made = 0; Clock::now() < until; ++made) {
+    for (long made = 0; std::time(nullptr) < until; ++made) {
         Window& w = ring[made % 8];
         if (w) XDestroyWindow(d, w);
         XSetWindowAttributes a{};
@@ -47,14 +45,14 @@ void churn(Clock::time_point until) {
 
 int main(int argc, char** argv) {
     if (argc < 3) return 2;
-    const auto until = Clock::now() + std::chrono::milliseconds(static_cast<long>(std::atof(argv[2]) * 1000));
+    const std::time_t until = std::time(nullptr) + std::atoi(argv[2]);
     const pid_t child = std::string(argv[1]) == "churn" ? ::fork() : 0;
     if (child < 0) return 2;
     const double pid = child ? child : std::atof(argv[1]);
     if (pid == 0) churn(until); // in the child of a fork
     wendrel::setX11ConnectionLostHandler([] { std::_Exit(3); });
     wendrel::X11WindowActivator activator;
-    while (Clock::now() < until) {
+    while (std::time(nullptr) < until) {
         std::string failure;
         activator.activate(pid, failure);
         activator.activate(pid + 1, failure);

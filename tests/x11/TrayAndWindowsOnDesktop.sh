@@ -24,13 +24,13 @@ standby() {
     wait_for '[ "$(map_state)" = IsUnMapped ]' 50 || fail "Standby did not hide the window"
 }
 files() { cd "$work" && stat -c '%n %s %Y %a' Scripts.dat Scripts.ini && sha256sum Scripts.dat Scripts.ini; }
+# A second start ends at once, leaves the files alone and shows the first
+# one's window.
 second_start() {
-    local rc=0 before
+    local before
     before=$(files)
-    timeout 15 "$work/wendrel" >"$work/second.log" 2>&1 || rc=$?
-    [ "$rc" = 0 ] || fail "$1: exit status $rc"
+    timeout 15 "$work/wendrel" >"$work/second.log" 2>&1 || fail "$1: exit status $?"
     [ "$(files)" = "$before" ] || fail "$1 changed the task files"
-    kill -0 "$wendrel" 2>/dev/null || fail "$1 ended the first instance"
     wait_for '[ "$(map_state)" = IsViewable ]' 50 || fail "$1: the window did not come back"
 }
 
