@@ -34,8 +34,7 @@ done
 [ -z "${own_bus:-}" ] || [ -n "${WENDREL_OWN_BUS:-}" ] || WENDREL_OWN_BUS=1 exec dbus-run-session -- bash "$0" "$@"
 
 work=$(mktemp -d)
-pids=()
-at_exit=
+pids=() at_exit=
 cleanup() {
     local status=$? p
     set +e; trap - ERR
@@ -51,16 +50,9 @@ trap cleanup EXIT
 trap 'err=$?; echo "FAIL: ${0##*/} line $LINENO: $BASH_COMMAND (status $err)" >&2' ERR
 fail() { echo "FAIL: $*" >&2; tail -n 30 "$work"/*.log >&2 2>/dev/null || true; exit 1; }
 stop() { kill -TERM "$1" && wait "$1" || fail "exit status $? after SIGTERM${2:+ ($2)}"; }
-wait_for() {
-    for _ in $(seq "$2"); do
-        eval "$1" && return 0
-        sleep 0.1
-    done
-    return 1
-}
+wait_for() { for _ in $(seq "$2"); do eval "$1" && return 0; sleep 0.1; done; return 1; }
 
-mkdir -m 700 "$work/run"
-export XDG_RUNTIME_DIR="$work/run"
+mkdir -m 700 "$work/run" && export XDG_RUNTIME_DIR="$work/run"
 cp "$build/wendrel" "$build/TypingTarget" "$work/"
 target=$work/TypingTarget
 start_wendrel() {

@@ -23,7 +23,7 @@ namespace {
 void churn(std::time_t until) {
     Display* d = XOpenDisplay(nullptr);
     if (!d) std::_Exit(2);
-    const Atom pidAtom = XInternAtom(d, "_NET_WM_PID", False);
+    const Atom wmPid = XInternAtom(d, "_NET_WM_PID", False);
     const unsigned long pid = static_cast<unsigned long>(::getpid());
     Window ring[8] = {};
     for (long made = 0; std::time(nullptr) < until; ++made) {
@@ -33,8 +33,7 @@ void churn(std::time_t until) {
         a.override_redirect = made % 8 == 7;
         w = XCreateWindow(d, DefaultRootWindow(d), made % 80, made % 80, 60, 40, 0, CopyFromParent, InputOutput,
                           CopyFromParent, CWOverrideRedirect, &a);
-        XChangeProperty(d, w, pidAtom, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&pid),
-                        1);
+        XChangeProperty(d, w, wmPid, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
         XMapWindow(d, w);
         XFlush(d);
         ::usleep(400);

@@ -55,6 +55,5 @@ kwin_script "$to_scheduler"
 wait_for '[ -e "$work/after-type" ]' 50 || fail "the script did not reach its end"
 sleep 0.5
 kwin_script 'print("windows now: " + workspace.clientList().filter(c => c.normalWindow || c.dialog).length);'
-wait_for 'grep -q "windows now: " "$work/kwin.log"' 50 || fail "KWin did not count the windows"
-grep -q "windows now: 1$" "$work/kwin.log" || fail "keys reached the scheduler's own window"
+wait_for 'grep -q "windows now: 1$" "$work/kwin.log"' 50 || fail "keys reached the scheduler's own window"
 echo "ok: keys without a program to go to do not reach the scheduler's own window"

@@ -17,12 +17,21 @@ other="wdg$$"
 useradd -M -s /usr/sbin/nologin "$other"
 at_exit='userdel "$other"'
 as_other=(setpriv --reuid="$other" --regid="$other" --clear-groups -- env -C /)
-# Holds an flock on $lock in a process of its own until the test ends; the
-# words given, if any, run it as another user.
+# Holds an flock on $lock in a process of its own until the test ends,
+# listening on the sockets $listen_at and writing to $TMPDIR/heard who asked
+# there; the words given, if any, run it as another user.
+holder='import fcntl, os, select, socket, sys
+p = sys.argv[1]
+fcntl.flock(os.open(p, os.O_RDONLY | (0 if os.path.isdir(p) else os.O_CREAT), 0o600), fcntl.LOCK_EX)
+ears = [socket.socket(socket.AF_UNIX) for _ in sys.argv[3:]]
+for s, path in zip(ears, sys.argv[3:]):
+    s.bind(path); os.chmod(path, 0o777); s.listen(8)
+while True:
+    for s in select.select(ears, [], [], 1000)[0]:
+        open(sys.argv[2], "a").write("%s was asked\n" % s.accept()[0].getsockname())'
+listen_at=()
 hold() {
-    "$@" "$python" -c 'import fcntl, os, sys, time; p = sys.argv[1]
-fcntl.flock(os.open(p, os.O_RDONLY | (0 if os.path.isdir(p) else os.O_CREAT), 0o600), fcntl.LOCK_EX); time.sleep(1000)' \
-        "$lock" &
+    "$@" "$python" -c "$holder" "$lock" "$TMPDIR/heard" "${listen_at[@]}" &
     pids+=($!)
     wait_for "! flock -n '$lock' true" 50 || fail "$lock was not locked"
 }
@@ -50,16 +59,6 @@ stop "$wendrel"
 "${as_other[@]}" mkdir -m 777 "$TMPDIR/wendrel-0"
 listen_at=("$TMPDIR/wendrel-0-$id.socket" "$TMPDIR/wendrel-0/wendrel-$id.socket")
 lock=$TMPDIR/wendrel-0/wendrel-$id.lock hold "${as_other[@]}"
-"${as_other[@]}" "$python" -c '
-import os, select, socket, sys
-ears = [socket.socket(socket.AF_UNIX) for _ in sys.argv[2:]]
-for s, path in zip(ears, sys.argv[2:]):
-    s.bind(path); os.chmod(path, 0o777); s.listen(8)
-while True:
-    for s in select.select(ears, [], [])[0]:
-        open(sys.argv[1], "a").write("%s was asked\n" % s.accept()[0].getsockname())
-' "$TMPDIR/heard" "${listen_at[@]}" &
-pids+=($!)
 wait_for "[ -S '${listen_at[0]}' ] && [ -S '${listen_at[1]}' ]" 50 || fail "the other user does not listen"
 start_wendrel -u XDG_RUNTIME_DIR
 main_window "$wendrel" "while another user listens in /tmp"
@@ -68,6 +67,7 @@ echo "ok: with no runtime folder, another user listening on the names in /tmp he
 stop "$wendrel"
 
 # --- A lock held by a process that does not answer -----------------------------
+listen_at=()
 lock=$XDG_RUNTIME_DIR/wendrel-$id.lock hold
 start_wendrel
 wait_for "xdotool search --onlyvisible --pid $wendrel --name '^Wendrel 1.00$' >/dev/null 2>&1" 200 ||

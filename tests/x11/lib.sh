@@ -10,8 +10,7 @@ if [ -z "${WENDREL_OWN_DISPLAY:-}" ]; then
     # on purpose), or xvfb-run's when the test ended before it could say.
     WENDREL_OWN_DISPLAY=$(mktemp)
     export WENDREL_OWN_DISPLAY
-    rc=0
-    xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@" || rc=$?
+    xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@" && rc=0 || rc=$?
     status=$(cat "$WENDREL_OWN_DISPLAY") && rm -f "$WENDREL_OWN_DISPLAY"
     exit "${status:-$rc}"
 fi
