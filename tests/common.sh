@@ -5,8 +5,9 @@
 #   $tools              (set before) tools the test needs: it is skipped
 #                       without them, naming Debian package $package if set
 #   $own_bus            (set before) the test runs on a session bus of its own
-#   pids+=(...)         processes to end at exit (and every program running
-#                       from a copy in $work)
+#   spawn CMD...        runs CMD in the background until the test ends (as
+#                       every program running from a copy in $work); its pid
+#                       is in $!
 #   at_exit             (set after) a command run at exit, after those ends
 #   skip MESSAGE        ends the test as skipped (status $skip_status, or 0)
 #   fail MESSAGE        ends the test, showing the ends of its logs
@@ -48,6 +49,7 @@ cleanup() {
 trap cleanup EXIT
 # A step that fails outside any check ends the test (set -e) and says which.
 trap 'err=$?; echo "FAIL: ${0##*/} line $LINENO: $BASH_COMMAND (status $err)" >&2' ERR
+spawn() { "$@" & pids+=($!); }
 fail() { echo "FAIL: $*" >&2; tail -n 30 "$work"/*.log >&2 2>/dev/null || true; exit 1; }
 stop() { kill -TERM "$1" && wait "$1" || fail "exit status $? after SIGTERM${2:+ ($2)}"; }
 wait_for() { for _ in $(seq "$2"); do eval "$1" && return 0; sleep 0.1; done; return 1; }
@@ -56,9 +58,8 @@ mkdir -m 700 "$work/run" && export XDG_RUNTIME_DIR="$work/run"
 cp "$build/wendrel" "$build/TypingTarget" "$work/"
 target=$work/TypingTarget
 start_wendrel() {
-    env "$@" "${exe:-$work/wendrel}" >"$work/out.log" 2>&1 &
+    spawn env "$@" "${exe:-$work/wendrel}" >"$work/out.log" 2>&1
     wendrel=$!
-    pids+=("$wendrel")
 }
 # An Other task every 5 minutes that has never run.
 run_task() {
@@ -81,8 +82,7 @@ expect_typed() {
     fail "the typed text differs"
 }
 expect_typing_held_while_locked() {
-    "$build/FakeScreenSaver" "$1" &
-    pids+=($!)
+    spawn "$build/FakeScreenSaver" "$1"
     saver=(dbus-send --session --print-reply --dest="org.$1.ScreenSaver" "/org/$1/ScreenSaver" "org.$1.ScreenSaver.SetActive")
     wait_for '"${saver[@]}" boolean:true >/dev/null 2>&1' 100 || fail "the screen saver did not come up locked"
     run_task "EXEC $target $work/typed.txt" 'WAIT 2' 'TYPE held{ENTER}back' 'TYPE ^q'

@@ -22,7 +22,6 @@ run_task "EXEC $target $work/typed.txt" 'WAIT 4' 'TYPE Hallo{ENTER}' 'TYPE ^q' '
 wait_for 'windows List | grep -q "Wendrel typing target"' 100 || fail "the typing target shows no window"
 # Another program comes up and takes the focus before the keys go.
 "$target" "$work/other.txt" &
-pids+=($!)
 other=$!
 wait_for '[ "$(windows FocusedPid)" = "(uint32 $other,)" ]' 50 || fail "the other window did not take the focus"
 expect_typed $'Hallo\n' 100
@@ -31,8 +30,7 @@ echo "ok: the keys reached the started program, not the window that had taken th
 
 wait_for '! target_pid typed.txt >/dev/null' 50 || fail "Ctrl+Q did not end the started program"
 # From here on every key that Wendrel presses through mutter is seen.
-dbus-monitor --session "type='method_call',interface='org.gnome.Mutter.RemoteDesktop.Session'" >"$work/keys.log" &
-pids+=($!)
+spawn dbus-monitor --session "type='method_call',interface='org.gnome.Mutter.RemoteDesktop.Session'" >"$work/keys.log"
 wait_for 'grep -q NameAcquired "$work/keys.log"' 50 || fail "the bus cannot be watched"
 windows Activate "[$wendrel]" >/dev/null
 wait_for '[ "$(windows FocusedPid)" = "(uint32 $wendrel,)" ]' 30 || fail "Wendrel's window did not take the focus"

@@ -49,12 +49,10 @@ start_gnome() {
     [ -z "$list" ] || gsettings set org.gnome.shell enabled-extensions "[$list]"
     # The shell asks logind (on the system bus) about seats and sessions; a bus
     # where nobody answers is enough.
-    dbus-daemon --session --nofork --address="unix:path=$XDG_RUNTIME_DIR/system_bus" >/dev/null 2>&1 &
-    pids+=($!)
+    spawn dbus-daemon --session --nofork --address="unix:path=$XDG_RUNTIME_DIR/system_bus" >/dev/null 2>&1
     export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$XDG_RUNTIME_DIR/system_bus"
-    gnome-shell --headless --wayland --no-x11 --virtual-monitor 1280x800 --wayland-display wendrel-gnome \
-        >"$work/shell.log" 2>&1 &
-    pids+=($!)
+    spawn gnome-shell --headless --wayland --no-x11 --virtual-monitor 1280x800 --wayland-display wendrel-gnome \
+        >"$work/shell.log" 2>&1
     # The shell shows its overview once it has started; leaving it is what
     # the user's Escape does.
     wait_for 'shell_property Get org.gnome.Shell OverviewActive 2>/dev/null | grep -q true' 300 ||

@@ -16,7 +16,6 @@ cp /usr/bin/kwin_wayland "$work/bin/kwin_wayland"
 export HOME="$work/home" WAYLAND_DISPLAY=wendrel-kwin QT_QPA_PLATFORM=wayland XDG_CURRENT_DESKTOP=KDE
 unset DISPLAY XDG_DATA_HOME SWAYSOCK
 "$work/bin/kwin_wayland" --virtual --no-lockscreen --socket "$WAYLAND_DISPLAY" >"$work/kwin.log" 2>&1 &
-pids+=($!)
 wait_for '[ -S "$work/run/$WAYLAND_DISPLAY" ]' 200 || fail "KWin did not start"
 
 # Windows-1252: \351 is e acute, which KWin's default layout lacks.

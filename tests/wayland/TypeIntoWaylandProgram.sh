@@ -21,10 +21,9 @@ mkdir -m 700 "$work/sway-run"
 as_user=()
 [ "$(id -u)" != 0 ] || { chown nobody "$work/sway-run"; as_user=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups); }
 printf 'xwayland disable\noutput HEADLESS-1 resolution 1280x1024\n' >"$work/sway.conf"
-env -u DISPLAY -u WAYLAND_DISPLAY -u SWAYSOCK HOME="$work" XDG_RUNTIME_DIR="$work/sway-run" \
+spawn env -u DISPLAY -u WAYLAND_DISPLAY -u SWAYSOCK HOME="$work" XDG_RUNTIME_DIR="$work/sway-run" \
     WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
-    "${as_user[@]}" sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
-pids+=($!)
+    "${as_user[@]}" sway -c "$work/sway.conf" >"$work/sway.log" 2>&1
 wait_for 'ls "$work"/sway-run/sway-ipc.*.sock "$work"/sway-run/wayland-? >/dev/null 2>&1' 100 || fail "sway did not start"
 export SWAYSOCK=$(ls "$work"/sway-run/sway-ipc.*.sock) WAYLAND_DISPLAY=$(ls "$work"/sway-run/wayland-? | head -1) \
     QT_QPA_PLATFORM=wayland

@@ -45,9 +45,8 @@ ends() {
 # (after about 30 s with 136 KB). Offscreen, where the start-up needs less
 # stack than on a display.
 start_in nesting 'Nest~~5~0~0~0~0~0~0~0~1~1~1~wait.wdx' 30
-(ulimit -s 136; QT_QPA_PLATFORM=offscreen exec "$d/wendrel") >"$d/out.log" 2>&1 &
+spawn bash -c 'ulimit -s 136 && QT_QPA_PLATFORM=offscreen exec "$0"' "$d/wendrel" >"$d/out.log" 2>&1
 nest_pid=$! nest_started=$SECONDS
-pids+=("$nest_pid")
 
 # --- Every way out ends the process while the script waits, and saves -------
 for way in TERM INT HUP; do
@@ -74,7 +73,7 @@ start_in edit
 # Enter on the first row opens the editor with the name focused; Alt+S saves.
 xdotool windowactivate --sync "$window" 2>/dev/null || true
 xdotool mousemove --window "$window" 40 52 click 1 sleep 0.3 key Return sleep 0.8 key ctrl+a type Edited
-xdotool sleep 0.3 key alt+s
+xdotool sleep 0.3 key alt+s  # (type takes every word after it)
 wait_for "grep -q '^Edited ' $d/Scripts.dat" 30 || true
 ends KILL "$wendrel"
 grep -q '^Edited  *~.*~wait.wdx' "$d/Scripts.dat" || fail "the edit was not on disk: $(cat "$d/Scripts.dat")"

@@ -31,8 +31,7 @@ while True:
         open(sys.argv[2], "a").write("%s was asked\n" % s.accept()[0].getsockname())'
 listen_at=()
 hold() {
-    "$@" "$python" -c "$holder" "$lock" "$TMPDIR/heard" "${listen_at[@]}" &
-    pids+=($!)
+    spawn "$@" "$python" -c "$holder" "$lock" "$TMPDIR/heard" "${listen_at[@]}"
     wait_for "! flock -n '$lock' true" 50 || fail "$lock was not locked"
 }
 

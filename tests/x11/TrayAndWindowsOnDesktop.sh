@@ -27,7 +27,6 @@ files() { cd "$work" && stat -c '%n %s %Y %a' Scripts.dat Scripts.ini && sha256s
 # A second start ends at once, leaves the files alone and shows the first
 # one's window.
 second_start() {
-    local before
     before=$(files)
     timeout 15 "$work/wendrel" >"$work/second.log" 2>&1 || fail "$1: exit status $?"
     [ "$(files)" = "$before" ] || fail "$1 changed the task files"
@@ -35,9 +34,8 @@ second_start() {
 }
 
 # --- The desktop and the program on a copy of its folder ---------------------
-trayer --edge top --align right --widthtype pixel --width 120 --heighttype pixel --height 28 \
-    --SetDockType true >"$work/trayer.log" 2>&1 &
-pids+=($!)
+spawn trayer --edge top --align right --widthtype pixel --width 120 --heighttype pixel --height 28 \
+    --SetDockType true >"$work/trayer.log" 2>&1
 wait_for "xdotool search --onlyvisible --name '^panel$' >/dev/null 2>&1" 300 || fail "the tray host did not start"
 sleep 1   # the tray host takes its selection after its window appears
 printf 'Poll~~5~0~0~0~0~0~0~0~5~1~0~poll.wdx\r\n' >"$work/Scripts.dat"
@@ -66,15 +64,14 @@ tray_icon() {
     return 1
 }
 wait_for tray_icon 50 || fail "no tray icon appeared in the tray host"
-ix=$((X + WIDTH / 2)); iy=$((Y + HEIGHT / 2))
 echo "ok: Standby hides the window behind a tray icon"
 
 sleep 1
 before=$(tall_windows)
-xdotool mousemove "$ix" "$iy" click 3
+xdotool mousemove --window "$icon" 8 8 click 3
 sleep 0.7
 [ "$(tall_windows)" = "$before" ] || fail "a right click on the tray icon opened something"
-xdotool mousemove "$ix" "$iy" click 1
+xdotool mousemove --window "$icon" 8 8 click 1
 wait_for 'menu=$(comm -13 <(echo "$before") <(tall_windows) | head -1); [ -n "$menu" ]' 30 || fail "a left click on the tray icon opened no menu"
 echo "ok: right click does nothing, left click opens the tray menu"
 # The first item is Restore Wendrel.

@@ -18,8 +18,7 @@ unset QT_QPA_PLATFORM
 tools+=" openbox xprop"
 source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
 
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
+spawn openbox >"$work/openbox.log" 2>&1
 wait_for 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' 300 || fail "openbox did not start on $DISPLAY"
 
 wm_state() { xprop -id "$window" WM_STATE 2>/dev/null | sed -n 's/.*window state: //p'; }
