@@ -3,14 +3,18 @@
 # a task reach the program it started even after another window has taken
 # the focus, and keys with no program to go to are not sent at all while
 # Wendrel's own window has the focus ({ENTER} there would open a task).
+# Before that, while org.gnome.ScreenSaver says the screen is locked (a
+# stand-in: the headless shell has no lock screen of its own), a task's TYPE
+# line sends nothing; once it says unlocked, the keys arrive in full.
 set -euo pipefail
+tools=dbus-send
 source "$(dirname "$0")/lib.sh"
 
-gnome_extensions=("$gnome_uuid")
+gnome_extensions=("$own_extension")
 start_gnome
-windows() {
-    gdbus call --session -d org.gnome.Shell -o /io/github/wendrel/Windows -m io.github.wendrel.Windows."$@"
-}
+expect_typing_held_while_locked gnome
+stop "$wendrel"
+windows() { gdbus call --session -d org.gnome.Shell -o /io/github/wendrel/Windows -m io.github.wendrel.Windows."$@"; }
 wait_for 'windows FocusedPid >/dev/null 2>&1' 100 || fail "the extension does not answer"
 
 run_task "EXEC $target $work/typed.txt" 'WAIT 4' 'TYPE Hallo{ENTER}' 'TYPE ^q' 'WAIT 5' 'TYPE {ENTER}' \
@@ -18,7 +22,6 @@ run_task "EXEC $target $work/typed.txt" 'WAIT 4' 'TYPE Hallo{ENTER}' 'TYPE ^q' '
 wait_for 'windows List | grep -q "Wendrel typing target"' 100 || fail "the typing target shows no window"
 # Another program comes up and takes the focus before the keys go.
 "$target" "$work/other.txt" &
-pids+=($!)
 other=$!
 wait_for '[ "$(windows FocusedPid)" = "(uint32 $other,)" ]' 50 || fail "the other window did not take the focus"
 expect_typed $'Hallo\n' 100
@@ -27,8 +30,7 @@ echo "ok: the keys reached the started program, not the window that had taken th
 
 wait_for '! target_pid typed.txt >/dev/null' 50 || fail "Ctrl+Q did not end the started program"
 # From here on every key that Wendrel presses through mutter is seen.
-dbus-monitor --session "type='method_call',interface='org.gnome.Mutter.RemoteDesktop.Session'" >"$work/keys.log" &
-pids+=($!)
+spawn dbus-monitor --session "type='method_call',interface='org.gnome.Mutter.RemoteDesktop.Session'" >"$work/keys.log"
 wait_for 'grep -q NameAcquired "$work/keys.log"' 50 || fail "the bus cannot be watched"
 windows Activate "[$wendrel]" >/dev/null
 wait_for '[ "$(windows FocusedPid)" = "(uint32 $wendrel,)" ]' 30 || fail "Wendrel's window did not take the focus"

@@ -11,13 +11,12 @@ set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
 gsettings set org.gnome.desktop.input-sources sources "[('xkb', 'de')]"
-gnome_extensions=(stop-typing@wendrel.test)
+gnome_extensions=("$(dirname "$0")/stop-typing@wendrel.test")
 start_gnome
 
 german='Grüße yz ÄÖÜ äöü ß §$&/={(}{)}? @€{{}[]{}}\|µ ¡£¿ΩÆ'
 typed_german='Grüße yz ÄÖÜ äöü ß §$&/=()? @€{[]}\|µ ¡£¿ΩÆ'
-mixed=''
-for _ in $(seq 50); do mixed+="aZ9ä€Ö@ß.-_,;:#'!Qy<"; done
+mixed=$(printf "aZ9ä€Ö@ß.-_,;:#'!Qy<%.0s" $(seq 50))
 run_task "EXEC $target $work/typed.txt" 'WAIT 3' "TYPE $german" "TYPE {ENTER}$mixed" 'TYPE жx' 'WAIT 3' \
     'TYPE {ENTER}{k 3000}' 'TYPE {ENTER}done'
 wait_for 'grep -q kkkk "$work/typed.txt" 2>/dev/null' 600 || fail "the long line is not being typed"
@@ -41,7 +40,7 @@ echo "ok: stopping the typing ended that line, named in the history, and the nex
 
 # Wendrel, not installed, wrote its shell extension for the next login and
 # enabled it.
-cmp -s "$XDG_DATA_HOME/gnome-shell/extensions/$gnome_uuid/extension.js" \
-    "$gnome_extension_dir/$gnome_uuid/extension.js" || fail "the shell extension was not written"
-gsettings get org.gnome.shell enabled-extensions | grep -q "'$gnome_uuid'" || fail "the shell extension was not enabled"
+uuid=${own_extension##*/}
+cmp -s "$XDG_DATA_HOME/gnome-shell/extensions/$uuid/extension.js" "$own_extension/extension.js" || fail "the shell extension was not written"
+gsettings get org.gnome.shell enabled-extensions | grep -q "'$uuid'" || fail "the shell extension was not enabled"
 echo "ok: the shell extension is written and enabled for the next login"

@@ -4,27 +4,24 @@
 # XDG folders set before that bus starts (dconf and the shell keep their
 # settings there), and a second private bus standing in for the system bus.
 # The test exits 77 (a skip) when GNOME Shell is missing or does not start.
-#   gnome_uuid          the uuid of Wendrel's own shell extension
-#   gnome_extensions    the uuids of shell extensions to enable at the shell's
-#                       start (set before start_gnome); Wendrel's own and those
-#                       of the tests (tests/gnome/<uuid>) are copied in
+# $tools names what else the test needs.
+#   own_extension       the folder of Wendrel's own shell extension
+#   gnome_extensions    the folders of shell extensions (named by their uuids)
+#                       to install and enable at the shell's start (set before
+#                       start_gnome)
 #   start_gnome         starts the shell and leaves its start-up overview, so
 #                       that new windows get the focus; exports WAYLAND_DISPLAY
 #                       and the session variables for the programs after it
-#   shell_get PROP      a property of org.gnome.Shell, as gdbus prints it
+#   shell_property Get|Set org.gnome.Shell PROP [VALUE]  a property of the shell,
+#                       as gdbus prints it
 # and everything of tests/common.sh.
-readonly gnome_skip=77
+skip_status=77
 if [ -z "${WENDREL_GNOME_DIR:-}" ]; then
-    for tool in gnome-shell dbus-run-session dbus-daemon gdbus gsettings; do
-        command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (Debian package gnome-shell)"; exit $gnome_skip; }
-    done
-    ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1 ||
-        { echo "skipped: Qt's Wayland platform is not installed (Debian package qt6-wayland)"; exit $gnome_skip; }
-    WENDREL_GNOME_DIR=$(mktemp -d)
-    mkdir -p "$WENDREL_GNOME_DIR"/{home,config,data,cache,state} && mkdir -m 700 "$WENDREL_GNOME_DIR/run"
-    export WENDREL_GNOME_DIR HOME="$WENDREL_GNOME_DIR/home" XDG_CONFIG_HOME="$WENDREL_GNOME_DIR/config" \
-        XDG_DATA_HOME="$WENDREL_GNOME_DIR/data" XDG_CACHE_HOME="$WENDREL_GNOME_DIR/cache" \
-        XDG_STATE_HOME="$WENDREL_GNOME_DIR/state" XDG_RUNTIME_DIR="$WENDREL_GNOME_DIR/run"
+    command -v dbus-run-session >/dev/null || { echo "skipped: dbus-run-session is not installed"; exit $skip_status; }
+    g=$(mktemp -d)
+    mkdir -p "$g"/{home,config,data,cache,state} && mkdir -m 700 "$g/run"
+    export WENDREL_GNOME_DIR=$g HOME=$g/home XDG_CONFIG_HOME=$g/config XDG_DATA_HOME=$g/data XDG_CACHE_HOME=$g/cache \
+        XDG_STATE_HOME=$g/state XDG_RUNTIME_DIR=$g/run
     unset DISPLAY WAYLAND_DISPLAY SWAYSOCK DBUS_SESSION_BUS_ADDRESS DBUS_SYSTEM_BUS_ADDRESS
     # What the bus's services say goes to a log; the test's own errors come
     # back on fd 3.
@@ -34,43 +31,34 @@ if [ -z "${WENDREL_GNOME_DIR:-}" ]; then
     exit $status
 fi
 exec 2>&3 3>&-
+tools+=" gnome-shell dbus-daemon gdbus gsettings" package=gnome-shell
 source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
+export XDG_RUNTIME_DIR=$WENDREL_GNOME_DIR/run
+ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1 ||
+    skip "Qt's Wayland platform is not installed (Debian package qt6-wayland)"
 
 gnome_extensions=()
-gnome_uuid=wendrel-windows@wendrel.github.io
-gnome_extension_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/resources/gnome-shell"
-shell_get() {
-    gdbus call --session -d org.gnome.Shell -o /org/gnome/Shell \
-        -m org.freedesktop.DBus.Properties.Get org.gnome.Shell "$1" 2>/dev/null
-}
+own_extension="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/resources/gnome-shell/wendrel-windows@wendrel.github.io"
+shell_property() { gdbus call --session -d org.gnome.Shell -o /org/gnome/Shell -m org.freedesktop.DBus.Properties."$@"; }
 start_gnome() {
-    local uuid dir list=""
-    for uuid in "${gnome_extensions[@]}"; do
-        mkdir -p "$XDG_DATA_HOME/gnome-shell/extensions"
-        for dir in "$gnome_extension_dir" "$(dirname "${BASH_SOURCE[0]}")"; do
-            [ -d "$dir/$uuid" ] && cp -r "$dir/$uuid" "$XDG_DATA_HOME/gnome-shell/extensions/"
-        done
-        list+="${list:+, }'$uuid'"
+    local dir list=""
+    for dir in "${gnome_extensions[@]}"; do
+        mkdir -p "$XDG_DATA_HOME/gnome-shell/extensions" && cp -r "$dir" "$XDG_DATA_HOME/gnome-shell/extensions/"
+        list+="${list:+, }'${dir##*/}'"
     done
     [ -z "$list" ] || gsettings set org.gnome.shell enabled-extensions "[$list]"
     # The shell asks logind (on the system bus) about seats and sessions; a bus
     # where nobody answers is enough.
-    dbus-daemon --session --nofork --address="unix:path=$XDG_RUNTIME_DIR/system_bus" >/dev/null 2>&1 &
-    pids+=($!)
+    spawn dbus-daemon --session --nofork --address="unix:path=$XDG_RUNTIME_DIR/system_bus" >/dev/null 2>&1
     export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$XDG_RUNTIME_DIR/system_bus"
-    gnome-shell --headless --wayland --no-x11 --virtual-monitor 1280x800 --wayland-display wendrel-gnome \
-        >"$work/shell.log" 2>&1 &
-    pids+=($!)
+    spawn gnome-shell --headless --wayland --no-x11 --virtual-monitor 1280x800 --wayland-display wendrel-gnome \
+        >"$work/shell.log" 2>&1
     # The shell shows its overview once it has started; leaving it is what
     # the user's Escape does.
-    if ! wait_for 'shell_get OverviewActive | grep -q true' 300; then
-        echo "skipped: GNOME Shell did not start"
-        tail -20 "$work/shell.log"
-        exit $gnome_skip
-    fi
-    gdbus call --session -d org.gnome.Shell -o /org/gnome/Shell -m org.freedesktop.DBus.Properties.Set \
-        org.gnome.Shell OverviewActive '<false>' >/dev/null
-    wait_for 'shell_get OverviewActive | grep -q false' 50 || fail "the shell's overview did not close"
+    wait_for 'shell_property Get org.gnome.Shell OverviewActive 2>/dev/null | grep -q true' 300 ||
+        { tail -20 "$work/shell.log"; skip "GNOME Shell did not start"; }
+    shell_property Set org.gnome.Shell OverviewActive '<false>' >/dev/null
+    wait_for 'shell_property Get org.gnome.Shell OverviewActive | grep -q false' 50 || fail "the shell's overview did not close"
     export WAYLAND_DISPLAY=wendrel-gnome QT_QPA_PLATFORM=wayland XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=wayland \
         XDG_SESSION_DESKTOP=gnome
 }

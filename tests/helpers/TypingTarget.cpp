@@ -5,7 +5,6 @@
 // place, so a reader never sees half of it. Ctrl+Q or closing the window ends
 // the program.
 #include <QApplication>
-#include <QFile>
 #include <QKeySequence>
 #include <QPlainTextEdit>
 #include <QSaveFile>
@@ -20,13 +19,11 @@ int main(int argc, char** argv) {
 
     QPlainTextEdit edit;
     edit.setWindowTitle("Wendrel typing target");
-    edit.resize(480, 320);
     auto save = [&] {
         QSaveFile out(path);
-        if (out.open(QIODevice::WriteOnly)) {
-            out.write(edit.toPlainText().toUtf8());
-            out.commit();
-        }
+        out.open(QIODevice::WriteOnly);
+        out.write(edit.toPlainText().toUtf8());
+        out.commit();
     };
     save(); // the file exists, empty, from the start
     QObject::connect(&edit, &QPlainTextEdit::textChanged, save);

@@ -2,10 +2,13 @@
 # The real program runs a task whose script starts a program and types into
 # it: the keys every typing test sends, characters no key of the layout
 # produces (from Windows-1252 and UTF-8 lines), and Ctrl+Q. The program
-# records exactly what arrived.
+# records exactly what arrived. Then, with the screen locked (a screen saver
+# on a session bus of the test's own says so), a TYPE line sends nothing: on
+# X11 the keys would land in the locker's password field. Once it says
+# unlocked, the keys arrive in full.
 # Uses a display of its own, with openbox as the window manager.
 set -euo pipefail
-tools=""
+tools="dbus-send" own_bus=1
 source "$(dirname "$0")/lib.sh"
 
 # CR LF lines, each read in its own encoding: the second TYPE line ends in
@@ -17,3 +20,5 @@ run_task "EXEC $target $work/typed.txt" 'WAIT 3' "${typing_keys[0]}" "${typing_k
 # machine it may still be at it.
 expect_typed "$typed_keys"'é€ café' 400
 echo "ok: every keystroke of the TYPE lines arrived, and Ctrl+Q ended the program"
+stop "$wendrel"
+expect_typing_held_while_locked freedesktop
