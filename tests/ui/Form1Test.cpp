@@ -1,8 +1,8 @@
 // The main window on a temporary program folder: start-up, grid, status bar,
-// what it says when its files cannot be read or written, its tick and the way
-// out of the program while scripts wait; and reordering tasks by dragging a
-// grid row, the mouse events sent to the grid's viewport as the desktop would
-// deliver them.
+// what it says when its files cannot be read or written, its tick, the next
+// start and last run columns, and the way out of the program while scripts
+// wait; and reordering tasks by dragging a grid row, the mouse events sent to
+// the grid's viewport as the desktop would deliver them.
 #include <algorithm>
 
 #include "platform/QtServices.h"
@@ -18,27 +18,19 @@ struct DragRig : Rig {
         start(numberedTasks(count));
         QVERIFY(show());
     }
-
     QTableWidget* table() { return form->grid().table(); }
     QFrame* line() { return form->findChild<QFrame*>("Line1"); }
-    QWidget* viewport() { return table()->viewport(); }
     int rowHeight() { return table()->rowHeight(0); }
     // The middle of a row, in viewport pixels.
     int yOfRow(int row) { return table()->rowViewportPosition(row) + rowHeight() / 2; }
-    // The current row is in view, in full.
-    bool currentRowShown() {
-        const QRect r = table()->visualRect(table()->model()->index(form->grid().row(), 0));
-        return r.top() >= 0 && r.bottom() < viewport()->height();
-    }
     // A mouse event at height y over the second column.
     void send(QEvent::Type type, int y, Qt::MouseButton button, Qt::MouseButtons held) {
-        sendMouse(viewport(), type, QPointF(table()->columnViewportPosition(1) + 5, y), button, held);
+        sendMouse(table()->viewport(), type, QPointF(table()->columnViewportPosition(1) + 5, y), button, held);
     }
     void press(int row) { send(QEvent::MouseButtonPress, yOfRow(row), Qt::LeftButton, Qt::LeftButton); }
     void dragTo(int y) { send(QEvent::MouseMove, y, Qt::NoButton, Qt::LeftButton); }
     void release(int y) { send(QEvent::MouseButtonRelease, y, Qt::LeftButton, Qt::NoButton); }
     void hover(int y) { send(QEvent::MouseMove, y, Qt::NoButton, Qt::NoButton); }
-
     void dragRow(int row, int y) {
         press(row);
         dragTo(yOfRow(row) + 2);
@@ -54,16 +46,6 @@ class Form1Test : public QObject {
     Q_OBJECT
 
 private slots:
-    void tasksFillTheGrid() {
-        Rig rig;
-        Form1& form = rig.start(taskLine("Backup") + "Poll~~5~0~0~0~0~0~0~0~5~1~0~poll.wdx\r\n");
-        QCOMPARE(rig.cell(0, 0), QString("Backup"));
-        QCOMPARE(rig.cell(1, 2), QString("Other"));
-        QCOMPARE(rig.cell(1, 3), QString("poll.wdx"));
-        QCOMPARE(rig.cell(1, 4), QString("No"));
-        QCOMPARE(form.hintText(), QString("Wendrel."));
-    }
-
     // The list starts empty, with one blank row; start-up problems come in
     // one message once the window is up; a change that cannot be saved says
     // so in a message box.
@@ -71,6 +53,7 @@ private slots:
         Rig rig;
         Form1& form = rig.open(rig.dir.file("no-such-folder"));
         QCOMPARE(form.grid().rows(), 1);
+        QCOMPARE(form.hintText(), QString("Wendrel."));
         QVERIFY(rig.messages.shown.empty());
         form.showLoadProblems();
         QCOMPARE(rig.messages.shown.size(), size_t(1));
@@ -141,19 +124,16 @@ private slots:
         }
     }
 
-    // A tick runs the due task, shows its time with the system's day and
-    // month names, and repaints the clock panel alone.
+    // A tick shows its time with the system's day and month names, and
+    // repaints the clock panel alone when no task is due.
     void aTickShowsItsTimeAndRepaintsTheClockPanelAlone() {
         Rig rig;
         rig.clock.wall = DateTime{2026, 12, 6, 21, 5, 9}; // a Sunday
-        Form1& form = rig.start(everyTick());
-        int runs = 0;
-        rig.session->scheduler().setRunner([&](int i) { ++runs, rig.g().slot(i).Running = 0; });
+        Form1& form = rig.start(taskLine("Backup"));
         QVERIFY(rig.show());
         form.Timer1_Timer();
         const QLocale sys = QLocale::system();
         QCOMPARE(form.panelText(1), sys.dayName(7) + " 06 " + sys.monthName(12) + " 2026 21:05:09");
-        QCOMPARE(runs, 1);
         QTest::qWait(50);
         struct PaintLog : QObject {
             QStringList painted;
@@ -173,13 +153,70 @@ private slots:
         QCOMPARE(log.painted.join(","), QString("Panel1"));
     }
 
-    // A click is no drag. The first move with the button held starts one;
-    // the indicator marks the top edge of the row under the pointer across
-    // the window, above the grid it sticks to the grid's top edge, and the
-    // release alone does not drop. The drop asks, Yes reorders the grid, the
-    // dropped task is current and the indicator goes.
+    // The fields fill the grid; the next start and the last run follow the
+    // ticks' runs and the day; an idle tick asks for no status, only a tick
+    // that reaches a next start does.
+    void theGridShowsTheTasksAndFollowsTheirRuns() {
+        Rig rig;
+        writeAll(rig.dir.file("s.wdx"), "EXEC nowhere\r\n");
+        Form1& form = rig.start("Ten~~1~0~0~10~0~0~0~0~0~0~1~s.wdx\r\n" + taskLine("Off", 0));
+        int asked = 0;
+        form.grid().setStatusSource([&](int n) { return ++asked, rig.session->status(n); });
+        auto tickAt = [&](const DateTime& t) {
+            rig.clock.wall = t;
+            form.Timer1_Timer();
+        };
+        auto next = [&] { return rig.cell(0, TaskGrid::kNextStartColumn); };
+        auto last = [&] { return rig.cell(0, TaskGrid::kLastRunColumn); };
+        QCOMPARE(rig.cell(0, 0), QString("Ten"));
+        QCOMPARE(rig.cell(1, 2), QString("Daily"));
+        QCOMPARE(rig.cell(1, 3), QString("t.wdx"));
+        QCOMPARE(rig.cell(1, 4), QString("No"));
+        QCOMPARE(next(), QString("10:00"));
+        QCOMPARE(last(), QString());
+        for (int s = 1; s < 59; ++s) tickAt({2026, 12, 6, 9, 30, s});
+        tickAt({2026, 12, 6, 9, 31, 0});
+        QCOMPARE(asked, 0);
+        rig.launcher.fail = true;
+        tickAt({2026, 12, 6, 10, 0, 0});
+        QVERIFY(asked > 0);
+        QCOMPARE(last(), QString("10:00 Failed: program not found: nowhere"));
+        QCOMPARE(next(), QString("Mon 10:00"));
+        tickAt({2026, 12, 7, 0, 0, 1}); // a new day: the same start is today's
+        QCOMPARE(next(), QString("10:00"));
+        QCOMPARE(last(), QString("Sun 10:00 Failed: program not found: nowhere"));
+    }
+
+    // Run Task Now shows the run at once, in bold, and its end.
+    void runTaskNowShowsTheRunAtOnce() {
+        Rig rig;
+        writeAll(rig.dir.file("s.wdx"), "WAIT 1\r\n");
+        Form1& form = rig.start("Ten~~1~0~0~10~0~0~0~0~0~0~1~s.wdx\r\n");
+        auto bold = [&] { return form.grid().table()->item(0, 0)->font().bold(); };
+        QString during, hint;
+        bool boldDuring = false;
+        rig.pump.onPass = [&] {
+            during = rig.cell(0, TaskGrid::kLastRunColumn);
+            boldDuring = bold();
+            hint = form.hintText();
+        };
+        form.runTaskNow();
+        QCOMPARE(during, QString("09:30 Running"));
+        QVERIFY(boldDuring);
+        QCOMPARE(hint, QString("Task Ten started."));
+        QCOMPARE(rig.cell(0, TaskGrid::kLastRunColumn), QString("09:30 Succeeded"));
+        QVERIFY(!bold());
+        QCOMPARE(form.hintText(), QString("Task Ten ended: succeeded."));
+    }
+
+    // A click is no drag, nor is a release alone a drop (the next move is).
+    // The indicator marks the top edge of the row under the pointer across
+    // the window and sticks to the grid's edges beyond them. On a grid scrolled by pixels, with a
+    // sliver of the row above showing, the drop counts rows from the first
+    // row shown in full, asks, and the list does not jump; Yes reorders and
+    // the indicator goes.
     void theIndicatorMarksTheRowUnderThePointerAndADropReorders() {
-        DragRig rig(5);
+        DragRig rig(40);
         rig.press(1);
         rig.release(rig.yOfRow(1));
         rig.hover(rig.yOfRow(4));
@@ -187,47 +224,29 @@ private slots:
         rig.press(1);
         rig.dragTo(rig.yOfRow(4));
         QVERIFY(rig.line()->isVisible());
-        const int boundary = rig.table()->y() + rig.viewport()->y() + 4 * rig.rowHeight();
+        const int boundary = rig.table()->y() + rig.table()->viewport()->y() + 4 * rig.rowHeight();
         QVERIFY(std::abs(rig.line()->geometry().center().y() - boundary) <= 1);
         QCOMPARE(rig.line()->width(), rig.form->centralWidget()->width());
+        rig.dragTo(rig.table()->height() + 50);
+        QVERIFY(rig.line()->geometry().bottom() <= rig.table()->geometry().bottom());
+        QVERIFY(rig.line()->y() > rig.table()->geometry().bottom() - 4);
         rig.dragTo(-300);
         QCOMPARE(rig.line()->y(), rig.table()->y());
         rig.release(-300);
         QVERIFY(rig.messages.shown.empty());
-        rig.dragRow(1, rig.yOfRow(4));
-        QCOMPARE(rig.messages.shown.size(), std::size_t(1));
-        QCOMPARE(rig.cell(3, 0), QString("T2"));
-        QCOMPARE(rig.form->grid().row(), 3);
-        QVERIFY(!rig.line()->isVisible());
-    }
+        rig.messages.answers = {MsgAnswer::No};
+        rig.hover(-300); // the move after the release drops
+        QCOMPARE(rig.lastMessage(), std::string("Are you sure you wish to move row 2 to row 1?"));
 
-    // Some desktops scroll the grid by pixels, with a sliver of the row above
-    // showing: the drop counts rows from the first row shown in full, the
-    // list does not jump, and the current row stays in view.
-    void aScrolledGridDropsOnTheRowUnderTheMarker() {
-        DragRig rig(40);
         rig.table()->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
         rig.table()->verticalScrollBar()->setValue(10 * rig.rowHeight() - 1);
         QCOMPARE(rig.form->grid().topRow(), 10);
         rig.dragRow(12, rig.yOfRow(15));
         QCOMPARE(rig.lastMessage(), std::string("Are you sure you wish to move row 13 to row 15?"));
         QCOMPARE(rig.form->grid().topRow(), 10);
-        QVERIFY(rig.currentRowShown());
-
-        // Below the grid: the indicator stays on the grid's bottom edge, the
-        // drop means the last task, and No makes it current and brings it
-        // into view.
-        rig.messages.answers = {MsgAnswer::No};
-        const int below = rig.table()->height() + 50;
-        rig.press(12);
-        rig.dragTo(below);
-        QVERIFY(rig.line()->geometry().bottom() <= rig.table()->geometry().bottom());
-        QVERIFY(rig.line()->y() > rig.table()->geometry().bottom() - 4);
-        rig.release(below);
-        rig.hover(below);
-        QCOMPARE(rig.lastMessage(), std::string("Are you sure you wish to move row 13 to row 40?"));
-        QCOMPARE(rig.form->grid().row(), 39);
-        QVERIFY(rig.currentRowShown());
+        QCOMPARE(rig.cell(14, 0), QString("T13"));
+        QCOMPARE(rig.form->grid().row(), 14);
+        QVERIFY(!rig.line()->isVisible());
     }
 };
 
