@@ -1,8 +1,12 @@
-// The Linux desktop services: the program launcher (never through a shell),
-// the text editor's start, the X11 window and keystroke services without a
-// display, and the single-instance lock with the show request between two
-// starts. (Typing into a real window is the desktop tests'.)
+// The Linux desktop services: the program launcher (never through a shell)
+// and what it keeps of a program's output, the text editor's start, the X11
+// window and keystroke services without a display, the single-instance lock
+// with the show request between two starts, and failure notices on a private
+// session bus. (Typing into a real window is the desktop tests'.)
+#include <QDBusMessage>
+#include <csignal>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <future>
 #include <sys/file.h>
@@ -12,13 +16,43 @@
 #include <unistd.h>
 
 #include "platform/Desktop.h"
+#include "platform/DesktopNotifications.h"
+#include "platform/Launcher.h"
+#include "platform/OutputCaptures.h"
 #include "platform/SingleInstance.h"
 #include "platform/TextEditor.h"
 #include "platform/X11Keys.h"
 #include "platform/X11Windows.h"
-#include "platform/wayland/UserLayout.h"
 #include "script/ScriptEngine.h"
 #include "tests/ui/MainWindowRig.h"
+
+namespace {
+// A notification service: records every Notify and answers with ids from 101.
+class FakeNotifications : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList calls; // summary | body | first action
+public slots:
+    // NOLINTNEXTLINE(readability-identifier-naming): the service's method name
+    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
+                const QStringList& actions, const QVariantMap&, int) {
+        calls.append(summary + " | " + body + " | " + actions.value(0));
+        return static_cast<uint>(calls.size()) + 100;
+    }
+};
+
+qint64 captureSize(const QTemporaryDir& dir, int pid) {
+    const QStringList files = QDir(dir.path()).entryList({QString::number(pid) + "-*.out"}, QDir::Files);
+    return files.size() == 1 ? QFileInfo(dir.filePath(files[0])).size() : -1;
+}
+// Starts the command and waits until its process has ended.
+int runToEnd(SpawnLauncher& launcher, const std::string& command) {
+    const std::optional<double> id = launcher.start(command);
+    const bool ended = id && QTest::qWaitFor([&] { return launcher.exitStatus(*id).has_value(); }, 10000);
+    return ended ? static_cast<int>(*id) : 0;
+}
+} // namespace
 
 class DesktopServicesTest : public QObject {
     Q_OBJECT
@@ -144,42 +178,10 @@ private slots:
         QVERIFY(!activator.activeWindowIsOurs());
     }
 
-    // Where the desktop types with the user's layout, each character is
-    // pressed as the keys that give it there: Shift, AltGr, both, or a key
-    // in another place than on a US keyboard (German z and y). Pressed into
-    // the same keymap, they give the character back.
-    void theUsersLayoutGivesEachCharacterItsKeys() {
-        xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-        const xkb_rule_names german{"evdev", "pc105", "de", "", ""};
-        xkb_keymap* keymap = xkb_keymap_new_from_names(context, &german, XKB_KEYMAP_COMPILE_NO_FLAGS);
-        QVERIFY(keymap);
-        const wayland::UserLayout layout(keymap, 0);
-        auto press = [&](char32_t c, bool ctrl) {
-            KeyStroke stroke;
-            stroke.character = c;
-            stroke.ctrl = ctrl;
-            const auto keys = layout.keysFor(stroke);
-            xkb_state* state = xkb_state_new(keymap);
-            for (std::size_t i = 0; keys && i + 1 < keys->size(); ++i)
-                xkb_state_update_key(state, (*keys)[i], XKB_KEY_DOWN);
-            const xkb_keysym_t typed = keys ? xkb_state_key_get_one_sym(state, keys->back()) : XKB_KEY_NoSymbol;
-            const bool control = xkb_state_mod_name_is_active(state, XKB_MOD_NAME_CTRL, XKB_STATE_MODS_EFFECTIVE) > 0;
-            xkb_state_unref(state);
-            return std::pair{typed, control};
-        };
-        for (char32_t c : std::u32string(U"zyQ\u00c4@\u20ac\u03a9\u00c6\u00a1"))
-            QCOMPARE(press(c, false), std::pair(xkb_utf32_to_keysym(c), false));
-        QCOMPARE(press(U'q', true), std::pair(xkb_keysym_t{XKB_KEY_q}, true));
-        QCOMPARE(press(U'\u0436', false).first, xkb_keysym_t{XKB_KEY_NoSymbol}); // not in the layout
-        xkb_keymap_unref(keymap);
-        xkb_context_unref(context);
-    }
-
     // The lock goes by the folder's identity, so every path to it finds it. A
     // show request before the window is ready waits for the handler; garbage
     // on the socket shows nothing, and idle connections do not crowd out a
-    // later start. A lock whose holder does not answer is named, with the
-    // holder, in the reason the later start gives.
+    // later start; leaving frees the folder at once.
     void oneInstancePerFolderAndLaterStartsReachIt() {
         TempFolder dir, other;
         SingleInstance first(dir.path());
@@ -209,23 +211,13 @@ private slots:
         QTRY_COMPARE(shown, 2);
         for (int fd : idle) ::close(fd);
 
-        first.release(); // leaving frees the folder at once
+        first.release();
         QVERIFY(second.acquire());
-        second.release();
-        const int held = ::open(QFile::encodeName(first.lockPath()).constData(), O_RDWR | O_CREAT, 0600);
-        ::flock(held, LOCK_EX);
-        QVERIFY(!second.acquire());
-        QVERIFY(!second.notifyRunning(500));
-        QVERIFY(second.whyNot().contains(first.lockPath()));
-        QVERIFY(second.whyNot().contains(QString("by process %1").arg(::getpid())));
-        ::close(held);
-        QFile::remove(first.lockPath());
     }
 
-    // Only this user's processes are answered or asked: a request of another
-    // user is closed unanswered and shows nothing, and a later start sends
-    // nothing to a socket of another user's in the running one's place.
-    void otherUsersAreNeitherAnsweredNorAsked() {
+    // Only this user's processes are answered: a request of another user is
+    // closed unanswered and shows nothing.
+    void otherUsersAreNotAnswered() {
         if (::geteuid() != 0) QSKIP("acting as another user needs root");
         constexpr uid_t kNobody = 65534;
         TempFolder dir;
@@ -247,25 +239,77 @@ private slots:
         ::close(foreign);
         QTest::qWait(100);
         QCOMPARE(shown, 0);
-
-        // The lock held, another user's socket where the running one's would be.
         first.release();
-        const int lock = ::open(first.lockPath().toLocal8Bit().constData(), O_RDWR | O_CREAT, 0600);
-        QVERIFY(::flock(lock, LOCK_EX | LOCK_NB) == 0);
-        const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        QVERIFY(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0);
-        ::seteuid(kNobody);
-        const bool listening = ::listen(listener, 4) == 0;
-        ::seteuid(0);
-        QVERIFY(listening);
-        SingleInstance later(dir.path());
-        QVERIFY(!later.acquire());
-        QVERIFY(!later.notifyRunning(3000));
-        QVERIFY2(later.whyNot().contains("another user"), qPrintable(later.whyNot()));
-        const int peer = ::accept(listener, nullptr, nullptr);
-        QCOMPARE(::recv(peer, reply, sizeof reply, MSG_DONTWAIT), ssize_t(0)); // gone without a word
-        for (int fd : {peer, listener, lock}) ::close(fd);
         for (const QString& path : {first.socketPath(), first.lockPath()}) QFile::remove(path);
+    }
+
+    // What started programs write is kept per run, cut to its last bytes
+    // (also while the program still runs); only the newest runs are kept
+    // within a total.
+    void theLastBytesOfTheNewestRunsAreKept() {
+        QTemporaryDir dir, few;
+        OutputCaptures captures(dir.path().toStdString());
+        SpawnLauncher launcher;
+        launcher.setOutputCaptures(&captures);
+        const int chatty = static_cast<int>(launcher.start("sh -c 'head -c 1000000 /dev/zero; exec sleep 5'").value());
+        QTRY_VERIFY_WITH_TIMEOUT(captureSize(dir, chatty) > 0 && captureSize(dir, chatty) <= 128 * 1024, 5000);
+        ::kill(chatty, SIGKILL);
+        const int done = runToEnd(launcher, "sh -c 'head -c 200000 /dev/zero | tr \"\\0\" a; echo; echo END >&2'");
+        const std::string text = OutputCaptures::read(dir.path().toStdString(), done, std::time(nullptr)).value();
+        QCOMPARE(text.size(), std::size_t(64 * 1024));
+        QCOMPARE(text.substr(text.size() - 6), std::string("a\nEND\n"));
+
+        OutputCaptures small(few.path().toStdString(), {1000, 2000, 3, 2500});
+        launcher.setOutputCaptures(&small);
+        std::vector<int> pids;
+        for (int i = 0; i < 5; ++i) pids.push_back(runToEnd(launcher, "head -c 1500 /dev/zero"));
+        // At the last start, two older captures fitted the total; then the new one.
+        QCOMPARE(QDir(few.path()).entryList(QDir::Files).size(), 3);
+        QCOMPARE(captureSize(few, pids[2]), 1000);
+        QCOMPARE(captureSize(few, pids[1]), -1);
+        QVERIFY(!launcher.start("no-such-program-here"));
+        QVERIFY(QDir(few.path()).entryList({"new-*"}, QDir::Files).isEmpty());
+    }
+
+    // On a private session bus: a failure is notified once, its action names
+    // the task; without a service, or a bus, a notice waits for nothing.
+    void aFailureIsNotifiedOnceAndItsActionNamesTheTask() {
+        QProcess daemon;
+        daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+        QVERIFY(daemon.waitForReadyRead(10000));
+        const auto stop = qScopeGuard([&] { daemon.kill(), daemon.waitForFinished(); });
+        const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+        QDBusConnection serviceBus = QDBusConnection::connectToBus(address, "service");
+        FakeNotifications service;
+        serviceBus.registerObject("/org/freedesktop/Notifications", &service, QDBusConnection::ExportAllSlots);
+        QVERIFY(serviceBus.registerService("org.freedesktop.Notifications"));
+        DesktopNotifications notifier(QDBusConnection::connectToBus(address, "notifier"));
+        std::string shown;
+        notifier.setActionHandler([&](const std::string& task) { shown = task; });
+        FailureNotices notices(notifier);
+        for (int run = 0; run < 2; ++run)
+            for (RunEventKind kind : {RunEventKind::Started, RunEventKind::ProgramNotFound, RunEventKind::Finished})
+                notices.onRunEvent(RunEvent{{}, kind, "Back<up>", "s.wdx", "nothere & co", {}, {}});
+        QTRY_COMPARE(service.calls,
+                     QStringList{"Task \"Back<up>\" failed | Could not start: nothere &amp; co | default"});
+        QTest::qWait(200); // the notice's id has come back
+        QDBusMessage clicked = QDBusMessage::createSignal("/org/freedesktop/Notifications",
+                                                          "org.freedesktop.Notifications", "ActionInvoked");
+        QVERIFY(serviceBus.send(clicked << 101u << QString("default")));
+        QTRY_COMPARE(shown, std::string("Back<up>"));
+        QCOMPARE(service.calls.size(), 1); // the repeat came no later
+        serviceBus.unregisterService("org.freedesktop.Notifications");
+
+        DesktopNotifications onBus(QDBusConnection::connectToBus(address, "lonely"));
+        DesktopNotifications offBus(QDBusConnection("never connected"));
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < 20; ++i) {
+            onBus.notify({"T", "Task \"T\" failed", "x"});
+            offBus.notify({"T", "Task \"T\" failed", "x"});
+        }
+        QVERIFY2(clock.elapsed() < 1000, "a notice waited for the bus");
+        QTest::qWait(300); // the errors come back and are dropped
     }
 
 private:
