@@ -5,7 +5,6 @@
 // the grid's viewport as the desktop would deliver them.
 #include <algorithm>
 
-#include "platform/QtServices.h"
 #include "tests/ui/MainWindowRig.h"
 
 namespace {
@@ -86,42 +85,6 @@ private slots:
         QVERIFY(rig.messages.shown.empty());
         const std::string saved = readAll(rig.dir.file("Scripts.dat"));
         QCOMPARE(std::count(saved.begin(), saved.end(), '\n'), 1);
-    }
-
-    // On the real timer a tick nests while a script waits in the event
-    // processing, and every tick, nested or not, lands on its own wall-clock
-    // second, close to its start.
-    void aSecondTickRunsWhileTheFirstIsInsideTheScript() {
-        Rig rig;
-        SystemClock clock;
-        QtEventPump pump;
-        Services real = rig.services();
-        real.pump = &pump;
-        real.clock = &clock;
-        writeAll(rig.dir.file("Scripts.dat"), everyTick());
-        Form1& form = rig.open(rig.dir.path(), true, real, Form1::Options{false, true});
-        Scheduler& scheduler = rig.session->scheduler();
-        std::vector<std::pair<int, qint64>> starts; // depth and time of each start
-        QStringList clockTexts;
-        scheduler.setRunner([&](int i) {
-            starts.push_back({scheduler.depth(), QDateTime::currentMSecsSinceEpoch()});
-            const bool first = starts.size() == 1;
-            QElapsedTimer waited; // the first run waits 3.2 s the way a WAIT does
-            for (waited.start(); first && waited.elapsed() < 3200;) {
-                pump.processEvents(0.05);
-                if (!clockTexts.contains(form.panelText(1))) clockTexts << form.panelText(1);
-            }
-            rig.g().slot(i).Running = 0;
-        });
-        QTRY_VERIFY_WITH_TIMEOUT(starts.size() >= 5, 8000);
-        const auto nested = std::count_if(starts.begin(), starts.end(), [](auto& s) { return s.first == 2; });
-        QVERIFY2(nested >= 3, qPrintable(QString("nested starts: %1").arg(nested)));
-        QVERIFY(clockTexts.size() >= 3);
-        for (size_t k = 0; k < starts.size(); ++k) {
-            const qint64 ms = starts[k].second;
-            QVERIFY2(ms % 1000 < 250, qPrintable(QString("tick at ms %1").arg(ms % 1000)));
-            if (k > 0) QCOMPARE(ms / 1000 - starts[k - 1].second / 1000, qint64(1));
-        }
     }
 
     // A tick shows its time with the system's day and month names, and
