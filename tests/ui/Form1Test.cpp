@@ -161,10 +161,10 @@ private slots:
 
     // A click is no drag, nor is a release alone a drop (the next move is).
     // The indicator marks the top edge of the row under the pointer across
-    // the window and sticks to the grid's edges beyond them. On a grid scrolled by pixels, with a
-    // sliver of the row above showing, the drop counts rows from the first
-    // row shown in full, asks, and the list does not jump; Yes reorders and
-    // the indicator goes.
+    // the window and sticks to the grid's top edge above it. On a grid
+    // scrolled by pixels, with a sliver of the row above showing, the drop
+    // counts rows from the first row shown in full, asks, and the list does
+    // not jump; Yes reorders and the indicator goes.
     void theIndicatorMarksTheRowUnderThePointerAndADropReorders() {
         DragRig rig(40);
         rig.press(1);
@@ -177,9 +177,6 @@ private slots:
         const int boundary = rig.table()->y() + rig.table()->viewport()->y() + 4 * rig.rowHeight();
         QVERIFY(std::abs(rig.line()->geometry().center().y() - boundary) <= 1);
         QCOMPARE(rig.line()->width(), rig.form->centralWidget()->width());
-        rig.dragTo(rig.table()->height() + 50);
-        QVERIFY(rig.line()->geometry().bottom() <= rig.table()->geometry().bottom());
-        QVERIFY(rig.line()->y() > rig.table()->geometry().bottom() - 4);
         rig.dragTo(-300);
         QCOMPARE(rig.line()->y(), rig.table()->y());
         rig.release(-300);
