@@ -1,7 +1,7 @@
-// The status hints, the Help menu's windows, Run Task Now, the Run History
-// window and Start at Login; the tray (the icon's clicks, standby, restore and
-// Exit) and the two start-up options that use it, and the splash window that
-// opens the start-up.
+// The status hints, the keys, the grid's menu, the Help menu's windows, the
+// Run History window and Start at Login; the tray (the icon, its clicks and
+// Exit), the start-up options that use it, and the splash window that opens
+// the start-up.
 
 #include "platform/Autostart.h"
 #include "tests/ui/MainWindowRig.h"
