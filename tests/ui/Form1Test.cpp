@@ -194,6 +194,14 @@ private slots:
         QCOMPARE(rig.cell(14, 0), QString("T13"));
         QCOMPARE(rig.form->grid().row(), 14);
         QVERIFY(!rig.line()->isVisible());
+
+        // Below the grid the drop means the last task; after a No that row is
+        // current, and the list scrolls only as far as needed to show it.
+        rig.messages.answers = {MsgAnswer::No};
+        rig.dragRow(12, rig.table()->height() + 50);
+        QCOMPARE(rig.form->grid().row(), 39);
+        const QRect last = rig.table()->visualRect(rig.table()->model()->index(39, 0));
+        QVERIFY(last.top() >= 0 && last.bottom() < rig.table()->viewport()->height());
     }
 };
 
