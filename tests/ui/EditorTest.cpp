@@ -139,10 +139,13 @@ private slots:
     // The row below moves up into the deleted one's place; the last delete
     // leaves one blank row, on which Edit opens nothing.
     void deleteRemovesTheRow() {
-        EditorRig rig(2);
+        EditorRig rig(3);
+        rig.form->grid().selectRow(1);
         rig.click("cmdDelete");
-        QCOMPARE(rig.cell(0, 0), QString("T2"));
+        QCOMPARE(rig.cell(1, 0), QString("T3"));
+        QCOMPARE(rig.form->grid().row(), 1);
         rig.form->menus().MenuDelete->trigger();
+        rig.form->DeleteTask();
         QCOMPARE(rig.form->grid().rows(), 1);
         QCOMPARE(rig.cell(0, 0), QString());
         QVERIFY(!rig.cancelledEditor());
