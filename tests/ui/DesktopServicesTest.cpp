@@ -193,6 +193,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(captureSize(dir, chatty) > 0 && captureSize(dir, chatty) <= 128 * 1024, 5000);
         ::kill(chatty, SIGKILL);
         const int done = runToEnd(launcher, "sh -c 'head -c 200000 /dev/zero | tr \"\\0\" a; echo; echo END >&2'");
+        QCOMPARE(captureSize(dir, done), 64 * 1024);
         const std::string text = OutputCaptures::read(dir.path().toStdString(), done, std::time(nullptr)).value();
         QCOMPARE(text.size(), std::size_t(64 * 1024));
         QCOMPARE(text.substr(text.size() - 6), std::string("a\nEND\n"));
