@@ -1,55 +1,74 @@
-// The Linux desktop services: the program launcher (never through a shell),
-// the text editor's start, the X11 window and keystroke services without a
-// display, and the single-instance lock with the show request between two
-// starts. (Typing into a real window is the desktop tests'.)
+// The Linux desktop services: the program launcher (never through a shell)
+// and what it keeps of a program's output, the text editor's start, the X11
+// window and keystroke services without a display, the single-instance lock
+// with the show request between two starts, and failure notices on a private
+// session bus. (Typing into a real window is the desktop tests'.)
+#include <QDBusMessage>
+#include <csignal>
 #include <cstring>
-#include <fcntl.h>
+#include <ctime>
 #include <future>
-#include <sys/file.h>
-#include <sys/fsuid.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include "platform/Desktop.h"
+#include "platform/DesktopNotifications.h"
+#include "platform/Launcher.h"
+#include "platform/OutputCaptures.h"
 #include "platform/SingleInstance.h"
 #include "platform/TextEditor.h"
 #include "platform/X11Keys.h"
 #include "platform/X11Windows.h"
-#include "platform/wayland/UserLayout.h"
-#include "script/ScriptEngine.h"
 #include "tests/ui/MainWindowRig.h"
+
+namespace {
+// A notification service: records every Notify and answers with ids from 101.
+class FakeNotifications : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList calls; // summary | body | first action
+public slots:
+    // NOLINTNEXTLINE(readability-identifier-naming): the service's method name
+    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
+                const QStringList& actions, const QVariantMap&, int) {
+        calls.append(summary + " | " + body + " | " + actions.value(0));
+        return static_cast<uint>(calls.size()) + 100;
+    }
+};
+
+qint64 captureSize(const QTemporaryDir& dir, int pid) {
+    const QStringList files = QDir(dir.path()).entryList({QString::number(pid) + "-*.out"}, QDir::Files);
+    return files.size() == 1 ? QFileInfo(dir.filePath(files[0])).size() : -1;
+}
+// Starts the command and waits until its process has ended.
+int runToEnd(SpawnLauncher& launcher, const std::string& command) {
+    const std::optional<double> id = launcher.start(command);
+    const bool ended = id && QTest::qWaitFor([&] { return launcher.exitStatus(*id).has_value(); }, 10000);
+    return ended ? static_cast<int>(*id) : 0;
+}
+} // namespace
 
 class DesktopServicesTest : public QObject {
     Q_OBJECT
 private slots:
-    void shellCharactersArePlainTextAndAProgramRunsUntilWhatItStartedEnds() {
+    // The words go to the program as they are, never through a shell (which
+    // would run "b" and "id"); a program that is not there does not start.
+    void aProgramStartsWithoutAShellAndItsExitIsKept() {
         TempFolder dir;
         Desktop desktop;
         ProgramLauncher* launcher = desktop.services().launcher;
-        QVERIFY(launcher);
-        // touch makes one file per argument. A shell would instead run "b",
-        // "q", "id" and "whoami", and touch would see other names.
-        const QString d = QString::fromStdString(dir.path());
-        const QStringList names = {"a;b", "p|q", "$(id)", "`whoami`", "x&y", "m>n"};
-        QString command = "touch";
-        for (const QString& n : names) command += " " + d + "/" + n;
-        auto id = launcher->start(command.toStdString());
+        const std::string first = dir.file("a;b"), second = dir.file("$(id)");
+        auto id = launcher->start("touch " + first + " " + second);
         QVERIFY(id && *id > 0);
-        for (const QString& n : names) QTRY_VERIFY2(QFile::exists(d + "/" + n), qPrintable(n));
-        QCOMPARE(QDir(d).entryList(QDir::Files | QDir::NoDotAndDotDot).size(), names.size());
+        QTRY_VERIFY(std::filesystem::exists(first) && std::filesystem::exists(second));
+        QCOMPARE(QDir(QString::fromStdString(dir.path())).entryList(QDir::Files).size(), 2);
         QVERIFY(!launcher->start("/no/such/program --flag"));
-        QVERIFY(!launcher->start("touch 'never"));
 
-        // A program runs until what it started has ended, and its exit is
-        // kept. The shell ends at once; the sleep it leaves behind is still the program.
-        id = launcher->start("sh -c 'sleep 1 & exit 3'");
-        QVERIFY(id);
-        QTest::qWait(300);
-        QVERIFY(launcher->isRunning(*id));
-        QCOMPARE(launcher->exitStatus(*id), std::optional<ProgramExit>(ProgramExit{3, 0}));
-        QTRY_VERIFY_WITH_TIMEOUT(!launcher->isRunning(*id), 3000);
-
+        // Its exit is kept, or the signal that ended it.
+        id = launcher->start("sh -c 'exit 3'");
+        QTRY_COMPARE(launcher->exitStatus(*id), std::optional<ProgramExit>(ProgramExit{3, 0}));
         const auto killed = launcher->start("sh -c 'kill -9 $$'");
         QTRY_COMPARE(launcher->exitStatus(*killed), std::optional<ProgramExit>(ProgramExit{0, 9}));
         QVERIFY(!launcher->isRunning(0));
@@ -67,16 +86,11 @@ private slots:
     // whatever it holds; no editor at all is a clear failure.
     void theUsersEditorComesFirst() {
         // A folder of fake programs as the whole PATH, no editor variables and
-        // no desktop entries but the folder's own; all back as they were after.
+        // no desktop entries but the folder's own.
         TempFolder dir;
-        std::vector<std::pair<const char*, std::optional<QByteArray>>> saved;
-        for (const char* name : {"PATH", "VISUAL", "EDITOR", "XDG_DATA_HOME", "XDG_DATA_DIRS"}) {
-            saved.emplace_back(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
-            qunsetenv(name);
-        }
-        const auto restore = qScopeGuard([&] {
-            for (const auto& [name, value] : saved) value ? qputenv(name, *value) : qunsetenv(name);
-        });
+        const QByteArray path = qgetenv("PATH");
+        const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
+        for (const char* name : {"VISUAL", "EDITOR"}) qunsetenv(name);
         qputenv("PATH", QByteArray::fromStdString(dir.path()));
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dir.path()));
         qputenv("XDG_DATA_DIRS", QByteArray::fromStdString(dir.file("none")));
@@ -116,26 +130,12 @@ private slots:
         QVERIFY(QString::fromStdString(opened("none")).contains("No text editor"));
     }
 
-    // Without any window system (Wayland, a console) a wait still follows the
-    // program's processes, no key is sent and no program has a window.
-    void withoutADisplayWaitsFollowTheProgramAndNothingIsTyped() {
+    // Without any window system (Wayland, a console) no key is sent and no
+    // program has a window.
+    void withoutADisplayNothingIsTyped() {
         const QByteArray display = qgetenv("DISPLAY");
         qunsetenv("DISPLAY");
         const auto restore = qScopeGuard([&] { display.isEmpty() || qputenv("DISPLAY", display); });
-        TempFolder dir;
-        writeAll(dir.file("w.wdx"), "RUN sh -c 'sleep 1.5 & exit 0',1\r\nEXEC touch " + dir.file("after") + "\r\n");
-        General g;
-        g.append();
-        g.slot(1).ScriptFile = "w.wdx";
-        Desktop desktop;
-        Services s = desktop.services();
-        ScriptEngine engine(g, dir.path(), {*s.launcher, *s.activator, *s.keys, *s.messages, *s.pump, *s.clock});
-        QElapsedTimer took;
-        took.start();
-        engine.RunScript(1);
-        QVERIFY2(took.elapsed() >= 1500, qPrintable(QString::number(took.elapsed())));
-        QVERIFY(took.elapsed() < 4000);
-
         X11KeySender keys;
         keys.press(*parseSendKeys("abc"));
         X11WindowActivator activator;
@@ -144,42 +144,10 @@ private slots:
         QVERIFY(!activator.activeWindowIsOurs());
     }
 
-    // Where the desktop types with the user's layout, each character is
-    // pressed as the keys that give it there: Shift, AltGr, both, or a key
-    // in another place than on a US keyboard (German z and y). Pressed into
-    // the same keymap, they give the character back.
-    void theUsersLayoutGivesEachCharacterItsKeys() {
-        xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-        const xkb_rule_names german{"evdev", "pc105", "de", "", ""};
-        xkb_keymap* keymap = xkb_keymap_new_from_names(context, &german, XKB_KEYMAP_COMPILE_NO_FLAGS);
-        QVERIFY(keymap);
-        const wayland::UserLayout layout(keymap, 0);
-        auto press = [&](char32_t c, bool ctrl) {
-            KeyStroke stroke;
-            stroke.character = c;
-            stroke.ctrl = ctrl;
-            const auto keys = layout.keysFor(stroke);
-            xkb_state* state = xkb_state_new(keymap);
-            for (std::size_t i = 0; keys && i + 1 < keys->size(); ++i)
-                xkb_state_update_key(state, (*keys)[i], XKB_KEY_DOWN);
-            const xkb_keysym_t typed = keys ? xkb_state_key_get_one_sym(state, keys->back()) : XKB_KEY_NoSymbol;
-            const bool control = xkb_state_mod_name_is_active(state, XKB_MOD_NAME_CTRL, XKB_STATE_MODS_EFFECTIVE) > 0;
-            xkb_state_unref(state);
-            return std::pair{typed, control};
-        };
-        for (char32_t c : std::u32string(U"zyQ\u00c4@\u20ac\u03a9\u00c6\u00a1"))
-            QCOMPARE(press(c, false), std::pair(xkb_utf32_to_keysym(c), false));
-        QCOMPARE(press(U'q', true), std::pair(xkb_keysym_t{XKB_KEY_q}, true));
-        QCOMPARE(press(U'\u0436', false).first, xkb_keysym_t{XKB_KEY_NoSymbol}); // not in the layout
-        xkb_keymap_unref(keymap);
-        xkb_context_unref(context);
-    }
-
     // The lock goes by the folder's identity, so every path to it finds it. A
     // show request before the window is ready waits for the handler; garbage
     // on the socket shows nothing, and idle connections do not crowd out a
-    // later start. A lock whose holder does not answer is named, with the
-    // holder, in the reason the later start gives.
+    // later start; leaving frees the folder at once.
     void oneInstancePerFolderAndLaterStartsReachIt() {
         TempFolder dir, other;
         SingleInstance first(dir.path());
@@ -209,74 +177,82 @@ private slots:
         QTRY_COMPARE(shown, 2);
         for (int fd : idle) ::close(fd);
 
-        first.release(); // leaving frees the folder at once
+        first.release();
         QVERIFY(second.acquire());
-        second.release();
-        const int held = ::open(QFile::encodeName(first.lockPath()).constData(), O_RDWR | O_CREAT, 0600);
-        ::flock(held, LOCK_EX);
-        QVERIFY(!second.acquire());
-        QVERIFY(!second.notifyRunning(500));
-        QVERIFY(second.whyNot().contains(first.lockPath()));
-        QVERIFY(second.whyNot().contains(QString("by process %1").arg(::getpid())));
-        ::close(held);
-        QFile::remove(first.lockPath());
     }
 
-    // Only this user's processes are answered or asked: a request of another
-    // user is closed unanswered and shows nothing, and a later start sends
-    // nothing to a socket of another user's in the running one's place.
-    void otherUsersAreNeitherAnsweredNorAsked() {
-        if (::geteuid() != 0) QSKIP("acting as another user needs root");
-        constexpr uid_t kNobody = 65534;
-        TempFolder dir;
-        SingleInstance first(dir.path());
-        QVERIFY(first.acquire());
-        int shown = 0;
-        first.setShowHandler([&] { ++shown; });
-        // As nobody, with root's access to the files on the way.
-        const int foreign = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        ::seteuid(kNobody);
-        ::setfsuid(0);
-        const sockaddr_un address = addressOf(first.socketPath());
-        const bool connected = ::connect(foreign, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-        ::seteuid(0);
-        QVERIFY(connected);
-        ::send(foreign, "show\n", 5, MSG_NOSIGNAL);
-        char reply[8];
-        QTRY_COMPARE(::recv(foreign, reply, sizeof reply, MSG_DONTWAIT), ssize_t(0));
-        ::close(foreign);
-        QTest::qWait(100);
-        QCOMPARE(shown, 0);
+    // What started programs write is kept per run, cut to its last bytes
+    // (also while the program still runs); only the newest runs are kept
+    // within a total.
+    void theLastBytesOfTheNewestRunsAreKept() {
+        QTemporaryDir dir, few;
+        OutputCaptures captures(dir.path().toStdString());
+        SpawnLauncher launcher;
+        launcher.setOutputCaptures(&captures);
+        const int chatty = static_cast<int>(launcher.start("sh -c 'head -c 1000000 /dev/zero; exec sleep 5'").value());
+        QTRY_VERIFY_WITH_TIMEOUT(captureSize(dir, chatty) > 0 && captureSize(dir, chatty) <= 128 * 1024, 5000);
+        ::kill(chatty, SIGKILL);
+        const int done = runToEnd(launcher, "sh -c 'head -c 200000 /dev/zero | tr \"\\0\" a; echo; echo END >&2'");
+        QCOMPARE(captureSize(dir, done), 64 * 1024);
+        const std::string text = OutputCaptures::read(dir.path().toStdString(), done, std::time(nullptr)).value();
+        QCOMPARE(text.size(), std::size_t(64 * 1024));
+        QCOMPARE(text.substr(text.size() - 6), std::string("a\nEND\n"));
 
-        // The lock held, another user's socket where the running one's would be.
-        first.release();
-        const int lock = ::open(first.lockPath().toLocal8Bit().constData(), O_RDWR | O_CREAT, 0600);
-        QVERIFY(::flock(lock, LOCK_EX | LOCK_NB) == 0);
-        const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        QVERIFY(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0);
-        ::seteuid(kNobody);
-        const bool listening = ::listen(listener, 4) == 0;
-        ::seteuid(0);
-        QVERIFY(listening);
-        SingleInstance later(dir.path());
-        QVERIFY(!later.acquire());
-        QVERIFY(!later.notifyRunning(3000));
-        QVERIFY2(later.whyNot().contains("another user"), qPrintable(later.whyNot()));
-        const int peer = ::accept(listener, nullptr, nullptr);
-        QCOMPARE(::recv(peer, reply, sizeof reply, MSG_DONTWAIT), ssize_t(0)); // gone without a word
-        for (int fd : {peer, listener, lock}) ::close(fd);
-        for (const QString& path : {first.socketPath(), first.lockPath()}) QFile::remove(path);
+        OutputCaptures small(few.path().toStdString(), {1000, 2000, 3, 2500});
+        launcher.setOutputCaptures(&small);
+        std::vector<int> pids;
+        for (int i = 0; i < 5; ++i) pids.push_back(runToEnd(launcher, "head -c 1500 /dev/zero"));
+        // At the last start, two older captures fitted the total; then the new one.
+        QCOMPARE(QDir(few.path()).entryList(QDir::Files).size(), 3);
+        QCOMPARE(captureSize(few, pids[2]), 1000);
+        QCOMPARE(captureSize(few, pids[1]), -1);
+        QVERIFY(!launcher.start("no-such-program-here"));
+        QVERIFY(QDir(few.path()).entryList({"new-*"}, QDir::Files).isEmpty());
+    }
+
+    // On a private session bus: a notice's body is escaped as markup and its
+    // action names the task; without a service, or a bus, a notice waits for
+    // nothing.
+    void aNoticesActionNamesTheTaskAndNothingWaitsForTheBus() {
+        QProcess daemon;
+        daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+        QVERIFY(daemon.waitForReadyRead(10000));
+        const auto stop = qScopeGuard([&] { daemon.kill(), daemon.waitForFinished(); });
+        const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+        QDBusConnection serviceBus = QDBusConnection::connectToBus(address, "service");
+        FakeNotifications service;
+        serviceBus.registerObject("/org/freedesktop/Notifications", &service, QDBusConnection::ExportAllSlots);
+        QVERIFY(serviceBus.registerService("org.freedesktop.Notifications"));
+        DesktopNotifications notifier(QDBusConnection::connectToBus(address, "notifier"));
+        std::string shown;
+        notifier.setActionHandler([&](const std::string& task) { shown = task; });
+        notifier.notify({"Back<up>", "Task \"Back<up>\" failed", "Could not start: nothere & co"});
+        QTRY_COMPARE(service.calls,
+                     QStringList{"Task \"Back<up>\" failed | Could not start: nothere &amp; co | default"});
+        QTest::qWait(200); // the notice's id has come back
+        QDBusMessage clicked = QDBusMessage::createSignal("/org/freedesktop/Notifications",
+                                                          "org.freedesktop.Notifications", "ActionInvoked");
+        QVERIFY(serviceBus.send(clicked << 101u << QString("default")));
+        QTRY_COMPARE(shown, std::string("Back<up>"));
+        serviceBus.unregisterService("org.freedesktop.Notifications");
+
+        DesktopNotifications onBus(QDBusConnection::connectToBus(address, "lonely"));
+        DesktopNotifications offBus(QDBusConnection("never connected"));
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < 20; ++i) {
+            onBus.notify({"T", "Task \"T\" failed", "x"});
+            offBus.notify({"T", "Task \"T\" failed", "x"});
+        }
+        QVERIFY2(clock.elapsed() < 1000, "a notice waited for the bus");
+        QTest::qWait(300); // the errors come back and are dropped
     }
 
 private:
-    static sockaddr_un addressOf(const QString& path) {
+    static int connectTo(const QString& path) {
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
         std::strncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof address.sun_path - 1);
-        return address;
-    }
-    static int connectTo(const QString& path) {
-        const sockaddr_un address = addressOf(path);
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
         return ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 ? fd : -1;
     }

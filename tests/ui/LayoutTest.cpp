@@ -62,24 +62,10 @@ QStringList clippedIn(QWidget* window) {
     return found;
 }
 
-// The access keys used twice among texts.
-QStringList sharedAccessKeys(const QStringList& texts) {
-    QStringList keys, shared;
-    static const QRegularExpression mnemonic("&([^&])");
-    for (const QString& text : texts) {
-        const auto m = mnemonic.match(text);
-        if (!m.hasMatch()) continue;
-        const QString key = m.captured(1).toUpper();
-        if (keys.contains(key)) shared << key;
-        keys << key;
-    }
-    return shared;
-}
-
-// Those of a window's buttons, labels and menu titles (not those of its child
-// windows), or of a menu's items.
+// The access keys used twice among a window's buttons, labels and menu titles
+// (not those of its child windows), or among a menu's items.
 QStringList sharedAccessKeys(QWidget* window) {
-    QStringList texts;
+    QStringList texts, keys, shared;
     if (const auto* menu = qobject_cast<QMenu*>(window))
         for (const QAction* a : menu->actions()) texts << a->text();
     for (QWidget* w : window->findChildren<QWidget*>()) {
@@ -89,20 +75,14 @@ QStringList sharedAccessKeys(QWidget* window) {
         if (const auto* bar = qobject_cast<QMenuBar*>(w))
             for (const QAction* a : bar->actions()) texts << a->text();
     }
-    return sharedAccessKeys(texts);
-}
-
-void fontRows() {
-    QTest::addColumn<double>("points");
-    for (double p : {8.0, 10.0, 12.0}) QTest::newRow(qPrintable(QString("%1 pt").arg(p))) << p;
-}
-
-struct ShownRig : DesktopFace, Rig {
-    ShownRig(double points, const std::string& tasks) : DesktopFace(points) {
-        start(tasks);
-        QVERIFY(show());
+    static const QRegularExpression mnemonic("&([^&])");
+    for (const QString& text : texts) {
+        const QString key = mnemonic.match(text).captured(1).toUpper();
+        if (!key.isEmpty() && keys.contains(key)) shared << key;
+        keys << key;
     }
-};
+    return shared;
+}
 
 } // namespace
 
@@ -115,10 +95,16 @@ private slots:
     // maximized (the main window can be minimized) and gives no access key
     // twice among its controls, menu titles or the items of one menu; every
     // window opens inside the screen's free area, frame and all.
-    void everyWindowFits_data() { fontRows(); }
+    void everyWindowFits_data() {
+        QTest::addColumn<double>("points");
+        for (double p : {8.0, 10.0, 12.0}) QTest::newRow(qPrintable(QString("%1 pt").arg(p))) << p;
+    }
     void everyWindowFits() {
         QFETCH(double, points);
-        ShownRig shown(points, manyTasks());
+        const DesktopFace face(points);
+        Rig shown;
+        shown.start(manyTasks());
+        QVERIFY(shown.show());
         Form1& form = *shown.form;
         frmDetail* editor = form.editor();
         frmAbout about;
@@ -165,36 +151,27 @@ private slots:
         form.setPanelText(2, QString("Delete task %1 from the task list permanently.").arg(QString(200, 'W')));
         QVERIFY(panel->text().endsWith(QChar(0x2026)));
         QCOMPARE(panel->toolTip(), form.hintText());
-    }
 
-    // With and without a vertical scroll bar, whatever is clicked or pressed:
-    // no sideways range, so no sideways scroll.
-    // A cell whose text does not fit names it whole in a tooltip.
-    void theGridNeverScrollsSideways_data() { fontRows(); }
-    void theGridNeverScrollsSideways() {
-        QFETCH(double, points);
-        for (const std::string& tasks : {manyTasks(), numberedTasks(3)}) {
-            ShownRig shown(points, tasks);
-            Form1& form = *shown.form;
-            QTableWidget* grid = form.grid().table();
-            for (int c : {1, 4})
-                QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
-                                  QPoint(grid->columnViewportPosition(c) + grid->columnWidth(c) - 2, 5));
-            QTest::keyClick(grid, Qt::Key_Right);
-            QTest::keyClick(grid, Qt::Key_End);
-            QCOMPARE(grid->horizontalScrollBar()->maximum(), 0);
-            const int left = grid->x() + grid->viewport()->x(); // the headings stand over their columns
-            QCOMPARE(form.findChild<QLabel*>("Label5")->x(), left + grid->columnViewportPosition(4));
-
-            for (int column : {0, 3}) {
-                const QString text = grid->item(0, column)->text().trimmed();
-                const QRect cell = grid->visualRect(grid->model()->index(0, column));
-                QToolTip::hideText();
-                QHelpEvent help(QEvent::ToolTip, cell.center(), grid->viewport()->mapToGlobal(cell.center()));
-                QApplication::sendEvent(grid->viewport(), &help);
-                const bool fits = grid->fontMetrics().horizontalAdvance(text) <= cell.width() - 3;
-                QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), fits ? QString() : text);
-            }
+        // Whatever is clicked or pressed, the grid has no sideways range, and
+        // the headings stand over their columns. A cell whose text does not
+        // fit names it whole in a tooltip.
+        QTableWidget* grid = form.grid().table();
+        for (int c : {1, 4})
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                              QPoint(grid->columnViewportPosition(c) + grid->columnWidth(c) - 2, 5));
+        QTest::keyClick(grid, Qt::Key_Right);
+        QTest::keyClick(grid, Qt::Key_End);
+        QCOMPARE(grid->horizontalScrollBar()->maximum(), 0);
+        const int left = grid->x() + grid->viewport()->x();
+        QCOMPARE(form.findChild<QLabel*>("Label5")->x(), left + grid->columnViewportPosition(4));
+        for (int column : {0, 3}) {
+            const QString text = grid->item(0, column)->text().trimmed();
+            const QRect cell = grid->visualRect(grid->model()->index(0, column));
+            QToolTip::hideText();
+            QHelpEvent help(QEvent::ToolTip, cell.center(), grid->viewport()->mapToGlobal(cell.center()));
+            QApplication::sendEvent(grid->viewport(), &help);
+            const bool fits = grid->fontMetrics().horizontalAdvance(text) <= cell.width() - 3;
+            QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), fits ? QString() : text);
         }
     }
 

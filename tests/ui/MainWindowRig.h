@@ -45,11 +45,10 @@ struct Rig : FakeDesktop {
     General& g() { return session->general(); }
     // Creates and loads the window on a folder as it is. hasTray stands for a
     // desktop with (or without) a tray host; the services are the fakes unless given.
-    Form1& open(const std::string& folder, bool hasTray = true, std::optional<Services> use = {},
-                Form1::Options options = {false, false}) {
+    Form1& open(const std::string& folder, bool hasTray = true, std::optional<Services> use = {}) {
         form.reset();
         session = std::make_unique<Session>(folder, use ? *use : services());
-        form = std::make_unique<Form1>(*session, options);
+        form = std::make_unique<Form1>(*session, Form1::Options{false, false});
         form->tray()->setTrayAvailable([hasTray] { return hasTray; });
         form->tray()->setMenuOpener([] {});
         form->Form_Load();
@@ -89,7 +88,6 @@ struct Rig : FakeDesktop {
         return i ? i->text().trimmed() : QString();
     }
     std::string lastMessage() const { return messages.shown.empty() ? std::string() : messages.shown.back().text; }
-    bool lastMessageHas(const char* part) const { return lastMessage().find(part) != std::string::npos; }
 };
 
 } // namespace wendrel::testing
