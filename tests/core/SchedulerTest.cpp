@@ -1,7 +1,7 @@
 // The due rules of the six intervals, the order and nesting of starts, a
-// whole leap year of ticks in Europe/Berlin time; and time as users live it:
-// the wall clock set both ways, suspend, and the last starts kept across a
-// restart.
+// whole leap year of ticks in Europe/Berlin time, each task's next start;
+// and time as users live it: the wall clock set both ways, suspend, and the
+// last starts kept across a restart.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -81,6 +81,11 @@ struct Rig {
         return static_cast<long>(started.size() - before);
     }
     long startsOf(int slot) const { return std::count(started.begin(), started.end(), slot); }
+    std::optional<DT> next(const TaskRecord& t) const { return s.nextStart(t, clock.read(), clock.boot); }
+    std::optional<DT> nextAt(const TaskRecord& t, const DT& local) {
+        clock.setLocal(local);
+        return next(t);
+    }
 };
 
 using I = std::int16_t;
@@ -318,23 +323,6 @@ TEST(SchedulerMissedRuns, ALeapDayIsFoundInMinutesMissedOverFourYears) {
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(1));
 }
 
-// December 2026 begins its second week on Sunday the 6th (DayofWeek 0).
-TEST(SchedulerFixedTime, EachRuleHoldsOnItsOwnDayAndTimeOnly) {
-    const std::tuple<TaskRecord, DT, bool> cases[] =
-        {{hourly(30), {2026, 3, 6, 14, 30, 0}, true},          {hourly(30), {2026, 3, 6, 14, 31, 0}, false},
-         {daily(9, 30), {2026, 3, 6, 9, 30, 59}, true},        {daily(9, 30), {2026, 3, 6, 9, 31, 0}, false},
-         {daily(9, 30), {2026, 3, 6, 10, 30, 0}, false},       {monthly(5, 9, 30), {2026, 3, 6, 9, 30, 0}, true},
-         {monthly(5, 9, 30), {2026, 3, 5, 9, 30, 0}, false},   {monthly(5, 9, 30), {2026, 3, 7, 9, 30, 0}, false},
-         {yearly(5, 2, 9, 30), {2026, 3, 6, 9, 30, 0}, true},  {yearly(5, 2, 9, 30), {2026, 3, 5, 9, 30, 0}, false},
-         {yearly(5, 2, 9, 30), {2026, 3, 7, 9, 30, 0}, false}, {yearly(5, 2, 9, 30), {2026, 4, 6, 9, 30, 0}, false},
-         {yearly(5, 2, 9, 30), {2026, 2, 6, 9, 30, 0}, false}, {weekly(0), {2026, 12, 6, 12, 0, 0}, true},
-         {weekly(0), {2026, 12, 12, 12, 0, 0}, false},         {weekly(1), {2026, 12, 7, 12, 0, 0}, true},
-         {weekly(1), {2026, 12, 6, 12, 0, 0}, false},          {weekly(6), {2026, 12, 12, 12, 0, 0}, true}};
-    for (const auto& [task, t, holds] : cases)
-        EXPECT_EQ(Scheduler::fixedRuleMatches(task, t), holds)
-            << "interval " << task.Interval << " at " << t.month << "-" << t.day << " " << t.hour << ":" << t.minute;
-}
-
 TEST(SchedulerMissedRuns, ASingleMinuteMissedIsCaughtUp) {
     Rig r({daily(9, 30)}, {2026, 12, 6, 9, 29, 59});
     r.g.RunMissedTasks = 1;
@@ -376,13 +364,19 @@ TEST(SchedulerMissedRuns, ATaskStartedByANestedTickIsNotCaughtUpAgainByTheOuterO
 
 TEST(SchedulerClockChange, ALocalTimeSkippedOrRepeatedBetweenTwoTicksStartsItsTaskOnce) {
     // In Berlin 2:00 becomes 3:00 on 26 March 2028; no tick for 40 s around
-    // it. The task of the minute before does not start again.
-    Rig r({daily(2, 30), daily(1, 59)}, {2028, 3, 26, 1, 59, 30});
+    // it. The task of the minute before does not start again. The 2:30 task's
+    // script takes two minutes: the 3:00 task behind it, whose minute showed
+    // meanwhile, is passed over as after any long script.
+    Rig r({daily(2, 30), daily(1, 59), daily(3, 0)}, {2028, 3, 26, 1, 59, 30});
+    r.script = [&](int i) {
+        if (i == 1) r.clock.advance(120);
+    };
     r.tickFor(1);
     r.clock.advance(40);
     r.tickFor(61);
     EXPECT_EQ(r.startsOf(1), 1);
     EXPECT_EQ(r.startsOf(2), 1);
+    EXPECT_EQ(r.startsOf(3), 0);
     // On 29 October the hour from 2:00 repeats; ticks stop for 3 minutes
     // before the second 2:30: the missed minutes end before it.
     Rig back({daily(2, 30)}, {2028, 10, 29, 2, 30, 0});
@@ -390,4 +384,60 @@ TEST(SchedulerClockChange, ALocalTimeSkippedOrRepeatedBetweenTwoTicksStartsItsTa
     back.tickFor(3600 - 180);
     back.clock.advance(180);
     EXPECT_EQ(back.tickFor(60), 0);
+}
+
+// December 2026 begins its second week on Sunday the 6th (DayofWeek 0).
+TEST(SchedulerNextStart, EachIntervalAtItsNextMatch) {
+    const DT sunday{2026, 12, 6, 9, 30, 0};
+    const std::tuple<TaskRecord, DT, std::optional<DT>> cases[] = {
+        {hourly(15), sunday, DT{2026, 12, 6, 10, 15}},
+        {daily(9, 30), sunday, DT{2026, 12, 6, 9, 30}}, // due this minute
+        {weekly(1, 8), sunday, DT{2026, 12, 7, 8, 0}},
+        {monthly(30, 8), DT{2026, 11, 5}, DT{2026, 12, 31, 8, 0}},
+        {monthly(0, 8), sunday, DT{2027, 1, 1, 8, 0}},
+        {yearly(28, 1, 8), DT{2096, 3, 1}, DT{2104, 2, 29, 8, 0}},
+        {yearly(30, 3, 8), sunday, std::nullopt},
+        {{.Interval = Daily, .TimeHour = 9, .TimeMinute = 30}, sunday, std::nullopt}, // inactive
+    };
+    Rig r({});
+    for (const auto& [task, now, expected] : cases)
+        EXPECT_EQ(r.nextAt(task, now), expected) << "interval " << task.Interval;
+    // Started or running in its minute: the next match.
+    TaskRecord t = daily(9, 30);
+    r.clock.setLocal(sunday);
+    t.LastStartUtc = r.clock.utc;
+    r.clock.utc += 20;
+    EXPECT_EQ(r.next(t), (DT{2026, 12, 7, 9, 30})) << "started this minute";
+    t.LastStartUtc = r.clock.utc - 60;
+    t.Running = 1;
+    EXPECT_EQ(r.next(t), (DT{2026, 12, 7, 9, 30})) << "running";
+}
+
+TEST(SchedulerNextStart, LocalTimeChanges) {
+    // 29 March 2026: 02:00 to 02:59 do not show; 25 October: they show twice.
+    Rig r({});
+    EXPECT_EQ(r.nextAt(daily(2, 30), DT{2026, 3, 29, 1}), (DT{2026, 3, 29, 3, 0})) << "starts at the change";
+    EXPECT_EQ(r.nextAt(hourly(30), DT{2026, 3, 29, 1, 45}), (DT{2026, 3, 29, 3, 30})) << "no skipped hour";
+    r.clock.setLocal(DT{2026, 10, 25, 2, 10});
+    r.clock.utc += 3600; // the second showing
+    EXPECT_EQ(r.next(daily(2, 30)), (DT{2026, 10, 26, 2, 30})) << "daily: its first showing is past";
+    EXPECT_EQ(r.next(hourly(30)), (DT{2026, 10, 25, 2, 30})) << "hourly: every real hour";
+}
+
+TEST(SchedulerNextStart, OtherCountsRealSecondsFromItsLastStart) {
+    Rig r({});
+    TaskRecord t = other(5, 0);
+    EXPECT_EQ(r.nextAt(t, DT{2026, 12, 6, 9, 30}), (DT{2026, 12, 6, 9, 30})) << "never started: due now";
+    r.clock.setLocal(DT{2026, 3, 29, 1, 58});
+    t.LastStartUtc = r.clock.utc - 100;
+    t.LastRunElapsed = r.clock.boot - 100;
+    EXPECT_EQ(r.next(t), (DT{2026, 3, 29, 3, 1, 20})) << "five minutes later, across the change";
+    r.clock.setWallBy(2); // jitter between the clocks
+    EXPECT_EQ(r.next(t), (DT{2026, 3, 29, 3, 1, 20}));
+    r.clock.setWallBy(298); // the wall clock set forward: the boot-time clock counts
+    EXPECT_EQ(r.next(t), (DT{2026, 3, 29, 3, 6, 20}));
+    r.clock.boot += 250;
+    EXPECT_EQ(r.next(t), r.clock.now()) << "due";
+    t.LastRunElapsed.reset(); // a last start from before it was an Other task
+    EXPECT_EQ(r.next(t), r.clock.now()) << "due at once";
 }

@@ -110,8 +110,7 @@ TEST(ScriptRun, KeysAfterAStartWaitUntilTheProgramEndsOrTenSeconds) {
 
 // A long text goes out in chunks with events processed between two of them;
 // the rest is dropped when one of our windows comes forward, the program's
-// window goes, or the program is leaving. Text that does not follow the
-// notation types nothing at all.
+// window goes, or the program is leaving.
 TEST(ScriptRun, KeysGoOutInChunksWithEventsBetweenAndNeverToOurOwnWindow) {
     const std::string chunk(ScriptEngine::kTypingChunkStrokes, 'x');
     const std::string line = "TYPE " + chunk + chunk.substr(1) + "{ENTER}\r\n"; // two whole chunks
@@ -139,14 +138,6 @@ TEST(ScriptRun, KeysGoOutInChunksWithEventsBetweenAndNeverToOurOwnWindow) {
     stopped.pump.onPass = [&] { stopped.engine.requestStop(); };
     stopped.run(line);
     EXPECT_EQ(stopped.keys.sent.size(), 1u);
-    Rig leaving; // the program leaves while the started one shows no window yet
-    leaving.pump.onPass = [&] { leaving.engine.requestStop(); };
-    leaving.run("EXEC prog\r\nTYPE {ENTER}\r\n");
-    EXPECT_TRUE(leaving.keys.sent.empty());
-
-    Rig malformed;
-    malformed.run("TYPE ok{ENTER\r\n");
-    EXPECT_TRUE(malformed.keys.sent.empty());
 }
 
 // No key goes out while the session is locked: the TYPE waits until the
@@ -335,11 +326,10 @@ TEST(HostileScriptInput, AHugeScriptRunsToItsEndInBoundedTimeAndMemory) {
     EXPECT_GE(r.pump.passes, 100);
 }
 
-// Each keyword once, in some case, and lines that only look like commands.
-// A MSG line shows the rest of the line after the keyword and one blank. A
-// wait reads the plain decimal its second word begins with: no exponent,
-// radix prefix or decimal comma, and leading zeros, however many, are no
-// digits of it.
+// Each keyword once, in some case, and lines that only look like commands;
+// keys that do not follow the notation type nothing at all. A MSG line shows the rest of the line after the keyword and
+// one blank. A wait reads the plain decimal its second word begins with: no exponent, radix prefix or decimal comma,
+// and leading zeros, however many, are no digits of it.
 TEST(ScriptRun, EveryKeywordOfEveryGroup) {
     struct Case {
         const char* line;
@@ -348,21 +338,37 @@ TEST(ScriptRun, EveryKeywordOfEveryGroup) {
         double waited;
     };
     const std::string zeros = "WAIT " + std::string(100, '0') + "7";
-    const Case cases[] = {{"exec p", 1, 0, nullptr, 0},      {"Run p", 1, 0, nullptr, 0},
-                          {"EX p", 1, 0, nullptr, 0},        {"eXeCuTe p", 1, 0, nullptr, 0},
-                          {"send k", 0, 1, nullptr, 0},      {"Type k", 0, 1, nullptr, 0},
-                          {"KEY k", 0, 1, nullptr, 0},       {"TYPE", 0, 0, nullptr, 0},
-                          {"wait 2", 0, 0, nullptr, 2},      {"Pause 2", 0, 0, nullptr, 2},
-                          {"SLEEP 2", 0, 0, nullptr, 2},     {"message m", 0, 0, "m", 0},
-                          {"Msg  m n", 0, 0, " m n", 0},     {"MSGBOX m", 0, 0, "m", 0},
-                          {"MSG", 0, 0, nullptr, 0},         {"MSG ", 0, 0, "", 0},
-                          {"EXECUTES p", 0, 0, nullptr, 0},  {" WAIT 2", 0, 0, nullptr, 0},
-                          {"'MSG m", 0, 0, nullptr, 0},      {"MSG\tm", 0, 0, nullptr, 0},
-                          {"SLEEPY 2", 0, 0, nullptr, 0},    {"SLEEP soon", 0, 0, nullptr, 0},
-                          {"PAUSE 3 4", 0, 0, nullptr, 3},   {"WAIT -4", 0, 0, nullptr, 0},
-                          {"WAIT +1.5", 0, 0, nullptr, 1.5}, {"WAIT .5", 0, 0, nullptr, 0.5},
-                          {"WAIT 1,5", 0, 0, nullptr, 1},    {"WAIT 2e1", 0, 0, nullptr, 2},
-                          {"WAIT &H3", 0, 0, nullptr, 0},    {zeros.c_str(), 0, 0, nullptr, 7}};
+    const Case cases[] = {{"exec p", 1, 0, nullptr, 0},
+                          {"Run p", 1, 0, nullptr, 0},
+                          {"EX p", 1, 0, nullptr, 0},
+                          {"eXeCuTe p", 1, 0, nullptr, 0},
+                          {"send k", 0, 1, nullptr, 0},
+                          {"Type k", 0, 1, nullptr, 0},
+                          {"KEY k", 0, 1, nullptr, 0},
+                          {"TYPE", 0, 0, nullptr, 0},
+                          {"TYPE ok{ENTER", 0, 0, nullptr, 0},
+                          {"wait 2", 0, 0, nullptr, 2},
+                          {"Pause 2", 0, 0, nullptr, 2},
+                          {"SLEEP 2", 0, 0, nullptr, 2},
+                          {"message m", 0, 0, "m", 0},
+                          {"Msg  m n", 0, 0, " m n", 0},
+                          {"MSGBOX m", 0, 0, "m", 0},
+                          {"MSG", 0, 0, nullptr, 0},
+                          {"MSG ", 0, 0, "", 0},
+                          {"EXECUTES p", 0, 0, nullptr, 0},
+                          {" WAIT 2", 0, 0, nullptr, 0},
+                          {"'MSG m", 0, 0, nullptr, 0},
+                          {"MSG\tm", 0, 0, nullptr, 0},
+                          {"SLEEPY 2", 0, 0, nullptr, 0},
+                          {"SLEEP soon", 0, 0, nullptr, 0},
+                          {"PAUSE 3 4", 0, 0, nullptr, 3},
+                          {"WAIT -4", 0, 0, nullptr, 0},
+                          {"WAIT +1.5", 0, 0, nullptr, 1.5},
+                          {"WAIT .5", 0, 0, nullptr, 0.5},
+                          {"WAIT 1,5", 0, 0, nullptr, 1},
+                          {"WAIT 2e1", 0, 0, nullptr, 2},
+                          {"WAIT &H3", 0, 0, nullptr, 0},
+                          {zeros.c_str(), 0, 0, nullptr, 7}};
     for (const Case& c : cases) {
         Rig r;
         const double waited = r.timed(c.line);
