@@ -363,8 +363,8 @@ TEST(SchedulerMissedRuns, ATaskStartedByANestedTickIsNotCaughtUpAgainByTheOuterO
 }
 
 TEST(SchedulerClockChange, ALocalTimeSkippedOrRepeatedBetweenTwoTicksStartsItsTaskOnce) {
-    // In Berlin 2:00 becomes 3:00 on 26 March 2028; no tick for 40 s around
-    // it. The task of the minute before does not start again. The 2:30 task's
+    // In Berlin 2:00 becomes 3:00 on 26 March 2028; no tick for a minute
+    // around it. The task of the minute before does not start again. The 2:30 task's
     // script takes two minutes: the 3:00 task behind it, whose minute showed
     // meanwhile, is passed over as after any long script.
     Rig r({daily(2, 30), daily(1, 59), daily(3, 0)}, {2028, 3, 26, 1, 59, 30});
@@ -372,11 +372,18 @@ TEST(SchedulerClockChange, ALocalTimeSkippedOrRepeatedBetweenTwoTicksStartsItsTa
         if (i == 1) r.clock.advance(120);
     };
     r.tickFor(1);
-    r.clock.advance(40);
+    r.clock.advance(59);
     r.tickFor(61);
     EXPECT_EQ(r.startsOf(1), 1);
     EXPECT_EQ(r.startsOf(2), 1);
     EXPECT_EQ(r.startsOf(3), 0);
+    // A time server's correction of a few seconds back, just after the
+    // change, does not start the skipped time's task again.
+    Rig set({daily(2, 30)}, {2028, 3, 26, 1, 59, 59});
+    EXPECT_EQ(set.tickFor(2), 1);
+    set.clock.advance(10);
+    set.clock.setWallBy(-5);
+    EXPECT_EQ(set.tickFor(1), 0);
     // On 29 October the hour from 2:00 repeats; ticks stop for 3 minutes
     // before the second 2:30: the missed minutes end before it.
     Rig back({daily(2, 30)}, {2028, 10, 29, 2, 30, 0});
