@@ -213,6 +213,9 @@ TEST(SchedulerNever, InactiveUnknownIntervalsAndACorruptCount) {
     EXPECT_EQ(r.tickFor(1), 0);
     r.g.TaskCount = 32000;
     EXPECT_NO_THROW(r.s.tick());
+    r.g.TaskCount = 0;
+    r.g.slot(1) = other(0, 1);
+    EXPECT_EQ(r.tickFor(1), 0) << "no task counted";
 }
 
 TEST(SchedulerNesting, TableOrderAndTicksDuringAWait) {

@@ -183,6 +183,7 @@ TEST_F(SessionTest, ToggleActiveAndOptionsSaveAtOnceButNotAfterTheUnload) {
     }
     s->setScriptFile(1, "first.wdx");
     EXPECT_EQ(s->general().slot(1).ScriptFile.trimmed(), "first.wdx");
+    s->setScriptFile(0, "none.wdx"); // no task: nothing
     s->unload();
     EXPECT_TRUE(std::filesystem::exists(dir.file("Scripts.state"))) << "the last starts are kept";
     writeAll(dir.file("Scripts.dat"), "x");
@@ -206,13 +207,14 @@ TEST_F(SessionTest, RunNowAndTheTickStartTasksAndSayWhyARunningOneIsNot) {
 TEST(ListRules, ADoubleClickTogglesActiveOnItsColumnShowsTheHistoryOnTheLastRunsAndEditsElsewhere) {
     const std::pair<int, DoubleClickAction> cases[] = {{3, DoubleClickAction::Edit},
                                                        {4, DoubleClickAction::ToggleActive},
+                                                       {5, DoubleClickAction::ToggleActive},
                                                        {6, DoubleClickAction::Edit},
                                                        {7, DoubleClickAction::ShowHistory}};
     for (auto [column, action] : cases) EXPECT_EQ(doubleClickAction(column), action) << "column " << column;
 }
 
 TEST_F(SessionTest, TheLastRunFollowsTheRunsEvents) {
-    const auto before = daily("WAIT 1\r\n");
+    const auto before = daily("EXEC p\r\nWAIT 1\r\n");
     EXPECT_EQ(before.lastOutcome, Outcome::None);
     EXPECT_EQ(before.nextStart, (DateTime{2026, 12, 7, 9, 0}));
     EXPECT_EQ(run().lastOutcome, Outcome::Succeeded);
@@ -257,6 +259,7 @@ TEST_F(SessionTest, AFailureNamesItselfLastsTillTheNextRunAndOutlivesARestart) {
     std::remove(dir.file("s.wdx").c_str());
     const auto missing = run();
     EXPECT_EQ(missing.lastFailure, "script missing");
+    EXPECT_EQ(missing.lastOutcome, Outcome::Failed);
     EXPECT_FALSE(missing.running) << "a missing script has ended its run";
 }
 
