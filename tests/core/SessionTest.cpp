@@ -121,6 +121,7 @@ TEST_F(SessionTest, CommitTakesEveryFieldOfTheEditorAndKeepsTheRunTimeState) {
     TaskRecord expected = fields;
     expected.Running = 1;
     expected.ProcessId = 42;
+    s->storeFields(0, fields); // no task: nothing
     s->commit(1, fields);
     EXPECT_EQ(slot, expected);
 }
@@ -191,7 +192,7 @@ TEST_F(SessionTest, ToggleActiveAndOptionsSaveAtOnceButNotAfterTheUnload) {
     EXPECT_EQ(readAll(dir.file("Scripts.dat")), "x") << "nothing is saved after the unload";
 }
 
-TEST_F(SessionTest, RunNowAndTheTickStartTasksAndSayWhyARunningOneIsNot) {
+TEST_F(SessionTest, RunNowStartsATaskAndSaysWhyARunningOneIsNot) {
     tasks(1);
     s->general().slot(1).Running = 1;
     EXPECT_EQ(s->runNow(1).refusal, "Task T1 has not finished its last run: not started again.");
@@ -199,9 +200,6 @@ TEST_F(SessionTest, RunNowAndTheTickStartTasksAndSayWhyARunningOneIsNot) {
     s->general().slot(1).Running = 0;
     EXPECT_TRUE(s->runNow(1).started);
     EXPECT_TRUE(notices.empty()) << "a task without a script names no refused file";
-    s->general().slot(1).Interval = OtherInterval;
-    s->tick();
-    EXPECT_TRUE(s->general().slot(1).LastStartUtc.has_value()) << "the tick starts a due task";
 }
 
 TEST(ListRules, ADoubleClickTogglesActiveOnItsColumnShowsTheHistoryOnTheLastRunsAndEditsElsewhere) {
@@ -311,27 +309,6 @@ TEST_F(SessionTest, LostEventsAreToldAndCountedInTheNextLineWritten) {
     ::setrlimit(RLIMIT_FSIZE, &was);
     std::signal(SIGXFSZ, SIG_DFL);
     EXPECT_EQ(notices.size(), 2u) << "one for the folder, one for the full disk";
-}
-
-// Once shown, the box for a missing script does not come at every due time;
-// but a save, a run by hand or the file come back end that.
-TEST_F(SessionTest, AMissingScriptsTaskComesBackWhenSavedRunByHandOrItsFileIsThere) {
-    daily({}, "1~0~0~9~30~0~0~0~0~0");
-    const auto tickNextDay = [this] {
-        clock.advance(86400);
-        s->tick();
-    };
-    s->tick();
-    tickNextDay();
-    EXPECT_EQ(messages.shown.size(), 1u);
-    s->commit(1, s->general().slot(1));
-    tickNextDay();
-    EXPECT_EQ(messages.shown.size(), 2u) << "saved";
-    EXPECT_TRUE(s->runNow(1).started);
-    writeAll(dir.file("s.wdx"), "EXEC back\r\n");
-    tickNextDay();
-    EXPECT_EQ(launcher.started, Texts{"back"});
-    EXPECT_FALSE(s->general().slot(1).ScriptMissing);
 }
 
 } // namespace
