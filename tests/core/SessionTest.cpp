@@ -76,7 +76,6 @@ struct SessionTest : ::testing::Test, FakeDesktop {
 
 TEST_F(SessionTest, APendingNewTaskIsNotWrittenUntilCommitted) {
     tasks(0);
-    EXPECT_EQ(s->general().intervalName(Daily), "Daily") << "captions for the views";
     const int n = s->newTask(0);
     EXPECT_EQ(n, 1);
     s->toggleOption(Session::Option::MinimizeOnStartup); // a change that saves meanwhile
