@@ -221,9 +221,13 @@ TEST(RunLog, ARunByHandRecordsItsProgramsAndWaits) {
               (RunLogEntry{"2026-12-06 09:30:00", "Backup", "t.wdx", "started"}));
 }
 
-// An unexpected failure while waiting for a program is told in a box.
-TEST(ScriptWait, AFailureWhileWaitingForAProgramIsShown) {
+// A wait for a program goes on while its window is there, even when its
+// process has gone; an unexpected failure while waiting is told in a box.
+TEST(ScriptWait, WaitForCompletionLastsWhileTheWindowIsThereAndShowsAFailure) {
     Rig r;
+    r.activator.windowsLeft[42] = 3;
+    r.engine.WaitForCompletion(42);
+    EXPECT_EQ(r.activator.activated.size(), 4u);
     r.activator.failWith = "Access denied";
     r.engine.WaitForCompletion(7);
     ASSERT_EQ(r.messages.shown.size(), 1u);
