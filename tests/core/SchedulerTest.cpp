@@ -283,6 +283,21 @@ TEST(SchedulerMissedRuns, TheStateFileIsWrittenAtAStartAndOnceAnHourBesides) {
     EXPECT_EQ(readAll(path), afterAnHour);
 }
 
+// Asleep over 8:30; at 9:30 the daily task's script lets a tick run at once,
+// which starts the hourly task in its own minute: the outer walk does not
+// catch it up again.
+TEST(SchedulerMissedRuns, ATaskStartedByANestedTickIsNotCaughtUpAgainByTheOuterOne) {
+    Rig r({daily(9, 30), hourly(30)}, {2026, 12, 6, 8, 0, 0});
+    r.g.RunMissedTasks = 1;
+    r.tickFor(1);
+    r.clock.advance(90 * 60);
+    r.script = [&](int i) {
+        if (i == 1) r.s.tick();
+    };
+    r.s.tick();
+    EXPECT_EQ(r.startsOf(2), 1);
+}
+
 TEST(SchedulerClockChange, ALocalTimeSkippedOrRepeatedBetweenTwoTicksStartsItsTaskOnce) {
     // In Berlin 2:00 becomes 3:00 on 26 March 2028; no tick for a minute
     // around it. The task of the minute before does not start again. The 2:30 task's

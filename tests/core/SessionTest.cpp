@@ -195,6 +195,7 @@ TEST_F(SessionTest, RunNowStartsATaskAndSaysWhyARunningOneIsNot) {
     tasks(1);
     s->general().slot(1).Running = 1;
     EXPECT_EQ(s->runNow(1).refusal, "Task T1 has not finished its last run: not started again.");
+    EXPECT_EQ(s->mayRunNow(1).refusal, s->runNow(1).refusal) << "asked beforehand";
     EXPECT_FALSE(s->runNow(0).started) << "no task selected";
     s->general().slot(1).Running = 0;
     EXPECT_TRUE(s->runNow(1).started);
