@@ -131,6 +131,7 @@ TEST(SchedulerOther, DueAtOnceWhateverRunningSaysAndAgainAfterARunByHand) {
     r.g.slot(1).Running = 0;
     r.tickFor(60);
     EXPECT_TRUE(r.s.runNow(1));
+    EXPECT_EQ(r.g.slot(1).LastRun, r.clock.now()) << "a run by hand is the last run";
     r.clock.boot -= 0.5; // started late in its second: the wall clock's whole seconds count
     EXPECT_EQ(r.tickFor(300), 0);
     EXPECT_EQ(r.tickFor(1), 1);
