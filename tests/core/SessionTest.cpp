@@ -205,7 +205,6 @@ TEST_F(SessionTest, RunNowStartsATaskAndSaysWhyARunningOneIsNot) {
 TEST(ListRules, ADoubleClickTogglesActiveOnItsColumnShowsTheHistoryOnTheLastRunsAndEditsElsewhere) {
     const std::pair<int, DoubleClickAction> cases[] = {{3, DoubleClickAction::Edit},
                                                        {4, DoubleClickAction::ToggleActive},
-                                                       {5, DoubleClickAction::ToggleActive},
                                                        {6, DoubleClickAction::Edit},
                                                        {7, DoubleClickAction::ShowHistory}};
     for (auto [column, action] : cases) EXPECT_EQ(doubleClickAction(column), action) << "column " << column;
