@@ -184,7 +184,7 @@ TEST(ScriptRun, KeysThatCouldNotBeTypedAreNamedInTheHistory) {
 
 TEST(ScriptRun, MissingFilesNamesOutsideTheFolderAndFilesThatAreNoScripts) {
     Rig r;
-    r.runFile("gone.wdx   ");
+    EXPECT_EQ(r.runFile("gone.wdx   "), 0) << "the run has ended";
     ASSERT_EQ(r.messages.shown.size(), 1u);
     EXPECT_EQ(r.messages.shown[0].text,
               "Script File does not exist. Task Aborted\n\nTask: Backup\nScript file: " + r.dir.file("gone.wdx"));
