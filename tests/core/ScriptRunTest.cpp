@@ -1,7 +1,7 @@
 // RunScript against fakes: the four command groups, the cuts of a line, the
-// program start's comma rule and wait flag, files that are not scripts or
-// are huge; the engine's waits; the events a run records in the history,
-// also of a run by hand.
+// program start's comma rule and wait flag, encodings and line ends, files
+// that are not scripts or are huge; the engine's waits; the events a run
+// records in the history, also of a run by hand.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -205,6 +205,23 @@ TEST(ScriptRun, MissingFilesNamesOutsideTheFolderAndFilesThatAreNoScripts) {
     EXPECT_TRUE(r.g.slot(1).ScriptMissing);
     EXPECT_TRUE(r.launcher.started.empty());
     EXPECT_EQ(r.events().back(), "script missing");
+}
+
+// Scripts from any editor: UTF-8 or Windows-1252 (decided line by line), and
+// lines ended by CR LF, CR or LF alone; a code-0 byte ends its line.
+TEST(ScriptRun, EncodingsAndLineEndsOfEveryEditor) {
+    using namespace std::string_literals;
+    Rig r;
+    r.run("EXEC caf\xC3\xA9 \xE2\x82\xAC\n" // UTF-8, LF
+          "EXEC caf\xE9 \x80\r"             // Windows-1252, CR
+          "TYPE na\xC3\xAFve\r\n"           // UTF-8, CR LF
+          "MSG \xC3\xA9t\xC3\xA9 \xE9\n"    // not valid UTF-8 as a whole: Windows-1252
+          "MSG end\0EXEC hidden\n"
+          "MSG last"s);
+    const std::string cafe = "caf\xC3\xA9 \xE2\x82\xAC";
+    EXPECT_EQ(r.launcher.started, (Texts{cafe, cafe}));
+    EXPECT_EQ(r.keys.sent, (Texts{"na\xC3\xAFve"}));
+    EXPECT_EQ(r.messages.texts(), (Texts{"\xC3\x83\xC2\xA9t\xC3\x83\xC2\xA9 \xC3\xA9", "end", "last"}));
 }
 
 // A run by hand ignores Active; an empty slot runs nothing.

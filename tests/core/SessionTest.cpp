@@ -184,6 +184,7 @@ TEST_F(SessionTest, ToggleActiveAndOptionsSaveAtOnceButNotAfterTheUnload) {
     s->setScriptFile(1, "first.wdx");
     EXPECT_EQ(s->general().slot(1).ScriptFile.trimmed(), "first.wdx");
     s->setScriptFile(0, "none.wdx"); // no task: nothing
+    s->setActive(0, true);
     s->unload();
     EXPECT_TRUE(std::filesystem::exists(dir.file("Scripts.state"))) << "the last starts are kept";
     writeAll(dir.file("Scripts.dat"), "x");
@@ -197,6 +198,7 @@ TEST_F(SessionTest, RunNowStartsATaskAndSaysWhyARunningOneIsNot) {
     EXPECT_EQ(s->runNow(1).refusal, "Task T1 has not finished its last run: not started again.");
     EXPECT_EQ(s->mayRunNow(1).refusal, s->runNow(1).refusal) << "asked beforehand";
     EXPECT_FALSE(s->runNow(0).started) << "no task selected";
+    EXPECT_EQ(s->mayRunNow(0).refusal, "") << "no task selected";
     s->general().slot(1).Running = 0;
     EXPECT_TRUE(s->runNow(1).started);
     EXPECT_TRUE(notices.empty()) << "a task without a script names no refused file";
