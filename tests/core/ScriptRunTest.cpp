@@ -224,6 +224,15 @@ TEST(ScriptRun, EncodingsAndLineEndsOfEveryEditor) {
     EXPECT_EQ(r.messages.texts(), (Texts{"\xC3\x83\xC2\xA9t\xC3\x83\xC2\xA9 \xC3\xA9", "end", "last"}));
 }
 
+// A process id used again soon after counts from its new start: a program
+// that ends at once is still looked for a little longer.
+TEST(ScriptWait, AProcessIdUsedAgainCountsFromItsNewStart) {
+    Rig r;
+    r.run("EXEC first\r\nWAIT 5\r\n");
+    r.launcher.nextId = 100;
+    EXPECT_GT(r.timed("RUN again,1\r\n"), 1.5);
+}
+
 // A run by hand ignores Active; an empty slot runs nothing.
 TEST(RunLog, ARunByHandRecordsItsProgramsAndWaits) {
     Rig r;
