@@ -88,13 +88,15 @@ TEST(ScriptRun, AFailedStartIsSilentKeepsTheOldTaskIdAndItsWaitLastsOneSecond) {
     r.g.slot(1).ProcessId = 7;
     r.launcher.fail = true;
     r.launcher.runsFor[1] = 1000; // another program's id (1 is init's pid): not waited for
-    EXPECT_NEAR(r.timed("EXEC /no/such/program --flag\r\nRUN /no/such/other,1\r\nTYPE x\r\n"), 1.0, 0.1);
+    EXPECT_NEAR(r.timed("EXEC /no/such/program --flag\r\nRUN /no/such/other,1\r\nRUN /no/such/other,0\r\nTYPE x\r\n"),
+                1.0, 0.1);
     EXPECT_EQ(r.g.slot(1).ProcessId, 7);
     EXPECT_EQ(r.activator.activated.back(), 7);
     EXPECT_EQ(r.keys.sent, (Texts{"x"}));
     EXPECT_TRUE(r.messages.shown.empty());
-    EXPECT_EQ(r.events(), (Texts{"started", "program not found: /no/such/program --flag",
-                                 "program not found: /no/such/other", "finished"}));
+    EXPECT_EQ(r.events(),
+              (Texts{"started", "program not found: /no/such/program --flag", "program not found: /no/such/other",
+                     "program not found: /no/such/other", "finished"}));
 }
 
 // Keys right after a start wait for the program's window until the program
@@ -205,6 +207,10 @@ TEST(ScriptRun, MissingFilesNamesOutsideTheFolderAndFilesThatAreNoScripts) {
     EXPECT_TRUE(r.g.slot(1).ScriptMissing);
     EXPECT_TRUE(r.launcher.started.empty());
     EXPECT_EQ(r.events().back(), "script missing");
+    std::filesystem::create_directory(r.dir.file("dir.wdx"));
+    r.runFile("dir.wdx");
+    const Texts events = r.events();
+    EXPECT_EQ(events.at(events.size() - 2), "script unreadable") << "a folder in the script's place";
 }
 
 // Scripts from any editor: UTF-8 or Windows-1252 (decided line by line), and
@@ -240,6 +246,7 @@ TEST(RunLog, ARunByHandRecordsItsProgramsAndWaits) {
     r.g.slot(1).Active = 0;
     EXPECT_TRUE(r.scheduler.runNow(1));
     EXPECT_FALSE(r.scheduler.runNow(2));
+    EXPECT_FALSE(r.scheduler.runNow(0));
     EXPECT_EQ(r.events(), (Texts{"started", "program started: editor notes.txt (pid 100)",
                                  "program started: backup --all (pid 101)", "waiting for pid 101 to end",
                                  "pid 101 ended, exit status unknown", "finished"}));
