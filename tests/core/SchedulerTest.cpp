@@ -1,7 +1,7 @@
 // The due rules of the six intervals, the order and nesting of starts, a
-// whole leap year of ticks in Europe/Berlin time; and time as users live it:
-// the wall clock set both ways, suspend, and the last starts kept across a
-// restart.
+// whole leap year of ticks in Europe/Berlin time, each task's next start;
+// and time as users live it: the wall clock set both ways, suspend, and the
+// last starts kept across a restart.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -81,6 +81,11 @@ struct Rig {
         return static_cast<long>(started.size() - before);
     }
     long startsOf(int slot) const { return std::count(started.begin(), started.end(), slot); }
+    std::optional<DT> next(const TaskRecord& t) const { return s.nextStart(t, clock.read(), clock.boot); }
+    std::optional<DT> nextAt(const TaskRecord& t, const DT& local) {
+        clock.setLocal(local);
+        return next(t);
+    }
 };
 
 using I = std::int16_t;
@@ -126,32 +131,10 @@ TEST(SchedulerOther, DueAtOnceWhateverRunningSaysAndAgainAfterARunByHand) {
     r.g.slot(1).Running = 0;
     r.tickFor(60);
     EXPECT_TRUE(r.s.runNow(1));
+    EXPECT_EQ(r.g.slot(1).LastRun, r.clock.now()) << "a run by hand is the last run";
     r.clock.boot -= 0.5; // started late in its second: the wall clock's whole seconds count
     EXPECT_EQ(r.tickFor(300), 0);
     EXPECT_EQ(r.tickFor(1), 1);
-}
-
-TEST(SchedulerClockChange, TheWallClockSetEitherWayNeitherStallsNorBurstsOtherTasks) {
-    Rig r({other(5, 0), other(5, 1)});
-    r.tickFor(10);
-    r.clock.setWallBy(-3600);
-    r.started.clear();
-    r.tickFor(36 * 60);
-    EXPECT_EQ(r.startsOf(1), 7);   // at 5, 10 ... 35 minutes
-    EXPECT_EQ(r.startsOf(2), 432); // every 5 s
-    r.clock.setWallBy(+5 * 3600);
-    r.started.clear();
-    r.tickFor(10);
-    EXPECT_EQ(r.startsOf(1), 0);
-    EXPECT_EQ(r.startsOf(2), 2);
-}
-
-TEST(SchedulerClockChange, AClockSetBackAcrossADueMinuteDoesNotRepeatIt) {
-    Rig r({daily(9, 30)});
-    r.tickFor(30);
-    r.clock.setWallBy(-600);
-    EXPECT_EQ(r.tickFor(20 * 60), 0);
-    EXPECT_EQ(r.started.size(), 1u);
 }
 
 TEST(SchedulerMissedRuns, ASuspendOverADueMinuteStartsTasksOnceOnlyWithTheOption) {
@@ -201,41 +184,13 @@ TEST(SchedulerNever, InactiveUnknownIntervalsAndACorruptCount) {
     TaskRecord off = other(0, 1), two = other(0, 1);
     off.Active = 0;
     two.Active = 2;
-    Rig r({off, two, {.Interval = 6, .Active = 1}, {.Interval = -1, .Active = 1}, hourly(60), daily(24, 0)});
-    r.g.RunMissedTasks = 1;
-    EXPECT_EQ(r.tickFor(86400), 0);
-    r.clock.advance(86400);
-    EXPECT_EQ(r.tickFor(1), 0);
+    Rig r({off, two, {.Interval = 6, .Active = 1}, {.Interval = -1, .Active = 1}});
+    EXPECT_EQ(r.tickFor(60), 0);
     r.g.TaskCount = 32000;
     EXPECT_NO_THROW(r.s.tick());
-}
-
-TEST(SchedulerNesting, TableOrderAndTicksDuringAWait) {
-    // Slot 1 waits 130 s; slot 2 falls due meanwhile; slot 3 is every minute;
-    // slot 4 is due together with slot 1 and starts from the first nested tick.
-    Rig r({daily(9, 30), daily(9, 31), other(1, 0), hourly(30)});
-    std::vector<std::pair<int, int>> inWait; // (second of the wait, slot)
-    r.script = [&](int i) {
-        for (int sec = 1; i == 1 && sec <= 130; ++sec) {
-            r.clock.advance(1);
-            const size_t before = r.started.size();
-            r.s.tick();
-            EXPECT_EQ(r.s.depth(), 1);
-            for (size_t k = before; k < r.started.size(); ++k) inWait.push_back({sec, r.started[k]});
-        }
-    };
-    r.tickFor(1);
-    EXPECT_EQ(inWait, (std::vector<std::pair<int, int>>{{1, 3}, {1, 4}, {60, 2}, {61, 3}, {121, 3}}));
-    EXPECT_EQ(r.started.size(), 6u); // back in the outer walk nothing else is due
-}
-
-TEST(SchedulerNesting, TheWalkKeepsTheCountItStartedWith) {
-    Rig r({other(0, 1), other(0, 1), other(0, 1)});
-    r.script = [&](int i) {
-        if (i == 1 && r.g.TaskCount == 3) r.g.slot(r.g.append()) = other(0, 1);
-    };
-    EXPECT_EQ(r.tickFor(1), 3);
-    EXPECT_EQ(r.tickFor(1), 4);
+    r.g.TaskCount = 0;
+    r.g.slot(1) = other(0, 1);
+    EXPECT_EQ(r.tickFor(1), 0) << "no task counted";
 }
 
 // A day of an every-second task whose script waits 30 s, with the ticks of
@@ -296,51 +251,24 @@ TEST(SchedulerYear, EveryTaskStartsAsOftenAsItsIntervalSaysAlsoAcrossDaylightSav
     EXPECT_EQ(startsOf230[302], (DT{2028, 10, 29, 2, 30, 0}));
 }
 
-TEST(SchedulerOther, UnitZeroCountsMinutesAnyOtherUnitSeconds) {
-    // Units and amounts beyond the editor's lists come from an edited task file.
-    const std::tuple<I, I, int> cases[] = {{5, 2, 5}, {5, -1, 5}, {32767, 0, 1966020}};
-    for (auto [amount, unit, seconds] : cases)
-        EXPECT_EQ(Scheduler::OtherAmountSeconds(other(amount, unit)), seconds) << amount << " in unit " << unit;
-}
-
-TEST(SchedulerMissedRuns, ALeapDayIsFoundInMinutesMissedOverFourYears) {
+// Years missed (a clock set far ahead) are not all looked at: a rule that
+// never holds (30 February) is given up after its longest period.
+TEST(SchedulerMissedRuns, YearsMissedAreNotAllLookedAt) {
     const auto minute = [](DT t) { return t.serialMinute(); };
-    EXPECT_TRUE(Scheduler::fixedRuleMatchesBetween(yearly(28, 1), minute({2020, 1, 1, 0, 0, 0}),
-                                                   minute({2032, 2, 28, 23, 59, 0})));
-    EXPECT_FALSE(Scheduler::fixedRuleMatchesBetween(daily(9, 30), minute({2026, 12, 6, 9, 31, 0}),
-                                                    minute({2026, 12, 6, 9, 30, 0})))
-        << "no minutes at all";
-    // Years missed (a clock set far ahead) are not all looked at: a rule that
-    // never holds (30 February) is given up after its longest period.
     const auto t0 = std::chrono::steady_clock::now();
     for (int k = 0; k < 10; ++k)
         Scheduler::fixedRuleMatchesBetween(yearly(29, 1), minute({1970, 1, 1, 0, 0, 0}), minute({9999, 1, 1, 0, 0, 0}));
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(1));
 }
 
-// December 2026 begins its second week on Sunday the 6th (DayofWeek 0).
-TEST(SchedulerFixedTime, EachRuleHoldsOnItsOwnDayAndTimeOnly) {
-    const std::tuple<TaskRecord, DT, bool> cases[] =
-        {{hourly(30), {2026, 3, 6, 14, 30, 0}, true},          {hourly(30), {2026, 3, 6, 14, 31, 0}, false},
-         {daily(9, 30), {2026, 3, 6, 9, 30, 59}, true},        {daily(9, 30), {2026, 3, 6, 9, 31, 0}, false},
-         {daily(9, 30), {2026, 3, 6, 10, 30, 0}, false},       {monthly(5, 9, 30), {2026, 3, 6, 9, 30, 0}, true},
-         {monthly(5, 9, 30), {2026, 3, 5, 9, 30, 0}, false},   {monthly(5, 9, 30), {2026, 3, 7, 9, 30, 0}, false},
-         {yearly(5, 2, 9, 30), {2026, 3, 6, 9, 30, 0}, true},  {yearly(5, 2, 9, 30), {2026, 3, 5, 9, 30, 0}, false},
-         {yearly(5, 2, 9, 30), {2026, 3, 7, 9, 30, 0}, false}, {yearly(5, 2, 9, 30), {2026, 4, 6, 9, 30, 0}, false},
-         {yearly(5, 2, 9, 30), {2026, 2, 6, 9, 30, 0}, false}, {weekly(0), {2026, 12, 6, 12, 0, 0}, true},
-         {weekly(0), {2026, 12, 12, 12, 0, 0}, false},         {weekly(1), {2026, 12, 7, 12, 0, 0}, true},
-         {weekly(1), {2026, 12, 6, 12, 0, 0}, false},          {weekly(6), {2026, 12, 12, 12, 0, 0}, true}};
-    for (const auto& [task, t, holds] : cases)
-        EXPECT_EQ(Scheduler::fixedRuleMatches(task, t), holds)
-            << "interval " << task.Interval << " at " << t.month << "-" << t.day << " " << t.hour << ":" << t.minute;
-}
-
-TEST(SchedulerMissedRuns, ASingleMinuteMissedIsCaughtUp) {
-    Rig r({daily(9, 30)}, {2026, 12, 6, 9, 29, 59});
-    r.g.RunMissedTasks = 1;
-    r.tickFor(1);
-    r.clock.advance(60); // no tick from 9:30:00 to 9:30:59
-    EXPECT_EQ(r.tickFor(1), 1);
+TEST(SchedulerMissedRuns, OneOrTwoMinutesMissedAreCaughtUpToTheLast) {
+    for (int missed : {1, 2}) {
+        Rig r({daily(9, 30)}, {2026, 12, 6, 9, 30 - missed, 59});
+        r.g.RunMissedTasks = 1;
+        r.tickFor(1);
+        r.clock.advance(60 * missed); // no tick until 9:31:00
+        EXPECT_EQ(r.tickFor(1), 1) << missed << " minutes missed";
+    }
 }
 
 TEST(SchedulerMissedRuns, TheStateFileIsWrittenAtAStartAndOnceAnHourBesides) {
@@ -358,31 +286,43 @@ TEST(SchedulerMissedRuns, TheStateFileIsWrittenAtAStartAndOnceAnHourBesides) {
     EXPECT_EQ(readAll(path), afterAnHour);
 }
 
+// Asleep over 8:30; at 9:30 the daily task's script lets a tick run at once,
+// which starts the hourly task in its own minute: the outer walk does not
+// catch it up again.
 TEST(SchedulerMissedRuns, ATaskStartedByANestedTickIsNotCaughtUpAgainByTheOuterOne) {
-    // Asleep over 8:30; at 9:30 the daily task's script lets a tick run, which
-    // starts the hourly task in its own minute before the outer walk gets to it.
     Rig r({daily(9, 30), hourly(30)}, {2026, 12, 6, 8, 0, 0});
     r.g.RunMissedTasks = 1;
     r.tickFor(1);
-    r.clock.advance(90 * 60 - 1);
+    r.clock.advance(90 * 60);
     r.script = [&](int i) {
-        if (i != 1) return;
-        r.clock.advance(1);
-        r.s.tick();
+        if (i == 1) r.s.tick();
     };
     r.s.tick();
     EXPECT_EQ(r.startsOf(2), 1);
 }
 
 TEST(SchedulerClockChange, ALocalTimeSkippedOrRepeatedBetweenTwoTicksStartsItsTaskOnce) {
-    // In Berlin 2:00 becomes 3:00 on 26 March 2028; no tick for 40 s around
-    // it. The task of the minute before does not start again.
-    Rig r({daily(2, 30), daily(1, 59)}, {2028, 3, 26, 1, 59, 30});
+    // In Berlin 2:00 becomes 3:00 on 26 March 2028; no tick for a minute
+    // around it. The task of the minute before does not start again. The 2:30 task's
+    // script takes two minutes: the 3:00 task behind it, whose minute showed
+    // meanwhile, is passed over as after any long script.
+    Rig r({daily(2, 30), daily(1, 59), daily(3, 0)}, {2028, 3, 26, 1, 59, 30});
+    r.script = [&](int i) {
+        if (i == 1) r.clock.advance(120);
+    };
     r.tickFor(1);
-    r.clock.advance(40);
+    r.clock.advance(59);
     r.tickFor(61);
     EXPECT_EQ(r.startsOf(1), 1);
     EXPECT_EQ(r.startsOf(2), 1);
+    EXPECT_EQ(r.startsOf(3), 0);
+    // A time server's correction of a few seconds back, just after the
+    // change, does not start the skipped time's task again.
+    Rig set({daily(2, 30)}, {2028, 3, 26, 1, 59, 59});
+    EXPECT_EQ(set.tickFor(2), 1);
+    set.clock.advance(10);
+    set.clock.setWallBy(-5);
+    EXPECT_EQ(set.tickFor(1), 0);
     // On 29 October the hour from 2:00 repeats; ticks stop for 3 minutes
     // before the second 2:30: the missed minutes end before it.
     Rig back({daily(2, 30)}, {2028, 10, 29, 2, 30, 0});
@@ -390,4 +330,60 @@ TEST(SchedulerClockChange, ALocalTimeSkippedOrRepeatedBetweenTwoTicksStartsItsTa
     back.tickFor(3600 - 180);
     back.clock.advance(180);
     EXPECT_EQ(back.tickFor(60), 0);
+}
+
+// December 2026 begins its second week on Sunday the 6th (DayofWeek 0).
+TEST(SchedulerNextStart, EachIntervalAtItsNextMatch) {
+    const DT sunday{2026, 12, 6, 9, 30, 0};
+    const std::tuple<TaskRecord, DT, std::optional<DT>> cases[] = {
+        {hourly(15), DT{2026, 12, 6, 23, 0}, DT{2026, 12, 6, 23, 15}}, // the day's last hour
+        {daily(9, 30), sunday, DT{2026, 12, 6, 9, 30}},                // due this minute
+        {weekly(1, 8), sunday, DT{2026, 12, 7, 8, 0}},
+        {monthly(30, 8), DT{2026, 11, 5}, DT{2026, 12, 31, 8, 0}},
+        {monthly(0, 8), sunday, DT{2027, 1, 1, 8, 0}},
+        {yearly(28, 1, 8), DT{2096, 3, 1}, DT{2104, 2, 29, 8, 0}},
+        {yearly(30, 3, 8), sunday, std::nullopt},
+        {{.Interval = Daily, .TimeHour = 9, .TimeMinute = 30}, sunday, std::nullopt}, // inactive
+    };
+    Rig r({});
+    for (const auto& [task, now, expected] : cases)
+        EXPECT_EQ(r.nextAt(task, now), expected) << "interval " << task.Interval;
+    // Started or running in its minute: the next match.
+    TaskRecord t = daily(9, 30);
+    r.clock.setLocal(sunday);
+    t.LastStartUtc = r.clock.utc;
+    r.clock.utc += 20;
+    EXPECT_EQ(r.next(t), (DT{2026, 12, 7, 9, 30})) << "started this minute";
+    t.LastStartUtc = r.clock.utc - 60;
+    t.Running = 1;
+    EXPECT_EQ(r.next(t), (DT{2026, 12, 7, 9, 30})) << "running";
+}
+
+TEST(SchedulerNextStart, LocalTimeChanges) {
+    // 29 March 2026: 02:00 to 02:59 do not show; 25 October: they show twice.
+    Rig r({});
+    EXPECT_EQ(r.nextAt(daily(2, 30), DT{2026, 3, 29, 1}), (DT{2026, 3, 29, 3, 0})) << "starts at the change";
+    EXPECT_EQ(r.nextAt(hourly(30), DT{2026, 3, 29, 1, 45}), (DT{2026, 3, 29, 3, 30})) << "no skipped hour";
+    r.clock.setLocal(DT{2026, 10, 25, 2, 10});
+    r.clock.utc += 3600; // the second showing
+    EXPECT_EQ(r.next(daily(2, 30)), (DT{2026, 10, 26, 2, 30})) << "daily: its first showing is past";
+    EXPECT_EQ(r.next(hourly(30)), (DT{2026, 10, 25, 2, 30})) << "hourly: every real hour";
+}
+
+TEST(SchedulerNextStart, OtherCountsRealSecondsFromItsLastStart) {
+    Rig r({});
+    TaskRecord t = other(5, 0);
+    EXPECT_EQ(r.nextAt(t, DT{2026, 12, 6, 9, 30}), (DT{2026, 12, 6, 9, 30})) << "never started: due now";
+    r.clock.setLocal(DT{2026, 3, 29, 1, 58});
+    t.LastStartUtc = r.clock.utc - 100;
+    t.LastRunElapsed = r.clock.boot - 100;
+    EXPECT_EQ(r.next(t), (DT{2026, 3, 29, 3, 1, 20})) << "five minutes later, across the change";
+    r.clock.setWallBy(2); // jitter between the clocks
+    EXPECT_EQ(r.next(t), (DT{2026, 3, 29, 3, 1, 20}));
+    r.clock.setWallBy(298); // the wall clock set forward: the boot-time clock counts
+    EXPECT_EQ(r.next(t), (DT{2026, 3, 29, 3, 6, 20}));
+    r.clock.boot += 250;
+    EXPECT_EQ(r.next(t), r.clock.now()) << "due";
+    t.LastRunElapsed.reset(); // a last start from before it was an Other task
+    EXPECT_EQ(r.next(t), r.clock.now()) << "due at once";
 }

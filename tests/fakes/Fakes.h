@@ -116,15 +116,10 @@ public:
     int endInCall = 0;
     KeysPressed press(std::span<const KeyStroke> strokes) override {
         KeysPressed result;
-        if (endInCall > 0 && static_cast<int>(sent.size()) + 1 == endInCall) {
-            for (const KeyStroke& k : strokes) result.notTyped += keyText(k);
-            result.ended = true;
-            sent.push_back({});
-            return result;
-        }
+        result.ended = endInCall > 0 && static_cast<int>(sent.size()) + 1 == endInCall;
         std::string text;
         for (const KeyStroke& k : strokes) {
-            if (k.character && cannotType.find(k.character) != std::u32string::npos) {
+            if (result.ended || (k.character && cannotType.find(k.character) != std::u32string::npos)) {
                 result.notTyped += keyText(k);
                 continue;
             }

@@ -1,17 +1,13 @@
-// What the run history says when a run does not end as planned, when the
-// history itself cannot be written, and how a view reads a huge history; and
-// how a task whose script went missing comes back.
+// How a view reads the run history: from the end, only what it keeps, and
+// on a refresh only what was appended.
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
 #include <unistd.h>
 
-#include "session/Session.h"
+#include "store/RunLogFile.h"
 #include "store/FileNames.h"
 #include "tests/core/TempFolder.h"
-#include "tests/fakes/Fakes.h"
 
 using namespace wendrel;
 using Texts = std::vector<std::string>;
@@ -39,65 +35,7 @@ Texts whatsOf(const RunLogReader& r) {
     for (const RunLogEntry& e : r.events()) out.push_back(e.what);
     return out;
 }
-Texts whats(const std::string& folder) {
-    RunLogReader r(folder, 1000);
-    r.reload();
-    return whatsOf(r);
-}
-
-// A session on a temporary folder whose task T1 runs a.wdx daily at 09:30,
-// the fake clock's time.
-struct Desk : FakeDesktop {
-    TempFolder dir;
-    std::unique_ptr<Session> s;
-    Texts notices;
-    Desk() {
-        writeAll(dir.file("Scripts.dat"), "T1~~1~0~0~9~30~0~0~0~0~0~1~a.wdx\r\n");
-        s = std::make_unique<Session>(dir.path(), services());
-        s->setNoticeHandler([this](const std::string& text) { notices.push_back(text); });
-        s->load();
-    }
-    void tickNextDay() {
-        clock.advance(86400);
-        s->tick();
-    }
-};
 } // namespace
-
-TEST(HonestHistory, AWaitEndedWhileTheProgramRunsSaysSoAndAStopAtExitIsNoFinish) {
-    Desk d;
-    writeAll(d.dir.file("a.wdx"), "RUN editor,1\r\nMSG never\r\n");
-    d.launcher.runsFor[100] = 1 << 30;
-    d.activator.windowsLeft[100] = 1 << 30;
-    d.pump.onPass = [&] {
-        if (d.pump.passes == 50) d.s->requestStop();
-    };
-    d.s->runNow(1);
-    EXPECT_EQ(whats(d.dir.path()), (Texts{"started", "program started: editor (pid 100)", "waiting for pid 100 to end",
-                                          "pid 100 still running when the wait ended", "stopped at exit"}));
-}
-
-// A folder in the history's place, then a full disk (a file size limit).
-TEST(HonestHistory, LostEventsAreToldAndCountedInTheNextLineWritten) {
-    Desk d;
-    writeAll(d.dir.file("a.wdx"), "");
-    const std::string log = d.dir.file(file_names::kLogFile);
-    std::filesystem::create_directory(log);
-    d.s->runNow(1);
-    d.s->runNow(1);
-    std::filesystem::remove(log);
-    d.s->runNow(1);
-    EXPECT_EQ(whats(d.dir.path()), (Texts{"the history could not be written; events lost: 4", "started", "finished"}));
-    rlimit was{};
-    ::getrlimit(RLIMIT_FSIZE, &was);
-    const rlimit full{std::filesystem::file_size(log), was.rlim_max};
-    std::signal(SIGXFSZ, SIG_IGN);
-    ::setrlimit(RLIMIT_FSIZE, &full);
-    d.s->runNow(1);
-    ::setrlimit(RLIMIT_FSIZE, &was);
-    std::signal(SIGXFSZ, SIG_DFL);
-    EXPECT_EQ(d.notices.size(), 2u) << "one for the folder, one for the full disk";
-}
 
 // 100 MB of older history (a hole, made in no time) before the newest events;
 // then a short history whose older file is needed, or not.
@@ -167,21 +105,4 @@ TEST(HistoryReader, ARefreshReadsWhatWasAppendedAlsoAcrossARotationAndAfreshAFil
     file.add(numbered(100));
     r.refresh();
     EXPECT_EQ(r.bytesRead() - afterCut, lineOf(100).size());
-}
-
-// Once shown, the box for a missing script does not come at every due time;
-// but a save, a run by hand or the file come back end that.
-TEST(MissingScript, TheTaskComesBackWhenSavedRunByHandOrItsFileIsThere) {
-    Desk d;
-    d.s->tick();
-    d.tickNextDay();
-    EXPECT_EQ(d.messages.shown.size(), 1u);
-    d.s->commit(1, d.s->general().slot(1));
-    d.tickNextDay();
-    EXPECT_EQ(d.messages.shown.size(), 2u) << "saved";
-    EXPECT_TRUE(d.s->runNow(1).started);
-    writeAll(d.dir.file("a.wdx"), "EXEC back\r\n");
-    d.tickNextDay();
-    EXPECT_EQ(d.launcher.started, Texts{"back"});
-    EXPECT_FALSE(d.s->general().slot(1).ScriptMissing);
 }
