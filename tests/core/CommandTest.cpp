@@ -38,6 +38,16 @@ TEST(InstanceProtocol, EveryRequestComesThroughItsLine) {
     EXPECT_EQ(verdictOf("run x\n"), Verdict::Command);
 }
 
+TEST(InstanceProtocol, TheFirstLineDecidesInAnyPiecesAndStays) {
+    InstanceRequestReader reader;
+    EXPECT_EQ(reader.feed("sh"), Verdict::Incomplete);
+    EXPECT_EQ(reader.feed("ow\nquit\n"), Verdict::Show);
+    EXPECT_EQ(reader.feed("x\n"), Verdict::Show);
+    InstanceRequestReader endless;
+    EXPECT_EQ(endless.feed(std::string(kMaxRequestBytes - 1, 'x')), Verdict::Incomplete);
+    EXPECT_EQ(endless.feed("x"), Verdict::TooLong);
+}
+
 TEST(InstanceProtocol, ALineThatIsNoRequestIsUnknown) {
     using namespace std::string_view_literals;
     for (std::string_view line : {"run\n"sv, "run \n"sv, "list all\n"sv, "show now\n"sv, "RUN x\n"sv, "run \xff\n"sv,

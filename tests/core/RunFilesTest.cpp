@@ -1,16 +1,19 @@
 // The files of the runs: the history (Wendrel.log and its rotation) and the
-// tasks' last starts (Scripts.state).
+// tasks' last starts (Scripts.state); and desktop entries.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "model/General.h"
+#include "store/DesktopEntry.h"
 #include "store/FileNames.h"
 #include "store/RunLogFile.h"
 #include "store/RunState.h"
 #include "tests/core/TempFolder.h"
 
 using namespace wendrel;
+namespace fs = std::filesystem;
 
 namespace {
 RunEvent event(const std::string& task, RunEventKind kind = RunEventKind::Started) {
@@ -62,26 +65,104 @@ TEST(RunLogFile, AnEmptyHistoryIsNotRotatedAwayByALongEvent) {
     EXPECT_EQ(readAll(dir.file("Wendrel.log.1")), "older events\n");
 }
 
-// Two equal Daily tasks: the keys tell them apart by their place. Keys as
-// earlier versions wrote them (an offset basis one digit short) still give
-// the tasks their last starts; the next save writes the right keys only.
+// Two equal Daily tasks: the keys tell them apart by their place. Keys hash
+// the bytes the task list holds, so a task whose texts were always
+// Windows-1252 keeps its last start. Keys as earlier versions wrote them (an
+// offset basis one digit short) still give the tasks their last starts; the
+// next save writes the right keys only.
 TEST(RunStateFile, KeysOfEarlierVersionsAreReadAndOnlyTheRightOnesWritten) {
     TempFolder dir;
     const std::string path = dir.file(file_names::kStateFile);
     General g;
-    for (int n : {g.append(), g.append()}) {
-        TaskRecord& t = g.slot(n);
-        t.Name = "Backup";
-        t.ScriptFile = "backup.wdx";
+    for (const char* name : {"Backup", "Backup", "Caf\xC3\xA9"}) {
+        TaskRecord& t = g.slot(g.append());
+        t.Name = name;
+        t.ScriptFile = name[0] == 'B' ? "backup.wdx" : "caf\xC3\xA9.wdx";
         t.Interval = 1;
         t.TimeHour = 2;
         t.TimeMinute = 30;
     }
-    writeAll(path, "alive 100\r\ntask 80602159b68df9f7-1 5000\r\ntask 80602159b68df9f7-2 6000\r\n");
+    writeAll(path, "alive 100\r\ntask 80602159b68df9f7-1 5000\r\ntask 80602159b68df9f7-2 6000\r\n"
+                   "task f49e40e859175ac3-1 7000\r\n");
     std::string problem;
     EXPECT_EQ(run_state::load(path, g, problem), 100);
     EXPECT_EQ(g.slot(1).LastStartUtc, 5000);
     EXPECT_EQ(g.slot(2).LastStartUtc, 6000);
+    EXPECT_EQ(g.slot(3).LastStartUtc, 7000);
     EXPECT_EQ(run_state::save(path, g, 200), "");
-    EXPECT_EQ(readAll(path), "alive 200\r\ntask c224ba697a7e50ad-1 5000\r\ntask c224ba697a7e50ad-2 6000\r\n");
+    EXPECT_EQ(readAll(path), "alive 200\r\ntask c224ba697a7e50ad-1 5000\r\ntask c224ba697a7e50ad-2 6000\r\n"
+                             "task f49e40e859175ac3-1 7000\r\n");
+}
+
+// The first and the last instant the file can hold (UTC, 1970 to 9999); the
+// times beyond are the scheduler's concern.
+TEST(RunStateFile, TheFirstAndTheLastInstantAreRead) {
+    TempFolder dir;
+    const std::string path = dir.file(file_names::kStateFile);
+    General g;
+    std::string problem;
+    for (std::int64_t t : {std::int64_t{0}, std::int64_t{253402300799}}) {
+        writeAll(path, "alive " + std::to_string(t) + "\r\n");
+        EXPECT_EQ(run_state::load(path, g, problem), t);
+    }
+}
+
+namespace {
+DesktopEntry startEntry(const std::string& program) {
+    DesktopEntry e;
+    e.set("Type", "Application").set("Name", "Wendrel").setExec({program}).set("Terminal", "false");
+    return e;
+}
+} // namespace
+
+TEST(DesktopEntry, StringValuesAndExecArgumentsAreEscaped) {
+    // Backslash, line breaks, tabs and a leading blank.
+    for (auto [in, out] : {std::pair{"a\\b", "a\\\\b"},
+                           {"a\nb", "a\\nb"},
+                           {"a\tb", "a\\tb"},
+                           {"a\rb", "a\\rb"},
+                           {" a b ", "\\sa b "},
+                           {"Utility;", "Utility;"}})
+        EXPECT_EQ(DesktopEntry::escapeValue(in), out) << in;
+    // Read back in one pass: an escaped backslash before an "s" is no blank.
+    EXPECT_EQ(DesktopEntry::unescapeValue("\\sa\\\\sb\\x\\t"), " a\\sb\\x\t");
+    // An argument is quoted only when it holds a reserved character.
+    for (auto [in, out] : {std::pair{"/usr/bin/wendrel", "/usr/bin/wendrel"},
+                           {"/opt/50%/w", "/opt/50%%/w"},
+                           {"/opt/My Apps/w", "\"/opt/My Apps/w\""},
+                           {"a\"b", "\"a\\\"b\""},
+                           {"a`b", "\"a\\`b\""},
+                           {"a$b", "\"a\\$b\""},
+                           {"a\\b", "\"a\\\\b\""},
+                           {"a'b~", "\"a'b~\""},
+                           {"a b%", "\"a b%%\""},
+                           {"", "\"\""}})
+        EXPECT_EQ(DesktopEntry::quoteArgument(in), out) << in;
+}
+
+// A folder named with a line feed, a tab, a backslash, a double quote, a
+// blank and a per cent sign: the quoted argument is escaped once more as a
+// string, so its backslash is written four times.
+TEST(DesktopEntry, AnAwkwardFolderNameGivesOneValidExecLineAndNoTemporary) {
+    TempFolder dir;
+    const std::string path = dir.file("wendrel.desktop");
+    writeAll(path, "old");
+    EXPECT_EQ(startEntry("/opt/a\nb\tc\\d\"e f%g/Wendrel").write(path), "");
+    const std::string text = readAll(path);
+    const std::string exec = R"(Exec="/opt/a\nb\tc\\\\d\\"e f%%g/Wendrel")";
+    EXPECT_NE(text.find("\n" + exec + "\n"), std::string::npos) << text;
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+    ASSERT_EQ(std::system("command -v desktop-file-validate >/dev/null"), 0) << "scripts/deps installs it";
+    EXPECT_EQ(std::system(("desktop-file-validate '" + path + "'").c_str()), 0) << text;
+}
+
+TEST(DesktopEntry, TextNoEntryCanHoldIsRefusedWithTheReasonAndNothingWritten) {
+    TempFolder dir;
+    const std::string path = dir.file("wendrel.desktop");
+    EXPECT_EQ(startEntry("/opt/x\xff/Wendrel").write(path),
+              "\"/opt/x\\xFF/Wendrel\" is not valid UTF-8, which a desktop entry cannot hold");
+    EXPECT_EQ(startEntry("/opt/x\x01/Wendrel").write(path),
+              "\"/opt/x\\x01/Wendrel\" holds a control character, which a desktop entry cannot hold");
+    EXPECT_NE(DesktopEntry().set("Name", "caf\xe9").write(path), "");
+    EXPECT_FALSE(fs::exists(path));
 }

@@ -1,97 +1,30 @@
-// Task table operations, GetField, the number rules, the store files (also
-// damaged and hostile ones) and the listing of script files.
+// The task list and options files: the line format, texts in any language,
+// damaged and hostile files, atomic saves, the backup of what could not be
+// loaded whole; the folders and the script files' names.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <random>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
 
 #include "model/Cp1252.h"
 #include "model/General.h"
-#include "model/Fields.h"
+#include "model/TextFile.h"
+#include "store/FileNames.h"
 #include "store/Folders.h"
 #include "store/ScriptFiles.h"
 #include "store/TaskLine.h"
-#include "store/InstanceRequest.h"
 #include "store/TaskStore.h"
-#include "model/TextFile.h"
 #include "tests/core/TempFolder.h"
 
 using namespace wendrel;
 namespace fs = std::filesystem;
 using Steady = std::chrono::steady_clock;
-
-TEST(TaskTable, AppendRemoveAndMoveKeepTheInvariants) {
-    General g;
-    for (int i = 1; i <= 5; ++i) {
-        ASSERT_EQ(g.append(), i);
-        g.slot(i).Name = std::to_string(i);
-    }
-    g.slot(4).Running = 1;
-    g.slot(4).ProcessId = 42;
-
-    g.remove(2); // 1 3 4 5
-    EXPECT_EQ(g.TaskCount, 4);
-    EXPECT_EQ(g.slot(5), g.slot(General::kBlankSlot));
-    EXPECT_EQ(g.slot(3).Name.trimmed(), "4");
-    EXPECT_EQ(g.slot(3).Running, 1); // run-time state moves with its record
-
-    g.move(3, 1); // 4 1 3 5
-    g.move(2, 4); // 4 3 5 1
-    g.move(4, 1); // 1 4 3 5: the last row moves too
-    std::string order;
-    for (int i = 1; i <= g.TaskCount; ++i) order += g.slot(i).Name.trimmed();
-    EXPECT_EQ(order, "1435");
-    EXPECT_EQ(g.slot(2).ProcessId, 42);
-    EXPECT_EQ(g.slot(General::kBlankSlot), TaskRecord()); // moves go through their own slot
-}
-
-TEST(GetField, SplitsLikeTheStoreAndTheInterpreterExpect) {
-    // A closing separator adds no field ("a~").
-    const std::tuple<const char*, int, const char*> cases[] = {{"a~b~c", 2, "b"},     {"a~b~c", 3, "c"},
-                                                               {"a~b~c", 4, nullptr}, {"a~b", 0, nullptr},
-                                                               {"", 1, ""},           {"", 2, nullptr},
-                                                               {"a~", 2, nullptr},    {"~~x", 2, ""}};
-    for (auto [text, n, field] : cases)
-        EXPECT_EQ(GetField(text, '~', n), field ? std::optional<std::string>(field) : std::nullopt) << text << " " << n;
-}
-
-TEST(Numbers, LeadingAndWholeTextRules) {
-    // Blanks count nowhere, not even inside the digits; "&h" literals of up to
-    // four digits are 16-bit signed.
-    const std::pair<const char*, double> leading[] = {{"-1", -1},       {"1 2 3", 123}, {"\t4\n5x7", 45},
-                                                      {"2.5e1abc", 25}, {"1E+2", 100},  {"25e-1", 2.5},
-                                                      {"1d2", 100},     {"1e01", 10},   {"&HFF", 255},
-                                                      {"&HA", 10},      {"&hAf", 175},  {"&H89", 137},
-                                                      {"&hffff", -1},   {"&O17", 15},   {"&O8", 0},
-                                                      {"&0", 0},        {"&", 0},       {".", 0},
-                                                      {".5", 0.5}};
-    for (auto [text, value] : leading) EXPECT_EQ(leadingNumber(text), value) << text;
-    // Halves round to even. Numbers outside 16 bits read as 0, also when too
-    // long for any buffer; leading zeros or blanks beyond any buffer limit
-    // still lead to the digits.
-    const std::string zeros(20000, '0');
-    const std::pair<std::string, int> int16[] = {{"2.5", 2},
-                                                 {"3.5", 4},
-                                                 {"40000", 0},
-                                                 {"32767", 32767},
-                                                 {"-32768", -32768},
-                                                 {"10" + zeros, 0},
-                                                 {std::string(1 << 20, ' ') + "3", 3},
-                                                 {"&H10000000000000001", 0}, // not wrapped to 1
-                                                 {"&O" + zeros + "17", 15},
-                                                 {zeros + "12", 12},
-                                                 {"-" + zeros + "1.5", -2},
-                                                 {"&H" + zeros + "FF", 255}};
-    for (const auto& [text, value] : int16) EXPECT_EQ(leadingInt16(text), value) << text.substr(0, 30);
-    // A whole-text number allows blanks around it only.
-    const std::pair<std::string, int> whole[] = {{" 3 ", 3}, {"5.", 5},  {"2e1", 20}, {"2e", 0},         {"3x", 0},
-                                                 {"", 0},    {"- 1", 0}, {"nan", 0},  {zeros + "12", 12}};
-    for (const auto& [text, value] : whole) EXPECT_EQ(wholeInt16(text), value) << text.substr(0, 30);
-    EXPECT_EQ(waitNumber("0090.5"), 90.5); // a wait's plain decimal
-}
 
 TEST(TaskLine, WorkedExampleIsByteExactWithOneBytePerCharacter) {
     TaskRecord r;
@@ -107,18 +40,17 @@ TEST(TaskLine, WorkedExampleIsByteExactWithOneBytePerCharacter) {
     EXPECT_EQ(formatTaskLine(r), expected);
 }
 
-TEST(Encodings, EveryCp1252ByteRoundTripsAndUtf8IsStrict) {
-    std::string all;
-    for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
-    EXPECT_EQ(utf8ToCp1252(cp1252ToUtf8(all)), all);
-    EXPECT_EQ(cp1252ToUtf8("\x80"), "\xE2\x82\xAC"); // euro sign
-    EXPECT_EQ(utf8ToCp1252("\xE2\x82\xAC"), "\x80");
-    EXPECT_EQ(utf8ToCp1252("\xE4\xB8\xAD"), "?"); // not in the code page
-    // Only well-formed UTF-8 counts as such: not cut short, overlong, a
-    // surrogate, beyond U+10FFFF or a lone continuation byte.
-    EXPECT_TRUE(isValidUtf8("caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"));
-    for (const char* bad : {"\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80"})
-        EXPECT_FALSE(isValidUtf8(bad)) << bad;
+TEST(TaskLine, SevenNumberFieldsReadTheNumberTheyBeginWithFourOnlyAWholeNumber) {
+    TaskRecord r;
+    parseTaskLine("n~c~3x~3x~3x~3x~3x~3x~3x~3x~3x~3x~3x~s.wdx", r);
+    const std::tuple<const char*, std::int16_t, int> fields[] =
+        {{"Interval", r.Interval, 0},     {"DateDay", r.DateDay, 3},
+         {"DateMonth", r.DateMonth, 3},   {"TimeHour", r.TimeHour, 3},
+         {"TimeMinute", r.TimeMinute, 3}, {"DayofMonth", r.DayofMonth, 0},
+         {"DayofWeek", r.DayofWeek, 0},   {"MinsPastHour", r.MinsPastHour, 0},
+         {"Other", r.Other, 3},           {"MSOption", r.MSOption, 3},
+         {"Active", r.Active, 3}};
+    for (auto [name, value, expected] : fields) EXPECT_EQ(value, expected) << name;
 }
 
 class StoreFiles : public ::testing::Test {
@@ -186,6 +118,30 @@ TEST_F(StoreFiles, LineEndsEmptyLinesAndTheLastLine) {
     const std::string saved = readAll(dat());
     EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 5);
     EXPECT_EQ(std::count(saved.begin(), saved.end(), '\r'), 5);
+}
+
+// Texts in any language: a line that Windows-1252 holds is kept in it byte
+// for byte, one that needs more is written as UTF-8; widths count characters.
+TEST_F(StoreFiles, MixedLinesRoundTripByteForByte) {
+    const std::string cafe = "Caf\xC3\xA9?", looksUtf8 = "\xC3\x83\xC2\xA9";       // Ã© is C3 A9 in Windows-1252
+    const std::string mixed = "Caf\xC3\xA9 \xE2\x9C\x93 \xD0\x9F\xD1\x80\xD0\xB8"; // Café ✓ При
+    std::string cyrillic21;
+    for (int i = 0; i < 21; ++i) cyrillic21 += "\xD0\xB6"; // ж
+    EXPECT_EQ(FixedText<20>(cyrillic21).shown(), cyrillic21.substr(0, 40)) << "never cut inside a character";
+    General g;
+    for (const std::string& name : {cafe, mixed, looksUtf8}) g.slot(g.append()).Name = name;
+    ASSERT_TRUE(store.write(g).empty());
+    const std::string bytes = readAll(dat());
+    EXPECT_NE(bytes.find("Caf\xE9?" + std::string(15, ' ') + "~"), std::string::npos) << "Windows-1252 line";
+    EXPECT_NE(bytes.find(mixed + std::string(10, ' ') + "~"), std::string::npos) << "UTF-8 line";
+    EXPECT_NE(bytes.find(looksUtf8 + std::string(18, ' ') + "~"), std::string::npos) << "ambiguous line";
+    General back;
+    TaskStore(dir.path()).read(back);
+    ASSERT_EQ(back.TaskCount, 3);
+    EXPECT_EQ(back.slot(2).Name.shown(), mixed);
+    EXPECT_EQ(back.slot(3).Name.shown(), looksUtf8);
+    ASSERT_TRUE(TaskStore(dir.path()).write(back).empty());
+    EXPECT_EQ(readAll(dat()), bytes);
 }
 
 TEST_F(StoreFiles, ALinkedTaskListStaysALinkAndItsTargetIsReplaced) {
@@ -298,6 +254,20 @@ TEST(ScriptFiles, OnlyVisibleRegularWdxFilesAndNeverAThrow) {
     EXPECT_NO_THROW(listScriptFiles(dir.file("sub.wdx")));
 }
 
+// A script's name: a plain name of a file in the program's folder that the
+// task holds whole, with the extension added unless it ends in it.
+TEST(ScriptFiles, ANameIsPlainAndFitsTheTask) {
+    for (const std::string& name : {std::string("backup.wdx"), std::string(25, 'x'),
+                                    std::string(20, 'a') + "\xc3\xa9.wdx", std::string("\xe6\x97\xa5.wdx")})
+        EXPECT_EQ(scriptNameProblem(name), std::nullopt) << name;
+    for (const std::string& name : {std::string(), std::string("no/such.wdx"), std::string("."), std::string(".."),
+                                    std::string("a\0b.wdx", 7), std::string(26, 'x'), std::string("\xff.wdx")})
+        EXPECT_NE(scriptNameProblem(name), std::nullopt) << name;
+    EXPECT_EQ(withScriptExtension("backup"), "backup.wdx");
+    EXPECT_EQ(withScriptExtension("Backup.WDX"), "Backup.WDX");
+    EXPECT_EQ(withScriptExtension("wdx"), "wdx.wdx");
+}
+
 TEST(PrivateFolders, MissingLevelsAreMadeForTheOwnerOnlyAndExistingOnesKeptAsTheyAre) {
     TempFolder dir;
     fs::create_directory(dir.file("shared"));
@@ -310,19 +280,6 @@ TEST(PrivateFolders, MissingLevelsAreMadeForTheOwnerOnlyAndExistingOnesKeptAsThe
     writeAll(dir.file("file"), "");
     EXPECT_FALSE(makePrivateFolders(dir.file("file"), failure));
     EXPECT_EQ(failure, "cannot create " + dir.file("file") + ": it is not a folder");
-}
-
-TEST(TaskLine, SevenNumberFieldsReadTheNumberTheyBeginWithFourOnlyAWholeNumber) {
-    TaskRecord r;
-    parseTaskLine("n~c~3x~3x~3x~3x~3x~3x~3x~3x~3x~3x~3x~s.wdx", r);
-    const std::tuple<const char*, std::int16_t, int> fields[] =
-        {{"Interval", r.Interval, 0},     {"DateDay", r.DateDay, 3},
-         {"DateMonth", r.DateMonth, 3},   {"TimeHour", r.TimeHour, 3},
-         {"TimeMinute", r.TimeMinute, 3}, {"DayofMonth", r.DayofMonth, 0},
-         {"DayofWeek", r.DayofWeek, 0},   {"MinsPastHour", r.MinsPastHour, 0},
-         {"Other", r.Other, 3},           {"MSOption", r.MSOption, 3},
-         {"Active", r.Active, 3}};
-    for (auto [name, value, expected] : fields) EXPECT_EQ(value, expected) << name;
 }
 
 // Saves that were killed half-way leave temporaries (".Scripts.dat.XXXXXX"):
@@ -386,13 +343,47 @@ TEST_F(StoreFiles, ATaskListThatFailsToReadToItsEndCountsAsNotLoaded) {
     EXPECT_FALSE(store.write(g).empty()) << "what could not be read must not be replaced";
 }
 
-TEST(InstanceRequest, TheFirstLineDecidesInAnyPiecesAndStays) {
-    InstanceRequestReader reader;
-    EXPECT_EQ(reader.feed("sh"), InstanceRequestReader::Verdict::Incomplete);
-    EXPECT_EQ(reader.feed("ow\nquit\n"), InstanceRequestReader::Verdict::Show);
-    EXPECT_EQ(reader.feed("x\n"), InstanceRequestReader::Verdict::Show);
-    EXPECT_EQ(InstanceRequestReader().feed("show\r\n"), InstanceRequestReader::Verdict::Show);
-    InstanceRequestReader endless;
-    EXPECT_EQ(endless.feed(std::string(kMaxRequestBytes - 1, 'x')), InstanceRequestReader::Verdict::Incomplete);
-    EXPECT_EQ(endless.feed("x"), InstanceRequestReader::Verdict::TooLong);
+// A child saves in a loop until it is killed at a random moment: each kill
+// leaves each file whole, old or new, and temporaries named as the next
+// start's clean-up expects.
+TEST(HostileKillDuringSave, EveryKillLeavesAWholeOldOrNewFile) {
+    TempFolder dir;
+    General lists[2]; // other bytes throughout: a torn write would show
+    for (int v : {0, 1}) {
+        for (int i = 1; i <= General::kMaxTasks; ++i)
+            lists[v].slot(lists[v].append()).Comment = (v ? "New task  comment " : "Old comment ") + std::to_string(i);
+        lists[v].MinimizeOnStartup = lists[v].MinimizeToTray = static_cast<std::int16_t>(v);
+    }
+    ASSERT_TRUE(TaskStore(dir.path()).write(lists[0]).empty());
+    std::mt19937 random(20261206);
+    int saw[2] = {0, 0};
+    for (int trial = 0; trial < 120; ++trial) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlives a test that was stopped
+            for (TaskStore store(dir.path());;) {
+                store.write(lists[1]);
+                store.write(lists[0]);
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 20000));
+        ::kill(child, SIGKILL);
+        ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+        const std::string tasks = readAll(dir.file("Scripts.dat")), options = readAll(dir.file("Scripts.ini"));
+        const int v = tasks == TaskStore::formatTaskFile(lists[1]);
+        ASSERT_EQ(tasks, TaskStore::formatTaskFile(lists[v])) << "trial " << trial;
+        ASSERT_TRUE(options == TaskStore::formatOptionsFile(lists[0]) ||
+                    options == TaskStore::formatOptionsFile(lists[1]))
+            << "trial " << trial;
+        ++saw[v];
+    }
+    for (const auto& entry : fs::directory_iterator(dir.path())) {
+        const std::string leaf = entry.path().filename().string();
+        EXPECT_TRUE(leaf.starts_with("Scripts.") || leaf.starts_with(".Scripts.dat.") ||
+                    leaf.starts_with(".Scripts.ini."))
+            << leaf;
+    }
+    EXPECT_GT(saw[0], 0) << "no kill landed while the new list was saved";
+    EXPECT_GT(saw[1], 0) << "no kill landed while the old list was saved";
 }
