@@ -104,7 +104,6 @@ std::size_t parseNumber(std::string_view s, double& value) {
         while (j < s.size() && s[j] >= '0' && s[j] <= '9') {
             ex += '9';
             ++j;
-            ++ed;
         } // absurd exponents saturate
         if (ed > 0) {
             buf += ex;

@@ -10,6 +10,7 @@
 #include "model/DateTime.h"
 #include "model/Fields.h"
 #include "model/General.h"
+#include "model/RegularFile.h"
 #include "model/TaskList.h"
 #include "model/TextFile.h"
 #include "store/FileNames.h"
@@ -131,7 +132,9 @@ TEST(Numbers, LeadingAndWholeTextRules) {
     const std::pair<std::string, int> whole[] = {{" 3 ", 3}, {"5.", 5},  {"2e1", 20}, {"2e", 0},         {"3x", 0},
                                                  {"", 0},    {"- 1", 0}, {"nan", 0},  {zeros + "12", 12}};
     for (const auto& [text, value] : whole) EXPECT_EQ(wholeInt16(text), value) << text.substr(0, 30);
-    EXPECT_EQ(waitNumber("0090.05"), 90.05); // a wait's plain decimal
+    // A wait's plain decimal, its fraction to 30 digits.
+    EXPECT_EQ(waitNumber("0090.09"), 90.09);
+    EXPECT_EQ(waitNumber("." + std::string(29, '0') + "1"), 1e-30);
 }
 
 TEST(Encodings, EveryCp1252ByteRoundTripsAndUtf8IsStrict) {
@@ -193,11 +196,12 @@ TEST(FullDisk, ASaveLeavesTheOldFileAndSaysWhyAndTheHistoryGivesUp) {
 }
 
 // A program started with its input closed gets descriptor 0 for the first
-// file it opens; a file that is not there is not open.
+// file it opens; a file that is not there gives no descriptor at all.
 TEST(Descriptors, AFileThatGotDescriptorZeroIsReadAndWritten) {
     TempFolder dir;
     writeAll(dir.file("f"), "line\n");
-    EXPECT_FALSE(LineReader(dir.file("missing")).isOpen());
+    std::string why;
+    EXPECT_LT(openRegularFile(dir.file("missing"), FileUse::Read, why), 0);
     const int input = ::dup(0);
     ::close(0);
     std::string line;
