@@ -103,13 +103,17 @@ TEST(GetField, SplitsLikeTheStoreAndTheInterpreterExpect) {
 TEST(Numbers, LeadingAndWholeTextRules) {
     // Blanks count nowhere, not even inside the digits; "&h" literals of up to
     // four digits are 16-bit signed.
-    const std::pair<const char*, double> leading[] = {{"-1", -1},       {"1 2 3", 123}, {"\t4\n5x7", 45},
-                                                      {"2.5e1abc", 25}, {"1E+2", 100},  {"25e-1", 2.5},
-                                                      {"1d2", 100},     {"1e01", 10},   {"&HFF", 255},
-                                                      {"&HA", 10},      {"&hAf", 175},  {"&H89", 137},
-                                                      {"&hffff", -1},   {"&O17", 15},   {"&O8", 0},
-                                                      {"&0", 0},        {"&", 0},       {".", 0},
-                                                      {".5", 0.5}};
+    const std::pair<const char*, double> leading[] = {{"-1", -1},       {"1 2 3", 123},
+                                                      {"\t4\n5x7", 45}, {"2.5e1abc", 25},
+                                                      {"1E+2", 100},    {"25e-1", 2.5},
+                                                      {"1d2", 100},     {"1e01", 10},
+                                                      {"&HFF", 255},    {"&HA", 10},
+                                                      {"&hAf", 175},    {"&H89", 137},
+                                                      {"&hffff", -1},   {"&O17", 15},
+                                                      {"&O8", 0},       {"&0", 0},
+                                                      {"&", 0},         {".", 0},
+                                                      {".5", 0.5},      {"1e0000001", 10},
+                                                      {"2e00", 2},      {"&HFFFFFFFFFFFFFFFF", 18446744073709551615.0}};
     for (auto [text, value] : leading) EXPECT_EQ(leadingNumber(text), value) << text;
     // Halves round to even. Numbers outside 16 bits read as 0, also when too
     // long for any buffer; leading zeros or blanks beyond any buffer limit
