@@ -36,6 +36,9 @@ TEST(InstanceProtocol, EveryRequestComesThroughItsLine) {
     }
     EXPECT_EQ(verdictOf("show\r\n"), Verdict::Show);
     EXPECT_EQ(verdictOf("run x\n"), Verdict::Command);
+    EXPECT_FALSE(requestLine({Command::Run, "two\nlines"})) << "a task that cannot go on one line is not sent";
+    const InstanceReply reply{ReplyStatus::Ambiguous, "a\nb\n"};
+    EXPECT_EQ(parseReply(formatReply(reply)), reply);
 }
 
 TEST(InstanceProtocol, TheFirstLineDecidesInAnyPiecesAndStays) {
@@ -56,67 +59,26 @@ TEST(InstanceProtocol, ALineThatIsNoRequestIsUnknown) {
     }
 }
 
-TEST(InstanceProtocol, ATaskThatCannotGoOnOneLineIsNotSent) {
-    EXPECT_FALSE(requestLine({Command::Run, "two\nlines"}));
-    EXPECT_FALSE(requestLine({Command::Run, "cr\r"}));
-    EXPECT_FALSE(requestLine({Command::Run, std::string("nul\0x", 5)}));
-    EXPECT_FALSE(requestLine({Command::Enable, ""}));
-    const std::string longest(kMaxRequestBytes - 1 - std::string_view("run ").size(), 'x');
-    ASSERT_TRUE(requestLine({Command::Run, longest}));
-    EXPECT_EQ(verdictOf(*requestLine({Command::Run, longest})), Verdict::Command);
-    EXPECT_FALSE(requestLine({Command::Run, longest + "x"}));
-}
-
-TEST(InstanceProtocol, RepliesComeBackAsSent) {
-    for (ReplyStatus status : {ReplyStatus::Ok, ReplyStatus::NoSuchTask, ReplyStatus::Ambiguous,
-                               ReplyStatus::NotStarted, ReplyStatus::Failed, ReplyStatus::Busy}) {
-        const InstanceReply reply{status, "a\nb\n"};
-        EXPECT_EQ(parseReply(formatReply(reply)), reply);
-    }
-    EXPECT_EQ(parseReply(kShowAccepted), (InstanceReply{ReplyStatus::Ok, {}}));
-    EXPECT_FALSE(parseReply("ok"));
-    EXPECT_FALSE(parseReply("error fire\nx"));
-}
-
 struct Tasks : ::testing::Test {
     General g;
     void add(std::string_view utf8Name) { g.slot(g.append()).Name = utf8ToCp1252(utf8Name); }
     TaskMatch find(std::string_view key) { return findTask(g, g.TaskCount, key); }
 };
 
-TEST_F(Tasks, ANameIsFoundExactlyThenInAnyCaseThenAsAPosition) {
+TEST_F(Tasks, ANameIsFoundExactlyThenInAnyCaseThenAsAPositionOrTheReplySaysWhyNot) {
     for (auto name : {"Backup", "backup", "Café Über", "7", "Mail"}) add(name);
     EXPECT_EQ(find("backup").task, 2);
     EXPECT_EQ(find("Café Über ").task, 3);
     EXPECT_EQ(find("mAIL").task, 5);
     EXPECT_EQ(find("7").task, 4);
     EXPECT_EQ(find("5").task, 5);
-}
-
-TEST_F(Tasks, WhatFitsNoSingleTaskSaysWhy) {
-    for (auto name : {"Backup", "backup", "Mail"}) add(name);
-    const TaskMatch both = find("BACKUP");
-    EXPECT_EQ(both.task, 0);
-    EXPECT_EQ(both.failure, ReplyStatus::Ambiguous);
-    EXPECT_EQ(both.reason, "the tasks at 1 and 2 are all named \"BACKUP\": give the position");
     add("backUp");
-    EXPECT_EQ(find("BACKUP").reason, "the tasks at 1, 2 and 4 are all named \"BACKUP\": give the position");
-    const TaskMatch beyond = find("5");
-    EXPECT_EQ(beyond.failure, ReplyStatus::NoSuchTask);
-    EXPECT_EQ(beyond.reason, "there is no task at position 5 (the list holds 4)");
+    const TaskMatch many = find("BACKUP");
+    EXPECT_EQ(many.failure, ReplyStatus::Ambiguous);
+    EXPECT_EQ(many.reason, "the tasks at 1, 2 and 6 are all named \"BACKUP\": give the position");
+    EXPECT_EQ(find("9").reason, "there is no task at position 9 (the list holds 6)");
     EXPECT_EQ(find("0").failure, ReplyStatus::NoSuchTask);
-    EXPECT_EQ(find("9990").reason, "there is no task at position 9990 (the list holds 4)");
     EXPECT_EQ(find("12345").reason, "no task is named \"12345\"");
-}
-
-TEST(Listing, ColumnsLineUpByCharacters) {
-    ListedTask cafe{1, "Café", "Daily", "Yes", true, {}};
-    cafe.status.nextStart = DateTime{2026, 12, 8, 2, 0, 5};
-    cafe.status.lastOutcome = Session::TaskStatus::Outcome::Failed;
-    const ListedTask mail{12, "Mail", "Other", "No", false, {}};
-    EXPECT_EQ(taskTable({cafe, mail}), "#   Name  Interval  Active  Next start           Last outcome\n"
-                                       "1   Café  Daily     Yes     2026-12-08 02:00:05  failed\n"
-                                       "12  Mail  Other     No      -                    -\n");
 }
 
 TEST(Listing, JsonHoldsEveryFieldAndEscapesText) {
@@ -151,18 +113,6 @@ struct Steering : ::testing::Test, FakeDesktop {
     }
 };
 
-TEST_F(Steering, RunIsCheckedAndLeftToTheCaller) {
-    const CommandResult run = ask(Command::Run, "quiet");
-    EXPECT_EQ(run.reply, (InstanceReply{ReplyStatus::Ok, "Task 2 (Quiet) started.\n"}));
-    EXPECT_TRUE(run.startTask);
-    EXPECT_EQ(s->general().slot(2).Running, 0);
-    s->general().slot(2).Running = 1;
-    const CommandResult again = ask(Command::Run, "2");
-    EXPECT_EQ(again.reply.status, ReplyStatus::NotStarted);
-    EXPECT_FALSE(again.startTask);
-    EXPECT_EQ(ask(Command::Run, "Gone").reply.status, ReplyStatus::NoSuchTask);
-}
-
 TEST_F(Steering, EnableAndDisableAreSavedAtOnce) {
     const CommandResult on = ask(Command::Enable, "Quiet");
     EXPECT_EQ(on.reply.text, "Task 2 (Quiet) is active.\n");
@@ -173,17 +123,6 @@ TEST_F(Steering, EnableAndDisableAreSavedAtOnce) {
     s->general().slot(1).Active = 2; // hand-edited: not active
     ask(Command::Enable, "1");
     EXPECT_EQ(s->general().slot(1).Active, 1);
-}
-
-TEST_F(Steering, TheListingShowsTheSavedTasks) {
-    s->newTask(0);
-    EXPECT_EQ(ask(Command::Run, "3").reply.status, ReplyStatus::NoSuchTask);
-    EXPECT_EQ(ask(Command::Run, "2").reply.status, ReplyStatus::Ok);
-    const std::string json = ask(Command::ListJson).reply.text;
-    EXPECT_EQ(json.find("\"position\": 3"), std::string::npos);
-    EXPECT_NE(json.find("\"position\": 2"), std::string::npos);
-    EXPECT_NE(json.find("\"name\": \"Lead\", \"interval\": \"Hourly\", \"active\": true,"), std::string::npos);
-    EXPECT_EQ(ask(Command::List).reply.text.substr(0, 3), "#  ");
 }
 
 TEST(NoneRunning, TheFilesAreListedAndChanged) {

@@ -161,14 +161,3 @@ TEST(HostileStateFile, TimesOutOfRangeAreIgnoredAndTheTickRuns) {
         EXPECT_EQ(started, std::vector<int>{1}) << "alive " << seconds;
     }
 }
-
-// A crash may leave the history's last line without its end.
-TEST(HostileLogFile, ATornLastLineDoesNotSwallowTheNextEvent) {
-    TempFolder dir;
-    writeAll(dir.file(file_names::kLogFile), "2026-12-06 09:30:00\tT\ta.wdx\tprogram sta");
-    RunLogFile log(dir.path());
-    log.add(RunEvent{DateTime{2026, 12, 6, 9, 31, 0}, RunEventKind::Finished, "T", "a.wdx", {}, {}, {}});
-    const std::vector<RunLogEntry> all = RunLogFile::readAll(dir.path());
-    ASSERT_FALSE(all.empty());
-    EXPECT_EQ(all.back().what, "finished");
-}

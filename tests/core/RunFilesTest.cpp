@@ -57,14 +57,6 @@ TEST(RunLogFile, RotationKeepsOneOldFile) {
     EXPECT_EQ(all.back().task, "T24");
 }
 
-TEST(RunLogFile, AnEmptyHistoryIsNotRotatedAwayByALongEvent) {
-    TempFolder dir;
-    writeAll(dir.file("Wendrel.log.1"), "older events\n");
-    writeAll(dir.file("Wendrel.log"), "");
-    RunLogFile(dir.path(), 10).add(event("T"));
-    EXPECT_EQ(readAll(dir.file("Wendrel.log.1")), "older events\n");
-}
-
 // Two equal Daily tasks: the keys tell them apart by their place. Keys hash
 // the bytes the task list holds, so a task whose texts were always
 // Windows-1252 keeps its last start. Keys as earlier versions wrote them (an

@@ -45,7 +45,7 @@ TEST(SendKeys, ModifiersHoldOverTheNextKeyOrGroup) {
 
 TEST(SendKeys, NamedKeysInAnyCaseRepeatCountsAndBracedCharacters) {
     EXPECT_EQ(describe("{enter}{Tab}{bksp}{PGUP}{F16}"), "<Return> <Tab> <BackSpace> <Prior> <F16>");
-    EXPECT_EQ(describe("{LEFT 2}{x 3}{ENTER 0}"), "<Left> <Left> x x x");
+    EXPECT_EQ(describe("{LEFT 2}{x 9}{ENTER 0}"), "<Left> <Left> x x x x x x x x x");
     // The first character after the brace is literal, whatever it is.
     EXPECT_EQ(describe("{+}{^}{%}{~}{(}{)}{{}{}}{[}{]}"), "+ ^ % ~ ( ) { } [ ]");
     EXPECT_EQ(describe("{} 2}{  2}"), "} }    ");
@@ -86,6 +86,7 @@ TEST(CommandLine, SplitsLikeAShellWithoutExpansionAndRefusesAnUnclosedQuote) {
         {std::string("cut\0 here", 9), Words{"cut"}},
         {"prog 'open", std::nullopt},
         {R"(prog "a\")", std::nullopt},
+        {std::string("say \"a\0\"", 8), std::nullopt}, // the quote behind the end closes nothing
     };
     for (const auto& [line, words] : cases) EXPECT_EQ(splitCommandLine(line), words) << line;
 }
