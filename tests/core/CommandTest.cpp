@@ -118,6 +118,9 @@ TEST_F(Steering, EnableAndDisableAreSavedAtOnce) {
     s->general().slot(1).Active = 2; // hand-edited: not active
     ask(Command::Enable, "1");
     EXPECT_EQ(s->general().slot(1).Active, 1);
+    s->newTask(0); // not saved yet: not there for a command
+    EXPECT_EQ(ask(Command::Enable, "3").reply.status, ReplyStatus::NoSuchTask);
+    EXPECT_EQ(ask(Command::Enable, "2").reply.status, ReplyStatus::Ok);
 }
 
 TEST(NoneRunning, TheFilesAreListedAndChanged) {

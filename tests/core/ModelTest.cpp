@@ -36,6 +36,7 @@ TEST(TaskTable, AppendRemoveAndMoveKeepTheInvariants) {
     g.move(2, 4); // 4 3 5 1
     g.move(4, 1); // 1 4 3 5: the last row moves too
     for (auto [from, to] : {std::pair{0, 1}, {1, 0}, {1, 5}, {5, 1}}) g.move(from, to); // outside the list: no move
+    for (int k : {0, 5}) g.remove(k);
     std::string order;
     for (int i = 1; i <= g.TaskCount; ++i) order += g.slot(i).Name.trimmed();
     EXPECT_EQ(order, "1435");
@@ -43,6 +44,18 @@ TEST(TaskTable, AppendRemoveAndMoveKeepTheInvariants) {
     EXPECT_EQ(g.slot(General::kBlankSlot), TaskRecord()); // moves go through their own slot
     while (g.append() != 0) continue;
     EXPECT_EQ(g.TaskCount, General::kMaxTasks);
+}
+
+TEST(TaskTable, CaptionsNameIntervalsAndActiveElseTheNumber) {
+    General g;
+    g.fillCaptionTables();
+    for (auto [caption, expected] : {std::pair{g.intervalName(0), "Hourly"},
+                                     {g.intervalName(5), "Other"},
+                                     {g.intervalName(6), "6"},
+                                     {g.yesNoName(0), "No"},
+                                     {g.yesNoName(1), "Yes"},
+                                     {g.yesNoName(-1), "-1"}})
+        EXPECT_EQ(caption, expected);
 }
 
 // Where a dragged row lands, and the row current after a removal.
@@ -94,14 +107,14 @@ TEST(Numbers, LeadingAndWholeTextRules) {
     // four digits are 16-bit signed.
     const std::pair<const char*, double> leading[] = {{"-1", -1},       {"1 2 3", 123},
                                                       {"\t4\n5x7", 45}, {"2.5e1abc", 25},
-                                                      {"1E+2", 100},    {"25e-1", 2.5},
+                                                      {"1E+20", 1e20},  {"25e-1", 2.5},
                                                       {"1d2", 100},     {"1e01", 10},
                                                       {"&HFF", 255},    {"&HA", 10},
                                                       {"&hAf", 175},    {"&H89", 137},
-                                                      {"&hffff", -1},   {"&O17", 15},
+                                                      {"&hffff", -1},   {"&o17", 15},
                                                       {"&O8", 0},       {"&0", 0},
                                                       {"&", 0},         {".", 0},
-                                                      {".5", 0.5},      {"1e0000001", 10},
+                                                      {".9", 0.9},      {"1e0000001", 10},
                                                       {"2e00", 2},      {"&HFFFFFFFFFFFFFFFF", 18446744073709551615.0}};
     for (auto [text, value] : leading) EXPECT_EQ(leadingNumber(text), value) << text;
     // Halves round to even. Numbers outside 16 bits read as 0, also when too
@@ -133,7 +146,8 @@ TEST(Encodings, EveryCp1252ByteRoundTripsAndUtf8IsStrict) {
     for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
     EXPECT_EQ(utf8ToCp1252(cp1252ToUtf8(all)), all);
     EXPECT_EQ(cp1252ToUtf8("\x80"), "\xE2\x82\xAC"); // euro sign
-    EXPECT_EQ(utf8ToCp1252("\xE4\xB8\xAD"), "?");    // not in the code page
+    for (const char* outside : {"\xE4\xB8\xAD", "\xC2\x80"})
+        EXPECT_EQ(utf8ToCp1252(outside), "?") << "not in the code page";
     // Only well-formed UTF-8 counts as such: not cut short, overlong, a
     // surrogate, beyond U+10FFFF or a lone continuation byte.
     EXPECT_TRUE(isValidUtf8("caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"));
