@@ -39,7 +39,7 @@ TEST(InstanceProtocol, EveryRequestComesThroughItsLine) {
     EXPECT_EQ(parseReply(formatReply(reply)), reply);
 }
 
-TEST(InstanceProtocol, TheFirstLineDecidesInAnyPiecesAndStays) {
+TEST(InstanceProtocol, TheFirstLineDecidesInAnyPiecesAndStaysALineThatIsNoRequestIsUnknown) {
     InstanceRequestReader reader;
     EXPECT_EQ(reader.feed("sh"), Verdict::Incomplete);
     EXPECT_EQ(reader.feed("ow\nquit\n"), Verdict::Show);
@@ -47,14 +47,10 @@ TEST(InstanceProtocol, TheFirstLineDecidesInAnyPiecesAndStays) {
     InstanceRequestReader endless;
     EXPECT_EQ(endless.feed(std::string(kMaxRequestBytes - 1, 'x')), Verdict::Incomplete);
     EXPECT_EQ(endless.feed("x"), Verdict::TooLong);
-}
-
-TEST(InstanceProtocol, ALineThatIsNoRequestIsUnknown) {
     using namespace std::string_view_literals;
     for (std::string_view line : {"run\n"sv, "run \n"sv, "list all\n"sv, "show now\n"sv, "RUN x\n"sv, "run \xff\n"sv,
-                                  "run a\0b\n"sv, "run a\rb\n"sv, "list-jsonx\n"sv, "\n"sv}) {
+                                  "run a\0b\n"sv, "run a\rb\n"sv, "list-jsonx\n"sv, "\n"sv})
         EXPECT_EQ(verdictOf(line), Verdict::Unknown) << line;
-    }
 }
 
 struct Tasks : ::testing::Test {
@@ -132,6 +128,8 @@ TEST(NoneRunning, TheFilesAreListedAndChanged) {
     std::vector<std::string> problems;
     const InstanceReply listed = performOnFiles(dir.path(), {Command::List, {}}, problems);
     EXPECT_EQ(listed.text.substr(listed.text.find('\n') + 1, 16), "1  Lead  Hourly ");
+    const std::string json = performOnFiles(dir.path(), {Command::ListJson, {}}, problems).text;
+    EXPECT_NE(json.find("\"active\": true"), std::string::npos) << json;
     EXPECT_EQ(performOnFiles(dir.path(), {Command::Enable, "lead"}, problems).text, "Task 1 (Lead) is active.\n");
     EXPECT_EQ(readAll(dir.file("Scripts.dat")), lead) << "nothing to change: nothing written";
     EXPECT_EQ(performOnFiles(dir.path(), {Command::Disable, "1"}, problems).status, ReplyStatus::Ok);

@@ -35,7 +35,7 @@ TEST(RunLogFile, EachEventStaysOneLineOfFourFields) {
     RunEvent noScript = event("T");
     noScript.script.clear();
     EXPECT_TRUE(parseRunLogLine(formatRunEvent(noScript))) << "a task without a script";
-    EXPECT_FALSE(parseRunLogLine("not an event"));
+    EXPECT_FALSE(parseRunLogLine("not an event\tT\ts.wdx\tstarted"));
     EXPECT_FALSE(parseRunLogLine("2026-12-07 09:30:05\ttorn"));
 }
 
@@ -147,7 +147,10 @@ TEST(DesktopEntry, StringValuesAndExecArgumentsAreEscaped) {
         EXPECT_EQ(DesktopEntry::quoteArgument(in), out) << in;
 }
 
-TEST(DesktopEntry, TextNoEntryCanHoldIsRefusedWithTheReasonAndNothingWritten) {
+// A written entry: the quoted Exec argument is escaped once more as a string,
+// so its backslash is written four times. Text that no entry can hold is
+// refused with the reason, and nothing is written.
+TEST(DesktopEntry, AnEntryIsWrittenWithItsExecLineOrRefusedWithTheReason) {
     TempFolder dir;
     const std::string path = dir.file("wendrel.desktop");
     EXPECT_EQ(startEntry("/opt/x\xff/Wendrel").write(path),
@@ -156,4 +159,10 @@ TEST(DesktopEntry, TextNoEntryCanHoldIsRefusedWithTheReasonAndNothingWritten) {
               "\"/opt/x\\x01/Wendrel\" holds a control character, which a desktop entry cannot hold");
     EXPECT_NE(DesktopEntry().set("Name", "caf\xe9").write(path), "");
     EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ(startEntry("/opt/a\\b c/Wendrel").write(path), "");
+    EXPECT_NE(readAll(path).find("\n"
+                                 R"(Exec="/opt/a\\\\b c/Wendrel")"
+                                 "\n"),
+              std::string::npos)
+        << readAll(path);
 }
