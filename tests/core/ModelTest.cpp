@@ -117,7 +117,7 @@ TEST(Numbers, LeadingAndWholeTextRules) {
                                                       {".9", 0.9},      {"1e0000001", 10},
                                                       {"2e00", 2},      {"&HFFFFFFFFFFFFFFFF", 18446744073709551615.0}};
     for (auto [text, value] : leading) EXPECT_EQ(leadingNumber(text), value) << text;
-    // Halves round to even. Numbers outside 16 bits read as 0, also when too
+    // Halves round to even. Numbers outside 16 bits read as 0 (not wrapped), also when too
     // long for any buffer; leading zeros or blanks beyond any buffer limit
     // still lead to the digits.
     const std::string zeros(20000, '0');
@@ -128,7 +128,7 @@ TEST(Numbers, LeadingAndWholeTextRules) {
                                                  {"-32768", -32768},
                                                  {"10" + zeros, 0},
                                                  {std::string(1 << 20, ' ') + "3", 3},
-                                                 {"&H10000000000000001", 0}, // not wrapped to 1
+                                                 {"&H10000000000000001", 0},
                                                  {"&O" + zeros + "17", 15},
                                                  {zeros + "12", 12},
                                                  {"-" + zeros + "1.5", -2},

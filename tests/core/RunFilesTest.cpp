@@ -1,4 +1,4 @@
-// The files of the runs: the history (Wendrel.log and its rotation) and the
+// The files of the runs: the history's lines (Wendrel.log) and the
 // tasks' last starts (Scripts.state); and desktop entries.
 #include <gtest/gtest.h>
 
@@ -14,14 +14,8 @@
 using namespace wendrel;
 namespace fs = std::filesystem;
 
-namespace {
-RunEvent event(const std::string& task, RunEventKind kind = RunEventKind::Started) {
-    return RunEvent{{2026, 12, 7, 9, 30, 5}, kind, task, "s.wdx", {}, {}, {}};
-}
-} // namespace
-
 TEST(RunLogFile, EachEventStaysOneLineOfFourFields) {
-    RunEvent e = event("Tab\there\r\nand line", RunEventKind::ProgramStarted);
+    RunEvent e{{2026, 12, 7, 9, 30, 5}, RunEventKind::ProgramStarted, "Tab\there\r\nand line", "s.wdx", {}, {}, {}};
     e.command = "y" + std::string(599, 'x') + "\xc3\xa9";
     e.pid = 7;
     const std::string line = formatRunEvent(e);
@@ -32,27 +26,10 @@ TEST(RunLogFile, EachEventStaysOneLineOfFourFields) {
     EXPECT_EQ(back->what, "program started: y" + std::string(499, 'x') + "... (pid 7)");
     e.command = std::string(500, 'x');
     EXPECT_EQ(parseRunLogLine(formatRunEvent(e))->what, "program started: " + e.command + " (pid 7)");
-    RunEvent noScript = event("T");
-    noScript.script.clear();
+    const RunEvent noScript{{2026, 12, 7, 9, 30, 5}, RunEventKind::Started, "T", "", {}, {}, {}};
     EXPECT_TRUE(parseRunLogLine(formatRunEvent(noScript))) << "a task without a script";
     EXPECT_FALSE(parseRunLogLine("not an event\tT\ts.wdx\tstarted"));
     EXPECT_FALSE(parseRunLogLine("2026-12-07 09:30:05\ttorn"));
-}
-
-TEST(RunLogFile, RotationKeepsOneOldFile) {
-    TempFolder dir;
-    const std::size_t lineBytes = formatRunEvent(event("T00")).size() + 1;
-    RunLogFile log(dir.path(), lineBytes * 10);
-    for (int i = 0; i < 25; ++i) log.add(event("T" + std::string(i < 10 ? "0" : "") + std::to_string(i)));
-    // 25 lines, 10 to a file: the first 10 are gone, 10 are in the old file.
-    EXPECT_EQ(readAll(dir.file(file_names::kLogFile)).size(), lineBytes * 5);
-    EXPECT_EQ(readAll(dir.file(file_names::kOldLogFile)).size(), lineBytes * 10);
-    EXPECT_EQ(std::filesystem::status(dir.file(file_names::kLogFile)).permissions(),
-              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-    const auto all = RunLogFile::readAll(dir.path());
-    ASSERT_EQ(all.size(), 15u);
-    EXPECT_EQ(all.front().task, "T10");
-    EXPECT_EQ(all.back().task, "T24");
 }
 
 namespace {
@@ -124,27 +101,24 @@ DesktopEntry startEntry(const std::string& program) {
 
 TEST(DesktopEntry, StringValuesAndExecArgumentsAreEscaped) {
     // Backslash, line breaks, tabs and a leading blank.
-    for (auto [in, out] : {std::pair{"a\\b", "a\\\\b"},
-                           {"a\nb", "a\\nb"},
-                           {"a\tb", "a\\tb"},
-                           {"a\rb", "a\\rb"},
-                           {" a b ", "\\sa b "},
-                           {"Utility;", "Utility;"}})
-        EXPECT_EQ(DesktopEntry::escapeValue(in), out) << in;
+    const std::pair<const char*, const char*> values[] = {{"a\\b", "a\\\\b"},   {"a\nb", "a\\nb"},
+                                                          {"a\tb", "a\\tb"},    {"a\rb", "a\\rb"},
+                                                          {" a b ", "\\sa b "}, {"Utility;", "Utility;"}};
+    for (auto [in, out] : values) EXPECT_EQ(DesktopEntry::escapeValue(in), out) << in;
     // Read back in one pass: an escaped backslash before an "s" is no blank.
     EXPECT_EQ(DesktopEntry::unescapeValue("\\sa\\\\sb\\x\\t"), " a\\sb\\x\t");
     // An argument is quoted only when it holds a reserved character.
-    for (auto [in, out] : {std::pair{"/usr/bin/wendrel", "/usr/bin/wendrel"},
-                           {"/opt/50%/w", "/opt/50%%/w"},
-                           {"/opt/My Apps/w", "\"/opt/My Apps/w\""},
-                           {"a\"b", "\"a\\\"b\""},
-                           {"a`b", "\"a\\`b\""},
-                           {"a$b", "\"a\\$b\""},
-                           {"a\\b", "\"a\\\\b\""},
-                           {"a'b~", "\"a'b~\""},
-                           {"a b%", "\"a b%%\""},
-                           {"", "\"\""}})
-        EXPECT_EQ(DesktopEntry::quoteArgument(in), out) << in;
+    const std::pair<const char*, const char*> arguments[] = {{"/usr/bin/wendrel", "/usr/bin/wendrel"},
+                                                             {"/opt/50%/w", "/opt/50%%/w"},
+                                                             {"/opt/My Apps/w", "\"/opt/My Apps/w\""},
+                                                             {"a\"b", "\"a\\\"b\""},
+                                                             {"a`b", "\"a\\`b\""},
+                                                             {"a$b", "\"a\\$b\""},
+                                                             {"a\\b", "\"a\\\\b\""},
+                                                             {"a'b~", "\"a'b~\""},
+                                                             {"a b%", "\"a b%%\""},
+                                                             {"", "\"\""}};
+    for (auto [in, out] : arguments) EXPECT_EQ(DesktopEntry::quoteArgument(in), out) << in;
 }
 
 // A written entry: the quoted Exec argument is escaped once more as a string,
@@ -160,9 +134,6 @@ TEST(DesktopEntry, AnEntryIsWrittenWithItsExecLineOrRefusedWithTheReason) {
     EXPECT_NE(DesktopEntry().set("Name", "caf\xe9").write(path), "");
     EXPECT_FALSE(fs::exists(path));
     EXPECT_EQ(startEntry("/opt/a\\b c/Wendrel").write(path), "");
-    EXPECT_NE(readAll(path).find("\n"
-                                 R"(Exec="/opt/a\\\\b c/Wendrel")"
-                                 "\n"),
-              std::string::npos)
-        << readAll(path);
+    const std::string exec = R"(Exec="/opt/a\\\\b c/Wendrel")";
+    EXPECT_NE(readAll(path).find("\n" + exec + "\n"), std::string::npos) << readAll(path);
 }

@@ -81,10 +81,11 @@ TEST_F(StoreFiles, MissingFilesAreCreatedForTheOwnerAndExistingOnesKeepTheirMode
 TEST_F(StoreFiles, OptionLines) {
     General g;
     // Each read starts from the defaults: a line missing reads as 0.
-    for (auto [text, first, second, third] : {std::tuple{" 1 \r\n 0 \r\n 1 \r\n", 1, 0, 1},
-                                              {"-1\r\n1\r\n", -1, 1, 0},
-                                              {"text\r\n", 0, 0, 0},
-                                              {"70000\r\n1", 0, 1, 0}}) {
+    const std::tuple<const char*, int, int, int> files[] = {{" 1 \r\n 0 \r\n 1 \r\n", 1, 0, 1},
+                                                            {"-1\r\n1\r\n", -1, 1, 0},
+                                                            {"text\r\n", 0, 0, 0},
+                                                            {"70000\r\n1", 0, 1, 0}};
+    for (auto [text, first, second, third] : files) {
         writeAll(ini(), text);
         TaskStore(dir.path()).readOptions(g);
         EXPECT_EQ(g.MinimizeOnStartup, first) << text;
