@@ -117,9 +117,9 @@ TEST(Numbers, LeadingAndWholeTextRules) {
                                                       {".9", 0.9},      {"1e0000001", 10},
                                                       {"2e00", 2},      {"&HFFFFFFFFFFFFFFFF", 18446744073709551615.0}};
     for (auto [text, value] : leading) EXPECT_EQ(leadingNumber(text), value) << text;
-    // Halves round to even. Numbers outside 16 bits read as 0 (not wrapped), also when too
-    // long for any buffer; leading zeros or blanks beyond any buffer limit
-    // still lead to the digits.
+    // Halves round to even. Numbers outside 16 bits read as 0, not wrapped,
+    // also when too long for any buffer; leading zeros or blanks beyond any
+    // buffer limit still lead to the digits.
     const std::string zeros(20000, '0');
     const std::pair<std::string, int> int16[] = {{"2.5", 2},
                                                  {"3.5", 4},
