@@ -28,7 +28,7 @@ TEST(RunLogFile, EachEventStaysOneLineOfFourFields) {
     EXPECT_EQ(parseRunLogLine(formatRunEvent(e))->what, "program started: " + e.command + " (pid 7)");
     const RunEvent noScript{{2026, 12, 7, 9, 30, 5}, RunEventKind::Started, "T", "", {}, {}, {}};
     EXPECT_TRUE(parseRunLogLine(formatRunEvent(noScript))) << "a task without a script";
-    EXPECT_FALSE(parseRunLogLine("not an event\tT\ts.wdx\tstarted"));
+    EXPECT_FALSE(parseRunLogLine("2026-12-07 09:3x:05\tT\ts.wdx\tstarted"));
     EXPECT_FALSE(parseRunLogLine("2026-12-07 09:30:05\ttorn"));
 }
 
