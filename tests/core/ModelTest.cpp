@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <cstring>
 #include <sys/resource.h>
 
@@ -35,14 +36,14 @@ TEST(TaskTable, AppendRemoveAndMoveKeepTheInvariants) {
     EXPECT_EQ(g.slot(3).Running, 1); // run-time state moves with its record
 
     g.move(3, 1); // 4 1 3 5
-    g.move(2, 4); // 4 3 5 1
-    g.move(4, 1); // 1 4 3 5: the last row moves too
+    g.move(1, 2); // 1 4 3 5
+    g.move(4, 1); // 5 1 4 3: the last row moves too
     for (auto [from, to] : {std::pair{0, 1}, {1, 0}, {1, 5}, {5, 1}}) g.move(from, to); // outside the list: no move
     for (int k : {0, 5}) g.remove(k);
     std::string order;
     for (int i = 1; i <= g.TaskCount; ++i) order += g.slot(i).Name.trimmed();
-    EXPECT_EQ(order, "1435");
-    EXPECT_EQ(g.slot(2).ProcessId, 42);
+    EXPECT_EQ(order, "5143");
+    EXPECT_EQ(g.slot(3).ProcessId, 42);
     EXPECT_EQ(g.slot(General::kBlankSlot), TaskRecord()); // moves go through their own slot
     while (g.append() != 0) continue;
     EXPECT_EQ(g.TaskCount, General::kMaxTasks);
@@ -198,6 +199,10 @@ TEST(FullDisk, ASaveLeavesTheOldFileAndSaysWhy) {
     std::signal(SIGXFSZ, previous);
     EXPECT_NE(why, "");
     EXPECT_EQ(readAll(dir.file("f")), "old");
+    // A link replaced by the file gets the owner's mode, not the link's.
+    std::filesystem::create_symlink("f", dir.file("link"));
+    writeFileAtomically(dir.file("link"), "new", LinkAtPath::Replace);
+    EXPECT_EQ(std::filesystem::status(dir.file("link")).permissions(), std::filesystem::perms(0600));
 }
 
 // A program started with its input closed gets descriptor 0 for the first
@@ -213,12 +218,15 @@ TEST(Descriptors, AFileThatGotDescriptorZeroIsReadAndWritten) {
     const int input = ::dup(0);
     ::close(0);
     std::string line;
+    errno = EINTR; // left by an earlier call: the open that got descriptor 0 is not retried
     const bool read = LineReader(dir.file("f")).next(line);
+    const int leftOpen = ::fcntl(0, F_GETFD);
     const std::string written = writeFileAtomically(dir.file("g"), "x");
     RunLogFile(dir.path()).add(RunEvent{DateTime{2026, 12, 6, 9, 30, 0}, RunEventKind::Finished, "T", "", {}, {}, {}});
     ::dup2(input, 0);
     ::close(input);
     EXPECT_TRUE(read);
+    EXPECT_EQ(leftOpen, -1) << "descriptor 0 left open";
     EXPECT_EQ(written, "");
     EXPECT_NE(readAll(dir.file(file_names::kLogFile)), "") << "the history";
 }

@@ -236,7 +236,7 @@ TEST(ScriptFiles, ANameIsPlainAndFitsTheTask) {
                                     std::string("a\0b.wdx", 7), std::string(26, 'x'), std::string("\xff.wdx")})
         EXPECT_NE(scriptNameProblem(name), std::nullopt) << name;
     EXPECT_EQ(withScriptExtension("backup"), "backup.wdx");
-    EXPECT_EQ(withScriptExtension("Backup.WDX"), "Backup.WDX");
+    EXPECT_EQ(withScriptExtension(".WDX"), ".WDX");
     EXPECT_EQ(withScriptExtension("wdx"), "wdx.wdx");
 }
 
