@@ -135,7 +135,8 @@ TEST(Numbers, LeadingAndWholeTextRules) {
                                                  {"&O" + zeros + "17", 15},
                                                  {zeros + "12", 12},
                                                  {"-" + zeros + "1.5", -2},
-                                                 {"&H" + zeros + "FF", 255}};
+                                                 {"&H" + zeros + "FF", 255},
+                                                 {"&h" + zeros + "ff", 255}};
     for (const auto& [text, value] : int16) EXPECT_EQ(leadingInt16(text), value) << text.substr(0, 30);
     // A whole-text number allows blanks around it only.
     const std::string longest = "001." + std::string(4093, '0'); // 4096 characters without its first zero
