@@ -45,6 +45,7 @@ TEST(RunLogFile, AHistoryIsRotatedOnlyWhenTheNextLineWouldPassTheLimit) {
     EXPECT_EQ(readAll(dir.file(file_names::kOldLogFile)), "older events\n");
     twoLines.add(e);
     EXPECT_EQ(readAll(dir.file(file_names::kOldLogFile)).size(), 2 * lineBytes);
+    EXPECT_EQ(RunLogFile::readAll(dir.path()).size(), 3u) << "read back from both files";
 }
 
 namespace {

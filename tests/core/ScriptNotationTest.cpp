@@ -27,7 +27,6 @@ std::string describe(const std::string& keys) {
 
 TEST(SendKeys, TextTypesItselfNamedKeysInAnyCaseRepeatCountsAndBracedCharacters) {
     EXPECT_EQ(describe("a[ 1]"), "a [   1 ]");
-    EXPECT_EQ(describe("a~b"), "a <Return> b");
     EXPECT_EQ(describe("x\ty\nz"), "x <Tab> y <Return> z");
     // UTF-8 text arrives as code points.
     EXPECT_EQ(describe("\xC3\xA9\xE2\x82\xAC"), "U+233 U+8364");
