@@ -96,6 +96,8 @@ std::size_t parseNumber(std::string_view s, double& value) {
         std::size_t j = i + 1;
         std::string ex = "e";
         if (j < s.size() && (s[j] == '+' || s[j] == '-')) ex += s[j++];
+        const std::size_t digitsFrom = j;
+        while (j < s.size() && s[j] == '0') ++j; // leading zeros count toward no limit
         std::size_t ed = 0;
         while (j < s.size() && s[j] >= '0' && s[j] <= '9' && ed < 6) {
             ex += s[j++];
@@ -104,9 +106,8 @@ std::size_t parseNumber(std::string_view s, double& value) {
         while (j < s.size() && s[j] >= '0' && s[j] <= '9') {
             ex += '9';
             ++j;
-            ++ed;
         } // absurd exponents saturate
-        if (ed > 0) {
+        if (j > digitsFrom) {
             buf += ex;
             i = j;
         }

@@ -3,12 +3,10 @@
 // session, the listing as text and JSON, and the program's options.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "model/Cp1252.h"
 #include "session/ProgramArguments.h"
 #include "session/RemoteControl.h"
-#include "store/TaskLine.h"
+#include "store/TaskStore.h"
 #include "tests/core/TempFolder.h"
 #include "tests/fakes/Fakes.h"
 
@@ -28,44 +26,28 @@ TEST(InstanceProtocol, EveryRequestComesThroughItsLine) {
                                                 {Command::ListJson, {}}, {Command::Run, "Café Über"},
                                                 {Command::Enable, "3"},  {Command::Disable, " lead"}};
     for (const InstanceRequest& request : requests) {
-        const std::optional<std::string> line = requestLine(request);
-        ASSERT_TRUE(line) << request.task;
         InstanceRequestReader reader;
-        reader.feed(*line);
-        EXPECT_EQ(reader.request(), request) << *line;
+        reader.feed(requestLine(request).value_or(""));
+        EXPECT_EQ(reader.request(), request) << request.task;
     }
-    EXPECT_EQ(verdictOf("show\r\n"), Verdict::Show);
     EXPECT_EQ(verdictOf("run x\n"), Verdict::Command);
+    EXPECT_FALSE(requestLine({Command::Run, "two\nlines"})) << "a task that cannot go on one line is not sent";
+    const InstanceReply reply{ReplyStatus::Ambiguous, "a\nb\n"};
+    EXPECT_EQ(parseReply(formatReply(reply)), reply);
 }
 
-TEST(InstanceProtocol, ALineThatIsNoRequestIsUnknown) {
+TEST(InstanceProtocol, TheFirstLineDecidesInAnyPiecesAndStaysALineThatIsNoRequestIsUnknown) {
+    InstanceRequestReader reader;
+    EXPECT_EQ(reader.feed("sh"), Verdict::Incomplete);
+    EXPECT_EQ(reader.feed("ow\r\nquit\n"), Verdict::Show);
+    EXPECT_EQ(reader.feed("x\n"), Verdict::Show);
+    InstanceRequestReader endless;
+    EXPECT_EQ(endless.feed(std::string(kMaxRequestBytes - 1, 'x')), Verdict::Incomplete);
+    EXPECT_EQ(endless.feed("x"), Verdict::TooLong);
     using namespace std::string_view_literals;
     for (std::string_view line : {"run\n"sv, "run \n"sv, "list all\n"sv, "show now\n"sv, "RUN x\n"sv, "run \xff\n"sv,
-                                  "run a\0b\n"sv, "run a\rb\n"sv, "list-jsonx\n"sv, "\n"sv}) {
+                                  "run a\0b\n"sv, "run a\rb\n"sv, "list-jsonx\n"sv, "\n"sv})
         EXPECT_EQ(verdictOf(line), Verdict::Unknown) << line;
-    }
-}
-
-TEST(InstanceProtocol, ATaskThatCannotGoOnOneLineIsNotSent) {
-    EXPECT_FALSE(requestLine({Command::Run, "two\nlines"}));
-    EXPECT_FALSE(requestLine({Command::Run, "cr\r"}));
-    EXPECT_FALSE(requestLine({Command::Run, std::string("nul\0x", 5)}));
-    EXPECT_FALSE(requestLine({Command::Enable, ""}));
-    const std::string longest(kMaxRequestBytes - 1 - std::string_view("run ").size(), 'x');
-    ASSERT_TRUE(requestLine({Command::Run, longest}));
-    EXPECT_EQ(verdictOf(*requestLine({Command::Run, longest})), Verdict::Command);
-    EXPECT_FALSE(requestLine({Command::Run, longest + "x"}));
-}
-
-TEST(InstanceProtocol, RepliesComeBackAsSent) {
-    for (ReplyStatus status : {ReplyStatus::Ok, ReplyStatus::NoSuchTask, ReplyStatus::Ambiguous,
-                               ReplyStatus::NotStarted, ReplyStatus::Failed, ReplyStatus::Busy}) {
-        const InstanceReply reply{status, "a\nb\n"};
-        EXPECT_EQ(parseReply(formatReply(reply)), reply);
-    }
-    EXPECT_EQ(parseReply(kShowAccepted), (InstanceReply{ReplyStatus::Ok, {}}));
-    EXPECT_FALSE(parseReply("ok"));
-    EXPECT_FALSE(parseReply("error fire\nx"));
 }
 
 struct Tasks : ::testing::Test {
@@ -74,39 +56,20 @@ struct Tasks : ::testing::Test {
     TaskMatch find(std::string_view key) { return findTask(g, g.TaskCount, key); }
 };
 
-TEST_F(Tasks, ANameIsFoundExactlyThenInAnyCaseThenAsAPosition) {
+TEST_F(Tasks, ANameIsFoundExactlyThenInAnyCaseThenAsAPositionOrTheReplySaysWhyNot) {
     for (auto name : {"Backup", "backup", "Café Über", "7", "Mail"}) add(name);
     EXPECT_EQ(find("backup").task, 2);
     EXPECT_EQ(find("Café Über ").task, 3);
     EXPECT_EQ(find("mAIL").task, 5);
     EXPECT_EQ(find("7").task, 4);
     EXPECT_EQ(find("5").task, 5);
-}
-
-TEST_F(Tasks, WhatFitsNoSingleTaskSaysWhy) {
-    for (auto name : {"Backup", "backup", "Mail"}) add(name);
-    const TaskMatch both = find("BACKUP");
-    EXPECT_EQ(both.task, 0);
-    EXPECT_EQ(both.failure, ReplyStatus::Ambiguous);
-    EXPECT_EQ(both.reason, "the tasks at 1 and 2 are all named \"BACKUP\": give the position");
     add("backUp");
-    EXPECT_EQ(find("BACKUP").reason, "the tasks at 1, 2 and 4 are all named \"BACKUP\": give the position");
-    const TaskMatch beyond = find("5");
-    EXPECT_EQ(beyond.failure, ReplyStatus::NoSuchTask);
-    EXPECT_EQ(beyond.reason, "there is no task at position 5 (the list holds 4)");
-    EXPECT_EQ(find("0").failure, ReplyStatus::NoSuchTask);
-    EXPECT_EQ(find("9990").reason, "there is no task at position 9990 (the list holds 4)");
+    const TaskMatch many = find("BACKUP");
+    EXPECT_EQ(many.failure, ReplyStatus::Ambiguous);
+    EXPECT_EQ(many.reason, "the tasks at 1, 2 and 6 are all named \"BACKUP\": give the position");
+    EXPECT_EQ(find("9").reason, "there is no task at position 9 (the list holds 6)");
+    for (auto key : {"0", "12345"}) EXPECT_EQ(find(key).task, 0) << key;
     EXPECT_EQ(find("12345").reason, "no task is named \"12345\"");
-}
-
-TEST(Listing, ColumnsLineUpByCharacters) {
-    ListedTask cafe{1, "Café", "Daily", "Yes", true, {}};
-    cafe.status.nextStart = DateTime{2026, 12, 8, 2, 0, 5};
-    cafe.status.lastOutcome = Session::TaskStatus::Outcome::Failed;
-    const ListedTask mail{12, "Mail", "Other", "No", false, {}};
-    EXPECT_EQ(taskTable({cafe, mail}), "#   Name  Interval  Active  Next start           Last outcome\n"
-                                       "1   Café  Daily     Yes     2026-12-08 02:00:05  failed\n"
-                                       "12  Mail  Other     No      -                    -\n");
 }
 
 TEST(Listing, JsonHoldsEveryFieldAndEscapesText) {
@@ -117,7 +80,6 @@ TEST(Listing, JsonHoldsEveryFieldAndEscapesText) {
     EXPECT_EQ(taskJson({t}), "[\n {\"position\": 3, \"name\": \"a\\\"b\", \"interval\": \"Weekly\", \"active\": true, "
                              "\"nextStart\": null, \"running\": true, \"lastStart\": \"2026-01-02T03:04:05\", "
                              "\"lastOutcome\": \"running\", \"lastFailure\": \"\"}\n]\n");
-    EXPECT_EQ(taskJson({}), "[\n]\n");
     EXPECT_EQ(jsonString("\\ \n\t\x01\x1f Ü\xff"), "\"\\\\ \\n\\t\\u0001\\u001f Ü\\ufffd\"");
 }
 
@@ -132,48 +94,24 @@ struct Steering : ::testing::Test, FakeDesktop {
     CommandResult ask(Command c, std::string task = {}) { return perform(*s, {c, std::move(task)}); }
     // Active of task n as the file holds it.
     int activeOnDisk(int n) {
-        std::istringstream lines(readAll(dir.file("Scripts.dat")));
-        std::string line;
-        for (int i = 0; i < n; ++i) std::getline(lines, line);
-        TaskRecord r;
-        parseTaskLine(line, r);
-        return r.Active;
+        General saved;
+        TaskStore(dir.path()).read(saved);
+        return saved.slot(n).Active;
     }
 };
-
-TEST_F(Steering, RunIsCheckedAndLeftToTheCaller) {
-    const CommandResult run = ask(Command::Run, "quiet");
-    EXPECT_EQ(run.reply, (InstanceReply{ReplyStatus::Ok, "Task 2 (Quiet) started.\n"}));
-    EXPECT_TRUE(run.startTask);
-    EXPECT_EQ(s->general().slot(2).Running, 0);
-    s->general().slot(2).Running = 1;
-    const CommandResult again = ask(Command::Run, "2");
-    EXPECT_EQ(again.reply.status, ReplyStatus::NotStarted);
-    EXPECT_FALSE(again.startTask);
-    EXPECT_EQ(ask(Command::Run, "Gone").reply.status, ReplyStatus::NoSuchTask);
-}
 
 TEST_F(Steering, EnableAndDisableAreSavedAtOnce) {
     const CommandResult on = ask(Command::Enable, "Quiet");
     EXPECT_EQ(on.reply.text, "Task 2 (Quiet) is active.\n");
-    EXPECT_EQ(on.task, 2);
     EXPECT_EQ(activeOnDisk(2), 1);
     EXPECT_EQ(ask(Command::Disable, "1").reply.text, "Task 1 (Lead) is inactive.\n");
     EXPECT_EQ(activeOnDisk(1), 0);
     s->general().slot(1).Active = 2; // hand-edited: not active
     ask(Command::Enable, "1");
     EXPECT_EQ(s->general().slot(1).Active, 1);
-}
-
-TEST_F(Steering, TheListingShowsTheSavedTasks) {
-    s->newTask(0);
-    EXPECT_EQ(ask(Command::Run, "3").reply.status, ReplyStatus::NoSuchTask);
-    EXPECT_EQ(ask(Command::Run, "2").reply.status, ReplyStatus::Ok);
-    const std::string json = ask(Command::ListJson).reply.text;
-    EXPECT_EQ(json.find("\"position\": 3"), std::string::npos);
-    EXPECT_NE(json.find("\"position\": 2"), std::string::npos);
-    EXPECT_NE(json.find("\"name\": \"Lead\", \"interval\": \"Hourly\", \"active\": true,"), std::string::npos);
-    EXPECT_EQ(ask(Command::List).reply.text.substr(0, 3), "#  ");
+    s->newTask(0); // not saved yet: not there for a command
+    EXPECT_EQ(ask(Command::Enable, "3").reply.status, ReplyStatus::NoSuchTask);
+    EXPECT_EQ(ask(Command::Enable, "2").reply.status, ReplyStatus::Ok);
 }
 
 TEST(NoneRunning, TheFilesAreListedAndChanged) {
@@ -185,17 +123,17 @@ TEST(NoneRunning, TheFilesAreListedAndChanged) {
     std::vector<std::string> problems;
     const InstanceReply listed = performOnFiles(dir.path(), {Command::List, {}}, problems);
     EXPECT_EQ(listed.text.substr(listed.text.find('\n') + 1, 16), "1  Lead  Hourly ");
+    const std::string json = performOnFiles(dir.path(), {Command::ListJson, {}}, problems).text;
+    EXPECT_NE(json.find("\"active\": true"), std::string::npos) << json;
     EXPECT_EQ(performOnFiles(dir.path(), {Command::Enable, "lead"}, problems).text, "Task 1 (Lead) is active.\n");
     EXPECT_EQ(readAll(dir.file("Scripts.dat")), lead) << "nothing to change: nothing written";
-    EXPECT_EQ(performOnFiles(dir.path(), {Command::Disable, "1"}, problems).status, ReplyStatus::Ok);
-    TaskRecord r;
-    parseTaskLine(readAll(dir.file("Scripts.dat")), r);
-    EXPECT_EQ(r.Active, 0);
-    performOnFiles(dir.path(), {Command::Enable, "1"}, problems);
-    parseTaskLine(readAll(dir.file("Scripts.dat")), r);
-    EXPECT_EQ(r.Active, 1);
+    for (auto [command, active] : {std::pair{Command::Disable, 0}, {Command::Enable, 1}}) {
+        EXPECT_EQ(performOnFiles(dir.path(), {command, "1"}, problems).status, ReplyStatus::Ok);
+        General saved;
+        TaskStore(dir.path()).read(saved);
+        EXPECT_EQ(saved.slot(1).Active, active);
+    }
     EXPECT_EQ(readAll(dir.file("Scripts.ini")), options) << "the options stay as they were";
-    EXPECT_EQ(performOnFiles(dir.path(), {Command::Enable, "2"}, problems).status, ReplyStatus::NoSuchTask);
     // A list that was cut on reading is not written back.
     const std::string damaged = lead + std::string(70000, 'x') + "\r\n";
     writeAll(dir.file("Scripts.dat"), damaged);
@@ -205,19 +143,17 @@ TEST(NoneRunning, TheFilesAreListedAndChanged) {
 }
 
 TEST(ProgramOptions, OneActionWithItsTask) {
-    const auto parse = [](std::vector<std::string> words) { return parseProgramArguments(words); };
-    EXPECT_EQ(parse({"--run", "Café Über"}).task, "Café Über");
-    EXPECT_EQ(parse({"--disable=a=b"}).task, "a=b");
-    EXPECT_EQ(requestFor(parse({"--list", "--json"})), (InstanceRequest{Command::ListJson, {}}));
-    EXPECT_EQ(requestFor(parse({"--enable", "x"})), (InstanceRequest{Command::Enable, "x"}));
-    EXPECT_EQ(parse({"-platform", "offscreen"}).problem, "");
-    EXPECT_EQ(parse({"--run"}).problem, "--run needs a task's name or position");
-    EXPECT_EQ(parse({"--run="}).problem, "--run needs a task's name or position");
-    EXPECT_EQ(parse({"--json"}).problem, "--json goes with --list only");
-    EXPECT_EQ(parse({"--list", "--show"}).problem, "one action at a time: --show after another");
-    EXPECT_EQ(parse({"--lists"}).problem, "unknown option --lists");
-    EXPECT_EQ(parse({"--list=x"}).problem, "--list takes no value");
-    EXPECT_EQ(parse({"--list", "x"}).problem, "unexpected argument x");
+    EXPECT_EQ(parseProgramArguments({"--run", "Café Über"}).task, "Café Über");
+    EXPECT_EQ(parseProgramArguments({"--disable=a=b"}).task, "a=b");
+    EXPECT_EQ(requestFor(parseProgramArguments({"--list", "--json"})), (InstanceRequest{Command::ListJson, {}}));
+    EXPECT_EQ(requestFor(parseProgramArguments({"--enable", "x"})), (InstanceRequest{Command::Enable, "x"}));
+    EXPECT_EQ(parseProgramArguments({"-platform", "offscreen"}).problem, "");
+    EXPECT_EQ(parseProgramArguments({"--run"}).problem, "--run needs a task's name or position");
+    EXPECT_EQ(parseProgramArguments({"--json"}).problem, "--json goes with --list only");
+    EXPECT_EQ(parseProgramArguments({"--list", "--show"}).problem, "one action at a time: --show after another");
+    EXPECT_EQ(parseProgramArguments({"--lists"}).problem, "unknown option --lists");
+    EXPECT_EQ(parseProgramArguments({"--list=x"}).problem, "--list takes no value");
+    EXPECT_EQ(parseProgramArguments({"--list", "x"}).problem, "unexpected argument x");
     EXPECT_EQ(exitStatusOf(ReplyStatus::Ambiguous), kExitFailed);
     EXPECT_EQ(exitStatusOf(ReplyStatus::Busy), kExitNotRunning);
 }

@@ -1,7 +1,9 @@
-// The SendKeys notation: which strokes each text gives, and which texts are
-// refused whole.
+// The notations of script lines: which key strokes a SendKeys text gives and
+// which texts are refused whole; the word split of program starts (quotes,
+// escapes and what is never expanded).
 #include <gtest/gtest.h>
 
+#include "script/CommandLine.h"
 #include "script/SendKeys.h"
 
 using namespace wendrel;
@@ -23,13 +25,16 @@ std::string describe(const std::string& keys) {
     return out;
 }
 
-TEST(SendKeys, PlainTextTypesItselfAndTildeIsEnter) {
+TEST(SendKeys, TextTypesItselfNamedKeysInAnyCaseRepeatCountsAndBracedCharacters) {
     EXPECT_EQ(describe("a[ 1]"), "a [   1 ]");
-    EXPECT_EQ(describe("a~b"), "a <Return> b");
     EXPECT_EQ(describe("x\ty\nz"), "x <Tab> y <Return> z");
-    EXPECT_EQ(describe(""), "");
     // UTF-8 text arrives as code points.
     EXPECT_EQ(describe("\xC3\xA9\xE2\x82\xAC"), "U+233 U+8364");
+    EXPECT_EQ(describe("{enter}{Tab}{bksp}{PGUP}{F16}"), "<Return> <Tab> <BackSpace> <Prior> <F16>");
+    EXPECT_EQ(describe("{LEFT 2}{x 9}{ENTER 0}"), "<Left> <Left> x x x x x x x x x");
+    // The first character after the brace is literal, whatever it is.
+    EXPECT_EQ(describe("{+}{^}{%}{~}{(}{)}{{}{}}{[}{]}"), "+ ^ % ~ ( ) { } [ ]");
+    EXPECT_EQ(describe("{} 2}{  2}"), "} }    ");
 }
 
 TEST(SendKeys, ModifiersHoldOverTheNextKeyOrGroup) {
@@ -41,25 +46,13 @@ TEST(SendKeys, ModifiersHoldOverTheNextKeyOrGroup) {
     EXPECT_EQ(describe("+{LEFT 3}"), "S<Left> S<Left> S<Left>");
 }
 
-TEST(SendKeys, NamedKeysInAnyCaseRepeatCountsAndBracedCharacters) {
-    EXPECT_EQ(describe("{enter}{Tab}{bksp}{PGUP}{F16}"), "<Return> <Tab> <BackSpace> <Prior> <F16>");
-    EXPECT_EQ(describe("{LEFT 2}{x 3}{ENTER 0}"), "<Left> <Left> x x x");
-    // The first character after the brace is literal, whatever it is.
-    EXPECT_EQ(describe("{+}{^}{%}{~}{(}{)}{{}{}}{[}{]}"), "+ ^ % ~ ( ) { } [ ]");
-    EXPECT_EQ(describe("{} 2}{  2}"), "} }    ");
-}
-
-TEST(SendKeys, MalformedTextGivesNoStrokesAtAll) {
+TEST(SendKeys, MalformedTextGivesNoStrokesAtAllTheLimitsThemselvesDo) {
     for (const char* bad : {"ab{ENTER", "{", "{}", "{F17}", "x{LEFT 2x}", "{LEFT }", "(ab", "ab)", "ab^", "(a+)",
                             "{x 10001}", "{x 000001}", "a\x01", "\xC3", "\xC0\x80", "\xED\xA0\x80"})
         EXPECT_EQ(describe(bad), "malformed") << bad;
     EXPECT_EQ(describe(std::string(kMaxGroupDepth, '(') + "a" + std::string(kMaxGroupDepth, ')')), "a");
     EXPECT_EQ(describe(std::string(kMaxGroupDepth + 1, '(') + "a" + std::string(kMaxGroupDepth + 1, ')')), "malformed");
-}
-
-} // namespace
-
-TEST(SendKeys, TheLimitsThemselvesAreAllowed) {
+    // The limits themselves are allowed.
     std::string many;
     for (std::size_t i = 0; i < kMaxKeyStrokes / kMaxKeyRepeat; ++i) many += "{a 10000}";
     EXPECT_TRUE(parseSendKeys(many));
@@ -67,4 +60,26 @@ TEST(SendKeys, TheLimitsThemselvesAreAllowed) {
     std::string groups; // in a row, not inside each other: no depth limit
     for (int i = 0; i <= kMaxGroupDepth; ++i) groups += "(a)";
     EXPECT_TRUE(parseSendKeys(groups));
+}
+
+} // namespace
+
+using Words = std::vector<std::string>;
+
+TEST(CommandLine, SplitsLikeAShellWithoutExpansionAndRefusesAnUnclosedQuote) {
+    const std::pair<std::string, std::optional<Words>> cases[] = {
+        {"prog  a\tb ", Words{"prog", "a", "b"}},
+        {"", Words{}},
+        {"sh -c 'echo a; echo b'", Words{"sh", "-c", "echo a; echo b"}},
+        {R"(say "it's \"here\" \n")", Words{"say", R"(it's "here" \n)"}},
+        {R"(a\ b \'c \\)", Words{"a b", "'c", "\\"}},
+        {R"(x'y'"z" '' "")", Words{"xyz", "", ""}},
+        {"echo $HOME ~ * $(id) `id` | ; &", Words{"echo", "$HOME", "~", "*", "$(id)", "`id`", "|", ";", "&"}},
+        {"end\\", Words{"end\\"}},
+        {std::string("cut\0 here", 9), Words{"cut"}},
+        {"prog 'open", std::nullopt},
+        {R"(prog "a\")", std::nullopt},
+        {std::string("say \"a\0\"", 8), std::nullopt}, // the quote behind the end closes nothing
+    };
+    for (const auto& [line, words] : cases) EXPECT_EQ(splitCommandLine(line), words) << line;
 }
