@@ -68,7 +68,9 @@ stop "$wendrel"
 # --- A lock held by a process that does not answer -----------------------------
 listen_at=()
 lock=$XDG_RUNTIME_DIR/wendrel-$id.lock hold
+holder_pid=$!
 start_wendrel
 wait_for "xdotool search --onlyvisible --pid $wendrel --name '^Wendrel 1.00$' >/dev/null 2>&1" 200 ||
     fail "no message box when the lock's holder does not answer"
-echo "ok: a start that gets no answer says so in a message box"
+grep -q "process $holder_pid" "$work/out.log" || fail "the message does not name the lock's holder $holder_pid"
+echo "ok: a start that gets no answer says so in a message box naming the lock's holder"
