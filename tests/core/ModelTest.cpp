@@ -207,7 +207,7 @@ TEST(FullDisk, ASaveLeavesTheOldFileAndSaysWhy) {
 
 // A program started with its input closed gets descriptor 0 for the first
 // file it opens; a file that is not there gives no descriptor at all, and
-// the reason is the system's.
+// the reason is the system's; what is no file says what it is.
 TEST(Descriptors, AFileThatGotDescriptorZeroIsReadAndWritten) {
     TempFolder dir;
     writeAll(dir.file("f"), "line\n");
@@ -215,6 +215,11 @@ TEST(Descriptors, AFileThatGotDescriptorZeroIsReadAndWritten) {
     EXPECT_LT(openRegularFile(dir.file("missing"), FileUse::Read, why), 0);
     openRegularFile(dir.file("missing/f"), FileUse::AppendOrCreate, why);
     EXPECT_EQ(why, std::strerror(ENOENT));
+    openRegularFile("/dev/null", FileUse::Read, why);
+    EXPECT_EQ(why, "it is a device");
+    // A relative link is followed from the folder that holds it.
+    std::filesystem::create_symlink("g", dir.file("link"));
+    EXPECT_EQ(followLinks(dir.file("link")), dir.file("g"));
     const int input = ::dup(0);
     ::close(0);
     std::string line;

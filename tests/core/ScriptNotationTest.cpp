@@ -33,7 +33,7 @@ TEST(SendKeys, TextTypesItselfNamedKeysInAnyCaseRepeatCountsAndBracedCharacters)
     EXPECT_EQ(describe("{enter}{Tab}{bksp}{PGUP}{F16}"), "<Return> <Tab> <BackSpace> <Prior> <F16>");
     EXPECT_EQ(describe("{LEFT 2}{x 9}{ENTER 0}"), "<Left> <Left> x x x x x x x x x");
     // The first character after the brace is literal, whatever it is.
-    EXPECT_EQ(describe("{+}{^}{%}{~}{(}{)}{{}{}}{[}{]}"), "+ ^ % ~ ( ) { } [ ]");
+    EXPECT_EQ(describe("{+}{^}{%}{~}{(}{)}{{}{}}{[}{]}{!}"), "+ ^ % ~ ( ) { } [ ] !");
     EXPECT_EQ(describe("{} 2}{  2}"), "} }    ");
 }
 
@@ -48,7 +48,7 @@ TEST(SendKeys, ModifiersHoldOverTheNextKeyOrGroup) {
 
 TEST(SendKeys, MalformedTextGivesNoStrokesAtAllTheLimitsThemselvesDo) {
     for (const char* bad : {"ab{ENTER", "{", "{}", "{F17}", "x{LEFT 2x}", "{LEFT }", "(ab", "ab)", "ab^", "(a+)",
-                            "{x 10001}", "{x 000001}", "a\x01", "\xC3", "\xC0\x80", "\xED\xA0\x80"})
+                            "{x 10001}", "{x 000001}", "a\x01", "{\x1F}", "{\x7F}", "\xC3", "\xC0\x80", "\xED\xA0\x80"})
         EXPECT_EQ(describe(bad), "malformed") << bad;
     EXPECT_EQ(describe(std::string(kMaxGroupDepth, '(') + "a" + std::string(kMaxGroupDepth, ')')), "a");
     EXPECT_EQ(describe(std::string(kMaxGroupDepth + 1, '(') + "a" + std::string(kMaxGroupDepth + 1, ')')), "malformed");
