@@ -3,7 +3,7 @@
 // control, the fixed hints fit their panel, the grid never scrolls sideways,
 // a cut cell names its whole text; the fixed windows cannot be resized or
 // maximized, every window fits the screen, and no two controls or menu items
-// of one share an access key.
+// of one share an access key. The main window opens where it was closed.
 
 #include "tests/ui/MainWindowRig.h"
 #include "ui/Text.h"
@@ -14,17 +14,6 @@
 #include "ui/history/frmHistory.h"
 
 namespace {
-
-// The desktop face at a point size, for one test; back to the default after.
-struct DesktopFace {
-    QFont normal = QApplication::font();
-    explicit DesktopFace(double points) {
-        QFont f = normal;
-        f.setPointSizeF(points);
-        QApplication::setFont(f);
-    }
-    ~DesktopFace() { QApplication::setFont(normal); }
-};
 
 // Forty tasks (the grid scrolls), one with a script name too long for its column.
 std::string manyTasks() {
@@ -101,7 +90,11 @@ private slots:
     }
     void everyWindowFits() {
         QFETCH(double, points);
-        const DesktopFace face(points);
+        // The desktop face at that size, back to the default after the test.
+        QFont face = QApplication::font();
+        const auto restore = qScopeGuard([normal = face] { QApplication::setFont(normal); });
+        face.setPointSizeF(points);
+        QApplication::setFont(face);
         Rig shown;
         shown.start(manyTasks());
         QVERIFY(shown.show());
@@ -173,22 +166,18 @@ private slots:
             const bool fits = grid->fontMetrics().horizontalAdvance(text) <= cell.width() - 3;
             QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), fits ? QString() : text);
         }
-    }
 
-    // The main window opens where it was closed; a place off the screen
-    // (one that has gone) comes back into the free area.
-    void theWindowOpensWhereItWasClosed() {
-        Rig rig;
-        rig.start(numberedTasks(1));
+        // The main window opens where it was closed; a place off the screen
+        // (one that has gone) comes back into the free area.
         for (const QPoint at : {QPoint(8, 30), QPoint(-5000, 30)}) {
-            QVERIFY(rig.show());
-            rig.form->move(at);
-            rig.form->close();
-            rig.open(rig.dir.path());
-            QVERIFY(rig.show());
-            QVERIFY2(rig.form->frameGeometry().topLeft() == at ||
-                         (at.x() < 0 && rig.form->screen()->availableGeometry().contains(rig.form->frameGeometry())),
-                     qPrintable(QString("%1,%2").arg(rig.form->x()).arg(rig.form->y())));
+            shown.form->move(at);
+            shown.form->close();
+            shown.open(shown.dir.path());
+            QVERIFY(shown.show());
+            QVERIFY2(shown.form->frameGeometry().topLeft() == at ||
+                         (at.x() < 0 &&
+                          shown.form->screen()->availableGeometry().contains(shown.form->frameGeometry())),
+                     qPrintable(QString("%1,%2").arg(shown.form->x()).arg(shown.form->y())));
         }
     }
 };

@@ -3,10 +3,6 @@
 // by the widget tests, which also share the Qt headers and namespaces.
 #include <QtTest>
 #include <QtWidgets>
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "tests/core/TempFolder.h"
 #include "session/Session.h"
