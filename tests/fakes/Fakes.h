@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "model/Cp1252.h"
 #include "model/DateTime.h"
 #include "script/Platform.h"
 #include "script/ScriptEngine.h"
@@ -39,16 +38,14 @@ private:
 
 struct ShownMessage {
     std::string text, caption;
-    MsgButtons buttons;
-    MsgIcon icon;
 };
 
 class FakeMessageBoxes : public MessageBoxes {
 public:
     std::vector<ShownMessage> shown;
     std::deque<MsgAnswer> answers; // answers for Yes/No questions, in order; then Yes
-    MsgAnswer show(const std::string& text, const std::string& caption, MsgButtons buttons, MsgIcon icon) override {
-        shown.push_back({text, caption, buttons, icon});
+    MsgAnswer show(const std::string& text, const std::string& caption, MsgButtons buttons, MsgIcon) override {
+        shown.push_back({text, caption});
         if (buttons == MsgButtons::Ok) return MsgAnswer::Ok;
         if (answers.empty()) return MsgAnswer::Yes;
         MsgAnswer a = answers.front();
@@ -105,29 +102,21 @@ public:
     }
 };
 
-// Records the strokes of each call as one text: characters as themselves,
-// named keys as {Keysym}, each after its modifiers written + ^ %. The
-// characters in cannotType are left out and reported; endInCall ends
-// the typing (as a user's stop would) in that call.
+// Records the strokes of each call (call 1, 2...) as one text in keyText's
+// notation; modifiers are the key parser's own concern and left out. The
+// characters in cannotType are left out and reported; endInCall ends the
+// typing (as a user's stop would) in that call.
 class FakeKeys : public KeySender {
 public:
     std::vector<std::string> sent;
     std::u32string cannotType;
     int endInCall = 0;
     KeysPressed press(std::span<const KeyStroke> strokes) override {
-        KeysPressed result;
-        result.ended = endInCall > 0 && static_cast<int>(sent.size()) + 1 == endInCall;
-        std::string text;
-        for (const KeyStroke& k : strokes) {
-            if (result.ended || (k.character && cannotType.find(k.character) != std::u32string::npos)) {
-                result.notTyped += keyText(k);
-                continue;
-            }
-            text += std::string(k.shift ? "+" : "") + (k.ctrl ? "^" : "") + (k.alt ? "%" : "");
-            if (k.character) appendUtf8(text, k.character);
-            else text += "{" + k.keysym + "}";
-        }
-        sent.push_back(text);
+        KeysPressed result{.ended = static_cast<int>(sent.size()) + 1 == endInCall};
+        std::string& text = sent.emplace_back();
+        for (const KeyStroke& k : strokes)
+            (result.ended || cannotType.find(k.character) != std::u32string::npos ? result.notTyped : text) +=
+                keyText(k);
         return result;
     }
 };
