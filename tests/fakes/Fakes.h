@@ -112,7 +112,7 @@ public:
     std::u32string cannotType;
     int endInCall = 0;
     KeysPressed press(std::span<const KeyStroke> strokes) override {
-        KeysPressed result{.ended = static_cast<int>(sent.size()) + 1 == endInCall};
+        KeysPressed result{.notTyped = {}, .ended = static_cast<int>(sent.size()) + 1 == endInCall};
         std::string& text = sent.emplace_back();
         for (const KeyStroke& k : strokes)
             (result.ended || cannotType.find(k.character) != std::u32string::npos ? result.notTyped : text) +=
