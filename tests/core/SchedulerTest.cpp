@@ -180,10 +180,9 @@ TEST(SchedulerMissedRuns, TheLastStartsSurviveARestartAndTheClosedTimeIsCaughtUp
 }
 
 TEST(SchedulerNever, InactiveUnknownIntervalsAndACorruptCount) {
-    TaskRecord off = other(0, 1), two = other(0, 1);
-    off.Active = 0;
-    two.Active = 2;
-    Rig r({off, two, {.Interval = 6, .Active = 1}, {.Interval = -1, .Active = 1}});
+    Rig r({other(0, 1), other(0, 1), {.Interval = 6, .Active = 1}, {.Interval = -1, .Active = 1}});
+    r.g.slot(1).Active = 0;
+    r.g.slot(2).Active = 2;
     EXPECT_EQ(r.tickFor(60), 0);
     r.g.TaskCount = 32000;
     EXPECT_NO_THROW(r.s.tick());
