@@ -267,8 +267,28 @@ TEST_F(SessionTest, AWaitEndedByTheProgramsEndSaysSoAndIsNoFinish) {
     EXPECT_EQ(daily().lastOutcome, Outcome::Failed);
 }
 
+// A task whose script went missing (each start shows a box) is passed over
+// by the tick until the user saves it or its file is back.
+TEST_F(SessionTest, ATaskWhoseScriptWentMissingComesBackWhenSavedOrItsFileIsThere) {
+    daily({}, "5~0~0~0~0~0~0~0~0~1"); // every second; no s.wdx
+    const auto boxesAfterATick = [this] {
+        clock.advance(1);
+        s->tick();
+        return messages.shown.size();
+    };
+    EXPECT_EQ(boxesAfterATick(), 1u);
+    EXPECT_EQ(boxesAfterATick(), 1u) << "passed over while missing";
+    s->commit(1, s->general().slot(1));
+    EXPECT_EQ(boxesAfterATick(), 2u) << "saved";
+    writeAll(dir.file("s.wdx"), "\r\n");
+    boxesAfterATick();
+    EXPECT_EQ(s->status(1).lastOutcome, Outcome::Succeeded) << "its file back";
+}
+
 // A folder in the history's place, then a full disk (a file size limit).
+// Notices also go to stderr, for the journal.
 TEST_F(SessionTest, LostEventsAreToldAndCountedInTheNextLineWritten) {
+    ::testing::internal::CaptureStderr();
     daily("\r\n");
     const std::string log = dir.file(file_names::kLogFile);
     std::filesystem::create_directory(log);
@@ -286,6 +306,7 @@ TEST_F(SessionTest, LostEventsAreToldAndCountedInTheNextLineWritten) {
     ::setrlimit(RLIMIT_FSIZE, &was);
     std::signal(SIGXFSZ, SIG_DFL);
     EXPECT_EQ(notices.size(), 2u) << "one for the folder, one for the full disk";
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("Wendrel: " + notices.at(0)), std::string::npos);
 }
 
 } // namespace
