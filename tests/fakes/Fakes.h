@@ -40,8 +40,7 @@ struct ShownMessage {
     std::string text, caption;
 };
 
-class FakeMessageBoxes : public MessageBoxes {
-public:
+struct FakeMessageBoxes : MessageBoxes {
     std::vector<ShownMessage> shown;
     std::deque<MsgAnswer> answers; // answers for Yes/No questions, in order; then Yes
     MsgAnswer show(const std::string& text, const std::string& caption, MsgButtons buttons, MsgIcon) override {
@@ -60,8 +59,7 @@ public:
     }
 };
 
-class FakeLauncher : public ProgramLauncher {
-public:
+struct FakeLauncher : ProgramLauncher {
     std::vector<std::string> started;
     double nextId = 100;
     bool fail = false;
@@ -75,8 +73,7 @@ public:
     std::optional<ProgramExit> exitStatus(double) override { return std::nullopt; }
 };
 
-class FakeActivator : public WindowActivator {
-public:
+struct FakeActivator : WindowActivator {
     std::vector<double> activated;
     // Activations of an id succeed this many times, then report no window.
     std::map<double, int> windowsLeft;
@@ -91,8 +88,7 @@ public:
     }
 };
 
-class FakeTextEditor : public TextEditorLauncher {
-public:
+struct FakeTextEditor : TextEditorLauncher {
     std::vector<std::string> opened;
     bool fail = false;
     std::optional<double> open(const std::string& path, std::string& failure) override {
@@ -106,8 +102,7 @@ public:
 // notation; modifiers are the key parser's own concern and left out. The
 // characters in cannotType are left out and reported; endInCall ends the
 // typing (as a user's stop would) in that call.
-class FakeKeys : public KeySender {
-public:
+struct FakeKeys : KeySender {
     std::vector<std::string> sent;
     std::u32string cannotType;
     int endInCall = 0;
@@ -121,16 +116,14 @@ public:
     }
 };
 
-class FakeSessionLock : public SessionLock {
-public:
+struct FakeSessionLock : SessionLock {
     bool on = false;
     bool locked() override { return on; }
 };
 
 // Event processing that advances the fake clock by the time it may wait, and
 // runs a hook (a nested tick, a user action) on each pass.
-class FakePump : public EventPump {
-public:
+struct FakePump : EventPump {
     explicit FakePump(FakeClock& clock) : clock_(clock) {}
     int passes = 0;
     std::function<void()> onPass;
@@ -139,8 +132,6 @@ public:
         clock_.advance(maxWaitSeconds > 0 ? maxWaitSeconds : 0.001);
         if (onPass) onPass();
     }
-
-private:
     FakeClock& clock_;
 };
 
