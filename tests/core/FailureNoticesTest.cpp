@@ -58,8 +58,7 @@ TEST_F(FailureNoticesTest, AFailureIsToldOncePerTaskAndKindUntilARunSucceeds) {
 }
 
 TEST_F(FailureNoticesTest, WhatFailedIsSaid) {
-    event("M", RunEventKind::Started);
-    event("M", RunEventKind::ScriptMissing);
+    run("M", RunEventKind::ScriptMissing);
     EXPECT_EQ(told.back().body, "Its script file \"M.wdx\" does not exist.");
     run("U", RunEventKind::ScriptUnreadable);
     EXPECT_EQ(told.back().body, "Its script file \"U.wdx\" could not be read.");

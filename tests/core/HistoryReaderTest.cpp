@@ -17,10 +17,9 @@ namespace {
 RunEvent numbered(int n, const std::string& task = "T") {
     return {{2026, 12, 7, 9, 30, 0}, RunEventKind::ProgramNotFound, task, "s.wdx", std::to_string(n), {}, {}};
 }
-std::string found(int n) { return "program not found: " + std::to_string(n); }
 Texts founds(int from, int to, int step = 1) {
     Texts out;
-    for (int n = from; n < to; n += step) out.push_back(found(n));
+    for (int n = from; n < to; n += step) out.push_back("program not found: " + std::to_string(n));
     return out;
 }
 std::string lineOf(int n, const std::string& task = "T") { return formatRunEvent(numbered(n, task)) + "\n"; }
@@ -100,7 +99,7 @@ TEST(HistoryReader, ARefreshReadsWhatWasAppendedAlsoAcrossARotationAndAfreshAFil
     EXPECT_EQ(whatsOf(r), founds(4, 2004));
     writeAll(log, lineOf(99));
     EXPECT_TRUE(r.refresh().reloaded);
-    EXPECT_EQ(whatsOf(r).back(), found(99));
+    EXPECT_EQ(whatsOf(r).back(), "program not found: 99");
     const std::uint64_t afterCut = r.bytesRead();
     file.add(numbered(100));
     r.refresh();

@@ -52,8 +52,7 @@ struct TestClock : Clock {
     void setLocal(const DT& t) { // the first occurrence of a repeated time
         utc = t.serialSeconds() - utcOffsetAt(t.serialSeconds() - 7200);
     }
-    void advance(std::int64_t s) { utc += s, boot += double(s); }
-    void setWallBy(std::int64_t s) { utc += s; }
+    void advance(std::int64_t s) { utc += s, boot += double(s); } // setting the wall clock: utc alone
 };
 
 // A table, a clock and a runner that records each start and ends the script
@@ -181,10 +180,9 @@ TEST(SchedulerMissedRuns, TheLastStartsSurviveARestartAndTheClosedTimeIsCaughtUp
 }
 
 TEST(SchedulerNever, InactiveUnknownIntervalsAndACorruptCount) {
-    TaskRecord off = other(0, 1), two = other(0, 1);
-    off.Active = 0;
-    two.Active = 2;
-    Rig r({off, two, {.Interval = 6, .Active = 1}, {.Interval = -1, .Active = 1}});
+    Rig r({other(0, 1), other(0, 1), {.Interval = 6, .Active = 1}, {.Interval = -1, .Active = 1}});
+    r.g.slot(1).Active = 0;
+    r.g.slot(2).Active = 2;
     EXPECT_EQ(r.tickFor(60), 0);
     r.g.TaskCount = 32000;
     EXPECT_NO_THROW(r.s.tick());
@@ -241,8 +239,7 @@ TEST(SchedulerYear, EveryTaskStartsAsOftenAsItsIntervalSaysAlsoAcrossDaylightSav
         if (i == 1) startsOf230.push_back(r.clock.now());
         if (i != r.g.TaskCount) r.g.slot(i).Running = 0;
     });
-    r.tickFor(secs);
-    EXPECT_EQ(r.clock.now(), (DT{2029, 1, 1, 0, 0, 0}));
+    r.tickFor(secs); // to 2029-01-01 0:00
     for (size_t k = 0; k < std::size(cases); ++k) EXPECT_EQ(starts[k + 1], cases[k].second) << "slot " << k + 1;
     // On the change days the 2:30 task starts right after the skipped hour,
     // and at the first of the two 2:30s.
@@ -254,10 +251,9 @@ TEST(SchedulerYear, EveryTaskStartsAsOftenAsItsIntervalSaysAlsoAcrossDaylightSav
 // Years missed (a clock set far ahead) are not all looked at: a rule that
 // never holds (30 February) is given up after its longest period.
 TEST(SchedulerMissedRuns, YearsMissedAreNotAllLookedAt) {
-    const auto minute = [](DT t) { return t.serialMinute(); };
     const auto t0 = std::chrono::steady_clock::now();
     for (int k = 0; k < 10; ++k)
-        Scheduler::fixedRuleMatchesBetween(yearly(29, 1), minute({1970, 1, 1, 0, 0, 0}), minute({9999, 1, 1, 0, 0, 0}));
+        Scheduler::fixedRuleMatchesBetween(yearly(29, 1), DT{1970, 1, 1}.serialMinute(), DT{9999, 1, 1}.serialMinute());
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(1));
 }
 
@@ -321,7 +317,7 @@ TEST(SchedulerClockChange, ALocalTimeSkippedOrRepeatedBetweenTwoTicksStartsItsTa
     Rig set({daily(2, 30)}, {2028, 3, 26, 1, 59, 59});
     EXPECT_EQ(set.tickFor(2), 1);
     set.clock.advance(10);
-    set.clock.setWallBy(-5);
+    set.clock.utc -= 5;
     EXPECT_EQ(set.tickFor(1), 0);
     // On 29 October the hour from 2:00 repeats; ticks stop for 3 minutes
     // before the second 2:30: the missed minutes end before it.
@@ -333,7 +329,7 @@ TEST(SchedulerClockChange, ALocalTimeSkippedOrRepeatedBetweenTwoTicksStartsItsTa
 }
 
 // December 2026 begins its second week on Sunday the 6th (DayofWeek 0).
-TEST(SchedulerNextStart, EachIntervalAtItsNextMatch) {
+TEST(SchedulerNextStart, EachIntervalAtItsNextMatchAlsoAcrossLocalTimeChangesOtherInRealSeconds) {
     const DT sunday{2026, 12, 6, 9, 30, 0};
     const std::tuple<TaskRecord, DT, std::optional<DT>> cases[] = {
         {hourly(15), DT{2026, 12, 6, 23, 0}, DT{2026, 12, 6, 23, 15}}, // the day's last hour
@@ -357,30 +353,23 @@ TEST(SchedulerNextStart, EachIntervalAtItsNextMatch) {
     t.LastStartUtc = r.clock.utc - 60;
     t.Running = 1;
     EXPECT_EQ(r.next(t), (DT{2026, 12, 7, 9, 30})) << "running";
-}
-
-TEST(SchedulerNextStart, LocalTimeChanges) {
     // 29 March 2026: 02:00 to 02:59 do not show; 25 October: they show twice.
-    Rig r({});
     EXPECT_EQ(r.nextAt(daily(2, 30), DT{2026, 3, 29, 1}), (DT{2026, 3, 29, 3, 0})) << "starts at the change";
     EXPECT_EQ(r.nextAt(hourly(30), DT{2026, 3, 29, 1, 45}), (DT{2026, 3, 29, 3, 30})) << "no skipped hour";
     r.clock.setLocal(DT{2026, 10, 25, 2, 10});
     r.clock.utc += 3600; // the second showing
     EXPECT_EQ(r.next(daily(2, 30)), (DT{2026, 10, 26, 2, 30})) << "daily: its first showing is past";
     EXPECT_EQ(r.next(hourly(30)), (DT{2026, 10, 25, 2, 30})) << "hourly: every real hour";
-}
-
-TEST(SchedulerNextStart, OtherCountsRealSecondsFromItsLastStart) {
-    Rig r({});
-    TaskRecord t = other(5, 0);
+    // Other counts real seconds from its last start.
+    t = other(5, 0);
     EXPECT_EQ(r.nextAt(t, DT{2026, 12, 6, 9, 30}), (DT{2026, 12, 6, 9, 30})) << "never started: due now";
     r.clock.setLocal(DT{2026, 3, 29, 1, 58});
     t.LastStartUtc = r.clock.utc - 100;
     t.LastRunElapsed = r.clock.boot - 100;
     EXPECT_EQ(r.next(t), (DT{2026, 3, 29, 3, 1, 20})) << "five minutes later, across the change";
-    r.clock.setWallBy(2); // jitter between the clocks
+    r.clock.utc += 2; // jitter between the clocks
     EXPECT_EQ(r.next(t), (DT{2026, 3, 29, 3, 1, 20}));
-    r.clock.setWallBy(298); // the wall clock set forward: the boot-time clock counts
+    r.clock.utc += 298; // the wall clock set forward: the boot-time clock counts
     EXPECT_EQ(r.next(t), (DT{2026, 3, 29, 3, 6, 20}));
     r.clock.boot += 250;
     EXPECT_EQ(r.next(t), r.clock.now()) << "due";

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "model/Cp1252.h"
 #include "model/DateTime.h"
 #include "script/Platform.h"
 #include "script/ScriptEngine.h"
@@ -39,16 +38,13 @@ private:
 
 struct ShownMessage {
     std::string text, caption;
-    MsgButtons buttons;
-    MsgIcon icon;
 };
 
-class FakeMessageBoxes : public MessageBoxes {
-public:
+struct FakeMessageBoxes : MessageBoxes {
     std::vector<ShownMessage> shown;
     std::deque<MsgAnswer> answers; // answers for Yes/No questions, in order; then Yes
-    MsgAnswer show(const std::string& text, const std::string& caption, MsgButtons buttons, MsgIcon icon) override {
-        shown.push_back({text, caption, buttons, icon});
+    MsgAnswer show(const std::string& text, const std::string& caption, MsgButtons buttons, MsgIcon) override {
+        shown.push_back({text, caption});
         if (buttons == MsgButtons::Ok) return MsgAnswer::Ok;
         if (answers.empty()) return MsgAnswer::Yes;
         MsgAnswer a = answers.front();
@@ -63,8 +59,7 @@ public:
     }
 };
 
-class FakeLauncher : public ProgramLauncher {
-public:
+struct FakeLauncher : ProgramLauncher {
     std::vector<std::string> started;
     double nextId = 100;
     bool fail = false;
@@ -78,8 +73,7 @@ public:
     std::optional<ProgramExit> exitStatus(double) override { return std::nullopt; }
 };
 
-class FakeActivator : public WindowActivator {
-public:
+struct FakeActivator : WindowActivator {
     std::vector<double> activated;
     // Activations of an id succeed this many times, then report no window.
     std::map<double, int> windowsLeft;
@@ -94,8 +88,7 @@ public:
     }
 };
 
-class FakeTextEditor : public TextEditorLauncher {
-public:
+struct FakeTextEditor : TextEditorLauncher {
     std::vector<std::string> opened;
     bool fail = false;
     std::optional<double> open(const std::string& path, std::string& failure) override {
@@ -105,43 +98,32 @@ public:
     }
 };
 
-// Records the strokes of each call as one text: characters as themselves,
-// named keys as {Keysym}, each after its modifiers written + ^ %. The
-// characters in cannotType are left out and reported; endInCall ends
-// the typing (as a user's stop would) in that call.
-class FakeKeys : public KeySender {
-public:
+// Records the strokes of each call (call 1, 2...) as one text in keyText's
+// notation; modifiers are the key parser's own concern and left out. The
+// characters in cannotType are left out and reported; endInCall ends the
+// typing (as a user's stop would) in that call.
+struct FakeKeys : KeySender {
     std::vector<std::string> sent;
     std::u32string cannotType;
     int endInCall = 0;
     KeysPressed press(std::span<const KeyStroke> strokes) override {
-        KeysPressed result;
-        result.ended = endInCall > 0 && static_cast<int>(sent.size()) + 1 == endInCall;
-        std::string text;
-        for (const KeyStroke& k : strokes) {
-            if (result.ended || (k.character && cannotType.find(k.character) != std::u32string::npos)) {
-                result.notTyped += keyText(k);
-                continue;
-            }
-            text += std::string(k.shift ? "+" : "") + (k.ctrl ? "^" : "") + (k.alt ? "%" : "");
-            if (k.character) appendUtf8(text, k.character);
-            else text += "{" + k.keysym + "}";
-        }
-        sent.push_back(text);
+        KeysPressed result{.notTyped = {}, .ended = static_cast<int>(sent.size()) + 1 == endInCall};
+        std::string& text = sent.emplace_back();
+        for (const KeyStroke& k : strokes)
+            (result.ended || cannotType.find(k.character) != std::u32string::npos ? result.notTyped : text) +=
+                keyText(k);
         return result;
     }
 };
 
-class FakeSessionLock : public SessionLock {
-public:
+struct FakeSessionLock : SessionLock {
     bool on = false;
     bool locked() override { return on; }
 };
 
 // Event processing that advances the fake clock by the time it may wait, and
 // runs a hook (a nested tick, a user action) on each pass.
-class FakePump : public EventPump {
-public:
+struct FakePump : EventPump {
     explicit FakePump(FakeClock& clock) : clock_(clock) {}
     int passes = 0;
     std::function<void()> onPass;
@@ -150,8 +132,6 @@ public:
         clock_.advance(maxWaitSeconds > 0 ? maxWaitSeconds : 0.001);
         if (onPass) onPass();
     }
-
-private:
     FakeClock& clock_;
 };
 
