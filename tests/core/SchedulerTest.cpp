@@ -265,6 +265,14 @@ TEST(SchedulerMissedRuns, OneOrTwoMinutesMissedAreCaughtUpToTheLast) {
         r.clock.advance(60 * missed); // no tick until 9:31:00
         EXPECT_EQ(r.tickFor(1), 1) << missed << " minutes missed";
     }
+    // A minute that had its ticks is no missed one: a task made active just
+    // after its minute waits for the next.
+    Rig late({daily(9, 30)}, {2026, 12, 6, 9, 30, 58});
+    late.g.RunMissedTasks = 1;
+    late.g.slot(1).Active = 0;
+    late.tickFor(2);
+    late.g.slot(1).Active = 1;
+    EXPECT_EQ(late.tickFor(2), 0);
 }
 
 TEST(SchedulerMissedRuns, TheStateFileIsWrittenAtAStartAndOnceAnHourBesides) {
