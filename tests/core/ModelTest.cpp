@@ -143,6 +143,7 @@ TEST(Numbers, LeadingAndWholeTextRules) {
     const std::pair<std::string, int> whole[] = {{" 3 ", 3}, {"5.", 5},  {"2e1", 20}, {"2e", 0},          {"3x", 0},
                                                  {"", 0},    {"- 1", 0}, {"nan", 0},  {zeros + "12", 12}, {longest, 1}};
     for (const auto& [text, value] : whole) EXPECT_EQ(wholeInt16(text), value) << text.substr(0, 30);
+    EXPECT_EQ(wholeNumber("1e-1234569"), 0.0) << "an exponent's digits past the sixth are its own";
     EXPECT_EQ(waitNumber("0090.09"), 90.09); // a wait's plain decimal
 }
 
