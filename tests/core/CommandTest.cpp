@@ -68,7 +68,7 @@ TEST_F(Tasks, ANameIsFoundExactlyThenInAnyCaseThenAsAPositionOrTheReplySaysWhyNo
     EXPECT_EQ(many.failure, ReplyStatus::Ambiguous);
     EXPECT_EQ(many.reason, "the tasks at 1, 2 and 6 are all named \"BACKUP\": give the position");
     EXPECT_EQ(find("9").reason, "there is no task at position 9 (the list holds 6)");
-    for (auto key : {"0", "12345"}) EXPECT_EQ(find(key).failure, ReplyStatus::NoSuchTask) << key;
+    for (auto key : {"0", "12345", "1x"}) EXPECT_EQ(find(key).failure, ReplyStatus::NoSuchTask) << key;
     EXPECT_EQ(find("12345").reason, "no task is named \"12345\"");
 }
 
