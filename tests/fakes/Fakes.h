@@ -124,15 +124,15 @@ struct FakeSessionLock : SessionLock {
 // Event processing that advances the fake clock by the time it may wait, and
 // runs a hook (a nested tick, a user action) on each pass.
 struct FakePump : EventPump {
-    explicit FakePump(FakeClock& clock) : clock_(clock) {}
+    explicit FakePump(FakeClock& clock) : clock(clock) {}
     int passes = 0;
     std::function<void()> onPass;
     void processEvents(double maxWaitSeconds) override {
         ++passes;
-        clock_.advance(maxWaitSeconds > 0 ? maxWaitSeconds : 0.001);
+        clock.advance(maxWaitSeconds > 0 ? maxWaitSeconds : 0.001);
         if (onPass) onPass();
     }
-    FakeClock& clock_;
+    FakeClock& clock;
 };
 
 // One fake of every service, for a window (services()) or for the script
