@@ -100,6 +100,13 @@ std::string lineBytes(std::string_view utf8) {
     return high && isValidUtf8(bytes) ? std::string(utf8) : bytes;
 }
 
+std::string cutUtf8(const std::string& text, std::size_t maxBytes) {
+    if (text.size() <= maxBytes) return text;
+    std::size_t end = maxBytes;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    return text.substr(0, end) + "...";
+}
+
 std::size_t utf8Length(std::string_view utf8) {
     std::size_t n = 0;
     for (std::size_t pos = 0; pos < utf8.size(); ++n) {

@@ -34,6 +34,10 @@ std::string lineToUtf8(std::string_view line);
 // byte as they were), the UTF-8 itself otherwise.
 std::string lineBytes(std::string_view utf8);
 
+// UTF-8 text cut to at most maxBytes bytes, never inside a character, with
+// "..." after a cut.
+std::string cutUtf8(const std::string& text, std::size_t maxBytes);
+
 // The number of characters of a UTF-8 text (each byte of a broken sequence
 // counts as one).
 std::size_t utf8Length(std::string_view utf8);

@@ -1,5 +1,7 @@
 #include "model/DateTime.h"
 
+#include <cstdio>
+
 namespace wendrel {
 
 namespace {
@@ -53,6 +55,13 @@ DateTime DateTime::fromSerialSeconds(std::int64_t s) {
     t.minute = static_cast<int>(rem % 3600 / 60);
     t.second = static_cast<int>(rem % 60);
     return t;
+}
+
+std::string dateTimeText(const DateTime& t, char between) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d%c%02d:%02d:%02d", t.year, t.month, t.day, between, t.hour,
+                  t.minute, t.second);
+    return text;
 }
 
 } // namespace wendrel

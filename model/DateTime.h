@@ -4,6 +4,7 @@
 // clocks the core reads.
 #include <cstdint>
 #include <compare>
+#include <string>
 
 namespace wendrel {
 
@@ -34,6 +35,10 @@ struct DateTime {
 
     auto operator<=>(const DateTime&) const = default;
 };
+
+// The date-time as "yyyy-mm-dd hh:mm:ss", with between in place of the blank
+// ('T' gives ISO 8601).
+std::string dateTimeText(const DateTime& t, char between = ' ');
 
 // One reading of the real-time clock: the real instant and the local civil
 // time at that instant, taken together so that they always agree.

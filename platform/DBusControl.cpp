@@ -53,13 +53,13 @@ QString DBusControl::publish() {
 QList<QVariantMap> DBusControl::List() {
     QList<QVariantMap> tasks;
     for (const ListedTask& t : listedTasks(session_)) {
-        tasks.append(
-            {{"position", t.position},
-             {"name", QString::fromStdString(t.name)},
-             {"interval", QString::fromStdString(t.interval)},
-             {"active", t.isActive},
-             {"nextStart", t.status.nextStart ? QString::fromStdString(timeText(*t.status.nextStart, 'T')) : QString()},
-             {"lastOutcome", QString::fromStdString(outcomeText(t.status.lastOutcome))}});
+        tasks.append({{"position", t.position},
+                      {"name", QString::fromStdString(t.name)},
+                      {"interval", QString::fromStdString(t.interval)},
+                      {"active", t.isActive},
+                      {"nextStart",
+                       t.status.nextStart ? QString::fromStdString(dateTimeText(*t.status.nextStart, 'T')) : QString()},
+                      {"lastOutcome", QString::fromStdString(outcomeText(t.status.lastOutcome))}});
     }
     return tasks;
 }

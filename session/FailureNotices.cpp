@@ -2,24 +2,18 @@
 
 #include <cstring>
 
+#include "model/Cp1252.h"
+
 namespace wendrel {
 
 namespace {
 // A notice is read at a glance: a longer command line is cut.
 constexpr std::size_t kMaxCommandBytes = 200;
 
-// Cuts UTF-8 text to at most max bytes, never inside a character.
-std::string cut(const std::string& text) {
-    if (text.size() <= kMaxCommandBytes) return text;
-    std::size_t end = kMaxCommandBytes;
-    while ((static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-    return text.substr(0, end) + "...";
-}
-
 std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 
 std::string programFailure(const RunEvent& e, const std::string& program) {
-    const std::string who = program.empty() ? "A waited program" : cut(program);
+    const std::string who = program.empty() ? "A waited program" : cutUtf8(program, kMaxCommandBytes);
     if (e.exitStatus->signal == 0) return who + " ended with exit status " + std::to_string(e.exitStatus->code) + ".";
     // strsignal names unknown signals too ("Unknown signal 70").
     return who + " was ended by signal " + std::to_string(e.exitStatus->signal) + " (" +
@@ -37,10 +31,10 @@ FailureNotice FailureNotices::noticeOf(const RunEvent& e, const std::string& pro
             n.body = "Its script file " + quoted(e.script) + " could not be read.";
             break;
         case RunEventKind::ProgramNotFound:
-            n.body = "Could not start: " + cut(e.command);
+            n.body = "Could not start: " + cutUtf8(e.command, kMaxCommandBytes);
             break;
         case RunEventKind::KeysNotTyped:
-            n.body = "Could not type: " + cut(e.command);
+            n.body = "Could not type: " + cutUtf8(e.command, kMaxCommandBytes);
             break;
         default:
             n.body = programFailure(e, program);

@@ -36,12 +36,7 @@ std::string positionsText(const std::vector<int>& positions) {
     return text;
 }
 
-// Characters, not bytes, so that columns line up for any letters.
-std::string padded(const std::string& text, std::size_t width) {
-    return text + std::string(width - std::min(width, utf8Length(text)), ' ');
-}
-
-std::string jsonTime(const std::optional<DateTime>& t) { return t ? "\"" + timeText(*t, 'T') + "\"" : "null"; }
+std::string jsonTime(const std::optional<DateTime>& t) { return t ? "\"" + dateTimeText(*t, 'T') + "\"" : "null"; }
 
 // The tasks of the list, without a new one the editor has not saved yet.
 int savedTasks(const Session& s) { return s.general().TaskCount - (s.newTaskPending() ? 1 : 0); }
@@ -56,13 +51,6 @@ ListedTask listed(const General& g, int k) {
 }
 
 } // namespace
-
-std::string timeText(const DateTime& t, char between) {
-    char text[sizeof "yyyy-mm-dd hh:mm:ss"];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d%c%02d:%02d:%02d", t.year, t.month, t.day, between, t.hour,
-                  t.minute, t.second);
-    return text;
-}
 
 std::string outcomeText(Outcome outcome) {
     switch (outcome) {
@@ -116,8 +104,7 @@ std::string taskTable(const std::vector<ListedTask>& tasks) {
     for (const ListedTask& t : tasks) {
         const std::string outcome = outcomeText(t.status.lastOutcome);
         rows.push_back({std::to_string(t.position), t.name, t.interval, t.active,
-                        t.status.nextStart ? timeText(*t.status.nextStart, ' ') : "-",
-                        outcome.empty() ? "-" : outcome});
+                        t.status.nextStart ? dateTimeText(*t.status.nextStart) : "-", outcome.empty() ? "-" : outcome});
     }
     std::vector<std::size_t> widths(rows.front().size());
     for (const auto& row : rows) {
@@ -126,7 +113,8 @@ std::string taskTable(const std::vector<ListedTask>& tasks) {
     std::string text;
     for (const auto& row : rows) {
         std::string line;
-        for (std::size_t c = 0; c + 1 < row.size(); ++c) line += padded(row[c], widths[c]) + "  ";
+        // Characters, not bytes, so that columns line up for any letters.
+        for (std::size_t c = 0; c + 1 < row.size(); ++c) line += fitToWidth(row[c], widths[c]) + "  ";
         text += line + row.back() + "\n";
     }
     return text;

@@ -48,9 +48,8 @@ std::string taskJson(const std::vector<ListedTask>& tasks);
 // U+FFFD.
 std::string jsonString(std::string_view text);
 
-// A local time as "yyyy-mm-dd<between>hh:mm:ss", and a last run's outcome as
-// the listings name it ("succeeded", "failed", "running"; empty for none).
-std::string timeText(const DateTime& t, char between);
+// A last run's outcome as the listings name it ("succeeded", "failed",
+// "running"; empty for none).
 std::string outcomeText(Session::TaskStatus::Outcome outcome);
 
 // What a request for the session does, and what it answers. Show is the

@@ -77,10 +77,7 @@ void Session::followRun(Run& run, const RunEvent& event) {
         t.LastFailure.clear();
         return;
     }
-    if (isFailure(event) && t.LastFailure.empty()) {
-        const auto entry = parseRunLogLine(formatRunEvent(event));
-        t.LastFailure = entry ? entry->what : "failed";
-    }
+    if (isFailure(event) && t.LastFailure.empty()) t.LastFailure = runEventWhat(event);
     // A run cut short by the program leaving did not do all it was to do.
     if (event.kind == RunEventKind::StoppedAtExit && t.LastFailure.empty()) t.LastFailure = "stopped at exit";
     if (event.kind != RunEventKind::Finished && event.kind != RunEventKind::ScriptMissing &&
@@ -193,9 +190,9 @@ void Session::setActive(int k, bool active) {
 }
 
 Session::RunNowResult Session::runNow(int k) {
-    if (k < 1 || k > g_.TaskCount) return {};
-    if (scheduler_.runNow(k)) return {true, {}};
-    return {false, "Task " + g_.slot(k).Name.shown() + " has not finished its last run: not started again."};
+    const RunNowResult may = mayRunNow(k);
+    if (may.started) scheduler_.runNow(k);
+    return may;
 }
 
 Session::RunNowResult Session::mayRunNow(int k) const {

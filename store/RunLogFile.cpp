@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <utility>
 
+#include "model/Cp1252.h"
 #include "model/RegularFile.h"
 #include "model/TextFile.h"
 #include "store/FileNames.h"
@@ -27,14 +28,6 @@ std::string oneLine(std::string text) {
     for (char& c : text)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
     return text;
-}
-
-// Cuts UTF-8 text to at most max bytes, never inside a character.
-std::string cutUtf8(const std::string& text, std::size_t max) {
-    if (text.size() <= max) return text;
-    std::size_t end = max;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-    return text.substr(0, end) + "...";
 }
 
 RunEvent lostEvents(const DateTime& time, std::size_t lost) {
@@ -214,11 +207,10 @@ bool isTimeField(std::string_view t) {
 } // namespace
 
 std::string formatRunEvent(const RunEvent& e) {
-    char time[32];
-    std::snprintf(time, sizeof time, "%04d-%02d-%02d %02d:%02d:%02d", e.time.year, e.time.month, e.time.day,
-                  e.time.hour, e.time.minute, e.time.second);
-    return std::string(time) + '\t' + oneLine(e.task) + '\t' + oneLine(e.script) + '\t' + oneLine(describe(e));
+    return dateTimeText(e.time) + '\t' + oneLine(e.task) + '\t' + oneLine(e.script) + '\t' + runEventWhat(e);
 }
+
+std::string runEventWhat(const RunEvent& e) { return oneLine(describe(e)); }
 
 std::optional<RunLogEntry> parseRunLogLine(const std::string& line) {
     const std::size_t t1 = line.find('\t');

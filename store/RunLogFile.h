@@ -28,6 +28,8 @@ struct RunLogEntry {
 // happened, separated by tabs. Tabs and line breaks inside the texts become
 // blanks, and a long command line is cut, so each event stays one line.
 std::string formatRunEvent(const RunEvent& event);
+// What happened, in the words of the line's last field.
+std::string runEventWhat(const RunEvent& event);
 // The fields of a line; no value for a line that is not an event.
 std::optional<RunLogEntry> parseRunLogLine(const std::string& line);
 
